@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vendaro {
+
+// The two places a start at log-on can be registered.
+enum class AutostartScope { CurrentUser, AllUsers };
+
+// The autostart choice as the settings window's combo box indexes it.
+enum AutostartChoice : int { kNoAutostart = 0, kAutostartCurrentUser = 1, kAutostartAllUsers = 2 };
+
+// Where the registrations live (desktop entries on Linux, the Run key on
+// Windows).  Tests use an in-memory or temporary-folder store.
+class AutostartStore {
+ public:
+  virtual ~AutostartStore() = default;
+  // Whether the place can be opened for reading, or for changing.
+  virtual bool CanRead(AutostartScope scope) = 0;
+  virtual bool CanWrite(AutostartScope scope) = 0;
+  // Whether a registration named "Vendaro" exists there.
+  virtual bool Exists(AutostartScope scope) = 0;
+  // The program path the registration starts; nothing when it cannot be read
+  // as one (another type, unparsable), which counts as not ours.
+  virtual std::optional<std::string> ReadCommand(AutostartScope scope) = 0;
+  virtual bool Write(AutostartScope scope, const std::string& executablePath) = 0;
+  virtual bool Remove(AutostartScope scope) = 0;
+};
+
+// Which choice is in force: a machine-wide registration of ours wins.
+AutostartChoice DetectAutostart(AutostartStore& store, const std::string& executablePath);
+
+// Makes the store match the choice, working on the other place first and
+// writing only when needed.  Failures are silent.
+void SyncAutostart(AutostartStore& store, AutostartChoice choice, const std::string& executablePath);
+
+}  // namespace vendaro

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/status.h"
+#include "model/wallpaper_entry.h"
+
+namespace vendaro {
+
+using EntryList = std::vector<WallpaperEntry>;
+
+// What a picture probe reports: whether the picture could be opened and its
+// size (upright, after any stored orientation).  A failed size query gives 0.
+struct PictureSize {
+  bool ok = false;
+  int width = 0;
+  int height = 0;
+};
+
+// Probing is passed in, so the list rules test without real pictures.  The
+// real one is ProbePicture (compose/probe.h).
+using PictureProbe = std::function<PictureSize(const std::string& path)>;
+
+// Appends at most one entry: the file must exist, have an accepted extension
+// and probe successfully.  Does not look for duplicates.
+void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe& probe);
+
+// Removes later byte-equal copies in place; the first occurrence keeps its
+// place and the order of the rest is unchanged.
+void RemoveDuplicateEntries(EntryList& list);
+
+// The lines of a list file (CR LF, lone CR, lone LF; a last line without an
+// end; reading stops at the first NUL byte).
+struct ListFileLines {
+  Status status;
+  std::vector<std::string> lines;
+};
+ListFileLines ReadListFile(const std::string& path);
+
+// Writes each entry's path followed by CR LF, through a temporary file that is
+// renamed into place, so a failure never leaves a truncated list.
+Status WriteListFile(const std::string& path, const EntryList& list);
+
+// Start-up reading: every path whose picture probes becomes an entry (no
+// extension rule, no separate existence test), then duplicates are removed.
+void EntriesFromPaths(const std::vector<std::string>& paths, EntryList& list,
+                      const PictureProbe& probe);
+
+}  // namespace vendaro

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/local_date.h"
+#include "model/status.h"
+
+namespace vendaro {
+
+// An INI file read and written one key at a time with the semantics of the
+// classic private-profile functions: section and key names match without
+// regard to case; a missing file, section or key reads as the default; the
+// first write creates the file; a value read is cut at 2047 characters; every
+// write reaches the disk at once.  Each write replaces the file through a
+// temporary file renamed into place, so a crash never leaves half a file.
+// Nothing is cached: every call reads the file afresh.
+class IniFile {
+ public:
+  explicit IniFile(std::string path);
+
+  const std::string& path() const { return path_; }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  // Decimal, or hexadecimal after "$", "0x" or "0X"; anything else gives the
+  // default.
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const;
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+  // The locale's short date format; text that does not parse gives the default.
+  DateTime ReadDate(std::string_view section, std::string_view key, DateTime defaultValue) const;
+
+  // A refused write returns "Unable to write to <path>"; keys written before
+  // stay written.
+  Status WriteString(std::string_view section, std::string_view key, std::string_view value);
+  Status WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
+  Status WriteBool(std::string_view section, std::string_view key, bool value);
+  Status WriteDate(std::string_view section, std::string_view key, DateTime value);
+
+ private:
+  std::string path_;
+};
+
+}  // namespace vendaro

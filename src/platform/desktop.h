@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "compose/canvas.h"
+#include "model/color.h"
+#include "model/status.h"
+
+namespace vendaro {
+
+enum class DesktopKind { Unknown, X11, Gnome, Cinnamon, Mate, Kde, Xfce, Wlroots };
+
+const char* DesktopKindName(DesktopKind kind);
+
+using Environment = std::map<std::string, std::string>;
+
+// The environment of this process as a map, for DetectDesktop.
+Environment CurrentEnvironment();
+
+// Which desktop the environment names (pure; every variant is a table row in
+// the tests).  XDG_CURRENT_DESKTOP first, as a colon-separated,
+// case-insensitive list; then DESKTOP_SESSION, KDE_FULL_SESSION, SWAYSOCK,
+// HYPRLAND_INSTANCE_SIGNATURE, WAYLAND_DISPLAY, DISPLAY.
+DesktopKind DetectDesktop(const Environment& env);
+
+// Sets the composed wallpaper for this session and gives the user's own
+// back.  Every call returns within a couple of seconds with a checked result.
+class DesktopBackend {
+ public:
+  virtual ~DesktopBackend() = default;
+  virtual DesktopKind kind() const = 0;
+  // `path` is the composed 24-bit BMP; `canvas` holds the same pixels.
+  virtual Status SetWallpaper(const std::string& path, const Canvas& canvas) = 0;
+  // Gives the desktop back the user's own wallpaper; harmless when nothing
+  // was set or when called twice.
+  virtual Status RestoreUserWallpaper() = 0;
+  // The desktop's background colour (RGB colour value), if it has one.
+  virtual std::optional<ColorValue> BackgroundColor() = 0;
+};
+
+// The backend for the detected desktop, confirmed at run time (its service
+// answers or its tool exists); falls back as the detection rules say.
+// `stateFolder` is the private temp folder that holds the restore journal.
+std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment& env,
+                                                   const std::string& stateFolder);
+
+// Gives back what a killed earlier run left set (its restore journal in
+// `stateFolder`), before anything else happens at start.
+Status RecoverFromJournal(const std::string& stateFolder);
+
+}  // namespace vendaro

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace vendaro {
+
+// The running executable's full path and its folder (with a trailing '/').
+std::string ExecutablePath();
+std::string ExecutableFolder();
+
+// ${XDG_CONFIG_HOME:-~/.config}/Vendaro/, created (one level) when missing;
+// the executable's folder when no home can be named.  Ends with '/'.
+std::string ResolveDataFolder();
+
+// ${XDG_STATE_HOME:-~/.local/state}/Vendaro/, created private to the user
+// (mode 0700); an existing folder of ours is tightened to 0700.  Ends with '/'.
+// Empty when no home can be named and the folder cannot be made.
+std::string ResolveTempFolder();
+
+}  // namespace vendaro

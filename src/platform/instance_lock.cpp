@@ -1,0 +1,23 @@
+#include "platform/instance_lock.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace vendaro {
+
+InstanceLock::InstanceLock(const std::string& executableName) {
+  // Qt names a private runtime folder where XDG_RUNTIME_DIR is unset.
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (folder.isEmpty()) folder = QDir::tempPath();
+  path_ = QDir(folder).filePath(QString::fromStdString(executableName) + ".lock").toStdString();
+  lock_ = std::make_unique<QLockFile>(QString::fromStdString(path_));
+  // A lock whose owner died is taken over at once; the owner's pid is checked,
+  // so no age limit is needed for a running program.
+  lock_->setStaleLockTime(0);
+}
+
+bool InstanceLock::TryAcquire() { return lock_->tryLock(0); }
+
+std::string InstanceLock::path() const { return path_; }
+
+}  // namespace vendaro

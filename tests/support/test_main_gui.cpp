@@ -1,0 +1,13 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "support/test_environment.h"
+
+// Widget tests run in-process on the offscreen platform with one
+// QApplication for the whole executable.
+int main(int argc, char** argv) {
+  vendaro::testing::IsolateEnvironment();
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
