@@ -1,0 +1,100 @@
+#pragma once
+
+// The hidden main form: owner of the active list, the settings in memory,
+// the change timer and the tray icon.  This header is the contract the
+// settings window builds on; the start-up, scheduler and tray live behind it.
+
+#include <QWidget>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "compose/compose_wallpaper.h"
+#include "model/autostart.h"
+#include "model/entry_list.h"
+#include "model/settings.h"
+
+class QTimer;
+
+namespace vendaro {
+
+class DesktopBackend;
+
+// Everything the main form asks of the world, passed in so that tests run on
+// a fake clock, a dummy desktop and temporary folders.
+struct AppServices {
+  std::function<std::chrono::system_clock::time_point()> now;
+  std::function<std::uint64_t()> millisecondsSinceBoot;
+  std::function<std::string()> bootId;
+  std::function<ScreenSize()> screenSize;
+  std::unique_ptr<DesktopBackend> desktop;
+  std::unique_ptr<AutostartStore> autostart;
+  std::string executablePath;
+  std::string dataFolder;  // empty: resolved as at start
+  std::string tempFolder;  // empty: resolved as at start
+
+  // The real world: system clock, CLOCK_BOOTTIME, the detected desktop, the
+  // XDG autostart folders, the primary screen.
+  static AppServices System();
+};
+
+// Hooks to the windows above this layer, set by main().
+struct WindowHooks {
+  std::function<void()> showSettings;  // modal settings window
+  std::function<void()> showAbout;     // modal About window
+};
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm2(AppServices services, QWidget* parent = nullptr);
+  ~TForm2() override;
+
+  // --- state (the settings window reads and writes these directly) ---
+  Settings settings;
+  EntryList ActiveList;
+  bool SettingsWindowOpen = false;
+  std::string TempFolder;
+  std::string DataFolder;
+  std::string WallpaperFile;
+  QTimer* Timer2 = nullptr;
+
+  void SetWindowHooks(WindowHooks hooks);
+
+  // The whole start-up sequence; false when the program is to end (another
+  // copy runs, or the version check said so).
+  bool FormCreate();
+  // Shutdown: gives back the user's wallpaper, removes the composed file,
+  // stores the position.  Running it twice is harmless.
+  void FormClose();
+
+  // Puts the entry at CurrentPosition on the desktop.
+  void ApplyCurrentEntry();
+
+  // --- services for the settings window ---
+  std::string settingsPath() const { return DataFolder + kSettingsFileName; }
+  // Resolves DataFolder again, as at start (Apply does this first).
+  void ResolveDataFolderAgain();
+  ChangeStamp Now() const;
+  ScreenSize screenSize() const;
+  SystemColorResolver systemColors() const;
+  // A preview of `entry` with `options`; touches neither the desktop nor
+  // WallpaperFile.
+  ComposeResult ComposePreview(const WallpaperEntry& entry, const ComposeOptions& options);
+  // Gives the desktop back the user's own wallpaper (Apply with an empty list).
+  void RestoreUserWallpaper();
+  AutostartStore& autostartStore();
+  const std::string& executablePath() const;
+  DesktopBackend* desktop();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  AppServices services_;
+  WindowHooks hooks_;
+};
+
+}  // namespace vendaro
