@@ -1,0 +1,8 @@
+#include "compose/probe.h"
+
+namespace vendaro {
+
+// Placeholder until the header reader lands.
+PictureSize ProbePicture(const std::string&) { return {}; }
+
+}  // namespace vendaro
