@@ -1,0 +1,24 @@
+#include "ui/windows.h"
+
+#include <QCoreApplication>
+
+#include "ui/about_window.h"
+
+namespace vendaro {
+
+void ShowSettingsWindow(TForm2& mainForm) { (void)mainForm; }
+
+QWidget* CreateSplash() {
+  auto* splash = new TForm6;
+  splash->show();
+  splash->repaint();
+  QCoreApplication::processEvents();
+  return splash;
+}
+
+void ShowAboutModal() {
+  TForm6 about;
+  about.exec();
+}
+
+}  // namespace vendaro
