@@ -1,0 +1,138 @@
+#include "platform/desktop.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+#include <unistd.h>
+
+#include "platform/desktop_probe.h"
+#include "platform/dummy_desktop.h"
+
+extern char** environ;
+
+namespace vendaro {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+struct NamedDesktop {
+  std::string_view name;
+  DesktopKind kind;
+};
+
+// Names as XDG_CURRENT_DESKTOP and DESKTOP_SESSION spell them (lower case).
+constexpr std::array kDesktopNames{
+    NamedDesktop{"gnome", DesktopKind::Gnome},          NamedDesktop{"gnome-classic", DesktopKind::Gnome},
+    NamedDesktop{"gnome-flashback", DesktopKind::Gnome}, NamedDesktop{"gnome-xorg", DesktopKind::Gnome},
+    NamedDesktop{"gnome-wayland", DesktopKind::Gnome},  NamedDesktop{"ubuntu", DesktopKind::Gnome},
+    NamedDesktop{"ubuntu-wayland", DesktopKind::Gnome}, NamedDesktop{"budgie", DesktopKind::Gnome},
+    NamedDesktop{"budgie-desktop", DesktopKind::Gnome}, NamedDesktop{"unity", DesktopKind::Gnome},
+    NamedDesktop{"pantheon", DesktopKind::Gnome},       NamedDesktop{"cinnamon", DesktopKind::Cinnamon},
+    NamedDesktop{"x-cinnamon", DesktopKind::Cinnamon},  NamedDesktop{"cinnamon2d", DesktopKind::Cinnamon},
+    NamedDesktop{"mate", DesktopKind::Mate},            NamedDesktop{"kde", DesktopKind::Kde},
+    NamedDesktop{"plasma", DesktopKind::Kde},           NamedDesktop{"plasmawayland", DesktopKind::Kde},
+    NamedDesktop{"plasmax11", DesktopKind::Kde},        NamedDesktop{"kde-plasma", DesktopKind::Kde},
+    NamedDesktop{"xfce", DesktopKind::Xfce},            NamedDesktop{"xfce4", DesktopKind::Xfce},
+    NamedDesktop{"xubuntu", DesktopKind::Xfce},         NamedDesktop{"sway", DesktopKind::Wlroots},
+    NamedDesktop{"hyprland", DesktopKind::Wlroots},     NamedDesktop{"river", DesktopKind::Wlroots},
+    NamedDesktop{"wayfire", DesktopKind::Wlroots},      NamedDesktop{"labwc", DesktopKind::Wlroots},
+    NamedDesktop{"niri", DesktopKind::Wlroots},         NamedDesktop{"wlroots", DesktopKind::Wlroots},
+    NamedDesktop{"i3", DesktopKind::X11},               NamedDesktop{"openbox", DesktopKind::X11},
+    NamedDesktop{"fluxbox", DesktopKind::X11},          NamedDesktop{"icewm", DesktopKind::X11},
+    NamedDesktop{"bspwm", DesktopKind::X11},            NamedDesktop{"awesome", DesktopKind::X11},
+    NamedDesktop{"dwm", DesktopKind::X11},              NamedDesktop{"xmonad", DesktopKind::X11},
+};
+
+DesktopKind KindOfName(std::string_view name) {
+  std::string lower = Lower(name);
+  for (const NamedDesktop& known : kDesktopNames) {
+    if (known.name == lower) return known.kind;
+  }
+  return DesktopKind::Unknown;
+}
+
+// A set, non-empty variable's value.
+std::string_view Value(const Environment& env, const char* name) {
+  auto it = env.find(name);
+  return it == env.end() ? std::string_view() : std::string_view(it->second);
+}
+
+DesktopKind FromCurrentDesktop(std::string_view list) {
+  while (!list.empty()) {
+    std::size_t colon = list.find(':');
+    DesktopKind kind = KindOfName(list.substr(0, colon));
+    if (kind != DesktopKind::Unknown) return kind;
+    if (colon == std::string_view::npos) break;
+    list.remove_prefix(colon + 1);
+  }
+  return DesktopKind::Unknown;
+}
+
+DesktopKind FromSession(std::string_view session) {
+  // Old display managers put the session file's path here.
+  if (std::size_t slash = session.rfind('/'); slash != std::string_view::npos) {
+    session.remove_prefix(slash + 1);
+  }
+  return KindOfName(session);
+}
+
+}  // namespace
+
+const char* DesktopKindName(DesktopKind kind) {
+  switch (kind) {
+    case DesktopKind::X11: return "x11";
+    case DesktopKind::Gnome: return "gnome";
+    case DesktopKind::Cinnamon: return "cinnamon";
+    case DesktopKind::Mate: return "mate";
+    case DesktopKind::Kde: return "kde";
+    case DesktopKind::Xfce: return "xfce";
+    case DesktopKind::Wlroots: return "wlroots";
+    case DesktopKind::Unknown: break;
+  }
+  return "unknown";
+}
+
+Environment CurrentEnvironment() {
+  Environment env;
+  for (char** entry = environ; entry && *entry; ++entry) {
+    std::string_view text(*entry);
+    std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) continue;
+    env.emplace(std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)));
+  }
+  return env;
+}
+
+DesktopKind DetectDisplayServer(const Environment& env) {
+  if (!Value(env, "SWAYSOCK").empty() || !Value(env, "HYPRLAND_INSTANCE_SIGNATURE").empty() ||
+      !Value(env, "WAYLAND_DISPLAY").empty()) {
+    return DesktopKind::Wlroots;
+  }
+  if (!Value(env, "DISPLAY").empty()) return DesktopKind::X11;
+  return DesktopKind::Unknown;
+}
+
+DesktopKind DetectDesktop(const Environment& env) {
+  if (DesktopKind kind = FromCurrentDesktop(Value(env, "XDG_CURRENT_DESKTOP")); kind != DesktopKind::Unknown) {
+    return kind;
+  }
+  if (DesktopKind kind = FromSession(Value(env, "DESKTOP_SESSION")); kind != DesktopKind::Unknown) {
+    return kind;
+  }
+  if (Lower(Value(env, "KDE_FULL_SESSION")) == "true") return DesktopKind::Kde;
+  return DetectDisplayServer(env);
+}
+
+std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment&, const std::string&) {
+  return std::make_unique<DummyDesktop>();
+}
+
+Status RecoverFromJournal(const std::string&) { return Status::Ok(); }
+
+}  // namespace vendaro

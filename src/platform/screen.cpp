@@ -1,0 +1,42 @@
+#include "platform/screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+
+namespace vendaro {
+namespace {
+
+// Without a screen (no display, or no application object) the program still
+// composes something sensible.
+constexpr int kFallbackWidth = 1024;
+constexpr int kFallbackHeight = 768;
+
+QScreen* Primary() { return qGuiApp ? QGuiApplication::primaryScreen() : nullptr; }
+
+int Device(int logical, qreal ratio) { return static_cast<int>(std::lround(logical * ratio)); }
+
+}  // namespace
+
+ScreenSize PrimaryScreenSize() {
+  QScreen* screen = Primary();
+  if (!screen) return {kFallbackWidth, kFallbackHeight};
+  const qreal ratio = screen->devicePixelRatio();
+  const QRect g = screen->geometry();
+  if (g.isEmpty()) return {kFallbackWidth, kFallbackHeight};
+  return {Device(g.width(), ratio), Device(g.height(), ratio)};
+}
+
+Rect PrimaryWorkArea() {
+  QScreen* screen = Primary();
+  if (!screen || screen->geometry().isEmpty()) return {0, 0, kFallbackWidth, kFallbackHeight};
+  const qreal ratio = screen->devicePixelRatio();
+  // Relative to the primary screen's corner, which the program treats as the
+  // origin wherever the screen sits in the virtual desktop.
+  const QRect area = screen->availableGeometry().translated(-screen->geometry().topLeft());
+  return {Device(area.left(), ratio), Device(area.top(), ratio), Device(area.width(), ratio),
+          Device(area.height(), ratio)};
+}
+
+}  // namespace vendaro
