@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/status.h"
@@ -38,6 +39,9 @@ struct ListFileLines {
   std::vector<std::string> lines;
 };
 ListFileLines ReadListFile(const std::string& path);
+
+// The splitting rule of ReadListFile, for text already in memory.
+std::vector<std::string> SplitListText(std::string_view text);
 
 // Writes each entry's path followed by CR LF, through a temporary file that is
 // renamed into place, so a failure never leaves a truncated list.

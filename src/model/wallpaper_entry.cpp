@@ -1,0 +1,52 @@
+#include "model/wallpaper_entry.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vendaro {
+
+WallpaperEntry MakeEntry(std::string_view path, std::int64_t width, std::int64_t height) {
+  WallpaperEntry entry;
+  entry.reserve(path.size() + 40);
+  entry.append("<n>").append(path).append("</n><w>");
+  entry.append(std::to_string(width)).append("</w><h>");
+  entry.append(std::to_string(height)).append("</h>");
+  return entry;
+}
+
+std::string TagValue(std::string_view entry, std::string_view tag) {
+  if (tag.empty()) return {};
+  const std::size_t tagPos = entry.find(tag);
+  if (tagPos == std::string_view::npos) return {};
+  std::string closing(tag);
+  closing.insert(1, 1, '/');
+  // The closing tag is searched from the start of the entry, not from the
+  // value, so a closing tag before the opening one yields empty text.
+  const std::size_t closePos = entry.find(closing);
+  if (closePos == std::string_view::npos) return {};
+  const std::size_t start = tagPos + tag.size();
+  if (closePos <= start || start > entry.size()) return {};
+  return std::string(entry.substr(start, closePos - start));
+}
+
+std::string FileNamePart(std::string_view path) {
+  const std::size_t cut = path.find_last_of("/\\:");
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+bool IsAcceptedPictureName(std::string_view path) {
+  static constexpr std::array<std::string_view, 7> kAccepted = {
+      ".bmp", ".jpg", ".jpeg", ".tif", ".tiff", ".png", ".gif"};
+  const std::string name = FileNamePart(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string extension = name.substr(dot);
+  // Only ASCII letters can fold into the accepted names, so ASCII folding
+  // gives the same answer as the code page's lower-casing.
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+  });
+  return std::find(kAccepted.begin(), kAccepted.end(), extension) != kAccepted.end();
+}
+
+}  // namespace vendaro
