@@ -16,6 +16,7 @@ bool IsExistingFile(const std::string& path) {
 }
 
 void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& probe) {
+  if (!IsStorablePath(path)) return;
   const PictureSize size = probe(path);
   if (size.ok) list.push_back(MakeEntry(path, size.width, size.height));
 }

@@ -29,6 +29,15 @@ std::string TagValue(std::string_view entry, std::string_view tag) {
   return std::string(entry.substr(start, closePos - start));
 }
 
+bool IsStorablePath(std::string_view path) {
+  static constexpr std::array<std::string_view, 6> kTags = {"<n>", "</n>", "<w>",
+                                                            "</w>", "<h>", "</h>"};
+  for (std::string_view tag : kTags) {
+    if (path.find(tag) != std::string_view::npos) return false;
+  }
+  return path.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 std::string FileNamePart(std::string_view path) {
   const std::size_t cut = path.find_last_of("/\\:");
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));

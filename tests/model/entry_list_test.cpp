@@ -1,0 +1,112 @@
+#include "model/entry_list.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <random>
+
+#include "support/test_environment.h"
+
+namespace vendaro {
+namespace {
+
+// A probe answering from a table and remembering what it was asked.
+struct FakeProbe {
+  std::map<std::string, PictureSize> sizes;
+  std::vector<std::string> asked;
+
+  PictureProbe Fn() {
+    return [this](const std::string& path) {
+      asked.push_back(path);
+      const auto it = sizes.find(path);
+      return it == sizes.end() ? PictureSize{} : it->second;
+    };
+  }
+};
+
+TEST(AddPictureFile, AppendsOnlyExistingAcceptedProbedFiles) {
+  const std::string dir = testing::MakeTempDir("add");
+  for (const char* name : {"ok.JPG", "broken.png", "note.txt", "zero.gif"}) {
+    testing::WriteFileBytes(dir + "/" + name, "x");
+  }
+  ASSERT_EQ(mkdir((dir + "/folder.jpg").c_str(), 0700), 0);
+  FakeProbe probe;
+  probe.sizes[dir + "/ok.JPG"] = {true, 1024, 768};
+  probe.sizes[dir + "/note.txt"] = {true, 5, 5};
+  probe.sizes[dir + "/zero.gif"] = {true, 0, 0};
+  probe.sizes[dir + "/folder.jpg"] = {true, 1, 1};
+
+  EntryList list;
+  for (const char* name : {"ok.JPG", "broken.png", "note.txt", "missing.jpg", "folder.jpg",
+                           "zero.gif", "ok.JPG"}) {
+    AddPictureFile(list, dir + "/" + name, probe.Fn());
+  }
+  // Duplicates are left to the end of the batch.
+  EXPECT_EQ(list, (EntryList{MakeEntry(dir + "/ok.JPG", 1024, 768),
+                             MakeEntry(dir + "/zero.gif", 0, 0),
+                             MakeEntry(dir + "/ok.JPG", 1024, 768)}));
+  // No probe for files that are missing, folders, or of the wrong kind.
+  EXPECT_EQ(probe.asked, (std::vector<std::string>{dir + "/ok.JPG", dir + "/broken.png",
+                                                   dir + "/zero.gif", dir + "/ok.JPG"}));
+}
+
+TEST(RemoveDuplicateEntries, KeepsFirstOccurrencesInOrder) {
+  const std::pair<EntryList, EntryList> cases[] = {
+      {{}, {}},
+      {{"a"}, {"a"}},
+      {{"a", "a", "a"}, {"a"}},
+      {{"a", "b", "a", "c", "b"}, {"a", "b", "c"}},
+      {{"C:\\a.jpg", "C:\\A.JPG"}, {"C:\\a.jpg", "C:\\A.JPG"}},  // case matters
+      {{"b", "a", "b", "a"}, {"b", "a"}},
+      {{"", "x", ""}, {"", "x"}},
+  };
+  for (const auto& [input, expected] : cases) {
+    EntryList list = input;
+    RemoveDuplicateEntries(list);
+    EXPECT_EQ(list, expected);
+  }
+}
+
+// The pairwise rule exactly as written, to check the fast one against.
+void RemoveDuplicatesPairwise(EntryList& list) {
+  for (std::size_t i = 0; i + 1 < list.size(); ++i) {
+    for (std::size_t j = i + 1; j < list.size();) {
+      if (list[j] == list[i]) list.erase(list.begin() + std::ptrdiff_t(j));
+      else ++j;
+    }
+  }
+}
+
+TEST(RemoveDuplicateEntries, MatchesThePairwiseRuleOnALargeList) {
+  std::mt19937 gen(7);
+  std::uniform_int_distribution<int> pick(0, 1500);
+  EntryList list;
+  for (int i = 0; i < 3000; ++i) {
+    const int n = pick(gen);
+    list.push_back(MakeEntry("/p/" + std::to_string(n) + ".jpg", n % 7, 3));
+  }
+  EntryList expected = list;
+  RemoveDuplicatesPairwise(expected);
+  RemoveDuplicateEntries(list);
+  EXPECT_EQ(list, expected);
+}
+
+TEST(EntriesFromPaths, KeepsWhatProbesWithoutExtensionRule) {
+  FakeProbe probe;
+  probe.sizes["/a.jpg"] = {true, 10, 20};
+  probe.sizes["/A.JPG"] = {true, 10, 20};
+  probe.sizes["/pic.webp"] = {true, 30, 40};
+  probe.sizes["/noquery.png"] = {true, 0, 0};
+  probe.sizes["/x</n>y.png"] = {true, 1, 1};
+  EntryList list{MakeEntry("/old.png", 1, 1)};
+  EntriesFromPaths({"/a.jpg", "/gone.jpg", "", "/A.JPG", "/pic.webp", "/a.jpg", "/noquery.png",
+                    "/x</n>y.png"},
+                   list, probe.Fn());
+  EXPECT_EQ(list, (EntryList{MakeEntry("/old.png", 1, 1), MakeEntry("/a.jpg", 10, 20),
+                             MakeEntry("/A.JPG", 10, 20), MakeEntry("/pic.webp", 30, 40),
+                             MakeEntry("/noquery.png", 0, 0)}));
+}
+
+}  // namespace
+}  // namespace vendaro
