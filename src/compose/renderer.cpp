@@ -1,0 +1,245 @@
+#include "compose/renderer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vips/vips8>
+
+namespace vendaro {
+namespace {
+
+using vips::VError;
+using vips::VImage;
+
+struct Box {
+  std::int64_t x = 0, y = 0, w = 0, h = 0;
+  bool empty() const { return w <= 0 || h <= 0; }
+};
+
+Box Intersect(const Box& a, const Box& b) {
+  const std::int64_t left = std::max(a.x, b.x), top = std::max(a.y, b.y);
+  const std::int64_t right = std::min(a.x + a.w, b.x + b.w);
+  const std::int64_t bottom = std::min(a.y + a.h, b.y + b.h);
+  return {left, top, right - left, bottom - top};
+}
+
+struct GFree {
+  void operator()(void* p) const { g_free(p); }
+};
+
+// Tightly packed RGB pixels computed by the picture library.
+struct Pixels {
+  std::unique_ptr<std::uint8_t, GFree> data;
+  int width = 0;
+  int height = 0;
+};
+
+Pixels Materialise(const VImage& rgb) {
+  std::size_t size = 0;
+  void* raw = rgb.write_to_memory(&size);
+  return {std::unique_ptr<std::uint8_t, GFree>(static_cast<std::uint8_t*>(raw)), rgb.width(),
+          rgb.height()};
+}
+
+// Copies pixels with their top-left corner at (dx, dy), clipped by the canvas.
+void Paste(Canvas& canvas, const Pixels& pixels, std::int64_t dx, std::int64_t dy) {
+  const Box v = Intersect({dx, dy, pixels.width, pixels.height}, {0, 0, canvas.width, canvas.height});
+  if (v.empty()) return;
+  const std::size_t stride = static_cast<std::size_t>(pixels.width) * 3;
+  for (std::int64_t y = v.y; y < v.y + v.h; ++y) {
+    const std::uint8_t* from =
+        pixels.data.get() + static_cast<std::size_t>(y - dy) * stride + (v.x - dx) * 3;
+    std::memcpy(canvas.row(static_cast<int>(y)) + v.x * 3, from, static_cast<std::size_t>(v.w) * 3);
+  }
+}
+
+bool IsJpeg(const std::string& path) {
+  const char* loader = vips_foreign_find_load(path.c_str());
+  vips_error_clear();
+  return loader && std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
+}
+
+int Orientation(const VImage& image) {
+  if (image.get_typeof(VIPS_META_ORIENTATION) == 0) return 1;
+  return image.get_int(VIPS_META_ORIENTATION);
+}
+
+// A picture to draw, opened lazily (only the header is read here).  Truncated
+// data counts as undecodable rather than drawing a half-grey picture.
+class Picture {
+ public:
+  explicit Picture(std::string path) : path_(std::move(path)), jpeg_(IsJpeg(path_)) {
+    image_ = Open(1);
+    rotated_ = Orientation(image_) != 1;
+    const bool swapped = Orientation(image_) >= 5 && Orientation(image_) <= 8;
+    uprightWidth_ = swapped ? image_.height() : image_.width();
+    uprightHeight_ = swapped ? image_.width() : image_.height();
+  }
+
+  std::int64_t uprightWidth() const { return uprightWidth_; }
+  std::int64_t uprightHeight() const { return uprightHeight_; }
+  bool jpeg() const { return jpeg_; }
+
+  // The upright picture, decoded at 1/shrink of its size (JPEG only).
+  VImage Upright(int shrink) {
+    VImage image = shrink > 1 || rotated_ ? Open(shrink) : image_;
+    return rotated_ ? image.autorot() : image;
+  }
+
+ private:
+  VImage Open(int shrink) const {
+    // Turning a picture needs its rows out of order, so those are opened for
+    // random access; everything else streams top to bottom.
+    vips::VOption* options = VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    if (!rotated_) options->set("access", VIPS_ACCESS_SEQUENTIAL);
+    if (shrink > 1) options->set("shrink", shrink);
+    return VImage::new_from_file(path_.c_str(), options);
+  }
+
+  std::string path_;
+  bool jpeg_;
+  bool rotated_ = false;
+  VImage image_;
+  std::int64_t uprightWidth_ = 0;
+  std::int64_t uprightHeight_ = 0;
+};
+
+// Opaque 8-bit sRGB: other colour spaces converted, transparency blended
+// over the background ("over"), so the canvas only ever receives copies.
+VImage OpaqueRgb(VImage image, ColorValue background) {
+  if (image.interpretation() != VIPS_INTERPRETATION_sRGB)
+    image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+  if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
+  if (image.has_alpha()) {
+    const std::vector<double> colour{double(RedOf(background)), double(GreenOf(background)),
+                                     double(BlueOf(background))};
+    image = image.flatten(VImage::option()->set("background", colour));
+    if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
+  }
+  if (image.bands() > 3) image = image.extract_band(0, VImage::option()->set("n", 3));
+  return image;
+}
+
+VipsKernel KernelFor(int interpolation) {
+  switch (interpolation) {
+    case 0: return VIPS_KERNEL_NEAREST;
+    case 1: return VIPS_KERNEL_LINEAR;
+    default: return VIPS_KERNEL_CUBIC;
+  }
+}
+
+// JPEG can decode at 1/2, 1/4 or 1/8 of its size; that is used when the
+// picture is shrunk at least as much on both axes, so the kernel still does
+// the last (downward) step.  Nearest neighbour keeps the full decode: a block
+// average would not be the nearest sample.
+int JpegShrink(const Picture& picture, const Placement& p, int interpolation) {
+  if (!picture.jpeg() || interpolation == 0) return 1;
+  const double factor = std::min(double(picture.uprightWidth()) / p.w,
+                                 double(picture.uprightHeight()) / p.h);
+  for (int shrink : {8, 4, 2})
+    if (factor >= shrink) return shrink;
+  return 1;
+}
+
+void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
+                ColorValue background) {
+  const Box visible = Intersect({p.x, p.y, p.w, p.h}, {0, 0, canvas.width, canvas.height});
+  if (visible.empty()) return;
+  VImage image = OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
+  const double hscale = double(p.w) / image.width();
+  const double vscale = double(p.h) / image.height();
+  if (hscale != 1.0 || vscale != 1.0) {
+    image = image.resize(hscale, VImage::option()
+                                     ->set("vscale", vscale)
+                                     ->set("kernel", KernelFor(interpolation)));
+  }
+  // The library rounds its output size; the rectangle is exact.
+  if (image.width() != p.w || image.height() != p.h)
+    image = image.embed(0, 0, p.w, p.h, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+  // Only the part that lands on the canvas is computed.
+  image = image.extract_area(int(visible.x - p.x), int(visible.y - p.y), int(visible.w),
+                             int(visible.h));
+  Paste(canvas, Materialise(image), visible.x, visible.y);
+}
+
+// The picture's top-left part that any copy can show on the canvas.
+Pixels UnscaledPixels(const Canvas& canvas, Picture& picture, ColorValue background,
+                      std::int64_t x, std::int64_t y) {
+  VImage image = OpaqueRgb(picture.Upright(1), background);
+  const Box visible = Intersect({x, y, image.width(), image.height()},
+                                {0, 0, canvas.width, canvas.height});
+  if (visible.empty()) return {};
+  image = image.extract_area(int(visible.x - x), int(visible.y - y), int(visible.w),
+                             int(visible.h));
+  return Materialise(image);
+}
+
+void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
+  const Pixels pixels = UnscaledPixels(canvas, picture, background, p.x, p.y);
+  if (pixels.data) Paste(canvas, pixels, std::max(p.x, 0), std::max(p.y, 0));
+}
+
+void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
+  const Pixels pixels = UnscaledPixels(canvas, picture, background, 0, 0);
+  if (!pixels.data) return;
+  for (std::int64_t y = 0; y < canvas.height; y += p.h)
+    for (std::int64_t x = 0; x < canvas.width; x += p.w) Paste(canvas, pixels, x, y);
+}
+
+std::string FirstLine(const char* text) {
+  std::string line(text);
+  line = line.substr(0, line.find('\n'));
+  return line.empty() ? "the picture cannot be decoded" : line;
+}
+
+}  // namespace
+
+bool StartPictureLibrary() {
+  static const bool started = [] {
+    if (VIPS_INIT("vendaro")) return false;
+    vips_cache_set_max(0);
+    vips_cache_set_max_mem(0);
+    vips_cache_set_max_files(0);
+    return true;
+  }();
+  return started;
+}
+
+Canvas MakeCanvas(int width, int height, ColorValue rgb) {
+  Canvas canvas;
+  if (width <= 0 || height <= 0) return canvas;
+  canvas.width = width;
+  canvas.height = height;
+  canvas.rgb.resize(static_cast<std::size_t>(width) * height * 3);
+  const std::uint8_t pixel[3] = {RedOf(rgb), GreenOf(rgb), BlueOf(rgb)};
+  for (std::size_t i = 0; i < canvas.rgb.size(); i += 3) std::memcpy(&canvas.rgb[i], pixel, 3);
+  return canvas;
+}
+
+std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
+                        int interpolation, ColorValue background) {
+  if (placement.kind == PlacementKind::Nothing || canvas.empty()) return {};
+  if (!StartPictureLibrary()) return "the picture library cannot be started";
+  try {
+    Picture picture(path);
+    if (picture.uprightWidth() * picture.uprightHeight() > kMaxPicturePixels)
+      return "the picture claims " + std::to_string(picture.uprightWidth()) + " x " +
+             std::to_string(picture.uprightHeight()) + " pixels, more than can be drawn";
+    // Every draw computes all its pixels before the first one is copied, so
+    // a decoding error half-way leaves the canvas plain.
+    switch (placement.kind) {
+      case PlacementKind::Scaled:
+        DrawScaled(canvas, picture, placement, interpolation, background);
+        break;
+      case PlacementKind::Unscaled: DrawUnscaled(canvas, picture, placement, background); break;
+      case PlacementKind::Tiled: DrawTiled(canvas, picture, placement, background); break;
+      case PlacementKind::Nothing: break;
+    }
+  } catch (const VError& e) {
+    vips_error_clear();
+    return FirstLine(e.what());
+  }
+  return {};
+}
+
+}  // namespace vendaro

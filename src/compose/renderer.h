@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "compose/canvas.h"
+#include "compose/placement.h"
+#include "model/color.h"
+
+namespace vendaro {
+
+// Starts the picture library once per process and keeps its caches small:
+// nothing is reused between compositions, so a picture that changed on disk
+// is always read afresh and the resident program stays lean.  Safe to call
+// more than once; the renderer calls it itself.
+bool StartPictureLibrary();
+
+// Pictures claiming more pixels than this are refused before decoding.
+inline constexpr long long kMaxPicturePixels = 16384LL * 16384LL;
+
+// A canvas of the given size filled with one opaque RGB colour.
+Canvas MakeCanvas(int width, int height, ColorValue rgb);
+
+// Draws the picture at `path` on the canvas as `placement` says, upright,
+// over the background colour `background` (RGB) that the canvas was filled
+// with.  interpolation: 0 nearest, 1 bilinear, 2 bicubic.  Returns the reason
+// when the picture cannot be drawn (the canvas is then left unchanged), or
+// empty text.
+std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
+                        int interpolation, ColorValue background);
+
+}  // namespace vendaro
