@@ -141,25 +141,57 @@ int JpegShrink(const Picture& picture, const Placement& p, int interpolation) {
   return 1;
 }
 
+const char* InterpolatorFor(int interpolation) {
+  switch (interpolation) {
+    case 0: return "nearest";
+    case 1: return "bilinear";
+    default: return "bicubic";
+  }
+}
+
+// The part `visible` (in destination coordinates, relative to the rectangle's
+// corner) of the picture resampled to w x h, pixel centres at index + 0.5.
+// Shrinking axes are prefiltered by the library's reduce (box shrink, then
+// the kernel); what is left is one affine step that computes only the
+// visible pixels.  Nearest neighbour is a single affine step: it samples.
+VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible,
+                int interpolation) {
+  if (interpolation != 0) {
+    const double hshrink = std::min(1.0, double(w) / image.width());
+    const double vshrink = std::min(1.0, double(h) / image.height());
+    if (hshrink < 1.0 || vshrink < 1.0)
+      image = image.resize(hshrink, VImage::option()
+                                        ->set("vscale", vshrink)
+                                        ->set("kernel", KernelFor(interpolation)));
+  }
+  if (image.width() == w && image.height() == h)
+    return image.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
+  // The library maps output X to input (X - odx) / scale - idx and samples
+  // nearest at the floor, the smooth filters at pixel centres; these offsets
+  // give centre-to-centre mapping for both.
+  const double inputShift = interpolation == 0 ? 0.0 : 0.5;
+  const std::vector<int> area{int(visible.x), int(visible.y), int(visible.w), int(visible.h)};
+  return image.affine({double(w) / image.width(), 0.0, 0.0, double(h) / image.height()},
+                      VImage::option()
+                          ->set("interpolate", vips::VInterpolate::new_from_name(
+                                                   InterpolatorFor(interpolation)))
+                          ->set("idx", inputShift)
+                          ->set("idy", inputShift)
+                          ->set("odx", -0.5)
+                          ->set("ody", -0.5)
+                          ->set("oarea", area)
+                          ->set("extend", VIPS_EXTEND_COPY));
+}
+
 void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
                 ColorValue background) {
   const Box visible = Intersect({p.x, p.y, p.w, p.h}, {0, 0, canvas.width, canvas.height});
   if (visible.empty()) return;
-  VImage image = OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
-  const double hscale = double(p.w) / image.width();
-  const double vscale = double(p.h) / image.height();
-  if (hscale != 1.0 || vscale != 1.0) {
-    image = image.resize(hscale, VImage::option()
-                                     ->set("vscale", vscale)
-                                     ->set("kernel", KernelFor(interpolation)));
-  }
-  // The library rounds its output size; the rectangle is exact.
-  if (image.width() != p.w || image.height() != p.h)
-    image = image.embed(0, 0, p.w, p.h, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-  // Only the part that lands on the canvas is computed.
-  image = image.extract_area(int(visible.x - p.x), int(visible.y - p.y), int(visible.w),
-                             int(visible.h));
-  Paste(canvas, Materialise(image), visible.x, visible.y);
+  const VImage image =
+      OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
+  const Box relative{visible.x - p.x, visible.y - p.y, visible.w, visible.h};
+  Paste(canvas, Materialise(Resample(image, p.w, p.h, relative, interpolation)), visible.x,
+        visible.y);
 }
 
 // The picture's top-left part that any copy can show on the canvas.
@@ -197,6 +229,9 @@ std::string FirstLine(const char* text) {
 bool StartPictureLibrary() {
   static const bool started = [] {
     if (VIPS_INIT("vendaro")) return false;
+    // Decoder warnings would go to the terminal; the ones that matter fail
+    // the load (fail_on) and reach the caller as the picture's problem.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     vips_cache_set_max(0);
     vips_cache_set_max_mem(0);
     vips_cache_set_max_files(0);

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "compose/compose_wallpaper.h"
+#include "support/test_environment.h"
+#include "test_pictures.h"
+
+namespace vendaro {
+namespace {
+
+using testing::PixelOf;
+using testing::Rgba;
+using testing::WritePicture;
+
+constexpr ColorValue kRed = Rgb(255, 0, 0);
+
+ColorValue NoSystemColours(int) { return Rgb(1, 1, 1); }
+
+ComposeOptions Options(int mode, int interpolation = 2, ColorValue fill = kRed, int align = 0) {
+  ComposeOptions o;
+  o.fillColor = fill;
+  o.gapFill = 1;
+  o.displayMode = mode;
+  o.interpolation = interpolation;
+  o.alignment = align;
+  return o;
+}
+
+RenderResult Render(const std::string& path, int pw, int ph, const ComposeOptions& o, int sw,
+                    int sh, const SystemColorResolver& colours = NoSystemColours) {
+  RenderResult r = RenderEntry(MakeEntry(path, pw, ph), o, {sw, sh}, colours);
+  EXPECT_TRUE(r.status.ok()) << r.status.message();
+  return r;
+}
+
+// Each pixel has its own colour, so any misplaced copy shows.
+Rgba Distinct(int x, int y) { return {std::uint8_t(10 + x * 20), std::uint8_t(10 + y * 30), 77}; }
+
+std::string Folder() {
+  static const std::string folder = testing::MakeTempDir("render");
+  return folder;
+}
+
+TEST(RenderEntry, BackgroundColourSources) {
+  const std::string path = Folder() + "/dot.png";
+  WritePicture(path, 1, 1, 3, [](int, int) { return Rgba{0, 0, 0}; });
+  auto colours = [](int index) { return index == 1 ? Rgb(12, 34, 56) : Rgb(index, 0, 0); };
+  struct Case { ColorValue fill; ColorValue want; };
+  const Case cases[] = {
+      {Rgb(1, 2, 3), Rgb(1, 2, 3)},
+      {kClBackground, Rgb(12, 34, 56)},
+      {0xFF00000Fu, Rgb(15, 0, 0)},
+      {0x1FFFFFFFu, Rgb(255, 255, 255)},  // clNone: the low bytes as they stand
+  };
+  for (const Case& c : cases) {
+    const RenderResult r = Render(path, 1, 1, Options(3, 2, c.fill), 5, 3, colours);
+    EXPECT_EQ(PixelOf(r.canvas, 0, 0), c.want);
+    EXPECT_EQ(PixelOf(r.canvas, 4, 2), c.want);
+    EXPECT_EQ(PixelOf(r.canvas, 2, 1), Rgb(0, 0, 0));
+  }
+}
+
+TEST(RenderEntry, TransparencyBlendsOverTheBackground) {
+  const std::string path = Folder() + "/alpha.png";
+  const std::uint8_t alphas[4] = {0, 64, 128, 255};
+  WritePicture(path, 4, 1, 4, [&](int x, int) { return Rgba{0, 0, 255, alphas[x]}; });
+  const RenderResult r = Render(path, 4, 1, Options(3), 4, 1);
+  for (int x = 0; x < 4; ++x) {
+    const double a = alphas[x] / 255.0;
+    const ColorValue p = PixelOf(r.canvas, x, 0);
+    EXPECT_NEAR(RedOf(p), 255 * (1 - a), 1.0) << x;
+    EXPECT_EQ(GreenOf(p), 0);
+    EXPECT_NEAR(BlueOf(p), 255 * a, 1.0) << x;
+  }
+}
+
+TEST(RenderEntry, TilesRepeatFromTheTopLeft) {
+  const std::string path = Folder() + "/tile.png";
+  WritePicture(path, 3, 2, 3, Distinct);
+  const RenderResult r = Render(path, 3, 2, Options(4, 0), 10, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 10; ++x) {
+      const Rgba want = Distinct(x % 3, y % 2);
+      ASSERT_EQ(PixelOf(r.canvas, x, y), Rgb(want.r, want.g, want.b)) << x << "," << y;
+    }
+}
+
+TEST(RenderEntry, OriginalSizeIsCopiedAtItsOffsetAndClipped) {
+  const std::string path = Folder() + "/five.png";
+  WritePicture(path, 5, 4, 3, Distinct);
+  struct Case { int sw, sh, align, x, y; };
+  const Case cases[] = {{3, 3, 0, -1, -1}, {9, 7, 0, 2, 1}, {3, 2, 5, -2, -2}, {8, 8, 1, 0, 0}};
+  for (const Case& c : cases) {
+    const RenderResult r = Render(path, 5, 4, Options(3, 2, kRed, c.align), c.sw, c.sh);
+    ASSERT_EQ(r.placement.x, c.x);
+    ASSERT_EQ(r.placement.y, c.y);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < c.sw; ++x) {
+        const int px = x - c.x, py = y - c.y;
+        const bool inside = px >= 0 && py >= 0 && px < 5 && py < 4;
+        const Rgba d = inside ? Distinct(px, py) : Rgba{255, 0, 0};
+        ASSERT_EQ(PixelOf(r.canvas, x, y), Rgb(d.r, d.g, d.b)) << x << "," << y;
+      }
+  }
+}
+
+TEST(RenderEntry, NearestNeighbourDoublingGivesExactBlocks) {
+  const std::string path = Folder() + "/two.png";
+  WritePicture(path, 2, 2, 3, Distinct);
+  const RenderResult r = Render(path, 2, 2, Options(0, 0), 4, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const Rgba d = Distinct(x / 2, y / 2);
+      EXPECT_EQ(PixelOf(r.canvas, x, y), Rgb(d.r, d.g, d.b)) << x << "," << y;
+    }
+}
+
+double MeanRed(const Canvas& c) {
+  double sum = 0;
+  for (std::size_t i = 0; i < c.rgb.size(); i += 3) sum += c.rgb[i];
+  return sum / (c.rgb.size() / 3);
+}
+
+TEST(RenderEntry, SmoothFiltersKeepMeanSymmetryAndFlatAreas) {
+  // A left-right mirror picture stays mirrored: no half-pixel shift.
+  const std::string ramp = Folder() + "/ramp.png";
+  WritePicture(ramp, 8, 4, 3, [](int x, int) {
+    return Rgba{std::uint8_t(x < 4 ? 40 + x * 50 : 40 + (7 - x) * 50), 0, 0};
+  });
+  const std::string flat = Folder() + "/flat.png";
+  WritePicture(flat, 7, 5, 3, [](int, int) { return Rgba{200, 100, 50}; });
+  for (int interpolation : {1, 2}) {
+    for (auto size : {std::pair{24, 12}, std::pair{5, 3}, std::pair{13, 7}}) {
+      SCOPED_TRACE(::testing::Message() << "filter " << interpolation << " to " << size.first);
+      const RenderResult r = Render(ramp, 8, 4, Options(0, interpolation), size.first, size.second);
+      EXPECT_NEAR(MeanRed(r.canvas), (40 + 90 + 140 + 190) / 4.0, 6.0);
+      for (int y = 0; y < size.second; ++y)
+        for (int x = 0; x < size.first / 2; ++x)
+          EXPECT_NEAR(RedOf(PixelOf(r.canvas, x, y)),
+                      RedOf(PixelOf(r.canvas, size.first - 1 - x, y)), 1.0);
+      // A flat picture has no seams at its borders or anywhere else.
+      const RenderResult f = Render(flat, 7, 5, Options(0, interpolation), size.first, size.second);
+      for (int y = 0; y < size.second; ++y)
+        for (int x = 0; x < size.first; ++x)
+          ASSERT_EQ(PixelOf(f.canvas, x, y), Rgb(200, 100, 50)) << x << "," << y;
+    }
+  }
+}
+
+TEST(RenderEntry, ShrinkingPrefiltersFineDetail) {
+  const std::string path = Folder() + "/checks.png";
+  WritePicture(path, 64, 64, 3, [](int x, int y) {
+    const std::uint8_t v = (x + y) % 2 ? 255 : 0;
+    return Rgba{v, v, v};
+  });
+  for (int interpolation : {1, 2}) {
+    const RenderResult r = Render(path, 64, 64, Options(0, interpolation), 13, 13);
+    for (std::size_t i = 0; i < r.canvas.rgb.size(); ++i)
+      ASSERT_NEAR(r.canvas.rgb[i], 128, 24) << "filter " << interpolation << " byte " << i;
+  }
+}
+
+TEST(RenderEntry, CropModeComputesTheSamePixelsAsTheWholeRectangle) {
+  const std::string path = Folder() + "/wide.png";
+  WritePicture(path, 40, 10, 3, [](int x, int y) {
+    return Rgba{std::uint8_t(x * 6), std::uint8_t(y * 20), std::uint8_t((x * y) % 255)};
+  });
+  // Mode 2 on 30x30 draws 120x30 at x = -45; mode 0 on 120x30 draws all of it.
+  const RenderResult crop = Render(path, 40, 10, Options(2), 30, 30);
+  const RenderResult whole = Render(path, 40, 10, Options(0), crop.placement.w, crop.placement.h);
+  ASSERT_EQ(crop.placement.w, 120);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x)
+      ASSERT_EQ(PixelOf(crop.canvas, x, y), PixelOf(whole.canvas, x - crop.placement.x, y));
+}
+
+}  // namespace
+}  // namespace vendaro

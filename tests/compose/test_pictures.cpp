@@ -1,0 +1,57 @@
+#include "test_pictures.h"
+
+#include <stdexcept>
+#include <vector>
+#include <vips/vips8>
+
+#include "compose/renderer.h"
+
+namespace vendaro::testing {
+
+using vips::VImage;
+
+namespace {
+
+VImage FromPixels(int width, int height, int bands, const PixelAt& at) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(std::size_t(width) * height * bands);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const Rgba p = at(x, y);
+      const std::uint8_t all[4] = {p.r, p.g, p.b, p.a};
+      bytes.insert(bytes.end(), all, all + bands);
+    }
+  VipsImage* image = vips_image_new_from_memory_copy(bytes.data(), bytes.size(), width, height,
+                                                     bands, VIPS_FORMAT_UCHAR);
+  if (!image) throw std::runtime_error("cannot make a test picture");
+  return VImage(image);
+}
+
+}  // namespace
+
+void WritePicture(const std::string& path, int width, int height, int bands, const PixelAt& at,
+                  int orientation) {
+  if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
+  VImage image = FromPixels(width, height, bands, at);
+  if (orientation != 1) {
+    image = image.copy();
+    image.set(VIPS_META_ORIENTATION, orientation);
+  }
+  image.write_to_file(path.c_str());
+}
+
+void WritePages(const std::string& path, int width, int height, const Rgba* colours, int pages) {
+  if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
+  VImage image = FromPixels(width, height * pages, 3,
+                            [&](int, int y) { return colours[y / height]; })
+                     .copy();
+  image.set("page-height", height);
+  image.write_to_file(path.c_str());
+}
+
+ColorValue PixelOf(const Canvas& canvas, int x, int y) {
+  const std::uint8_t* p = canvas.row(y) + x * 3;
+  return Rgb(p[0], p[1], p[2]);
+}
+
+}  // namespace vendaro::testing
