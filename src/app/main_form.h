@@ -17,14 +17,34 @@
 #include "model/settings.h"
 
 class QTimer;
+class QMenu;
+class QSystemTrayIcon;
 
 namespace vendaro {
 
 class DesktopBackend;
+class ChangeScheduler;
+struct TrayItems;
+enum class RemoteCommand;
+
+// A message for the user: a box, or a tray balloon where a tray exists.
+struct UserMessage {
+  enum class Icon { Information, Warning, Error };
+  enum class Way { ModalBox, Box, Balloon };
+  Icon icon = Icon::Warning;
+  Way way = Way::Box;
+  std::string caption;
+  std::string text;
+};
 
 // Everything the main form asks of the world, passed in so that tests run on
 // a fake clock, a dummy desktop and temporary folders.
 struct AppServices {
+  AppServices();
+  AppServices(AppServices&&) noexcept;
+  AppServices& operator=(AppServices&&) noexcept;
+  ~AppServices();  // out of line: DesktopBackend is only declared here
+
   std::function<std::chrono::system_clock::time_point()> now;
   std::function<std::uint64_t()> millisecondsSinceBoot;
   std::function<std::string()> bootId;
@@ -34,6 +54,18 @@ struct AppServices {
   std::string executablePath;
   std::string dataFolder;  // empty: resolved as at start
   std::string tempFolder;  // empty: resolved as at start
+
+  // Seeds the random generator at start.
+  std::function<std::uint64_t()> performanceCounter;
+  // Idle priority for the process; empty: left as it is (tests).
+  std::function<void()> lowerPriority;
+  // Makes the desktop backend once the private temp folder is known, when
+  // `desktop` is empty; gives back what a killed run left set first.
+  std::function<std::unique_ptr<DesktopBackend>(const std::string& tempFolder)> makeDesktop;
+  // Shows a message; empty: message boxes and the tray balloon.
+  std::function<void(const UserMessage&)> tellUser;
+  // Whether to take commands from `vendaro next|previous|settings|quit`.
+  bool remoteControl = true;
 
   // The real world: system clock, CLOCK_BOOTTIME, the detected desktop, the
   // XDG autostart folders, the primary screen.
@@ -90,7 +122,31 @@ class TForm2 : public QWidget {
   const std::string& executablePath() const;
   DesktopBackend* desktop();
 
+  // --- the resident program ---
+  // The tray items the commands go through (timer, menu, remote control).
+  TrayItems& items();
+  ChangeScheduler& scheduler();
+  void Timer2Timer();
+  // Acts exactly as the tray item does (a disabled item does nothing).
+  void RunRemoteCommand(RemoteCommand command);
+  // True once FormCreate has completed and until FormClose.
+  bool resident() const;
+  QSystemTrayIcon* trayIcon() const;
+  QMenu* popupMenu() const;
+  // Shows a message the way `tellUser` or the message boxes do.
+  void Tell(const UserMessage& message);
+
  private:
+  void BuildScheduler();
+  void Ustawienia1Click();
+  void Vendaro1Click();
+  void Zamknij1Click();
+  void ItemsChanged();
+  Status ComposeAndSet(const WallpaperEntry& entry);
+  ComposeOptions CurrentComposeOptions() const;
+  bool LoadList();
+  void StartRemoteControl();
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
   AppServices services_;

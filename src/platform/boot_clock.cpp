@@ -1,6 +1,8 @@
 #include "platform/boot_clock.h"
 
 #include <ctime>
+#include <sched.h>
+#include <sys/resource.h>
 #include <fstream>
 
 namespace vendaro {
@@ -22,6 +24,14 @@ std::uint64_t PerformanceCounter() {
   timespec ts {};
   clock_gettime(CLOCK_MONOTONIC_RAW, &ts);
   return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
+void LowerProcessPriority() {
+  // Lowering is always allowed; only raising needs rights, so the results
+  // are not worth a message.
+  setpriority(PRIO_PROCESS, 0, 19);
+  sched_param param {};
+  sched_setscheduler(0, SCHED_IDLE, &param);
 }
 
 }  // namespace vendaro

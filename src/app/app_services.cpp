@@ -1,0 +1,34 @@
+#include <cstdio>
+
+#include "app/main_form.h"
+#include "platform/boot_clock.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
+#include "platform/screen.h"
+
+namespace vendaro {
+
+AppServices::AppServices() = default;
+AppServices::AppServices(AppServices&&) noexcept = default;
+AppServices& AppServices::operator=(AppServices&&) noexcept = default;
+AppServices::~AppServices() = default;
+
+AppServices AppServices::System() {
+  AppServices services;
+  services.now = [] { return std::chrono::system_clock::now(); };
+  services.millisecondsSinceBoot = MillisecondsSinceBoot;
+  services.bootId = BootId;
+  services.screenSize = PrimaryScreenSize;
+  services.executablePath = ExecutablePath();
+  services.performanceCounter = PerformanceCounter;
+  services.lowerPriority = LowerProcessPriority;
+  services.makeDesktop = [](const std::string& tempFolder) {
+    // A run that was killed may have left its wallpaper set.
+    Status recovered = RecoverFromJournal(tempFolder);
+    if (!recovered) std::fprintf(stderr, "vendaro: %s\n", recovered.message().c_str());
+    return MakeDesktopBackend(CurrentEnvironment(), tempFolder);
+  };
+  return services;
+}
+
+}  // namespace vendaro

@@ -1,0 +1,205 @@
+#include "app/change_scheduler.h"
+
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+#include "model/ini_file.h"
+#include "model/wallpaper_entry.h"
+
+namespace vendaro {
+namespace {
+
+// Ends a change however it ends (an error or an exception inside the
+// composition included): the menu items come back and the change is over.
+class ChangeScope {
+ public:
+  explicit ChangeScope(std::function<void()> end) : end_(std::move(end)) {}
+  ~ChangeScope() { end_(); }
+  ChangeScope(const ChangeScope&) = delete;
+  ChangeScope& operator=(const ChangeScope&) = delete;
+
+ private:
+  std::function<void()> end_;
+};
+
+}  // namespace
+
+ChangeStamp SchedulerClock::Stamp() const {
+  ChangeStamp stamp;
+  stamp.today = LocalDateOf(now());
+  stamp.secondsSinceBoot = static_cast<std::uint32_t>(millisecondsSinceBoot() / 1000u);
+  stamp.bootId = bootId();
+  return stamp;
+}
+
+ChangeScheduler::ChangeScheduler(SchedulerState state, SchedulerClock clock,
+                                 PlatformRandom& random, SchedulerHooks hooks)
+    : state_(state), clock_(std::move(clock)), random_(random), hooks_(std::move(hooks)) {
+  items_.Nastpnatapeta1.onClick = [this] { Nastpnatapeta1Click(); };
+  items_.Poprzedniatapeta1.onClick = [this] { Poprzedniatapeta1Click(); };
+}
+
+void ChangeScheduler::Timer2Timer() {
+  // With nothing to show, a change would only repeat the empty-list balloon
+  // (every second when Apply has set the interval to 0): rest instead.
+  if (state_.list.empty()) return;
+  Settings& s = state_.settings;
+  if (s.ChangeTrigger == 0) {
+    ++s.ElapsedSeconds;
+    // Computed in 32 bits as the original did, then widened with its sign.
+    auto limit = static_cast<std::int32_t>(static_cast<std::uint32_t>(s.IntervalMinutes) * 60u);
+    if (s.ElapsedSeconds < std::int64_t{limit}) return;
+    items_.Nastpnatapeta1.Click();
+    s.ElapsedSeconds = 0;
+  } else if (s.ChangeTrigger == 1) {
+    if (DaySpan(s.LastChangeDate, LocalDateOf(clock_.now())) > 0) items_.Nastpnatapeta1.Click();
+  }
+}
+
+void ChangeScheduler::StartUpDecision() {
+  Settings& s = state_.settings;
+  bool due = false;
+  if (s.ChangeTrigger == 1) {
+    DateTime today = LocalDateOf(clock_.now());
+    s.LastChangeDate = IniFile(IniPath()).ReadDate(ini::kChanges, ini::kChangeInfo, today);
+    due = DaySpan(s.LastChangeDate, today) > 0;
+  } else if (s.ChangeTrigger == 2) {
+    due = DueAtStartUnderSessionTrigger();
+  }
+  if (due) {
+    items_.Nastpnatapeta1.Click();
+  } else {
+    ApplyCurrentEntry();
+  }
+}
+
+// A new system start since the last change?  The boot identity decides when
+// both it and a stored one exist; otherwise the stored second since boot is
+// compared with now, which misses a restart when the program starts later
+// after boot than it last changed.
+bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
+  IniFile ini(IniPath());
+  std::string current = clock_.bootId();
+  std::string stored = ini.ReadString(ini::kChanges, ini::kBootId, "");
+  if (!current.empty() && !stored.empty()) return stored != current;
+  std::uint64_t nowMs = clock_.millisecondsSinceBoot();
+  auto nowSeconds = static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs / 1000u));
+  std::int64_t threshold = std::int64_t{ini.ReadInteger(ini::kChanges, ini::kChangeInfo, nowSeconds)} * 1000;
+  return threshold > static_cast<std::int64_t>(nowMs);
+}
+
+void ChangeScheduler::Nastpnatapeta1Click() {
+  Settings& s = state_.settings;
+  auto count = static_cast<std::uint32_t>(state_.list.size());
+  s.PreviousPosition = s.CurrentPosition;
+  if (s.RandomOrder) {
+    s.CurrentPosition = random_.Random(static_cast<std::int32_t>(count));
+  } else {
+    std::uint32_t next = static_cast<std::uint32_t>(s.CurrentPosition) + 1u;
+    s.CurrentPosition = next >= count ? 0 : static_cast<std::int32_t>(next);
+  }
+  s.ElapsedSeconds = 1;
+  ApplyCurrentEntry();
+  StorePosition();
+}
+
+void ChangeScheduler::Poprzedniatapeta1Click() {
+  Settings& s = state_.settings;
+  s.CurrentPosition = s.PreviousPosition;
+  s.ElapsedSeconds = 1;
+  ApplyCurrentEntry();
+  StorePosition();
+}
+
+void ChangeScheduler::StorePosition() {
+  Settings& s = state_.settings;
+  ChangeStamp stamp = clock_.Stamp();
+  if (s.ChangeTrigger == 1) s.LastChangeDate = stamp.today;
+  Status status = SavePosition(IniPath(), s.CurrentPosition, s.ChangeTrigger, stamp);
+  if (!status) hooks_.showError(status.message());
+}
+
+void ChangeScheduler::ApplyCurrentEntry() {
+  // Apply in the settings window can be pressed inside the notification
+  // window's message pumps; the change in progress already shows the list.
+  if (inChange_) return;
+  inChange_ = true;
+  SetChangeItemsEnabled(false);
+  ChangeScope scope([this] {
+    RemoveStaleBitmaps();
+    SetChangeItemsEnabled(true);
+    inChange_ = false;
+    Changed();
+  });
+  Changed();
+
+  Settings& s = state_.settings;
+  DropVanishedEntries();
+  auto count = static_cast<std::uint32_t>(state_.list.size());
+  if (static_cast<std::uint32_t>(s.CurrentPosition) >= count) {
+    s.CurrentPosition = 0;
+    s.PreviousPosition = 0;
+  }
+  if (count > 0) {
+    ComposeCurrent();
+  } else {
+    s.CurrentPosition = 0;
+    s.PreviousPosition = 0;
+    hooks_.showBalloon(kEmptyListBalloon);
+  }
+}
+
+void ChangeScheduler::DropVanishedEntries() {
+  EntryList& list = state_.list;
+  for (std::size_t i = 0; i < list.size();) {
+    if (hooks_.fileExists(TagValue(list[i], "<n>"))) {
+      ++i;
+    } else {
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+}
+
+void ChangeScheduler::ComposeCurrent() {
+  // A copy: the list may be edited inside the notification window's pumps.
+  WallpaperEntry entry = state_.list[static_cast<std::size_t>(state_.settings.CurrentPosition)];
+  bool announced = state_.settings.ShowChangeWindow;
+  if (announced) hooks_.showNotification(entry);
+  Status status;
+  try {
+    status = hooks_.compose(entry);
+  } catch (const std::exception& error) {
+    status = Status::Error(error.what());
+  }
+  if (announced) hooks_.hideNotification();
+  if (!status) hooks_.showError(status.message());
+}
+
+void ChangeScheduler::RemoveStaleBitmaps() const {
+  const Settings& s = state_.settings;
+  for (std::size_t i = 0; i < state_.list.size(); ++i) {
+    if (static_cast<std::int64_t>(i) == s.CurrentPosition) continue;
+    std::string stale = state_.tempFolder + std::to_string(i) + "wall.bmp";
+    if (hooks_.fileExists(stale)) std::remove(stale.c_str());
+  }
+}
+
+void ChangeScheduler::SetChangeItemsEnabled(bool enabled) {
+  items_.Nastpnatapeta1.enabled = enabled;
+  items_.Poprzedniatapeta1.enabled = enabled;
+  items_.Ustawienia1.enabled = enabled && !state_.settingsWindowOpen;
+}
+
+void ChangeScheduler::PopupMenu1Popup() {
+  bool any = !state_.list.empty();
+  items_.Nastpnatapeta1.visible = any;
+  items_.Poprzedniatapeta1.visible = any;
+  Changed();
+}
+
+void ChangeScheduler::Changed() const {
+  if (hooks_.itemsChanged) hooks_.itemsChanged();
+}
+
+}  // namespace vendaro

@@ -1,0 +1,106 @@
+#pragma once
+
+// When the wallpaper changes and to which picture: the timer, the decision at
+// start, the Next and Previous commands and the one routine that puts an
+// entry on the desktop.  The clock, the random generator and everything that
+// shows or composes come in from outside, so every rule tests without waiting.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "model/entry_list.h"
+#include "model/platform_random.h"
+#include "model/settings.h"
+#include "model/status.h"
+
+namespace vendaro {
+
+// A tray menu item as the commands see it.  Click does nothing while the item
+// is disabled: that is the guard that keeps a change from starting inside a
+// change, so the timer, the menu and remote commands all go through Click.
+class MenuItem {
+ public:
+  void Click() const {
+    if (enabled && onClick) onClick();
+  }
+  bool enabled = true;
+  bool visible = true;
+  std::function<void()> onClick;
+};
+
+struct TrayItems {
+  MenuItem Vendaro1;
+  MenuItem Nastpnatapeta1;
+  MenuItem Poprzedniatapeta1;
+  MenuItem Ustawienia1;
+  MenuItem Zamknij1;
+};
+
+struct SchedulerClock {
+  std::function<std::chrono::system_clock::time_point()> now;
+  std::function<std::uint64_t()> millisecondsSinceBoot;
+  std::function<std::string()> bootId;
+
+  ChangeStamp Stamp() const;
+};
+
+// The main form's fields the scheduler works on (the settings window writes
+// them too, so they are shared, not copied).
+struct SchedulerState {
+  Settings& settings;
+  EntryList& list;
+  const bool& settingsWindowOpen;
+  const std::string& tempFolder;
+  const std::string& dataFolder;
+};
+
+struct SchedulerHooks {
+  std::function<bool(const std::string& path)> fileExists;
+  std::function<void(const WallpaperEntry& entry)> showNotification;
+  std::function<void()> hideNotification;
+  // Composes the entry and sets it as the wallpaper.
+  std::function<Status(const WallpaperEntry& entry)> compose;
+  std::function<void(const std::string& text)> showBalloon;
+  std::function<void(const std::string& text)> showError;
+  // The enabled or visible state of a tray item changed, or a change ended.
+  std::function<void()> itemsChanged;
+};
+
+inline constexpr const char* kEmptyListBalloon = "Lista plików tła jest pusta.";
+
+class ChangeScheduler {
+ public:
+  ChangeScheduler(SchedulerState state, SchedulerClock clock, PlatformRandom& random,
+                  SchedulerHooks hooks);
+
+  TrayItems& items() { return items_; }
+
+  void Timer2Timer();
+  void StartUpDecision();
+  void ApplyCurrentEntry();
+  void PopupMenu1Popup();
+  bool InChange() const { return inChange_; }
+
+ private:
+  void Nastpnatapeta1Click();
+  void Poprzedniatapeta1Click();
+  void StorePosition();
+  bool DueAtStartUnderSessionTrigger() const;
+  void DropVanishedEntries();
+  void ComposeCurrent();
+  void RemoveStaleBitmaps() const;
+  void SetChangeItemsEnabled(bool enabled);
+  void Changed() const;
+  std::string IniPath() const { return state_.dataFolder + kSettingsFileName; }
+
+  SchedulerState state_;
+  SchedulerClock clock_;
+  PlatformRandom& random_;
+  SchedulerHooks hooks_;
+  TrayItems items_;
+  bool inChange_ = false;
+};
+
+}  // namespace vendaro

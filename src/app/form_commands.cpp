@@ -1,0 +1,97 @@
+// The main form's tray commands, remote commands and messages to the user.
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/main_form.h"
+#include "app/main_form_impl.h"
+
+namespace vendaro {
+namespace {
+
+QMessageBox::Icon BoxIcon(UserMessage::Icon icon) {
+  switch (icon) {
+    case UserMessage::Icon::Information: return QMessageBox::Information;
+    case UserMessage::Icon::Warning: return QMessageBox::Warning;
+    case UserMessage::Icon::Error: return QMessageBox::Critical;
+  }
+  return QMessageBox::Warning;
+}
+
+}  // namespace
+
+void TForm2::Ustawienia1Click() {
+  TrayItems& tray = items();
+  tray.Ustawienia1.enabled = false;
+  SettingsWindowOpen = true;
+  ItemsChanged();
+  if (hooks_.showSettings) hooks_.showSettings();
+  SettingsWindowOpen = false;
+  tray.Ustawienia1.enabled = !impl_->scheduler->InChange();
+  ItemsChanged();
+}
+
+void TForm2::Vendaro1Click() {
+  TrayItems& tray = items();
+  tray.Vendaro1.enabled = false;
+  ItemsChanged();
+  if (hooks_.showAbout) hooks_.showAbout();
+  tray.Vendaro1.enabled = true;
+  ItemsChanged();
+}
+
+void TForm2::Zamknij1Click() {
+  // Inside a change (a command arriving during the notification window's
+  // message pumps) the change finishes first, or it would set our wallpaper
+  // again after the user's had been given back.
+  if (impl_->scheduler->InChange()) {
+    impl_->closePending = true;
+    return;
+  }
+  FormClose();
+  QCoreApplication::quit();
+}
+
+void TForm2::ItemsChanged() {
+  impl_->tray->Sync();
+  if (impl_->closePending && !impl_->scheduler->InChange()) {
+    impl_->closePending = false;
+    QTimer::singleShot(0, this, [this] { Zamknij1Click(); });
+  }
+}
+
+void TForm2::RunRemoteCommand(RemoteCommand command) {
+  TrayItems& tray = items();
+  switch (command) {
+    case RemoteCommand::Next: tray.Nastpnatapeta1.Click(); break;
+    case RemoteCommand::Previous: tray.Poprzedniatapeta1.Click(); break;
+    // Answered first: the modal window would keep the caller waiting.
+    case RemoteCommand::Settings:
+      QTimer::singleShot(0, this, [this] { items().Ustawienia1.Click(); });
+      break;
+    case RemoteCommand::Quit: tray.Zamknij1.Click(); break;
+  }
+}
+
+void TForm2::Tell(const UserMessage& message) {
+  if (services_.tellUser) {
+    services_.tellUser(message);
+    return;
+  }
+  QString text = QString::fromStdString(message.text);
+  if (message.way == UserMessage::Way::Balloon && impl_->tray->ShowBalloon(text)) return;
+  QString caption = QString::fromStdString(message.caption);
+  if (message.way == UserMessage::Way::ModalBox) {
+    QMessageBox box(BoxIcon(message.icon), caption, text, QMessageBox::Ok);
+    box.exec();
+    return;
+  }
+  // Later messages must not stop the timer, the commands or a change.
+  auto* box = new QMessageBox(BoxIcon(message.icon), caption, text, QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+}
+
+}  // namespace vendaro

@@ -1,0 +1,86 @@
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "app/main_form.h"
+#include "app/remote_control.h"
+#include "app/session_end.h"
+#include "model/wallpaper_entry.h"
+#include "platform/folders.h"
+#include "ui/windows.h"
+
+namespace {
+
+using namespace vendaro;
+
+// `vendaro next|previous|settings|quit`: hands the command to the running
+// copy and ends.
+int SendCommand(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  std::optional<RemoteCommand> command = ParseRemoteCommand(argv[1]);
+  if (!command || argc > 2) {
+    std::fprintf(stderr, "Użycie: vendaro [next|previous|settings|quit]\n");
+    return 2;
+  }
+  // A change of a large picture may take a few seconds before the answer.
+  Status sent = SendRemoteCommand(RemoteSocketPath(FileNamePart(ExecutablePath())), *command, 60000);
+  if (!sent) {
+    std::fprintf(stderr, "vendaro: %s\n", sent.message().c_str());
+    return 1;
+  }
+  return 0;
+}
+
+// The splash stays one more second, with events handled meanwhile.
+void WaitOneSecond() {
+  QEventLoop loop;
+  QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+int RunResident(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Vendaro"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Vendaro"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  std::unique_ptr<QWidget> splash(CreateSplash());
+  TForm2 form(AppServices::System());
+  form.SetWindowHooks({[&form] { ShowSettingsWindow(form); }, [] { ShowAboutModal(); }});
+
+  SessionEndWatcher sessionEnd;
+  bool ending = false;
+  auto end = [&form, &ending] {
+    ending = true;
+    form.FormClose();
+    QCoreApplication::quit();
+  };
+  QObject::connect(&sessionEnd, &SessionEndWatcher::sessionEnding, &form, end);
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.FormClose(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormClose(); });
+
+  bool resident = form.FormCreate();
+  WaitOneSecond();
+  splash.reset();
+  if (!resident || ending || !form.resident()) return 0;
+  return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The locale's short date format is what the settings file stores dates in.
+  std::setlocale(LC_ALL, "");
+  if (argc > 1) return SendCommand(argc, argv);
+  try {
+    return RunResident(argc, argv);
+  } catch (const std::exception& error) {
+    QMessageBox::critical(nullptr, QStringLiteral("Vendaro"), QString::fromLocal8Bit(error.what()));
+  }
+  return 1;
+}

@@ -1,0 +1,229 @@
+#include "app/main_form.h"
+
+#include <QTimer>
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/main_form_impl.h"
+#include "app/startup_files.h"
+#include "app/version_check.h"
+#include "compose/probe.h"
+#include "model/wallpaper_entry.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
+#include "platform/system_colors.h"
+#include "platform/version_library.h"
+
+// Resources of a static library are registered by hand.
+static void InitResources() { Q_INIT_RESOURCE(vendaro); }
+
+namespace vendaro {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+}  // namespace
+
+TForm2::TForm2(AppServices services, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
+      impl_(std::make_unique<Impl>()),
+      services_(std::move(services)) {
+  InitResources();
+  setObjectName(QStringLiteral("TForm2"));
+  Timer2 = new QTimer(this);
+  Timer2->setObjectName(QStringLiteral("Timer2"));
+  Timer2->setInterval(1000);
+  connect(Timer2, &QTimer::timeout, this, &TForm2::Timer2Timer);
+  BuildScheduler();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::SetWindowHooks(WindowHooks hooks) { hooks_ = std::move(hooks); }
+
+void TForm2::BuildScheduler() {
+  SchedulerClock clock{services_.now, services_.millisecondsSinceBoot, services_.bootId};
+  SchedulerHooks hooks;
+  hooks.fileExists = FileExists;
+  hooks.showNotification = [this](const WallpaperEntry& entry) {
+    impl_->notification = std::make_unique<TForm5>();
+    impl_->notification->ShowFor(entry);
+  };
+  hooks.hideNotification = [this] { impl_->notification.reset(); };
+  hooks.compose = [this](const WallpaperEntry& entry) { return ComposeAndSet(entry); };
+  hooks.showBalloon = [this](const std::string& text) {
+    Tell({UserMessage::Icon::Warning, UserMessage::Way::Balloon, "Vendaro", text});
+  };
+  hooks.showError = [this](const std::string& text) {
+    Tell({UserMessage::Icon::Error, UserMessage::Way::Box, "Vendaro", text});
+  };
+  hooks.itemsChanged = [this] { ItemsChanged(); };
+  impl_->scheduler = std::make_unique<ChangeScheduler>(
+      SchedulerState{settings, ActiveList, SettingsWindowOpen, TempFolder, DataFolder}, clock,
+      impl_->random, std::move(hooks));
+  TrayItems& tray = items();
+  tray.Vendaro1.onClick = [this] { Vendaro1Click(); };
+  tray.Ustawienia1.onClick = [this] { Ustawienia1Click(); };
+  tray.Zamknij1.onClick = [this] { Zamknij1Click(); };
+  impl_->tray = std::make_unique<TrayMenu>(
+      tray, TrayMenu::Handlers{[this] { impl_->scheduler->PopupMenu1Popup(); },
+                               [this] { items().Ustawienia1.Click(); }});
+}
+
+bool TForm2::FormCreate() {
+  WallpaperFile.clear();
+  // The form itself is never shown, so it has no window and no taskbar entry.
+  if (services_.lowerPriority) services_.lowerPriority();
+
+  impl_->lock = std::make_unique<InstanceLock>(FileNamePart(services_.executablePath));
+  if (!impl_->lock->TryAcquire()) {
+    Tell({UserMessage::Icon::Warning, UserMessage::Way::ModalBox, "Informacja",
+          "Program jest już uruchomiony"});
+    return false;
+  }
+
+  DataFolder = services_.dataFolder.empty() ? ResolveDataFolder() : services_.dataFolder;
+  TempFolder = services_.tempFolder.empty() ? ResolveTempFolder() : services_.tempFolder;
+  if (TempFolder.empty()) {
+    // Never fall back to a shared folder: the bitmap's name is predictable.
+    Tell({UserMessage::Icon::Error, UserMessage::Way::ModalBox, "Vendaro",
+          "Nie można utworzyć prywatnego folderu na tapety (~/.local/state/Vendaro)."});
+    return false;
+  }
+  if (!services_.desktop && services_.makeDesktop) services_.desktop = services_.makeDesktop(TempFolder);
+  SettingsWindowOpen = false;
+
+  LoadedSettings loaded = LoadSettings(settingsPath());
+  settings = loaded.settings;
+  if (loaded.versionCheck) {
+    std::string library = FolderOf(services_.executablePath) + VersionLibraryFileName();
+    auto warn = [this](const std::string& text, const std::string& caption) {
+      Tell({UserMessage::Icon::Warning, UserMessage::Way::ModalBox, caption, text});
+    };
+    if (RunVersionCheck(1, library, warn)) return false;
+  }
+  if (settings.IntervalMinutes < 1) settings.IntervalMinutes = 5;
+
+  MoveLegacyList(DataFolder);
+  if (!LoadList()) return false;
+
+  settings.ElapsedSeconds = 0;
+  settings.PreviousPosition = -1;
+  if (services_.performanceCounter) impl_->random.Randomize(services_.performanceCounter());
+  impl_->tray->Show();
+  settings.ElapsedSeconds = 1;
+  impl_->resident = true;
+  // Before the first change, so that a command sent as soon as the first
+  // wallpaper shows is heard.
+  StartRemoteControl();
+  impl_->scheduler->StartUpDecision();
+  Timer2->start();
+  return true;
+}
+
+bool TForm2::LoadList() {
+  Status status = LoadActiveList(DataFolder, ActiveList, ProbePicture);
+  if (status) return true;
+  // Going on with an empty list would let the next save replace the list the
+  // user cannot read now; end instead, nothing lost.
+  Tell({UserMessage::Icon::Error, UserMessage::Way::ModalBox, "Vendaro", status.message()});
+  return false;
+}
+
+void TForm2::StartRemoteControl() {
+  if (!services_.remoteControl) return;
+  impl_->remote = std::make_unique<RemoteServer>([this](RemoteCommand command) { RunRemoteCommand(command); });
+  Status status = impl_->remote->Listen(RemoteSocketPath(FileNamePart(services_.executablePath)));
+  if (!status) std::fprintf(stderr, "vendaro: %s\n", status.message().c_str());
+}
+
+void TForm2::FormClose() {
+  if (!impl_->resident || impl_->closed) return;
+  impl_->closed = true;
+  impl_->resident = false;
+  Timer2->stop();
+  impl_->remote.reset();
+  if (services_.desktop) {
+    Status restored = services_.desktop->RestoreUserWallpaper();
+    if (!restored) std::fprintf(stderr, "vendaro: %s\n", restored.message().c_str());
+  }
+  if (!WallpaperFile.empty() && FileExists(WallpaperFile)) std::remove(WallpaperFile.c_str());
+  Status saved = SavePosition(settingsPath(), settings.CurrentPosition, settings.ChangeTrigger, Now());
+  if (!saved) std::fprintf(stderr, "vendaro: %s\n", saved.message().c_str());
+  impl_->tray->Hide();
+}
+
+void TForm2::ApplyCurrentEntry() { impl_->scheduler->ApplyCurrentEntry(); }
+
+void TForm2::Timer2Timer() { impl_->scheduler->Timer2Timer(); }
+
+ComposeOptions TForm2::CurrentComposeOptions() const {
+  ComposeOptions options;
+  options.fillColor = settings.FillColor;
+  options.gapFill = settings.GapFill;
+  options.alignment = settings.Alignment;
+  options.displayMode = settings.DisplayMode;
+  options.smoothing = settings.Smoothing;
+  options.interpolation = settings.Interpolation;
+  return options;
+}
+
+Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
+  DesktopBackend* backend = desktop();
+  if (!backend) return Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
+  WallpaperSetter setter = [backend](const std::string& path, const Canvas& canvas) {
+    return backend->SetWallpaper(path, canvas);
+  };
+  return ComposeWallpaper(entry, CurrentComposeOptions(), screenSize(), systemColors(), false, TempFolder,
+                          WallpaperFile, setter)
+      .status;
+}
+
+ComposeResult TForm2::ComposePreview(const WallpaperEntry& entry, const ComposeOptions& options) {
+  std::string untouched = WallpaperFile;
+  return ComposeWallpaper(entry, options, screenSize(), systemColors(), true, TempFolder, untouched, {});
+}
+
+void TForm2::ResolveDataFolderAgain() {
+  DataFolder = services_.dataFolder.empty() ? ResolveDataFolder() : services_.dataFolder;
+}
+
+ChangeStamp TForm2::Now() const {
+  return SchedulerClock{services_.now, services_.millisecondsSinceBoot, services_.bootId}.Stamp();
+}
+
+ScreenSize TForm2::screenSize() const { return services_.screenSize(); }
+
+SystemColorResolver TForm2::systemColors() const {
+  DesktopBackend* backend = services_.desktop.get();
+  return [backend](int index) { return SystemColorRgb(index, backend); };
+}
+
+void TForm2::RestoreUserWallpaper() {
+  if (!services_.desktop) return;
+  Status status = services_.desktop->RestoreUserWallpaper();
+  if (!status) Tell({UserMessage::Icon::Error, UserMessage::Way::Box, "Vendaro", status.message()});
+}
+
+AutostartStore& TForm2::autostartStore() { return *services_.autostart; }
+
+const std::string& TForm2::executablePath() const { return services_.executablePath; }
+
+DesktopBackend* TForm2::desktop() { return services_.desktop.get(); }
+
+TrayItems& TForm2::items() { return impl_->scheduler->items(); }
+
+ChangeScheduler& TForm2::scheduler() { return *impl_->scheduler; }
+
+bool TForm2::resident() const { return impl_->resident; }
+
+QSystemTrayIcon* TForm2::trayIcon() const { return impl_->tray->TrayIcon1; }
+
+QMenu* TForm2::popupMenu() const { return impl_->tray->PopupMenu1; }
+
+}  // namespace vendaro

@@ -1,0 +1,54 @@
+#pragma once
+
+// `vendaro next|previous|settings|quit`: commands sent to the running copy
+// over a local socket in the user's runtime folder.
+
+#include <QObject>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/status.h"
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace vendaro {
+
+enum class RemoteCommand { Next, Previous, Settings, Quit };
+
+std::optional<RemoteCommand> ParseRemoteCommand(std::string_view word);
+const char* RemoteCommandName(RemoteCommand command);
+
+// The socket's path for the executable called `executableName`, beside the
+// single-instance lock.
+std::string RemoteSocketPath(const std::string& executableName);
+
+// Listens for commands; each is handed to `handler` and answered once the
+// handler has returned, so a client waits until a change has been made.
+class RemoteServer : public QObject {
+  Q_OBJECT
+
+ public:
+  using Handler = std::function<void(RemoteCommand)>;
+  explicit RemoteServer(Handler handler, QObject* parent = nullptr);
+  ~RemoteServer() override;
+
+  // Only the same user can connect.  A socket left by a dead copy is
+  // replaced: the caller holds the single-instance lock.
+  Status Listen(const std::string& path);
+
+ private:
+  void Accept();
+  void Serve(QLocalSocket* socket);
+
+  Handler handler_;
+  QLocalServer* server_;
+};
+
+// Sends `command` and waits for the answer.  Fails with a message when no copy
+// listens or it does not answer in time.
+Status SendRemoteCommand(const std::string& socketPath, RemoteCommand command, int timeoutMs);
+
+}  // namespace vendaro
