@@ -7,7 +7,12 @@
 #include <unistd.h>
 
 #include "platform/desktop_probe.h"
-#include "platform/dummy_desktop.h"
+#include "platform/gsettings_desktop.h"
+#include "platform/kde_desktop.h"
+#include "platform/no_desktop.h"
+#include "platform/wlroots_desktop.h"
+#include "platform/x11/x11_desktop.h"
+#include "platform/xfce_desktop.h"
 
 extern char** environ;
 
@@ -129,10 +134,48 @@ DesktopKind DetectDesktop(const Environment& env) {
   return DetectDisplayServer(env);
 }
 
-std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment&, const std::string&) {
-  return std::make_unique<DummyDesktop>();
+std::unique_ptr<JournaledDesktop> MakeJournaledDesktop(DesktopKind kind, const Environment& env,
+                                                       const std::string& stateFolder) {
+  switch (kind) {
+    case DesktopKind::X11: return std::make_unique<X11Desktop>(std::string(Value(env, "DISPLAY")), stateFolder);
+    case DesktopKind::Gnome:
+    case DesktopKind::Cinnamon:
+    case DesktopKind::Mate: return std::make_unique<GSettingsDesktop>(kind, stateFolder);
+    case DesktopKind::Kde: return std::make_unique<KdeDesktop>(stateFolder);
+    case DesktopKind::Xfce: return std::make_unique<XfceDesktop>(stateFolder);
+    case DesktopKind::Wlroots:
+    case DesktopKind::Unknown: break;
+  }
+  return nullptr;
 }
 
-Status RecoverFromJournal(const std::string&) { return Status::Ok(); }
+std::unique_ptr<DesktopBackend> MakeDesktopBackendOf(DesktopKind kind, const Environment& env,
+                                                     const std::string& stateFolder) {
+  if (kind == DesktopKind::Wlroots) return std::make_unique<WlrootsDesktop>();
+  if (auto journaled = MakeJournaledDesktop(kind, env, stateFolder)) return journaled;
+  return std::make_unique<NoDesktop>();
+}
+
+std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment& env, const std::string& stateFolder) {
+  SystemProbe probe;
+  return MakeDesktopBackendOf(ConfirmDesktop(env, probe), env, stateFolder);
+}
+
+Status RecoverFromJournal(const std::string& stateFolder) {
+  Status status;
+  std::optional<RestoreJournal> journal = ReadJournal(stateFolder, status);
+  if (!journal) {
+    // A journal that cannot be understood can never be used; keeping it would
+    // only block the journals of later runs.
+    if (!status) RemoveJournal(stateFolder);
+    return status;
+  }
+  auto backend = MakeJournaledDesktop(journal->kind, CurrentEnvironment(), stateFolder);
+  if (backend) {
+    if (status = backend->PutBack(*journal); !status) return status;
+  }
+  RemoveJournaledFiles(*journal);
+  return RemoveJournal(stateFolder);
+}
 
 }  // namespace vendaro

@@ -1,0 +1,54 @@
+#include "platform/journaled_desktop.h"
+
+#include "platform/shown_file.h"
+
+namespace vendaro {
+
+Status JournaledDesktop::BeginJournal() {
+  Status status;
+  std::optional<RestoreJournal> left = ReadJournal(stateFolder_, status);
+  // A journal of the same desktop left by a killed run that could not be
+  // mended still holds the user's values; what the desktop shows now may be
+  // that run's wallpaper, so it must not be taken for the user's.
+  if (left && left->kind == kind()) {
+    journal_ = std::move(left);
+    return Status::Ok();
+  }
+  RestoreJournal journal;
+  journal.kind = kind();
+  if (status = Capture(journal); !status) return status;
+  if (status = WriteJournal(stateFolder_, journal); !status) return status;
+  journal_ = std::move(journal);
+  return Status::Ok();
+}
+
+Status JournaledDesktop::SetWallpaper(const std::string& path, const Canvas& canvas) {
+  if (!journal_) {
+    if (Status status = BeginJournal(); !status) return status;
+  }
+  RestoreJournal updated = *journal_;
+  Status status = Show(path, canvas, updated);
+  if (updated != *journal_) {
+    // Even after a failure: what was shown must be cleaned up later.
+    Status written = WriteJournal(stateFolder_, updated);
+    journal_ = std::move(updated);
+    if (status && !written) return written;
+  }
+  return status;
+}
+
+Status JournaledDesktop::RestoreUserWallpaper() {
+  if (!journal_) return Status::Ok();
+  Status status = PutBack(*journal_);
+  if (!status) return status;
+  RemoveJournaledFiles(*journal_);
+  Forget();
+  journal_.reset();
+  return RemoveJournal(stateFolder_);
+}
+
+void RemoveJournaledFiles(const RestoreJournal& journal) {
+  for (const std::string& file : journal.All(kShownFileKey)) RemoveOwnFile(file);
+}
+
+}  // namespace vendaro

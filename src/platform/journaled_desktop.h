@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/desktop.h"
+#include "platform/restore_journal.h"
+
+namespace vendaro {
+
+// A desktop that remembers the user's wallpaper in its own settings: the
+// user's values are read and journaled before our first change, and written
+// back (then the journal removed) when the user's wallpaper is given back.
+class JournaledDesktop : public DesktopBackend {
+ public:
+  explicit JournaledDesktop(std::string stateFolder) : stateFolder_(std::move(stateFolder)) {}
+
+  Status SetWallpaper(const std::string& path, const Canvas& canvas) final;
+  Status RestoreUserWallpaper() final;
+
+  // Puts back what a journal (ours or a killed run's) holds.
+  virtual Status PutBack(const RestoreJournal& journal) = 0;
+
+ protected:
+  // Reads the user's values into the journal.
+  virtual Status Capture(RestoreJournal& journal) = 0;
+  // Shows the wallpaper; may note in the journal what it must clean up.
+  virtual Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) = 0;
+  // After a successful put-back: forget the files and resources of ours.
+  virtual void Forget() {}
+
+  const std::string& stateFolder() const { return stateFolder_; }
+
+ private:
+  Status BeginJournal();
+
+  std::string stateFolder_;
+  std::optional<RestoreJournal> journal_;
+};
+
+// Removes the files a journal lists as shown by us.
+void RemoveJournaledFiles(const RestoreJournal& journal);
+inline constexpr const char* kShownFileKey = "file";
+
+}  // namespace vendaro

@@ -1,0 +1,96 @@
+#include "platform/kde_desktop.h"
+
+#include <QColor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include "platform/child_process.h"
+#include "platform/kde_script.h"
+
+namespace vendaro {
+namespace {
+
+constexpr const char* kSavedKey = "desktops";
+
+Status ReadDesktops(std::string& json) {
+  if (Status status = EvaluatePlasmaScript(ReadDesktopsScript(), json); !status) return status;
+  QJsonParseError error{};
+  const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
+  if (!parsed.isArray()) return Status::Error("Plasma zwróciła nieczytelną listę pulpitów");
+  json = parsed.toJson(QJsonDocument::Compact).toStdString();
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status EvaluatePlasmaScript(const std::string& script, std::string& output) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return Status::Error("Brak połączenia z sesyjną magistralą D-Bus");
+  QDBusMessage call = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell",
+                                                     "evaluateScript");
+  call << QString::fromStdString(script);
+  const QDBusMessage reply = bus.call(call, QDBus::Block, kChildTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage) {
+    return Status::Error("Plasma nie ustawiła tapety: " + reply.errorMessage().toStdString());
+  }
+  output = reply.arguments().isEmpty() ? std::string() : reply.arguments().first().toString().toStdString();
+  return Status::Ok();
+}
+
+std::optional<ColorValue> ParsePlasmaColor(const std::string& text) {
+  const QString value = QString::fromStdString(text).trimmed();
+  const QStringList parts = value.split(',');
+  QColor color;
+  if (parts.size() >= 3) {
+    bool ok[3] = {};
+    color.setRgb(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]));
+    if (!ok[0] || !ok[1] || !ok[2]) return std::nullopt;
+  } else {
+    color = QColor(value);
+  }
+  if (!color.isValid()) return std::nullopt;
+  return Rgb(std::uint8_t(color.red()), std::uint8_t(color.green()), std::uint8_t(color.blue()));
+}
+
+Status KdeDesktop::Capture(RestoreJournal& journal) {
+  std::string json;
+  if (Status status = ReadDesktops(json); !status) return status;
+  journal.Add(kSavedKey, json);
+  return Status::Ok();
+}
+
+Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
+  std::string shownPath;
+  if (Status status = shown_.Prepare(path, canvas, ShownFormat::Bmp, shownPath); !status) return status;
+  std::string output;
+  if (Status status = EvaluatePlasmaScript(SetImageScript(FileUrl(shownPath)), output); !status) {
+    shown_.Discard();
+    return status;
+  }
+  shown_.Commit();
+  journal.Set(kShownFileKey, shown_.current());
+  return Status::Ok();
+}
+
+Status KdeDesktop::PutBack(const RestoreJournal& journal) {
+  std::string output;
+  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")), output);
+}
+
+std::optional<ColorValue> KdeDesktop::BackgroundColor() {
+  if (color_) return *color_;
+  std::string json;
+  if (!ReadDesktops(json)) return std::nullopt;
+  const QJsonArray desktops = QJsonDocument::fromJson(QByteArray::fromStdString(json)).array();
+  std::optional<ColorValue> color;
+  if (!desktops.isEmpty()) color = ParsePlasmaColor(desktops.first().toObject().value("Color").toString().toStdString());
+  // Asked once: every composition asks, and a D-Bus round trip each time adds up.
+  color_ = color;
+  return color;
+}
+
+}  // namespace vendaro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+#include "platform/journaled_desktop.h"
+#include "platform/shown_file.h"
+
+namespace vendaro {
+
+// KDE Plasma 5.7 and later: each desktop's image plugin, driven through
+// plasmashell's evaluateScript over D-Bus.  Plasma reads BMP itself.
+class KdeDesktop : public JournaledDesktop {
+ public:
+  explicit KdeDesktop(std::string stateFolder) : JournaledDesktop(std::move(stateFolder)) {}
+
+  DesktopKind kind() const override { return DesktopKind::Kde; }
+  std::optional<ColorValue> BackgroundColor() override;
+  Status PutBack(const RestoreJournal& journal) override;
+
+ protected:
+  Status Capture(RestoreJournal& journal) override;
+  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
+  void Forget() override { shown_.RemoveAll(); }
+
+ private:
+  ShownFiles shown_;
+  std::optional<std::optional<ColorValue>> color_;
+};
+
+// Runs a script in plasmashell; its printed output, or an error after at
+// most the child timeout.
+Status EvaluatePlasmaScript(const std::string& script, std::string& output);
+
+// The colour text Plasma stores ("r,g,b" or "#rrggbb").
+std::optional<ColorValue> ParsePlasmaColor(const std::string& text);
+
+}  // namespace vendaro

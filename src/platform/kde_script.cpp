@@ -1,0 +1,83 @@
+#include "platform/kde_script.h"
+
+#include <QJsonDocument>
+#include <QString>
+
+#include <cstdio>
+
+namespace vendaro {
+namespace {
+
+constexpr const char* kGroup = "d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];";
+
+// JSON is JavaScript except for raw U+2028/U+2029 in older engines.
+std::string EscapeLineSeparators(const QString& json) {
+  QString escaped = json;
+  escaped.replace(QChar(0x2028), QStringLiteral("\\u2028")).replace(QChar(0x2029), QStringLiteral("\\u2029"));
+  return escaped.toStdString();
+}
+
+}  // namespace
+
+std::string JsStringLiteral(const std::string& text) {
+  const QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  std::string out = "'";
+  for (QChar c : decoded) {
+    const char16_t u = c.unicode();
+    if (u >= 0x20 && u < 0x7F && u != '\'' && u != '"' && u != '\\') {
+      out += static_cast<char>(u);
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04X", unsigned(u));
+      out += escape;
+    }
+  }
+  return out + "'";
+}
+
+std::string ReadDesktopsScript() {
+  return std::string(
+             "var saved = [];\n"
+             "desktops().forEach(function (d) {\n"
+             "  var entry = {id: d.id, plugin: d.wallpaperPlugin};\n"
+             "  ") + kGroup + "\n"
+             "  ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
+             "    var value = d.readConfig(key);\n"
+             "    if (value !== undefined && value !== null) entry[key] = String(value);\n"
+             "  });\n"
+             "  saved.push(entry);\n"
+             "});\n"
+             "print(JSON.stringify(saved));\n";
+}
+
+std::string SetImageScript(const std::string& url) {
+  return "var url = " + JsStringLiteral(url) +
+         ";\n"
+         "desktops().forEach(function (d) {\n"
+         "  d.wallpaperPlugin = 'org.kde.image';\n"
+         "  " + kGroup + "\n"
+         "  d.writeConfig('Image', url);\n"
+         "  d.writeConfig('FillMode', 2);\n"
+         "  d.reloadConfig();\n"
+         "});\n";
+}
+
+std::string RestoreDesktopsScript(const std::string& savedJson) {
+  const QJsonDocument saved = QJsonDocument::fromJson(QByteArray::fromStdString(savedJson));
+  const std::string json = EscapeLineSeparators(QString::fromUtf8(saved.toJson(QJsonDocument::Compact)));
+  return "var saved = " + (saved.isArray() ? json : std::string("[]")) +
+         ";\n"
+         "desktops().forEach(function (d) {\n"
+         "  saved.forEach(function (entry) {\n"
+         "    if (entry.id !== d.id) return;\n"
+         "    d.wallpaperPlugin = entry.plugin;\n"
+         "    " + kGroup + "\n"
+         "    ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
+         "      if (entry[key] !== undefined) d.writeConfig(key, entry[key]);\n"
+         "    });\n"
+         "    d.reloadConfig();\n"
+         "  });\n"
+         "});\n";
+}
+
+}  // namespace vendaro

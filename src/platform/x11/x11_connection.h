@@ -1,0 +1,54 @@
+#pragma once
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// Xlib's macro for int would replace our result type from here on.
+#undef Status
+
+#include <memory>
+#include <string>
+
+#include "compose/canvas.h"
+#include "model/status.h"
+
+namespace vendaro::x11 {
+
+struct DisplayClose {
+  void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+// One short-lived X connection.  Protocol errors are collected rather than
+// ending the program, and a lost connection is reported instead of exiting.
+class Connection {
+ public:
+  static std::unique_ptr<Connection> Open(const std::string& name, Status& status);
+  ~Connection();
+
+  Display* display() const { return display_.get(); }
+  Window root() const { return root_; }
+  // Waits for the server to handle everything sent; the first error since
+  // the last call (or since opening), if any.
+  Status Sync(const char* what);
+  bool Lost() const;
+
+  // The pixmap _XROOTPMAP_ID names, or None.
+  Pixmap RootPixmap();
+  void SetRootPixmap(Pixmap pixmap);
+  void DeleteRootPixmap();
+  bool PixmapExists(Pixmap pixmap);
+  // A pixmap of the root's depth holding the canvas.
+  Status Upload(const Canvas& canvas, Pixmap& pixmap);
+
+ private:
+  explicit Connection(Display* display);
+
+  std::unique_ptr<Display, DisplayClose> display_;
+  Window root_ = 0;
+  XErrorHandler previousHandler_ = nullptr;
+};
+
+std::string PixmapText(Pixmap pixmap);
+Pixmap PixmapFromText(const std::string& text);
+
+}  // namespace vendaro::x11

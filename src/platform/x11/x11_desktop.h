@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "platform/journaled_desktop.h"
+
+namespace vendaro {
+
+// Whether an X connection to `display` opens (and closes again).
+bool X11DisplayOpens(const std::string& display);
+
+// A plain X server without a desktop that draws its own background: the
+// canvas becomes a pixmap of the root window, named in _XROOTPMAP_ID and
+// ESETROOT_PMAP_ID for programs that draw pseudo-transparency.  The pixmap is
+// kept after our short connection closes (RetainPermanent) and freed at the
+// next change.  Giving back puts the root background found before the first
+// change in place again.
+class X11Desktop : public JournaledDesktop {
+ public:
+  X11Desktop(std::string display, std::string stateFolder);
+
+  DesktopKind kind() const override { return DesktopKind::X11; }
+  std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
+  Status PutBack(const RestoreJournal& journal) override;
+
+ protected:
+  Status Capture(RestoreJournal& journal) override;
+  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
+
+ private:
+  std::string display_;
+};
+
+}  // namespace vendaro

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "platform/restore_journal.h"
+#include "support/test_environment.h"
+
+namespace vendaro {
+namespace {
+
+using testing::MakeTempDir;
+
+TEST(RestoreJournal, KeepsEveryByteAndTheOrder) {
+  const std::string folder = MakeTempDir("journal");
+  RestoreJournal journal;
+  journal.kind = DesktopKind::Xfce;
+  journal.Add("xfconf /backdrop/a=b/last-image", "set:/home/x/new\nline %41 \r\x01\xff=");
+  journal.Add("file", "");
+  journal.Add("file", "second");
+  journal.Add("", "=");
+  ASSERT_TRUE(WriteJournal(folder, journal));
+
+  Status status;
+  std::optional<RestoreJournal> read = ReadJournal(folder, status);
+  ASSERT_TRUE(status) << status.message();
+  ASSERT_TRUE(read);
+  EXPECT_EQ(*read, journal);
+  EXPECT_EQ(read->All("file"), (std::vector<std::string>{"", "second"}));
+
+  ASSERT_TRUE(RemoveJournal(folder));
+  EXPECT_FALSE(ReadJournal(folder, status));
+  EXPECT_TRUE(status) << "no journal is not an error";
+  EXPECT_TRUE(RemoveJournal(folder)) << "removing twice is harmless";
+}
+
+TEST(RestoreJournal, DamagedFilesAreReportedNotGuessed) {
+  for (const char* text : {"", "garbage\n", "backend=nosuch\n", "backend=kde\nno separator\n",
+                           "backend=kde\nkey=bad %Z1 escape\n"}) {
+    const std::string folder = MakeTempDir("journal");
+    testing::WriteFileBytes(JournalPath(folder), text);
+    Status status;
+    EXPECT_FALSE(ReadJournal(folder, status)) << text;
+    EXPECT_FALSE(status) << text;
+  }
+}
+
+}  // namespace
+}  // namespace vendaro
