@@ -3,10 +3,14 @@
 #include <QCoreApplication>
 
 #include "ui/about_window.h"
+#include "ui/settings_window.h"
 
 namespace vendaro {
 
-void ShowSettingsWindow(TForm2& mainForm) { (void)mainForm; }
+void ShowSettingsWindow(TForm2& mainForm) {
+  TForm1 settings(mainForm);
+  settings.exec();
+}
 
 QWidget* CreateSplash() {
   auto* splash = new TForm6;

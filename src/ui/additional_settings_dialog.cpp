@@ -1,0 +1,182 @@
+#include "ui/additional_settings_dialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListView>
+#include <QSignalBlocker>
+#include <array>
+
+#include "ui/fonts.h"
+#include "ui/icons.h"
+#include "ui/option_rules.h"
+#include "ui/row_painting.h"
+
+namespace vendaro {
+namespace {
+
+constexpr int kGroupLeft = 10;
+constexpr int kGroupWidth = 177;
+constexpr int kComboWidth = 145;
+constexpr int kSnapBackDelayMs = 300;
+
+}  // namespace
+
+TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* settingsWindow)
+    : QDialog(settingsWindow), systemColors_(std::move(systemColors)), prompts_(std::move(prompts)) {
+  setObjectName("TForm4");
+  setWindowTitle("Ustawienia");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(198, 425);
+  setFont(UiFont(kTahoma, 11));
+
+  GroupBox1 = AddGroup("GroupBox1", "Wyrównanie tapety : ", 8, 54);
+  ComboBox1 = AddCombo(GroupBox1, "ComboBox1",
+                       {"Do środka", "Lewy górny", "Środkowy górny", "Prawy górny",
+                        "Prawy środkowy", "Prawy dolny", "Środkowy dolny", "Lewy dolny",
+                        "Lewy środkowy"});
+  ComboBox1->setIconSize(QSize(16, 16));
+  for (int i = 0; i < ComboBox1->count(); ++i) ComboBox1->setItemIcon(i, AlignmentIcon(i));
+
+  GroupBox2 = AddGroup("GroupBox2", "Wypełnienie braków : ", 70, 90);
+  ComboBox2 = AddCombo(GroupBox2, "ComboBox2",
+                       {"Kolor pulpitu", "Wybrany kolor", "Kopiowanie brzegów"});
+  Panel1 = new QLabel("Kolor", GroupBox2);
+  Panel1->setObjectName("Panel1");
+  Panel1->setAlignment(Qt::AlignCenter);
+  Panel1->setAutoFillBackground(true);
+  Panel1->setGeometry(16, 54, kComboWidth, 25);
+  Panel1->installEventFilter(this);
+
+  GroupBox3 = AddGroup("GroupBox3", "Typ skalowania (interpolacja) :", 168, 54);
+  ComboBox3 = AddCombo(GroupBox3, "ComboBox3", {"Brak", "Bilinear", "Bicubic"});
+  GroupBox5 = AddGroup("GroupBox5", "Wygładzanie krawędzi :", 230, 54);
+  ComboBox5 = AddCombo(GroupBox5, "ComboBox5", {"Brak", "AntiAliasing"});
+  GroupBox4 = AddGroup("GroupBox4", "Zmiana tapety :", 292, 54);
+  ComboBox4 = AddCombo(GroupBox4, "ComboBox4",
+                       {"Po podanym czasie", "Raz dziennie", "Raz na jedną sesje"});
+
+  CheckBox1 = new QCheckBox("Okno o zmianach tapety", this);
+  CheckBox1->setObjectName("CheckBox1");
+  CheckBox1->setToolTip(
+      "Opcja ta włącza wyświetlanie okna z informacją o zmianie tapety w prawym dolnym rogu "
+      "ekranu");
+  CheckBox1->setGeometry(kGroupLeft + 4, 360, kGroupWidth, 20);
+
+  for (QComboBox* combo : {ComboBox1, ComboBox3, ComboBox5}) {
+    connect(combo, &QComboBox::currentIndexChanged, this, [this](int index) {
+      if (index >= 0) emit compositionChanged();
+    });
+  }
+  connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
+  connect(ComboBox4, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) emit triggerChanged(index);
+  });
+
+  snapBack_.setSingleShot(true);
+  snapBack_.setInterval(kSnapBackDelayMs);
+  connect(&snapBack_, &QTimer::timeout, this, &TForm4::PlaceBesideSettingsWindow);
+}
+
+QGroupBox* TForm4::AddGroup(const char* name, const QString& title, int top, int height) {
+  auto* group = new QGroupBox(title, this);
+  group->setObjectName(name);
+  group->setGeometry(kGroupLeft, top, kGroupWidth, height);
+  return group;
+}
+
+QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const QStringList& items) {
+  auto* combo = new QComboBox(group);
+  combo->setObjectName(name);
+  combo->addItems(items);
+  combo->setView(new QListView(combo));
+  const ColorValue base = FromQColor(combo->palette().color(QPalette::Base));
+  combo->setItemDelegate(new ComboRowDelegate(base, combo));
+  combo->setGeometry(16, 22, kComboWidth, 22);
+  return combo;
+}
+
+void TForm4::Fill(const Settings& settings) {
+  const std::array<std::pair<QComboBox*, int>, 5> values = {{{ComboBox1, settings.Alignment},
+                                                             {ComboBox2, settings.GapFill},
+                                                             {ComboBox3, settings.Interpolation},
+                                                             {ComboBox4, settings.ChangeTrigger},
+                                                             {ComboBox5, settings.Smoothing}}};
+  for (const auto& [combo, value] : values) {
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(value);
+  }
+  CheckBox1->setChecked(settings.ShowChangeWindow);
+  ChosenColor = settings.FillColor;
+  ShowColorPanel();
+}
+
+ComposeOptions TForm4::CompositionChoices(int displayMode) const {
+  ComposeOptions options;
+  options.fillColor = ChosenColor;
+  options.gapFill = ComboBox2->currentIndex();
+  options.alignment = ComboBox1->currentIndex();
+  options.displayMode = displayMode;
+  options.smoothing = ComboBox5->currentIndex();
+  options.interpolation = ComboBox3->currentIndex();
+  return options;
+}
+
+void TForm4::ShowColorPanel() {
+  const ColorPanelState state = ColorPanelForGapFill(ComboBox2->currentIndex(), ChosenColor);
+  Panel1->setVisible(state.visible);
+  Panel1->setCursor(state.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  const ColorValue shown =
+      IsSystemColor(state.color) && systemColors_ ? systemColors_(state.color & 0xFF) : state.color;
+  QPalette colors = Panel1->palette();
+  colors.setColor(QPalette::Window, ToQColor(shown));
+  Panel1->setPalette(colors);
+}
+
+void TForm4::ComboBox2Change() {
+  if (ComboBox2->currentIndex() < 0) return;
+  ShowColorPanel();
+  emit compositionChanged();
+}
+
+void TForm4::Panel1Click() {
+  if (ComboBox2->currentIndex() != 1) return;
+  const std::optional<QColor> chosen =
+      prompts_.chooseColor(this, Panel1->palette().color(QPalette::Window));
+  if (!chosen) return;
+  ChosenColor = FromQColor(*chosen);
+  ShowColorPanel();
+  emit compositionChanged();
+}
+
+void TForm4::PlaceBesideSettingsWindow() {
+  const QWidget* anchor = parentWidget();
+  if (anchor == nullptr) return;
+  move(anchor->x() + anchor->frameGeometry().width() + 1, anchor->y());
+}
+
+void TForm4::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  hide();
+  emit closedByUser();
+}
+
+void TForm4::reject() { close(); }
+
+void TForm4::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (isVisible()) snapBack_.start();
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Panel1 && event->type() == QEvent::MouseButtonRelease) {
+    Panel1Click();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace vendaro

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include "compose/compose_wallpaper.h"
+#include "model/settings.h"
+#include "ui/prompts.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+
+namespace vendaro {
+
+// The additional-settings dialog beside the settings window (its parent):
+// alignment, gap fill with its colour, interpolation, smoothing, the change
+// trigger and the notification window.  It writes nothing itself; the
+// settings window reads it on Apply.
+class TForm4 : public QDialog {
+  Q_OBJECT
+
+ public:
+  TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* settingsWindow);
+
+  QGroupBox* GroupBox1 = nullptr;
+  QComboBox* ComboBox1 = nullptr;  // alignment
+  QGroupBox* GroupBox2 = nullptr;
+  QComboBox* ComboBox2 = nullptr;  // gap fill
+  QLabel* Panel1 = nullptr;        // colour swatch
+  QGroupBox* GroupBox3 = nullptr;
+  QComboBox* ComboBox3 = nullptr;  // interpolation
+  QGroupBox* GroupBox5 = nullptr;
+  QComboBox* ComboBox5 = nullptr;  // smoothing
+  QGroupBox* GroupBox4 = nullptr;
+  QComboBox* ComboBox4 = nullptr;  // change trigger
+  QCheckBox* CheckBox1 = nullptr;  // notification window
+
+  ColorValue ChosenColor = kClBackground;
+
+  // From the main form's settings; runs no change handler.
+  void Fill(const Settings& settings);
+  // The composition options chosen here (display mode comes from the caller).
+  ComposeOptions CompositionChoices(int displayMode) const;
+  // Left edge 1 pixel right of the settings window, tops level.
+  void PlaceBesideSettingsWindow();
+
+  void Panel1Click();
+  // Escape acts as the close box.
+  void reject() override;
+
+ signals:
+  // A choice that changes the composition: the thumbnail is composed again.
+  void compositionChanged();
+  void triggerChanged(int trigger);
+  // The close box hid the dialog.
+  void closedByUser();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QComboBox* AddCombo(QGroupBox* group, const char* name, const QStringList& items);
+  QGroupBox* AddGroup(const char* name, const QString& title, int top, int height);
+  void ComboBox2Change();
+  void ShowColorPanel();
+
+  SystemColorResolver systemColors_;
+  Prompts prompts_;
+  // Snaps back once a drag of the dialog has ended, not at every step of it.
+  QTimer snapBack_;
+};
+
+}  // namespace vendaro

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <functional>
+#include <vector>
+
+#include "model/entry_list.h"
+
+namespace vendaro {
+
+// The edited list itself: the settings window's list control shows these
+// entries and every command changes them here, so no second copy exists.
+class EntryListModel : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  // The whole entry string of a row (bytes), for the row painter.
+  static constexpr int kEntryRole = Qt::UserRole + 1;
+
+  explicit EntryListModel(QObject* parent = nullptr);
+
+  const EntryList& entries() const { return entries_; }
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  void ReplaceAll(EntryList entries);
+  // One batch of additions: the new entries go after the old ones and then
+  // duplicates are removed once over the whole list.
+  void AppendBatch(const EntryList& added);
+  // Removes the given rows (in any order).
+  void RemoveRows(std::vector<int> rows);
+  // Reorders in place; views keep their current and selected row numbers.
+  void Reorder(const std::function<void(EntryList&)>& change);
+
+ private:
+  EntryList entries_;
+};
+
+}  // namespace vendaro

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/entry_list.h"
+
+namespace vendaro {
+
+// The selection marks of the edited list and its current row (-1: none).
+struct ListSelection {
+  std::vector<bool> selected;
+  int current = -1;
+};
+
+// Every selected entry moves one place up and stays selected; nothing happens
+// when nothing is selected, the list has fewer than two entries or the first
+// entry is selected.  True when the list changed.
+bool MoveSelectedUp(EntryList& entries, ListSelection& selection);
+// The mirror image: blocked by a selected last entry.
+bool MoveSelectedDown(EntryList& entries, ListSelection& selection);
+
+// Whole entry strings, ascending, without regard to case, in the user's
+// locale order (so by full path, folder first).
+void SortEntries(EntryList& entries);
+
+// Appends the pictures directly inside `folder` (a path ending in '/'), in
+// the order the file system lists them; subfolders are not entered.
+void ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& probe);
+
+// A dropped or chosen item: a folder is scanned, anything else added as a file.
+void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe);
+
+}  // namespace vendaro

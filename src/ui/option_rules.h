@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/color.h"
+#include "model/local_date.h"
+
+namespace vendaro {
+
+// The unit label after the interval: "minutę" for 1, "minuty" for 2 to 4,
+// "minut" otherwise (only the value itself counts, so 22 is "minut").
+const char* MinuteUnitText(int minutes);
+
+// What the remaining-time label needs to know.
+struct RemainingTimeInput {
+  bool activeListEmpty = true;
+  int trigger = 0;  // the dialog's change-trigger item
+  std::int32_t intervalMinutes = 0;
+  std::int64_t elapsedSeconds = 0;
+  DateTime today = 0;  // local date at midnight
+  DateTime now = 0;    // local date and time
+};
+std::string RemainingTimeText(const RemainingTimeInput& input);
+
+// Striped rows of the list and of the owner-drawn combos: odd rows in the
+// base colour (or the highlight when selected), even rows in DarkenBy6 of it.
+inline constexpr ColorValue kRowHighlight = Rgb(215, 234, 255);  // "$00FFEAD7"
+ColorValue RowColor(bool selected, int index, ColorValue base);
+
+// The colour swatch of the additional-settings dialog for a gap-fill choice.
+// Choice 0 resets the working colour to the desktop colour.
+struct ColorPanelState {
+  bool visible = true;
+  bool handCursor = false;
+  ColorValue color = kClBackground;
+};
+ColorPanelState ColorPanelForGapFill(int gapFill, ColorValue& chosenColor);
+
+}  // namespace vendaro

@@ -1,0 +1,37 @@
+#include "ui/preview_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+namespace vendaro {
+
+TForm3::TForm3(const QImage& picture, QWidget* parent) : QDialog(parent) {
+  setObjectName("TForm3");
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  setAutoFillBackground(true);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+
+  Image1 = new QLabel(this);
+  Image1->setObjectName("Image1");
+  Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Image1->setPixmap(QPixmap::fromImage(picture));
+  Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Image1);
+  setWindowState(Qt::WindowFullScreen);
+}
+
+void TForm3::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  close();
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event) { event->accept(); }
+
+}  // namespace vendaro

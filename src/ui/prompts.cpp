@@ -1,0 +1,65 @@
+#include "ui/prompts.h"
+
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vendaro {
+namespace {
+
+const QString kListFilter = QStringLiteral("Lista tapet (*.vdl);;Wszystkie pliki (*.*)");
+
+QStringList ChoosePictures(QWidget* parent) {
+  return QFileDialog::getOpenFileNames(
+      parent, {}, {},
+      QStringLiteral("Obrazki (*.jpg *.jpeg *.jpe *.bmp *.tif *.tiff *.png *.gif);;"
+                     "Wszystkie pliki (*.*)"));
+}
+
+QString ChooseFolder(QWidget* parent, const QString& lastFolder) {
+  const QString start = QDir(lastFolder).exists() ? lastFolder : QString();
+  return QFileDialog::getExistingDirectory(parent, QStringLiteral("Wybierz katalog"), start);
+}
+
+QString ChooseListToLoad(QWidget* parent) {
+  QFileDialog dialog(parent, {}, {}, kListFilter);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString ChooseListToSave(QWidget* parent, const QString& startFolder) {
+  QFileDialog dialog(parent, {}, startFolder, kListFilter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("vdl"));
+  return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+std::optional<QColor> ChooseColor(QWidget* parent, const QColor& start) {
+  const QColor chosen = QColorDialog::getColor(start, parent);
+  if (!chosen.isValid()) return std::nullopt;
+  return chosen;
+}
+
+bool AskRemoveMissing(QWidget* parent, const QString& text) {
+  return QMessageBox::question(parent, QStringLiteral("Zapytanie"), text,
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void ShowInformation(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, QStringLiteral("Informacja"), text);
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QStringLiteral("Vendaro"), text);
+}
+
+}  // namespace
+
+Prompts Prompts::System() {
+  return {ChoosePictures, ChooseFolder,     ChooseListToLoad, ChooseListToSave,
+          ChooseColor,    AskRemoveMissing, ShowInformation,  ShowError};
+}
+
+}  // namespace vendaro

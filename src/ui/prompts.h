@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace vendaro {
+
+// The questions and dialogs the settings windows put to the user, passed in
+// so that tests answer them without a person.  Empty results mean "cancelled".
+struct Prompts {
+  std::function<QStringList(QWidget*)> choosePictures;
+  std::function<QString(QWidget*, const QString& lastFolder)> chooseFolder;
+  std::function<QString(QWidget*)> chooseListToLoad;
+  std::function<QString(QWidget*, const QString& startFolder)> chooseListToSave;
+  std::function<std::optional<QColor>(QWidget*, const QColor& start)> chooseColor;
+  // "Nie znaleziono pliku…": true for Yes.
+  std::function<bool(QWidget*, const QString& text)> askRemoveMissing;
+  std::function<void(QWidget*, const QString& text)> showInformation;
+  std::function<void(QWidget*, const QString& text)> showError;
+
+  // The system's dialogs and message boxes.
+  static Prompts System();
+};
+
+}  // namespace vendaro

@@ -1,0 +1,292 @@
+#include "ui/settings_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/main_form.h"
+#include "compose/probe.h"
+#include "ui/additional_settings_dialog.h"
+#include "ui/entry_list_model.h"
+#include "ui/fonts.h"
+#include "ui/icons.h"
+#include "ui/option_rules.h"
+#include "ui/row_painting.h"
+#include "ui/settings_apply.h"
+#include "ui/up_down.h"
+
+namespace vendaro {
+namespace {
+
+constexpr int kClientWidth = 523;
+constexpr int kClientHeight = 474;
+constexpr int kThumbnailWidth = 138;
+constexpr int kRightColumn = 332;
+constexpr int kRightColumnWidth = 183;
+
+// Halves rounded towards minus infinity, as the window is centred.
+int FloorHalf(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
+
+}  // namespace
+
+TForm1::TForm1(TForm2& mainForm, Prompts prompts, PictureProbe probe, QWidget* parent)
+    : QDialog(parent),
+      mainForm_(mainForm),
+      prompts_(std::move(prompts)),
+      probe_(probe ? std::move(probe) : PictureProbe(ProbePicture)),
+      clock_([] { return std::chrono::system_clock::now(); }),
+      model_(new EntryListModel(this)) {
+  setObjectName("TForm1");
+  setWindowTitle("Ustawienia programu, wybór tapet");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(UiFont(kTahoma, 11));
+  BuildListSide();
+  BuildOptionsSide();
+  BuildButtons();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+const EntryList& TForm1::entries() const { return model_->entries(); }
+
+void TForm1::BuildOptionsSide() {
+  Label3 = new QLabel("Ustawienia programu", this);
+  Label3->setObjectName("Label3");
+  Label3->setFont(UiFont(kVerdana, 19, true));
+  QPalette titleColors = Label3->palette();
+  titleColors.setColor(QPalette::WindowText, QColor(40, 135, 166));
+  Label3->setPalette(titleColors);
+  Label3->move(12, 6);
+  Label3->adjustSize();
+
+  GroupBox2 = new QGroupBox("Zmiana tła co :", this);
+  GroupBox2->setObjectName("GroupBox2");
+  GroupBox2->setGeometry(kRightColumn, 172, kRightColumnWidth, 52);
+  Edit1 = new QLineEdit(GroupBox2);
+  Edit1->setObjectName("Edit1");
+  Edit1->setReadOnly(true);
+  Edit1->setGeometry(10, 20, 56, 22);
+  UpDown1 = new UpDown(GroupBox2);
+  UpDown1->setObjectName("UpDown1");
+  UpDown1->setGeometry(66, 20, 17, 22);
+  UpDown1->setRange(1, 6000);
+  Label2 = new QLabel("minut", GroupBox2);
+  Label2->setObjectName("Label2");
+  Label2->setGeometry(92, 23, 80, 16);
+  connect(UpDown1, &UpDown::clicked, this, &TForm1::UpDown1Click);
+
+  CheckBox1 = new QCheckBox("Losowa zmiana zdjęć", this);
+  CheckBox1->setObjectName("CheckBox1");
+  CheckBox1->setGeometry(kRightColumn + 4, 232, kRightColumnWidth, 20);
+  CheckBox4 = new QCheckBox("Dodatkowe ustawienia", this);
+  CheckBox4->setObjectName("CheckBox4");
+  CheckBox4->setGeometry(kRightColumn + 4, 258, kRightColumnWidth, 20);
+  connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
+
+  Label4 = new QLabel("Sposób wyświtlania tapety :", this);
+  Label4->setObjectName("Label4");
+  Label4->setGeometry(8, 298, 250, 16);
+  ComboBox1 = AddOwnerDrawnCombo(
+      "ComboBox1",
+      {"Rozciągnięcie do rozmiaru ekranu", "Rozciągnięcie z zachowaniem proporcji",
+       "Rozc. z zach. proporcji + przycięcie", "Oryginalny rozmiar", "Kafelkowanie"},
+      QRect(8, 316, 250, 24));
+  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+  Label5 = new QLabel("Uruchamianie programu przy starcie systemu :", this);
+  Label5->setObjectName("Label5");
+  Label5->setGeometry(266, 298, 250, 16);
+  ComboBox2 = AddOwnerDrawnCombo(
+      "ComboBox2", {"Nie uruchamiaj", "Dla aktualnego użytkownika", "Dla wszystkich użytkowników"},
+      QRect(266, 316, 249, 24));
+
+  CheckBox3 = new QCheckBox("Sprawdzaj wersję programu przy starcie", this);
+  CheckBox3->setObjectName("CheckBox3");
+  CheckBox3->setGeometry(10, 352, 300, 20);
+
+  Label1 = new QLabel("Do kolejnej zmiany pozostało :", this);
+  Label1->setObjectName("Label1");
+  Label1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Label1->setGeometry(8, 384, 507, 24);
+  Label1->setIndent(6);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(1000);
+  connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+}
+
+QComboBox* TForm1::AddOwnerDrawnCombo(const char* name, const QStringList& items, QRect geometry) {
+  auto* combo = new QComboBox(this);
+  combo->setObjectName(name);
+  combo->setFont(UiFont(kVerdana, 12));
+  combo->addItems(items);
+  combo->setView(new QListView(combo));
+  combo->setItemDelegate(new ComboRowDelegate(Rgb(255, 255, 255), combo));
+  combo->setGeometry(geometry);
+  return combo;
+}
+
+void TForm1::BuildButtons() {
+  auto* line = new QFrame(this);
+  line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  line->setGeometry(8, 424, 507, 2);
+  const struct {
+    QPushButton** button;
+    const char* name;
+    const char* caption;
+    int glyph;
+    void (TForm1::*handler)();
+  } buttons[] = {{&BitBtn5, "BitBtn5", "OK", 7, &TForm1::BitBtn5Click},
+                 {&BitBtn8, "BitBtn8", "Zastosuj", 6, &TForm1::BitBtn8Click},
+                 {&BitBtn6, "BitBtn6", "Anuluj", 2, &TForm1::BitBtn6Click}};
+  int left = 259;
+  for (const auto& spec : buttons) {
+    auto* button = new QPushButton(SettingsGlyph(spec.glyph), spec.caption, this);
+    button->setObjectName(spec.name);
+    button->setAutoDefault(false);
+    button->setGeometry(left, 436, 80, 28);
+    connect(button, &QPushButton::clicked, this, spec.handler);
+    *spec.button = button;
+    left += 88;
+  }
+}
+
+void TForm1::FormCreate() {
+  setAcceptDrops(true);
+  const ScreenSize screen = mainForm_.screenSize();
+  move(FloorHalf(screen.width - width()), FloorHalf(screen.height - height()));
+
+  Form4 = new TForm4(mainForm_.systemColors(), prompts_, this);
+  Form4->PlaceBesideSettingsWindow();
+  Form4->Fill(mainForm_.settings);
+  ConnectDialog();
+
+  const int thumbnailHeight = screen.width > 0 ? kThumbnailWidth * screen.height / screen.width
+                                               : kThumbnailWidth * 3 / 4;
+  Image1->setGeometry(kRightColumn + (kRightColumnWidth - kThumbnailWidth) / 2, 44,
+                      kThumbnailWidth, thumbnailHeight);
+  thumbnailFrame_->setGeometry(Image1->geometry().adjusted(-3, -3, 3, 3));
+  SetIntervalControlsEnabled(mainForm_.settings.ChangeTrigger == 0);
+
+  LastFolder.clear();
+  WindowListCount = static_cast<int>(mainForm_.ActiveList.size());
+  model_->ReplaceAll(mainForm_.ActiveList);
+
+  UpDown1->setPosition(mainForm_.settings.IntervalMinutes);
+  Edit1->setText(QString::number(UpDown1->position()));
+  CheckBox1->setChecked(mainForm_.settings.RandomOrder);
+  {
+    const QSignalBlocker quiet(ComboBox1);
+    ComboBox1->setCurrentIndex(mainForm_.settings.DisplayMode);
+  }
+  Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
+  CheckBox3->setChecked(ReadVersionFlag(mainForm_.settingsPath()));
+  Timer1Timer();
+  Timer1->start();
+  ComboBox2->setCurrentIndex(
+      DetectAutostart(mainForm_.autostartStore(), mainForm_.executablePath()));
+}
+
+void TForm1::ConnectDialog() {
+  connect(Form4, &TForm4::compositionChanged, this, &TForm1::ListBox1Click);
+  connect(Form4, &TForm4::triggerChanged, this,
+          [this](int trigger) { SetIntervalControlsEnabled(trigger == 0); });
+  connect(Form4, &TForm4::closedByUser, this, [this] { CheckBox4->setChecked(false); });
+}
+
+void TForm1::SetIntervalControlsEnabled(bool enabled) {
+  for (QWidget* control : std::initializer_list<QWidget*>{Edit1, UpDown1, Label2, GroupBox2}) {
+    control->setEnabled(enabled);
+  }
+}
+
+void TForm1::UpDown1Click() {
+  Edit1->setText(QString::number(UpDown1->position()));
+  Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
+}
+
+void TForm1::Timer1Timer() {
+  const auto moment = clock_();
+  RemainingTimeInput input;
+  input.activeListEmpty = mainForm_.ActiveList.empty();
+  input.trigger = Form4->ComboBox4->currentIndex();
+  input.intervalMinutes = mainForm_.settings.IntervalMinutes;
+  input.elapsedSeconds = mainForm_.settings.ElapsedSeconds;
+  input.today = LocalDateOf(moment);
+  input.now = LocalDateTimeOf(moment);
+  Label1->setText(QString::fromUtf8(RemainingTimeText(input)));
+}
+
+void TForm1::CheckBox4Click() {
+  if (CheckBox4->isChecked()) {
+    Form4->PlaceBesideSettingsWindow();
+    Form4->show();
+  } else {
+    Form4->hide();
+  }
+}
+
+void TForm1::ComboBox1Change() {
+  if (ComboBox1->currentIndex() >= 0) ListBox1Click();
+}
+
+void TForm1::BitBtn8Click() {
+  ApplyRequest request;
+  OptionValues& values = request.options;
+  values.IntervalMinutes = UpDown1->position();
+  values.RandomOrder = CheckBox1->isChecked();
+  values.DisplayMode = ComboBox1->currentIndex();
+  values.VersionCheck = CheckBox3->isChecked();
+  values.FillColor = Form4->ChosenColor;
+  values.Alignment = Form4->ComboBox1->currentIndex();
+  values.GapFill = Form4->ComboBox2->currentIndex();
+  values.Interpolation = Form4->ComboBox3->currentIndex();
+  values.Smoothing = Form4->ComboBox5->currentIndex();
+  values.ShowChangeWindow = Form4->CheckBox1->isChecked();
+  values.ChangeTrigger = Form4->ComboBox4->currentIndex();
+  request.autostart = static_cast<AutostartChoice>(std::max(0, ComboBox2->currentIndex()));
+  request.rows = &model_->entries();
+  request.currentRow = CurrentRow();
+  request.windowListCount = WindowListCount;
+  if (Status applied = ApplySettings(mainForm_, request, this); !applied) {
+    prompts_.showError(this, QString::fromStdString(applied.message()));
+  }
+}
+
+void TForm1::BitBtn5Click() {
+  hide();
+  Form4->hide();
+  BitBtn8Click();
+  accept();
+}
+
+void TForm1::BitBtn6Click() { reject(); }
+
+void TForm1::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  Form4->PlaceBesideSettingsWindow();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && Form4 != nullptr) {
+    Form4->PlaceBesideSettingsWindow();
+  }
+}
+
+}  // namespace vendaro

@@ -1,0 +1,102 @@
+// The settings window's thumbnail: composed in preview mode from the
+// window's choices, opened full-screen on a click; and the opening state.
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/main_form.h"
+#include "model/wallpaper_entry.h"
+#include "ui/additional_settings_dialog.h"
+#include "ui/entry_list_model.h"
+#include "ui/preview_window.h"
+#include "ui/settings_window.h"
+
+namespace vendaro {
+namespace {
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+QImage ImageOfCanvas(const Canvas& canvas) {
+  const QImage view(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
+                    QImage::Format_RGB888);
+  return view.copy();
+}
+
+}  // namespace
+
+void TForm1::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TForm1::FormShow() {
+  if (model_->rowCount() == 0) return;
+  // A position left outside the list (pictures dropped at start) means the first entry.
+  const auto positionInList = [this] {
+    const int position = mainForm_.settings.CurrentPosition;
+    return position >= 0 && position < model_->rowCount() ? position : 0;
+  };
+  MakeCurrent(positionInList(), false);
+  if (FileExists(mainForm_.WallpaperFile)) {
+    ShowThumbnail(QImage(QFile::decodeName(mainForm_.WallpaperFile.c_str())));
+  } else {
+    ListBox1Click();
+  }
+  if (model_->rowCount() > 0) MakeCurrent(positionInList(), true);
+  ListBox1->setFocus();
+}
+
+void TForm1::ListBox1Click() {
+  const int row = CurrentRow();
+  if (row < 0) return;
+  const WallpaperEntry& entry = model_->entries()[static_cast<std::size_t>(row)];
+  const std::string path = TagValue(entry, "<n>");
+  if (FileExists(path)) {
+    const ComposeResult composed =
+        mainForm_.ComposePreview(entry, Form4->CompositionChoices(ComboBox1->currentIndex()));
+    if (composed.status && !composed.canvas.empty()) ShowThumbnail(ImageOfCanvas(composed.canvas));
+    return;
+  }
+  const QString question = QStringLiteral("Nie znaleziono pliku\n%1\nCzy usunąć go z listy ?")
+                               .arg(QFile::decodeName(path.c_str()));
+  if (prompts_.askRemoveMissing(this, question)) model_->RemoveRows({row});
+}
+
+void TForm1::ShowThumbnail(QImage picture) {
+  thumbnailPicture_ = std::move(picture);
+  if (thumbnailPicture_.isNull()) {
+    Image1->clear();
+    return;
+  }
+  Image1->setPixmap(QPixmap::fromImage(thumbnailPicture_.scaled(
+      Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TForm1::Image1Click() {
+  if (CurrentRow() < 0) return;
+  TForm3 preview(thumbnailPicture_, this);
+  preview.exec();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+    Image1Click();
+    return true;
+  }
+  if (watched == ListBox1->viewport() && event->type() == QEvent::MouseButtonPress) {
+    rowAtPress_ = CurrentRow();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace vendaro
