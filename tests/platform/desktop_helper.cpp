@@ -1,0 +1,54 @@
+// Runs one backend step in a process of its own, for the tests that need a
+// run to be killed, or a fresh process to mend it:
+//   platform_desktop_helper set-and-die KIND STATE BMP W H R G B
+//   platform_desktop_helper recover STATE
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "platform/desktop_probe.h"
+#include "platform_test_util.h"
+
+namespace {
+
+vendaro::DesktopKind KindNamed(const std::string& name) {
+  using vendaro::DesktopKind;
+  for (DesktopKind kind : {DesktopKind::X11, DesktopKind::Gnome, DesktopKind::Cinnamon, DesktopKind::Mate,
+                           DesktopKind::Kde, DesktopKind::Xfce, DesktopKind::Wlroots}) {
+    if (name == vendaro::DesktopKindName(kind)) return kind;
+  }
+  return DesktopKind::Unknown;
+}
+
+int SetAndDie(char** argv) {
+  const std::string state = argv[3];
+  auto backend = vendaro::MakeDesktopBackendOf(KindNamed(argv[2]), vendaro::CurrentEnvironment(), state);
+  auto canvas = vendaro::testing::SolidCanvas(std::stoi(argv[5]), std::stoi(argv[6]), std::uint8_t(std::stoi(argv[7])),
+                                              std::uint8_t(std::stoi(argv[8])), std::uint8_t(std::stoi(argv[9])));
+  vendaro::Status status = backend->SetWallpaper(argv[4], canvas);
+  if (!status) {
+    std::fprintf(stderr, "%s\n", status.message().c_str());
+    return 1;
+  }
+  std::printf("set\n");
+  std::fflush(stdout);
+  std::raise(SIGKILL);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "set-and-die" && argc == 10) return SetAndDie(argv);
+  if (command == "recover" && argc == 3) {
+    vendaro::Status status = vendaro::RecoverFromJournal(argv[2]);
+    if (!status) std::fprintf(stderr, "%s\n", status.message().c_str());
+    return status ? 0 : 1;
+  }
+  std::fprintf(stderr, "usage: %s set-and-die KIND STATE BMP W H R G B | recover STATE\n", argv[0]);
+  return 2;
+}

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/desktop_probe.h"
+#include "platform/restore_journal.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_desktop.h"
+#include "platform_test_util.h"
+#include "support/test_environment.h"
+#include "xvfb_server.h"
+
+namespace vendaro {
+namespace {
+
+using testing::MakeTempDir;
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+
+// Reads the root window and its properties the way a pseudo-transparent
+// terminal or a screenshot tool would.
+class RootView {
+ public:
+  explicit RootView(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+  ~RootView() {
+    if (display_) XCloseDisplay(display_);
+  }
+  bool ok() const { return display_ != nullptr; }
+
+  Canvas Pixels() {
+    Window root = DefaultRootWindow(display_);
+    XImage* image = XGetImage(display_, root, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    Canvas canvas = testing::SolidCanvas(kWidth, kHeight, 0, 0, 0);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        unsigned long pixel = XGetPixel(image, x, y);
+        std::uint8_t* out = canvas.row(y) + x * 3;
+        out[0] = std::uint8_t((pixel & image->red_mask) >> 16);
+        out[1] = std::uint8_t((pixel & image->green_mask) >> 8);
+        out[2] = std::uint8_t(pixel & image->blue_mask);
+      }
+    }
+    XDestroyImage(image);
+    return canvas;
+  }
+
+  Pixmap Property(const char* name) {
+    Atom atom = XInternAtom(display_, name, False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Pixmap pixmap = None;
+    XGetWindowProperty(display_, DefaultRootWindow(display_), atom, 0, 1, False, AnyPropertyType, &type, &format,
+                       &count, &after, &data);
+    if (data && count == 1) pixmap = *reinterpret_cast<Pixmap*>(data);
+    if (data) XFree(data);
+    return pixmap;
+  }
+
+  // As another wallpaper setter would leave it: a solid pixmap kept after
+  // its connection closed, named in both properties.
+  static Pixmap SetUsersBackground(const std::string& display, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    Status status;
+    auto connection = x11::Connection::Open(display, status);
+    Pixmap pixmap = None;
+    EXPECT_TRUE(connection->Upload(testing::SolidCanvas(kWidth, kHeight, r, g, b), pixmap));
+    connection->SetRootPixmap(pixmap);
+    XSetCloseDownMode(connection->display(), RetainPermanent);
+    EXPECT_TRUE(connection->Sync("test"));
+    return pixmap;
+  }
+
+  static void ClearUsersBackground(const std::string& display) {
+    Status status;
+    auto connection = x11::Connection::Open(display, status);
+    Pixmap current = connection->RootPixmap();
+    connection->DeleteRootPixmap();
+    if (current != None) XKillClient(connection->display(), current);
+    connection->Sync("test");
+  }
+
+  static bool Exists(const std::string& display, Pixmap pixmap) {
+    Status status;
+    return x11::Connection::Open(display, status)->PixmapExists(pixmap);
+  }
+
+ private:
+  Display* display_;
+};
+
+class X11DesktopTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<testing::XvfbServer>(kWidth, kHeight); }
+  static void TearDownTestSuite() { server_.reset(); }
+
+  void SetUp() override {
+    if (server_->display().empty()) GTEST_SKIP() << server_->problem();
+    RootView::ClearUsersBackground(display());
+  }
+  const std::string& display() const { return server_->display(); }
+
+  std::string state = MakeTempDir("x11-state");
+  std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
+
+  static std::unique_ptr<testing::XvfbServer> server_;
+};
+
+std::unique_ptr<testing::XvfbServer> X11DesktopTest::server_;
+
+TEST_F(X11DesktopTest, ShowsTheCanvasAndGivesTheUsersBackgroundBack) {
+  const Pixmap users = RootView::SetUsersBackground(display(), 10, 20, 30);
+  X11Desktop desktop(display(), state);
+  RootView root(display());
+  ASSERT_TRUE(root.ok());
+
+  const Canvas first = testing::PatternCanvas(kWidth, kHeight, 1);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, first));
+  EXPECT_EQ(root.Pixels().rgb, first.rgb);
+  const Pixmap ours = root.Property("_XROOTPMAP_ID");
+  EXPECT_NE(ours, users);
+  EXPECT_EQ(root.Property("ESETROOT_PMAP_ID"), ours);
+  EXPECT_TRUE(testing::FileExists(JournalPath(state)));
+
+  const Canvas second = testing::PatternCanvas(kWidth, kHeight, 2);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, second)) << "the same file name again";
+  EXPECT_EQ(root.Pixels().rgb, second.rgb);
+  EXPECT_FALSE(RootView::Exists(display(), ours)) << "the previous pixmap is freed";
+  const Pixmap ours2 = root.Property("_XROOTPMAP_ID");
+
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(root.Pixels().rgb, testing::SolidCanvas(kWidth, kHeight, 10, 20, 30).rgb);
+  EXPECT_EQ(root.Property("_XROOTPMAP_ID"), users);
+  EXPECT_EQ(root.Property("ESETROOT_PMAP_ID"), users);
+  EXPECT_FALSE(RootView::Exists(display(), ours2));
+  EXPECT_FALSE(testing::FileExists(JournalPath(state)));
+  EXPECT_TRUE(desktop.RestoreUserWallpaper()) << "twice is harmless";
+}
+
+TEST_F(X11DesktopTest, WithoutAnOriginalThePropertiesGoAway) {
+  X11Desktop desktop(display(), state);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(kWidth, kHeight, 3)));
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  RootView root(display());
+  EXPECT_EQ(root.Property("_XROOTPMAP_ID"), Pixmap(None));
+  EXPECT_EQ(root.Property("ESETROOT_PMAP_ID"), Pixmap(None));
+}
+
+TEST_F(X11DesktopTest, AnotherProgramsNewerBackgroundIsLeftAlone) {
+  X11Desktop desktop(display(), state);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(kWidth, kHeight, 4)));
+  const Pixmap newer = RootView::SetUsersBackground(display(), 1, 2, 3);
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  RootView root(display());
+  EXPECT_EQ(root.Property("_XROOTPMAP_ID"), newer);
+  EXPECT_EQ(root.Pixels().rgb, testing::SolidCanvas(kWidth, kHeight, 1, 2, 3).rgb);
+}
+
+TEST_F(X11DesktopTest, AKilledRunIsMendedAtTheNextStart) {
+  const Pixmap users = RootView::SetUsersBackground(display(), 40, 50, 60);
+  setenv("DISPLAY", display().c_str(), 1);
+  std::string output;
+  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::X11, state, bmp, kWidth, kHeight, 200, 100, 0, &output)) << output;
+  unsetenv("DISPLAY");
+  RootView root(display());
+  EXPECT_EQ(root.Pixels().rgb, testing::SolidCanvas(kWidth, kHeight, 200, 100, 0).rgb);
+
+  ASSERT_TRUE(RecoverFromJournal(state));
+  EXPECT_EQ(root.Property("_XROOTPMAP_ID"), users);
+  EXPECT_EQ(root.Pixels().rgb, testing::SolidCanvas(kWidth, kHeight, 40, 50, 60).rgb);
+  EXPECT_FALSE(testing::FileExists(JournalPath(state)));
+}
+
+TEST(X11DesktopNoServer, ReportsTheConnectionInsteadOfExiting) {
+  X11Desktop desktop(":398", MakeTempDir("x11-none"));
+  Status status = desktop.SetWallpaper("/nonexistent.bmp", testing::SolidCanvas(4, 4, 0, 0, 0));
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find(":398"), std::string::npos) << status.message();
+}
+
+}  // namespace
+}  // namespace vendaro
