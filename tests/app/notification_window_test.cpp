@@ -1,0 +1,62 @@
+#include "app/notification_window.h"
+
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace vendaro::testing {
+namespace {
+
+TEST(NotificationWindow, SitsInTheLowerRightCornerOfTheWorkArea) {
+  struct Row {
+    const char* name;
+    Rect workArea;
+    int screenHeight;
+    NotificationPlacement expected;
+  };
+  const Row rows[] = {
+      {"taskbar at the bottom", {0, 0, 1024, 738}, 768, {784, 768, 690}},
+      {"taskbar on the right", {0, 0, 984, 768}, 768, {744, 768, 720}},
+      {"taskbar at the top", {0, 30, 1024, 738}, 768, {784, 768, 720}},
+      {"taskbar on the left", {60, 0, 1860, 1080}, 1080, {1680, 1080, 1032}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    NotificationPlacement p = PlaceNotification(row.workArea, row.screenHeight);
+    EXPECT_EQ(p.left, row.expected.left);
+    EXPECT_EQ(p.startTop, row.expected.startTop);
+    EXPECT_EQ(p.top, row.expected.top);
+  }
+  // 1024 x 768 with a 30-pixel taskbar: x 784 to 1023, y 690 to 737.
+  NotificationPlacement p = PlaceNotification({0, 0, 1024, 738}, 768);
+  EXPECT_EQ(p.left + kNotificationWidth - 1, 1023);
+  EXPECT_EQ(p.top + kNotificationHeight - 1, 737);
+}
+
+TEST(NotificationWindow, NamesThePictureAndHidesOnAClick) {
+  struct Row {
+    const char* path;
+    const char* name;
+  };
+  const Row rows[] = {
+      {"/home/ola/Tapety/morze.png", "morze.png"},
+      {"D:\\Tapety\\morze.png", "morze.png"},
+      {"/x/z\xC5\x82ota jesie\xC5\x84.jpg", "z\xC5\x82ota jesie\xC5\x84.jpg"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    TForm5 window;
+    window.ShowFor(std::string("<n>") + row.path + "</n><w>4</w><h>3</h>");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.size(), QSize(240, 48));
+    EXPECT_NEAR(window.windowOpacity(), 190.0 / 255.0, 0.01);
+    EXPECT_EQ(window.Label1->text(), QStringLiteral("Zmiana tapety na :"));
+    EXPECT_EQ(window.Label2->text(), QString::fromUtf8(row.name));
+    EXPECT_FALSE(window.Image2->pixmap().isNull());
+    QTest::mouseClick(window.Label2, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  }
+}
+
+}  // namespace
+}  // namespace vendaro::testing
