@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -45,6 +46,10 @@ class TempFile {
  public:
   explicit TempFile(const std::string& target) : name_(target + ".XXXXXX") {
     fd_ = mkstemp(name_.data());
+    // mkstemp makes the file private; a wallpaper is read by other programs
+    // of the same user, and a file asked for on the command line is shared
+    // like any other.
+    if (fd_ >= 0) fchmod(fd_, 0644);
   }
   ~TempFile() {
     if (fd_ >= 0) close(fd_);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compose/compose_wallpaper.h"
+#include "model/status.h"
+
+namespace vendaro {
+
+// The command line of vendaro-compose, checked but not yet acted on.
+struct ComposeCommand {
+  ComposeOptions options;
+  std::optional<ScreenSize> screen;        // --screen; the primary screen when absent
+  std::optional<ScreenSize> recordedSize;  // --size; the measured size when absent
+  bool explain = false;
+  bool set = false;
+  std::string picture;
+  std::string output;  // empty: no file asked for
+};
+
+struct ParsedComposeCommand {
+  Status status;  // the one-line reason when the command line is unusable
+  ComposeCommand command;
+};
+
+// Options start at the settings file's defaults; --settings FILE replaces
+// every display option with the file's values (as start-up reads them), and
+// options after it override those.
+ParsedComposeCommand ParseComposeCommand(const std::vector<std::string>& arguments);
+
+// The two lines --explain prints, each ending in a newline.
+std::string ExplainOptions(const ComposeOptions& options);
+std::string ExplainPlacement(const Placement& placement);
+
+}  // namespace vendaro

@@ -1,0 +1,115 @@
+// vendaro-compose: composes one picture exactly as the resident program
+// would, for scripts and for checking placement, settings and pixels.
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "compose/bmp_writer.h"
+#include "compose/probe.h"
+#include "compose/renderer.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
+#include "platform/screen.h"
+#include "platform/system_colors.h"
+#include "tools/compose_command.h"
+
+namespace vendaro {
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kBadCommandLine = 2;
+
+int Fail(const std::string& message, int code = kFailed) {
+  std::fprintf(stderr, "vendaro-compose: %s\n", message.c_str());
+  return code;
+}
+
+bool HasDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+}
+
+// The desktop backend, made only when a command needs it.
+class Desktop {
+ public:
+  DesktopBackend* get() {
+    if (!backend_) backend_ = MakeDesktopBackend(CurrentEnvironment(), ResolveTempFolder());
+    return backend_.get();
+  }
+
+ private:
+  std::unique_ptr<DesktopBackend> backend_;
+};
+
+Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry,
+                      const Canvas& canvas, Desktop& desktop) {
+  std::string path = command.output;
+  if (path.empty()) {
+    const std::string folder = ResolveTempFolder();
+    if (folder.empty()) return Status::Error("no private folder for the wallpaper file");
+    path = ComposedFilePath(folder, entry);
+    if (Status written = WriteBmp(path, canvas); !written) return written;
+  }
+  return desktop.get()->SetWallpaper(path, canvas);
+}
+
+int Run(int argc, char** argv) {
+  const ParsedComposeCommand parsed = ParseComposeCommand({argv + 1, argv + argc});
+  if (!parsed.status) return Fail(parsed.status.message(), kBadCommandLine);
+  const ComposeCommand& command = parsed.command;
+
+  ScreenSize recorded;
+  if (command.recordedSize) {
+    recorded = *command.recordedSize;
+  } else {
+    const PictureSize measured = ProbePicture(command.picture);
+    if (!measured.ok) return Fail("cannot read the picture '" + command.picture + "'");
+    recorded = {measured.width, measured.height};
+  }
+
+  // The screen size and the desktop need the windowing system.
+  std::unique_ptr<QGuiApplication> app;
+  if ((!command.screen || command.set) && HasDisplay())
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  if (!command.screen && !app) return Fail("--screen WxH is needed where there is no display");
+  const ScreenSize screen = command.screen ? *command.screen : PrimaryScreenSize();
+  if (screen.width <= 0 || screen.height <= 0) return Fail("the screen size is unknown");
+
+  const WallpaperEntry entry = MakeEntry(command.picture, recorded.width, recorded.height);
+  if (command.explain) {
+    const Placement placement = PlacePicture(recorded.width, recorded.height, screen.width,
+                                             screen.height, command.options.displayMode,
+                                             command.options.alignment);
+    std::fputs((ExplainOptions(command.options) + ExplainPlacement(placement)).c_str(), stdout);
+    std::fflush(stdout);
+  }
+
+  Desktop desktop;
+  const auto systemColor = [&desktop](int index) {
+    return SystemColorRgb(index, index == 1 ? desktop.get() : nullptr);
+  };
+  const RenderResult rendered = RenderEntry(entry, command.options, screen, systemColor);
+  if (!rendered.status) return Fail(rendered.status.message());
+  if (!rendered.pictureProblem.empty())
+    return Fail("cannot draw '" + command.picture + "': " + rendered.pictureProblem);
+
+  if (!command.output.empty()) {
+    if (Status written = WriteBmp(command.output, rendered.canvas); !written)
+      return Fail(written.message());
+  }
+  if (command.set) {
+    if (Status set = SetAsWallpaper(command, entry, rendered.canvas, desktop); !set)
+      return Fail(set.message());
+  }
+  return EXIT_SUCCESS;
+}
+
+}  // namespace
+}  // namespace vendaro
+
+int main(int argc, char** argv) { return vendaro::Run(argc, argv); }

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_environment.h"
+#include "tools/compose_command.h"
+
+namespace vendaro {
+namespace {
+
+TEST(ParseComposeCommand, DefaultsAreTheSettingsFileDefaults) {
+  const ParsedComposeCommand p = ParseComposeCommand({"pic.png"});
+  ASSERT_TRUE(p.status.ok()) << p.status.message();
+  EXPECT_EQ(ExplainOptions(p.command.options),
+            "options: mode=0 align=0 fill=0 color=clBackground interp=2 smooth=0\n");
+  EXPECT_EQ(p.command.picture, "pic.png");
+  EXPECT_TRUE(p.command.output.empty());
+  EXPECT_FALSE(p.command.screen);
+  EXPECT_FALSE(p.command.recordedSize);
+}
+
+TEST(ParseComposeCommand, EveryOptionLandsInItsField) {
+  const ParsedComposeCommand p = ParseComposeCommand(
+      {"--screen", "1366x768", "--size", "0x5", "--mode", "4", "--align", "8", "--fill", "2",
+       "--color", "$00FFEAD7", "--interp", "1", "--smooth", "1", "--explain", "--set", "a.jpg",
+       "out.bmp"});
+  ASSERT_TRUE(p.status.ok()) << p.status.message();
+  const ComposeCommand& c = p.command;
+  EXPECT_EQ(ExplainOptions(c.options),
+            "options: mode=4 align=8 fill=2 color=$00FFEAD7 interp=1 smooth=1\n");
+  EXPECT_EQ(c.screen->width, 1366);
+  EXPECT_EQ(c.screen->height, 768);
+  EXPECT_EQ(c.recordedSize->width, 0);
+  EXPECT_TRUE(c.explain);
+  EXPECT_TRUE(c.set);
+  EXPECT_EQ(c.output, "out.bmp");
+}
+
+TEST(ParseComposeCommand, SettingsFileThenLaterOptionsOverride) {
+  const std::string ini = testing::MakeTempDir("cli") + "/vendaro.ini";
+  testing::WriteFileBytes(ini,
+                          "[Zmiany]\r\nRozciagniecie=3\r\nWyrownanie=5\r\nBraki=2\r\n"
+                          "Kolor=clRed\r\nInterpolacja=9\r\nWygladzenie=1\r\n");
+  const ParsedComposeCommand p =
+      ParseComposeCommand({"--mode", "1", "--settings", ini, "--align", "2", "p.png"});
+  ASSERT_TRUE(p.status.ok()) << p.status.message();
+  // The mode before --settings is replaced; interpolation 9 is out of range.
+  EXPECT_EQ(ExplainOptions(p.command.options),
+            "options: mode=3 align=2 fill=2 color=clRed interp=0 smooth=1\n");
+}
+
+TEST(ParseComposeCommand, BadInputIsRefusedWithOneLine) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"a.png", "b.bmp", "c"},
+      {"--mode", "5", "a.png"},
+      {"--mode", "-1", "a.png"},
+      {"--align", "9", "a.png"},
+      {"--fill", "x", "a.png"},
+      {"--interp", "3", "a.png"},
+      {"--smooth", "2", "a.png"},
+      {"--screen", "0x768", "a.png"},
+      {"--screen", "1024", "a.png"},
+      {"--screen", "1024x768x2", "a.png"},
+      {"--size", "-1x5", "a.png"},
+      {"--color", "clNoSuchColour", "a.png"},
+      {"--settings", "/no/such/vendaro.ini", "a.png"},
+      {"--bogus", "a.png"},
+      {"a.png", "--mode"},
+  };
+  for (const auto& args : cases) {
+    const ParsedComposeCommand p = ParseComposeCommand(args);
+    EXPECT_FALSE(p.status.ok()) << ::testing::PrintToString(args);
+    EXPECT_EQ(p.status.message().find('\n'), std::string::npos);
+  }
+}
+
+TEST(ExplainPlacement, NamesKindAndRectangle) {
+  EXPECT_EQ(ExplainPlacement({PlacementKind::Scaled, -2728, 0, 6480, 768, false}),
+            "placement: Scaled x=-2728 y=0 w=6480 h=768 edgeFill=0\n");
+  EXPECT_EQ(ExplainPlacement({PlacementKind::Unscaled, 112, 84, 800, 600, true}),
+            "placement: Unscaled x=112 y=84 w=800 h=600 edgeFill=1\n");
+}
+
+}  // namespace
+}  // namespace vendaro

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <vips/vips8>
+
+#include "compose/renderer.h"
+#include "support/test_environment.h"
+
+namespace vendaro {
+namespace {
+
+using testing::FileExists;
+using testing::ReadFileBytes;
+
+struct ToolRun {
+  int exitCode;
+  std::string out, err;
+};
+
+// Runs the built tool with arguments that hold no quote characters.
+ToolRun Tool(const std::string& arguments) {
+  const std::string dir = testing::MakeTempDir("tool");
+  const std::string command = std::string("'") + VENDARO_BIN_DIR + "/vendaro-compose' " +
+                              arguments + " >'" + dir + "/out' 2>'" + dir + "/err'";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir + "/out"),
+          ReadFileBytes(dir + "/err")};
+}
+
+class ComposeTool : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new std::string(testing::MakeTempDir("pictures"));
+    ASSERT_TRUE(StartPictureLibrary());
+    vips::VImage::black(800, 600, vips::VImage::option()->set("bands", 3))
+        .new_from_image({0, 200, 0})
+        .cast(VIPS_FORMAT_UCHAR)
+        .write_to_file((*folder_ + "/las.png").c_str());
+    testing::WriteFileBytes(*folder_ + "/broken.png", "not a picture");
+  }
+  static std::string Path(const std::string& name) { return *folder_ + "/" + name; }
+  static std::string* folder_;
+};
+std::string* ComposeTool::folder_ = nullptr;
+
+TEST_F(ComposeTool, ExplainPrintsTheTwoLinesAndWritesTheBmp) {
+  const std::string out = Path("explained.bmp");
+  const ToolRun r = Tool("--screen 1024x768 --mode 3 --fill 1 --color clRed --explain " +
+                     Path("las.png") + " " + out);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "options: mode=3 align=0 fill=1 color=clRed interp=2 smooth=0\n"
+            "placement: Unscaled x=112 y=84 w=800 h=600 edgeFill=1\n");
+  const std::string bmp = ReadFileBytes(out);
+  ASSERT_EQ(bmp.size(), 54u + 1024 * 768 * 3);
+  const std::size_t row84 = 54 + (767 - 84) * 1024 * 3;
+  EXPECT_EQ(std::uint8_t(bmp[row84 + 111 * 3 + 2]), 255);
+  EXPECT_EQ(std::uint8_t(bmp[row84 + 112 * 3 + 1]), 200);
+}
+
+TEST_F(ComposeTool, RecordedSizeDrivesPlacement) {
+  const ToolRun r = Tool("--screen 1024x768 --size 3375x400 --mode 2 --explain " + Path("las.png"));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("placement: Scaled x=-2728 y=0 w=6480 h=768 edgeFill=0\n"),
+            std::string::npos);
+}
+
+TEST_F(ComposeTool, BadInputFailsWithOneLineAndNoFile) {
+  const std::string out = Path("never.bmp");
+  const std::string cases[] = {
+      "--screen 1024x768 " + Path("broken.png") + " " + out,
+      "--screen 1024x768 " + Path("missing.png") + " " + out,
+      "--screen 1024x768 --size 10x10 " + Path("broken.png") + " " + out,
+      "--screen 1024x768 --mode 9 " + Path("las.png") + " " + out,
+      "--screen 1024x768 --size abc " + Path("las.png") + " " + out,
+      Path("las.png") + " " + out,  // no display in the tests: --screen needed
+      "--screen 4x4 " + Path("las.png") + " " + Path("no/such/folder/x.bmp"),
+  };
+  for (const std::string& args : cases) {
+    const ToolRun r = Tool(args);
+    EXPECT_NE(r.exitCode, 0) << args;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
+    EXPECT_TRUE(r.out.empty()) << args;
+    EXPECT_FALSE(FileExists(out)) << args;
+  }
+}
+
+}  // namespace
+}  // namespace vendaro
