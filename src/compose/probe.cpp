@@ -4,18 +4,105 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <algorithm>
+#include <cerrno>
+#include <string_view>
+#include <utility>
 
 namespace vendaro {
 namespace {
+
+// Headers up to this size are read into memory in one go; larger ones, and
+// formats whose header may lie anywhere (TIFF), are read by Qt from the file.
+constexpr std::int64_t kMaxInMemoryHeader = 1 << 20;
+constexpr std::int64_t kFirstRead = 4096;
+
+std::uint32_t Byte(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+std::uint32_t Be16(std::string_view s, std::size_t i) { return Byte(s, i) << 8 | Byte(s, i + 1); }
+std::uint32_t Be32(std::string_view s, std::size_t i) { return Be16(s, i) << 16 | Be16(s, i + 2); }
+
+// JPEG: the segments up to and including the first start of scan.  When the
+// walk runs past `head`, the answer is where it has to go on.
+std::int64_t JpegExtent(std::string_view head) {
+  std::size_t pos = 2;
+  for (;;) {
+    if (pos + 4 > head.size()) return std::int64_t(pos + 4);
+    if (Byte(head, pos) != 0xFF) return std::int64_t(head.size());  // the reader rejects it
+    const std::uint32_t marker = Byte(head, pos + 1);
+    if (marker == 0xFF) {  // fill byte
+      ++pos;
+      continue;
+    }
+    if ((marker >= 0xD0 && marker <= 0xD8) || marker == 0x01) {  // markers without a length
+      pos += 2;
+      continue;
+    }
+    pos += 2 + Be16(head, pos + 2);
+    if (marker == 0xDA) return std::int64_t(pos);
+  }
+}
+
+// PNG: the chunks up to the first image data, where the header reader stops.
+std::int64_t PngExtent(std::string_view head) {
+  std::uint64_t pos = 8;
+  for (;;) {
+    if (pos + 8 > head.size()) return std::int64_t(pos + 8);
+    if (head.substr(pos + 4, 4) == "IDAT") return std::int64_t(pos + 8);
+    const std::uint32_t length = Be32(head, pos);
+    if (length > 0x7FFFFFFFu) return std::int64_t(head.size());
+    pos += 12 + std::uint64_t(length);
+  }
+}
+
+std::string_view View(const QByteArray& bytes) {
+  return {bytes.constData(), std::size_t(bytes.size())};
+}
+
+// The formats recognised by their signature, named as Qt's readers are; the
+// name spares Qt asking every reader whether it knows the content.
+QByteArray FormatOf(const QByteArray& bytes) {
+  const std::string_view head = View(bytes);
+  if (head.starts_with("\xFF\xD8\xFF")) return "jpeg";
+  if (head.starts_with("\x89PNG\r\n\x1A\n")) return "png";
+  if (head.starts_with("BM")) return "bmp";
+  return {};
+}
+
+// How many leading bytes the header reader needs.  BMP has a fixed header;
+// other formats get the whole file.
+std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head,
+                          std::int64_t fileSize) {
+  if (format == "jpeg") return JpegExtent(View(head));
+  if (format == "png") return PngExtent(View(head));
+  if (format == "bmp") return head.size();
+  return fileSize;
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
 
 // The path's bytes go straight to the system: Qt's file names are Unicode
 // and would turn a name that is not valid UTF-8 into another name.  Only
 // regular files are opened, and without blocking, so a FIFO or a device in a
 // list cannot stall start-up.
-int OpenRegularFile(const std::string& path) {
+int OpenRegularFile(const std::string& path, std::int64_t& size) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st {};
@@ -23,27 +110,76 @@ int OpenRegularFile(const std::string& path) {
     ::close(fd);
     return -1;
   }
+  size = st.st_size;
   return fd;
 }
 
-}  // namespace
-
-PictureSize ProbePicture(const std::string& path) {
-  const int fd = OpenRegularFile(path);
-  if (fd < 0) return {};
-  QFile file;
-  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    return {};
+// Extends `head` to `length` bytes of the file (fewer at its end).
+bool ReadHead(int fd, QByteArray& head, std::int64_t length) {
+  qsizetype have = head.size();
+  head.resize(qsizetype(length));
+  while (have < head.size()) {
+    const ssize_t n = ::pread(fd, head.data() + have, std::size_t(head.size() - have), have);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    have += n;
   }
-  // Asking for the size reads the header only; no pixels are decoded, so a
-  // header claiming a huge picture costs nothing.
-  QImageReader reader(&file);
+  head.truncate(have);
+  return true;
+}
+
+// Asking for the size reads the header only; no pixels are decoded, so a
+// header claiming a huge picture costs nothing.
+PictureSize SizeFrom(QIODevice& device, const QByteArray& format) {
+  QImageReader reader(&device, format);
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty()) return {};
   const bool quarterTurn = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
   return quarterTurn ? PictureSize{true, size.height(), size.width()}
                      : PictureSize{true, size.width(), size.height()};
+}
+
+enum class HeadState { InMemory, TooLarge, Unreadable };
+
+// Most headers sit in the first few kilobytes: reading just those into
+// memory costs hardly more than opening the file.
+HeadState ReadHeader(int fd, std::int64_t fileSize, QByteArray& head, QByteArray& format) {
+  if (!ReadHead(fd, head, std::min(fileSize, kFirstRead))) return HeadState::Unreadable;
+  format = FormatOf(head);
+  for (;;) {
+    const std::int64_t extent = HeaderExtent(format, head, fileSize);
+    if (extent > kMaxInMemoryHeader) return HeadState::TooLarge;
+    if (extent <= head.size() || head.size() >= fileSize) return HeadState::InMemory;
+    const qsizetype before = head.size();
+    if (!ReadHead(fd, head, std::min(fileSize, extent + kFirstRead))) return HeadState::Unreadable;
+    if (head.size() == before) return HeadState::InMemory;  // the file shrank meanwhile
+  }
+}
+
+}  // namespace
+
+PictureSize ProbePicture(const std::string& path) {
+  std::int64_t fileSize = 0;
+  Descriptor fd(OpenRegularFile(path, fileSize));
+  if (fd.get() < 0) return {};
+  QByteArray head;
+  QByteArray format;
+  switch (ReadHeader(fd.get(), fileSize, head, format)) {
+    case HeadState::Unreadable:
+      return {};
+    case HeadState::InMemory: {
+      QBuffer buffer(&head);
+      buffer.open(QIODevice::ReadOnly);
+      return SizeFrom(buffer, format);
+    }
+    case HeadState::TooLarge:
+      break;
+  }
+  QFile file;
+  if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return {};
+  fd.release();
+  return SizeFrom(file, format);
 }
 
 }  // namespace vendaro

@@ -112,7 +112,8 @@ void PlaceKey(std::vector<IniLine>& lines, std::string_view section, std::string
               std::string_view value) {
   const Location where = Locate(lines, section, key);
   const std::string newline = NewlineOf(lines);
-  std::string text = std::string(key) + "=" + std::string(value);
+  std::string text;
+  text.append(key).append("=").append(value);
   if (where.key) {
     lines[*where.key].text = std::move(text);
     return;
@@ -126,7 +127,9 @@ void PlaceKey(std::vector<IniLine>& lines, std::string_view section, std::string
     if (lines.back().end.empty()) lines.back().end = newline;
     if (!TrimBlanks(lines.back().text).empty()) lines.push_back({"", newline});
   }
-  lines.push_back({"[" + std::string(section) + "]", newline});
+  std::string header;
+  header.append("[").append(section).append("]");
+  lines.push_back({std::move(header), newline});
   lines.push_back({std::move(text), newline});
 }
 

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <algorithm>
 #include <stdexcept>
 
 namespace vendaro::testing {
@@ -62,7 +63,15 @@ std::string TwoFrameGif(int width, int height) {
   return gif;
 }
 
-std::string JpegWithOrientation(int width, int height, int orientation) {
+std::string JpegSegment(char marker, const std::string& data) {
+  std::string segment = "\xff";
+  segment.push_back(marker);
+  segment.push_back(char(((data.size() + 2) >> 8) & 0xFF));
+  segment.push_back(char((data.size() + 2) & 0xFF));
+  return segment + data;
+}
+
+std::string JpegWithOrientation(int width, int height, int orientation, int fillerBytes) {
   const std::string jpeg = EncodedPicture("JPEG", width, height);
   std::string exif = "Exif";
   exif += std::string("\0\0", 2);
@@ -73,10 +82,25 @@ std::string JpegWithOrientation(int width, int height, int orientation) {
   exif.push_back(char(orientation));
   exif += std::string("\0\0", 2);
   exif += std::string(4, '\0');  // no next IFD
-  std::string segment = "\xff\xe1";
-  segment.push_back(char(((exif.size() + 2) >> 8) & 0xFF));
-  segment.push_back(char((exif.size() + 2) & 0xFF));
-  return jpeg.substr(0, 2) + segment + exif + jpeg.substr(2);
+  std::string filler;
+  for (int left = fillerBytes; left > 0; left -= 60000) {
+    filler += JpegSegment('\xe2', std::string(std::size_t(std::min(left, 60000)), 'f'));
+  }
+  return jpeg.substr(0, 2) + filler + JpegSegment('\xe1', exif) + jpeg.substr(2);
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+  std::string chunk;
+  PutBe32(chunk, std::uint32_t(data.size()));
+  chunk += type + data;
+  PutBe32(chunk, Crc32(type + data));
+  return chunk;
+}
+
+std::string PngWithText(int width, int height, int textBytes) {
+  const std::string png = EncodedPicture("PNG", width, height);
+  const std::string text = "Comment" + std::string(1, '\0') + std::string(std::size_t(textBytes), 't');
+  return png.substr(0, 33) + PngChunk("tEXt", text) + png.substr(33);
 }
 
 std::string PngHeaderOnly(unsigned width, unsigned height) {

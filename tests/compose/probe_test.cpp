@@ -61,6 +61,20 @@ TEST(ProbePicture, ReadsTheSizeOfEveryFormat) {
   for (const auto& c : cases) ExpectProbe(Put(c.name, c.bytes), c.expected);
 }
 
+TEST(ProbePicture, ReadsHeadersBeyondTheFirstKilobytes) {
+  const struct {
+    std::string name;
+    std::string bytes;
+    Expected expected;
+  } cases[] = {
+      {"camera.jpg", testing::JpegWithOrientation(40, 20, 6, 30000), {true, 20, 40}},
+      {"huge-metadata.jpg", testing::JpegWithOrientation(40, 20, 8, 1500000), {true, 20, 40}},
+      {"text.png", testing::PngWithText(70, 30, 20000), {true, 70, 30}},
+      {"large.tif", testing::EncodedPicture("TIFF", 1000, 400), {true, 1000, 400}},
+  };
+  for (const auto& c : cases) ExpectProbe(Put(c.name, c.bytes), c.expected);
+}
+
 TEST(ProbePicture, AppliesTheStoredOrientation) {
   const struct {
     int orientation;
