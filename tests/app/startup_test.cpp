@@ -1,0 +1,225 @@
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "app/change_scheduler.h"
+#include "form_fixture.h"
+#include "platform/instance_lock.h"
+
+namespace vendaro::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+TEST_F(FormTest, FirstStartWithoutFilesUsesDefaults) {
+  std::unique_ptr<TForm2> form = MakeForm();
+  ASSERT_TRUE(form->FormCreate());
+  EXPECT_TRUE(form->resident());
+  EXPECT_EQ(form->settings.IntervalMinutes, 5);
+  EXPECT_TRUE(form->ActiveList.empty());
+  EXPECT_TRUE(form->trayIcon()->isVisible());
+  EXPECT_TRUE(form->Timer2->isActive());
+  // No settings file: the version check runs, and no library lies beside us.
+  EXPECT_EQ(MessageTexts(), (Texts{"Nie znaleziono wymaganej biblioteki 'libverdpak.so'",
+                                   "Lista plików tła jest pusta."}));
+  EXPECT_EQ(messages_[0].caption, "Ostrzeżenie");
+  EXPECT_EQ(messages_[1].way, UserMessage::Way::Balloon);
+  EXPECT_TRUE(desktop_->setPaths.empty());
+}
+
+TEST_F(FormTest, ListFilesAtStart) {
+  struct Row {
+    const char* name;
+    bool legacy;
+    bool current;
+    std::size_t entries;
+    bool legacyLeft;
+  };
+  const Row rows[] = {
+      {"legacy only: moved into place", true, false, 2, false},
+      {"both: the legacy file stays untouched", true, true, 1, true},
+      {"current only", false, true, 1, false},
+  };
+  std::string a = Picture("a.png", 8, 6), b = Picture("b.jpg", 6, 8), c = Picture("c.png", 5, 5);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(data_ + "vendaro.cfg");
+    std::filesystem::remove(data_ + "default.vdl");
+    if (row.legacy) WriteList("vendaro.cfg", {a, pictures_ + "gone.png", b});
+    if (row.current) WriteList("default.vdl", {c});
+    std::string legacyBefore = ReadFileBytes(data_ + "vendaro.cfg");
+    WriteIni("");
+    std::unique_ptr<TForm2> form = MakeForm();
+    ASSERT_TRUE(form->FormCreate());
+    EXPECT_EQ(form->ActiveList.size(), row.entries);
+    EXPECT_EQ(FileExists(data_ + "vendaro.cfg"), row.legacyLeft);
+    if (row.legacyLeft) {
+      EXPECT_EQ(ReadFileBytes(data_ + "vendaro.cfg"), legacyBefore);
+    }
+    EXPECT_EQ(desktop_->setPaths.size(), 1u);
+  }
+}
+
+TEST_F(FormTest, IntervalBelowOneRunsWithFive) {
+  struct Row {
+    const char* stored;
+    int expected;
+  };
+  for (const Row& row : {Row{"0", 5}, Row{"-3", 5}, Row{"7", 7}, Row{"junk", 5}}) {
+    SCOPED_TRACE(row.stored);
+    WriteIni(std::string("Czas zmian=") + row.stored + "\r\n");
+    std::unique_ptr<TForm2> form = MakeForm();
+    ASSERT_TRUE(form->FormCreate());
+    EXPECT_EQ(form->settings.IntervalMinutes, row.expected);
+  }
+}
+
+TEST_F(FormTest, SecondCopyIsRefusedAndTouchesNothing) {
+  InstanceLock running(executableName_);
+  ASSERT_TRUE(running.TryAcquire());
+  std::unique_ptr<TForm2> form = MakeForm();
+  EXPECT_FALSE(form->FormCreate());
+  ASSERT_EQ(MessageTexts(), Texts{"Program jest już uruchomiony"});
+  EXPECT_EQ(messages_[0].caption, "Informacja");
+  EXPECT_EQ(messages_[0].icon, UserMessage::Icon::Warning);
+  form->FormClose();
+  EXPECT_FALSE(FileExists(data_ + "vendaro.ini"));
+  EXPECT_EQ(desktop_->restoreCount, 0);
+  EXPECT_FALSE(form->trayIcon()->isVisible());
+
+  // Another file name is another program.
+  executableName_ = "vendaro-copy";
+  std::unique_ptr<TForm2> other = MakeForm();
+  EXPECT_TRUE(other->FormCreate());
+}
+
+TEST_F(FormTest, VersionCheckAtStart) {
+  struct Row {
+    const char* name;
+    const char* library;  // nullptr: none beside the executable
+    bool check;
+    bool starts;
+    Texts messages;
+  };
+  const Row rows[] = {
+      {"answer 1 ends the program", "returns1", true, false, {}},
+      {"answer 256 counts as false", "returns256", true, true, {}},
+      {"no entry point: silent", "noentry", true, true, {}},
+      {"no library: one warning", nullptr, true, true, {"Nie znaleziono wymaganej biblioteki 'libverdpak.so'"}},
+      {"option off: not loaded", "returns1", false, true, {}},
+  };
+  std::string picture = Picture("a.png", 4, 4);
+  WriteList("default.vdl", {picture});
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(bin_ + "libverdpak.so");
+    if (row.library) InstallVersionLibrary(row.library);
+    WriteIni("", row.check);
+    std::string iniBefore = ReadFileBytes(data_ + "vendaro.ini");
+    messages_.clear();
+    std::unique_ptr<TForm2> form = MakeForm();
+    EXPECT_EQ(form->FormCreate(), row.starts);
+    EXPECT_EQ(MessageTexts(), row.messages);
+    EXPECT_EQ(form->trayIcon()->isVisible(), row.starts);
+    EXPECT_EQ(form->Timer2->isActive(), row.starts);
+    EXPECT_EQ(desktop_->setPaths.size(), row.starts ? 1u : 0u);
+    if (!row.starts) {
+      form->FormClose();
+      EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
+      EXPECT_EQ(desktop_->restoreCount, 0);
+    }
+  }
+}
+
+TEST_F(FormTest, CloseGivesBackTheWallpaperRemovesTheBitmapAndStoresThePosition) {
+  WriteList("default.vdl", {Picture("a.png", 4, 4), Picture("b.png", 4, 4), Picture("c.png", 4, 4)});
+  WriteIni("Ostatnia pozycja=1\r\nKiedy zmiana=1\r\n");
+  std::unique_ptr<TForm2> form = MakeForm();
+  ASSERT_TRUE(form->FormCreate());
+  form->items().Nastpnatapeta1.Click();
+  ASSERT_EQ(desktop_->setPaths.size(), 2u);
+  EXPECT_EQ(desktop_->setPaths.back(), temp_ + "c.png.bmp");
+  EXPECT_EQ(form->WallpaperFile, temp_ + "c.png.bmp");
+  EXPECT_TRUE(FileExists(form->WallpaperFile));
+  EXPECT_FALSE(FileExists(temp_ + "b.png.bmp"));
+
+  form->FormClose();
+  form->FormClose();
+  EXPECT_EQ(desktop_->restoreCount, 1);
+  EXPECT_FALSE(FileExists(temp_ + "c.png.bmp"));
+  EXPECT_EQ(Ini().ReadInteger("Zmiany", "Ostatnia pozycja", -1), 2);
+  EXPECT_NE(Ini().ReadString("Zmiany", "Info Zmiany", ""), "");
+  EXPECT_FALSE(form->Timer2->isActive());
+}
+
+TEST_F(FormTest, PositionOutsideTheListShowsTheFirstAndStoresZero) {
+  WriteList("default.vdl", {Picture("a.png", 4, 4), Picture("b.png", 4, 4)});
+  for (const char* stored : {"9", "-2"}) {
+    SCOPED_TRACE(stored);
+    WriteIni(std::string("Ostatnia pozycja=") + stored + "\r\n");
+    std::unique_ptr<TForm2> form = MakeForm();
+    ASSERT_TRUE(form->FormCreate());
+    EXPECT_EQ(desktop_->setPaths, std::vector<std::string>{temp_ + "a.png.bmp"});
+    form->FormClose();
+    EXPECT_EQ(Ini().ReadInteger("Zmiany", "Ostatnia pozycja", -1), 0);
+  }
+}
+
+TEST_F(FormTest, TrayMenuItemsInOrder) {
+  std::unique_ptr<TForm2> form = MakeForm();
+  QStringList seen;
+  for (QAction* action : form->popupMenu()->actions()) {
+    seen << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+  }
+  EXPECT_EQ(seen, QStringList({"Vendaro1=Vendaro v1.2.8", "-", "Nastpnatapeta1=Następna tapeta",
+                               "Poprzedniatapeta1=Poprzednia tapeta", "-", "Ustawienia1=Ustawienia",
+                               "Zamknij1=Zamknij"}));
+  for (QAction* action : form->popupMenu()->actions()) {
+    if (!action->isSeparator()) {
+      EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+    }
+  }
+}
+
+TEST_F(FormTest, MenuHidesChangeItemsOnAnEmptyList) {
+  WriteIni("");
+  std::unique_ptr<TForm2> form = MakeForm();
+  ASSERT_TRUE(form->FormCreate());
+  auto* next = form->popupMenu()->findChild<QAction*>("Nastpnatapeta1");
+  auto* previous = form->popupMenu()->findChild<QAction*>("Poprzedniatapeta1");
+  emit form->popupMenu()->aboutToShow();
+  EXPECT_FALSE(next->isVisible());
+  EXPECT_FALSE(previous->isVisible());
+  form->ActiveList.push_back(MakeEntry(Picture("a.png", 4, 4), 4, 4));
+  emit form->popupMenu()->aboutToShow();
+  EXPECT_TRUE(next->isVisible());
+  EXPECT_TRUE(previous->isVisible());
+}
+
+TEST_F(FormTest, DoubleClickOpensSettingsOnceAtATime) {
+  WriteIni("");
+  std::unique_ptr<TForm2> form = MakeForm();
+  ASSERT_TRUE(form->FormCreate());
+  int opened = 0;
+  bool openFlag = false, itemEnabled = true;
+  TForm2* raw = form.get();
+  form->SetWindowHooks({[&] {
+                          ++opened;
+                          openFlag = raw->SettingsWindowOpen;
+                          itemEnabled = raw->items().Ustawienia1.enabled;
+                          emit raw->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+                        },
+                        {}});
+  emit form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(openFlag);
+  EXPECT_FALSE(itemEnabled);
+  EXPECT_FALSE(form->SettingsWindowOpen);
+  EXPECT_TRUE(form->items().Ustawienia1.enabled);
+  emit form->trayIcon()->activated(QSystemTrayIcon::Trigger);
+  EXPECT_EQ(opened, 1);
+}
+
+}  // namespace
+}  // namespace vendaro::testing
