@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <string_view>
-#include <utility>
+
+#include "model/file_io.h"
 
 namespace vendaro {
 namespace {
@@ -83,21 +84,6 @@ std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head,
   return fileSize;
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
 // The path's bytes go straight to the system: Qt's file names are Unicode
 // and would turn a name that is not valid UTF-8 into another name.  Only
 // regular files are opened, and without blocking, so a FIFO or a device in a
@@ -161,7 +147,7 @@ HeadState ReadHeader(int fd, std::int64_t fileSize, QByteArray& head, QByteArray
 
 PictureSize ProbePicture(const std::string& path) {
   std::int64_t fileSize = 0;
-  Descriptor fd(OpenRegularFile(path, fileSize));
+  FileDescriptor fd(OpenRegularFile(path, fileSize));
   if (fd.get() < 0) return {};
   QByteArray head;
   QByteArray format;
@@ -178,7 +164,7 @@ PictureSize ProbePicture(const std::string& path) {
   }
   QFile file;
   if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return {};
-  fd.release();
+  fd.Release();
   return SizeFrom(file, format);
 }
 

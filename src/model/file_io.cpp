@@ -9,29 +9,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace vendaro {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now so that a failing close is reported, not ignored.
-  int Close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -78,6 +59,17 @@ int FillTemporary(int fd, const std::string& target, std::string_view bytes) {
 }
 
 }  // namespace
+
+FileDescriptor::~FileDescriptor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int FileDescriptor::Release() { return std::exchange(fd_, -1); }
+
+int FileDescriptor::Close() {
+  const int rc = ::close(std::exchange(fd_, -1));
+  return rc == 0 ? 0 : errno;
+}
 
 FileBytes ReadWholeFile(const std::string& path) {
   FileBytes result;

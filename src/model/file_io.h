@@ -5,6 +5,24 @@
 
 namespace vendaro {
 
+// Owns an open file descriptor and closes it when it goes.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor();
+  int get() const { return fd_; }
+  // Hands the descriptor to another owner.
+  int Release();
+  // Closes now, so that a failing close is reported (an errno value, 0 on
+  // success) rather than lost.
+  int Close();
+
+ private:
+  int fd_;
+};
+
 // Whole-file reading and replacing for the small text files the program
 // keeps.  `error` is an errno value, 0 on success.
 struct FileBytes {

@@ -91,6 +91,25 @@ TEST_F(IniFileTest, IntegerAndBooleanEncodings) {
   }
 }
 
+TEST_F(IniFileTest, DatesUseTheLocaleShortFormat) {
+  const DateTime fallback = 7.0;
+  const std::pair<const char*, DateTime> cases[] = {
+      {"12/08/26", DateFromYmd(2026, 12, 8)},
+      {"2026-12-08", fallback},  // another format than the locale's
+      {"08.12.2026", fallback},
+      {"", fallback},
+      {"12/32/26", fallback},
+  };
+  for (const auto& [text, expected] : cases) {
+    Put(std::string("[Zmiany]\r\nInfo Zmiany=") + text + "\r\n");
+    EXPECT_EQ(IniFile(path_).ReadDate("Zmiany", "Info Zmiany", fallback), expected) << text;
+  }
+  IniFile file(path_);
+  ASSERT_TRUE(file.WriteDate("Zmiany", "Info Zmiany", DateFromYmd(2027, 1, 2) + 0.75).ok());
+  EXPECT_EQ(file.ReadString("Zmiany", "Info Zmiany", ""), "01/02/27");
+  EXPECT_EQ(file.ReadDate("Zmiany", "Info Zmiany", fallback), DateFromYmd(2027, 1, 2));
+}
+
 TEST_F(IniFileTest, FirstWriteCreatesTheFile) {
   IniFile file(path_);
   ASSERT_TRUE(file.WriteInteger("Zmiany", "Czas zmian", 5).ok());
