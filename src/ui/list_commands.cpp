@@ -53,12 +53,13 @@ bool MoveSelectedDown(EntryList& entries, ListSelection& selection) {
 }
 
 void SortEntries(EntryList& entries) {
+  // Folded first: not every collation backend honours case-insensitivity.
   QCollator collator;
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   std::vector<std::pair<QCollatorSortKey, std::size_t>> keys;
   keys.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    keys.emplace_back(collator.sortKey(QString::fromUtf8(entries[i])), i);
+    keys.emplace_back(collator.sortKey(QString::fromUtf8(entries[i]).toCaseFolded()), i);
   }
   std::stable_sort(keys.begin(), keys.end(),
                    [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });

@@ -1,0 +1,252 @@
+// The settings window's list as a person sees and drives it.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QHeaderView>
+#include <QListView>
+#include <QMimeData>
+#include <QTest>
+#include <QToolButton>
+
+#include "model/wallpaper_entry.h"
+#include "platform/dummy_desktop.h"
+#include "support/test_environment.h"
+#include "ui/settings_fixture.h"
+
+namespace vendaro {
+namespace {
+
+using testing::SettingsWindowFixture;
+
+constexpr int kRowHeight = 16;
+
+QPoint RowPoint(int row, int x = 40) { return {x, row * kRowHeight + kRowHeight / 2}; }
+
+void ClickRow(TForm1& window, int row, Qt::KeyboardModifiers modifiers = {}) {
+  QTest::mouseClick(window.ListBox1->viewport(), Qt::LeftButton, modifiers, RowPoint(row));
+}
+
+QColor RowPixel(TForm1& window, int row, int x = 250) {
+  return window.ListBox1->viewport()->grab().toImage().pixelColor(RowPoint(row, x));
+}
+
+std::vector<int> SelectedRows(TForm1& window) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : window.ListBox1->selectionModel()->selectedIndexes()) {
+    rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<std::string> Names(const EntryList& list) {
+  std::vector<std::string> names;
+  for (const auto& entry : list) names.push_back(FileNamePart(TagValue(entry, "<n>")));
+  return names;
+}
+
+class ListSide : public ::testing::Test, public SettingsWindowFixture {
+ protected:
+  TForm1& OpenWith(const std::vector<std::string>& names) {
+    for (const std::string& name : names) mainForm->ActiveList.push_back(MakePicture(name, 8, 6));
+    TForm1& window = OpenWindow();
+    window.show();
+    return window;
+  }
+};
+
+TEST_F(ListSide, RowsAreStripedAndHighlighted) {
+  TForm1& window = OpenWith({"a.png", "b.png", "c.png", "d.png", "e.png"});
+  window.ListBox1->clearSelection();
+  const QColor even(249, 249, 249), odd(255, 255, 255);
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(RowPixel(window, row), row % 2 ? odd : even) << row;
+
+  ClickRow(window, 0);
+  EXPECT_EQ(RowPixel(window, 0), QColor(209, 228, 249));
+  ClickRow(window, 1);
+  EXPECT_EQ(RowPixel(window, 1), QColor(215, 234, 255));
+  EXPECT_EQ(RowPixel(window, 0), even);
+}
+
+TEST_F(ListSide, DraggingTheHeaderBoundaryMovesTheSizeColumn) {
+  TForm1& window = OpenWith({"a-rather-long-picture-name-for-the-band.png"});
+  window.ListBox1->clearSelection();
+  const auto darkBetween = [&](int from, int to) {
+    const QImage rows = window.ListBox1->viewport()->grab().toImage();
+    for (int x = from; x <= to; ++x) {
+      for (int y = 2; y < kRowHeight - 2; ++y) {
+        if (rows.pixelColor(x, y).lightness() < 128) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(darkBetween(112, 117)) << "the name runs on before the drag";
+
+  QWidget* header = window.HeaderControl1->viewport();
+  QTest::mousePress(header, Qt::LeftButton, {}, QPoint(184, 8));
+  QTest::mouseMove(header, QPoint(150, 8));
+  QTest::mouseMove(header, QPoint(119, 8));
+  QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(119, 8));
+  ASSERT_EQ(window.HeaderControl1->sectionSize(0), 120);
+
+  EXPECT_FALSE(darkBetween(112, 117)) << "the band hides the name from x - 6";
+  EXPECT_TRUE(darkBetween(118, 124)) << "the size text starts at the boundary - 2";
+  EXPECT_FALSE(darkBetween(160, 260)) << "nothing is left at the old place";
+}
+
+TEST_F(ListSide, MoveUpKeepsTheBlockSelected) {
+  TForm1& window = OpenWith({"A.png", "B.png", "C.png", "D.png"});
+  ClickRow(window, 1);
+  ClickRow(window, 2, Qt::ControlModifier);
+  QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"B.png", "C.png", "A.png", "D.png"}));
+  EXPECT_EQ(SelectedRows(window), (std::vector<int>{0, 1}));
+
+  ClickRow(window, 0);
+  ClickRow(window, 2, Qt::ControlModifier);
+  QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"B.png", "C.png", "A.png", "D.png"}))
+      << "a selected first entry blocks the command";
+}
+
+TEST_F(ListSide, ShortcutsBelongToTheList) {
+  TForm1& window = OpenWith({"A.png", "B.png", "C.png"});
+  QApplication::setActiveWindow(&window);
+  window.ListBox1->setFocus();
+  ClickRow(window, 2);
+  QTest::keyClick(window.ListBox1, Qt::Key_W, Qt::ControlModifier);
+  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"A.png", "B.png", "C.png"}))
+      << "the last entry selected blocks move down";
+  QTest::keyClick(window.ListBox1, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"A.png", "C.png", "B.png"}));
+  QTest::keyClick(window.ListBox1, Qt::Key_Delete);
+  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"A.png", "B.png"}));
+
+  int asked = 0;
+  window.findChild<QAction*>("Dodajzdjciadolisty1")->setShortcut(QKeySequence("Ctrl+A"));
+  prompts.choosePictures = [&asked](QWidget*) {
+    ++asked;
+    return QStringList();
+  };
+  window.close();
+  TForm1& reopened = OpenWindow();
+  reopened.show();
+  QApplication::setActiveWindow(&reopened);
+  reopened.ListBox1->setFocus();
+  QTest::keyClick(reopened.ListBox1, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(asked, 1) << "Ctrl+A adds pictures";
+  EXPECT_TRUE(SelectedRows(reopened).size() <= 1) << "and does not select all";
+}
+
+TEST_F(ListSide, SortByNameHeaderOrdersWholePaths) {
+  TForm1& window = OpenWindow();
+  window.show();
+  const std::string folderB = pictureFolder + "B/", folderA = pictureFolder + "a/";
+  std::filesystem::create_directories(folderB);
+  std::filesystem::create_directories(folderA);
+  MakePicture("B/a.png", 4, 4);
+  MakePicture("a/z.png", 4, 4);
+  window.AddPictureFiles({QString::fromStdString(folderB + "a.png"),
+                          QString::fromStdString(folderA + "z.png")});
+  QTest::mouseClick(window.HeaderControl1->viewport(), Qt::LeftButton, {}, QPoint(60, 8));
+  EXPECT_EQ(TagValue(window.entries()[0], "<n>"), folderA + "z.png");
+  EXPECT_TRUE(SelectedRows(window).empty());
+  QTest::mouseClick(window.HeaderControl1->viewport(), Qt::LeftButton, {}, QPoint(220, 8));
+  EXPECT_EQ(TagValue(window.entries()[0], "<n>"), folderA + "z.png") << "Rozmiar does not sort";
+}
+
+TEST_F(ListSide, DropAddsFilesAndFolderPicturesOnce) {
+  TForm1& window = OpenWith({"first.png"});
+  const std::string folder = testing::MakeTempDir("dropped") + "/";
+  std::filesystem::create_directories(folder + "inner");
+  for (const char* name : {"x.png", "y.png", "inner/deeper.png"}) {
+    QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(folder + name));
+  }
+  testing::WriteFileBytes(folder + "notes.txt", "text");
+  const std::string first = TagValue(window.entries()[0], "<n>");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
+                QUrl::fromLocalFile(QString::fromStdString(folder + "notes.txt")),
+                QUrl::fromLocalFile(QString::fromStdString(folder)),
+                QUrl::fromLocalFile(QString::fromStdString(folder + "x.png"))});
+  // A drop reaches the window that accepted the drag's entry.
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&window, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&window, &drop);
+
+  std::vector<std::string> names = Names(window.entries());
+  ASSERT_EQ(names.size(), 3u) << "first.png, x.png and y.png, each once";
+  EXPECT_EQ(names[0], "first.png");
+  std::sort(names.begin() + 1, names.end());
+  EXPECT_EQ(names[1], "x.png");
+  EXPECT_EQ(names[2], "y.png");
+}
+
+TEST_F(ListSide, MissingFileQuestionRemovesOnlyOnYes) {
+  TForm1& window = OpenWith({"kept.png", "gone.png", "last.png"});
+  const std::string gone = TagValue(window.entries()[1], "<n>");
+  std::filesystem::remove(gone);
+
+  answerYes = false;
+  ClickRow(window, 1);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].toStdString(),
+            "Nie znaleziono pliku\n" + gone + "\nCzy usunąć go z listy ?");
+  EXPECT_EQ(window.entries().size(), 3u);
+
+  answerYes = true;
+  ClickRow(window, 2);
+  ClickRow(window, 1);
+  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"kept.png", "last.png"}));
+}
+
+TEST_F(ListSide, OpeningOutsideTheListSelectsTheFirstEntry) {
+  mainForm->settings.CurrentPosition = 7;
+  TForm1& window = OpenWith({"a.png", "b.png"});
+  EXPECT_EQ(window.ListBox1->currentIndex().row(), 0);
+  EXPECT_EQ(SelectedRows(window), (std::vector<int>{0}));
+  EXPECT_FALSE(window.thumbnailPicture().isNull());
+}
+
+TEST_F(ListSide, ThumbnailsNeverTouchTheWallpaper) {
+  mainForm->WallpaperFile = tempFolder + "applied.bmp";
+  testing::WriteFileBytes(mainForm->WallpaperFile, "not a picture");
+  TForm1& window = OpenWith({"a.png", "b.png"});
+  ClickRow(window, 1);
+  ASSERT_FALSE(window.thumbnailPicture().isNull());
+  EXPECT_EQ(window.thumbnailPicture().size(), QSize(320, 240)) << "composed at screen size";
+  EXPECT_EQ(mainForm->WallpaperFile, tempFolder + "applied.bmp");
+  EXPECT_EQ(testing::ReadFileBytes(mainForm->WallpaperFile), "not a picture");
+  EXPECT_TRUE(static_cast<DummyDesktop*>(mainForm->desktop())->setPaths.empty());
+}
+
+TEST_F(ListSide, SavingAnEmptyListIsRefused) {
+  TForm1& window = OpenWindow();
+  int asked = 0;
+  window.show();
+  prompts.chooseListToSave = [&asked](QWidget*, const QString&) {
+    ++asked;
+    return QString();
+  };
+  QTest::mouseClick(window.BitBtn7, Qt::LeftButton);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0], QString("Brak tapet na liście."));
+}
+
+TEST_F(ListSide, SavedListLoadsBackAndLoadErrorsLeaveItEmpty) {
+  TForm1& window = OpenWith({"one.png", "two.png"});
+  const std::string listPath = root + "/saved.vdl";
+  window.SaveList(QString::fromStdString(listPath));
+  const EntryList saved = window.entries();
+  window.LoadList(QString::fromStdString(listPath));
+  EXPECT_EQ(window.entries(), saved);
+
+  window.LoadList(QString::fromStdString(root + "/missing.vdl"));
+  EXPECT_TRUE(window.entries().empty());
+  EXPECT_EQ(errors.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vendaro

@@ -1,0 +1,155 @@
+// The rules of the settings windows, without any window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "model/wallpaper_entry.h"
+#include "support/test_environment.h"
+#include "ui/list_commands.h"
+#include "ui/option_rules.h"
+
+namespace vendaro {
+namespace {
+
+TEST(MinuteUnit, FollowsTheValueItself) {
+  const struct {
+    int minutes;
+    const char* unit;
+  } cases[] = {{1, "minutę"}, {2, "minuty"}, {3, "minuty"}, {4, "minuty"},
+               {5, "minut"},  {21, "minut"}, {22, "minut"}, {6000, "minut"}};
+  for (const auto& c : cases) EXPECT_STREQ(MinuteUnitText(c.minutes), c.unit) << c.minutes;
+}
+
+TEST(RemainingTime, TextByTriggerAndCounter) {
+  const std::string prefix = "Do kolejnej zmiany pozostało : ";
+  const DateTime today = DateFromYmd(2026, 3, 10);
+  const struct {
+    const char* name;
+    bool empty;
+    int trigger;
+    std::int32_t interval;
+    std::int64_t elapsed;
+    DateTime now;
+    std::string text;
+  } cases[] = {
+      {"just after a change", false, 0, 5, 1, today, prefix + "4 m 59 s"},
+      {"hours minutes seconds", false, 0, 65, 175, today, prefix + "1 h 2 m 5 s"},
+      {"whole hour", false, 0, 60, 0, today, prefix + "1 h "},
+      {"overdue", false, 0, 1, 61, today, prefix},
+      {"counter read as low 32 bits", false, 0, 1, (std::int64_t{1} << 32) + 30, today,
+       prefix + "30 s"},
+      {"daily: until midnight", false, 1, 5, 1, today + 0.75, prefix + "6 h "},
+      {"per start", false, 2, 5, 1, today, prefix},
+      {"empty main list", true, 0, 5, 1, today, "Do kolejnej zmiany pozostało :"},
+      {"empty list, daily", true, 1, 5, 1, today, "Do kolejnej zmiany pozostało :"},
+  };
+  for (const auto& c : cases) {
+    RemainingTimeInput input{c.empty, c.trigger, c.interval, c.elapsed, today, c.now};
+    EXPECT_EQ(RemainingTimeText(input), c.text) << c.name;
+  }
+}
+
+TEST(RowColor, StripesAndHighlight) {
+  const ColorValue white = Rgb(255, 255, 255);
+  EXPECT_EQ(RowColor(false, 0, white), Rgb(249, 249, 249));
+  EXPECT_EQ(RowColor(false, 1, white), white);
+  EXPECT_EQ(RowColor(true, 0, white), Rgb(209, 228, 249));
+  EXPECT_EQ(RowColor(true, 1, white), Rgb(215, 234, 255));
+  // A part below 6 wraps.
+  EXPECT_EQ(RowColor(false, 2, Rgb(0, 3, 255)), Rgb(250, 253, 249));
+}
+
+TEST(ColorPanel, GapFillRules) {
+  ColorValue chosen = Rgb(255, 0, 0);
+  ColorPanelState state = ColorPanelForGapFill(1, chosen);
+  EXPECT_TRUE(state.visible);
+  EXPECT_TRUE(state.handCursor);
+  EXPECT_EQ(state.color, Rgb(255, 0, 0));
+
+  state = ColorPanelForGapFill(2, chosen);
+  EXPECT_FALSE(state.visible);
+  EXPECT_EQ(chosen, Rgb(255, 0, 0)) << "copying edges keeps the chosen colour";
+
+  state = ColorPanelForGapFill(0, chosen);
+  EXPECT_TRUE(state.visible);
+  EXPECT_FALSE(state.handCursor);
+  EXPECT_EQ(state.color, kClBackground);
+  EXPECT_EQ(chosen, kClBackground) << "the desktop colour replaces the chosen one";
+
+  state = ColorPanelForGapFill(1, chosen);
+  EXPECT_EQ(state.color, kClBackground) << "until a new colour is chosen";
+}
+
+struct MoveCase {
+  const char* name;
+  bool up;
+  std::vector<bool> selected;
+  int current;
+  std::string order;
+  std::vector<bool> selectedAfter;
+  bool changed;
+};
+
+std::string Order(const EntryList& list) {
+  std::string text;
+  for (const auto& entry : list) text += entry;
+  return text;
+}
+
+TEST(MoveSelected, SelectionRules) {
+  const MoveCase cases[] = {
+      {"B and C up", true, {0, 1, 1, 0}, 2, "BCAD", {1, 1, 0, 0}, true},
+      {"A and C up: blocked", true, {1, 0, 1, 0}, 0, "ABCD", {1, 0, 1, 0}, false},
+      {"nothing selected", true, {0, 0, 0, 0}, 1, "ABCD", {0, 0, 0, 0}, false},
+      {"B and D up", true, {0, 1, 0, 1}, 3, "BADC", {1, 0, 1, 0}, true},
+      {"B and C down", false, {0, 1, 1, 0}, 1, "ADBC", {0, 0, 1, 1}, true},
+      {"last selected blocks down", false, {1, 0, 0, 1}, 0, "ABCD", {1, 0, 0, 1}, false},
+  };
+  for (const auto& c : cases) {
+    EntryList list = {"A", "B", "C", "D"};
+    ListSelection selection{c.selected, c.current};
+    const bool changed =
+        c.up ? MoveSelectedUp(list, selection) : MoveSelectedDown(list, selection);
+    EXPECT_EQ(changed, c.changed) << c.name;
+    EXPECT_EQ(Order(list), c.order) << c.name;
+    EXPECT_EQ(selection.selected, c.selectedAfter) << c.name;
+  }
+}
+
+TEST(MoveSelected, CurrentRowFollowsItsEntry) {
+  EntryList list = {"A", "B", "C", "D"};
+  ListSelection selection{{false, true, true, false}, 2};
+  MoveSelectedUp(list, selection);
+  EXPECT_EQ(list[static_cast<std::size_t>(selection.current)], "C");
+}
+
+TEST(SortEntries, WholeEntryCaseInsensitive) {
+  EntryList list = {MakeEntry("/B/a.jpg", 1, 1), MakeEntry("/a/z.jpg", 1, 1),
+                    MakeEntry("/A/y.jpg", 1, 1)};
+  SortEntries(list);
+  EXPECT_EQ(TagValue(list[0], "<n>"), "/A/y.jpg");
+  EXPECT_EQ(TagValue(list[1], "<n>"), "/a/z.jpg");
+  EXPECT_EQ(TagValue(list[2], "<n>"), "/B/a.jpg");
+}
+
+TEST(ScanFolder, OnlyPicturesDirectlyInside) {
+  const std::string folder = testing::MakeTempDir("scan") + "/";
+  for (const char* name : {"a.jpg", "b.png", "notes.txt", "c.JPEG"}) {
+    testing::WriteFileBytes(folder + name, "x");
+  }
+  std::filesystem::create_directory(folder + "sub.jpg");
+  testing::WriteFileBytes(folder + "sub.jpg/inner.jpg", "x");
+  const PictureProbe probe = [](const std::string&) { return PictureSize{true, 4, 3}; };
+
+  EntryList list;
+  AddDroppedItem(folder.substr(0, folder.size() - 1), list, probe);
+  std::vector<std::string> names;
+  for (const auto& entry : list) names.push_back(FileNamePart(TagValue(entry, "<n>")));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.jpg", "b.png", "c.JPEG"}));
+  EXPECT_EQ(TagValue(list.front(), "<w>"), "4");
+}
+
+}  // namespace
+}  // namespace vendaro
