@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <string_view>
 
 #include "model/file_io.h"
@@ -28,12 +29,13 @@ std::uint32_t Be16(std::string_view s, std::size_t i) { return Byte(s, i) << 8 |
 std::uint32_t Be32(std::string_view s, std::size_t i) { return Be16(s, i) << 16 | Be16(s, i + 2); }
 
 // JPEG: the segments up to and including the first start of scan.  When the
-// walk runs past `head`, the answer is where it has to go on.
-std::int64_t JpegExtent(std::string_view head) {
+// walk runs past `head`, the answer is where it has to go on; nothing when
+// the structure is unusual, which leaves the whole file to the reader.
+std::optional<std::int64_t> JpegExtent(std::string_view head) {
   std::size_t pos = 2;
   for (;;) {
     if (pos + 4 > head.size()) return std::int64_t(pos + 4);
-    if (Byte(head, pos) != 0xFF) return std::int64_t(head.size());  // the reader rejects it
+    if (Byte(head, pos) != 0xFF) return std::nullopt;
     const std::uint32_t marker = Byte(head, pos + 1);
     if (marker == 0xFF) {  // fill byte
       ++pos;
@@ -49,13 +51,13 @@ std::int64_t JpegExtent(std::string_view head) {
 }
 
 // PNG: the chunks up to the first image data, where the header reader stops.
-std::int64_t PngExtent(std::string_view head) {
+std::optional<std::int64_t> PngExtent(std::string_view head) {
   std::uint64_t pos = 8;
   for (;;) {
     if (pos + 8 > head.size()) return std::int64_t(pos + 8);
     if (head.substr(pos + 4, 4) == "IDAT") return std::int64_t(pos + 8);
     const std::uint32_t length = Be32(head, pos);
-    if (length > 0x7FFFFFFFu) return std::int64_t(head.size());
+    if (length > 0x7FFFFFFFu) return std::nullopt;
     pos += 12 + std::uint64_t(length);
   }
 }
@@ -78,8 +80,8 @@ QByteArray FormatOf(const QByteArray& bytes) {
 // other formats get the whole file.
 std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head,
                           std::int64_t fileSize) {
-  if (format == "jpeg") return JpegExtent(View(head));
-  if (format == "png") return PngExtent(View(head));
+  if (format == "jpeg") return JpegExtent(View(head)).value_or(fileSize);
+  if (format == "png") return PngExtent(View(head)).value_or(fileSize);
   if (format == "bmp") return head.size();
   return fileSize;
 }
