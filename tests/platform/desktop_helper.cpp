@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <cstdlib>
+#include <dirent.h>
 #include <cstdio>
 #include <string>
 
@@ -22,6 +24,16 @@ vendaro::DesktopKind KindNamed(const std::string& name) {
   return DesktopKind::Unknown;
 }
 
+bool HasArgsFile(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  bool found = false;
+  while (dirent* entry = dir ? readdir(dir) : nullptr) {
+    found = found || std::string(entry->d_name).find(".args") != std::string::npos;
+  }
+  if (dir) closedir(dir);
+  return found;
+}
+
 int SetAndDie(char** argv) {
   const std::string state = argv[3];
   auto backend = vendaro::MakeDesktopBackendOf(KindNamed(argv[2]), vendaro::CurrentEnvironment(), state);
@@ -31,6 +43,11 @@ int SetAndDie(char** argv) {
   if (!status) {
     std::fprintf(stderr, "%s\n", status.message().c_str());
     return 1;
+  }
+  // The fake swaybg must have started before we go, or there is nothing to
+  // see dying with us.
+  if (const char* runs = std::getenv("FAKE_SWAYBG_DIR"); runs && backend->kind() == vendaro::DesktopKind::Wlroots) {
+    vendaro::testing::WaitUntil([&] { return HasArgsFile(runs); });
   }
   std::printf("set\n");
   std::fflush(stdout);
