@@ -147,7 +147,7 @@ void TForm2::FormClose() {
   impl_->closed = true;
   impl_->resident = false;
   Timer2->stop();
-  impl_->remote.reset();
+  if (impl_->remote) impl_->remote->Close();
   if (services_.desktop) {
     Status restored = services_.desktop->RestoreUserWallpaper();
     if (!restored) std::fprintf(stderr, "vendaro: %s\n", restored.message().c_str());

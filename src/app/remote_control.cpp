@@ -61,6 +61,8 @@ Status RemoteServer::Listen(const std::string& path) {
   return Status::Ok();
 }
 
+void RemoteServer::Close() { server_->close(); }
+
 void RemoteServer::Accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

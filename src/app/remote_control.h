@@ -38,6 +38,8 @@ class RemoteServer : public QObject {
   // Only the same user can connect.  A socket left by a dead copy is
   // replaced: the caller holds the single-instance lock.
   Status Listen(const std::string& path);
+  // Stops taking connections; a command being served is still answered.
+  void Close();
 
  private:
   void Accept();
