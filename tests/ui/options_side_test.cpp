@@ -1,0 +1,240 @@
+// The options side of the settings window and its additional-settings dialog.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+
+#include "model/ini_file.h"
+#include "model/wallpaper_entry.h"
+#include "platform/dummy_desktop.h"
+#include "support/test_environment.h"
+#include "ui/additional_settings_dialog.h"
+#include "ui/settings_fixture.h"
+#include "ui/up_down.h"
+
+namespace vendaro {
+namespace {
+
+using testing::SettingsWindowFixture;
+
+class OptionsSide : public ::testing::Test, public SettingsWindowFixture {
+ protected:
+  DummyDesktop& desktop() { return *static_cast<DummyDesktop*>(mainForm->desktop()); }
+  QColor PanelColor(TForm1& window) {
+    return window.Form4->Panel1->palette().color(QPalette::Window);
+  }
+};
+
+TEST_F(OptionsSide, SpinButtonsFollowThePluralRule) {
+  mainForm->settings.IntervalMinutes = 1;
+  TForm1& window = OpenWindow();
+  EXPECT_EQ(window.Label2->text(), QString("minutę"));
+  QTest::mouseClick(window.UpDown1->upButton(), Qt::LeftButton);
+  EXPECT_EQ(window.Edit1->text(), QString("2"));
+  EXPECT_EQ(window.Label2->text(), QString("minuty"));
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(window.UpDown1->upButton(), Qt::LeftButton);
+  EXPECT_EQ(window.Label2->text(), QString("minut"));
+  for (int i = 0; i < 10; ++i) QTest::mouseClick(window.UpDown1->downButton(), Qt::LeftButton);
+  EXPECT_EQ(window.Edit1->text(), QString("1")) << "the range starts at 1";
+}
+
+TEST_F(OptionsSide, RemainingTimeFollowsTheDialogsTrigger) {
+  mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
+  TForm1& window = OpenWindow();
+  EXPECT_EQ(window.Label1->text(), QString("Do kolejnej zmiany pozostało : 4 m 59 s"));
+  window.Form4->ComboBox4->setCurrentIndex(2);
+  EXPECT_FALSE(window.GroupBox2->isEnabled());
+  EXPECT_FALSE(window.Edit1->isEnabled());
+  QTRY_COMPARE(window.Label1->text(), QString("Do kolejnej zmiany pozostało : "));
+  window.Form4->ComboBox4->setCurrentIndex(0);
+  EXPECT_TRUE(window.GroupBox2->isEnabled());
+}
+
+TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
+  for (const char* name : {"a.png", "b.png", "c.png"}) {
+    mainForm->ActiveList.push_back(MakePicture(name, 8, 6));
+  }
+  TForm1& window = OpenWindow();
+  window.show();
+  QTest::mouseClick(window.ListBox1->viewport(), Qt::LeftButton, {}, QPoint(30, 16 + 8));
+  QTest::mouseClick(window.UpDown1->upButton(), Qt::LeftButton);
+  window.CheckBox1->setChecked(true);
+  window.ComboBox1->setCurrentIndex(3);
+  window.CheckBox3->setChecked(false);
+  window.ComboBox2->setCurrentIndex(1);
+  window.Form4->ComboBox1->setCurrentIndex(5);
+  window.Form4->ComboBox2->setCurrentIndex(2);
+  window.Form4->ComboBox3->setCurrentIndex(1);
+  window.Form4->ComboBox5->setCurrentIndex(1);
+  window.Form4->ComboBox4->setCurrentIndex(1);
+  window.Form4->CheckBox1->setChecked(false);
+
+  QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
+  EXPECT_TRUE(errors.empty());
+  const IniFile ini(dataFolder + "vendaro.ini");
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } expected[] = {{"Zmiany", "Czas zmian", "6"},    {"Zmiany", "Zmiana losowa", "1"},
+                  {"Zmiany", "Rozciagniecie", "3"}, {"Opcje", "Wersja", "0"},
+                  {"Zmiany", "Kolor", "clBackground"}, {"Zmiany", "Wyrownanie", "5"},
+                  {"Zmiany", "Braki", "2"},         {"Zmiany", "Interpolacja", "1"},
+                  {"Zmiany", "Wygladzenie", "1"},   {"Zmiany", "Okno informacji", "0"},
+                  {"Zmiany", "Kiedy zmiana", "1"}};
+  for (const auto& key : expected) {
+    EXPECT_EQ(ini.ReadString(key.section, key.key, "(missing)"), key.value) << key.key;
+  }
+  EXPECT_NE(ini.ReadString("Zmiany", "Info Zmiany", "(missing)"), "(missing)");
+
+  std::string listText;
+  for (const auto& entry : window.entries()) listText += TagValue(entry, "<n>") + "\r\n";
+  EXPECT_EQ(testing::ReadFileBytes(dataFolder + "default.vdl"), listText);
+  EXPECT_EQ(mainForm->ActiveList, window.entries());
+  EXPECT_EQ(mainForm->settings.CurrentPosition, 1) << "the focused row becomes current";
+  EXPECT_EQ(mainForm->settings.IntervalMinutes, 6);
+  EXPECT_EQ(mainForm->settings.Alignment, 5);
+  EXPECT_TRUE(mainForm->settings.RandomOrder);
+  ASSERT_EQ(desktop().setPaths.size(), 1u) << "the entry is applied at once";
+  EXPECT_TRUE(std::filesystem::exists(root + "/autostart-user/Vendaro.desktop"));
+  EXPECT_TRUE(window.isEnabled());
+  EXPECT_TRUE(mainForm->Timer2->isActive());
+}
+
+TEST_F(OptionsSide, ApplyComesBackFromAFailedWrite) {
+  mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
+  TForm1& window = OpenWindow();
+  // A folder where the settings file should be: the write is refused.
+  std::filesystem::create_directory(dataFolder + "vendaro.ini");
+  QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
+  EXPECT_EQ(errors.size(), 1u) << "the failure is shown";
+  EXPECT_TRUE(window.isEnabled());
+  EXPECT_TRUE(mainForm->Timer2->isActive());
+  EXPECT_TRUE(desktop().setPaths.empty()) << "Apply stopped at the failed key";
+}
+
+TEST_F(OptionsSide, ApplyWithAnEmptyListGivesTheDesktopBack) {
+  mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
+  testing::WriteFileBytes(dataFolder + "default.vdl", "earlier\r\n");
+  testing::WriteFileBytes(tempFolder + "0wall.bmp", "old");
+  TForm1& window = OpenWindow();
+  window.show();
+  window.ListBox1->selectAll();
+  QTest::mouseClick(window.BitBtn4, Qt::LeftButton);
+  ASSERT_TRUE(window.entries().empty());
+  QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
+  EXPECT_EQ(desktop().restoreCount, 1);
+  EXPECT_EQ(mainForm->settings.IntervalMinutes, 0);
+  EXPECT_EQ(testing::ReadFileBytes(dataFolder + "default.vdl"), "earlier\r\n");
+  EXPECT_FALSE(std::filesystem::exists(tempFolder + "0wall.bmp"));
+}
+
+TEST_F(OptionsSide, CancelChangesNothing) {
+  const std::string entry = MakePicture("a.png", 8, 6);
+  mainForm->ActiveList.push_back(entry);
+  TForm1& window = OpenWindow();
+  window.show();
+  window.ListBox1->selectAll();
+  QTest::mouseClick(window.BitBtn4, Qt::LeftButton);
+  window.ComboBox1->setCurrentIndex(4);
+  window.Form4->ComboBox4->setCurrentIndex(2);
+  QTest::mouseClick(window.BitBtn6, Qt::LeftButton);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(mainForm->ActiveList, EntryList{entry});
+  EXPECT_EQ(mainForm->settings.DisplayMode, 0);
+  EXPECT_EQ(mainForm->settings.ChangeTrigger, 0);
+  EXPECT_FALSE(std::filesystem::exists(dataFolder + "vendaro.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dataFolder + "default.vdl"));
+}
+
+TEST_F(OptionsSide, ColorPanelFollowsTheGapFill) {
+  desktop().backgroundColor = Rgb(10, 20, 30);
+  mainForm->settings.GapFill = 1;
+  mainForm->settings.FillColor = Rgb(255, 0, 0);
+  int chooserRuns = 0;
+  prompts.chooseColor = [&chooserRuns](QWidget*, const QColor&) {
+    ++chooserRuns;
+    return std::optional<QColor>(QColor(0, 0, 255));
+  };
+  TForm1& window = OpenWindow();
+  window.show();
+  window.CheckBox4->setChecked(true);
+  TForm4& dialog = *window.Form4;
+  EXPECT_EQ(PanelColor(window), QColor(255, 0, 0));
+  EXPECT_EQ(dialog.Panel1->cursor().shape(), Qt::PointingHandCursor);
+
+  dialog.ComboBox2->setCurrentIndex(0);
+  EXPECT_EQ(PanelColor(window), QColor(10, 20, 30)) << "the desktop colour";
+  EXPECT_EQ(dialog.Panel1->cursor().shape(), Qt::ArrowCursor);
+  QTest::mouseClick(dialog.Panel1, Qt::LeftButton);
+  EXPECT_EQ(chooserRuns, 0) << "no colour choice with the desktop colour";
+
+  dialog.ComboBox2->setCurrentIndex(1);
+  EXPECT_EQ(PanelColor(window), QColor(10, 20, 30)) << "red does not come back";
+  QTest::mouseClick(dialog.Panel1, Qt::LeftButton);
+  EXPECT_EQ(chooserRuns, 1);
+  EXPECT_EQ(PanelColor(window), QColor(0, 0, 255));
+  EXPECT_EQ(dialog.ChosenColor, Rgb(0, 0, 255));
+
+  dialog.ComboBox2->setCurrentIndex(2);
+  EXPECT_FALSE(dialog.Panel1->isVisible());
+  dialog.ComboBox2->setCurrentIndex(1);
+  EXPECT_EQ(PanelColor(window), QColor(0, 0, 255)) << "kept through edge copying";
+}
+
+TEST_F(OptionsSide, DialogFollowsTheWindow) {
+  TForm1& window = OpenWindow();
+  window.move(40, 30);
+  window.show();
+  QTest::mouseClick(window.CheckBox4, Qt::LeftButton);
+  TForm4& dialog = *window.Form4;
+  ASSERT_TRUE(dialog.isVisible());
+  const auto besideWindow = [&] {
+    return QPoint(window.x() + window.frameGeometry().width() + 1, window.y());
+  };
+  EXPECT_EQ(dialog.pos(), besideWindow());
+
+  window.move(100, 60);
+  EXPECT_EQ(dialog.pos(), besideWindow());
+
+  dialog.move(5, 5);
+  QTRY_COMPARE(dialog.pos(), besideWindow());
+
+  dialog.close();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(window.CheckBox4->isChecked());
+  dialog.ComboBox3->setCurrentIndex(0);
+  QTest::mouseClick(window.CheckBox4, Qt::LeftButton);
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.ComboBox3->currentIndex(), 0) << "choices survive hiding";
+}
+
+TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
+  mainForm->settings.DisplayMode = 2;
+  mainForm->settings.ChangeTrigger = 1;
+  mainForm->settings.Alignment = 7;
+  mainForm->settings.RandomOrder = true;
+  IniFile(dataFolder + "vendaro.ini").WriteBool("Opcje", "Wersja", false);
+  TForm1& window = OpenWindow();
+  EXPECT_EQ(window.ComboBox1->currentIndex(), 2);
+  EXPECT_EQ(window.Form4->ComboBox4->currentIndex(), 1);
+  EXPECT_EQ(window.Form4->ComboBox1->currentIndex(), 7);
+  EXPECT_TRUE(window.CheckBox1->isChecked());
+  EXPECT_FALSE(window.CheckBox3->isChecked());
+  EXPECT_FALSE(window.GroupBox2->isEnabled());
+  EXPECT_EQ(window.ComboBox2->currentIndex(), 0) << "no autostart entry";
+  EXPECT_EQ(window.Image1->width(), 138);
+  EXPECT_EQ(window.Image1->height(), 103) << "138 x 240 / 320";
+}
+
+}  // namespace
+}  // namespace vendaro
