@@ -135,16 +135,18 @@ int main() {
   });
   std::filesystem::remove_all(dir);
 
-  std::printf("%d pictures (JPEG 800x600 to 2560x1440, one in six with 30 KB of metadata; "
-              "PNG 640x480 and 1024x768)\n",
-              kPictureCount);
+  std::printf(
+      "%d pictures (JPEG 800x600 to 2560x1440, one in six with 30 KB of metadata; "
+      "PNG 640x480 and 1024x768)\n",
+      kPictureCount);
   Report("ProbePicture", probe);
   Report("read first 4 KB", headRead);
   Report("list file -> entries (start-up)", startUp);
   Report("full decode (QImageReader::read)", decode);
   std::printf("probe / 4 KB read: %.2fx (target <= 4x)\n", probe / headRead);
   std::printf("full decode / probe: %.0fx\n", decode / probe);
-  std::printf("20,000 pictures would probe in about %.0f ms\n", probe * 1e3 * 20000 / kPictureCount);
+  std::printf("20,000 pictures would probe in about %.0f ms\n",
+              probe * 1e3 * 20000 / kPictureCount);
   if (failures != 0) std::printf("%d failures\n", failures);
   return failures == 0 ? 0 : 1;
 }

@@ -24,9 +24,15 @@ namespace {
 constexpr std::int64_t kMaxInMemoryHeader = 1 << 20;
 constexpr std::int64_t kFirstRead = 4096;
 
-std::uint32_t Byte(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
-std::uint32_t Be16(std::string_view s, std::size_t i) { return Byte(s, i) << 8 | Byte(s, i + 1); }
-std::uint32_t Be32(std::string_view s, std::size_t i) { return Be16(s, i) << 16 | Be16(s, i + 2); }
+std::uint32_t Byte(std::string_view s, std::size_t i) {
+  return static_cast<unsigned char>(s[i]);
+}
+std::uint32_t Be16(std::string_view s, std::size_t i) {
+  return Byte(s, i) << 8 | Byte(s, i + 1);
+}
+std::uint32_t Be32(std::string_view s, std::size_t i) {
+  return Be16(s, i) << 16 | Be16(s, i + 2);
+}
 
 // JPEG: the segments up to and including the first start of scan.  When the
 // walk runs past `head`, the answer is where it has to go on; nothing when
@@ -78,8 +84,7 @@ QByteArray FormatOf(const QByteArray& bytes) {
 
 // How many leading bytes the header reader needs.  BMP has a fixed header;
 // other formats get the whole file.
-std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head,
-                          std::int64_t fileSize) {
+std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head, std::int64_t fileSize) {
   if (format == "jpeg") return JpegExtent(View(head)).value_or(fileSize);
   if (format == "png") return PngExtent(View(head)).value_or(fileSize);
   if (format == "bmp") return head.size();
@@ -123,7 +128,8 @@ PictureSize SizeFrom(QIODevice& device, const QByteArray& format) {
   QImageReader reader(&device, format);
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty()) return {};
-  const bool quarterTurn = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+  const bool quarterTurn =
+      reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
   return quarterTurn ? PictureSize{true, size.height(), size.width()}
                      : PictureSize{true, size.width(), size.height()};
 }

@@ -32,7 +32,8 @@ AutostartChoice DetectAutostart(AutostartStore& store, const std::string& execut
   return kNoAutostart;
 }
 
-void SyncAutostart(AutostartStore& store, AutostartChoice choice, const std::string& executablePath) {
+void SyncAutostart(AutostartStore& store, AutostartChoice choice,
+                   const std::string& executablePath) {
   switch (choice) {
     case kNoAutostart:
       RemoveFrom(store, AutostartScope::AllUsers);

@@ -13,7 +13,9 @@ struct NamedColor {
   ColorValue value;
 };
 
-constexpr ColorValue System(std::uint8_t index) { return 0xFF000000u | index; }
+constexpr ColorValue System(std::uint8_t index) {
+  return 0xFF000000u | index;
+}
 
 constexpr std::array<NamedColor, 51> kNamedColors = {{
     {"clBlack", Rgb(0, 0, 0)},

@@ -64,7 +64,9 @@ FileDescriptor::~FileDescriptor() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-int FileDescriptor::Release() { return std::exchange(fd_, -1); }
+int FileDescriptor::Release() {
+  return std::exchange(fd_, -1);
+}
 
 int FileDescriptor::Close() {
   const int rc = ::close(std::exchange(fd_, -1));
@@ -105,6 +107,8 @@ int ReplaceFileContents(const std::string& path, std::string_view bytes) {
   return err;
 }
 
-std::string ErrorText(int error) { return std::strerror(error); }
+std::string ErrorText(int error) {
+  return std::strerror(error);
+}
 
 }  // namespace vendaro

@@ -46,7 +46,9 @@ std::tm LocalTm(std::chrono::system_clock::time_point moment) {
   return tm;
 }
 
-const char* ShortDateFormat() { return nl_langinfo(D_FMT); }
+const char* ShortDateFormat() {
+  return nl_langinfo(D_FMT);
+}
 
 }  // namespace
 
@@ -69,7 +71,9 @@ DateTime LocalDateTimeOf(std::chrono::system_clock::time_point moment) {
   return DateFromYmd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) + seconds / 86400.0;
 }
 
-double DaySpan(DateTime a, DateTime b) { return std::fabs(a - b); }
+double DaySpan(DateTime a, DateTime b) {
+  return std::fabs(a - b);
+}
 
 std::string FormatShortDate(DateTime date) {
   const std::int64_t days = static_cast<std::int64_t>(std::floor(date)) - kUnixEpochSerial;

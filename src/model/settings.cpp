@@ -25,7 +25,8 @@ Status StampChange(IniFile& file, int trigger, const ChangeStamp& now) {
   if (trigger == 1) return file.WriteDate(ini::kChanges, ini::kChangeInfo, now.today);
   if (trigger != 2) return Status::Ok();
   Status status = file.WriteInteger(ini::kChanges, ini::kChangeInfo, now.secondsSinceBoot);
-  if (status && !now.bootId.empty()) status = file.WriteString(ini::kChanges, ini::kBootId, now.bootId);
+  if (status && !now.bootId.empty())
+    status = file.WriteString(ini::kChanges, ini::kBootId, now.bootId);
   return status;
 }
 

@@ -30,8 +30,8 @@ std::string TagValue(std::string_view entry, std::string_view tag) {
 }
 
 bool IsStorablePath(std::string_view path) {
-  static constexpr std::array<std::string_view, 6> kTags = {"<n>", "</n>", "<w>",
-                                                            "</w>", "<h>", "</h>"};
+  static constexpr std::array<std::string_view, 6> kTags = {"<n>",  "</n>", "<w>",
+                                                            "</w>", "<h>",  "</h>"};
   for (std::string_view tag : kTags) {
     if (path.find(tag) != std::string_view::npos) return false;
   }
@@ -44,17 +44,16 @@ std::string FileNamePart(std::string_view path) {
 }
 
 bool IsAcceptedPictureName(std::string_view path) {
-  static constexpr std::array<std::string_view, 7> kAccepted = {
-      ".bmp", ".jpg", ".jpeg", ".tif", ".tiff", ".png", ".gif"};
+  static constexpr std::array<std::string_view, 7> kAccepted = {".bmp",  ".jpg", ".jpeg", ".tif",
+                                                                ".tiff", ".png", ".gif"};
   const std::string name = FileNamePart(path);
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   std::string extension = name.substr(dot);
   // Only ASCII letters can fold into the accepted names, so ASCII folding
   // gives the same answer as the code page's lower-casing.
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-  });
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
   return std::find(kAccepted.begin(), kAccepted.end(), extension) != kAccepted.end();
 }
 
