@@ -133,6 +133,8 @@ void TForm4::ShowColorPanel() {
       IsSystemColor(state.color) && systemColors_ ? systemColors_(state.color & 0xFF) : state.color;
   QPalette colors = Panel1->palette();
   colors.setColor(QPalette::Window, ToQColor(shown));
+  // The caption stays readable on a dark colour.
+  colors.setColor(QPalette::WindowText, ToQColor(shown).lightness() < 110 ? Qt::white : Qt::black);
   Panel1->setPalette(colors);
 }
 

@@ -133,7 +133,7 @@ void TForm1::BuildOptionsSide() {
 QComboBox* TForm1::AddOwnerDrawnCombo(const char* name, const QStringList& items, QRect geometry) {
   auto* combo = new QComboBox(this);
   combo->setObjectName(name);
-  combo->setFont(UiFont(kVerdana, 12));
+  combo->setFont(UiFont(kVerdana, 11));
   combo->addItems(items);
   combo->setView(new QListView(combo));
   combo->setItemDelegate(new ComboRowDelegate(Rgb(255, 255, 255), combo));

@@ -21,7 +21,7 @@ SettingsWindowFixture::SettingsWindowFixture() : root(MakeTempDir("settings")) {
   services.now = [] { return std::chrono::system_clock::time_point(std::chrono::hours(492000)); };
   services.millisecondsSinceBoot = [] { return std::uint64_t{3'600'000}; };
   services.bootId = [] { return std::string("boot-1"); };
-  services.screenSize = [] { return ScreenSize{320, 240}; };
+  services.screenSize = [this] { return screen; };
   services.desktop = std::make_unique<DummyDesktop>();
   services.autostart =
       std::make_unique<XdgAutostartStore>(root + "/autostart-user", root + "/autostart-all");

@@ -24,6 +24,7 @@ class SettingsWindowFixture {
   // Creates the settings window on the main form's current state.
   TForm1& OpenWindow();
 
+  ScreenSize screen{320, 240};
   std::string root;
   std::string dataFolder;
   std::string tempFolder;

@@ -1,0 +1,117 @@
+// Renders each window of the program to a PNG file on the offscreen
+// platform, for the README: render_windows OUTPUT_FOLDER
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLinearGradient>
+#include <QListView>
+#include <QPainter>
+#include <QRadialGradient>
+#include <cstdio>
+
+#include "app/notification_window.h"
+#include "support/test_environment.h"
+#include "ui/about_window.h"
+#include "ui/additional_settings_dialog.h"
+#include "ui/preview_window.h"
+#include "ui/settings_fixture.h"
+
+namespace vendaro {
+namespace {
+
+struct Picture {
+  const char* name;
+  int width;
+  int height;
+  QColor from;
+  QColor to;
+};
+
+std::string MakeGradientPicture(testing::SettingsWindowFixture& fixture, const Picture& picture) {
+  QImage image(picture.width, picture.height, QImage::Format_RGB32);
+  QPainter painter(&image);
+  QLinearGradient sky(0, 0, picture.width * 0.3, picture.height);
+  sky.setColorAt(0, picture.from);
+  sky.setColorAt(1, picture.to);
+  painter.fillRect(image.rect(), sky);
+  QRadialGradient sun(picture.width * 0.7, picture.height * 0.35, picture.height * 0.25);
+  sun.setColorAt(0, QColor(255, 240, 200));
+  sun.setColorAt(1, Qt::transparent);
+  painter.fillRect(image.rect(), sun);
+  painter.end();
+  const std::string path = fixture.pictureFolder + picture.name;
+  image.save(QString::fromStdString(path));
+  return MakeEntry(path, picture.width, picture.height);
+}
+
+bool Save(const QPixmap& pixmap, const std::string& folder, const char* name) {
+  const std::string path = folder + "/" + name;
+  if (!pixmap.save(QString::fromStdString(path))) {
+    std::fprintf(stderr, "render_windows: cannot write %s\n", path.c_str());
+    return false;
+  }
+  std::printf("%s\n", path.c_str());
+  return true;
+}
+
+int Render(const std::string& out) {
+  testing::SettingsWindowFixture fixture;
+  fixture.screen = {1280, 800};
+  const Picture pictures[] = {
+      {"zachod-slonca.jpg", 1600, 1000, QColor(29, 78, 137), QColor(247, 179, 43)},
+      {"gory-tatry.png", 1200, 900, QColor(40, 90, 60), QColor(200, 220, 240)},
+      {"morze-baltyckie.png", 900, 1200, QColor(0, 96, 100), QColor(224, 247, 250)},
+      {"las-jesienia.jpg", 1024, 768, QColor(120, 60, 20), QColor(240, 200, 80)},
+      {"panorama-krakowa-noca-z-kopca.png", 2400, 800, QColor(10, 10, 40), QColor(90, 60, 140)},
+      {"kwiaty.png", 800, 600, QColor(180, 40, 90), QColor(250, 220, 230)},
+      {"jezioro.jpg", 1280, 800, QColor(30, 60, 120), QColor(150, 200, 230)},
+  };
+  for (const Picture& picture : pictures) {
+    fixture.mainForm->ActiveList.push_back(MakeGradientPicture(fixture, picture));
+  }
+  fixture.mainForm->settings.DisplayMode = 1;
+  fixture.mainForm->settings.GapFill = 1;
+  fixture.mainForm->settings.FillColor = Rgb(32, 48, 64);
+  fixture.mainForm->settings.CurrentPosition = 2;
+
+  TForm1& window = fixture.OpenWindow();
+  window.show();
+  QApplication::processEvents();
+  bool ok = Save(window.grab(), out, "settings-window.png");
+
+  window.CheckBox4->setChecked(true);
+  QApplication::processEvents();
+  ok = Save(window.Form4->grab(), out, "additional-settings.png") && ok;
+  window.Form4->ComboBox1->showPopup();
+  QApplication::processEvents();
+  ok = Save(window.Form4->ComboBox1->view()->window()->grab(), out, "alignment-combo.png") && ok;
+  window.Form4->ComboBox1->hidePopup();
+
+  TForm3 preview(window.thumbnailPicture());
+  preview.resize(window.thumbnailPicture().size());
+  ok = Save(preview.grab(), out, "preview.png") && ok;
+
+  TForm5 notification;
+  notification.ShowFor(fixture.mainForm->ActiveList[0]);
+  ok = Save(notification.grab(), out, "notification.png") && ok;
+
+  TForm6 about;
+  about.show();
+  QApplication::processEvents();
+  ok = Save(about.grab(), out, "about.png") && ok;
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace vendaro
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: render_windows OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+  vendaro::testing::IsolateEnvironment();
+  QApplication app(argc, argv);
+  return vendaro::Render(out);
+}
