@@ -53,6 +53,30 @@ void Paste(Canvas& canvas, const Pixels& pixels, std::int64_t dx, std::int64_t d
   }
 }
 
+struct CanvasTarget {
+  Canvas* canvas;
+  std::int64_t dx, dy;
+};
+
+int CopyComputedRows(VipsRegion* region, VipsRect* area, void* target) {
+  const auto* t = static_cast<const CanvasTarget*>(target);
+  const std::size_t bytes = static_cast<std::size_t>(area->width) * 3;
+  for (int y = area->top; y < area->top + area->height; ++y) {
+    std::uint8_t* to = t->canvas->row(static_cast<int>(t->dy + y)) + (t->dx + area->left) * 3;
+    std::memcpy(to, VIPS_REGION_ADDR(region, area->left, y), bytes);
+  }
+  return 0;
+}
+
+// Computes the pixels on the library's worker threads straight into the
+// canvas at (dx, dy), which the caller has checked lies on it: no buffer of
+// the picture's size in between.
+void RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t dy) {
+  CanvasTarget target{&canvas, dx, dy};
+  if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) != 0)
+    throw VError();
+}
+
 bool IsJpeg(const std::string& path) {
   const char* loader = vips_foreign_find_load(path.c_str());
   vips_error_clear();
@@ -164,8 +188,13 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
                                         ->set("vscale", vshrink)
                                         ->set("kernel", KernelFor(interpolation)));
   }
-  if (image.width() == w && image.height() == h)
-    return image.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
+  const auto visiblePart = [&visible](const VImage& whole) {
+    return whole.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
+  };
+  if (image.width() == w && image.height() == h) return visiblePart(image);
+  // Whole-number enlargement by nearest neighbour: exact blocks, copied.
+  if (interpolation == 0 && w % image.width() == 0 && h % image.height() == 0)
+    return visiblePart(image.zoom(int(w / image.width()), int(h / image.height())));
   // The library maps output X to input (X - odx) / scale - idx and samples
   // nearest at the floor, the smooth filters at pixel centres; these offsets
   // give centre-to-centre mapping for both.
@@ -190,30 +219,36 @@ void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interp
   const VImage image =
       OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
   const Box relative{visible.x - p.x, visible.y - p.y, visible.w, visible.h};
-  Paste(canvas, Materialise(Resample(image, p.w, p.h, relative, interpolation)), visible.x,
-        visible.y);
+  RenderInto(canvas, Resample(image, p.w, p.h, relative, interpolation), visible.x, visible.y);
 }
 
-// The picture's top-left part that any copy can show on the canvas.
-Pixels UnscaledPixels(const Canvas& canvas, Picture& picture, ColorValue background,
-                      std::int64_t x, std::int64_t y) {
+// The part of the upright picture placed at (x, y) that lies on the canvas,
+// and where that part goes.
+struct VisiblePart {
+  VImage image;
+  Box box;
+};
+VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue background,
+                    std::int64_t x, std::int64_t y) {
   VImage image = OpaqueRgb(picture.Upright(1), background);
   const Box visible = Intersect({x, y, image.width(), image.height()},
                                 {0, 0, canvas.width, canvas.height});
-  if (visible.empty()) return {};
-  image = image.extract_area(int(visible.x - x), int(visible.y - y), int(visible.w),
-                             int(visible.h));
-  return Materialise(image);
+  if (visible.empty()) return {image, visible};
+  return {image.extract_area(int(visible.x - x), int(visible.y - y), int(visible.w),
+                             int(visible.h)),
+          visible};
 }
 
 void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const Pixels pixels = UnscaledPixels(canvas, picture, background, p.x, p.y);
-  if (pixels.data) Paste(canvas, pixels, std::max(p.x, 0), std::max(p.y, 0));
+  const VisiblePart part = Visible(canvas, picture, background, p.x, p.y);
+  if (!part.box.empty()) RenderInto(canvas, part.image, part.box.x, part.box.y);
 }
 
+// The top-left part that any copy can show is computed once, then copied.
 void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const Pixels pixels = UnscaledPixels(canvas, picture, background, 0, 0);
-  if (!pixels.data) return;
+  const VisiblePart part = Visible(canvas, picture, background, 0, 0);
+  if (part.box.empty()) return;
+  const Pixels pixels = Materialise(part.image);
   for (std::int64_t y = 0; y < canvas.height; y += p.h)
     for (std::int64_t x = 0; x < canvas.width; x += p.w) Paste(canvas, pixels, x, y);
 }
@@ -260,8 +295,6 @@ std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement
     if (picture.uprightWidth() * picture.uprightHeight() > kMaxPicturePixels)
       return "the picture claims " + std::to_string(picture.uprightWidth()) + " x " +
              std::to_string(picture.uprightHeight()) + " pixels, more than can be drawn";
-    // Every draw computes all its pixels before the first one is copied, so
-    // a decoding error half-way leaves the canvas plain.
     switch (placement.kind) {
       case PlacementKind::Scaled:
         DrawScaled(canvas, picture, placement, interpolation, background);
@@ -271,6 +304,8 @@ std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement
       case PlacementKind::Nothing: break;
     }
   } catch (const VError& e) {
+    // A picture that fails half-way leaves no half of it behind.
+    canvas = MakeCanvas(canvas.width, canvas.height, background);
     vips_error_clear();
     return FirstLine(e.what());
   }
