@@ -5,6 +5,7 @@
 
 #include "model/color.h"
 #include "model/settings.h"
+#include "model/wallpaper_entry.h"
 
 namespace vendaro {
 namespace {
@@ -56,6 +57,8 @@ class Parser {
     if (!parsed_.status) return parsed_;
     if (positional.empty() || positional.size() > 2)
       return Fail("expected PICTURE [OUTPUT.bmp]");
+    if (!IsStorablePath(positional[0]))
+      return Fail("the picture path holds an entry tag or a line break");
     parsed_.command.picture = positional[0];
     if (positional.size() == 2) parsed_.command.output = positional[1];
     return parsed_;

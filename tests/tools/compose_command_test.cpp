@@ -68,6 +68,7 @@ TEST(ParseComposeCommand, BadInputIsRefusedWithOneLine) {
       {"--settings", "/no/such/vendaro.ini", "a.png"},
       {"--bogus", "a.png"},
       {"a.png", "--mode"},
+      {"odd</w>name.png"},
   };
   for (const auto& args : cases) {
     const ParsedComposeCommand p = ParseComposeCommand(args);
