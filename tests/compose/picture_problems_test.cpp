@@ -174,5 +174,33 @@ TEST(RenderEntry, JpegShrinkOnLoadStaysCloseToAFullDecode) {
   }
 }
 
+TEST(RenderEntry, OtherSampleFormatsAreDrawnAsRgb) {
+  using vips::VImage;
+  const VImage grey = VImage::black(4, 4).new_from_image({100}).cast(VIPS_FORMAT_UCHAR);
+  struct Case { const char* name; VImage image; ColorValue want; int tolerance; };
+  const Case cases[] = {
+      {"grey.png", grey.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W)),
+       Rgb(100, 100, 100), 0},
+      {"grey-alpha.png",
+       grey.bandjoin_const({255}).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W)),
+       Rgb(100, 100, 100), 0},
+      {"deep.png",
+       (VImage::black(4, 4, VImage::option()->set("bands", 3)) + std::vector<double>{65535, 32896, 0})
+           .cast(VIPS_FORMAT_USHORT)
+           .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16)),
+       Rgb(255, 128, 0), 1},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Folder() + "/" + c.name;
+    c.image.write_to_file(path.c_str());
+    const RenderResult r = Render(path, 4, 4, 3, 4, 4);
+    EXPECT_TRUE(r.pictureProblem.empty()) << c.name << ": " << r.pictureProblem;
+    const ColorValue got = PixelOf(r.canvas, 2, 2);
+    EXPECT_NEAR(RedOf(got), RedOf(c.want), c.tolerance) << c.name;
+    EXPECT_NEAR(GreenOf(got), GreenOf(c.want), c.tolerance) << c.name;
+    EXPECT_NEAR(BlueOf(got), BlueOf(c.want), c.tolerance) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace vendaro
