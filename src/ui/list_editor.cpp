@@ -206,6 +206,10 @@ void TForm1::BitBtn4Click() {
   for (const QModelIndex& index : ListBox1->selectionModel()->selectedIndexes()) {
     rows.push_back(index.row());
   }
+  RemoveRowsQuietly(std::move(rows));
+}
+
+void TForm1::RemoveRowsQuietly(std::vector<int> rows) {
   const QuietScope quiet(quietList_);
   model_->RemoveRows(std::move(rows));
 }

@@ -132,6 +132,7 @@ class TForm1 : public QDialog {
   void ConnectDialog();
   void SetIntervalControlsEnabled(bool enabled);
   void AddBatch(const std::function<void(EntryList&)>& fill);
+  void RemoveRowsQuietly(std::vector<int> rows);
   ListSelection CurrentSelection() const;
   void SetSelection(const ListSelection& selection);
   void MakeCurrent(int row, bool select);

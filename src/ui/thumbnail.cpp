@@ -69,7 +69,8 @@ void TForm1::ListBox1Click() {
   }
   const QString question = QStringLiteral("Nie znaleziono pliku\n%1\nCzy usunąć go z listy ?")
                                .arg(QFile::decodeName(path.c_str()));
-  if (prompts_.askRemoveMissing(this, question)) model_->RemoveRows({row});
+  // The thumbnail keeps what it showed: the row moving up is not composed.
+  if (prompts_.askRemoveMissing(this, question)) RemoveRowsQuietly({row});
 }
 
 void TForm1::ShowThumbnail(QImage picture) {

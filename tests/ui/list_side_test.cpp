@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QToolButton>
+#include <filesystem>
 
 #include "model/wallpaper_entry.h"
 #include "platform/dummy_desktop.h"
@@ -185,12 +186,15 @@ TEST_F(ListSide, DropAddsFilesAndFolderPicturesOnce) {
 }
 
 TEST_F(ListSide, MissingFileQuestionRemovesOnlyOnYes) {
-  TForm1& window = OpenWith({"kept.png", "gone.png", "last.png"});
-  const std::string gone = TagValue(window.entries()[1], "<n>");
+  TForm1& window = OpenWith({"gone.png", "kept.png", "last.png"});
+  const std::string gone = TagValue(window.entries()[0], "<n>");
   std::filesystem::remove(gone);
+  MakePicture("last.png", 8, 6, Qt::red);
+  ClickRow(window, 2);
+  const QImage before = window.thumbnailPicture();
 
   answerYes = false;
-  ClickRow(window, 1);
+  ClickRow(window, 0);
   ASSERT_EQ(questions.size(), 1u);
   EXPECT_EQ(questions[0].toStdString(),
             "Nie znaleziono pliku\n" + gone + "\nCzy usunąć go z listy ?");
@@ -198,8 +202,10 @@ TEST_F(ListSide, MissingFileQuestionRemovesOnlyOnYes) {
 
   answerYes = true;
   ClickRow(window, 2);
-  ClickRow(window, 1);
+  ClickRow(window, 0);
   EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"kept.png", "last.png"}));
+  EXPECT_EQ(questions.size(), 2u);
+  EXPECT_EQ(window.thumbnailPicture(), before) << "the thumbnail keeps its picture";
 }
 
 TEST_F(ListSide, OpeningOutsideTheListSelectsTheFirstEntry) {
@@ -220,6 +226,11 @@ TEST_F(ListSide, ThumbnailsNeverTouchTheWallpaper) {
   EXPECT_EQ(mainForm->WallpaperFile, tempFolder + "applied.bmp");
   EXPECT_EQ(testing::ReadFileBytes(mainForm->WallpaperFile), "not a picture");
   EXPECT_TRUE(static_cast<DummyDesktop*>(mainForm->desktop())->setPaths.empty());
+  std::vector<std::string> written;
+  for (const auto& file : std::filesystem::directory_iterator(tempFolder)) {
+    written.push_back(file.path().filename().string());
+  }
+  EXPECT_EQ(written, std::vector<std::string>{"applied.bmp"}) << "previews write no files";
 }
 
 TEST_F(ListSide, SavingAnEmptyListIsRefused) {
