@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QUrl>
 
-#include "ui/fonts.h"
+#include "ui/look.h"
 
 namespace vendaro {
 namespace {
@@ -37,10 +37,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   setFixedSize(kWidth, kHeight);
   setWindowOpacity(160.0 / 255.0);
-  setAutoFillBackground(true);
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
+  SetBackground(this, Qt::white);
 
   Panel1 = new QFrame(this);
   Panel1->setObjectName("Panel1");

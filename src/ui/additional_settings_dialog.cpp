@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <array>
 
-#include "ui/fonts.h"
+#include "ui/look.h"
 #include "ui/icons.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"

@@ -15,7 +15,7 @@
 
 #include "platform/folders.h"
 #include "ui/entry_list_model.h"
-#include "ui/fonts.h"
+#include "ui/look.h"
 #include "ui/icons.h"
 #include "ui/list_commands.h"
 #include "ui/row_painting.h"
@@ -214,19 +214,15 @@ void TForm1::RemoveRowsQuietly(std::vector<int> rows) {
   model_->RemoveRows(std::move(rows));
 }
 
-void TForm1::BitBtn1Click() {
-  ListSelection selection = CurrentSelection();
-  const QuietScope quiet(quietList_);
-  bool moved = false;
-  model_->Reorder([&](EntryList& list) { moved = MoveSelectedUp(list, selection); });
-  if (moved) SetSelection(selection);
-}
+void TForm1::BitBtn1Click() { MoveSelection(MoveSelectedUp); }
 
-void TForm1::BitBtn2Click() {
+void TForm1::BitBtn2Click() { MoveSelection(MoveSelectedDown); }
+
+void TForm1::MoveSelection(bool (*move)(EntryList&, ListSelection&)) {
   ListSelection selection = CurrentSelection();
   const QuietScope quiet(quietList_);
   bool moved = false;
-  model_->Reorder([&](EntryList& list) { moved = MoveSelectedDown(list, selection); });
+  model_->Reorder([&](EntryList& list) { moved = move(list, selection); });
   if (moved) SetSelection(selection);
 }
 

@@ -6,15 +6,14 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
+#include "ui/look.h"
+
 namespace vendaro {
 
 TForm3::TForm3(const QImage& picture, QWidget* parent) : QDialog(parent) {
   setObjectName("TForm3");
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-  setAutoFillBackground(true);
-  QPalette black = palette();
-  black.setColor(QPalette::Window, Qt::black);
-  setPalette(black);
+  SetBackground(this, Qt::black);
 
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");

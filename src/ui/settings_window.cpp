@@ -20,7 +20,7 @@
 #include "compose/probe.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/entry_list_model.h"
-#include "ui/fonts.h"
+#include "ui/look.h"
 #include "ui/icons.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"

@@ -133,6 +133,7 @@ class TForm1 : public QDialog {
   void SetIntervalControlsEnabled(bool enabled);
   void AddBatch(const std::function<void(EntryList&)>& fill);
   void RemoveRowsQuietly(std::vector<int> rows);
+  void MoveSelection(bool (*move)(EntryList&, ListSelection&));
   ListSelection CurrentSelection() const;
   void SetSelection(const ListSelection& selection);
   void MakeCurrent(int row, bool select);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QStringList>
+#include <QWidget>
 
 namespace vendaro {
 
@@ -23,6 +26,14 @@ inline QFont UiFont(const char* family, int pixelSize, bool bold = false) {
   font.setPixelSize(pixelSize);
   font.setBold(bold);
   return font;
+}
+
+// A plain window background in one colour.
+inline void SetBackground(QWidget* widget, const QColor& color) {
+  widget->setAutoFillBackground(true);
+  QPalette colors = widget->palette();
+  colors.setColor(QPalette::Window, color);
+  widget->setPalette(colors);
 }
 
 }  // namespace vendaro
