@@ -23,36 +23,6 @@ Box Intersect(const Box& a, const Box& b) {
   return {left, top, right - left, bottom - top};
 }
 
-struct GFree {
-  void operator()(void* p) const { g_free(p); }
-};
-
-// Tightly packed RGB pixels computed by the picture library.
-struct Pixels {
-  std::unique_ptr<std::uint8_t, GFree> data;
-  int width = 0;
-  int height = 0;
-};
-
-Pixels Materialise(const VImage& rgb) {
-  std::size_t size = 0;
-  void* raw = rgb.write_to_memory(&size);
-  return {std::unique_ptr<std::uint8_t, GFree>(static_cast<std::uint8_t*>(raw)), rgb.width(),
-          rgb.height()};
-}
-
-// Copies pixels with their top-left corner at (dx, dy), clipped by the canvas.
-void Paste(Canvas& canvas, const Pixels& pixels, std::int64_t dx, std::int64_t dy) {
-  const Box v = Intersect({dx, dy, pixels.width, pixels.height}, {0, 0, canvas.width, canvas.height});
-  if (v.empty()) return;
-  const std::size_t stride = static_cast<std::size_t>(pixels.width) * 3;
-  for (std::int64_t y = v.y; y < v.y + v.h; ++y) {
-    const std::uint8_t* from =
-        pixels.data.get() + static_cast<std::size_t>(y - dy) * stride + (v.x - dx) * 3;
-    std::memcpy(canvas.row(static_cast<int>(y)) + v.x * 3, from, static_cast<std::size_t>(v.w) * 3);
-  }
-}
-
 struct CanvasTarget {
   Canvas* canvas;
   std::int64_t dx, dy;
@@ -244,13 +214,30 @@ void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorVal
   if (!part.box.empty()) RenderInto(canvas, part.image, part.box.x, part.box.y);
 }
 
-// The top-left part that any copy can show is computed once, then copied.
+// The copies lie on a grid of the recorded size and are drawn row by row,
+// so where the picture is larger than its recorded size a later copy covers
+// an earlier one, and where it is smaller the background shows between them.
+// Either way the canvas repeats one cell of the grid: the picture's top-left
+// part over the background.  That cell is drawn once and then copied.
 void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const VisiblePart part = Visible(canvas, picture, background, 0, 0);
-  if (part.box.empty()) return;
-  const Pixels pixels = Materialise(part.image);
-  for (std::int64_t y = 0; y < canvas.height; y += p.h)
-    for (std::int64_t x = 0; x < canvas.width; x += p.w) Paste(canvas, pixels, x, y);
+  const int cellWidth = std::min(p.w, canvas.width);
+  const int cellHeight = std::min(p.h, canvas.height);
+  const VImage image = OpaqueRgb(picture.Upright(1), background);
+  RenderInto(canvas,
+             image.extract_area(0, 0, std::min(image.width(), cellWidth),
+                                std::min(image.height(), cellHeight)),
+             0, 0);
+  const std::size_t rowBytes = static_cast<std::size_t>(canvas.width) * 3;
+  for (int y = 0; y < cellHeight; ++y) {
+    std::uint8_t* row = canvas.row(y);
+    for (std::size_t filled = static_cast<std::size_t>(cellWidth) * 3; filled < rowBytes;) {
+      const std::size_t n = std::min(filled, rowBytes - filled);
+      std::memcpy(row + filled, row, n);
+      filled += n;
+    }
+  }
+  for (int y = cellHeight; y < canvas.height; ++y)
+    std::memcpy(canvas.row(y), canvas.row(y - cellHeight), rowBytes);
 }
 
 std::string FirstLine(const char* text) {

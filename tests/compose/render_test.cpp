@@ -87,6 +87,24 @@ TEST(RenderEntry, TilesRepeatFromTheTopLeft) {
     }
 }
 
+TEST(RenderEntry, TilesStepByTheRecordedSize) {
+  // Copies are drawn row by row on the recorded grid: a larger picture is
+  // covered by the next copy, a smaller one leaves the background between.
+  const std::string path = Folder() + "/tile3x2.png";
+  WritePicture(path, 3, 2, 3, Distinct);
+  struct Case { int pw, ph; };
+  for (const Case c : {Case{2, 1}, Case{4, 3}, Case{3, 1}, Case{2, 5}}) {
+    const RenderResult r = Render(path, c.pw, c.ph, Options(4, 0), 11, 7);
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 11; ++x) {
+        const int px = x % c.pw, py = y % c.ph;
+        const Rgba d = px < 3 && py < 2 ? Distinct(px, py) : Rgba{255, 0, 0};
+        ASSERT_EQ(PixelOf(r.canvas, x, y), Rgb(d.r, d.g, d.b))
+            << "grid " << c.pw << "x" << c.ph << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(RenderEntry, OriginalSizeIsCopiedAtItsOffsetAndClipped) {
   const std::string path = Folder() + "/five.png";
   WritePicture(path, 5, 4, 3, Distinct);
