@@ -1,7 +1,6 @@
 #include "platform/boot_clock.h"
 
 #include <ctime>
-#include <sched.h>
 #include <sys/resource.h>
 #include <fstream>
 
@@ -27,11 +26,10 @@ std::uint64_t PerformanceCounter() {
 }
 
 void LowerProcessPriority() {
-  // Lowering is always allowed; only raising needs rights, so the results
-  // are not worth a message.
+  // Lowering is always allowed, so the result is not worth a message.  Not
+  // SCHED_IDLE: Linux gives such a thread no boost for input, and on a busy
+  // machine the tray menu and message boxes then stay unpainted for minutes.
   setpriority(PRIO_PROCESS, 0, 19);
-  sched_param param {};
-  sched_setscheduler(0, SCHED_IDLE, &param);
 }
 
 }  // namespace vendaro

@@ -15,8 +15,7 @@ std::string BootId();
 // A high-resolution counter reading for seeding the random generator.
 std::uint64_t PerformanceCounter();
 
-// Lowers this process to the idle priority (nice 19) and the calling thread
-// to SCHED_IDLE where the system allows it; refusals are harmless.
+// Lowers this process to the lowest ordinary priority (nice 19).
 void LowerProcessPriority();
 
 }  // namespace vendaro

@@ -43,6 +43,7 @@ struct SpawnOptions {
   int stdoutFd = -1;  // -1: /dev/null
   int stderrFd = -1;
   bool dieWithParent = false;
+  bool newSession = false;
 };
 
 // fork + execve, reporting a failed exec through a close-on-exec pipe so the
@@ -70,6 +71,7 @@ pid_t Spawn(const std::string& path, const std::vector<std::string>& args, const
       prctl(PR_SET_PDEATHSIG, SIGTERM);
       if (getppid() != parent) _exit(127);
     }
+    if (options.newSession) setsid();
     int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(options.stdoutFd >= 0 ? options.stdoutFd : null, 1);
@@ -182,7 +184,7 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
     return result;
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  SpawnOptions options{out.write.get(), err.write.get(), true};
+  SpawnOptions options{out.write.get(), err.write.get(), true, false};
   pid_t pid = Spawn(path, args, options, result.status);
   if (pid < 0) return result;
   out.write.reset();
@@ -219,7 +221,15 @@ Status ChildProcess::Start(const std::string& name, const std::vector<std::strin
   const std::string path = FindProgram(name);
   if (path.empty()) return Status::Error("Nie znaleziono programu " + name);
   Status status;
-  pid_ = Spawn(path, args, SpawnOptions{-1, -1, true}, status);
+  pid_ = Spawn(path, args, SpawnOptions{-1, -1, true, false}, status);
+  return status;
+}
+
+Status ChildProcess::StartDetached(const std::string& name, const std::vector<std::string>& args, pid_t& pid) {
+  const std::string path = FindProgram(name);
+  if (path.empty()) return Status::Error("Nie znaleziono programu " + name);
+  Status status;
+  pid = Spawn(path, args, SpawnOptions{-1, -1, false, true}, status);
   return status;
 }
 

@@ -42,6 +42,8 @@ class ChildProcess {
 
   // Starts the program; an error when it cannot be found or executed.
   Status Start(const std::string& name, const std::vector<std::string>& args);
+  // Starts it in a session of its own that outlives us; we keep no hold on it.
+  static Status StartDetached(const std::string& name, const std::vector<std::string>& args, pid_t& pid);
   bool Running();
   // SIGTERM, then SIGKILL if it does not end within the timeout.
   void Stop();

@@ -39,6 +39,10 @@ class DesktopBackend {
   virtual Status RestoreUserWallpaper() = 0;
   // The desktop's background colour (RGB colour value), if it has one.
   virtual std::optional<ColorValue> BackgroundColor() = 0;
+  // For a one-off change from the command line: what SetWallpaper shows
+  // stays after this process ends (where the desktop would otherwise drop it
+  // with us).  Call before SetWallpaper.
+  virtual void KeepAfterExit() {}
 };
 
 // The backend for the detected desktop, confirmed at run time (its service

@@ -56,8 +56,12 @@ Status LinkBmp(const std::string& bmpPath, const std::string& path) {
 Status ShownFiles::Prepare(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
                            std::string& shownPath) {
   const char* ext = format == ShownFormat::Png ? ".png" : ".bmp";
-  const bool useB = current_.size() >= 6 && current_.compare(current_.size() - 6, 2, "-a") == 0;
-  pending_ = FolderOf(bmpPath) + "vendaro-shown" + (useB ? "-b" : "-a") + ext;
+  const std::string a = FolderOf(bmpPath) + "vendaro-shown-a" + ext;
+  const std::string b = FolderOf(bmpPath) + "vendaro-shown-b" + ext;
+  // A new process (a one-off change, a start after a crash) may find the
+  // desktop still naming "a": then it takes "b".
+  const bool useB = current_.empty() ? access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) != 0 : current_ == a;
+  pending_ = useB ? b : a;
   Status status = format == ShownFormat::Png ? WritePng(canvas, pending_) : LinkBmp(bmpPath, pending_);
   if (!status) {
     pending_.clear();

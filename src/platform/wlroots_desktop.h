@@ -18,10 +18,16 @@ class WlrootsDesktop : public DesktopBackend {
   Status SetWallpaper(const std::string& path, const Canvas& canvas) override;
   Status RestoreUserWallpaper() override;
   std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
+  // The swaybg of a one-off change runs on by itself; the next one-off
+  // change from the same folder replaces it.
+  void KeepAfterExit() override { keep_ = true; }
 
  private:
+  Status StartKept(const std::string& shownPath);
+
   ChildProcess child_;
   ShownFiles shown_;
+  bool keep_ = false;
 };
 
 }  // namespace vendaro

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "platform/restore_journal.h"
 #include "platform/wlroots_desktop.h"
@@ -192,6 +193,29 @@ TEST_F(WlrootsDesktopTest, TheChildDiesWhenWeAreKilled) {
   const pid_t child = Runs(runs)[0];
   EXPECT_TRUE(testing::WaitUntil([&] { return Ended(child); }));
   if (!Ended(child)) kill(child, SIGKILL);
+}
+
+TEST_F(WlrootsDesktopTest, AOneOffChangeOutlivesUsAndTheNextOneReplacesIt) {
+  pid_t first = -1;
+  {
+    WlrootsDesktop desktop;
+    desktop.KeepAfterExit();
+    ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
+    ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 1; }));
+    first = Runs(runs)[0];
+  }
+  EXPECT_FALSE(Ended(first)) << "the command-line tool's wallpaper stays";
+  WlrootsDesktop next;
+  next.KeepAfterExit();
+  ASSERT_TRUE(next.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 2)));
+  ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 2; }));
+  const pid_t second = Runs(runs)[0] == first ? Runs(runs)[1] : Runs(runs)[0];
+  EXPECT_EQ(ArgsOf(second)[3], state + "/vendaro-shown-b.png") << "a new name, since the old one is still shown";
+  EXPECT_TRUE(testing::WaitUntil([&] { return Ended(first); }));
+  kill(first, SIGTERM);
+  kill(second, SIGTERM);
+  waitpid(first, nullptr, 0);
+  waitpid(second, nullptr, 0);
 }
 
 TEST_F(WlrootsDesktopTest, AMissingSwaybgIsReported) {
