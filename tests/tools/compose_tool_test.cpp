@@ -88,5 +88,12 @@ TEST_F(ComposeTool, BadInputFailsWithOneLineAndNoFile) {
   }
 }
 
+TEST_F(ComposeTool, SetWithoutADesktopFailsWithTheBackendsReason) {
+  const ToolRun r = Tool("--screen 64x48 --set " + Path("las.png"));
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("pulpitu"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace vendaro
