@@ -23,6 +23,16 @@ Box Intersect(const Box& a, const Box& b) {
   return {left, top, right - left, bottom - top};
 }
 
+// Repeats the first `period` bytes over the first `total`, in doubling
+// copies: a few large moves instead of one per pixel.
+void RepeatPrefix(std::uint8_t* data, std::size_t period, std::size_t total) {
+  for (std::size_t filled = period; filled < total;) {
+    const std::size_t n = std::min(filled, total - filled);
+    std::memcpy(data + filled, data, n);
+    filled += n;
+  }
+}
+
 struct CanvasTarget {
   Canvas* canvas;
   std::int64_t dx, dy;
@@ -228,14 +238,8 @@ void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue 
                                 std::min(image.height(), cellHeight)),
              0, 0);
   const std::size_t rowBytes = static_cast<std::size_t>(canvas.width) * 3;
-  for (int y = 0; y < cellHeight; ++y) {
-    std::uint8_t* row = canvas.row(y);
-    for (std::size_t filled = static_cast<std::size_t>(cellWidth) * 3; filled < rowBytes;) {
-      const std::size_t n = std::min(filled, rowBytes - filled);
-      std::memcpy(row + filled, row, n);
-      filled += n;
-    }
-  }
+  for (int y = 0; y < cellHeight; ++y)
+    RepeatPrefix(canvas.row(y), static_cast<std::size_t>(cellWidth) * 3, rowBytes);
   for (int y = cellHeight; y < canvas.height; ++y)
     std::memcpy(canvas.row(y), canvas.row(y - cellHeight), rowBytes);
 }
@@ -268,8 +272,11 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
   canvas.width = width;
   canvas.height = height;
   canvas.rgb.resize(static_cast<std::size_t>(width) * height * 3);
-  const std::uint8_t pixel[3] = {RedOf(rgb), GreenOf(rgb), BlueOf(rgb)};
-  for (std::size_t i = 0; i < canvas.rgb.size(); i += 3) std::memcpy(&canvas.rgb[i], pixel, 3);
+  std::uint8_t* data = canvas.rgb.data();
+  data[0] = RedOf(rgb);
+  data[1] = GreenOf(rgb);
+  data[2] = BlueOf(rgb);
+  RepeatPrefix(data, 3, canvas.rgb.size());
   return canvas;
 }
 
