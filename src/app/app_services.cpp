@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/main_form.h"
+#include "platform/autostart_store.h"
 #include "platform/boot_clock.h"
 #include "platform/desktop.h"
 #include "platform/folders.h"
@@ -22,6 +23,7 @@ AppServices AppServices::System() {
   services.executablePath = ExecutablePath();
   services.performanceCounter = PerformanceCounter;
   services.lowerPriority = LowerProcessPriority;
+  services.autostart = MakeAutostartStore();
   services.makeDesktop = [](const std::string& tempFolder) {
     // A run that was killed may have left its wallpaper set.
     Status recovered = RecoverFromJournal(tempFolder);

@@ -50,7 +50,8 @@ void TForm2::Zamknij1Click() {
     return;
   }
   FormClose();
-  QCoreApplication::quit();
+  // exit, not quit: a quit request can be refused by an open window.
+  QCoreApplication::exit(0);
 }
 
 void TForm2::ItemsChanged() {

@@ -55,19 +55,26 @@ int RunResident(int argc, char** argv) {
 
   SessionEndWatcher sessionEnd;
   bool ending = false;
+  // exit, not quit: a quit request can be refused by an open window.
   auto end = [&form, &ending] {
     ending = true;
     form.FormClose();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
   };
   QObject::connect(&sessionEnd, &SessionEndWatcher::sessionEnding, &form, end);
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.FormClose(); });
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormClose(); });
 
   bool resident = form.FormCreate();
+  if (ending) {
+    // The session ended inside a start-up message box: start-up went on
+    // after it, so close what it set up.
+    form.FormClose();
+    return 0;
+  }
   WaitOneSecond();
   splash.reset();
-  if (!resident || ending || !form.resident()) return 0;
+  if (!resident || !form.resident()) return 0;
   return QApplication::exec();
 }
 
