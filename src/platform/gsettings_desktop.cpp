@@ -81,7 +81,7 @@ const char* GSettingsSchemaOf(DesktopKind kind) {
 bool GSettingsSchemaInstalled(const std::string& schema) { return LookupSchema(schema) != nullptr; }
 
 GSettingsDesktop::GSettingsDesktop(DesktopKind kind, std::string stateFolder)
-    : JournaledDesktop(std::move(stateFolder)), kind_(kind) {}
+    : FileShowingDesktop(std::move(stateFolder)), kind_(kind) {}
 
 Status GSettingsDesktop::Capture(RestoreJournal& journal) {
   const std::string id = GSettingsSchemaOf(kind_);
@@ -103,21 +103,20 @@ Status GSettingsDesktop::Show(const std::string& path, const Canvas& canvas, Res
   SchemaPtr schema;
   SettingsPtr settings = OpenSettings(id, &schema);
   if (!settings) return Status::Error("Brak schematu ustawień " + id);
-  std::string shownPath;
-  if (Status status = shown_.Prepare(path, canvas, ShownFormat::Png, shownPath); !status) return status;
-  for (const KeyValue& entry : WallpaperKeys(kind_, shownPath)) {
-    if (!HasKey(schema, entry.key)) continue;
-    // GSettings strings are UTF-8; a plain path (MATE) may not be.
-    if (!g_utf8_validate(entry.value.data(), gssize(entry.value.size()), nullptr) ||
-        !g_settings_set_string(settings.get(), entry.key, entry.value.c_str())) {
-      shown_.Discard();
-      return Status::Error("Nie można zapisać ustawienia " + id + " " + entry.key);
+  return ShowFile(path, canvas, ShownFormat::Png, journal, [&](const std::string& shownPath) {
+    Status status;
+    for (const KeyValue& entry : WallpaperKeys(kind_, shownPath)) {
+      if (!HasKey(schema, entry.key)) continue;
+      // GSettings strings are UTF-8; a plain path (MATE) may not be.
+      if (!g_utf8_validate(entry.value.data(), gssize(entry.value.size()), nullptr) ||
+          !g_settings_set_string(settings.get(), entry.key, entry.value.c_str())) {
+        status = Status::Error("Nie można zapisać ustawienia " + id + " " + entry.key);
+        break;
+      }
     }
-  }
-  g_settings_sync();
-  shown_.Commit();
-  journal.Set(kShownFileKey, shown_.current());
-  return Status::Ok();
+    g_settings_sync();
+    return status;
+  });
 }
 
 Status GSettingsDesktop::PutBack(const RestoreJournal& journal) {

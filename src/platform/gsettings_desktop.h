@@ -3,7 +3,6 @@
 #include <string>
 
 #include "platform/journaled_desktop.h"
-#include "platform/shown_file.h"
 
 namespace vendaro {
 
@@ -15,7 +14,7 @@ bool GSettingsSchemaInstalled(const std::string& schema);
 // desktop's background settings; the user's own values ("has the user set
 // this key", not the effective value) are journaled and put back, and a key
 // the user never set is reset rather than written.
-class GSettingsDesktop : public JournaledDesktop {
+class GSettingsDesktop : public FileShowingDesktop {
  public:
   GSettingsDesktop(DesktopKind kind, std::string stateFolder);
 
@@ -26,11 +25,9 @@ class GSettingsDesktop : public JournaledDesktop {
  protected:
   Status Capture(RestoreJournal& journal) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
-  void Forget() override { shown_.RemoveAll(); }
 
  private:
   DesktopKind kind_;
-  ShownFiles shown_;
 };
 
 }  // namespace vendaro

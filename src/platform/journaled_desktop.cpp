@@ -1,6 +1,5 @@
 #include "platform/journaled_desktop.h"
 
-#include "platform/shown_file.h"
 
 namespace vendaro {
 
@@ -45,6 +44,20 @@ Status JournaledDesktop::RestoreUserWallpaper() {
   Forget();
   journal_.reset();
   return RemoveJournal(stateFolder_);
+}
+
+Status FileShowingDesktop::ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
+                                    RestoreJournal& journal,
+                                    const std::function<Status(const std::string& shownPath)>& hand) {
+  std::string shownPath;
+  if (Status status = shown_.Prepare(bmpPath, canvas, format, shownPath); !status) return status;
+  if (Status status = hand(shownPath); !status) {
+    shown_.Discard();
+    return status;
+  }
+  shown_.Commit();
+  journal.Set(kShownFileKey, shown_.current());
+  return Status::Ok();
 }
 
 void RemoveJournaledFiles(const RestoreJournal& journal) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/desktop.h"
 #include "platform/restore_journal.h"
+#include "platform/shown_file.h"
 
 namespace vendaro {
 
@@ -36,6 +38,23 @@ class JournaledDesktop : public DesktopBackend {
 
   std::string stateFolder_;
   std::optional<RestoreJournal> journal_;
+};
+
+// A journaled desktop that reads the wallpaper from a file we hand it.
+class FileShowingDesktop : public JournaledDesktop {
+ public:
+  using JournaledDesktop::JournaledDesktop;
+
+ protected:
+  // Makes the next shown file and hands its path to `hand` (which tells the
+  // desktop); keeps the file and notes it in the journal when that works,
+  // drops it when not.
+  Status ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format, RestoreJournal& journal,
+                  const std::function<Status(const std::string& shownPath)>& hand);
+  void Forget() override { shown_.RemoveAll(); }
+
+ private:
+  ShownFiles shown_;
 };
 
 // Removes the files a journal lists as shown by us.

@@ -64,16 +64,10 @@ Status KdeDesktop::Capture(RestoreJournal& journal) {
 }
 
 Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
-  std::string shownPath;
-  if (Status status = shown_.Prepare(path, canvas, ShownFormat::Bmp, shownPath); !status) return status;
-  std::string output;
-  if (Status status = EvaluatePlasmaScript(SetImageScript(FileUrl(shownPath)), output); !status) {
-    shown_.Discard();
-    return status;
-  }
-  shown_.Commit();
-  journal.Set(kShownFileKey, shown_.current());
-  return Status::Ok();
+  return ShowFile(path, canvas, ShownFormat::Bmp, journal, [](const std::string& shownPath) {
+    std::string output;
+    return EvaluatePlasmaScript(SetImageScript(FileUrl(shownPath)), output);
+  });
 }
 
 Status KdeDesktop::PutBack(const RestoreJournal& journal) {

@@ -3,15 +3,14 @@
 #include <string>
 
 #include "platform/journaled_desktop.h"
-#include "platform/shown_file.h"
 
 namespace vendaro {
 
 // KDE Plasma 5.7 and later: each desktop's image plugin, driven through
 // plasmashell's evaluateScript over D-Bus.  Plasma reads BMP itself.
-class KdeDesktop : public JournaledDesktop {
+class KdeDesktop : public FileShowingDesktop {
  public:
-  explicit KdeDesktop(std::string stateFolder) : JournaledDesktop(std::move(stateFolder)) {}
+  explicit KdeDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
 
   DesktopKind kind() const override { return DesktopKind::Kde; }
   std::optional<ColorValue> BackgroundColor() override;
@@ -20,10 +19,8 @@ class KdeDesktop : public JournaledDesktop {
  protected:
   Status Capture(RestoreJournal& journal) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
-  void Forget() override { shown_.RemoveAll(); }
 
  private:
-  ShownFiles shown_;
   std::optional<std::optional<ColorValue>> color_;
 };
 

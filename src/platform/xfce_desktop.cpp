@@ -94,18 +94,13 @@ Status XfceDesktop::Capture(RestoreJournal& journal) {
 }
 
 Status XfceDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
-  std::string shownPath;
-  if (Status status = shown_.Prepare(path, canvas, ShownFormat::Png, shownPath); !status) return status;
-  for (const std::string& property : JournaledProperties(journal)) {
-    Status status = Write(property, EndsWith(property, kStyleSuffix) ? kZoomed : shownPath);
-    if (!status) {
-      shown_.Discard();
-      return status;
+  return ShowFile(path, canvas, ShownFormat::Png, journal, [&](const std::string& shownPath) {
+    for (const std::string& property : JournaledProperties(journal)) {
+      Status status = Write(property, EndsWith(property, kStyleSuffix) ? kZoomed : shownPath);
+      if (!status) return status;
     }
-  }
-  shown_.Commit();
-  journal.Set(kShownFileKey, shown_.current());
-  return Status::Ok();
+    return Status::Ok();
+  });
 }
 
 Status XfceDesktop::PutBack(const RestoreJournal& journal) {

@@ -3,16 +3,15 @@
 #include <string>
 
 #include "platform/journaled_desktop.h"
-#include "platform/shown_file.h"
 
 namespace vendaro {
 
 // XFCE: every workspace's `…/last-image` property of the xfce4-desktop
 // channel, set through xfconf-query.  The user's values are journaled and
 // written back; properties we had to create are removed again.
-class XfceDesktop : public JournaledDesktop {
+class XfceDesktop : public FileShowingDesktop {
  public:
-  explicit XfceDesktop(std::string stateFolder) : JournaledDesktop(std::move(stateFolder)) {}
+  explicit XfceDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
 
   DesktopKind kind() const override { return DesktopKind::Xfce; }
   std::optional<ColorValue> BackgroundColor() override;
@@ -21,10 +20,8 @@ class XfceDesktop : public JournaledDesktop {
  protected:
   Status Capture(RestoreJournal& journal) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
-  void Forget() override { shown_.RemoveAll(); }
 
  private:
-  ShownFiles shown_;
   std::optional<std::optional<ColorValue>> color_;
 };
 

@@ -2,7 +2,6 @@
 // record how they were called (tests/platform/fakes).
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <csignal>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -29,24 +28,6 @@ std::vector<std::string> SplitNul(const std::string& text) {
     parts.push_back(text.substr(start, end - start));
   }
   return parts;
-}
-
-bool ShowsPixels(const std::string& pngPath, const Canvas& canvas) {
-  const std::string bytes = ReadFileBytes(pngPath);
-  QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "png")
-                     .convertToFormat(QImage::Format_RGB888);
-  if (image.width() != canvas.width || image.height() != canvas.height) return false;
-  for (int y = 0; y < canvas.height; ++y) {
-    if (std::memcmp(image.constScanLine(y), canvas.row(y), std::size_t(canvas.width) * 3) != 0) return false;
-  }
-  return true;
-}
-
-// A folder name that breaks naive quoting in every layer.
-std::string AwkwardFolder(const char* prefix) {
-  const std::string folder = MakeTempDir(prefix) + "/-it's \"a\" $HOME`x`\\n \n\xff folder";
-  EXPECT_EQ(mkdir(folder.c_str(), 0700), 0);
-  return folder;
 }
 
 class XfceDesktopTest : public ::testing::Test {
@@ -76,7 +57,7 @@ class XfceDesktopTest : public ::testing::Test {
   static constexpr const char* kStyle0 = "/backdrop/screen0/monitorVirtual1/workspace0/image-style";
   static constexpr const char* kStyle1 = "/backdrop/screen0/monitorVirtual1/workspace1/image-style";
   std::string store = MakeTempDir("xfconf");
-  std::string state = AwkwardFolder("xfce");
+  std::string state = testing::AwkwardFolder("xfce");
   std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
 };
 
@@ -89,7 +70,7 @@ TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBack) {
   EXPECT_EQ(Get(kImage1), shownA);
   EXPECT_EQ(Get(kStyle0), "5");
   EXPECT_EQ(Get(kStyle1), "5");
-  EXPECT_TRUE(ShowsPixels(shownA, first));
+  EXPECT_TRUE(testing::PngShows(shownA, first));
   const std::vector<std::string> calls = SplitNul(ReadFileBytes(store + "/calls.log"));
   EXPECT_NE(std::find(calls.begin(), calls.end(), "--set=" + shownA), calls.end())
       << "the path travels as one argument, untouched";
@@ -97,7 +78,7 @@ TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBack) {
   const Canvas second = testing::PatternCanvas(12, 6, 2);
   ASSERT_TRUE(desktop.SetWallpaper(bmp, second)) << "the same composed name again";
   EXPECT_EQ(Get(kImage0), state + "/vendaro-shown-b.png");
-  EXPECT_TRUE(ShowsPixels(state + "/vendaro-shown-b.png", second));
+  EXPECT_TRUE(testing::PngShows(state + "/vendaro-shown-b.png", second));
   EXPECT_FALSE(FileExists(shownA));
 
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
@@ -143,7 +124,7 @@ class WlrootsDesktopTest : public ::testing::Test {
   // The arguments of the fake swaybg with that process id.
   std::vector<std::string> ArgsOf(pid_t pid) { return SplitNul(ReadFileBytes(runs + "/" + std::to_string(pid) + ".args")); }
   std::string runs = MakeTempDir("swaybg");
-  std::string state = AwkwardFolder("wlr");
+  std::string state = testing::AwkwardFolder("wlr");
   std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
 };
 
@@ -172,13 +153,13 @@ TEST_F(WlrootsDesktopTest, OurChildDrawsAndStopsWhenGivenBack) {
   const pid_t firstPid = Runs(runs)[0];
   const std::string shownA = state + "/vendaro-shown-a.png";
   EXPECT_EQ(ArgsOf(firstPid), (std::vector<std::string>{"-o", "*", "-i", shownA, "-m", "stretch"}));
-  EXPECT_TRUE(ShowsPixels(shownA, first));
+  EXPECT_TRUE(testing::PngShows(shownA, first));
 
   const Canvas second = testing::PatternCanvas(10, 5, 2);
   ASSERT_TRUE(desktop.SetWallpaper(bmp, second));
   ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 2; }));
   EXPECT_TRUE(Ended(firstPid)) << "the previous child is stopped";
-  EXPECT_TRUE(ShowsPixels(state + "/vendaro-shown-b.png", second));
+  EXPECT_TRUE(testing::PngShows(state + "/vendaro-shown-b.png", second));
   EXPECT_FALSE(FileExists(shownA));
 
   ASSERT_TRUE(desktop.RestoreUserWallpaper());

@@ -78,11 +78,7 @@ class KdeDesktopTest : public ::testing::Test {
       R"([{"id":1,"plugin":"org.kde.slideshow","Image":"file:///home/u/it's.jpg","FillMode":"1","Color":"10,20,30"},)"
       "{\"id\":2,\"plugin\":\"org.kde.image\",\"Image\":\"x\xe2\x80\xa8y\"}]";
   std::string shell = MakeTempDir("plasma");
-  std::string state = [] {
-    const std::string folder = MakeTempDir("kde") + "/it's \"a\" $HOME\\n \n\xff folder";
-    mkdir(folder.c_str(), 0700);
-    return folder;
-  }();
+  std::string state = testing::AwkwardFolder("kde");
   std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
   ChildProcess fake;
   static std::string* busFolder_;

@@ -1,6 +1,10 @@
 #include "platform_test_util.h"
 
+#include <QImage>
+
 #include <chrono>
+#include <cstring>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <thread>
 
@@ -37,6 +41,23 @@ std::string WriteComposedFile(const std::string& folder, const std::string& name
   const std::string path = folder + "/" + name;
   WriteFileBytes(path, "BM composed stand-in");
   return path;
+}
+
+std::string AwkwardFolder(const char* prefix) {
+  const std::string folder = MakeTempDir(prefix) + "/-it's \"a\" $HOME`x`\\n \n\xff folder";
+  if (mkdir(folder.c_str(), 0700) != 0) return {};
+  return folder;
+}
+
+bool PngShows(const std::string& path, const Canvas& canvas) {
+  const std::string bytes = ReadFileBytes(path);
+  const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "png")
+                           .convertToFormat(QImage::Format_RGB888);
+  if (image.width() != canvas.width || image.height() != canvas.height) return false;
+  for (int y = 0; y < canvas.height; ++y) {
+    if (std::memcmp(image.constScanLine(y), canvas.row(y), std::size_t(canvas.width) * 3) != 0) return false;
+  }
+  return true;
 }
 
 bool WaitUntil(const std::function<bool()>& done) {

@@ -16,6 +16,14 @@ Canvas PatternCanvas(int width, int height, int seed);
 // own copy of the pixels; this file only has to exist).
 std::string WriteComposedFile(const std::string& folder, const std::string& name);
 
+// A new folder whose name breaks naive quoting in every layer: quotes, a
+// backslash, '$', a backtick, a newline, a leading '-' and a byte that is not
+// UTF-8.
+std::string AwkwardFolder(const char* prefix);
+
+// Whether the PNG file holds exactly the canvas's pixels.
+bool PngShows(const std::string& path, const Canvas& canvas);
+
 // Polls until `done` or about ten seconds pass; for servers that start.
 bool WaitUntil(const std::function<bool()>& done);
 
