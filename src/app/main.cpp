@@ -46,7 +46,6 @@ void WaitOneSecond() {
 int RunResident(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vendaro"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Vendaro"));
   QApplication::setQuitOnLastWindowClosed(false);
 
   std::unique_ptr<QWidget> splash(CreateSplash());

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "model/ini_file.h"
@@ -121,6 +122,25 @@ TEST_F(ResidentEndToEnd, StartNextQuit) {
   std::string errors;
   EXPECT_EQ(RunCommand("next", &errors), 1);
   EXPECT_NE(errors.find("nie jest uruchomiony"), std::string::npos) << errors;
+}
+
+TEST_F(ResidentEndToEnd, SessionEndSignalsCloseTheFormFirst) {
+  for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    SCOPED_TRACE(signal);
+    unsigned long original = x_.SetRootBackground(0x663399);
+    resident_.setProcessEnvironment(environment_);
+    resident_.start(QString::fromStdString(kProgram), {});
+    ASSERT_TRUE(resident_.waitForStarted(30000));
+    ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+    ::kill(static_cast<pid_t>(resident_.processId()), signal);
+    ASSERT_TRUE(resident_.waitForFinished(60000));
+    EXPECT_EQ(resident_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(resident_.exitCode(), 0);
+    EXPECT_EQ(x_.RootPixmap(), original);
+    EXPECT_TRUE(Near(Corner(), 0x663399)) << std::hex << Corner();
+    EXPECT_FALSE(FileExists(temp_ + "czerwony.png.bmp"));
+    EXPECT_EQ(IniFile(ini_).ReadInteger("Zmiany", "Ostatnia pozycja", -1), 0);
+  }
 }
 
 }  // namespace
