@@ -55,7 +55,10 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
     path = ComposedFilePath(folder, entry);
     if (Status written = WriteBmp(path, canvas); !written) return written;
   }
-  return desktop.get()->SetWallpaper(path, canvas);
+  DesktopBackend* backend = desktop.get();
+  // The tool ends right away; the wallpaper must not end with it.
+  backend->KeepAfterExit();
+  return backend->SetWallpaper(path, canvas);
 }
 
 int Run(int argc, char** argv) {
