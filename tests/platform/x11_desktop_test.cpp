@@ -172,6 +172,40 @@ TEST_F(X11DesktopTest, AKilledRunIsMendedAtTheNextStart) {
   EXPECT_FALSE(testing::FileExists(JournalPath(state)));
 }
 
+// Both roads of the upload give the same exact pixels: shared memory, and
+// bands under the request limit (a canvas of several bands).
+TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
+  const Canvas canvas = testing::PatternCanvas(1500, 1000, 5);
+  Status status;
+  auto connection = x11::Connection::Open(display(), status);
+  x11::Connection::PixelLayout layout;
+  ASSERT_TRUE(connection->LayoutOfScreen(layout));
+  Display* dpy = connection->display();
+  for (bool shared : {true, false}) {
+    Pixmap pixmap = XCreatePixmap(dpy, connection->root(), 1500, 1000, unsigned(DefaultDepth(dpy, 0)));
+    GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
+    if (shared) {
+      ASSERT_TRUE(connection->UploadShared(canvas, layout, pixmap, gc)) << "Xvfb offers MIT-SHM";
+    } else {
+      connection->UploadInBands(canvas, layout, pixmap, gc);
+    }
+    ASSERT_TRUE(connection->Sync("upload"));
+    XImage* image = XGetImage(dpy, pixmap, 0, 0, 1500, 1000, AllPlanes, ZPixmap);
+    int wrong = 0;
+    for (int y = 0; y < 1000; y += 7) {
+      for (int x = 0; x < 1500; x += 3) {
+        const unsigned long pixel = XGetPixel(image, x, y);
+        const std::uint8_t* in = canvas.row(y) + x * 3;
+        wrong += ((pixel >> 16) & 0xFF) != in[0] || ((pixel >> 8) & 0xFF) != in[1] || (pixel & 0xFF) != in[2];
+      }
+    }
+    EXPECT_EQ(wrong, 0) << (shared ? "shared memory" : "bands");
+    XDestroyImage(image);
+    XFreeGC(dpy, gc);
+    XFreePixmap(dpy, pixmap);
+  }
+}
+
 TEST(X11DesktopNoServer, ReportsTheConnectionInsteadOfExiting) {
   X11Desktop desktop(":398", MakeTempDir("x11-none"));
   Status status = desktop.SetWallpaper("/nonexistent.bmp", testing::SolidCanvas(4, 4, 0, 0, 0));

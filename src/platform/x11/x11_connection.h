@@ -3,9 +3,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 // Xlib's macro for int would replace our result type from here on.
 #undef Status
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -39,6 +41,22 @@ class Connection {
   bool PixmapExists(Pixmap pixmap);
   // A pixmap of the root's depth holding the canvas.
   Status Upload(const Canvas& canvas, Pixmap& pixmap);
+
+  // How canvas bytes become the server's 32-bit pixels.
+  struct PixelLayout {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    std::uint32_t fixedBits = 0;  // alpha of a 32-bit visual: opaque
+  };
+  // An error for a screen format we cannot fill (not 24/32-bit TrueColor).
+  Status LayoutOfScreen(PixelLayout& layout);
+
+  // The two roads of Upload.  Through shared memory, when the server is on this machine; false when
+  // that is not possible (then nothing was drawn).
+  bool UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc);
+  // Through the connection, in bands under the maximum request length.
+  void UploadInBands(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc);
 
  private:
   explicit Connection(Display* display);
