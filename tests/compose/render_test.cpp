@@ -141,6 +141,21 @@ double MeanRed(const Canvas& c) {
   return sum / (c.rgb.size() / 3);
 }
 
+TEST(RenderEntry, ScaledDrawFitsTheRealPictureIntoTheRecordedPlacement) {
+  // Recorded as 8x2 though the file holds 2x2: mode 1 places a 12x3 band on
+  // 12x9, and the whole real picture is stretched into it.
+  const std::string path = Folder() + "/stale.png";
+  WritePicture(path, 2, 2, 3, Distinct);
+  const RenderResult r = Render(path, 8, 2, Options(1, 0), 12, 9);
+  ASSERT_EQ(r.placement.y, 3);
+  ASSERT_EQ(r.placement.h, 3);
+  const Rgba topLeft = Distinct(0, 0), bottomRight = Distinct(1, 1);
+  EXPECT_EQ(PixelOf(r.canvas, 0, 3), Rgb(topLeft.r, topLeft.g, topLeft.b));
+  EXPECT_EQ(PixelOf(r.canvas, 11, 5), Rgb(bottomRight.r, bottomRight.g, bottomRight.b));
+  EXPECT_EQ(PixelOf(r.canvas, 5, 2), kRed);
+  EXPECT_EQ(PixelOf(r.canvas, 5, 6), kRed);
+}
+
 TEST(RenderEntry, SmoothFiltersKeepMeanSymmetryAndFlatAreas) {
   // A left-right mirror picture stays mirrored: no half-pixel shift.
   const std::string ramp = Folder() + "/ramp.png";
