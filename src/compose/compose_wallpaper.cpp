@@ -61,6 +61,12 @@ ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const ComposeOptions
   ComposeResult result{rendered.status, std::move(rendered.canvas), {}, rendered.pictureProblem};
   if (!result.status || preview) return result;
 
+  // Without the private folder the file would land in whatever the current
+  // folder happens to be.
+  if (tempFolder.empty()) {
+    result.status = Status::Error("No private folder to write the wallpaper to");
+    return result;
+  }
   const std::string output = ComposedFilePath(tempFolder, entry);
   result.status = WriteBmp(output, result.canvas);
   if (!result.status) return result;

@@ -108,6 +108,16 @@ TEST(ComposeWallpaper, UnwritableFolderFailsBeforeTheDesktopIsAsked) {
   EXPECT_TRUE(FileExists(f.previous));
 }
 
+TEST(ComposeWallpaper, NoPrivateFolderWritesNothing) {
+  Fixture f;
+  f.temp.clear();
+  const ComposeResult r = f.Compose(f.Entry(), false);
+  EXPECT_FALSE(r.status.ok());
+  EXPECT_TRUE(f.setCalls.empty());
+  EXPECT_EQ(f.wallpaperFile, f.previous);
+  EXPECT_FALSE(FileExists("las.jpg.bmp"));
+}
+
 TEST(ComposeWallpaper, PreviewWritesNothingAndKeepsTheAppliedFile) {
   Fixture f;
   const ComposeResult r = f.Compose(f.Entry(), true);
