@@ -61,6 +61,21 @@ TEST_F(FormTest, ListFilesAtStart) {
   }
 }
 
+TEST_F(FormTest, UnreadableListEndsStartUpAndLosesNothing) {
+  std::filesystem::create_directory(data_ + "default.vdl");
+  WriteIni("");
+  std::string iniBefore = ReadFileBytes(data_ + "vendaro.ini");
+  std::unique_ptr<TForm2> form = MakeForm();
+  EXPECT_FALSE(form->FormCreate());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].text.find("default.vdl"), std::string::npos) << messages_[0].text;
+  EXPECT_EQ(messages_[0].icon, UserMessage::Icon::Error);
+  form->FormClose();
+  EXPECT_TRUE(std::filesystem::is_directory(data_ + "default.vdl"));
+  EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
+  EXPECT_TRUE(desktop_->setPaths.empty());
+}
+
 TEST_F(FormTest, IntervalBelowOneRunsWithFive) {
   struct Row {
     const char* stored;

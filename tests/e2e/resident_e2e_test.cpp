@@ -7,7 +7,6 @@
 #include <QStandardPaths>
 #include <QImage>
 #include <QProcess>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
