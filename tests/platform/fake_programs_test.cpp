@@ -100,6 +100,15 @@ TEST_F(XfceDesktopTest, AKilledRunIsMendedAtTheNextStart) {
   EXPECT_FALSE(FileExists(state + "/vendaro-shown-a.png"));
 }
 
+TEST_F(XfceDesktopTest, NoChangeWithoutAJournalFirst) {
+  XfceDesktop desktop(state + "/missing");
+  EXPECT_FALSE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0)));
+  EXPECT_EQ(Get(kImage0), "/home/u/own.jpg");
+  const std::vector<std::string> calls = SplitNul(ReadFileBytes(store + "/calls.log"));
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& a) { return a.rfind("--set=", 0) == 0; }),
+            0);
+}
+
 TEST_F(XfceDesktopTest, AServiceThatHangsGivesAnError) {
   WriteFileBytes(store + "/hang", "");
   XfceDesktop desktop(state);

@@ -39,6 +39,10 @@ TEST(RestoreJournal, DamagedFilesAreReportedNotGuessed) {
     Status status;
     EXPECT_FALSE(ReadJournal(folder, status)) << text;
     EXPECT_FALSE(status) << text;
+    // Recovery reports it and drops it: it can never be put back, and it
+    // must not block the journals of later runs.
+    EXPECT_FALSE(RecoverFromJournal(folder)) << text;
+    EXPECT_FALSE(testing::FileExists(JournalPath(folder))) << text;
   }
 }
 
