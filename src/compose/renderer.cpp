@@ -36,13 +36,15 @@ void RepeatPrefix(std::uint8_t* data, std::size_t period, std::size_t total) {
 struct CanvasTarget {
   Canvas* canvas;
   std::int64_t dx, dy;
+  int skippedRows;
 };
 
 int CopyComputedRows(VipsRegion* region, VipsRect* area, void* target) {
   const auto* t = static_cast<const CanvasTarget*>(target);
   const std::size_t bytes = static_cast<std::size_t>(area->width) * 3;
-  for (int y = area->top; y < area->top + area->height; ++y) {
-    std::uint8_t* to = t->canvas->row(static_cast<int>(t->dy + y)) + (t->dx + area->left) * 3;
+  for (int y = std::max(area->top, t->skippedRows); y < area->top + area->height; ++y) {
+    const std::int64_t canvasY = t->dy + y - t->skippedRows;
+    std::uint8_t* to = t->canvas->row(static_cast<int>(canvasY)) + (t->dx + area->left) * 3;
     std::memcpy(to, VIPS_REGION_ADDR(region, area->left, y), bytes);
   }
   return 0;
@@ -50,11 +52,14 @@ int CopyComputedRows(VipsRegion* region, VipsRect* area, void* target) {
 
 // Computes the pixels on the library's worker threads straight into the
 // canvas at (dx, dy), which the caller has checked lies on it: no buffer of
-// the picture's size in between.
-void RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t dy) {
-  CanvasTarget target{&canvas, dx, dy};
-  if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) != 0)
-    throw VError();
+// the picture's size in between.  The first `skippedRows` rows of `rgb` are
+// computed and dropped: a streamed picture read from its middle would
+// otherwise keep every row above in memory (216 MB for the middle of a
+// 12000 x 12000 picture), while rows read and dropped cost only time.
+void RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t dy,
+                int skippedRows) {
+  CanvasTarget target{&canvas, dx, dy, skippedRows};
+  if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) != 0) throw VError();
 }
 
 bool IsJpeg(const std::string& path) {
@@ -154,10 +159,11 @@ const char* InterpolatorFor(int interpolation) {
 }
 
 // The part `visible` (in destination coordinates, relative to the rectangle's
-// corner) of the picture resampled to w x h, pixel centres at index + 0.5.
+// corner) of the picture resampled to w x h, pixel centres at index + 0.5;
+// nothing to its left or right is computed.
 // Shrinking axes are prefiltered by the library's reduce (box shrink, then
 // the kernel); what is left is one affine step that computes only the
-// visible pixels.  Nearest neighbour is a single affine step: it samples.
+// pixels asked for.  Nearest neighbour is a single affine step: it samples.
 VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible,
                 int interpolation) {
   if (interpolation != 0) {
@@ -198,8 +204,10 @@ void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interp
   if (visible.empty()) return;
   const VImage image =
       OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
-  const Box relative{visible.x - p.x, visible.y - p.y, visible.w, visible.h};
-  RenderInto(canvas, Resample(image, p.w, p.h, relative, interpolation), visible.x, visible.y);
+  // From the rectangle's top row down to the last visible one (see RenderInto).
+  const Box computed{visible.x - p.x, 0, visible.w, visible.y - p.y + visible.h};
+  RenderInto(canvas, Resample(image, p.w, p.h, computed, interpolation), visible.x, visible.y,
+             int(visible.y - p.y));
 }
 
 // The part of the upright picture placed at (x, y) that lies on the canvas,
@@ -207,21 +215,22 @@ void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interp
 struct VisiblePart {
   VImage image;
   Box box;
+  int skippedRows;  // rows of `image` above the canvas
 };
 VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue background,
                     std::int64_t x, std::int64_t y) {
   VImage image = OpaqueRgb(picture.Upright(1), background);
   const Box visible = Intersect({x, y, image.width(), image.height()},
                                 {0, 0, canvas.width, canvas.height});
-  if (visible.empty()) return {image, visible};
-  return {image.extract_area(int(visible.x - x), int(visible.y - y), int(visible.w),
-                             int(visible.h)),
-          visible};
+  if (visible.empty()) return {image, visible, 0};
+  return {image.extract_area(int(visible.x - x), 0, int(visible.w), int(visible.y - y + visible.h)),
+          visible, int(visible.y - y)};
 }
 
 void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
   const VisiblePart part = Visible(canvas, picture, background, p.x, p.y);
-  if (!part.box.empty()) RenderInto(canvas, part.image, part.box.x, part.box.y);
+  if (!part.box.empty())
+    RenderInto(canvas, part.image, part.box.x, part.box.y, part.skippedRows);
 }
 
 // The copies lie on a grid of the recorded size and are drawn row by row,
@@ -236,7 +245,7 @@ void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue 
   RenderInto(canvas,
              image.extract_area(0, 0, std::min(image.width(), cellWidth),
                                 std::min(image.height(), cellHeight)),
-             0, 0);
+             0, 0, 0);
   const std::size_t rowBytes = static_cast<std::size_t>(canvas.width) * 3;
   for (int y = 0; y < cellHeight; ++y)
     RepeatPrefix(canvas.row(y), static_cast<std::size_t>(cellWidth) * 3, rowBytes);
