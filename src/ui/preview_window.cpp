@@ -1,9 +1,11 @@
 #include "ui/preview_window.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "ui/look.h"
@@ -23,7 +25,10 @@ TForm3::TForm3(const QImage& picture, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Image1);
-  setWindowState(Qt::WindowFullScreen);
+  // Covering the screen by geometry works with and without a window manager.
+  if (const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+    setGeometry(screen->geometry());
+  }
 }
 
 void TForm3::mouseReleaseEvent(QMouseEvent* event) {

@@ -3,15 +3,18 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
 #include "model/wallpaper_entry.h"
 #include "platform/dummy_desktop.h"
 #include "support/test_environment.h"
+#include "ui/preview_window.h"
 #include "ui/settings_fixture.h"
 
 namespace vendaro {
@@ -231,6 +234,22 @@ TEST_F(ListSide, ThumbnailsNeverTouchTheWallpaper) {
     written.push_back(file.path().filename().string());
   }
   EXPECT_EQ(written, std::vector<std::string>{"applied.bmp"}) << "previews write no files";
+}
+
+TEST_F(ListSide, ThumbnailClickOpensTheFullPreview) {
+  TForm1& window = OpenWith({"a.png"});
+  QString opened;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* preview = window.findChild<TForm3*>(); preview && preview->isVisible()) {
+      opened = preview->objectName();
+      QTest::mouseClick(preview->Image1, Qt::LeftButton);
+    }
+  });
+  closer.start(10);
+  // Through the window, as the system delivers a click: to the widget under it.
+  QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, window.Image1->geometry().center());
+  EXPECT_EQ(opened, QString("TForm3"));
 }
 
 TEST_F(ListSide, SavingAnEmptyListIsRefused) {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 
@@ -100,6 +102,7 @@ TEST(PreviewWindow, ShowsThePictureOneToOneAndClosesOnAClick) {
   QImage picture(200, 100, QImage::Format_RGB888);
   picture.fill(QColor(10, 200, 30));
   TForm3 preview(picture);
+  EXPECT_EQ(preview.geometry(), QGuiApplication::primaryScreen()->geometry()) << "covers the screen";
   preview.resize(300, 200);
   preview.show();
   const QImage shown = preview.grab().toImage();
