@@ -3,16 +3,17 @@
 //   vendaro-bench-x11-upload PICTURE.bmp STATE-FOLDER
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <algorithm>
-#include <string>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/desktop_probe.h"
 
 namespace {
 
-std::uint32_t Little(const std::string& bytes, std::size_t at, int size) {
+std::uint32_t Little(std::string_view bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
   for (int i = size - 1; i >= 0; --i) value = (value << 8) | std::uint8_t(bytes[at + std::size_t(i)]);
   return value;
@@ -21,31 +22,37 @@ std::uint32_t Little(const std::string& bytes, std::size_t at, int size) {
 // The composed files are 24-bit, bottom-up, uncompressed: read just that, so
 // the time measured is the upload's and not a decoder's.
 bool ReadComposedBmp(const char* path, vendaro::Canvas& canvas) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  std::string bytes(std::size_t(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), std::streamsize(bytes.size()));
-  if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0 || Little(bytes, 28, 2) != 24 || Little(bytes, 30, 4) != 0) {
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || st.st_size < 54) {
+    if (fd >= 0) close(fd);
     return false;
   }
-  const std::uint32_t offset = Little(bytes, 10, 4);
-  canvas.width = int(Little(bytes, 18, 4));
-  canvas.height = int(Little(bytes, 22, 4));
+  // Mapped rather than read: no second copy of the file in memory.
+  void* map = mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  close(fd);
+  if (map == MAP_FAILED) return false;
+  const std::string_view bytes(static_cast<const char*>(map), std::size_t(st.st_size));
+  bool ok = bytes.substr(0, 2) == "BM" && Little(bytes, 28, 2) == 24 && Little(bytes, 30, 4) == 0;
+  const std::uint32_t offset = ok ? Little(bytes, 10, 4) : 0;
+  canvas.width = ok ? int(Little(bytes, 18, 4)) : 0;
+  canvas.height = ok ? int(Little(bytes, 22, 4)) : 0;
   const std::size_t stride = (std::size_t(canvas.width) * 3 + 3) & ~std::size_t(3);
-  if (canvas.width <= 0 || canvas.height <= 0 || offset + stride * std::size_t(canvas.height) > bytes.size()) {
-    return false;
-  }
-  canvas.rgb.resize(std::size_t(canvas.width) * std::size_t(canvas.height) * 3);
-  for (int y = 0; y < canvas.height; ++y) {
-    const char* in_row = bytes.data() + offset + stride * std::size_t(canvas.height - 1 - y);
-    std::uint8_t* out = canvas.row(y);
-    for (int x = 0; x < canvas.width; ++x) {
-      out[x * 3] = std::uint8_t(in_row[x * 3 + 2]);
-      out[x * 3 + 1] = std::uint8_t(in_row[x * 3 + 1]);
-      out[x * 3 + 2] = std::uint8_t(in_row[x * 3]);
+  ok = ok && canvas.width > 0 && canvas.height > 0 && offset + stride * std::size_t(canvas.height) <= bytes.size();
+  if (ok) {
+    canvas.rgb.resize(std::size_t(canvas.width) * std::size_t(canvas.height) * 3);
+    for (int y = 0; y < canvas.height; ++y) {
+      const char* in = bytes.data() + offset + stride * std::size_t(canvas.height - 1 - y);
+      std::uint8_t* out = canvas.row(y);
+      for (int x = 0; x < canvas.width; ++x) {
+        out[x * 3] = std::uint8_t(in[x * 3 + 2]);
+        out[x * 3 + 1] = std::uint8_t(in[x * 3 + 1]);
+        out[x * 3 + 2] = std::uint8_t(in[x * 3]);
+      }
     }
   }
-  return true;
+  munmap(map, std::size_t(st.st_size));
+  return ok;
 }
 
 }  // namespace

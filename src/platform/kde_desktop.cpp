@@ -35,7 +35,7 @@ Status EvaluatePlasmaScript(const std::string& script, std::string& output) {
   call << QString::fromStdString(script);
   const QDBusMessage reply = bus.call(call, QDBus::Block, kChildTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage) {
-    return Status::Error("Plasma nie ustawiła tapety: " + reply.errorMessage().toStdString());
+    return Status::Error("Powłoka Plasma nie wykonała polecenia: " + reply.errorMessage().toStdString());
   }
   output = reply.arguments().isEmpty() ? std::string() : reply.arguments().first().toString().toStdString();
   return Status::Ok();
