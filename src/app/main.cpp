@@ -61,7 +61,9 @@ int RunResident(int argc, char** argv) {
     QCoreApplication::exit(0);
   };
   QObject::connect(&sessionEnd, &SessionEndWatcher::sessionEnding, &form, end);
-  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.FormClose(); });
+  // The session manager's logout: the user's wallpaper comes back now, as
+  // the process may be ended without another word.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, end);
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormClose(); });
 
   bool resident = form.FormCreate();

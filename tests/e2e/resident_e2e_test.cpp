@@ -124,6 +124,8 @@ TEST_F(ResidentEndToEnd, StartNextQuit) {
   std::string errors;
   EXPECT_EQ(RunCommand("next", &errors), 1);
   EXPECT_NE(errors.find("nie jest uruchomiony"), std::string::npos) << errors;
+  EXPECT_EQ(RunCommand("nastepna", &errors), 2);
+  EXPECT_NE(errors.find("next|previous|settings|quit"), std::string::npos) << errors;
 }
 
 TEST_F(ResidentEndToEnd, SessionEndSignalsCloseTheFormFirst) {
