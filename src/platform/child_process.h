@@ -47,7 +47,6 @@ class ChildProcess {
   bool Running();
   // SIGTERM, then SIGKILL if it does not end within the timeout.
   void Stop();
-  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

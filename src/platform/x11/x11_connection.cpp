@@ -102,7 +102,6 @@ Connection::~Connection() {
   XSetErrorHandler(previousHandler_);
 }
 
-bool Connection::Lost() const { return g_lost; }
 
 Status Connection::Sync(const char* what) {
   if (!g_lost) XSync(display_.get(), False);

@@ -32,7 +32,6 @@ class Connection {
   // Waits for the server to handle everything sent; the first error since
   // the last call (or since opening), if any.
   Status Sync(const char* what);
-  bool Lost() const;
 
   // The pixmap _XROOTPMAP_ID names, or None.
   Pixmap RootPixmap();
