@@ -159,21 +159,21 @@ const char* InterpolatorFor(int interpolation) {
 }
 
 // The part `visible` (in destination coordinates, relative to the rectangle's
-// corner) of the picture resampled to w x h, pixel centres at index + 0.5;
-// nothing to its left or right is computed.
+// corner) of the picture resampled to w x h, pixel centres at index + 0.5.
 // Shrinking axes are prefiltered by the library's reduce (box shrink, then
 // the kernel); what is left is one affine step that computes only the
-// pixels asked for.  Nearest neighbour is a single affine step: it samples.
+// pixels asked for.
 VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible,
                 int interpolation) {
-  if (interpolation != 0) {
-    const double hshrink = std::min(1.0, double(w) / image.width());
-    const double vshrink = std::min(1.0, double(h) / image.height());
-    if (hshrink < 1.0 || vshrink < 1.0)
-      image = image.resize(hshrink, VImage::option()
-                                        ->set("vscale", vshrink)
-                                        ->set("kernel", KernelFor(interpolation)));
-  }
+  // Shrinking goes through reduce, which reads a streamed picture in order
+  // (the affine step would jump about and fail on it); with the nearest
+  // kernel reduce picks the centre sample, like the affine step would.
+  const double hshrink = std::min(1.0, double(w) / image.width());
+  const double vshrink = std::min(1.0, double(h) / image.height());
+  if (hshrink < 1.0 || vshrink < 1.0)
+    image = image.resize(hshrink, VImage::option()
+                                      ->set("vscale", vshrink)
+                                      ->set("kernel", KernelFor(interpolation)));
   const auto visiblePart = [&visible](const VImage& whole) {
     return whole.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
   };
@@ -198,16 +198,24 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
                           ->set("extend", VIPS_EXTEND_COPY));
 }
 
+constexpr double kHeldBytesLimit = 32.0 * 1024 * 1024;
+
 void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
                 ColorValue background) {
   const Box visible = Intersect({p.x, p.y, p.w, p.h}, {0, 0, canvas.width, canvas.height});
   if (visible.empty()) return;
   const VImage image =
       OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
-  // From the rectangle's top row down to the last visible one (see RenderInto).
-  const Box computed{visible.x - p.x, 0, visible.w, visible.y - p.y + visible.h};
+  // Computing and dropping the rectangle's rows above the canvas keeps the
+  // picture's rows above out of memory (see RenderInto).  That pays only
+  // where those would be many: an enlarged narrow picture would instead cost
+  // far more rows of output than it saves.
+  const std::int64_t above = visible.y - p.y;
+  const double heldBytes = double(above) / p.h * image.height() * image.width() * 3;
+  const std::int64_t dropped = heldBytes > kHeldBytesLimit ? above : 0;
+  const Box computed{visible.x - p.x, above - dropped, visible.w, visible.h + dropped};
   RenderInto(canvas, Resample(image, p.w, p.h, computed, interpolation), visible.x, visible.y,
-             int(visible.y - p.y));
+             int(dropped));
 }
 
 // The part of the upright picture placed at (x, y) that lies on the canvas,

@@ -209,5 +209,39 @@ TEST(RenderEntry, CropModeComputesTheSamePixelsAsTheWholeRectangle) {
       ASSERT_EQ(PixelOf(crop.canvas, x, y), PixelOf(whole.canvas, x - crop.placement.x, y));
 }
 
+TEST(RenderEntry, BottomOfATallPictureInOriginalSize) {
+  const std::string path = Folder() + "/column.png";
+  WritePicture(path, 4, 2000, 3, [](int x, int y) {
+    return Rgba{std::uint8_t(x * 50), std::uint8_t(y % 256), std::uint8_t(y / 256)};
+  });
+  const RenderResult r = Render(path, 4, 2000, Options(3, 2, kRed, 5), 4, 4);
+  ASSERT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
+  for (int y = 0; y < 4; ++y)
+    EXPECT_EQ(PixelOf(r.canvas, 3, y), Rgb(150, (1996 + y) % 256, (1996 + y) / 256));
+}
+
+TEST(RenderEntry, CropFromTheBottomOfATallPictureMatchesTheWholeRectangle) {
+  // The rows above the canvas are read and dropped first; the result must
+  // equal the bottom of the whole resampled rectangle, for every filter.
+  const std::string path = Folder() + "/tall.png";
+  WritePicture(path, 12, 3000, 3, [](int x, int y) {
+    return Rgba{std::uint8_t(x * 20), std::uint8_t(y % 256), std::uint8_t((x * y) % 251)};
+  });
+  for (int interpolation : {0, 1, 2}) {
+    for (auto screen : {std::pair{6, 10}, std::pair{30, 20}}) {
+      const RenderResult crop =
+          Render(path, 12, 3000, Options(2, interpolation, kRed, 6), screen.first, screen.second);
+      ASSERT_TRUE(crop.pictureProblem.empty()) << crop.pictureProblem;
+      const RenderResult whole = Render(path, 12, 3000, Options(0, interpolation),
+                                        crop.placement.w, crop.placement.h);
+      ASSERT_TRUE(whole.pictureProblem.empty()) << whole.pictureProblem;
+      for (int y = 0; y < screen.second; ++y)
+        for (int x = 0; x < screen.first; ++x)
+          ASSERT_EQ(PixelOf(crop.canvas, x, y), PixelOf(whole.canvas, x, y - crop.placement.y))
+              << "filter " << interpolation << " screen " << screen.first << " at " << x << "," << y;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vendaro
