@@ -206,6 +206,21 @@ TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
   }
 }
 
+TEST(X11LostServer, FailsTheChangeAndKeepsTheProgramRunning) {
+  testing::XvfbServer server(kWidth, kHeight);
+  if (server.display().empty()) GTEST_SKIP() << server.problem();
+  Status status;
+  auto connection = x11::Connection::Open(server.display(), status);
+  ASSERT_TRUE(connection);
+  server.Stop();
+  Pixmap pixmap = None;
+  status = connection->Upload(testing::SolidCanvas(kWidth, kHeight, 1, 2, 3), pixmap);
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("Utracono"), std::string::npos) << status.message();
+  connection.reset();
+  EXPECT_TRUE(X11Desktop(":398", MakeTempDir("x11-lost")).RestoreUserWallpaper()) << "still here";
+}
+
 TEST(X11DesktopNoServer, ReportsTheConnectionInsteadOfExiting) {
   X11Desktop desktop(":398", MakeTempDir("x11-none"));
   Status status = desktop.SetWallpaper("/nonexistent.bmp", testing::SolidCanvas(4, 4, 0, 0, 0));

@@ -13,6 +13,7 @@ class XvfbServer {
   XvfbServer(int width, int height);
   const std::string& display() const { return display_; }
   const std::string& problem() const { return problem_; }
+  void Stop() { server_.Stop(); }
 
  private:
   ChildProcess server_;

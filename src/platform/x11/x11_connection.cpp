@@ -21,6 +21,12 @@ int CollectError(Display*, XErrorEvent* event) {
   return 0;
 }
 
+// The default handlers print and exit the program; a lost server must only
+// fail the change.
+int NoteLostConnection(Display*) {
+  g_lost = true;
+  return 0;
+}
 void KeepRunningOnLostConnection(Display*, void*) { g_lost = true; }
 
 // Big bands cost memory for no speed; small ones cost round trips.
@@ -94,12 +100,15 @@ Connection::Connection(Display* display) : display_(display), root_(DefaultRootW
   g_firstError = 0;
   g_lost = false;
   previousHandler_ = XSetErrorHandler(CollectError);
+  previousIoHandler_ = XSetIOErrorHandler(NoteLostConnection);
   XSetIOErrorExitHandler(display, KeepRunningOnLostConnection, nullptr);
 }
 
 Connection::~Connection() {
   if (!g_lost) XSync(display_.get(), False);
+  display_.reset();
   XSetErrorHandler(previousHandler_);
+  XSetIOErrorHandler(previousIoHandler_);
 }
 
 

@@ -63,6 +63,7 @@ class Connection {
   std::unique_ptr<Display, DisplayClose> display_;
   Window root_ = 0;
   XErrorHandler previousHandler_ = nullptr;
+  XIOErrorHandler previousIoHandler_ = nullptr;
 };
 
 std::string PixmapText(Pixmap pixmap);
