@@ -122,6 +122,21 @@ TEST_F(OptionsSide, ApplyComesBackFromAFailedWrite) {
   EXPECT_TRUE(desktop().setPaths.empty()) << "Apply stopped at the failed key";
 }
 
+TEST_F(OptionsSide, ApplyHandsTheListOverWhenTheListFileCannotBeWritten) {
+  const std::string entry = MakePicture("a.png", 8, 6);
+  mainForm->ActiveList.push_back(entry);
+  TForm1& window = OpenWindow();
+  window.AddPictureFiles({QString::fromStdString(pictureFolder + "a.png")});
+  const std::string added = MakePicture("b.png", 8, 6);
+  window.AddPictureFiles({QString::fromStdString(pictureFolder + "b.png")});
+  std::filesystem::create_directory(dataFolder + "default.vdl");
+  QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
+  EXPECT_EQ(errors.size(), 1u) << "the failed write is shown";
+  EXPECT_EQ(mainForm->ActiveList, (EntryList{entry, added})) << "the edits are not lost";
+  EXPECT_TRUE(window.isEnabled());
+  EXPECT_TRUE(mainForm->Timer2->isActive());
+}
+
 TEST_F(OptionsSide, ApplyWithAnEmptyListGivesTheDesktopBack) {
   mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
   testing::WriteFileBytes(dataFolder + "default.vdl", "earlier\r\n");
