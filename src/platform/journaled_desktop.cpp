@@ -1,6 +1,5 @@
 #include "platform/journaled_desktop.h"
 
-
 namespace vendaro {
 
 Status JournaledDesktop::BeginJournal() {
