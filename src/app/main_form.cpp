@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "app/main_form_impl.h"
@@ -179,9 +180,14 @@ Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   WallpaperSetter setter = [backend](const std::string& path, const Canvas& canvas) {
     return backend->SetWallpaper(path, canvas);
   };
-  return ComposeWallpaper(entry, CurrentComposeOptions(), screenSize(), systemColors(), false, TempFolder,
-                          WallpaperFile, setter)
-      .status;
+  Status status = ComposeWallpaper(entry, CurrentComposeOptions(), screenSize(), systemColors(), false,
+                                   TempFolder, WallpaperFile, setter)
+                      .status;
+  // The decoded picture and the canvas are freed by now, but the allocator
+  // keeps their pages (one arena per decoding thread): give them back, the
+  // program rests until the next change.
+  malloc_trim(0);
+  return status;
 }
 
 ComposeResult TForm2::ComposePreview(const WallpaperEntry& entry, const ComposeOptions& options) {
