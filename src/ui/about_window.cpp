@@ -47,7 +47,8 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
   innerBevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   innerBevel->setGeometry(1, 1, kWidth - 2, kHeight - 2);
 
-  Label1 = AddLabel("Label1", 16, QStringLiteral("Vendaro v" VENDARO_VERSION), kTitleBlue, 19, true);
+  Label1 =
+      AddLabel("Label1", 16, QStringLiteral("Vendaro v" VENDARO_VERSION), kTitleBlue, 19, true);
   Label2 = AddLabel("Label2", 56, "Autor programu :", kTeal, 12);
   Label3 = AddLabel("Label3", 80, kAuthor, kTeal, 12);
   Label4 = AddLabel("Label4", 100, kMail, kTitleBlue, 12);
@@ -64,8 +65,12 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
   }
 }
 
-QString TForm6::MailUrl() { return QStringLiteral("mailto:%1?subject=temacik").arg(kMail); }
-QString TForm6::PageUrl() { return QString::fromUtf8(kPage); }
+QString TForm6::MailUrl() {
+  return QStringLiteral("mailto:%1?subject=temacik").arg(kMail);
+}
+QString TForm6::PageUrl() {
+  return QString::fromUtf8(kPage);
+}
 
 QLabel* TForm6::AddLabel(const char* name, int top, const QString& text, QColor color,
                          int pixelSize, bool bold) {
@@ -107,11 +112,19 @@ void TForm6::mouseReleaseEvent(QMouseEvent* event) {
   close();
 }
 
-void TForm6::Label4MouseEnter(QLabel* link) { SetUnderline(link, true); }
-void TForm6::Label4MouseLeave(QLabel* link) { SetUnderline(link, false); }
+void TForm6::Label4MouseEnter(QLabel* link) {
+  SetUnderline(link, true);
+}
+void TForm6::Label4MouseLeave(QLabel* link) {
+  SetUnderline(link, false);
+}
 
 // What the system does with a link is its own business: the window stays.
-void TForm6::Label4Click() { QDesktopServices::openUrl(QUrl(MailUrl())); }
-void TForm6::Label5Click() { QDesktopServices::openUrl(QUrl(PageUrl())); }
+void TForm6::Label4Click() {
+  QDesktopServices::openUrl(QUrl(MailUrl()));
+}
+void TForm6::Label5Click() {
+  QDesktopServices::openUrl(QUrl(PageUrl()));
+}
 
 }  // namespace vendaro

@@ -9,8 +9,8 @@
 #include <QSignalBlocker>
 #include <array>
 
-#include "ui/look.h"
 #include "ui/icons.h"
+#include "ui/look.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"
 
@@ -25,7 +25,9 @@ constexpr int kSnapBackDelayMs = 300;
 }  // namespace
 
 TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* settingsWindow)
-    : QDialog(settingsWindow), systemColors_(std::move(systemColors)), prompts_(std::move(prompts)) {
+    : QDialog(settingsWindow),
+      systemColors_(std::move(systemColors)),
+      prompts_(std::move(prompts)) {
   setObjectName("TForm4");
   setWindowTitle("Ustawienia");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -34,16 +36,16 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   setFont(UiFont(kTahoma, 11));
 
   GroupBox1 = AddGroup("GroupBox1", "Wyrównanie tapety : ", 8, 54);
-  ComboBox1 = AddCombo(GroupBox1, "ComboBox1",
-                       {"Do środka", "Lewy górny", "Środkowy górny", "Prawy górny",
-                        "Prawy środkowy", "Prawy dolny", "Środkowy dolny", "Lewy dolny",
-                        "Lewy środkowy"});
+  ComboBox1 =
+      AddCombo(GroupBox1, "ComboBox1",
+               {"Do środka", "Lewy górny", "Środkowy górny", "Prawy górny", "Prawy środkowy",
+                "Prawy dolny", "Środkowy dolny", "Lewy dolny", "Lewy środkowy"});
   ComboBox1->setIconSize(QSize(16, 16));
   for (int i = 0; i < ComboBox1->count(); ++i) ComboBox1->setItemIcon(i, AlignmentIcon(i));
 
   GroupBox2 = AddGroup("GroupBox2", "Wypełnienie braków : ", 70, 90);
-  ComboBox2 = AddCombo(GroupBox2, "ComboBox2",
-                       {"Kolor pulpitu", "Wybrany kolor", "Kopiowanie brzegów"});
+  ComboBox2 =
+      AddCombo(GroupBox2, "ComboBox2", {"Kolor pulpitu", "Wybrany kolor", "Kopiowanie brzegów"});
   Panel1 = new QLabel("Kolor", GroupBox2);
   Panel1->setObjectName("Panel1");
   Panel1->setAlignment(Qt::AlignCenter);
@@ -56,8 +58,8 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   GroupBox5 = AddGroup("GroupBox5", "Wygładzanie krawędzi :", 230, 54);
   ComboBox5 = AddCombo(GroupBox5, "ComboBox5", {"Brak", "AntiAliasing"});
   GroupBox4 = AddGroup("GroupBox4", "Zmiana tapety :", 292, 54);
-  ComboBox4 = AddCombo(GroupBox4, "ComboBox4",
-                       {"Po podanym czasie", "Raz dziennie", "Raz na jedną sesje"});
+  ComboBox4 =
+      AddCombo(GroupBox4, "ComboBox4", {"Po podanym czasie", "Raz dziennie", "Raz na jedną sesje"});
 
   CheckBox1 = new QCheckBox("Okno o zmianach tapety", this);
   CheckBox1->setObjectName("CheckBox1");
@@ -166,7 +168,9 @@ void TForm4::closeEvent(QCloseEvent* event) {
   emit closedByUser();
 }
 
-void TForm4::reject() { close(); }
+void TForm4::reject() {
+  close();
+}
 
 void TForm4::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);

@@ -7,7 +7,9 @@
 
 // A resource of a static library is linked only when something calls its
 // initialiser, which must be named outside any namespace.
-static void InitUiResources() { Q_INIT_RESOURCE(icons); }
+static void InitUiResources() {
+  Q_INIT_RESOURCE(icons);
+}
 
 namespace vendaro {
 namespace {

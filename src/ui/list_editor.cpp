@@ -15,9 +15,9 @@
 
 #include "platform/folders.h"
 #include "ui/entry_list_model.h"
-#include "ui/look.h"
 #include "ui/icons.h"
 #include "ui/list_commands.h"
+#include "ui/look.h"
 #include "ui/row_painting.h"
 #include "ui/settings_window.h"
 
@@ -29,7 +29,9 @@ constexpr int kHeaderHeight = 17;
 constexpr int kListHeight = 208;
 constexpr int kButtonSize = 26;
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 // The list's own moves of the current row do not count as the user's.
 class QuietScope {
@@ -214,9 +216,13 @@ void TForm1::RemoveRowsQuietly(std::vector<int> rows) {
   model_->RemoveRows(std::move(rows));
 }
 
-void TForm1::BitBtn1Click() { MoveSelection(MoveSelectedUp); }
+void TForm1::BitBtn1Click() {
+  MoveSelection(MoveSelectedUp);
+}
 
-void TForm1::BitBtn2Click() { MoveSelection(MoveSelectedDown); }
+void TForm1::BitBtn2Click() {
+  MoveSelection(MoveSelectedDown);
+}
 
 void TForm1::MoveSelection(bool (*move)(EntryList&, ListSelection&)) {
   ListSelection selection = CurrentSelection();

@@ -14,7 +14,8 @@ std::string RemainingTimeText(const RemainingTimeInput& input) {
   std::int64_t remaining = 0;
   if (input.trigger == 0) {
     // The counter is compared as its low 32 bits, signed, as the scheduler keeps it.
-    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(input.elapsedSeconds));
+    const auto elapsed =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(input.elapsedSeconds));
     remaining = static_cast<std::int32_t>(std::int64_t{input.intervalMinutes} * 60 - elapsed);
   } else if (input.trigger == 1) {
     remaining = static_cast<std::int64_t>((input.today + 1 - input.now) * 86400);

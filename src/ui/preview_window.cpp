@@ -26,7 +26,8 @@ TForm3::TForm3(const QImage& picture, QWidget* parent) : QDialog(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Image1);
   // Covering the screen by geometry works with and without a window manager.
-  if (const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+  if (const QScreen* screen =
+          parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
     setGeometry(screen->geometry());
   }
 }
@@ -36,6 +37,8 @@ void TForm3::mouseReleaseEvent(QMouseEvent* event) {
   close();
 }
 
-void TForm3::keyPressEvent(QKeyEvent* event) { event->accept(); }
+void TForm3::keyPressEvent(QKeyEvent* event) {
+  event->accept();
+}
 
 }  // namespace vendaro

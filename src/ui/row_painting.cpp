@@ -23,7 +23,9 @@ void DrawTextAt(QPainter* painter, const QRect& row, int x, const QString& text)
 
 }  // namespace
 
-QColor ToQColor(ColorValue rgb) { return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb)); }
+QColor ToQColor(ColorValue rgb) {
+  return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
+}
 
 ColorValue FromQColor(const QColor& color) {
   return Rgb(static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),

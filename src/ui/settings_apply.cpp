@@ -79,7 +79,8 @@ Status ApplySettings(TForm2& mainForm, const ApplyRequest& request, QWidget* win
     settings.ElapsedSeconds = 1;
   }
   mainForm.ApplyCurrentEntry();
-  RemoveLeftoverBitmaps(mainForm.TempFolder, static_cast<int>(rows.size()), request.windowListCount);
+  RemoveLeftoverBitmaps(mainForm.TempFolder, static_cast<int>(rows.size()),
+                        request.windowListCount);
   return listWritten;
 }
 

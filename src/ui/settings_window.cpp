@@ -20,8 +20,8 @@
 #include "compose/probe.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/entry_list_model.h"
-#include "ui/look.h"
 #include "ui/icons.h"
+#include "ui/look.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"
 #include "ui/settings_apply.h"
@@ -37,7 +37,9 @@ constexpr int kRightColumn = 332;
 constexpr int kRightColumnWidth = 183;
 
 // Halves rounded towards minus infinity, as the window is centred.
-int FloorHalf(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
+int FloorHalf(int value) {
+  return value >= 0 ? value / 2 : -((1 - value) / 2);
+}
 
 }  // namespace
 
@@ -63,7 +65,9 @@ TForm1::TForm1(TForm2& mainForm, Prompts prompts, PictureProbe probe, QWidget* p
 
 TForm1::~TForm1() = default;
 
-const EntryList& TForm1::entries() const { return model_->entries(); }
+const EntryList& TForm1::entries() const {
+  return model_->entries();
+}
 
 void TForm1::BuildOptionsSide() {
   Label3 = new QLabel("Ustawienia programu", this);
@@ -176,10 +180,10 @@ void TForm1::FormCreate() {
   Form4->Fill(mainForm_.settings);
   ConnectDialog();
 
-  const int thumbnailHeight = screen.width > 0 ? kThumbnailWidth * screen.height / screen.width
-                                               : kThumbnailWidth * 3 / 4;
-  Image1->setGeometry(kRightColumn + (kRightColumnWidth - kThumbnailWidth) / 2, 44,
-                      kThumbnailWidth, thumbnailHeight);
+  const int thumbnailHeight =
+      screen.width > 0 ? kThumbnailWidth * screen.height / screen.width : kThumbnailWidth * 3 / 4;
+  Image1->setGeometry(kRightColumn + (kRightColumnWidth - kThumbnailWidth) / 2, 44, kThumbnailWidth,
+                      thumbnailHeight);
   thumbnailFrame_->setGeometry(Image1->geometry().adjusted(-3, -3, 3, 3));
   SetIntervalControlsEnabled(mainForm_.settings.ChangeTrigger == 0);
 
@@ -275,7 +279,9 @@ void TForm1::BitBtn5Click() {
   accept();
 }
 
-void TForm1::BitBtn6Click() { reject(); }
+void TForm1::BitBtn6Click() {
+  reject();
+}
 
 void TForm1::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);

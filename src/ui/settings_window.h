@@ -39,8 +39,8 @@ class TForm1 : public QDialog {
 
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
-  TForm1(TForm2& mainForm, Prompts prompts = Prompts::System(),
-         PictureProbe probe = nullptr, QWidget* parent = nullptr);
+  TForm1(TForm2& mainForm, Prompts prompts = Prompts::System(), PictureProbe probe = nullptr,
+         QWidget* parent = nullptr);
   ~TForm1() override;
 
   // --- list side ---

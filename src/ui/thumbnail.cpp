@@ -79,8 +79,8 @@ void TForm1::ShowThumbnail(QImage picture) {
     Image1->clear();
     return;
   }
-  Image1->setPixmap(QPixmap::fromImage(thumbnailPicture_.scaled(
-      Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  Image1->setPixmap(QPixmap::fromImage(
+      thumbnailPicture_.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void TForm1::Image1Click() {

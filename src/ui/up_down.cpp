@@ -5,7 +5,8 @@
 
 namespace vendaro {
 
-UpDown::UpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+UpDown::UpDown(QWidget* parent)
+    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
   up_->setObjectName("up");
   down_->setObjectName("down");
   up_->setArrowType(Qt::UpArrow);
@@ -24,7 +25,9 @@ void UpDown::setRange(int minimum, int maximum) {
   setPosition(position_);
 }
 
-void UpDown::setPosition(int position) { position_ = std::clamp(position, minimum_, maximum_); }
+void UpDown::setPosition(int position) {
+  position_ = std::clamp(position, minimum_, maximum_);
+}
 
 void UpDown::Step(int delta) {
   setPosition(position_ + delta);

@@ -24,7 +24,9 @@ using testing::SettingsWindowFixture;
 
 constexpr int kRowHeight = 16;
 
-QPoint RowPoint(int row, int x = 40) { return {x, row * kRowHeight + kRowHeight / 2}; }
+QPoint RowPoint(int row, int x = 40) {
+  return {x, row * kRowHeight + kRowHeight / 2};
+}
 
 void ClickRow(TForm1& window, int row, Qt::KeyboardModifiers modifiers = {}) {
   QTest::mouseClick(window.ListBox1->viewport(), Qt::LeftButton, modifiers, RowPoint(row));
@@ -103,7 +105,8 @@ TEST_F(ListSide, MoveUpKeepsTheBlockSelected) {
   ClickRow(window, 1);
   ClickRow(window, 2, Qt::ControlModifier);
   QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
-  EXPECT_EQ(Names(window.entries()), (std::vector<std::string>{"B.png", "C.png", "A.png", "D.png"}));
+  EXPECT_EQ(Names(window.entries()),
+            (std::vector<std::string>{"B.png", "C.png", "A.png", "D.png"}));
   EXPECT_EQ(SelectedRows(window), (std::vector<int>{0, 1}));
 
   ClickRow(window, 0);
@@ -150,8 +153,8 @@ TEST_F(ListSide, SortByNameHeaderOrdersWholePaths) {
   std::filesystem::create_directories(folderA);
   MakePicture("B/a.png", 4, 4);
   MakePicture("a/z.png", 4, 4);
-  window.AddPictureFiles({QString::fromStdString(folderB + "a.png"),
-                          QString::fromStdString(folderA + "z.png")});
+  window.AddPictureFiles(
+      {QString::fromStdString(folderB + "a.png"), QString::fromStdString(folderA + "z.png")});
   QTest::mouseClick(window.HeaderControl1->viewport(), Qt::LeftButton, {}, QPoint(60, 8));
   EXPECT_EQ(TagValue(window.entries()[0], "<n>"), folderA + "z.png");
   EXPECT_TRUE(SelectedRows(window).empty());

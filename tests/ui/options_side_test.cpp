@@ -85,11 +85,16 @@ TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
     const char* section;
     const char* key;
     const char* value;
-  } expected[] = {{"Zmiany", "Czas zmian", "6"},    {"Zmiany", "Zmiana losowa", "1"},
-                  {"Zmiany", "Rozciagniecie", "3"}, {"Opcje", "Wersja", "0"},
-                  {"Zmiany", "Kolor", "clBackground"}, {"Zmiany", "Wyrownanie", "5"},
-                  {"Zmiany", "Braki", "2"},         {"Zmiany", "Interpolacja", "1"},
-                  {"Zmiany", "Wygladzenie", "1"},   {"Zmiany", "Okno informacji", "0"},
+  } expected[] = {{"Zmiany", "Czas zmian", "6"},
+                  {"Zmiany", "Zmiana losowa", "1"},
+                  {"Zmiany", "Rozciagniecie", "3"},
+                  {"Opcje", "Wersja", "0"},
+                  {"Zmiany", "Kolor", "clBackground"},
+                  {"Zmiany", "Wyrownanie", "5"},
+                  {"Zmiany", "Braki", "2"},
+                  {"Zmiany", "Interpolacja", "1"},
+                  {"Zmiany", "Wygladzenie", "1"},
+                  {"Zmiany", "Okno informacji", "0"},
                   {"Zmiany", "Kiedy zmiana", "1"}};
   for (const auto& key : expected) {
     EXPECT_EQ(ini.ReadString(key.section, key.key, "(missing)"), key.value) << key.key;

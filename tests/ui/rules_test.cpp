@@ -109,8 +109,7 @@ TEST(MoveSelected, SelectionRules) {
   for (const auto& c : cases) {
     EntryList list = {"A", "B", "C", "D"};
     ListSelection selection{c.selected, c.current};
-    const bool changed =
-        c.up ? MoveSelectedUp(list, selection) : MoveSelectedDown(list, selection);
+    const bool changed = c.up ? MoveSelectedUp(list, selection) : MoveSelectedDown(list, selection);
     EXPECT_EQ(changed, c.changed) << c.name;
     EXPECT_EQ(Order(list), c.order) << c.name;
     EXPECT_EQ(selection.selected, c.selectedAfter) << c.name;

@@ -13,8 +13,8 @@ SettingsWindowFixture::SettingsWindowFixture() : root(MakeTempDir("settings")) {
   dataFolder = root + "/data/";
   tempFolder = root + "/temp/";
   pictureFolder = root + "/pictures/";
-  for (const std::string& folder : {dataFolder, tempFolder, pictureFolder, root + "/autostart-user",
-                                    root + "/autostart-all"}) {
+  for (const std::string& folder :
+       {dataFolder, tempFolder, pictureFolder, root + "/autostart-user", root + "/autostart-all"}) {
     std::filesystem::create_directories(folder);
   }
   AppServices services;

@@ -51,8 +51,8 @@ TEST(AboutWindow, LooksAsSpecified) {
     QLabel* label;
     int top;
     QColor color;
-  } labels[] = {{about.Label1, 16, QColor(0, 64, 128)},   {about.Label2, 56, QColor(34, 124, 134)},
-                {about.Label3, 80, QColor(34, 124, 134)}, {about.Label4, 100, QColor(0, 64, 128)},
+  } labels[] = {{about.Label1, 16, QColor(0, 64, 128)},    {about.Label2, 56, QColor(34, 124, 134)},
+                {about.Label3, 80, QColor(34, 124, 134)},  {about.Label4, 100, QColor(0, 64, 128)},
                 {about.Label7, 132, QColor(34, 124, 134)}, {about.Label5, 152, QColor(0, 64, 128)},
                 {about.Label6, 192, QColor(34, 124, 134)}};
   for (const auto& l : labels) {
@@ -102,7 +102,8 @@ TEST(PreviewWindow, ShowsThePictureOneToOneAndClosesOnAClick) {
   QImage picture(200, 100, QImage::Format_RGB888);
   picture.fill(QColor(10, 200, 30));
   TForm3 preview(picture);
-  EXPECT_EQ(preview.geometry(), QGuiApplication::primaryScreen()->geometry()) << "covers the screen";
+  EXPECT_EQ(preview.geometry(), QGuiApplication::primaryScreen()->geometry())
+      << "covers the screen";
   preview.resize(300, 200);
   preview.show();
   const QImage shown = preview.grab().toImage();
