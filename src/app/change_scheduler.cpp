@@ -122,8 +122,17 @@ void ChangeScheduler::StorePosition() {
 
 void ChangeScheduler::ApplyCurrentEntry() {
   // Apply in the settings window can be pressed inside the notification
-  // window's message pumps; the change in progress already shows the list.
-  if (inChange_) return;
+  // window's message pumps: its change follows once this one has ended.
+  if (inChange_) {
+    applyAgain_ = true;
+    return;
+  }
+  do {
+    ApplyOnce();
+  } while (std::exchange(applyAgain_, false));
+}
+
+void ChangeScheduler::ApplyOnce() {
   inChange_ = true;
   SetChangeItemsEnabled(false);
   ChangeScope scope([this] {

@@ -86,6 +86,7 @@ class ChangeScheduler {
  private:
   void Nastpnatapeta1Click();
   void Poprzedniatapeta1Click();
+  void ApplyOnce();
   void StorePosition();
   bool DueAtStartUnderSessionTrigger() const;
   void DropVanishedEntries();
@@ -101,6 +102,7 @@ class ChangeScheduler {
   SchedulerHooks hooks_;
   TrayItems items_;
   bool inChange_ = false;
+  bool applyAgain_ = false;
 };
 
 }  // namespace vendaro

@@ -234,6 +234,19 @@ TEST_F(SchedulerTest, NothingStartsInsideAChange) {
   EXPECT_TRUE(scheduler_.items().Ustawienia1.enabled);
 }
 
+TEST_F(SchedulerTest, ApplyPressedInsideAChangeFollowsIt) {
+  MakeList(3);
+  int nested = 0;
+  duringCompose_ = [this, &nested] {
+    if (nested++) return;
+    settings_.CurrentPosition = 2;  // what Apply leaves in the form's fields
+    scheduler_.ApplyCurrentEntry();
+  };
+  scheduler_.ApplyCurrentEntry();
+  EXPECT_EQ(Composed(), (Ticks{0, 2}));
+  EXPECT_FALSE(scheduler_.InChange());
+}
+
 TEST_F(SchedulerTest, SettingsItemStaysDisabledWhileTheWindowIsOpen) {
   MakeList(2);
   settingsOpen_ = true;
