@@ -1,5 +1,8 @@
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
+#include <QProcess>
+#include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -107,6 +110,25 @@ TEST_F(FormTest, SecondCopyIsRefusedAndTouchesNothing) {
   executableName_ = "vendaro-copy";
   std::unique_ptr<TForm2> other = MakeForm();
   EXPECT_TRUE(other->FormCreate());
+}
+
+TEST_F(FormTest, LockLeftByADeadCopyDoesNotBlock) {
+  QProcess gone;
+  gone.start(QStringLiteral("true"), {});
+  ASSERT_TRUE(gone.waitForStarted());
+  qint64 pid = gone.processId();
+  ASSERT_TRUE(gone.waitForFinished());
+  InstanceLock probe(executableName_);
+  // Written as Qt writes it, naming a process of this executable that has
+  // ended, so only the owner's death makes the lock stale.
+  WriteFileBytes(probe.path(), QStringLiteral("%1\n%2\n%3\n")
+                                   .arg(pid)
+                                   .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())
+                                   .toStdString());
+  WriteIni("");
+  std::unique_ptr<TForm2> form = MakeForm();
+  EXPECT_TRUE(form->FormCreate());
+  EXPECT_TRUE(messages_.empty() || messages_[0].text != "Program jest już uruchomiony");
 }
 
 TEST_F(FormTest, VersionCheckAtStart) {
