@@ -10,6 +10,7 @@
 #include "app/main_form.h"
 #include "app/remote_control.h"
 #include "app/session_end.h"
+#include "compose/renderer.h"
 #include "model/wallpaper_entry.h"
 #include "platform/folders.h"
 #include "ui/windows.h"
@@ -44,6 +45,8 @@ void WaitOneSecond() {
 }
 
 int RunResident(int argc, char** argv) {
+  // Started before Qt's threads: the library's start touches the environment.
+  StartPictureLibrary();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vendaro"));
   QApplication::setQuitOnLastWindowClosed(false);

@@ -1,7 +1,5 @@
 #include "compose/probe.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -11,9 +9,11 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
+#include "compose/picture_file.h"
 #include "model/file_io.h"
 
 namespace vendaro {
@@ -91,22 +91,6 @@ std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head, std:
   return fileSize;
 }
 
-// The path's bytes go straight to the system: Qt's file names are Unicode
-// and would turn a name that is not valid UTF-8 into another name.  Only
-// regular files are opened, and without blocking, so a FIFO or a device in a
-// list cannot stall start-up.
-int OpenRegularFile(const std::string& path, std::int64_t& size) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  size = st.st_size;
-  return fd;
-}
-
 // Extends `head` to `length` bytes of the file (fewer at its end).
 bool ReadHead(int fd, QByteArray& head, std::int64_t length) {
   qsizetype have = head.size();
@@ -126,7 +110,9 @@ bool ReadHead(int fd, QByteArray& head, std::int64_t length) {
 // header claiming a huge picture costs nothing.
 PictureSize SizeFrom(QIODevice& device, const QByteArray& format) {
   QImageReader reader(&device, format);
-  const QSize size = reader.size();
+  QSize size = reader.size();
+  // A BMP stored from the top row down says so with a negative height.
+  if (format == "bmp") size.setHeight(std::abs(size.height()));
   if (!size.isValid() || size.isEmpty()) return {};
   const bool quarterTurn =
       reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);

@@ -1,9 +1,13 @@
 #include "compose/renderer.h"
 
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vips/vips8>
+
+#include "compose/qt_picture.h"
 
 namespace vendaro {
 namespace {
@@ -62,10 +66,12 @@ void RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t
   if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) != 0) throw VError();
 }
 
-bool IsJpeg(const std::string& path) {
+// The built-in loader that reads the file, or null where the library has
+// none (BMP: Qt reads those).
+const char* BuiltInLoader(const std::string& path) {
   const char* loader = vips_foreign_find_load(path.c_str());
   vips_error_clear();
-  return loader && std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
+  return loader;
 }
 
 int Orientation(const VImage& image) {
@@ -77,7 +83,17 @@ int Orientation(const VImage& image) {
 // data counts as undecodable rather than drawing a half-grey picture.
 class Picture {
  public:
-  explicit Picture(std::string path) : path_(std::move(path)), jpeg_(IsJpeg(path_)) {
+  explicit Picture(std::string path) : path_(std::move(path)) {
+    const char* loader = BuiltInLoader(path_);
+    if (!loader) {
+      const PictureSize size = QtPictureSize(path_);
+      if (!size.ok) throw VError("\"" + path_ + "\" is not a known file format");
+      byQt_ = true;
+      uprightWidth_ = size.width;
+      uprightHeight_ = size.height;
+      return;
+    }
+    jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
     image_ = Open(1);
     rotated_ = Orientation(image_) != 1;
     const bool swapped = Orientation(image_) >= 5 && Orientation(image_) <= 8;
@@ -91,6 +107,7 @@ class Picture {
 
   // The upright picture, decoded at 1/shrink of its size (JPEG only).
   VImage Upright(int shrink) {
+    if (byQt_) return DecodeWithQt(path_);
     VImage image = shrink > 1 || rotated_ ? Open(shrink) : image_;
     return rotated_ ? image.autorot() : image;
   }
@@ -106,7 +123,8 @@ class Picture {
   }
 
   std::string path_;
-  bool jpeg_;
+  bool byQt_ = false;
+  bool jpeg_ = false;
   bool rotated_ = false;
   VImage image_;
   std::int64_t uprightWidth_ = 0;
@@ -267,11 +285,29 @@ std::string FirstLine(const char* text) {
   return line.empty() ? "the picture cannot be decoded" : line;
 }
 
+// The library's optional modules (ImageMagick, PDF, HEIF, JPEG XL, slide
+// scanners) are left out: every accepted kind of picture has a built-in
+// loader or goes through Qt, and the modules would cost start-up time and
+// resident memory and hand odd files to large decoders.  The library looks
+// for them under $VIPSHOME/lib when that is set, so during its start it is
+// pointed where no folder can exist.
+bool StartWithoutModules() {
+  const char* previous = std::getenv("VIPSHOME");
+  const std::string kept = previous ? previous : "";
+  setenv("VIPSHOME", "/dev/null", 1);
+  const bool started = VIPS_INIT("vendaro") == 0;
+  if (previous)
+    setenv("VIPSHOME", kept.c_str(), 1);
+  else
+    unsetenv("VIPSHOME");
+  return started;
+}
+
 }  // namespace
 
 bool StartPictureLibrary() {
   static const bool started = [] {
-    if (VIPS_INIT("vendaro")) return false;
+    if (!StartWithoutModules()) return false;
     // Decoder warnings would go to the terminal; the ones that matter fail
     // the load (fail_on) and reach the caller as the picture's problem.
     g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);

@@ -11,7 +11,8 @@ namespace vendaro {
 // Starts the picture library once per process and keeps its caches small:
 // nothing is reused between compositions, so a picture that changed on disk
 // is always read afresh and the resident program stays lean.  Safe to call
-// more than once; the renderer calls it itself.
+// more than once; the renderer calls it itself.  Programs call it before
+// starting other threads: it sets an environment variable for a moment.
 bool StartPictureLibrary();
 
 // Pictures claiming more pixels than this are refused before decoding.

@@ -115,4 +115,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace vendaro
 
-int main(int argc, char** argv) { return vendaro::Run(argc, argv); }
+int main(int argc, char** argv) {
+  // Started before Qt's threads: the library's start touches the environment.
+  vendaro::StartPictureLibrary();
+  return vendaro::Run(argc, argv);
+}
