@@ -43,6 +43,9 @@ class DesktopBackend {
   // stays after this process ends (where the desktop would otherwise drop it
   // with us).  Call before SetWallpaper.
   virtual void KeepAfterExit() {}
+  // Whether the desktop shows the wallpaper from its file (most do); where
+  // it takes the pixels instead, a one-off change needs no file.
+  virtual bool ShowsFromFile() const { return true; }
 };
 
 // The backend for the detected desktop, confirmed at run time (its service

@@ -48,14 +48,14 @@ class Desktop {
 
 Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry,
                       const Canvas& canvas, Desktop& desktop) {
+  DesktopBackend* backend = desktop.get();
   std::string path = command.output;
-  if (path.empty()) {
+  if (path.empty() && backend->ShowsFromFile()) {
     const std::string folder = ResolveTempFolder();
     if (folder.empty()) return Status::Error("no private folder for the wallpaper file");
     path = ComposedFilePath(folder, entry);
     if (Status written = WriteBmp(path, canvas); !written) return written;
   }
-  DesktopBackend* backend = desktop.get();
   // The tool ends right away; the wallpaper must not end with it.
   backend->KeepAfterExit();
   return backend->SetWallpaper(path, canvas);

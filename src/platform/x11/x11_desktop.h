@@ -20,6 +20,7 @@ class X11Desktop : public JournaledDesktop {
   X11Desktop(std::string display, std::string stateFolder);
 
   DesktopKind kind() const override { return DesktopKind::X11; }
+  bool ShowsFromFile() const override { return false; }
   std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
   Status PutBack(const RestoreJournal& journal) override;
 
