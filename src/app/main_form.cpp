@@ -163,16 +163,7 @@ void TForm2::ApplyCurrentEntry() { impl_->scheduler->ApplyCurrentEntry(); }
 
 void TForm2::Timer2Timer() { impl_->scheduler->Timer2Timer(); }
 
-ComposeOptions TForm2::CurrentComposeOptions() const {
-  ComposeOptions options;
-  options.fillColor = settings.FillColor;
-  options.gapFill = settings.GapFill;
-  options.alignment = settings.Alignment;
-  options.displayMode = settings.DisplayMode;
-  options.smoothing = settings.Smoothing;
-  options.interpolation = settings.Interpolation;
-  return options;
-}
+ComposeOptions TForm2::CurrentComposeOptions() const { return ComposeOptionsOf(settings); }
 
 Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   DesktopBackend* backend = desktop();

@@ -10,6 +10,17 @@
 #include "model/text_rules.h"
 
 namespace vendaro {
+
+ComposeOptions ComposeOptionsOf(const Settings& settings) {
+  ComposeOptions options;
+  options.fillColor = settings.FillColor;
+  options.gapFill = settings.GapFill;
+  options.alignment = settings.Alignment;
+  options.displayMode = settings.DisplayMode;
+  options.smoothing = settings.Smoothing;
+  options.interpolation = settings.Interpolation;
+  return options;
+}
 namespace {
 
 // The recorded size as the platform's integer conversion reads it.

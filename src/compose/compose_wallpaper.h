@@ -7,6 +7,7 @@
 #include "compose/placement.h"
 #include "model/color.h"
 #include "model/status.h"
+#include "model/settings.h"
 #include "model/wallpaper_entry.h"
 
 namespace vendaro {
@@ -20,6 +21,9 @@ struct ComposeOptions {
   int smoothing = 0;      // 0..1
   int interpolation = 2;  // 0 nearest, 1 bilinear, 2 bicubic
 };
+
+// The display options as the settings hold them.
+ComposeOptions ComposeOptionsOf(const Settings& settings);
 
 struct ScreenSize {
   int width = 0;

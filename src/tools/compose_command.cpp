@@ -28,20 +28,11 @@ std::optional<ScreenSize> Dimensions(const std::string& text, int least) {
   return ScreenSize{*w, *h};
 }
 
-void ApplySettings(const Settings& s, ComposeOptions& o) {
-  o.fillColor = s.FillColor;
-  o.gapFill = s.GapFill;
-  o.alignment = s.Alignment;
-  o.displayMode = s.DisplayMode;
-  o.smoothing = s.Smoothing;
-  o.interpolation = s.Interpolation;
-}
-
 class Parser {
  public:
   explicit Parser(const std::vector<std::string>& arguments) : args_(arguments) {
     // No file: every option at its default, as start-up without a file.
-    ApplySettings(LoadSettings("").settings, parsed_.command.options);
+    parsed_.command.options = ComposeOptionsOf(LoadSettings("").settings);
   }
 
   ParsedComposeCommand Run() {
@@ -112,7 +103,7 @@ class Parser {
     if (stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
       Fail("cannot read the settings file '" + *path + "'");
     else
-      ApplySettings(LoadSettings(*path).settings, parsed_.command.options);
+      parsed_.command.options = ComposeOptionsOf(LoadSettings(*path).settings);
   }
 
   void Option(const std::string& arg) {

@@ -159,13 +159,13 @@ void TForm1::BuildButtons() {
                  {&BitBtn8, "BitBtn8", "Zastosuj", 6, &TForm1::BitBtn8Click},
                  {&BitBtn6, "BitBtn6", "Anuluj", 2, &TForm1::BitBtn6Click}};
   int left = 259;
-  for (const auto& spec : buttons) {
-    auto* button = new QPushButton(SettingsGlyph(spec.glyph), spec.caption, this);
-    button->setObjectName(spec.name);
+  for (const auto& b : buttons) {
+    auto* button = new QPushButton(SettingsGlyph(b.glyph), b.caption, this);
+    button->setObjectName(b.name);
     button->setAutoDefault(false);
     button->setGeometry(left, 436, 80, 28);
-    connect(button, &QPushButton::clicked, this, spec.handler);
-    *spec.button = button;
+    connect(button, &QPushButton::clicked, this, b.handler);
+    *b.button = button;
     left += 88;
   }
 }
