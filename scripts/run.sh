@@ -47,7 +47,9 @@ trap cleanup EXIT INT TERM
 shot="$root/$build/screenshot.png"
 for _ in $(seq 300); do
   if xprop -root _XROOTPMAP_ID 2>/dev/null | grep -q 'pixmap id'; then
-    sleep 0.5
+    # The splash stays up for a second after the start; the picture is what
+    # the screenshot is for.
+    sleep 1.5
     xwd -root -silent | convert xwd:- "$shot"
     echo "The first wallpaper is set. Screenshot: $shot"
     break
