@@ -31,7 +31,9 @@ std::unique_ptr<QFile> OpenPicture(const std::string& path) {
 
 // Only BMP is left to Qt, and named, so that Qt does not load every image
 // plugin to ask whether one of them knows the content.
-bool IsBmp(QFile& file) { return file.peek(2) == "BM"; }
+bool IsBmp(QFile& file) {
+  return file.peek(2) == "BM";
+}
 
 std::uint32_t Le(const QByteArray& bytes, int at, int size) {
   std::uint32_t value = 0;

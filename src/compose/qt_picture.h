@@ -7,8 +7,8 @@
 
 namespace vendaro {
 
-// The picture library has no built-in loader for BMP; Qt decodes those.  The path's bytes reach the system
-// unchanged, as everywhere else.
+// The picture library has no built-in loader for BMP; Qt decodes those.  The path's bytes reach the
+// system unchanged, as everywhere else.
 
 // The picture's size from its header; not `ok` when Qt cannot read the
 // file.  Nothing is decoded.

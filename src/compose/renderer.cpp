@@ -1,6 +1,5 @@
 #include "compose/renderer.h"
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>

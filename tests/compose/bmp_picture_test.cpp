@@ -47,7 +47,8 @@ std::string Bmp(int width, int height, bool alpha, bool topDown, const std::vect
   Put(out, 0, 4);
   Put(out, 0, 4);
   if (alpha) {
-    for (std::uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) Put(out, mask, 4);
+    for (std::uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u})
+      Put(out, mask, 4);
     Put(out, 0x73524742, 4);  // sRGB
     out.append(48, '\0');     // end points and gamma, unused
   }
@@ -80,13 +81,13 @@ ComposeOptions Unscaled(ColorValue fill) {
   return o;
 }
 
-const std::vector<Rgba> kSix = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255},
+const std::vector<Rgba> kSix = {{255, 0, 0},  {0, 255, 0},    {0, 0, 255},
                                 {10, 20, 30}, {200, 100, 50}, {1, 2, 3}};
 
 TEST(BmpPicture, RowsFromEitherEndAreDrawnUprightInTheirColours) {
   for (bool topDown : {false, true}) {
-    const std::string path = Save(topDown ? "top-down.bmp" : "bottom-up.bmp",
-                                  Bmp(3, 2, false, topDown, kSix));
+    const std::string path =
+        Save(topDown ? "top-down.bmp" : "bottom-up.bmp", Bmp(3, 2, false, topDown, kSix));
     const PictureSize size = ProbePicture(path);
     ASSERT_TRUE(size.ok) << path;
     EXPECT_EQ(size.width, 3);

@@ -1,16 +1,16 @@
 // `vendaro-compose --set` on a plain X server: the root window shows the
 // composed pixels after the tool has ended.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vips/vips8>
 
 #include "compose/renderer.h"
 #include "platform/folders.h"
-#include "support/test_environment.h"
 #include "platform/xvfb_server.h"
+#include "support/test_environment.h"
 
 // Last: Xlib defines macros (None, Status) that other headers use as names.
 #include <X11/Xlib.h>
@@ -39,9 +39,10 @@ TEST(ComposeSet, ThePictureGoesToTheRootWindowWithoutABitmapFile) {
       .cast(VIPS_FORMAT_UCHAR)
       .write_to_file((folder + "/las.png").c_str());
 
-  const std::string command = std::string("DISPLAY=") + server.display() + " '" + VENDARO_BIN_DIR +
-                              "/vendaro-compose' --screen 64x48 --mode 3 --fill 1 --color clRed --set '" +
-                              folder + "/las.png'";
+  const std::string command =
+      std::string("DISPLAY=") + server.display() + " '" + VENDARO_BIN_DIR +
+      "/vendaro-compose' --screen 64x48 --mode 3 --fill 1 --color clRed --set '" + folder +
+      "/las.png'";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
 
