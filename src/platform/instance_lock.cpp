@@ -16,7 +16,11 @@ InstanceLock::InstanceLock(const std::string& executableName) {
   lock_->setStaleLockTime(0);
 }
 
-bool InstanceLock::TryAcquire() { return lock_->tryLock(0); }
+// Only a lock held by another copy refuses the start; a lock file that cannot
+// be made at all counts as no other copy running.
+bool InstanceLock::TryAcquire() {
+  return lock_->tryLock(0) || lock_->error() != QLockFile::LockFailedError;
+}
 
 std::string InstanceLock::path() const { return path_; }
 

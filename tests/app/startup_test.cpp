@@ -131,6 +131,15 @@ TEST_F(FormTest, LockLeftByADeadCopyDoesNotBlock) {
   EXPECT_TRUE(messages_.empty() || messages_[0].text != "Program jest już uruchomiony");
 }
 
+TEST_F(FormTest, LockThatCannotBeMadeCountsAsNoOtherCopy) {
+  // The folder of this lock does not exist, so no copy can hold it.
+  InstanceLock unplaceable("no-such-folder/" + executableName_);
+  EXPECT_TRUE(unplaceable.TryAcquire());
+  InstanceLock held(executableName_);
+  ASSERT_TRUE(held.TryAcquire());
+  EXPECT_FALSE(InstanceLock(executableName_).TryAcquire());
+}
+
 TEST_F(FormTest, VersionCheckAtStart) {
   struct Row {
     const char* name;
