@@ -39,7 +39,10 @@ bool IsStorablePath(std::string_view path) {
 }
 
 std::string FileNamePart(std::string_view path) {
-  const std::size_t cut = path.find_last_of("/\\:");
+  // A path with a '/' is a path of this system, where '\\' and ':' are
+  // ordinary characters of a name.
+  std::size_t cut = path.find_last_of('/');
+  if (cut == std::string_view::npos) cut = path.find_last_of("\\:");
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 

@@ -24,8 +24,8 @@ bool IsStorablePath(std::string_view path);
 // extensions (.bmp .jpg .jpeg .tif .tiff .png .gif), compared lower-cased.
 bool IsAcceptedPictureName(std::string_view path);
 
-// The file-name part of a path: everything after the last '/' (and, for
-// lists written on Windows, after the last '\\' or ':').
+// The file-name part of a path: everything after the last '/' (and, for a
+// path written on Windows, with no '/', after the last '\\' or ':').
 std::string FileNamePart(std::string_view path);
 
 }  // namespace vendaro

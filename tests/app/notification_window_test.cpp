@@ -41,6 +41,7 @@ TEST(NotificationWindow, NamesThePictureAndHidesOnAClick) {
   const Row rows[] = {
       {"/home/ola/Tapety/morze.png", "morze.png"},
       {"D:\\Tapety\\morze.png", "morze.png"},
+      {"/home/ola/Tapety/12:30 morze.png", "12:30 morze.png"},
       {"/x/z\xC5\x82ota jesie\xC5\x84.jpg", "z\xC5\x82ota jesie\xC5\x84.jpg"},
   };
   for (const Row& row : rows) {

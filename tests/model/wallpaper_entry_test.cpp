@@ -63,6 +63,9 @@ TEST(FileNamePart, CutsAfterTheLastSeparator) {
   EXPECT_EQ(FileNamePart("C:las.jpg"), "las.jpg");
   EXPECT_EQ(FileNamePart("plain"), "plain");
   EXPECT_EQ(FileNamePart("/dir/"), "");
+  // On this system '\\' and ':' belong to names.
+  EXPECT_EQ(FileNamePart("/home/u/Zdjecie 12:30.jpg"), "Zdjecie 12:30.jpg");
+  EXPECT_EQ(FileNamePart("/home/u/a\\b.jpg"), "a\\b.jpg");
 }
 
 TEST(IsStorablePath, RefusesWhatWouldBreakAnEntryOrALine) {
