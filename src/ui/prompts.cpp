@@ -19,7 +19,9 @@ QStringList ChoosePictures(QWidget* parent) {
 
 QString ChooseFolder(QWidget* parent, const QString& lastFolder) {
   const QString start = QDir(lastFolder).exists() ? lastFolder : QString();
-  return QFileDialog::getExistingDirectory(parent, QStringLiteral("Wybierz katalog"), start);
+  // Read-only: the browser picks a folder and offers no way to make one.
+  return QFileDialog::getExistingDirectory(parent, QStringLiteral("Wybierz katalog"), start,
+                                           QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
 }
 
 QString ChooseListToLoad(QWidget* parent) {
