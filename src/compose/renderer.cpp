@@ -184,13 +184,16 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
                 int interpolation) {
   // Shrinking goes through reduce, which reads a streamed picture in order
   // (the affine step would jump about and fail on it); with the nearest
-  // kernel reduce picks the centre sample, like the affine step would.
+  // kernel reduce picks the centre sample, like the affine step would.  The
+  // library's integer pre-shrink would pick the first pixel of each block
+  // instead, so for nearest neighbour a huge gap turns it off.
   const double hshrink = std::min(1.0, double(w) / image.width());
   const double vshrink = std::min(1.0, double(h) / image.height());
   if (hshrink < 1.0 || vshrink < 1.0)
     image = image.resize(hshrink, VImage::option()
                                       ->set("vscale", vshrink)
-                                      ->set("kernel", KernelFor(interpolation)));
+                                      ->set("kernel", KernelFor(interpolation))
+                                      ->set("gap", interpolation == 0 ? 1e6 : 2.0));
   const auto visiblePart = [&visible](const VImage& whole) {
     return whole.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
   };

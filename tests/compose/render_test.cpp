@@ -135,6 +135,25 @@ TEST(RenderEntry, NearestNeighbourDoublingGivesExactBlocks) {
     }
 }
 
+// Shrinking by nearest neighbour takes the picture pixel under each canvas
+// pixel's centre, also for factors large enough to tempt a pre-shrink.
+TEST(RenderEntry, NearestNeighbourShrinkTakesTheCentreSample) {
+  const struct {
+    int pw, ph, sw, sh;
+  } cases[] = {{27, 27, 3, 3}, {25, 27, 6, 3}, {63, 9, 7, 3}};
+  for (const auto& c : cases) {
+    const std::string path = Folder() + "/shrink" + std::to_string(c.pw) + ".png";
+    WritePicture(path, c.pw, c.ph, 3, Distinct);
+    const RenderResult r = Render(path, c.pw, c.ph, Options(0, 0), c.sw, c.sh);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < c.sw; ++x) {
+        const Rgba d = Distinct((2 * x + 1) * c.pw / (2 * c.sw), (2 * y + 1) * c.ph / (2 * c.sh));
+        EXPECT_EQ(PixelOf(r.canvas, x, y), Rgb(d.r, d.g, d.b))
+            << c.pw << "x" << c.ph << " at " << x << "," << y;
+      }
+  }
+}
+
 double MeanRed(const Canvas& c) {
   double sum = 0;
   for (std::size_t i = 0; i < c.rgb.size(); i += 3) sum += c.rgb[i];
