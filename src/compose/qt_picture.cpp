@@ -77,15 +77,6 @@ QSize BmpSize(QImageReader& reader) {
 
 }  // namespace
 
-PictureSize QtPictureSize(const std::string& path) {
-  const auto file = OpenPicture(path);
-  if (!file || !IsBmp(*file)) return {};
-  QImageReader reader(file.get(), "bmp");
-  const QSize size = BmpSize(reader);
-  if (!size.isValid()) return {};
-  return {true, size.width(), size.height()};
-}
-
 VImage DecodeWithQt(const std::string& path) {
   const auto file = OpenPicture(path);
   if (!file || !IsBmp(*file)) Fail(path, QStringLiteral("not a BMP file that can be opened"));

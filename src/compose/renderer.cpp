@@ -6,6 +6,7 @@
 #include <memory>
 #include <vips/vips8>
 
+#include "compose/probe.h"
 #include "compose/qt_picture.h"
 
 namespace vendaro {
@@ -85,7 +86,7 @@ class Picture {
   explicit Picture(std::string path) : path_(std::move(path)) {
     const char* loader = BuiltInLoader(path_);
     if (!loader) {
-      const PictureSize size = QtPictureSize(path_);
+      const PictureSize size = ProbePicture(path_);
       if (!size.ok) throw VError("\"" + path_ + "\" is not a known file format");
       byQt_ = true;
       uprightWidth_ = size.width;
