@@ -6,6 +6,8 @@
 #include <memory>
 #include <vips/vips8>
 
+#include "compose/jpeg_draw.h"
+#include "compose/jpeg_reader.h"
 #include "compose/probe.h"
 #include "compose/qt_picture.h"
 
@@ -161,11 +163,8 @@ VipsKernel KernelFor(int interpolation) {
 // average would not be the nearest sample.
 int JpegShrink(const Picture& picture, const Placement& p, int interpolation) {
   if (!picture.jpeg() || interpolation == 0) return 1;
-  const double factor = std::min(double(picture.uprightWidth()) / p.w,
-                                 double(picture.uprightHeight()) / p.h);
-  for (int shrink : {8, 4, 2})
-    if (factor >= shrink) return shrink;
-  return 1;
+  return JpegShrinkFor(std::min(double(picture.uprightWidth()) / p.w,
+                                double(picture.uprightHeight()) / p.h));
 }
 
 const char* InterpolatorFor(int interpolation) {
@@ -339,6 +338,12 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
 std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
                         int interpolation, ColorValue background) {
   if (placement.kind == PlacementKind::Nothing || canvas.empty()) return {};
+  if (placement.kind == PlacementKind::Scaled && interpolation != 0) {
+    if (const auto drawn = DrawJpegScaled(canvas, path, placement, interpolation)) {
+      if (!drawn->empty()) canvas = MakeCanvas(canvas.width, canvas.height, background);
+      return *drawn;
+    }
+  }
   if (!StartPictureLibrary()) return "the picture library cannot be started";
   try {
     Picture picture(path);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "compose/canvas.h"
+#include "compose/placement.h"
+
+namespace vendaro {
+
+// Draws a JPEG picture resampled to the placement's rectangle (bilinear for
+// interpolation 1, bicubic otherwise), decoding on the calling thread while
+// a second thread resamples the rows as they come, straight into the canvas.
+// Only the rows and columns that land on the canvas are computed, and the
+// picture is never held whole in memory.
+//
+// Returns nothing when the picture is not one this path draws (not a JPEG,
+// turned by its stored orientation, CMYK, beyond the size limit): the caller
+// draws it the general way.  Otherwise returns the reason it could not be
+// drawn, or empty text; after a failure the canvas holds part of a picture.
+std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& path,
+                                          const Placement& placement, int interpolation);
+
+}  // namespace vendaro

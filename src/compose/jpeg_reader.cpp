@@ -1,0 +1,237 @@
+#include "compose/jpeg_reader.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "compose/picture_file.h"
+
+namespace vendaro {
+namespace {
+
+// libjpeg reports errors by calling error_exit, which must not return; it
+// jumps back to the call that went wrong.  Functions holding the jump point
+// keep no C++ objects with destructors, which the jump would skip.
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void ExitWithMessage(j_common_ptr info) {
+  auto* error = reinterpret_cast<ErrorManager*>(info->err);
+  (*info->err->format_message)(info, error->message);
+  std::longjmp(error->jump, 1);
+}
+
+// Warnings (corrupt but readable data) are the library's to recover from;
+// an early end of the file is caught by the source below.
+void IgnoreMessage(j_common_ptr, int) {}
+
+// Reads the file in large blocks; at its end, supplies an end marker so the
+// decoder stops cleanly, and remembers that the data ran out.
+struct FileSource {
+  jpeg_source_mgr pub;
+  int fd;
+  bool ended;
+  JOCTET buffer[64 * 1024];
+};
+
+constexpr JOCTET kEndMarker[] = {0xFF, JPEG_EOI};
+
+void InitSource(j_decompress_ptr) {}
+
+boolean FillBuffer(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<FileSource*>(info->src);
+  ssize_t n;
+  do n = ::read(source->fd, source->buffer, sizeof source->buffer);
+  while (n < 0 && errno == EINTR);
+  if (n <= 0) {
+    source->ended = true;
+    source->pub.next_input_byte = kEndMarker;
+    source->pub.bytes_in_buffer = sizeof kEndMarker;
+    return TRUE;
+  }
+  source->pub.next_input_byte = source->buffer;
+  source->pub.bytes_in_buffer = static_cast<std::size_t>(n);
+  return TRUE;
+}
+
+void SkipInput(j_decompress_ptr info, long count) {
+  auto* source = reinterpret_cast<FileSource*>(info->src);
+  if (count <= 0) return;
+  if (static_cast<std::size_t>(count) <= source->pub.bytes_in_buffer) {
+    source->pub.next_input_byte += count;
+    source->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
+    return;
+  }
+  const long beyond = count - static_cast<long>(source->pub.bytes_in_buffer);
+  source->pub.bytes_in_buffer = 0;
+  if (::lseek(source->fd, beyond, SEEK_CUR) < 0) FillBuffer(info);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+std::uint32_t Read16(const std::uint8_t* p, bool little) {
+  return little ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
+}
+std::uint32_t Read32(const std::uint8_t* p, bool little) {
+  return little ? Read16(p, true) | Read16(p + 2, true) << 16
+                : Read16(p, false) << 16 | Read16(p + 2, false);
+}
+
+}  // namespace
+
+struct JpegReader::Decoder {
+  jpeg_decompress_struct info{};
+  ErrorManager error{};
+  FileSource source{};
+  bool created = false;
+};
+
+namespace {
+
+bool ReadHeader(jpeg_decompress_struct& info, ErrorManager& error, FileSource& source,
+                bool& created) {
+  info.err = jpeg_std_error(&error.pub);
+  error.pub.error_exit = ExitWithMessage;
+  error.pub.emit_message = IgnoreMessage;
+  if (setjmp(error.jump)) return false;
+  jpeg_create_decompress(&info);
+  created = true;
+  source.pub.init_source = InitSource;
+  source.pub.fill_input_buffer = FillBuffer;
+  source.pub.skip_input_data = SkipInput;
+  source.pub.resync_to_restart = jpeg_resync_to_restart;
+  source.pub.term_source = TermSource;
+  info.src = &source.pub;
+  jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&info, TRUE);
+  return !source.ended;
+}
+
+bool StartDecoding(jpeg_decompress_struct& info, ErrorManager& error, int shrink) {
+  if (setjmp(error.jump)) return false;
+  info.scale_num = 1;
+  info.scale_denom = static_cast<unsigned>(shrink);
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  return true;
+}
+
+bool ReadOneRow(jpeg_decompress_struct& info, ErrorManager& error, JSAMPROW row) {
+  if (setjmp(error.jump)) return false;
+  return jpeg_read_scanlines(&info, &row, 1) == 1;
+}
+
+bool SkipSomeRows(jpeg_decompress_struct& info, ErrorManager& error, int rows) {
+  if (setjmp(error.jump)) return false;
+  return jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(rows)) == static_cast<JDIMENSION>(rows);
+}
+
+}  // namespace
+
+int JpegShrinkFor(double factor) {
+  for (int shrink : {8, 4, 2})
+    if (factor >= shrink) return shrink;
+  return 1;
+}
+
+int ExifOrientation(const std::uint8_t* data, std::size_t size) {
+  if (size < 6 + 8 || std::memcmp(data, "Exif\0\0", 6) != 0) return 1;
+  const std::uint8_t* tiff = data + 6;
+  const std::size_t length = size - 6;
+  const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+  if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) return 1;
+  if (Read16(tiff + 2, little) != 42) return 1;
+  const std::uint32_t directory = Read32(tiff + 4, little);
+  if (directory > length - 2) return 1;
+  const std::uint32_t entries = Read16(tiff + directory, little);
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::size_t at = directory + 2 + std::size_t{i} * 12;
+    if (at + 12 > length) return 1;
+    const std::uint8_t* entry = tiff + at;
+    if (Read16(entry, little) != 0x0112) continue;
+    if (Read16(entry + 2, little) != 3) return 1;  // SHORT
+    const std::uint32_t value = Read16(entry + 8, little);
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+  }
+  return 1;
+}
+
+JpegReader::JpegReader() : decoder_(std::make_unique<Decoder>()) {}
+
+JpegReader::~JpegReader() {
+  if (decoder_->created) jpeg_destroy_decompress(&decoder_->info);
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool JpegReader::Open(const std::string& path) {
+  std::int64_t size = 0;
+  fd_ = OpenRegularFile(path, size);
+  std::uint8_t magic[3] = {};
+  if (fd_ < 0 || ::pread(fd_, magic, 3, 0) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 ||
+      magic[2] != 0xFF) {
+    problem_ = "not a JPEG file";
+    return false;
+  }
+  Decoder& d = *decoder_;
+  d.source.fd = fd_;
+  if (!ReadHeader(d.info, d.error, d.source, d.created)) {
+    problem_ = d.error.message;
+    return false;
+  }
+  for (jpeg_saved_marker_ptr m = d.info.marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1) continue;
+    orientation_ = ExifOrientation(m->data, m->data_length);
+    break;
+  }
+  return true;
+}
+
+int JpegReader::width() const { return static_cast<int>(decoder_->info.image_width); }
+int JpegReader::height() const { return static_cast<int>(decoder_->info.image_height); }
+
+bool JpegReader::givesRgb() const {
+  const J_COLOR_SPACE space = decoder_->info.jpeg_color_space;
+  return space == JCS_YCbCr || space == JCS_RGB || space == JCS_GRAYSCALE;
+}
+
+bool JpegReader::Start(int shrink) {
+  if (StartDecoding(decoder_->info, decoder_->error, shrink)) return true;
+  problem_ = decoder_->error.message;
+  return false;
+}
+
+int JpegReader::outputWidth() const { return static_cast<int>(decoder_->info.output_width); }
+int JpegReader::outputHeight() const { return static_cast<int>(decoder_->info.output_height); }
+
+bool JpegReader::ReadRow(std::uint8_t* row) {
+  Decoder& d = *decoder_;
+  if (!ReadOneRow(d.info, d.error, row)) {
+    problem_ = d.error.message[0] ? d.error.message : "the picture has fewer rows than it claims";
+    return false;
+  }
+  if (d.source.ended) {
+    problem_ = "Premature end of JPEG file";
+    return false;
+  }
+  return true;
+}
+
+bool JpegReader::SkipRows(int rows) {
+  Decoder& d = *decoder_;
+  if (rows <= 0) return true;
+  if (!SkipSomeRows(d.info, d.error, rows) || d.source.ended) {
+    problem_ = d.source.ended ? "Premature end of JPEG file" : d.error.message;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vendaro

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vendaro {
+
+// Reads a JPEG file row by row through libjpeg, at full size or at 1/2, 1/4
+// or 1/8 of it, as RGB.  Errors never leave the reader: each call reports
+// failure and problem() says why.  A file that ends early is a failure, not
+// a picture with a grey lower part.
+class JpegReader {
+ public:
+  JpegReader();
+  ~JpegReader();
+  JpegReader(const JpegReader&) = delete;
+  JpegReader& operator=(const JpegReader&) = delete;
+
+  // Opens the file and reads its header.  False when it is not a JPEG file
+  // or its header cannot be read.
+  bool Open(const std::string& path);
+
+  // The stored size and the stored orientation (1 to 8, 1 when absent).
+  int width() const;
+  int height() const;
+  int orientation() const { return orientation_; }
+  // Whether the colours come out as RGB (colour and grey pictures; not
+  // CMYK).
+  bool givesRgb() const;
+
+  // Starts decoding at 1/shrink of the stored size.
+  bool Start(int shrink);
+  int outputWidth() const;
+  int outputHeight() const;
+
+  // The next row (outputWidth() * 3 bytes), or false.
+  bool ReadRow(std::uint8_t* row);
+  // Passes over the next `rows` rows without producing them.
+  bool SkipRows(int rows);
+
+  const std::string& problem() const { return problem_; }
+
+ private:
+  struct Decoder;
+  std::unique_ptr<Decoder> decoder_;
+  int fd_ = -1;
+  int orientation_ = 1;
+  std::string problem_;
+};
+
+// The largest factor the decoder can shrink by (8, 4, 2 or 1) that does not
+// exceed `factor`, the shrink the picture needs.
+int JpegShrinkFor(double factor);
+
+// The orientation stored in an EXIF block ("Exif\0\0" and a TIFF
+// structure), or 1.
+int ExifOrientation(const std::uint8_t* data, std::size_t size);
+
+}  // namespace vendaro
