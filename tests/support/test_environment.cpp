@@ -1,6 +1,7 @@
 #include "support/test_environment.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -53,6 +54,13 @@ std::string IsolateEnvironment() {
 }
 
 const std::string& SandboxRoot() { return Root(); }
+
+void RemoveSandbox() {
+  const char* keep = std::getenv("VENDARO_KEEP_TEST_FILES");
+  if (Root().empty() || (keep && *keep)) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(Root(), ignored);
+}
 
 std::string MakeTempDir(const std::string& prefix) {
   std::string pattern = IsolateEnvironment() + "/" + prefix + "-XXXXXX";

@@ -12,6 +12,10 @@ std::string IsolateEnvironment();
 // The sandbox root made by IsolateEnvironment().
 const std::string& SandboxRoot();
 
+// Removes the sandbox made by IsolateEnvironment, unless
+// VENDARO_KEEP_TEST_FILES is set (to look at what a test wrote).
+void RemoveSandbox();
+
 // A new empty directory inside the sandbox, for one test.
 std::string MakeTempDir(const std::string& prefix = "t");
 

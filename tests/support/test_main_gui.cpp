@@ -9,5 +9,7 @@ int main(int argc, char** argv) {
   vendaro::testing::IsolateEnvironment();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  vendaro::testing::RemoveSandbox();
+  return result;
 }
