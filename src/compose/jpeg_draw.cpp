@@ -17,11 +17,16 @@ namespace {
 
 // Decoded rows passed from the decoding thread to the resampling one through
 // a ring of slots: the decoder waits for a free slot, the resampler for the
-// rows it needs, and either can stop both.
+// rows it needs, and either can stop both.  The resampler is the faster of
+// the two; once it has caught up it sleeps until a batch of rows is ready
+// rather than being woken for every row.
 class RowRing {
  public:
-  RowRing(std::size_t rowBytes, int slots, int firstRow)
-      : rowBytes_(rowBytes), slots_(slots), data_(rowBytes * slots),
+  static constexpr int kBatch = 16;
+
+  RowRing(std::size_t rowBytes, int rowsAtOnce, int firstRow, int endRow)
+      : rowBytes_(rowBytes), slots_(rowsAtOnce + 2 * kBatch),
+        data_(rowBytes * static_cast<std::size_t>(slots_)), end_(endRow),
         published_(firstRow), released_(firstRow) {}
 
   // The slot for `row`, once the row it held is no longer needed; null once
@@ -32,17 +37,20 @@ class RowRing {
     return stopped_ ? nullptr : Slot(row);
   }
   void Publish(int rows) {
-    {
-      std::lock_guard lock(mutex_);
-      published_ = rows;
-    }
+    std::unique_lock lock(mutex_);
+    published_ = rows;
+    if (rows < wanted_ && rows < end_) return;
+    lock.unlock();
     published_changed_.notify_one();
   }
 
   // Waits until the rows below `rows` are decoded; false once stopped.
   bool WaitFor(int rows) {
     std::unique_lock lock(mutex_);
+    if (published_ >= rows) return true;
+    wanted_ = rows + kBatch;
     published_changed_.wait(lock, [&] { return stopped_ || published_ >= rows; });
+    wanted_ = 0;
     return published_ >= rows;
   }
   const std::uint8_t* Row(int row) { return Slot(row); }
@@ -69,9 +77,11 @@ class RowRing {
   const std::size_t rowBytes_;
   const int slots_;
   std::vector<std::uint8_t> data_;
+  const int end_;
   std::mutex mutex_;
   std::condition_variable published_changed_, released_changed_;
   int published_, released_;
+  int wanted_ = 0;
   bool stopped_ = false;
 };
 
@@ -132,13 +142,14 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
                                      top - p.y, bottom - p.y, reader.outputHeight());
 
   const int firstRow = rows.first.front();
-  RowRing ring(static_cast<std::size_t>(reader.outputWidth()) * 3, rows.count + 16, firstRow);
+  const int endRow = rows.end(rows.first.size() - 1);
+  RowRing ring(static_cast<std::size_t>(reader.outputWidth()) * 3, rows.count, firstRow, endRow);
   std::string problem;
   {
     std::jthread resampler([&] {
       ResampleInto(ring, rows, columns, canvas, static_cast<int>(left), static_cast<int>(top));
     });
-    problem = DecodeInto(reader, ring, firstRow, rows.end(rows.first.size() - 1));
+    problem = DecodeInto(reader, ring, firstRow, endRow);
     if (!problem.empty()) ring.Stop();
   }
   return problem;

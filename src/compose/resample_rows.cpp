@@ -111,6 +111,7 @@ void StorePixel(__m128 sum, std::uint8_t* out) {
 
 }  // namespace
 
+VENDARO_VECTOR_CLONES
 void BlendColumns(const float* in, int inFirst, const AxisTaps& taps, std::uint8_t* out) {
   const int count = taps.count;
   const std::size_t n = taps.first.size();
