@@ -8,14 +8,10 @@
 #include <memory>
 
 #include "compose/picture_file.h"
-#include "compose/renderer.h"
 #include "model/file_io.h"
 
 namespace vendaro {
 namespace {
-
-using vips::VError;
-using vips::VImage;
 
 // The file opened by its bytes; null when it is not a regular file that can
 // be opened.
@@ -29,10 +25,30 @@ std::unique_ptr<QFile> OpenPicture(const std::string& path) {
   return file;
 }
 
-// Only BMP is left to Qt, and named, so that Qt does not load every image
-// plugin to ask whether one of them knows the content.
-bool IsBmp(QFile& file) {
-  return file.peek(2) == "BM";
+// The format is named, so that Qt does not load every image plugin to ask
+// whether one of them knows the content.
+QByteArray FormatOf(QFile& file) {
+  const QByteArray head = file.peek(8);
+  if (head.startsWith("BM")) return "bmp";
+  if (head == QByteArray("\x89PNG\r\n\x1a\n", 8)) return "png";
+  return {};
+}
+
+// Whether a PNG file stores an orientation (an eXIf chunk before its
+// pixels); Qt would not apply it.
+bool PngHasOrientation(QFile& file) {
+  const QByteArray head = file.peek(64 * 1024);
+  for (qsizetype at = 8; at + 8 <= head.size();) {
+    const std::uint32_t length = std::uint32_t(std::uint8_t(head[at])) << 24 |
+                                 std::uint32_t(std::uint8_t(head[at + 1])) << 16 |
+                                 std::uint32_t(std::uint8_t(head[at + 2])) << 8 |
+                                 std::uint8_t(head[at + 3]);
+    const QByteArray type = head.mid(at + 4, 4);
+    if (type == "eXIf") return true;
+    if (type == "IDAT" || type == "IEND") return false;
+    at += qsizetype(12) + qsizetype(length);
+  }
+  return true;  // undecided within the first block: leave it to the library
 }
 
 std::uint32_t Le(const QByteArray& bytes, int at, int size) {
@@ -64,10 +80,6 @@ bool PixelsCutOff(QFile& file) {
   return file.size() < std::int64_t(Le(header, 10, 4)) + rowBytes * height;
 }
 
-[[noreturn]] void Fail(const std::string& path, const QString& reason) {
-  throw VError("\"" + path + "\" cannot be decoded: " + reason.toStdString());
-}
-
 // Rows stored from the top are marked by a negative height, which Qt passes
 // on as the size.
 QSize BmpSize(QImageReader& reader) {
@@ -77,35 +89,32 @@ QSize BmpSize(QImageReader& reader) {
 
 }  // namespace
 
-VImage DecodeWithQt(const std::string& path) {
+QtPicture ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels) {
+  QtPicture result;
   const auto file = OpenPicture(path);
-  if (!file || !IsBmp(*file)) Fail(path, QStringLiteral("not a BMP file that can be opened"));
-  if (PixelsCutOff(*file)) Fail(path, QStringLiteral("the file is cut off"));
-  QImageReader reader(file.get(), "bmp");
-  const QSize size = BmpSize(reader);
-  if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels)
-    Fail(path, QStringLiteral("no size that can be drawn"));
+  if (!file) return result;
+  const QByteArray format = FormatOf(*file);
+  if (format.isEmpty() || (format == "png" && (!png || PngHasOrientation(*file)))) return result;
+  // Checked before the reader moves through the file.
+  const bool cutOff = format == "bmp" && PixelsCutOff(*file);
+  QImageReader reader(file.get(), format);
+  const QSize size = format == "bmp" ? BmpSize(reader) : reader.size();
+  if (size.isValid() && std::int64_t(size.width()) * size.height() > maxPixels) return result;
+  result.handled = true;
+  const auto fail = [&](const std::string& reason) {
+    result.problem = "\"" + path + "\" cannot be decoded: " + reason;
+    return result;
+  };
+  if (!size.isValid() || size.isEmpty()) return fail("no size that can be drawn");
+  if (cutOff) return fail("the file is cut off");
   // The size was checked above; Qt's own limit would refuse large pictures
   // that are fine.
-  reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
-  QImage image = reader.read();
-  if (image.isNull()) Fail(path, reader.errorString());
-  const bool alpha = image.hasAlphaChannel();
-  image.convertTo(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-
-  // The library takes rows without padding; QImage pads them to four bytes.
-  const int bands = alpha ? 4 : 3;
-  const std::size_t rowBytes = std::size_t(image.width()) * bands;
-  const std::size_t bytes = rowBytes * std::size_t(image.height());
-  auto* pixels = static_cast<std::uint8_t*>(std::malloc(bytes));
-  if (!pixels) Fail(path, QStringLiteral("out of memory"));
-  for (int y = 0; y < image.height(); ++y)
-    std::memcpy(pixels + rowBytes * std::size_t(y), image.constScanLine(y), rowBytes);
-  const int width = image.width(), height = image.height();
-  image = QImage();
-  VImage result =
-      VImage::new_from_memory_steal(pixels, bytes, width, height, bands, VIPS_FORMAT_UCHAR);
-  return result.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  reader.setAllocationLimit(int(maxPixels * 8 / (1024 * 1024)) + 1);
+  result.image = reader.read();
+  if (result.image.isNull()) return fail(reader.errorString().toStdString());
+  result.image.convertTo(result.image.hasAlphaChannel() ? QImage::Format_RGBA8888
+                                                        : QImage::Format_RGB888);
+  return result;
 }
 
 }  // namespace vendaro

@@ -1,324 +1,52 @@
 #include "compose/renderer.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <vips/vips8>
+#include <climits>
+#include <dlfcn.h>
+#include <unistd.h>
 
+#include "compose/direct_draw.h"
 #include "compose/jpeg_draw.h"
-#include "compose/jpeg_reader.h"
-#include "compose/probe.h"
-#include "compose/qt_picture.h"
+#include "compose/picture_library.h"
 
 namespace vendaro {
 namespace {
 
-using vips::VError;
-using vips::VImage;
-
-struct Box {
-  std::int64_t x = 0, y = 0, w = 0, h = 0;
-  bool empty() const { return w <= 0 || h <= 0; }
-};
-
-Box Intersect(const Box& a, const Box& b) {
-  const std::int64_t left = std::max(a.x, b.x), top = std::max(a.y, b.y);
-  const std::int64_t right = std::min(a.x + a.w, b.x + b.w);
-  const std::int64_t bottom = std::min(a.y + a.h, b.y + b.h);
-  return {left, top, right - left, bottom - top};
+std::string ExecutableFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return {};
+  std::string path(buffer, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
 }
 
-// Repeats the first `period` bytes over the first `total`, in doubling
-// copies: a few large moves instead of one per pixel.
-void RepeatPrefix(std::uint8_t* data, std::size_t period, std::size_t total) {
-  for (std::size_t filled = period; filled < total;) {
-    const std::size_t n = std::min(filled, total - filled);
-    std::memcpy(data + filled, data, n);
-    filled += n;
-  }
-}
-
-struct CanvasTarget {
-  Canvas* canvas;
-  std::int64_t dx, dy;
-  int skippedRows;
-};
-
-int CopyComputedRows(VipsRegion* region, VipsRect* area, void* target) {
-  const auto* t = static_cast<const CanvasTarget*>(target);
-  const std::size_t bytes = static_cast<std::size_t>(area->width) * 3;
-  for (int y = std::max(area->top, t->skippedRows); y < area->top + area->height; ++y) {
-    const std::int64_t canvasY = t->dy + y - t->skippedRows;
-    std::uint8_t* to = t->canvas->row(static_cast<int>(canvasY)) + (t->dx + area->left) * 3;
-    std::memcpy(to, VIPS_REGION_ADDR(region, area->left, y), bytes);
-  }
-  return 0;
-}
-
-// Computes the pixels on the library's worker threads straight into the
-// canvas at (dx, dy), which the caller has checked lies on it: no buffer of
-// the picture's size in between.  The first `skippedRows` rows of `rgb` are
-// computed and dropped: a streamed picture read from its middle would
-// otherwise keep every row above in memory (216 MB for the middle of a
-// 12000 x 12000 picture), while rows read and dropped cost only time.
-void RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t dy,
-                int skippedRows) {
-  CanvasTarget target{&canvas, dx, dy, skippedRows};
-  if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) != 0) throw VError();
-}
-
-// The built-in loader that reads the file, or null where the library has
-// none (BMP: Qt reads those).
-const char* BuiltInLoader(const std::string& path) {
-  const char* loader = vips_foreign_find_load(path.c_str());
-  vips_error_clear();
-  return loader;
-}
-
-int Orientation(const VImage& image) {
-  if (image.get_typeof(VIPS_META_ORIENTATION) == 0) return 1;
-  return image.get_int(VIPS_META_ORIENTATION);
-}
-
-// A picture to draw, opened lazily (only the header is read here).  Truncated
-// data counts as undecodable rather than drawing a half-grey picture.
-class Picture {
- public:
-  explicit Picture(std::string path) : path_(std::move(path)) {
-    const char* loader = BuiltInLoader(path_);
-    if (!loader) {
-      const PictureSize size = ProbePicture(path_);
-      if (!size.ok) throw VError("\"" + path_ + "\" is not a known file format");
-      byQt_ = true;
-      uprightWidth_ = size.width;
-      uprightHeight_ = size.height;
-      return;
+// The module, loaded once; null when it cannot be loaded (the reason is
+// kept for the message).
+const PictureLibrary* LoadedLibrary(std::string& why) {
+  static std::string failure;
+  static const PictureLibrary* library = []() -> const PictureLibrary* {
+    void* handle = nullptr;
+    for (const std::string& name : {ExecutableFolder() + kPictureLibraryFile,
+                                    std::string(kPictureLibraryFile)}) {
+      handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
+      if (handle) break;
+      failure = dlerror();
     }
-    jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
-    image_ = Open(1);
-    rotated_ = Orientation(image_) != 1;
-    const bool swapped = Orientation(image_) >= 5 && Orientation(image_) <= 8;
-    uprightWidth_ = swapped ? image_.height() : image_.width();
-    uprightHeight_ = swapped ? image_.width() : image_.height();
-  }
-
-  std::int64_t uprightWidth() const { return uprightWidth_; }
-  std::int64_t uprightHeight() const { return uprightHeight_; }
-  bool jpeg() const { return jpeg_; }
-
-  // The upright picture, decoded at 1/shrink of its size (JPEG only).
-  VImage Upright(int shrink) {
-    if (byQt_) return DecodeWithQt(path_);
-    VImage image = shrink > 1 || rotated_ ? Open(shrink) : image_;
-    return rotated_ ? image.autorot() : image;
-  }
-
- private:
-  VImage Open(int shrink) const {
-    // Turning a picture needs its rows out of order, so those are opened for
-    // random access; everything else streams top to bottom.
-    vips::VOption* options = VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-    if (!rotated_) options->set("access", VIPS_ACCESS_SEQUENTIAL);
-    if (shrink > 1) options->set("shrink", shrink);
-    return VImage::new_from_file(path_.c_str(), options);
-  }
-
-  std::string path_;
-  bool byQt_ = false;
-  bool jpeg_ = false;
-  bool rotated_ = false;
-  VImage image_;
-  std::int64_t uprightWidth_ = 0;
-  std::int64_t uprightHeight_ = 0;
-};
-
-// Opaque 8-bit sRGB: other colour spaces converted, transparency blended
-// over the background ("over"), so the canvas only ever receives copies.
-VImage OpaqueRgb(VImage image, ColorValue background) {
-  if (image.interpretation() != VIPS_INTERPRETATION_sRGB)
-    image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-  if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
-  if (image.has_alpha()) {
-    const std::vector<double> colour{double(RedOf(background)), double(GreenOf(background)),
-                                     double(BlueOf(background))};
-    image = image.flatten(VImage::option()->set("background", colour));
-    if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
-  }
-  if (image.bands() > 3) image = image.extract_band(0, VImage::option()->set("n", 3));
-  return image;
-}
-
-VipsKernel KernelFor(int interpolation) {
-  switch (interpolation) {
-    case 0: return VIPS_KERNEL_NEAREST;
-    case 1: return VIPS_KERNEL_LINEAR;
-    default: return VIPS_KERNEL_CUBIC;
-  }
-}
-
-// JPEG can decode at 1/2, 1/4 or 1/8 of its size; that is used when the
-// picture is shrunk at least as much on both axes, so the kernel still does
-// the last (downward) step.  Nearest neighbour keeps the full decode: a block
-// average would not be the nearest sample.
-int JpegShrink(const Picture& picture, const Placement& p, int interpolation) {
-  if (!picture.jpeg() || interpolation == 0) return 1;
-  return JpegShrinkFor(std::min(double(picture.uprightWidth()) / p.w,
-                                double(picture.uprightHeight()) / p.h));
-}
-
-const char* InterpolatorFor(int interpolation) {
-  switch (interpolation) {
-    case 0: return "nearest";
-    case 1: return "bilinear";
-    default: return "bicubic";
-  }
-}
-
-// The part `visible` (in destination coordinates, relative to the rectangle's
-// corner) of the picture resampled to w x h, pixel centres at index + 0.5.
-// Shrinking axes are prefiltered by the library's reduce (box shrink, then
-// the kernel); what is left is one affine step that computes only the
-// pixels asked for.
-VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible,
-                int interpolation) {
-  // Shrinking goes through reduce, which reads a streamed picture in order
-  // (the affine step would jump about and fail on it); with the nearest
-  // kernel reduce picks the centre sample, like the affine step would.  The
-  // library's integer pre-shrink would pick the first pixel of each block
-  // instead, so for nearest neighbour a huge gap turns it off.
-  const double hshrink = std::min(1.0, double(w) / image.width());
-  const double vshrink = std::min(1.0, double(h) / image.height());
-  if (hshrink < 1.0 || vshrink < 1.0)
-    image = image.resize(hshrink, VImage::option()
-                                      ->set("vscale", vshrink)
-                                      ->set("kernel", KernelFor(interpolation))
-                                      ->set("gap", interpolation == 0 ? 1e6 : 2.0));
-  const auto visiblePart = [&visible](const VImage& whole) {
-    return whole.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
-  };
-  if (image.width() == w && image.height() == h) return visiblePart(image);
-  // Whole-number enlargement by nearest neighbour: exact blocks, copied.
-  if (interpolation == 0 && w % image.width() == 0 && h % image.height() == 0)
-    return visiblePart(image.zoom(int(w / image.width()), int(h / image.height())));
-  // The library maps output X to input (X - odx) / scale - idx and samples
-  // nearest at the floor, the smooth filters at pixel centres; these offsets
-  // give centre-to-centre mapping for both.
-  const double inputShift = interpolation == 0 ? 0.0 : 0.5;
-  const std::vector<int> area{int(visible.x), int(visible.y), int(visible.w), int(visible.h)};
-  return image.affine({double(w) / image.width(), 0.0, 0.0, double(h) / image.height()},
-                      VImage::option()
-                          ->set("interpolate", vips::VInterpolate::new_from_name(
-                                                   InterpolatorFor(interpolation)))
-                          ->set("idx", inputShift)
-                          ->set("idy", inputShift)
-                          ->set("odx", -0.5)
-                          ->set("ody", -0.5)
-                          ->set("oarea", area)
-                          ->set("extend", VIPS_EXTEND_COPY));
-}
-
-constexpr double kHeldBytesLimit = 32.0 * 1024 * 1024;
-
-void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
-                ColorValue background) {
-  const Box visible = Intersect({p.x, p.y, p.w, p.h}, {0, 0, canvas.width, canvas.height});
-  if (visible.empty()) return;
-  const VImage image =
-      OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
-  // Computing and dropping the rectangle's rows above the canvas keeps the
-  // picture's rows above out of memory (see RenderInto).  That pays only
-  // where those would be many: an enlarged narrow picture would instead cost
-  // far more rows of output than it saves.
-  const std::int64_t above = visible.y - p.y;
-  const double heldBytes = double(above) / p.h * image.height() * image.width() * 3;
-  const std::int64_t dropped = heldBytes > kHeldBytesLimit ? above : 0;
-  const Box computed{visible.x - p.x, above - dropped, visible.w, visible.h + dropped};
-  RenderInto(canvas, Resample(image, p.w, p.h, computed, interpolation), visible.x, visible.y,
-             int(dropped));
-}
-
-// The part of the upright picture placed at (x, y) that lies on the canvas,
-// and where that part goes.
-struct VisiblePart {
-  VImage image;
-  Box box;
-  int skippedRows;  // rows of `image` above the canvas
-};
-VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue background,
-                    std::int64_t x, std::int64_t y) {
-  VImage image = OpaqueRgb(picture.Upright(1), background);
-  const Box visible = Intersect({x, y, image.width(), image.height()},
-                                {0, 0, canvas.width, canvas.height});
-  if (visible.empty()) return {image, visible, 0};
-  return {image.extract_area(int(visible.x - x), 0, int(visible.w), int(visible.y - y + visible.h)),
-          visible, int(visible.y - y)};
-}
-
-void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const VisiblePart part = Visible(canvas, picture, background, p.x, p.y);
-  if (!part.box.empty())
-    RenderInto(canvas, part.image, part.box.x, part.box.y, part.skippedRows);
-}
-
-// The copies lie on a grid of the recorded size and are drawn row by row,
-// so where the picture is larger than its recorded size a later copy covers
-// an earlier one, and where it is smaller the background shows between them.
-// Either way the canvas repeats one cell of the grid: the picture's top-left
-// part over the background.  That cell is drawn once and then copied.
-void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const int cellWidth = std::min(p.w, canvas.width);
-  const int cellHeight = std::min(p.h, canvas.height);
-  const VImage image = OpaqueRgb(picture.Upright(1), background);
-  RenderInto(canvas,
-             image.extract_area(0, 0, std::min(image.width(), cellWidth),
-                                std::min(image.height(), cellHeight)),
-             0, 0, 0);
-  const std::size_t rowBytes = static_cast<std::size_t>(canvas.width) * 3;
-  for (int y = 0; y < cellHeight; ++y)
-    RepeatPrefix(canvas.row(y), static_cast<std::size_t>(cellWidth) * 3, rowBytes);
-  for (int y = cellHeight; y < canvas.height; ++y)
-    std::memcpy(canvas.row(y), canvas.row(y - cellHeight), rowBytes);
-}
-
-std::string FirstLine(const char* text) {
-  std::string line(text);
-  line = line.substr(0, line.find('\n'));
-  return line.empty() ? "the picture cannot be decoded" : line;
-}
-
-// The library's optional modules (ImageMagick, PDF, HEIF, JPEG XL, slide
-// scanners) are left out: every accepted kind of picture has a built-in
-// loader or goes through Qt, and the modules would cost start-up time and
-// resident memory and hand odd files to large decoders.  The library looks
-// for them under $VIPSHOME/lib when that is set, so during its start it is
-// pointed where no folder can exist.
-bool StartWithoutModules() {
-  const char* previous = std::getenv("VIPSHOME");
-  const std::string kept = previous ? previous : "";
-  setenv("VIPSHOME", "/dev/null", 1);
-  const bool started = VIPS_INIT("vendaro") == 0;
-  if (previous)
-    setenv("VIPSHOME", kept.c_str(), 1);
-  else
-    unsetenv("VIPSHOME");
-  return started;
+    if (!handle) return nullptr;
+    using Entry = const PictureLibrary* (*)();
+    const auto entry = reinterpret_cast<Entry>(dlsym(handle, kPictureLibraryEntry));
+    if (!entry) failure = dlerror();
+    return entry ? entry() : nullptr;
+  }();
+  why = failure;
+  return library;
 }
 
 }  // namespace
 
 bool StartPictureLibrary() {
-  static const bool started = [] {
-    if (!StartWithoutModules()) return false;
-    // Decoder warnings would go to the terminal; the ones that matter fail
-    // the load (fail_on) and reach the caller as the picture's problem.
-    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
-    vips_cache_set_max(0);
-    vips_cache_set_max_mem(0);
-    vips_cache_set_max_files(0);
-    return true;
-  }();
-  return started;
+  std::string why;
+  const PictureLibrary* library = LoadedLibrary(why);
+  return library && library->start();
 }
 
 Canvas MakeCanvas(int width, int height, ColorValue rgb) {
@@ -338,33 +66,21 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
 std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
                         int interpolation, ColorValue background) {
   if (placement.kind == PlacementKind::Nothing || canvas.empty()) return {};
-  if (placement.kind == PlacementKind::Scaled && interpolation != 0) {
-    if (const auto drawn = DrawJpegScaled(canvas, path, placement, interpolation)) {
-      if (!drawn->empty()) canvas = MakeCanvas(canvas.width, canvas.height, background);
-      return *drawn;
-    }
+  // JPEG, and for the modes without a filter also BMP and PNG, are drawn
+  // without the picture library.
+  std::optional<std::string> problem =
+      placement.kind == PlacementKind::Scaled && interpolation != 0
+          ? DrawJpegScaled(canvas, path, placement, interpolation)
+          : DrawDirect(canvas, path, placement, interpolation, background);
+  if (!problem) {
+    std::string why;
+    const PictureLibrary* library = LoadedLibrary(why);
+    problem = library ? library->draw(canvas, path, placement, interpolation, background)
+                      : "the picture library cannot be loaded: " + why;
   }
-  if (!StartPictureLibrary()) return "the picture library cannot be started";
-  try {
-    Picture picture(path);
-    if (picture.uprightWidth() * picture.uprightHeight() > kMaxPicturePixels)
-      return "the picture claims " + std::to_string(picture.uprightWidth()) + " x " +
-             std::to_string(picture.uprightHeight()) + " pixels, more than can be drawn";
-    switch (placement.kind) {
-      case PlacementKind::Scaled:
-        DrawScaled(canvas, picture, placement, interpolation, background);
-        break;
-      case PlacementKind::Unscaled: DrawUnscaled(canvas, picture, placement, background); break;
-      case PlacementKind::Tiled: DrawTiled(canvas, picture, placement, background); break;
-      case PlacementKind::Nothing: break;
-    }
-  } catch (const VError& e) {
-    // A picture that fails half-way leaves no half of it behind.
-    canvas = MakeCanvas(canvas.width, canvas.height, background);
-    vips_error_clear();
-    return FirstLine(e.what());
-  }
-  return {};
+  // A picture that fails half-way leaves no half of it behind.
+  if (!problem->empty()) canvas = MakeCanvas(canvas.width, canvas.height, background);
+  return *problem;
 }
 
 }  // namespace vendaro

@@ -8,11 +8,13 @@
 
 namespace vendaro {
 
-// Starts the picture library once per process and keeps its caches small:
-// nothing is reused between compositions, so a picture that changed on disk
-// is always read afresh and the resident program stays lean.  Safe to call
-// more than once; the renderer calls it itself.  Programs call it before
-// starting other threads: it sets an environment variable for a moment.
+// Loads the picture library (a module beside the executable) and starts it
+// once per process, with small caches: nothing is reused between
+// compositions, so a picture that changed on disk is always read afresh and
+// the resident program stays lean.  Safe to call more than once; the
+// renderer calls it itself when a picture needs the library.  Programs that
+// start other threads call it first: it sets an environment variable for a
+// moment.
 bool StartPictureLibrary();
 
 // Pictures claiming more pixels than this are refused before decoding.

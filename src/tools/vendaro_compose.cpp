@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "compose/bmp_writer.h"
+#include "compose/jpeg_reader.h"
 #include "compose/probe.h"
 #include "compose/renderer.h"
 #include "platform/desktop.h"
@@ -61,31 +63,44 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
   return backend->SetWallpaper(path, canvas);
 }
 
+// The picture's upright size.  JPEG headers are read directly: loading Qt's
+// picture readers would cost this short-lived process more time than
+// composing a small wallpaper.
+std::optional<ScreenSize> MeasuredSize(const std::string& path) {
+  JpegReader jpeg;
+  if (jpeg.Open(path)) {
+    const bool turned = jpeg.orientation() >= 5;
+    return ScreenSize{turned ? jpeg.height() : jpeg.width(), turned ? jpeg.width() : jpeg.height()};
+  }
+  const PictureSize measured = ProbePicture(path);
+  if (!measured.ok) return std::nullopt;
+  return ScreenSize{measured.width, measured.height};
+}
+
 int Run(int argc, char** argv) {
   const ParsedComposeCommand parsed = ParseComposeCommand({argv + 1, argv + argc});
   if (!parsed.status) return Fail(parsed.status.message(), kBadCommandLine);
   const ComposeCommand& command = parsed.command;
 
-  ScreenSize recorded;
-  if (command.recordedSize) {
-    recorded = *command.recordedSize;
-  } else {
-    const PictureSize measured = ProbePicture(command.picture);
-    if (!measured.ok) return Fail("cannot read the picture '" + command.picture + "'");
-    recorded = {measured.width, measured.height};
-  }
+  const std::optional<ScreenSize> recorded =
+      command.recordedSize ? command.recordedSize : MeasuredSize(command.picture);
+  if (!recorded) return Fail("cannot read the picture '" + command.picture + "'");
 
   // The screen size and the desktop need the windowing system.
   std::unique_ptr<QGuiApplication> app;
-  if ((!command.screen || command.set) && HasDisplay())
+  if ((!command.screen || command.set) && HasDisplay()) {
+    // Started before Qt's threads: the library's start touches the
+    // environment.  Otherwise it starts only if a picture needs it.
+    StartPictureLibrary();
     app = std::make_unique<QGuiApplication>(argc, argv);
+  }
   if (!command.screen && !app) return Fail("--screen WxH is needed where there is no display");
   const ScreenSize screen = command.screen ? *command.screen : PrimaryScreenSize();
   if (screen.width <= 0 || screen.height <= 0) return Fail("the screen size is unknown");
 
-  const WallpaperEntry entry = MakeEntry(command.picture, recorded.width, recorded.height);
+  const WallpaperEntry entry = MakeEntry(command.picture, recorded->width, recorded->height);
   if (command.explain) {
-    const Placement placement = PlacePicture(recorded.width, recorded.height, screen.width,
+    const Placement placement = PlacePicture(recorded->width, recorded->height, screen.width,
                                              screen.height, command.options.displayMode,
                                              command.options.alignment);
     std::fputs((ExplainOptions(command.options) + ExplainPlacement(placement)).c_str(), stdout);
@@ -115,8 +130,4 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace vendaro
 
-int main(int argc, char** argv) {
-  // Started before Qt's threads: the library's start touches the environment.
-  vendaro::StartPictureLibrary();
-  return vendaro::Run(argc, argv);
-}
+int main(int argc, char** argv) { return vendaro::Run(argc, argv); }

@@ -12,6 +12,7 @@
 namespace vendaro {
 namespace {
 
+using testing::Crc32;
 using testing::PixelOf;
 using testing::ReadFileBytes;
 using testing::Rgba;
@@ -39,15 +40,6 @@ bool AllBackground(const Canvas& c) {
     for (int x = 0; x < c.width; ++x)
       if (PixelOf(c, x, y) != kFill) return false;
   return true;
-}
-
-std::uint32_t Crc32(const std::string& bytes) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char b : bytes) {
-    crc ^= b;
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-  }
-  return ~crc;
 }
 
 void PutBig32(std::string& s, std::size_t at, std::uint32_t v) {
@@ -82,11 +74,15 @@ TEST(RenderEntry, UnusablePicturesGiveThePlainBackgroundAndAReason) {
   const std::string good = Folder() + "/good.jpg";
   WritePicture(good, 64, 48, 3, [](int x, int y) { return Rgba{std::uint8_t(x * 3), std::uint8_t(y * 5), 9}; });
   const std::string whole = ReadFileBytes(good);
+  const std::string goodPng = Folder() + "/good.png";
+  WritePicture(goodPng, 64, 48, 3, [](int x, int y) { return Rgba{std::uint8_t(x * 3), std::uint8_t(y * 5), 9}; });
+  const std::string wholePng = ReadFileBytes(goodPng);
   struct Case { const char* name; std::string bytes; };
   const Case cases[] = {
       {"empty.png", ""},
       {"text.jpg", "this is not a picture\n"},
       {"truncated.jpg", whole.substr(0, whole.size() / 2)},
+      {"truncated.png", wholePng.substr(0, wholePng.size() / 2)},
       {"bomb.png", PngClaiming(100000, 100000)},
       {"wide-bomb.png", PngClaiming(1u << 30, 1)},
       {"bomb.jpg", JpegClaiming(65500, 65500)},

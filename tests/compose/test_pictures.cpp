@@ -54,4 +54,13 @@ ColorValue PixelOf(const Canvas& canvas, int x, int y) {
   return Rgb(p[0], p[1], p[2]);
 }
 
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
 }  // namespace vendaro::testing

@@ -25,4 +25,7 @@ void WritePages(const std::string& path, int width, int height, const Rgba* colo
 
 ColorValue PixelOf(const Canvas& canvas, int x, int y);
 
+// The CRC of PNG chunks, for tests that forge them.
+std::uint32_t Crc32(const std::string& bytes);
+
 }  // namespace vendaro::testing

@@ -68,6 +68,30 @@ TEST_F(ComposeTool, RecordedSizeDrivesPlacement) {
             std::string::npos);
 }
 
+TEST_F(ComposeTool, JpegSizeIsMeasuredUpright) {
+  // Stored 40x20, left half red and right half blue, turned a quarter
+  // clockwise: upright it is 20x40, red on top.
+  const std::string turned = Path("turned.jpg");
+  vips::VImage red = vips::VImage::black(20, 20, vips::VImage::option()->set("bands", 3))
+                         .new_from_image({255, 0, 0});
+  vips::VImage blue = red.new_from_image({0, 0, 255});
+  vips::VImage stored = red.join(blue, VIPS_DIRECTION_HORIZONTAL).cast(VIPS_FORMAT_UCHAR).copy();
+  stored.set(VIPS_META_ORIENTATION, 6);
+  stored.write_to_file(turned.c_str());
+  const ToolRun r = Tool("--screen 20x40 --mode 3 --explain " + turned);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("placement: Unscaled x=0 y=0 w=20 h=40 "), std::string::npos) << r.out;
+
+  // Scaled, upright, into a file: bottom-up rows of blue, green, red bytes.
+  const std::string out = Path("turned.bmp");
+  EXPECT_EQ(Tool("--screen 10x20 --mode 0 " + turned + " " + out).exitCode, 0);
+  const std::string bmp = ReadFileBytes(out);
+  ASSERT_EQ(bmp.size(), 54u + 20 * 32);
+  const auto pixel = [&bmp](int x, int y) { return bmp.substr(54 + (19 - y) * 32 + x * 3, 3); };
+  EXPECT_GT(std::uint8_t(pixel(5, 2)[2]), 200);
+  EXPECT_GT(std::uint8_t(pixel(5, 17)[0]), 200);
+}
+
 TEST_F(ComposeTool, BadInputFailsWithOneLineAndNoFile) {
   const std::string out = Path("never.bmp");
   const std::string cases[] = {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "compose/canvas.h"
+#include "compose/placement.h"
+#include "compose/renderer.h"
+#include "model/color.h"
+
+namespace vendaro {
+
+// What the picture-library module offers: it draws every kind of picture
+// the program accepts.  The module is loaded only when a picture needs it,
+// so a program that draws JPEG pictures alone never pays for loading the
+// library and its many dependencies.
+struct PictureLibrary {
+  bool (*start)();
+  // As DrawPicture, except that a failure leaves the canvas as it is.
+  std::string (*draw)(Canvas& canvas, const std::string& path, const Placement& placement,
+                      int interpolation, ColorValue background);
+};
+
+// The module's file, looked for beside the executable, and its one entry.
+inline constexpr const char* kPictureLibraryFile = "libvendaro-pictures.so";
+inline constexpr const char* kPictureLibraryEntry = "vendaro_picture_library";
+
+}  // namespace vendaro
