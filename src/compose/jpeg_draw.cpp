@@ -85,24 +85,38 @@ class RowRing {
   bool stopped_ = false;
 };
 
-// Resamples the rows as they arrive into the canvas, from (x, y) on.
-void ResampleInto(RowRing& ring, const AxisTaps& rows, const AxisTaps& columns, Canvas& canvas,
-                  int x, int y) {
-  const int inFirst = columns.first.front();
-  const int inEnd = columns.end(columns.first.size() - 1);
-  std::vector<float> blended(static_cast<std::size_t>(inEnd - inFirst) * 3 + 1);
-  std::vector<const std::uint8_t*> sources(static_cast<std::size_t>(rows.count));
-  const std::size_t outputRows = rows.first.size();
-  for (std::size_t j = 0; j < outputRows; ++j) {
-    if (!ring.WaitFor(rows.end(j))) return;
-    for (int k = 0; k < rows.count; ++k) sources[k] = ring.Row(rows.first[j] + k) + inFirst * 3;
-    BlendRows(sources.data(), &rows.weight[j * rows.count], rows.count, blended.data(),
-              blended.size() - 1);
-    BlendColumns(blended.data(), inFirst, columns,
-                 canvas.row(y + static_cast<int>(j)) + static_cast<std::size_t>(x) * 3);
-    ring.Release(j + 1 < outputRows ? rows.first[j + 1] : INT_MAX);
+// Resamples the rows as they arrive into the canvas, from (x, y) on.  Its
+// buffers are made before its thread starts, so nothing there can fail.
+class Resampler {
+ public:
+  Resampler(const AxisTaps& rows, const AxisTaps& columns, Canvas& canvas, int x, int y)
+      : rows_(rows), columns_(columns), canvas_(canvas), x_(x), y_(y),
+        inFirst_(columns.first.front()),
+        blended_(static_cast<std::size_t>(columns.end(columns.first.size() - 1) - inFirst_) * 3 + 1),
+        sources_(static_cast<std::size_t>(rows.count)) {}
+
+  void Run(RowRing& ring) {
+    const std::size_t outputRows = rows_.first.size();
+    for (std::size_t j = 0; j < outputRows; ++j) {
+      if (!ring.WaitFor(rows_.end(j))) return;
+      for (int k = 0; k < rows_.count; ++k)
+        sources_[k] = ring.Row(rows_.first[j] + k) + static_cast<std::size_t>(inFirst_) * 3;
+      BlendRows(sources_.data(), &rows_.weight[j * rows_.count], rows_.count, blended_.data(),
+                blended_.size() - 1);
+      BlendColumns(blended_.data(), inFirst_, columns_,
+                   canvas_.row(y_ + static_cast<int>(j)) + static_cast<std::size_t>(x_) * 3);
+      ring.Release(j + 1 < outputRows ? rows_.first[j + 1] : INT_MAX);
+    }
   }
-}
+
+ private:
+  const AxisTaps& rows_;
+  const AxisTaps& columns_;
+  Canvas& canvas_;
+  const int x_, y_, inFirst_;
+  std::vector<float> blended_;
+  std::vector<const std::uint8_t*> sources_;
+};
 
 // Decodes the rows the resampler needs into the ring; returns the problem,
 // or empty text.
@@ -144,13 +158,17 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
   const int firstRow = rows.first.front();
   const int endRow = rows.end(rows.first.size() - 1);
   RowRing ring(static_cast<std::size_t>(reader.outputWidth()) * 3, rows.count, firstRow, endRow);
+  Resampler resampler(rows, columns, canvas, static_cast<int>(left), static_cast<int>(top));
   std::string problem;
   {
-    std::jthread resampler([&] {
-      ResampleInto(ring, rows, columns, canvas, static_cast<int>(left), static_cast<int>(top));
-    });
+    std::jthread thread([&] { resampler.Run(ring); });
+    // However decoding ends, the resampler is released before the thread
+    // is joined.
+    struct StopAtEnd {
+      RowRing& ring;
+      ~StopAtEnd() { ring.Stop(); }
+    } stop{ring};
     problem = DecodeInto(reader, ring, firstRow, endRow);
-    if (!problem.empty()) ring.Stop();
   }
   return problem;
 }
