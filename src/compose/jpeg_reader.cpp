@@ -186,8 +186,10 @@ bool JpegReader::Open(const std::string& path) {
     problem_ = d.error.message;
     return false;
   }
+  // APP1 also carries XMP; the orientation is in the one that is EXIF.
   for (jpeg_saved_marker_ptr m = d.info.marker_list; m; m = m->next) {
-    if (m->marker != JPEG_APP0 + 1) continue;
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || std::memcmp(m->data, "Exif\0\0", 6) != 0)
+      continue;
     orientation_ = ExifOrientation(m->data, m->data_length);
     break;
   }

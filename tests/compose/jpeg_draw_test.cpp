@@ -100,6 +100,26 @@ TEST(JpegDraw, AgreesWithTheGeneralPath) {
   }
 }
 
+TEST(JpegDraw, ProgressiveAndSubsampledFilesAgreeToo) {
+  const std::string source = Folder() + "/source.png";
+  WritePicture(source, 300, 200, 3, Photo);
+  const vips::VImage image = vips::VImage::new_from_file(source.c_str());
+  const std::string progressive = Folder() + "/progressive.jpg";
+  image.jpegsave(progressive.c_str(), vips::VImage::option()->set("interlace", true)->set("Q", 80));
+  const std::string subsampled = Folder() + "/subsampled.jpg";
+  image.jpegsave(subsampled.c_str(), vips::VImage::option()->set(
+                                         "subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON));
+  for (const std::string& jpeg : {progressive, subsampled}) {
+    const std::string png = DecodedCopy(jpeg);
+    for (auto screen : {std::pair{200, 150}, std::pair{70, 50}}) {
+      const Difference d = Compare(Render(jpeg, 300, 200, 1, 2, screen.first, screen.second).canvas,
+                                   Render(png, 300, 200, 1, 2, screen.first, screen.second).canvas);
+      EXPECT_LT(d.mean, 1.0) << jpeg;
+      EXPECT_LE(d.largest, 4) << jpeg;
+    }
+  }
+}
+
 TEST(JpegDraw, VisiblePartEqualsTheWholeRectangle) {
   const std::string jpeg = Folder() + "/tall.jpg";
   WritePicture(jpeg, 60, 900, 3, Photo);
@@ -198,6 +218,25 @@ TEST(ResampleRows, RowBlendWeighsEachRow) {
   float out[5];
   BlendRows(rows, weight, 2, out, 5);
   for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(out[i], 0.25f * a[i] + 0.75f * b[i]);
+}
+
+TEST(JpegReader, OrientationAfterAnXmpBlock) {
+  const std::string plain = Folder() + "/plain.jpg";
+  WritePicture(plain, 16, 8, 3, Photo);
+  std::string bytes = testing::ReadFileBytes(plain);
+  const auto segment = [](const std::string& body) {
+    const std::size_t length = body.size() + 2;
+    return std::string("\xFF\xE1") + char(length >> 8) + char(length & 0xFF) + body;
+  };
+  const std::string xmp = segment(std::string("http://ns.adobe.com/xap/1.0/\0<x/>", 33));
+  const std::string exif = segment(std::string(
+      "Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x03\0\0\0\0\0\0", 32));
+  bytes.insert(2, xmp + exif);
+  const std::string path = Folder() + "/xmp-first.jpg";
+  testing::WriteFileBytes(path, bytes);
+  JpegReader reader;
+  ASSERT_TRUE(reader.Open(path)) << reader.problem();
+  EXPECT_EQ(reader.orientation(), 3);
 }
 
 TEST(JpegReader, StoredOrientation) {
