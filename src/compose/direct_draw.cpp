@@ -78,9 +78,7 @@ std::unique_ptr<RowSource> OpenRows(const std::string& path, ColorValue backgrou
                                     std::string& problem) {
   auto jpeg = std::make_unique<JpegReader>();
   if (jpeg->Open(path)) {
-    if (jpeg->orientation() != 1 || !jpeg->givesRgb() ||
-        std::int64_t{jpeg->width()} * jpeg->height() > kMaxPicturePixels)
-      return nullptr;
+    if (!jpeg->drawableAsStored(kMaxPicturePixels)) return nullptr;
     if (!jpeg->Start(1)) problem = jpeg->problem();
     return std::make_unique<JpegRows>(std::move(jpeg));
   }

@@ -136,9 +136,8 @@ std::string DecodeInto(JpegReader& reader, RowRing& ring, int firstRow, int endR
 std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& path,
                                           const Placement& p, int interpolation) {
   JpegReader reader;
-  if (!reader.Open(path) || reader.orientation() != 1 || !reader.givesRgb()) return std::nullopt;
+  if (!reader.Open(path) || !reader.drawableAsStored(kMaxPicturePixels)) return std::nullopt;
   const std::int64_t width = reader.width(), height = reader.height();
-  if (width * height > kMaxPicturePixels) return std::nullopt;
 
   const std::int64_t left = std::max<std::int64_t>(p.x, 0), top = std::max<std::int64_t>(p.y, 0);
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{p.x} + p.w, canvas.width);

@@ -28,6 +28,11 @@ class JpegReader {
   // Whether the colours come out as RGB (colour and grey pictures; not
   // CMYK).
   bool givesRgb() const;
+  // Whether it can be drawn row by row as stored: no turning, RGB colours,
+  // at most `maxPixels` pixels.
+  bool drawableAsStored(std::int64_t maxPixels) const {
+    return orientation_ == 1 && givesRgb() && std::int64_t{width()} * height() <= maxPixels;
+  }
 
   // Starts decoding at 1/shrink of the stored size.
   bool Start(int shrink);

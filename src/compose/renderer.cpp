@@ -6,6 +6,7 @@
 
 #include "compose/direct_draw.h"
 #include "compose/jpeg_draw.h"
+#include "compose/jpeg_reader.h"
 #include "compose/picture_library.h"
 
 namespace vendaro {
@@ -47,6 +48,11 @@ bool StartPictureLibrary() {
   std::string why;
   const PictureLibrary* library = LoadedLibrary(why);
   return library && library->start();
+}
+
+bool NeedsPictureLibrary(const std::string& path) {
+  JpegReader jpeg;
+  return !jpeg.Open(path) || !jpeg.drawableAsStored(kMaxPicturePixels);
 }
 
 Canvas MakeCanvas(int width, int height, ColorValue rgb) {

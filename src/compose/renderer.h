@@ -17,6 +17,11 @@ namespace vendaro {
 // moment.
 bool StartPictureLibrary();
 
+// False for pictures certain to be drawn without the picture library in
+// every mode: JPEG files of a drawable size that need no turning and come
+// out as RGB.
+bool NeedsPictureLibrary(const std::string& path);
+
 // Pictures claiming more pixels than this are refused before decoding.
 inline constexpr long long kMaxPicturePixels = 16384LL * 16384LL;
 

@@ -90,8 +90,8 @@ int Run(int argc, char** argv) {
   std::unique_ptr<QGuiApplication> app;
   if ((!command.screen || command.set) && HasDisplay()) {
     // Started before Qt's threads: the library's start touches the
-    // environment.  Otherwise it starts only if a picture needs it.
-    StartPictureLibrary();
+    // environment.  Otherwise it starts only if the picture needs it.
+    if (NeedsPictureLibrary(command.picture)) StartPictureLibrary();
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
   if (!command.screen && !app) return Fail("--screen WxH is needed where there is no display");
