@@ -6,87 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "compose/jpeg_reader.h"
-#include "compose/qt_picture.h"
-#include "compose/renderer.h"
+#include "compose/row_sources.h"
 
 namespace vendaro {
 namespace {
-
-// Qt decodes a picture whole; beyond this size the library's streaming
-// decoders keep memory lower.
-constexpr std::int64_t kLargestForQt = 4096LL * 2304LL;
-
-// The rows of an upright, opaque RGB picture, from the top.
-class RowSource {
- public:
-  virtual ~RowSource() = default;
-  virtual int width() const = 0;
-  virtual int height() const = 0;
-  // The next row, width() * 3 bytes, or false with problem() set.
-  virtual bool Read(std::uint8_t* row) = 0;
-  virtual bool Skip(int rows) = 0;
-  virtual std::string problem() const = 0;
-};
-
-class JpegRows : public RowSource {
- public:
-  explicit JpegRows(std::unique_ptr<JpegReader> reader) : reader_(std::move(reader)) {}
-  int width() const override { return reader_->outputWidth(); }
-  int height() const override { return reader_->outputHeight(); }
-  bool Read(std::uint8_t* row) override { return reader_->ReadRow(row); }
-  bool Skip(int rows) override { return reader_->SkipRows(rows); }
-  std::string problem() const override { return reader_->problem(); }
-
- private:
-  std::unique_ptr<JpegReader> reader_;
-};
-
-class QtRows : public RowSource {
- public:
-  QtRows(QImage image, ColorValue background) : image_(std::move(image)), background_(background) {}
-  int width() const override { return image_.width(); }
-  int height() const override { return image_.height(); }
-  bool Read(std::uint8_t* row) override {
-    const std::uint8_t* from = image_.constScanLine(next_++);
-    if (image_.format() == QImage::Format_RGB888) {
-      std::memcpy(row, from, static_cast<std::size_t>(width()) * 3);
-      return true;
-    }
-    const int back[3] = {RedOf(background_), GreenOf(background_), BlueOf(background_)};
-    for (int x = 0; x < width(); ++x, from += 4, row += 3) {
-      const int a = from[3];
-      for (int c = 0; c < 3; ++c) row[c] = std::uint8_t((from[c] * a + back[c] * (255 - a) + 127) / 255);
-    }
-    return true;
-  }
-  bool Skip(int rows) override {
-    next_ += rows;
-    return true;
-  }
-  std::string problem() const override { return {}; }
-
- private:
-  QImage image_;
-  ColorValue background_;
-  int next_ = 0;
-};
-
-// The picture's rows; null when it is not one for this path, else a source
-// or the reason it cannot be read.
-std::unique_ptr<RowSource> OpenRows(const std::string& path, ColorValue background,
-                                    std::string& problem) {
-  auto jpeg = std::make_unique<JpegReader>();
-  if (jpeg->Open(path)) {
-    if (!jpeg->drawableAsStored(kMaxPicturePixels)) return nullptr;
-    if (!jpeg->Start(1)) problem = jpeg->problem();
-    return std::make_unique<JpegRows>(std::move(jpeg));
-  }
-  QtPicture picture = ReadWithQt(path, true, kLargestForQt);
-  if (!picture.handled) return nullptr;
-  problem = picture.problem;
-  return std::make_unique<QtRows>(std::move(picture.image), background);
-}
 
 struct Span {
   std::int64_t first = 0, end = 0;  // on the canvas
@@ -157,6 +80,29 @@ std::string DrawNearest(Canvas& canvas, RowSource& rows, const Placement& p) {
   return {};
 }
 
+// The part of the upright picture (width x height) that the placement
+// shows on the canvas.
+PicturePart NeededPart(const Canvas& canvas, const Placement& p, std::int64_t width,
+                       std::int64_t height) {
+  switch (p.kind) {
+    case PlacementKind::Unscaled: {
+      const Span xs = Visible(p.x, width, canvas.width), ys = Visible(p.y, height, canvas.height);
+      return {xs.first - p.x, xs.end - p.x, ys.first - p.y, ys.end - p.y};
+    }
+    case PlacementKind::Tiled:
+      return {0, std::min<std::int64_t>(width, std::min(p.w, canvas.width)), 0,
+              std::min<std::int64_t>(height, std::min(p.h, canvas.height))};
+    case PlacementKind::Scaled: {
+      const Span xs = Visible(p.x, p.w, canvas.width), ys = Visible(p.y, p.h, canvas.height);
+      if (xs.empty() || ys.empty()) return {};
+      return {NearestSample(xs.first - p.x, p.w, width), NearestSample(xs.end - 1 - p.x, p.w, width) + 1,
+              NearestSample(ys.first - p.y, p.h, height), NearestSample(ys.end - 1 - p.y, p.h, height) + 1};
+    }
+    case PlacementKind::Nothing: break;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path,
@@ -164,7 +110,10 @@ std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path,
                                       ColorValue background) {
   if (p.kind == PlacementKind::Scaled && interpolation != 0) return std::nullopt;
   std::string problem;
-  const std::unique_ptr<RowSource> rows = OpenRows(path, background, problem);
+  const auto needed = [&canvas, &p](std::int64_t width, std::int64_t height) {
+    return NeededPart(canvas, p, width, height);
+  };
+  const std::unique_ptr<RowSource> rows = OpenRows(path, background, needed, problem);
   if (!rows) return std::nullopt;
   if (!problem.empty()) return problem;
   switch (p.kind) {

@@ -4,6 +4,7 @@
 #include <climits>
 #include <condition_variable>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -11,9 +12,18 @@
 #include "compose/jpeg_reader.h"
 #include "compose/renderer.h"
 #include "compose/resample_rows.h"
+#include "compose/turn.h"
 
 namespace vendaro {
 namespace {
+
+// A range of output indices on one axis of the placed rectangle.
+struct Span {
+  std::int64_t first = 0, end = 0;
+  bool empty() const { return end <= first; }
+  // The same outputs counted from the other end of an axis of `size`.
+  Span Flipped(std::int64_t size, bool flip) const { return flip ? Span{size - end, size - first} : *this; }
+};
 
 // Decoded rows passed from the decoding thread to the resampling one through
 // a ring of slots: the decoder waits for a free slot, the resampler for the
@@ -85,15 +95,49 @@ class RowRing {
   bool stopped_ = false;
 };
 
-// Resamples the rows as they arrive into the canvas, from (x, y) on.  Its
+// Where resampled rows, in the stored picture's orientation, land on the
+// canvas: turned upright into the visible part of the placement, `width` x
+// `height` pixels from (left, top).
+class RowPlacer {
+ public:
+  RowPlacer(Canvas& canvas, Turn turn, int left, int top, int width, int height)
+      : canvas_(canvas), turn_(turn), left_(left), top_(top), width_(width), height_(height) {}
+
+  // Where stored row `j` can be resampled straight into the canvas, or null
+  // when it must go through Place.
+  std::uint8_t* Direct(int j) const {
+    if (turn_.transposed || turn_.flipX) return nullptr;
+    return canvas_.row(top_ + (turn_.flipY ? height_ - 1 - j : j)) + static_cast<std::size_t>(left_) * 3;
+  }
+
+  void Place(int j, const std::uint8_t* row) const {
+    if (!turn_.transposed) {
+      std::uint8_t* to = canvas_.row(top_ + (turn_.flipY ? height_ - 1 - j : j)) +
+                         static_cast<std::size_t>(left_ + width_) * 3;
+      for (int i = 0; i < width_; ++i, row += 3) std::memcpy(to -= 3, row, 3);
+      return;
+    }
+    // A stored row is an upright column.
+    const std::size_t x = static_cast<std::size_t>(left_ + (turn_.flipX ? width_ - 1 - j : j)) * 3;
+    for (int i = 0; i < height_; ++i, row += 3)
+      std::memcpy(canvas_.row(top_ + (turn_.flipY ? height_ - 1 - i : i)) + x, row, 3);
+  }
+
+ private:
+  Canvas& canvas_;
+  const Turn turn_;
+  const int left_, top_, width_, height_;
+};
+
+// Resamples the rows as they arrive and places them on the canvas.  Its
 // buffers are made before its thread starts, so nothing there can fail.
 class Resampler {
  public:
-  Resampler(const AxisTaps& rows, const AxisTaps& columns, Canvas& canvas, int x, int y)
-      : rows_(rows), columns_(columns), canvas_(canvas), x_(x), y_(y),
-        inFirst_(columns.first.front()),
+  Resampler(const AxisTaps& rows, const AxisTaps& columns, const RowPlacer& placer)
+      : rows_(rows), columns_(columns), placer_(placer), inFirst_(columns.first.front()),
         blended_(static_cast<std::size_t>(columns.end(columns.first.size() - 1) - inFirst_) * 3 + 1),
-        sources_(static_cast<std::size_t>(rows.count)) {}
+        sources_(static_cast<std::size_t>(rows.count)),
+        turned_(columns.first.size() * 3) {}
 
   void Run(RowRing& ring) {
     const std::size_t outputRows = rows_.first.size();
@@ -103,8 +147,9 @@ class Resampler {
         sources_[k] = ring.Row(rows_.first[j] + k) + static_cast<std::size_t>(inFirst_) * 3;
       BlendRows(sources_.data(), &rows_.weight[j * rows_.count], rows_.count, blended_.data(),
                 blended_.size() - 1);
-      BlendColumns(blended_.data(), inFirst_, columns_,
-                   canvas_.row(y_ + static_cast<int>(j)) + static_cast<std::size_t>(x_) * 3);
+      std::uint8_t* direct = placer_.Direct(static_cast<int>(j));
+      BlendColumns(blended_.data(), inFirst_, columns_, direct ? direct : turned_.data());
+      if (!direct) placer_.Place(static_cast<int>(j), turned_.data());
       ring.Release(j + 1 < outputRows ? rows_.first[j + 1] : INT_MAX);
     }
   }
@@ -112,10 +157,11 @@ class Resampler {
  private:
   const AxisTaps& rows_;
   const AxisTaps& columns_;
-  Canvas& canvas_;
-  const int x_, y_, inFirst_;
+  const RowPlacer& placer_;
+  const int inFirst_;
   std::vector<float> blended_;
   std::vector<const std::uint8_t*> sources_;
+  std::vector<std::uint8_t> turned_;
 };
 
 // Decodes the rows the resampler needs into the ring; returns the problem,
@@ -136,28 +182,39 @@ std::string DecodeInto(JpegReader& reader, RowRing& ring, int firstRow, int endR
 std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& path,
                                           const Placement& p, int interpolation) {
   JpegReader reader;
-  if (!reader.Open(path) || !reader.drawableAsStored(kMaxPicturePixels)) return std::nullopt;
-  const std::int64_t width = reader.width(), height = reader.height();
+  if (!reader.Open(path) || !reader.drawable(kMaxPicturePixels)) return std::nullopt;
+  const Turn turn = TurnOf(reader.orientation());
+  const std::int64_t storedWidth = reader.width(), storedHeight = reader.height();
+  const std::int64_t width = turn.transposed ? storedHeight : storedWidth;
+  const std::int64_t height = turn.transposed ? storedWidth : storedHeight;
 
-  const std::int64_t left = std::max<std::int64_t>(p.x, 0), top = std::max<std::int64_t>(p.y, 0);
-  const std::int64_t right = std::min<std::int64_t>(std::int64_t{p.x} + p.w, canvas.width);
-  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{p.y} + p.h, canvas.height);
-  if (right <= left || bottom <= top) return std::string();
+  const Span xs{std::max<std::int64_t>(p.x, 0) - p.x,
+                std::min<std::int64_t>(std::int64_t{p.x} + p.w, canvas.width) - p.x};
+  const Span ys{std::max<std::int64_t>(p.y, 0) - p.y,
+                std::min<std::int64_t>(std::int64_t{p.y} + p.h, canvas.height) - p.y};
+  if (xs.empty() || ys.empty()) return std::string();
 
   const int shrink = JpegShrinkFor(std::min(double(width) / p.w, double(height) / p.h));
   if (!reader.Start(shrink)) return reader.problem();
   const ResampleKernel kernel = interpolation == 1 ? ResampleKernel::Linear : ResampleKernel::Cubic;
-  // Scales from the stored size: a decoded pixel covers `shrink` stored
-  // pixels, the last one perhaps fewer.
-  const AxisTaps columns = MakeAxisTaps(kernel, double(width) / (double(shrink) * p.w),
-                                        left - p.x, right - p.x, reader.outputWidth());
-  const AxisTaps rows = MakeAxisTaps(kernel, double(height) / (double(shrink) * p.h),
-                                     top - p.y, bottom - p.y, reader.outputHeight());
+  // Resampled in the stored orientation, over the outputs that land on the
+  // canvas once turned.  Scales come from the stored size: a decoded pixel
+  // covers `shrink` stored pixels, the last one perhaps fewer.
+  const std::int64_t alongX = turn.transposed ? p.h : p.w;
+  const std::int64_t alongY = turn.transposed ? p.w : p.h;
+  const Span outX = turn.transposed ? ys.Flipped(p.h, turn.flipY) : xs.Flipped(p.w, turn.flipX);
+  const Span outY = turn.transposed ? xs.Flipped(p.w, turn.flipX) : ys.Flipped(p.h, turn.flipY);
+  const AxisTaps columns = MakeAxisTaps(kernel, double(storedWidth) / (double(shrink) * alongX),
+                                        outX.first, outX.end, reader.outputWidth());
+  const AxisTaps rows = MakeAxisTaps(kernel, double(storedHeight) / (double(shrink) * alongY),
+                                     outY.first, outY.end, reader.outputHeight());
 
   const int firstRow = rows.first.front();
   const int endRow = rows.end(rows.first.size() - 1);
   RowRing ring(static_cast<std::size_t>(reader.outputWidth()) * 3, rows.count, firstRow, endRow);
-  Resampler resampler(rows, columns, canvas, static_cast<int>(left), static_cast<int>(top));
+  const RowPlacer placer(canvas, turn, static_cast<int>(p.x + xs.first), static_cast<int>(p.y + ys.first),
+                         static_cast<int>(xs.end - xs.first), static_cast<int>(ys.end - ys.first));
+  Resampler resampler(rows, columns, placer);
   std::string problem;
   {
     std::jthread thread([&] { resampler.Run(ring); });

@@ -14,10 +14,13 @@ namespace vendaro {
 // Only the rows and columns that land on the canvas are computed, and the
 // picture is never held whole in memory.
 //
+// Pictures stored turned (EXIF orientation) are resampled as stored and
+// turned as they are placed.
+//
 // Returns nothing when the picture is not one this path draws (not a JPEG,
-// turned by its stored orientation, CMYK, beyond the size limit): the caller
-// draws it the general way.  Otherwise returns the reason it could not be
-// drawn, or empty text; after a failure the canvas holds part of a picture.
+// CMYK, beyond the size limit): the caller draws it the general way.
+// Otherwise returns the reason it could not be drawn, or empty text; after a
+// failure the canvas holds part of a picture.
 std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& path,
                                           const Placement& placement, int interpolation);
 

@@ -28,10 +28,10 @@ class JpegReader {
   // Whether the colours come out as RGB (colour and grey pictures; not
   // CMYK).
   bool givesRgb() const;
-  // Whether it can be drawn row by row as stored: no turning, RGB colours,
-  // at most `maxPixels` pixels.
-  bool drawableAsStored(std::int64_t maxPixels) const {
-    return orientation_ == 1 && givesRgb() && std::int64_t{width()} * height() <= maxPixels;
+  // Whether the program's own paths draw it: RGB colours, at most
+  // `maxPixels` pixels.
+  bool drawable(std::int64_t maxPixels) const {
+    return givesRgb() && std::int64_t{width()} * height() <= maxPixels;
   }
 
   // Starts decoding at 1/shrink of the stored size.

@@ -52,7 +52,7 @@ bool StartPictureLibrary() {
 
 bool NeedsPictureLibrary(const std::string& path) {
   JpegReader jpeg;
-  return !jpeg.Open(path) || !jpeg.drawableAsStored(kMaxPicturePixels);
+  return !jpeg.Open(path) || !jpeg.drawable(kMaxPicturePixels);
 }
 
 Canvas MakeCanvas(int width, int height, ColorValue rgb) {

@@ -18,8 +18,7 @@ namespace vendaro {
 bool StartPictureLibrary();
 
 // False for pictures certain to be drawn without the picture library in
-// every mode: JPEG files of a drawable size that need no turning and come
-// out as RGB.
+// every mode: JPEG files of a drawable size that come out as RGB.
 bool NeedsPictureLibrary(const std::string& path);
 
 // Pictures claiming more pixels than this are refused before decoding.

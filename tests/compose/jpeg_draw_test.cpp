@@ -120,6 +120,32 @@ TEST(JpegDraw, ProgressiveAndSubsampledFilesAgreeToo) {
   }
 }
 
+TEST(JpegDraw, TurnedPicturesAgreeWithTheGeneralPath) {
+  // The general path turns a PNG holding the same stored pixels and the
+  // same orientation.
+  for (int orientation = 2; orientation <= 8; ++orientation) {
+    const std::string jpeg = Folder() + "/turned" + std::to_string(orientation) + ".jpg";
+    WritePicture(jpeg, 240, 160, 3, Photo, orientation);
+    const std::string stored = jpeg + ".png";
+    vips::VImage::new_from_file(jpeg.c_str()).write_to_file(stored.c_str());
+    const std::string png = jpeg + ".turned.png";
+    testing::WriteFileBytes(png, testing::PngWithOrientation(testing::ReadFileBytes(stored), orientation));
+    const bool quarter = orientation >= 5;
+    const int pw = quarter ? 160 : 240, ph = quarter ? 240 : 160;
+    struct Case { int mode, interpolation, sw, sh, align; };
+    const Case cases[] = {{1, 2, 150, 120, 0}, {2, 1, 100, 100, 1}, {2, 2, 90, 40, 8},
+                          {0, 2, 60, 30, 0}, {1, 2, 400, 300, 0}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << "orientation " << orientation << " mode " << c.mode
+                                        << " on " << c.sw << "x" << c.sh);
+      const Difference d = Compare(Render(jpeg, pw, ph, c.mode, c.interpolation, c.sw, c.sh, c.align).canvas,
+                                   Render(png, pw, ph, c.mode, c.interpolation, c.sw, c.sh, c.align).canvas);
+      EXPECT_LT(d.mean, 1.0);
+      EXPECT_LE(d.largest, 4);
+    }
+  }
+}
+
 TEST(JpegDraw, VisiblePartEqualsTheWholeRectangle) {
   const std::string jpeg = Folder() + "/tall.jpg";
   WritePicture(jpeg, 60, 900, 3, Photo);

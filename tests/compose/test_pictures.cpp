@@ -63,4 +63,15 @@ std::uint32_t Crc32(const std::string& bytes) {
   return ~crc;
 }
 
+std::string PngWithOrientation(std::string png, int orientation) {
+  const auto big32 = [](std::uint32_t v) {
+    return std::string{char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
+  };
+  std::string exif("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 26);
+  exif[19] = char(orientation);
+  const std::string chunk = "eXIf" + exif;
+  png.insert(png.find("IDAT") - 4, big32(std::uint32_t(exif.size())) + chunk + big32(Crc32(chunk)));
+  return png;
+}
+
 }  // namespace vendaro::testing

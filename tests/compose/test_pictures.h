@@ -28,4 +28,7 @@ ColorValue PixelOf(const Canvas& canvas, int x, int y);
 // The CRC of PNG chunks, for tests that forge them.
 std::uint32_t Crc32(const std::string& bytes);
 
+// A PNG file's bytes with an eXIf chunk storing `orientation` added.
+std::string PngWithOrientation(std::string png, int orientation);
+
 }  // namespace vendaro::testing
