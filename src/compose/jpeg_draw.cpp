@@ -17,6 +17,10 @@
 namespace vendaro {
 namespace {
 
+// The most source samples one output sample may draw on, which bounds the
+// rows held at once.
+constexpr int kMostTaps = 256;
+
 // A range of output indices on one axis of the placed rectangle.
 struct Span {
   std::int64_t first = 0, end = 0;
@@ -208,6 +212,11 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
                                         outX.first, outX.end, reader.outputWidth());
   const AxisTaps rows = MakeAxisTaps(kernel, double(storedHeight) / (double(shrink) * alongY),
                                      outY.first, outY.end, reader.outputHeight());
+
+  // A far stronger shrink on one axis than the other (a tall picture
+  // squeezed into a strip) needs a kernel spanning too many rows to hold;
+  // the library shrinks such pictures in steps.
+  if (rows.count > kMostTaps || columns.count > kMostTaps) return std::nullopt;
 
   const int firstRow = rows.first.front();
   const int endRow = rows.end(rows.first.size() - 1);

@@ -157,8 +157,10 @@ int ExifOrientation(const std::uint8_t* data, std::size_t size) {
     if (at + 12 > length) return 1;
     const std::uint8_t* entry = tiff + at;
     if (Read16(entry, little) != 0x0112) continue;
-    if (Read16(entry + 2, little) != 3) return 1;  // SHORT
-    const std::uint32_t value = Read16(entry + 8, little);
+    // Written as a SHORT, now and then as a LONG or a signed SHORT.
+    const std::uint32_t type = Read16(entry + 2, little);
+    if (type != 3 && type != 4 && type != 8) return 1;
+    const std::uint32_t value = type == 4 ? Read32(entry + 8, little) : Read16(entry + 8, little);
     return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
   }
   return 1;

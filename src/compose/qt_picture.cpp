@@ -77,7 +77,11 @@ bool PixelsCutOff(QFile& file) {
     bits = Le(header, 28, 2);
   }
   const std::int64_t rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
-  return file.size() < std::int64_t(Le(header, 10, 4)) + rowBytes * height;
+  // Compared by division: a forged header's rows times its height would not
+  // fit in 64 bits.
+  const std::int64_t pixelBytes = file.size() - std::int64_t(Le(header, 10, 4));
+  if (pixelBytes < 0) return true;
+  return rowBytes > 0 && height > pixelBytes / rowBytes;
 }
 
 // Rows stored from the top are marked by a negative height, which Qt passes

@@ -26,7 +26,8 @@ double Triangle(double x) {
 
 // The blend loops are the whole cost of a composition; where the processor
 // has wider vectors they are compiled for them as well and chosen at start.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define VENDARO_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define VENDARO_VECTOR_CLONES

@@ -30,7 +30,8 @@ class JpegRows : public RowSource {
 
 // A JPEG picture stored turned.  Its upright rows run across the stored
 // ones, so the stored rows covering the part needed are decoded first and
-// that part kept: never more than the canvas shows.
+// that part kept: what the canvas shows, or for nearest-neighbour scaling
+// the span its samples come from.
 class TurnedJpegRows : public RowSource {
  public:
   TurnedJpegRows(JpegReader& reader, Turn turn, const PicturePart& part)

@@ -121,9 +121,13 @@ TEST(BmpPicture, CutOffOrForgedFilesGiveThePlainBackgroundAndAReason) {
   const std::string whole = Bmp(40, 30, false, false, std::vector<Rgba>(1200, Rgba{50, 60, 70}));
   std::string huge = Bmp(1, 1, false, false, {Rgba{1, 1, 1}});
   huge.replace(18, 8, std::string("\xA0\x86\x01\x00\xA0\x86\x01\x00", 8));  // 100000 x 100000
+  // The largest sizes the header can state: their byte count overflows.
+  std::string largest = Bmp(1, 1, false, false, {Rgba{1, 1, 1}});
+  largest.replace(18, 8, std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8));
   const std::string cases[][2] = {
       {"cut.bmp", whole.substr(0, whole.size() / 2)},
       {"huge.bmp", huge},
+      {"largest.bmp", largest},
       {"junk.bmp", "BM" + std::string(200, '\x7F')},
   };
   for (const auto& c : cases) {

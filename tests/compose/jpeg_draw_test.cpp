@@ -146,6 +146,15 @@ TEST(JpegDraw, TurnedPicturesAgreeWithTheGeneralPath) {
   }
 }
 
+TEST(JpegDraw, PictureSqueezedIntoAStripIsDrawnTheGeneralWay) {
+  // 3000 rows into 2: a kernel over every row would hold the whole picture.
+  const std::string jpeg = Folder() + "/column.jpg";
+  WritePicture(jpeg, 8, 3000, 3, [](int, int y) { return Rgba{std::uint8_t(y < 1500 ? 20 : 220), 90, 90}; });
+  const RenderResult r = Render(jpeg, 8, 3000, 0, 2, 8, 2);
+  EXPECT_LT(RedOf(PixelOf(r.canvas, 4, 0)), 60);
+  EXPECT_GT(RedOf(PixelOf(r.canvas, 4, 1)), 180);
+}
+
 TEST(JpegDraw, VisiblePartEqualsTheWholeRectangle) {
   const std::string jpeg = Folder() + "/tall.jpg";
   WritePicture(jpeg, 60, 900, 3, Photo);
@@ -282,7 +291,8 @@ TEST(JpegReader, StoredOrientation) {
     put32(8);
     put16(2);
     put16(0x010F), put16(2), put32(4), put32(0);  // maker
-    put16(0x0112), put16(type), put32(1), put16(orientation), put16(0);
+    put16(0x0112), put16(type), put32(1);
+    type == 4 ? put32(orientation) : (put16(orientation), put16(0));
     return s;
   };
   const auto read = [](const std::string& s) {
@@ -291,7 +301,9 @@ TEST(JpegReader, StoredOrientation) {
   EXPECT_EQ(read(block(true, 6)), 6);
   EXPECT_EQ(read(block(false, 3)), 3);
   EXPECT_EQ(read(block(true, 9)), 1);
-  EXPECT_EQ(read(block(false, 8, 4)), 1);  // not a SHORT
+  EXPECT_EQ(read(block(false, 8, 4)), 8);  // a LONG
+  EXPECT_EQ(read(block(true, 5, 4)), 5);
+  EXPECT_EQ(read(block(true, 6, 2)), 1);  // text is no orientation
   const std::string whole = block(true, 6);
   for (std::size_t cut = 0; cut < whole.size() - 4; ++cut) ASSERT_EQ(read(whole.substr(0, cut)), 1);
   EXPECT_EQ(read("JFIF\0\0II*\0\x08\0\0\0"), 1);
