@@ -102,6 +102,10 @@ Connection::Connection(Display* display) : display_(display), root_(DefaultRootW
   previousHandler_ = XSetErrorHandler(CollectError);
   previousIoHandler_ = XSetIOErrorHandler(NoteLostConnection);
   XSetIOErrorExitHandler(display, KeepRunningOnLostConnection, nullptr);
+  // Asked while the server is surely there: libXext frees its record of an
+  // extension twice when the connection is lost in the middle of the first
+  // question about it (and the close that follows).
+  XShmQueryExtension(display);
 }
 
 Connection::~Connection() {
