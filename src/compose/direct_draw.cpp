@@ -7,17 +7,10 @@
 #include <vector>
 
 #include "compose/row_sources.h"
+#include "compose/span.h"
 
 namespace vendaro {
 namespace {
-
-struct Span {
-  std::int64_t first = 0, end = 0;  // on the canvas
-  bool empty() const { return end <= first; }
-};
-Span Visible(std::int64_t at, std::int64_t size, int canvasSize) {
-  return {std::max<std::int64_t>(at, 0), std::min<std::int64_t>(at + size, canvasSize)};
-}
 
 std::string DrawUnscaled(Canvas& canvas, RowSource& rows, const Placement& p) {
   const Span xs = Visible(p.x, rows.width(), canvas.width);

@@ -12,6 +12,7 @@
 #include "compose/jpeg_reader.h"
 #include "compose/renderer.h"
 #include "compose/resample_rows.h"
+#include "compose/span.h"
 #include "compose/turn.h"
 
 namespace vendaro {
@@ -20,14 +21,6 @@ namespace {
 // The most source samples one output sample may draw on, which bounds the
 // rows held at once.
 constexpr int kMostTaps = 256;
-
-// A range of output indices on one axis of the placed rectangle.
-struct Span {
-  std::int64_t first = 0, end = 0;
-  bool empty() const { return end <= first; }
-  // The same outputs counted from the other end of an axis of `size`.
-  Span Flipped(std::int64_t size, bool flip) const { return flip ? Span{size - end, size - first} : *this; }
-};
 
 // Decoded rows passed from the decoding thread to the resampling one through
 // a ring of slots: the decoder waits for a free slot, the resampler for the
@@ -192,10 +185,9 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
   const std::int64_t width = turn.transposed ? storedHeight : storedWidth;
   const std::int64_t height = turn.transposed ? storedWidth : storedHeight;
 
-  const Span xs{std::max<std::int64_t>(p.x, 0) - p.x,
-                std::min<std::int64_t>(std::int64_t{p.x} + p.w, canvas.width) - p.x};
-  const Span ys{std::max<std::int64_t>(p.y, 0) - p.y,
-                std::min<std::int64_t>(std::int64_t{p.y} + p.h, canvas.height) - p.y};
+  // The outputs of the placed rectangle that land on the canvas.
+  const Span xs = Visible(p.x, p.w, canvas.width).Shifted(-p.x);
+  const Span ys = Visible(p.y, p.h, canvas.height).Shifted(-p.y);
   if (xs.empty() || ys.empty()) return std::string();
 
   const int shrink = JpegShrinkFor(std::min(double(width) / p.w, double(height) / p.h));

@@ -6,6 +6,7 @@
 #include "compose/jpeg_reader.h"
 #include "compose/qt_picture.h"
 #include "compose/renderer.h"
+#include "compose/span.h"
 #include "compose/turn.h"
 
 namespace vendaro {
@@ -40,13 +41,11 @@ class TurnedJpegRows : public RowSource {
     if (part.empty()) return;
     // The stored box holding the part: upright X lies on the stored rows
     // when turned a quarter, and either axis may run backwards.
-    const auto span = [](std::int64_t first, std::int64_t end, std::int64_t size, bool flip) {
-      return flip ? std::pair{size - end, size - first} : std::pair{first, end};
-    };
-    const auto [x0, x1] = turn.transposed ? span(part.top, part.bottom, storedWidth_, turn.flipY)
-                                          : span(part.left, part.right, storedWidth_, turn.flipX);
-    const auto [y0, y1] = turn.transposed ? span(part.left, part.right, storedHeight_, turn.flipX)
-                                          : span(part.top, part.bottom, storedHeight_, turn.flipY);
+    const Span across{part.left, part.right}, down{part.top, part.bottom};
+    const auto [x0, x1] = turn.transposed ? down.Flipped(storedWidth_, turn.flipY)
+                                          : across.Flipped(storedWidth_, turn.flipX);
+    const auto [y0, y1] = turn.transposed ? across.Flipped(storedHeight_, turn.flipX)
+                                          : down.Flipped(storedHeight_, turn.flipY);
     box_ = {x0, x1, y0, y1};
     kept_.resize(static_cast<std::size_t>((x1 - x0) * (y1 - y0) * 3));
     std::vector<std::uint8_t> row(static_cast<std::size_t>(storedWidth_) * 3);
