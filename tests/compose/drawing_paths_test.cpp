@@ -109,10 +109,7 @@ TEST(DrawingPaths, TurnedJpegRowsMatchTheLibraryTurningThem) {
     const bool quarter = orientation >= 5;
     const std::string jpeg = Folder() + "/turned" + std::to_string(orientation) + ".jpg";
     WritePicture(jpeg, quarter ? 23 : 37, quarter ? 37 : 23, 3, Pattern, orientation);
-    const std::string stored = jpeg + ".png";
-    vips::VImage::new_from_file(jpeg.c_str()).write_to_file(stored.c_str());
-    const std::string png = jpeg + ".turned.png";
-    testing::WriteFileBytes(png, testing::PngWithOrientation(testing::ReadFileBytes(stored), orientation));
+    const std::string png = testing::TurnedPngOf(jpeg, orientation);
     for (const Job& j : kCopyJobs) {
       SCOPED_TRACE(::testing::Message() << "orientation " << orientation << " mode " << j.mode
                                         << " on " << j.sw << "x" << j.sh);

@@ -126,10 +126,7 @@ TEST(JpegDraw, TurnedPicturesAgreeWithTheGeneralPath) {
   for (int orientation = 2; orientation <= 8; ++orientation) {
     const std::string jpeg = Folder() + "/turned" + std::to_string(orientation) + ".jpg";
     WritePicture(jpeg, 240, 160, 3, Photo, orientation);
-    const std::string stored = jpeg + ".png";
-    vips::VImage::new_from_file(jpeg.c_str()).write_to_file(stored.c_str());
-    const std::string png = jpeg + ".turned.png";
-    testing::WriteFileBytes(png, testing::PngWithOrientation(testing::ReadFileBytes(stored), orientation));
+    const std::string png = testing::TurnedPngOf(jpeg, orientation);
     const bool quarter = orientation >= 5;
     const int pw = quarter ? 160 : 240, ph = quarter ? 240 : 160;
     struct Case { int mode, interpolation, sw, sh, align; };

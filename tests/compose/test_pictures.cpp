@@ -1,5 +1,7 @@
 #include "test_pictures.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 #include <vips/vips8>
@@ -71,6 +73,16 @@ std::string PngWithOrientation(std::string png, int orientation) {
   exif[19] = char(orientation);
   const std::string chunk = "eXIf" + exif;
   png.insert(png.find("IDAT") - 4, big32(std::uint32_t(exif.size())) + chunk + big32(Crc32(chunk)));
+  return png;
+}
+
+std::string TurnedPngOf(const std::string& jpeg, int orientation) {
+  const std::string stored = jpeg + ".png";
+  VImage::new_from_file(jpeg.c_str()).write_to_file(stored.c_str());
+  const std::string png = jpeg + ".turned.png";
+  std::ifstream in(stored, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ofstream(png, std::ios::binary) << PngWithOrientation(bytes, orientation);
   return png;
 }
 

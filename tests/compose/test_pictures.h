@@ -31,4 +31,8 @@ std::uint32_t Crc32(const std::string& bytes);
 // A PNG file's bytes with an eXIf chunk storing `orientation` added.
 std::string PngWithOrientation(std::string png, int orientation);
 
+// A PNG beside `jpeg` holding its decoded, stored pixels and `orientation`:
+// the library turns it as the JPEG should be turned.  Returns its path.
+std::string TurnedPngOf(const std::string& jpeg, int orientation);
+
 }  // namespace vendaro::testing
