@@ -5,6 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/deps.sh
+scripts/check-format.sh
 build=${VENDARO_TEST_BUILD:-build/test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
   -DVENDARO_SANITIZE=ON -DVENDARO_WERROR=ON -DBUILD_TESTING=ON >/dev/null

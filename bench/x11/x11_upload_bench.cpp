@@ -1,13 +1,14 @@
 // Reads a ready screen-sized BMP and makes it the root background through the
 // plain X11 backend: the upload alone, for comparing with other setters.
 //   vendaro-bench-x11-upload PICTURE.bmp STATE-FOLDER
-#include <cstdint>
-#include <cstdio>
 #include <fcntl.h>
-#include <string_view>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 #include "platform/desktop_probe.h"
 
@@ -15,7 +16,8 @@ namespace {
 
 std::uint32_t Little(std::string_view bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
-  for (int i = size - 1; i >= 0; --i) value = (value << 8) | std::uint8_t(bytes[at + std::size_t(i)]);
+  for (int i = size - 1; i >= 0; --i)
+    value = (value << 8) | std::uint8_t(bytes[at + std::size_t(i)]);
   return value;
 }
 
@@ -38,7 +40,8 @@ bool ReadComposedBmp(const char* path, vendaro::Canvas& canvas) {
   canvas.width = ok ? int(Little(bytes, 18, 4)) : 0;
   canvas.height = ok ? int(Little(bytes, 22, 4)) : 0;
   const std::size_t stride = (std::size_t(canvas.width) * 3 + 3) & ~std::size_t(3);
-  ok = ok && canvas.width > 0 && canvas.height > 0 && offset + stride * std::size_t(canvas.height) <= bytes.size();
+  ok = ok && canvas.width > 0 && canvas.height > 0 &&
+       offset + stride * std::size_t(canvas.height) <= bytes.size();
   if (ok) {
     canvas.rgb.resize(std::size_t(canvas.width) * std::size_t(canvas.height) * 3);
     for (int y = 0; y < canvas.height; ++y) {
@@ -67,7 +70,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read %s as a 24-bit BMP\n", argv[1]);
     return 1;
   }
-  auto desktop = vendaro::MakeDesktopBackendOf(vendaro::DesktopKind::X11, vendaro::CurrentEnvironment(), argv[2]);
+  auto desktop = vendaro::MakeDesktopBackendOf(vendaro::DesktopKind::X11,
+                                               vendaro::CurrentEnvironment(), argv[2]);
   vendaro::Status status = desktop->SetWallpaper(argv[1], canvas);
   if (!status) {
     std::fprintf(stderr, "%s\n", status.message().c_str());

@@ -33,8 +33,8 @@ ChangeStamp SchedulerClock::Stamp() const {
   return stamp;
 }
 
-ChangeScheduler::ChangeScheduler(SchedulerState state, SchedulerClock clock,
-                                 PlatformRandom& random, SchedulerHooks hooks)
+ChangeScheduler::ChangeScheduler(SchedulerState state, SchedulerClock clock, PlatformRandom& random,
+                                 SchedulerHooks hooks)
     : state_(state), clock_(std::move(clock)), random_(random), hooks_(std::move(hooks)) {
   items_.Nastpnatapeta1.onClick = [this] { Nastpnatapeta1Click(); };
   items_.Poprzedniatapeta1.onClick = [this] { Poprzedniatapeta1Click(); };
@@ -85,7 +85,8 @@ bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
   if (!current.empty() && !stored.empty()) return stored != current;
   std::uint64_t nowMs = clock_.millisecondsSinceBoot();
   auto nowSeconds = static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs / 1000u));
-  std::int64_t threshold = std::int64_t{ini.ReadInteger(ini::kChanges, ini::kChangeInfo, nowSeconds)} * 1000;
+  std::int64_t threshold =
+      std::int64_t{ini.ReadInteger(ini::kChanges, ini::kChangeInfo, nowSeconds)} * 1000;
   return threshold > static_cast<std::int64_t>(nowMs);
 }
 

@@ -12,9 +12,12 @@ namespace {
 
 QMessageBox::Icon BoxIcon(UserMessage::Icon icon) {
   switch (icon) {
-    case UserMessage::Icon::Information: return QMessageBox::Information;
-    case UserMessage::Icon::Warning: return QMessageBox::Warning;
-    case UserMessage::Icon::Error: return QMessageBox::Critical;
+    case UserMessage::Icon::Information:
+      return QMessageBox::Information;
+    case UserMessage::Icon::Warning:
+      return QMessageBox::Warning;
+    case UserMessage::Icon::Error:
+      return QMessageBox::Critical;
   }
   return QMessageBox::Warning;
 }
@@ -65,13 +68,19 @@ void TForm2::ItemsChanged() {
 void TForm2::RunRemoteCommand(RemoteCommand command) {
   TrayItems& tray = items();
   switch (command) {
-    case RemoteCommand::Next: tray.Nastpnatapeta1.Click(); break;
-    case RemoteCommand::Previous: tray.Poprzedniatapeta1.Click(); break;
+    case RemoteCommand::Next:
+      tray.Nastpnatapeta1.Click();
+      break;
+    case RemoteCommand::Previous:
+      tray.Poprzedniatapeta1.Click();
+      break;
     // Answered first: the modal window would keep the caller waiting.
     case RemoteCommand::Settings:
       QTimer::singleShot(0, this, [this] { items().Ustawienia1.Click(); });
       break;
-    case RemoteCommand::Quit: tray.Zamknij1.Click(); break;
+    case RemoteCommand::Quit:
+      tray.Zamknij1.Click();
+      break;
   }
 }
 

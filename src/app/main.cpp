@@ -29,7 +29,8 @@ int SendCommand(int argc, char** argv) {
     return 2;
   }
   // A change of a large picture may take a few seconds before the answer.
-  Status sent = SendRemoteCommand(RemoteSocketPath(FileNamePart(ExecutablePath())), *command, 60000);
+  Status sent =
+      SendRemoteCommand(RemoteSocketPath(FileNamePart(ExecutablePath())), *command, 60000);
   if (!sent) {
     std::fprintf(stderr, "vendaro: %s\n", sent.message().c_str());
     return 1;

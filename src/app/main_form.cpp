@@ -1,9 +1,10 @@
 #include "app/main_form.h"
 
-#include <QTimer>
-#include <cstdio>
 #include <malloc.h>
 #include <unistd.h>
+
+#include <QTimer>
+#include <cstdio>
 
 #include "app/main_form_impl.h"
 #include "app/startup_files.h"
@@ -16,7 +17,9 @@
 #include "platform/version_library.h"
 
 // Resources of a static library are registered by hand.
-static void InitResources() { Q_INIT_RESOURCE(vendaro); }
+static void InitResources() {
+  Q_INIT_RESOURCE(vendaro);
+}
 
 namespace vendaro {
 namespace {
@@ -26,7 +29,9 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool FileExists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 }  // namespace
 
@@ -45,7 +50,9 @@ TForm2::TForm2(AppServices services, QWidget* parent)
 
 TForm2::~TForm2() = default;
 
-void TForm2::SetWindowHooks(WindowHooks hooks) { hooks_ = std::move(hooks); }
+void TForm2::SetWindowHooks(WindowHooks hooks) {
+  hooks_ = std::move(hooks);
+}
 
 void TForm2::BuildScheduler() {
   SchedulerClock clock{services_.now, services_.millisecondsSinceBoot, services_.bootId};
@@ -96,7 +103,8 @@ bool TForm2::FormCreate() {
           "Nie można utworzyć prywatnego folderu na tapety (~/.local/state/Vendaro)."});
     return false;
   }
-  if (!services_.desktop && services_.makeDesktop) services_.desktop = services_.makeDesktop(TempFolder);
+  if (!services_.desktop && services_.makeDesktop)
+    services_.desktop = services_.makeDesktop(TempFolder);
   SettingsWindowOpen = false;
 
   LoadedSettings loaded = LoadSettings(settingsPath());
@@ -138,7 +146,8 @@ bool TForm2::LoadList() {
 
 void TForm2::StartRemoteControl() {
   if (!services_.remoteControl) return;
-  impl_->remote = std::make_unique<RemoteServer>([this](RemoteCommand command) { RunRemoteCommand(command); });
+  impl_->remote =
+      std::make_unique<RemoteServer>([this](RemoteCommand command) { RunRemoteCommand(command); });
   Status status = impl_->remote->Listen(RemoteSocketPath(FileNamePart(services_.executablePath)));
   if (!status) std::fprintf(stderr, "vendaro: %s\n", status.message().c_str());
 }
@@ -154,16 +163,23 @@ void TForm2::FormClose() {
     if (!restored) std::fprintf(stderr, "vendaro: %s\n", restored.message().c_str());
   }
   if (!WallpaperFile.empty() && FileExists(WallpaperFile)) std::remove(WallpaperFile.c_str());
-  Status saved = SavePosition(settingsPath(), settings.CurrentPosition, settings.ChangeTrigger, Now());
+  Status saved =
+      SavePosition(settingsPath(), settings.CurrentPosition, settings.ChangeTrigger, Now());
   if (!saved) std::fprintf(stderr, "vendaro: %s\n", saved.message().c_str());
   impl_->tray->Hide();
 }
 
-void TForm2::ApplyCurrentEntry() { impl_->scheduler->ApplyCurrentEntry(); }
+void TForm2::ApplyCurrentEntry() {
+  impl_->scheduler->ApplyCurrentEntry();
+}
 
-void TForm2::Timer2Timer() { impl_->scheduler->Timer2Timer(); }
+void TForm2::Timer2Timer() {
+  impl_->scheduler->Timer2Timer();
+}
 
-ComposeOptions TForm2::CurrentComposeOptions() const { return ComposeOptionsOf(settings); }
+ComposeOptions TForm2::CurrentComposeOptions() const {
+  return ComposeOptionsOf(settings);
+}
 
 Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   DesktopBackend* backend = desktop();
@@ -171,8 +187,8 @@ Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   WallpaperSetter setter = [backend](const std::string& path, const Canvas& canvas) {
     return backend->SetWallpaper(path, canvas);
   };
-  Status status = ComposeWallpaper(entry, CurrentComposeOptions(), screenSize(), systemColors(), false,
-                                   TempFolder, WallpaperFile, setter)
+  Status status = ComposeWallpaper(entry, CurrentComposeOptions(), screenSize(), systemColors(),
+                                   false, TempFolder, WallpaperFile, setter)
                       .status;
   // The decoded picture and the canvas are freed by now, but the allocator
   // keeps their pages (one arena per decoding thread): give them back, the
@@ -183,7 +199,8 @@ Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
 
 ComposeResult TForm2::ComposePreview(const WallpaperEntry& entry, const ComposeOptions& options) {
   std::string untouched = WallpaperFile;
-  return ComposeWallpaper(entry, options, screenSize(), systemColors(), true, TempFolder, untouched, {});
+  return ComposeWallpaper(entry, options, screenSize(), systemColors(), true, TempFolder, untouched,
+                          {});
 }
 
 void TForm2::ResolveDataFolderAgain() {
@@ -194,7 +211,9 @@ ChangeStamp TForm2::Now() const {
   return SchedulerClock{services_.now, services_.millisecondsSinceBoot, services_.bootId}.Stamp();
 }
 
-ScreenSize TForm2::screenSize() const { return services_.screenSize(); }
+ScreenSize TForm2::screenSize() const {
+  return services_.screenSize();
+}
 
 SystemColorResolver TForm2::systemColors() const {
   DesktopBackend* backend = services_.desktop.get();
@@ -207,20 +226,36 @@ void TForm2::RestoreUserWallpaper() {
   if (!status) Tell({UserMessage::Icon::Error, UserMessage::Way::Box, "Vendaro", status.message()});
 }
 
-AutostartStore& TForm2::autostartStore() { return *services_.autostart; }
+AutostartStore& TForm2::autostartStore() {
+  return *services_.autostart;
+}
 
-const std::string& TForm2::executablePath() const { return services_.executablePath; }
+const std::string& TForm2::executablePath() const {
+  return services_.executablePath;
+}
 
-DesktopBackend* TForm2::desktop() { return services_.desktop.get(); }
+DesktopBackend* TForm2::desktop() {
+  return services_.desktop.get();
+}
 
-TrayItems& TForm2::items() { return impl_->scheduler->items(); }
+TrayItems& TForm2::items() {
+  return impl_->scheduler->items();
+}
 
-ChangeScheduler& TForm2::scheduler() { return *impl_->scheduler; }
+ChangeScheduler& TForm2::scheduler() {
+  return *impl_->scheduler;
+}
 
-bool TForm2::resident() const { return impl_->resident; }
+bool TForm2::resident() const {
+  return impl_->resident;
+}
 
-QSystemTrayIcon* TForm2::trayIcon() const { return impl_->tray->TrayIcon1; }
+QSystemTrayIcon* TForm2::trayIcon() const {
+  return impl_->tray->TrayIcon1;
+}
 
-QMenu* TForm2::popupMenu() const { return impl_->tray->PopupMenu1; }
+QMenu* TForm2::popupMenu() const {
+  return impl_->tray->PopupMenu1;
+}
 
 }  // namespace vendaro

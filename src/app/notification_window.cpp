@@ -59,21 +59,26 @@ TForm5::TForm5()
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Panel1->setGeometry(0, 0, kNotificationWidth, kNotificationHeight);
-  Label1 = MakeLabel(Panel1, "Label1", 8, QStringLiteral("Zmiana tapety na :"), false, Qt::darkBlue);
+  Label1 =
+      MakeLabel(Panel1, "Label1", 8, QStringLiteral("Zmiana tapety na :"), false, Qt::darkBlue);
   Label2 = MakeLabel(Panel1, "Label2", 24, QString(), true, Qt::black);
   Image1 = MakeIcon(Panel1, "Image1", 8);
   Image2 = MakeIcon(Panel1, "Image2", 200);
   Image1->setPixmap(QIcon(QStringLiteral(":/app/change.svg")).pixmap(32, 32));
   // A click anywhere on the window hides it, the panel and labels included.
-  for (QWidget* child : findChildren<QWidget*>()) child->setAttribute(Qt::WA_TransparentForMouseEvents);
+  for (QWidget* child : findChildren<QWidget*>())
+    child->setAttribute(Qt::WA_TransparentForMouseEvents);
   FormCreate();
 }
 
-void TForm5::FormCreate() { Image2->setPixmap(Image1->pixmap()); }
+void TForm5::FormCreate() {
+  Image2->setPixmap(Image1->pixmap());
+}
 
 void TForm5::ShowFor(const WallpaperEntry& entry) {
   QScreen* screen = QGuiApplication::primaryScreen();
-  QRect area = screen ? screen->availableGeometry() : QRect(0, 0, kNotificationWidth, kNotificationHeight);
+  QRect area =
+      screen ? screen->availableGeometry() : QRect(0, 0, kNotificationWidth, kNotificationHeight);
   int screenHeight = screen ? screen->geometry().height() : area.height();
   NotificationPlacement placement =
       PlaceNotification(Rect{area.left(), area.top(), area.width(), area.height()}, screenHeight);
@@ -85,8 +90,12 @@ void TForm5::ShowFor(const WallpaperEntry& entry) {
   QApplication::processEvents();
 }
 
-void TForm5::mousePressEvent(QMouseEvent*) { FormClick(); }
+void TForm5::mousePressEvent(QMouseEvent*) {
+  FormClick();
+}
 
-void TForm5::FormClick() { hide(); }
+void TForm5::FormClick() {
+  hide();
+}
 
 }  // namespace vendaro

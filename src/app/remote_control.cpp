@@ -49,7 +49,9 @@ RemoteServer::RemoteServer(Handler handler, QObject* parent)
   connect(server_, &QLocalServer::newConnection, this, &RemoteServer::Accept);
 }
 
-RemoteServer::~RemoteServer() { server_->close(); }
+RemoteServer::~RemoteServer() {
+  server_->close();
+}
 
 Status RemoteServer::Listen(const std::string& path) {
   QString name = QString::fromStdString(path);
@@ -61,7 +63,9 @@ Status RemoteServer::Listen(const std::string& path) {
   return Status::Ok();
 }
 
-void RemoteServer::Close() { server_->close(); }
+void RemoteServer::Close() {
+  server_->close();
+}
 
 void RemoteServer::Accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {

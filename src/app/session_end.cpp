@@ -1,13 +1,14 @@
 #include "app/session_end.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vendaro {
 namespace {

@@ -1,9 +1,10 @@
 #include "app/startup_files.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include "model/settings.h"
 

@@ -9,13 +9,17 @@
 namespace vendaro {
 
 TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
-    : QObject(parent), items_(items), handlers_(std::move(handlers)), menu_(std::make_unique<QMenu>()) {
+    : QObject(parent),
+      items_(items),
+      handlers_(std::move(handlers)),
+      menu_(std::make_unique<QMenu>()) {
   PopupMenu1 = menu_.get();
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
   AddItem("Vendaro1", QStringLiteral("Vendaro v1.2.8"), "vendaro", items_.Vendaro1);
   PopupMenu1->addSeparator();
   AddItem("Nastpnatapeta1", QStringLiteral("Następna tapeta"), "next", items_.Nastpnatapeta1);
-  AddItem("Poprzedniatapeta1", QStringLiteral("Poprzednia tapeta"), "previous", items_.Poprzedniatapeta1);
+  AddItem("Poprzedniatapeta1", QStringLiteral("Poprzednia tapeta"), "previous",
+          items_.Poprzedniatapeta1);
   PopupMenu1->addSeparator();
   AddItem("Ustawienia1", QStringLiteral("Ustawienia"), "settings", items_.Ustawienia1);
   AddItem("Zamknij1", QStringLiteral("Zamknij"), "close", items_.Zamknij1);
@@ -25,15 +29,19 @@ TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
   TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
   TrayIcon1->setToolTip(QStringLiteral("Vendaro"));
   TrayIcon1->setContextMenu(PopupMenu1);
-  connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick) handlers_.doubleClick();
-  });
+  connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::DoubleClick) handlers_.doubleClick();
+          });
 }
 
 // The icon goes first: it refers to the menu.
-TrayMenu::~TrayMenu() { delete TrayIcon1; }
+TrayMenu::~TrayMenu() {
+  delete TrayIcon1;
+}
 
-QAction* TrayMenu::AddItem(const char* name, const QString& caption, const char* icon, MenuItem& item) {
+QAction* TrayMenu::AddItem(const char* name, const QString& caption, const char* icon,
+                           MenuItem& item) {
   QAction* action = PopupMenu1->addAction(QIcon(QStringLiteral(":/app/%1.svg").arg(icon)), caption);
   action->setObjectName(QString::fromLatin1(name));
   // Clicks go through the item, which ignores them while it is disabled.
@@ -49,11 +57,17 @@ void TrayMenu::Sync() {
   }
 }
 
-void TrayMenu::Show() { TrayIcon1->show(); }
+void TrayMenu::Show() {
+  TrayIcon1->show();
+}
 
-void TrayMenu::Hide() { TrayIcon1->hide(); }
+void TrayMenu::Hide() {
+  TrayIcon1->hide();
+}
 
-bool TrayMenu::IsVisible() const { return TrayIcon1->isVisible(); }
+bool TrayMenu::IsVisible() const {
+  return TrayIcon1->isVisible();
+}
 
 bool TrayMenu::ShowBalloon(const QString& text) {
   if (!TrayIcon1->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable() ||

@@ -16,7 +16,9 @@ struct Canvas {
 
   bool empty() const { return width <= 0 || height <= 0; }
   std::uint8_t* row(int y) { return rgb.data() + static_cast<std::size_t>(y) * width * 3; }
-  const std::uint8_t* row(int y) const { return rgb.data() + static_cast<std::size_t>(y) * width * 3; }
+  const std::uint8_t* row(int y) const {
+    return rgb.data() + static_cast<std::size_t>(y) * width * 3;
+  }
 };
 
 // Repeats the first `period` bytes over the first `total`, in doubling

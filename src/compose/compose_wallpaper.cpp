@@ -1,8 +1,9 @@
 #include "compose/compose_wallpaper.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <optional>
-#include <unistd.h>
 
 #include "compose/bmp_writer.h"
 #include "compose/edge_copy.h"
@@ -53,8 +54,8 @@ RenderResult RenderEntry(const WallpaperEntry& entry, const ComposeOptions& opti
 
   const ColorValue background = ResolveBackground(options.fillColor, systemColor);
   result.canvas = MakeCanvas(screen.width, screen.height, background);
-  result.placement = PlacePicture(*width, *height, screen.width, screen.height,
-                                  options.displayMode, options.alignment);
+  result.placement = PlacePicture(*width, *height, screen.width, screen.height, options.displayMode,
+                                  options.alignment);
   result.pictureProblem = DrawPicture(result.canvas, TagValue(entry, "<n>"), result.placement,
                                       options.interpolation, background);
   const Placement& p = result.placement;

@@ -6,8 +6,8 @@
 #include "compose/canvas.h"
 #include "compose/placement.h"
 #include "model/color.h"
-#include "model/status.h"
 #include "model/settings.h"
+#include "model/status.h"
 #include "model/wallpaper_entry.h"
 
 namespace vendaro {

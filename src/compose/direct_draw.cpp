@@ -88,19 +88,21 @@ PicturePart NeededPart(const Canvas& canvas, const Placement& p, std::int64_t wi
     case PlacementKind::Scaled: {
       const Span xs = Visible(p.x, p.w, canvas.width), ys = Visible(p.y, p.h, canvas.height);
       if (xs.empty() || ys.empty()) return {};
-      return {NearestSample(xs.first - p.x, p.w, width), NearestSample(xs.end - 1 - p.x, p.w, width) + 1,
-              NearestSample(ys.first - p.y, p.h, height), NearestSample(ys.end - 1 - p.y, p.h, height) + 1};
+      return {NearestSample(xs.first - p.x, p.w, width),
+              NearestSample(xs.end - 1 - p.x, p.w, width) + 1,
+              NearestSample(ys.first - p.y, p.h, height),
+              NearestSample(ys.end - 1 - p.y, p.h, height) + 1};
     }
-    case PlacementKind::Nothing: break;
+    case PlacementKind::Nothing:
+      break;
   }
   return {};
 }
 
 }  // namespace
 
-std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path,
-                                      const Placement& p, int interpolation,
-                                      ColorValue background) {
+std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path, const Placement& p,
+                                      int interpolation, ColorValue background) {
   if (p.kind == PlacementKind::Scaled && interpolation != 0) return std::nullopt;
   std::string problem;
   const auto needed = [&canvas, &p](std::int64_t width, std::int64_t height) {
@@ -110,10 +112,14 @@ std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path,
   if (!rows) return std::nullopt;
   if (!problem.empty()) return problem;
   switch (p.kind) {
-    case PlacementKind::Unscaled: return DrawUnscaled(canvas, *rows, p);
-    case PlacementKind::Tiled: return DrawTiled(canvas, *rows, p);
-    case PlacementKind::Scaled: return DrawNearest(canvas, *rows, p);
-    case PlacementKind::Nothing: break;
+    case PlacementKind::Unscaled:
+      return DrawUnscaled(canvas, *rows, p);
+    case PlacementKind::Tiled:
+      return DrawTiled(canvas, *rows, p);
+    case PlacementKind::Scaled:
+      return DrawNearest(canvas, *rows, p);
+    case PlacementKind::Nothing:
+      break;
   }
   return std::string();
 }

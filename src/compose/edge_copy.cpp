@@ -12,8 +12,12 @@ struct Pixel {
   std::uint8_t r, g, b;
 };
 
-ColorValue ToColor(Pixel p) { return Rgb(p.r, p.g, p.b); }
-Pixel ToPixel(ColorValue c) { return {RedOf(c), GreenOf(c), BlueOf(c)}; }
+ColorValue ToColor(Pixel p) {
+  return Rgb(p.r, p.g, p.b);
+}
+Pixel ToPixel(ColorValue c) {
+  return {RedOf(c), GreenOf(c), BlueOf(c)};
+}
 
 // The canvas seen through 64-bit coordinates, so that picture rectangles
 // reaching past the 32-bit range clip instead of wrapping.

@@ -32,9 +32,12 @@ class RowRing {
   static constexpr int kBatch = 16;
 
   RowRing(std::size_t rowBytes, int rowsAtOnce, int firstRow, int endRow)
-      : rowBytes_(rowBytes), slots_(rowsAtOnce + 2 * kBatch),
-        data_(rowBytes * static_cast<std::size_t>(slots_)), end_(endRow),
-        published_(firstRow), released_(firstRow) {}
+      : rowBytes_(rowBytes),
+        slots_(rowsAtOnce + 2 * kBatch),
+        data_(rowBytes * static_cast<std::size_t>(slots_)),
+        end_(endRow),
+        published_(firstRow),
+        released_(firstRow) {}
 
   // The slot for `row`, once the row it held is no longer needed; null once
   // stopped.
@@ -79,7 +82,9 @@ class RowRing {
   }
 
  private:
-  std::uint8_t* Slot(int row) { return data_.data() + static_cast<std::size_t>(row % slots_) * rowBytes_; }
+  std::uint8_t* Slot(int row) {
+    return data_.data() + static_cast<std::size_t>(row % slots_) * rowBytes_;
+  }
 
   const std::size_t rowBytes_;
   const int slots_;
@@ -104,7 +109,8 @@ class RowPlacer {
   // when it must go through Place.
   std::uint8_t* Direct(int j) const {
     if (turn_.transposed || turn_.flipX) return nullptr;
-    return canvas_.row(top_ + (turn_.flipY ? height_ - 1 - j : j)) + static_cast<std::size_t>(left_) * 3;
+    return canvas_.row(top_ + (turn_.flipY ? height_ - 1 - j : j)) +
+           static_cast<std::size_t>(left_) * 3;
   }
 
   void Place(int j, const std::uint8_t* row) const {
@@ -131,8 +137,12 @@ class RowPlacer {
 class Resampler {
  public:
   Resampler(const AxisTaps& rows, const AxisTaps& columns, const RowPlacer& placer)
-      : rows_(rows), columns_(columns), placer_(placer), inFirst_(columns.first.front()),
-        blended_(static_cast<std::size_t>(columns.end(columns.first.size() - 1) - inFirst_) * 3 + 1),
+      : rows_(rows),
+        columns_(columns),
+        placer_(placer),
+        inFirst_(columns.first.front()),
+        blended_(static_cast<std::size_t>(columns.end(columns.first.size() - 1) - inFirst_) * 3 +
+                 1),
         sources_(static_cast<std::size_t>(rows.count)),
         turned_(columns.first.size() * 3) {}
 
@@ -213,8 +223,9 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
   const int firstRow = rows.first.front();
   const int endRow = rows.end(rows.first.size() - 1);
   RowRing ring(static_cast<std::size_t>(reader.outputWidth()) * 3, rows.count, firstRow, endRow);
-  const RowPlacer placer(canvas, turn, static_cast<int>(p.x + xs.first), static_cast<int>(p.y + ys.first),
-                         static_cast<int>(xs.end - xs.first), static_cast<int>(ys.end - ys.first));
+  const RowPlacer placer(canvas, turn, static_cast<int>(p.x + xs.first),
+                         static_cast<int>(p.y + ys.first), static_cast<int>(xs.end - xs.first),
+                         static_cast<int>(ys.end - ys.first));
   Resampler resampler(rows, columns, placer);
   std::string problem;
   {

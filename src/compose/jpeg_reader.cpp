@@ -1,13 +1,13 @@
 #include "compose/jpeg_reader.h"
 
+#include <jerror.h>
+#include <jpeglib.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
-
-#include <jerror.h>
-#include <jpeglib.h>
 
 #include "compose/picture_file.h"
 
@@ -190,7 +190,8 @@ bool JpegReader::Open(const std::string& path) {
   }
   // APP1 also carries XMP; the orientation is in the one that is EXIF.
   for (jpeg_saved_marker_ptr m = d.info.marker_list; m; m = m->next) {
-    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || std::memcmp(m->data, "Exif\0\0", 6) != 0)
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 ||
+        std::memcmp(m->data, "Exif\0\0", 6) != 0)
       continue;
     orientation_ = ExifOrientation(m->data, m->data_length);
     break;
@@ -198,8 +199,12 @@ bool JpegReader::Open(const std::string& path) {
   return true;
 }
 
-int JpegReader::width() const { return static_cast<int>(decoder_->info.image_width); }
-int JpegReader::height() const { return static_cast<int>(decoder_->info.image_height); }
+int JpegReader::width() const {
+  return static_cast<int>(decoder_->info.image_width);
+}
+int JpegReader::height() const {
+  return static_cast<int>(decoder_->info.image_height);
+}
 
 bool JpegReader::givesRgb() const {
   const J_COLOR_SPACE space = decoder_->info.jpeg_color_space;
@@ -212,8 +217,12 @@ bool JpegReader::Start(int shrink) {
   return false;
 }
 
-int JpegReader::outputWidth() const { return static_cast<int>(decoder_->info.output_width); }
-int JpegReader::outputHeight() const { return static_cast<int>(decoder_->info.output_height); }
+int JpegReader::outputWidth() const {
+  return static_cast<int>(decoder_->info.output_width);
+}
+int JpegReader::outputHeight() const {
+  return static_cast<int>(decoder_->info.output_height);
+}
 
 bool JpegReader::ReadRow(std::uint8_t* row) {
   Decoder& d = *decoder_;

@@ -1,5 +1,3 @@
-#include "compose/picture_library.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <vips/vips8>
 
 #include "compose/jpeg_reader.h"
+#include "compose/picture_library.h"
 #include "compose/probe.h"
 #include "compose/qt_picture.h"
 
@@ -84,8 +83,8 @@ VImage ImageFromQt(const std::string& path) {
   if (!pixels) throw VError("\"" + path + "\" cannot be decoded: out of memory");
   for (int y = 0; y < image.height(); ++y)
     std::memcpy(pixels + rowBytes * std::size_t(y), image.constScanLine(y), rowBytes);
-  VImage result = VImage::new_from_memory_steal(pixels, bytes, image.width(), image.height(),
-                                                bands, VIPS_FORMAT_UCHAR);
+  VImage result = VImage::new_from_memory_steal(pixels, bytes, image.width(), image.height(), bands,
+                                                VIPS_FORMAT_UCHAR);
   return result.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
@@ -159,9 +158,12 @@ VImage OpaqueRgb(VImage image, ColorValue background) {
 
 VipsKernel KernelFor(int interpolation) {
   switch (interpolation) {
-    case 0: return VIPS_KERNEL_NEAREST;
-    case 1: return VIPS_KERNEL_LINEAR;
-    default: return VIPS_KERNEL_CUBIC;
+    case 0:
+      return VIPS_KERNEL_NEAREST;
+    case 1:
+      return VIPS_KERNEL_LINEAR;
+    default:
+      return VIPS_KERNEL_CUBIC;
   }
 }
 
@@ -171,15 +173,18 @@ VipsKernel KernelFor(int interpolation) {
 // average would not be the nearest sample.
 int JpegShrink(const Picture& picture, const Placement& p, int interpolation) {
   if (!picture.jpeg() || interpolation == 0) return 1;
-  return JpegShrinkFor(std::min(double(picture.uprightWidth()) / p.w,
-                                double(picture.uprightHeight()) / p.h));
+  return JpegShrinkFor(
+      std::min(double(picture.uprightWidth()) / p.w, double(picture.uprightHeight()) / p.h));
 }
 
 const char* InterpolatorFor(int interpolation) {
   switch (interpolation) {
-    case 0: return "nearest";
-    case 1: return "bilinear";
-    default: return "bicubic";
+    case 0:
+      return "nearest";
+    case 1:
+      return "bilinear";
+    default:
+      return "bicubic";
   }
 }
 
@@ -214,16 +219,16 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
   // give centre-to-centre mapping for both.
   const double inputShift = interpolation == 0 ? 0.0 : 0.5;
   const std::vector<int> area{int(visible.x), int(visible.y), int(visible.w), int(visible.h)};
-  return image.affine({double(w) / image.width(), 0.0, 0.0, double(h) / image.height()},
-                      VImage::option()
-                          ->set("interpolate", vips::VInterpolate::new_from_name(
-                                                   InterpolatorFor(interpolation)))
-                          ->set("idx", inputShift)
-                          ->set("idy", inputShift)
-                          ->set("odx", -0.5)
-                          ->set("ody", -0.5)
-                          ->set("oarea", area)
-                          ->set("extend", VIPS_EXTEND_COPY));
+  return image.affine(
+      {double(w) / image.width(), 0.0, 0.0, double(h) / image.height()},
+      VImage::option()
+          ->set("interpolate", vips::VInterpolate::new_from_name(InterpolatorFor(interpolation)))
+          ->set("idx", inputShift)
+          ->set("idy", inputShift)
+          ->set("odx", -0.5)
+          ->set("ody", -0.5)
+          ->set("oarea", area)
+          ->set("extend", VIPS_EXTEND_COPY));
 }
 
 constexpr double kHeldBytesLimit = 32.0 * 1024 * 1024;
@@ -253,11 +258,11 @@ struct VisiblePart {
   Box box;
   int skippedRows;  // rows of `image` above the canvas
 };
-VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue background,
-                    std::int64_t x, std::int64_t y) {
+VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue background, std::int64_t x,
+                    std::int64_t y) {
   VImage image = OpaqueRgb(picture.Upright(1), background);
-  const Box visible = Intersect({x, y, image.width(), image.height()},
-                                {0, 0, canvas.width, canvas.height});
+  const Box visible =
+      Intersect({x, y, image.width(), image.height()}, {0, 0, canvas.width, canvas.height});
   if (visible.empty()) return {image, visible, 0};
   return {image.extract_area(int(visible.x - x), 0, int(visible.w), int(visible.y - y + visible.h)),
           visible, int(visible.y - y)};
@@ -265,8 +270,7 @@ VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue backgroun
 
 void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
   const VisiblePart part = Visible(canvas, picture, background, p.x, p.y);
-  if (!part.box.empty())
-    RenderInto(canvas, part.image, part.box.x, part.box.y, part.skippedRows);
+  if (!part.box.empty()) RenderInto(canvas, part.image, part.box.x, part.box.y, part.skippedRows);
 }
 
 // The copies lie on a grid of the recorded size and are drawn row by row,
@@ -315,7 +319,9 @@ bool Start() {
     if (!StartWithoutModules()) return false;
     // Decoder warnings would go to the terminal; the ones that matter fail
     // the load (fail_on) and reach the caller as the picture's problem.
-    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    g_log_set_handler(
+        "VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {},
+        nullptr);
     vips_cache_set_max(0);
     vips_cache_set_max_mem(0);
     vips_cache_set_max_files(0);
@@ -336,9 +342,14 @@ std::string Draw(Canvas& canvas, const std::string& path, const Placement& place
       case PlacementKind::Scaled:
         DrawScaled(canvas, picture, placement, interpolation, background);
         break;
-      case PlacementKind::Unscaled: DrawUnscaled(canvas, picture, placement, background); break;
-      case PlacementKind::Tiled: DrawTiled(canvas, picture, placement, background); break;
-      case PlacementKind::Nothing: break;
+      case PlacementKind::Unscaled:
+        DrawUnscaled(canvas, picture, placement, background);
+        break;
+      case PlacementKind::Tiled:
+        DrawTiled(canvas, picture, placement, background);
+        break;
+      case PlacementKind::Nothing:
+        break;
     }
   } catch (const VError& e) {
     vips_error_clear();

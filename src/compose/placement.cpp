@@ -64,8 +64,8 @@ double ToDouble(Extended v) {
 // PH / (PW / SW): the inner quotient held extended, the outer division
 // done extended and then stored as a double, as the original arithmetic did.
 double FittedExtent(std::int32_t other, std::int32_t own, std::int32_t screenOwn) {
-  const Extended inner = Divide(static_cast<std::uint64_t>(own), 0,
-                                static_cast<std::uint64_t>(screenOwn), 0);
+  const Extended inner =
+      Divide(static_cast<std::uint64_t>(own), 0, static_cast<std::uint64_t>(screenOwn), 0);
   return ToDouble(Divide(static_cast<std::uint64_t>(other), 0, inner.m, inner.e));
 }
 
@@ -77,17 +77,31 @@ enum class Anchor { Start, Centre, End };
 
 Anchor HorizontalAnchor(int alignment) {
   switch (alignment) {
-    case 1: case 7: case 8: return Anchor::Start;
-    case 3: case 4: case 5: return Anchor::End;
-    default: return Anchor::Centre;
+    case 1:
+    case 7:
+    case 8:
+      return Anchor::Start;
+    case 3:
+    case 4:
+    case 5:
+      return Anchor::End;
+    default:
+      return Anchor::Centre;
   }
 }
 
 Anchor VerticalAnchor(int alignment) {
   switch (alignment) {
-    case 1: case 2: case 3: return Anchor::Start;
-    case 5: case 6: case 7: return Anchor::End;
-    default: return Anchor::Centre;
+    case 1:
+    case 2:
+    case 3:
+      return Anchor::Start;
+    case 5:
+    case 6:
+    case 7:
+      return Anchor::End;
+    default:
+      return Anchor::Centre;
   }
 }
 
@@ -99,9 +113,12 @@ std::int64_t AnchorOffset(Anchor anchor, std::int32_t screen, double drawn) {
   const std::int64_t n = screen - static_cast<std::int64_t>(whole);
   const std::int64_t twiceFree = 2 * n - (drawn > whole ? 1 : 0);
   switch (anchor) {
-    case Anchor::Start: return 0;
-    case Anchor::Centre: return twiceFree / 4;
-    case Anchor::End: return twiceFree / 2;
+    case Anchor::Start:
+      return 0;
+    case Anchor::Centre:
+      return twiceFree / 4;
+    case Anchor::End:
+      return twiceFree / 2;
   }
   return 0;
 }
@@ -109,9 +126,12 @@ std::int64_t AnchorOffset(Anchor anchor, std::int32_t screen, double drawn) {
 // Division by 2 rounded toward minus infinity (an arithmetic shift).
 std::int32_t AnchorOffsetInt(Anchor anchor, std::int32_t freeExtent) {
   switch (anchor) {
-    case Anchor::Start: return 0;
-    case Anchor::Centre: return freeExtent >> 1;
-    case Anchor::End: return freeExtent;
+    case Anchor::Start:
+      return 0;
+    case Anchor::Centre:
+      return freeExtent >> 1;
+    case Anchor::End:
+      return freeExtent;
   }
   return 0;
 }
@@ -126,7 +146,7 @@ bool FitsInt32(std::int64_t v) {
 Placement ScaledOrNothing(std::int64_t x, std::int64_t y, double w, double h, bool edgeFill) {
   const double limit = std::numeric_limits<std::int32_t>::max();
   if (w >= limit + 1.0 || h >= limit + 1.0 || !FitsInt32(x) || !FitsInt32(y)) return {};
-  return {PlacementKind::Scaled, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
+  return {PlacementKind::Scaled,        static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
           static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), edgeFill};
 }
 
@@ -156,21 +176,23 @@ Placement FillAndCrop(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::in
   const double pr = Ratio(PW, PH);
   if (pr > sr) {
     const double wFit = FittedExtent(PW, PH, SH);
-    return ScaledOrNothing(AnchorOffset(HorizontalAnchor(alignment), SW, wFit), 0, wFit, SH,
-                           false);
+    return ScaledOrNothing(AnchorOffset(HorizontalAnchor(alignment), SW, wFit), 0, wFit, SH, false);
   }
   if (pr < sr) {
     const double hFit = FittedExtent(PH, PW, SW);
-    return ScaledOrNothing(0, AnchorOffset(VerticalAnchor(alignment), SH, hFit), SW, hFit,
-                           false);
+    return ScaledOrNothing(0, AnchorOffset(VerticalAnchor(alignment), SH, hFit), SW, hFit, false);
   }
   return {PlacementKind::Scaled, 0, 0, SW, SH, false};
 }
 
 Placement Original(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
                    int alignment) {
-  return {PlacementKind::Unscaled, AnchorOffsetInt(HorizontalAnchor(alignment), SW - PW),
-          AnchorOffsetInt(VerticalAnchor(alignment), SH - PH), PW, PH, true};
+  return {PlacementKind::Unscaled,
+          AnchorOffsetInt(HorizontalAnchor(alignment), SW - PW),
+          AnchorOffsetInt(VerticalAnchor(alignment), SH - PH),
+          PW,
+          PH,
+          true};
 }
 
 }  // namespace
@@ -180,11 +202,16 @@ Placement PlacePicture(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::i
   // A size query that failed records 0: nothing to divide by or step with.
   if (PW <= 0 || PH <= 0 || SW <= 0 || SH <= 0) return {};
   switch (displayMode) {
-    case 0: return Stretch(PW, PH, SW, SH);
-    case 1: return Fit(PW, PH, SW, SH, alignment);
-    case 2: return FillAndCrop(PW, PH, SW, SH, alignment);
-    case 3: return Original(PW, PH, SW, SH, alignment);
-    case 4: return {PlacementKind::Tiled, 0, 0, PW, PH, false};
+    case 0:
+      return Stretch(PW, PH, SW, SH);
+    case 1:
+      return Fit(PW, PH, SW, SH, alignment);
+    case 2:
+      return FillAndCrop(PW, PH, SW, SH, alignment);
+    case 3:
+      return Original(PW, PH, SW, SH, alignment);
+    case 4:
+      return {PlacementKind::Tiled, 0, 0, PW, PH, false};
   }
   return {};
 }

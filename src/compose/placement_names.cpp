@@ -4,10 +4,14 @@ namespace vendaro {
 
 const char* PlacementKindName(PlacementKind kind) {
   switch (kind) {
-    case PlacementKind::Unscaled: return "Unscaled";
-    case PlacementKind::Scaled: return "Scaled";
-    case PlacementKind::Tiled: return "Tiled";
-    case PlacementKind::Nothing: return "Nothing";
+    case PlacementKind::Unscaled:
+      return "Unscaled";
+    case PlacementKind::Scaled:
+      return "Scaled";
+    case PlacementKind::Tiled:
+      return "Tiled";
+    case PlacementKind::Nothing:
+      return "Nothing";
   }
   return "Nothing";
 }

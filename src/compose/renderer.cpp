@@ -1,8 +1,9 @@
 #include "compose/renderer.h"
 
-#include <climits>
 #include <dlfcn.h>
 #include <unistd.h>
+
+#include <climits>
 
 #include "compose/direct_draw.h"
 #include "compose/jpeg_draw.h"
@@ -26,8 +27,8 @@ const PictureLibrary* LoadedLibrary(std::string& why) {
   static std::string failure;
   static const PictureLibrary* library = []() -> const PictureLibrary* {
     void* handle = nullptr;
-    for (const std::string& name : {ExecutableFolder() + kPictureLibraryFile,
-                                    std::string(kPictureLibraryFile)}) {
+    for (const std::string& name :
+         {ExecutableFolder() + kPictureLibraryFile, std::string(kPictureLibraryFile)}) {
       handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
       if (handle) break;
       failure = dlerror();

@@ -52,7 +52,8 @@ AxisTaps MakeAxisTaps(ResampleKernel kernel, double scale, std::int64_t begin, s
   taps.weight.assign(n * taps.count, 0.0f);
   std::vector<double> folded(taps.count);
   for (std::size_t i = 0; i < n; ++i) {
-    const double centre = (static_cast<double>(begin + static_cast<std::int64_t>(i)) + 0.5) * scale - 0.5;
+    const double centre =
+        (static_cast<double>(begin + static_cast<std::int64_t>(i)) + 0.5) * scale - 0.5;
     const auto lowest = static_cast<std::int64_t>(std::floor(centre - reach)) + 1;
     const auto highest = static_cast<std::int64_t>(std::ceil(centre + reach)) - 1;
     const int clampedLow = static_cast<int>(std::clamp<std::int64_t>(lowest, 0, sourceSize - 1));

@@ -36,7 +36,9 @@ class JpegRows : public RowSource {
 class TurnedJpegRows : public RowSource {
  public:
   TurnedJpegRows(JpegReader& reader, Turn turn, const PicturePart& part)
-      : turn_(turn), storedWidth_(reader.outputWidth()), storedHeight_(reader.outputHeight()),
+      : turn_(turn),
+        storedWidth_(reader.outputWidth()),
+        storedHeight_(reader.outputHeight()),
         part_(part) {
     if (part.empty()) return;
     // The stored box holding the part: upright X lies on the stored rows
@@ -63,8 +65,12 @@ class TurnedJpegRows : public RowSource {
     }
   }
 
-  int width() const override { return static_cast<int>(turn_.transposed ? storedHeight_ : storedWidth_); }
-  int height() const override { return static_cast<int>(turn_.transposed ? storedWidth_ : storedHeight_); }
+  int width() const override {
+    return static_cast<int>(turn_.transposed ? storedHeight_ : storedWidth_);
+  }
+  int height() const override {
+    return static_cast<int>(turn_.transposed ? storedWidth_ : storedHeight_);
+  }
   bool Read(std::uint8_t* row) override {
     const std::int64_t v = next_++;
     if (v < part_.top || v >= part_.bottom) return true;
@@ -73,7 +79,9 @@ class TurnedJpegRows : public RowSource {
       std::int64_t x = turn_.transposed ? v : u, y = turn_.transposed ? u : v;
       if (turn_.transposed ? turn_.flipY : turn_.flipX) x = storedWidth_ - 1 - x;
       if (turn_.transposed ? turn_.flipX : turn_.flipY) y = storedHeight_ - 1 - y;
-      std::memcpy(row + u * 3, &kept_[static_cast<std::size_t>((y - box_.top) * keptWidth + x - box_.left) * 3], 3);
+      std::memcpy(row + u * 3,
+                  &kept_[static_cast<std::size_t>((y - box_.top) * keptWidth + x - box_.left) * 3],
+                  3);
     }
     return true;
   }
@@ -107,7 +115,8 @@ class QtRows : public RowSource {
     const int back[3] = {RedOf(background_), GreenOf(background_), BlueOf(background_)};
     for (int x = 0; x < width(); ++x, from += 4, row += 3) {
       const int a = from[3];
-      for (int c = 0; c < 3; ++c) row[c] = std::uint8_t((from[c] * a + back[c] * (255 - a) + 127) / 255);
+      for (int c = 0; c < 3; ++c)
+        row[c] = std::uint8_t((from[c] * a + back[c] * (255 - a) + 127) / 255);
     }
     return true;
   }
@@ -130,10 +139,11 @@ std::unique_ptr<RowSource> JpegSource(std::unique_ptr<JpegReader> jpeg, const Pa
     return std::make_unique<JpegRows>(std::move(jpeg));
   }
   const Turn turn = TurnOf(jpeg->orientation());
-  if (!turn.transposed && !turn.flipX && !turn.flipY) return std::make_unique<JpegRows>(std::move(jpeg));
+  if (!turn.transposed && !turn.flipX && !turn.flipY)
+    return std::make_unique<JpegRows>(std::move(jpeg));
   const std::int64_t w = jpeg->outputWidth(), h = jpeg->outputHeight();
-  auto rows = std::make_unique<TurnedJpegRows>(*jpeg, turn, needed(turn.transposed ? h : w,
-                                                                    turn.transposed ? w : h));
+  auto rows = std::make_unique<TurnedJpegRows>(
+      *jpeg, turn, needed(turn.transposed ? h : w, turn.transposed ? w : h));
   problem = rows->problem();
   return rows;
 }

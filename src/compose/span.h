@@ -12,7 +12,9 @@ struct Span {
   bool empty() const { return end <= first; }
   Span Shifted(std::int64_t by) const { return {first + by, end + by}; }
   // The same range counted from the other end of an axis of `size`.
-  Span Flipped(std::int64_t size, bool flip) const { return flip ? Span{size - end, size - first} : *this; }
+  Span Flipped(std::int64_t size, bool flip) const {
+    return flip ? Span{size - end, size - first} : *this;
+  }
 };
 
 // The part of [at, at + size) that lies on a canvas axis of `canvasSize`.

@@ -14,14 +14,22 @@ struct Turn {
 
 inline Turn TurnOf(int orientation) {
   switch (orientation) {
-    case 2: return {false, true, false};
-    case 3: return {false, true, true};
-    case 4: return {false, false, true};
-    case 5: return {true, false, false};
-    case 6: return {true, true, false};
-    case 7: return {true, true, true};
-    case 8: return {true, false, true};
-    default: return {};
+    case 2:
+      return {false, true, false};
+    case 3:
+      return {false, true, true};
+    case 4:
+      return {false, false, true};
+    case 5:
+      return {true, false, false};
+    case 6:
+      return {true, true, false};
+    case 7:
+      return {true, true, true};
+    case 8:
+      return {true, false, true};
+    default:
+      return {};
   }
 }
 

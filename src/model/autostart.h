@@ -33,6 +33,7 @@ AutostartChoice DetectAutostart(AutostartStore& store, const std::string& execut
 
 // Makes the store match the choice, working on the other place first and
 // writing only when needed.  Failures are silent.
-void SyncAutostart(AutostartStore& store, AutostartChoice choice, const std::string& executablePath);
+void SyncAutostart(AutostartStore& store, AutostartChoice choice,
+                   const std::string& executablePath);
 
 }  // namespace vendaro

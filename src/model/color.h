@@ -17,10 +17,18 @@ inline constexpr ColorValue kClBackground = 0xFF000001u;
 constexpr ColorValue Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return ColorValue(r) | (ColorValue(g) << 8) | (ColorValue(b) << 16);
 }
-constexpr std::uint8_t RedOf(ColorValue c) { return c & 0xFF; }
-constexpr std::uint8_t GreenOf(ColorValue c) { return (c >> 8) & 0xFF; }
-constexpr std::uint8_t BlueOf(ColorValue c) { return (c >> 16) & 0xFF; }
-constexpr bool IsSystemColor(ColorValue c) { return (c >> 24) == 0xFF; }
+constexpr std::uint8_t RedOf(ColorValue c) {
+  return c & 0xFF;
+}
+constexpr std::uint8_t GreenOf(ColorValue c) {
+  return (c >> 8) & 0xFF;
+}
+constexpr std::uint8_t BlueOf(ColorValue c) {
+  return (c >> 16) & 0xFF;
+}
+constexpr bool IsSystemColor(ColorValue c) {
+  return (c >> 24) == 0xFF;
+}
 
 // A colour name from the table, or "$" and eight upper-case hex digits.
 std::string ColorToString(ColorValue value);

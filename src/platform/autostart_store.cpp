@@ -1,9 +1,10 @@
 #include "platform/autostart_store.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include "model/file_io.h"
 #include "platform/desktop_entry.h"
@@ -71,7 +72,9 @@ bool XdgAutostartStore::CanWrite(AutostartScope scope) {
   return IsDirectory(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool XdgAutostartStore::Exists(AutostartScope scope) { return access(EntryPath(scope).c_str(), F_OK) == 0; }
+bool XdgAutostartStore::Exists(AutostartScope scope) {
+  return access(EntryPath(scope).c_str(), F_OK) == 0;
+}
 
 std::optional<std::string> XdgAutostartStore::ReadCommand(AutostartScope scope) {
   FileBytes file = ReadWholeFile(EntryPath(scope));
@@ -94,14 +97,17 @@ bool XdgAutostartStore::Remove(AutostartScope scope) {
 }
 
 std::unique_ptr<XdgAutostartStore> MakeAutostartStore() {
-  return std::make_unique<XdgAutostartStore>(ConfigHome() + "/autostart", FirstConfigDir() + "/autostart");
+  return std::make_unique<XdgAutostartStore>(ConfigHome() + "/autostart",
+                                             FirstConfigDir() + "/autostart");
 }
 
 std::string AutostartEntryText(const std::string& executablePath) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Vendaro\n"
-         "Exec=" + ExecValueFor(executablePath) + "\n"
+         "Exec=" +
+         ExecValueFor(executablePath) +
+         "\n"
          "X-GNOME-Autostart-enabled=true\n";
 }
 

@@ -1,15 +1,17 @@
 #include "platform/boot_clock.h"
 
-#include <ctime>
 #include <sys/resource.h>
+
+#include <ctime>
 #include <fstream>
 
 namespace vendaro {
 
 std::uint64_t MillisecondsSinceBoot() {
-  timespec ts {};
+  timespec ts{};
   if (clock_gettime(CLOCK_BOOTTIME, &ts) != 0) clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+         static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
 std::string BootId() {
@@ -20,9 +22,10 @@ std::string BootId() {
 }
 
 std::uint64_t PerformanceCounter() {
-  timespec ts {};
+  timespec ts{};
   clock_gettime(CLOCK_MONOTONIC_RAW, &ts);
-  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u +
+         static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
 void LowerProcessPriority() {

@@ -1,16 +1,17 @@
 #include "platform/child_process.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/unique_fd.h"
@@ -49,8 +50,8 @@ struct SpawnOptions {
 // fork + execve, reporting a failed exec through a close-on-exec pipe so the
 // caller learns at once that the program could not run.  Only
 // async-signal-safe calls happen in the child.
-pid_t Spawn(const std::string& path, const std::vector<std::string>& args, const SpawnOptions& options,
-            Status& status) {
+pid_t Spawn(const std::string& path, const std::vector<std::string>& args,
+            const SpawnOptions& options, Status& status) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(path.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -120,7 +121,8 @@ void KillAndReap(pid_t pid) {
 }
 
 int MillisecondsLeft(Clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left < 0 ? 0 : static_cast<int>(left);
 }
 
@@ -170,7 +172,8 @@ std::string FindProgram(const std::string& name) {
   }
 }
 
-ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args, int timeoutMs) {
+ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+                         int timeoutMs) {
   ProgramResult result;
   const std::string path = FindProgram(name);
   if (path.empty()) {
@@ -225,7 +228,8 @@ Status ChildProcess::Start(const std::string& name, const std::vector<std::strin
   return status;
 }
 
-Status ChildProcess::StartDetached(const std::string& name, const std::vector<std::string>& args, pid_t& pid) {
+Status ChildProcess::StartDetached(const std::string& name, const std::vector<std::string>& args,
+                                   pid_t& pid) {
   const std::string path = FindProgram(name);
   if (path.empty()) return Status::Error("Nie znaleziono programu " + name);
   Status status;

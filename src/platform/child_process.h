@@ -1,7 +1,8 @@
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 #include "model/status.h"
@@ -18,10 +19,10 @@ std::string FindProgram(const std::string& name);
 inline constexpr int kChildTimeoutMs = 2000;
 
 struct ProgramResult {
-  Status status;      // an error when it could not start, timed out or failed
+  Status status;  // an error when it could not start, timed out or failed
   int exitCode = -1;
-  std::string out;    // standard output
-  std::string err;    // standard error
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
 
 // Runs a program to its end; past `timeoutMs` it is killed and the result is
@@ -43,7 +44,8 @@ class ChildProcess {
   // Starts the program; an error when it cannot be found or executed.
   Status Start(const std::string& name, const std::vector<std::string>& args);
   // Starts it in a session of its own that outlives us; we keep no hold on it.
-  static Status StartDetached(const std::string& name, const std::vector<std::string>& args, pid_t& pid);
+  static Status StartDetached(const std::string& name, const std::vector<std::string>& args,
+                              pid_t& pid);
   bool Running();
   // SIGTERM, then SIGKILL if it does not end within the timeout.
   void Stop();

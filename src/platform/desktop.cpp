@@ -1,10 +1,11 @@
 #include "platform/desktop.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <string_view>
-#include <unistd.h>
 
 #include "platform/desktop_probe.h"
 #include "platform/gsettings_desktop.h"
@@ -33,25 +34,44 @@ struct NamedDesktop {
 
 // Names as XDG_CURRENT_DESKTOP and DESKTOP_SESSION spell them (lower case).
 constexpr std::array kDesktopNames{
-    NamedDesktop{"gnome", DesktopKind::Gnome},          NamedDesktop{"gnome-classic", DesktopKind::Gnome},
-    NamedDesktop{"gnome-flashback", DesktopKind::Gnome}, NamedDesktop{"gnome-xorg", DesktopKind::Gnome},
-    NamedDesktop{"gnome-wayland", DesktopKind::Gnome},  NamedDesktop{"ubuntu", DesktopKind::Gnome},
-    NamedDesktop{"ubuntu-wayland", DesktopKind::Gnome}, NamedDesktop{"budgie", DesktopKind::Gnome},
-    NamedDesktop{"budgie-desktop", DesktopKind::Gnome}, NamedDesktop{"unity", DesktopKind::Gnome},
-    NamedDesktop{"pantheon", DesktopKind::Gnome},       NamedDesktop{"cinnamon", DesktopKind::Cinnamon},
-    NamedDesktop{"x-cinnamon", DesktopKind::Cinnamon},  NamedDesktop{"cinnamon2d", DesktopKind::Cinnamon},
-    NamedDesktop{"mate", DesktopKind::Mate},            NamedDesktop{"kde", DesktopKind::Kde},
-    NamedDesktop{"plasma", DesktopKind::Kde},           NamedDesktop{"plasmawayland", DesktopKind::Kde},
-    NamedDesktop{"plasmax11", DesktopKind::Kde},        NamedDesktop{"kde-plasma", DesktopKind::Kde},
-    NamedDesktop{"xfce", DesktopKind::Xfce},            NamedDesktop{"xfce4", DesktopKind::Xfce},
-    NamedDesktop{"xubuntu", DesktopKind::Xfce},         NamedDesktop{"sway", DesktopKind::Wlroots},
-    NamedDesktop{"hyprland", DesktopKind::Wlroots},     NamedDesktop{"river", DesktopKind::Wlroots},
-    NamedDesktop{"wayfire", DesktopKind::Wlroots},      NamedDesktop{"labwc", DesktopKind::Wlroots},
-    NamedDesktop{"niri", DesktopKind::Wlroots},         NamedDesktop{"wlroots", DesktopKind::Wlroots},
-    NamedDesktop{"i3", DesktopKind::X11},               NamedDesktop{"openbox", DesktopKind::X11},
-    NamedDesktop{"fluxbox", DesktopKind::X11},          NamedDesktop{"icewm", DesktopKind::X11},
-    NamedDesktop{"bspwm", DesktopKind::X11},            NamedDesktop{"awesome", DesktopKind::X11},
-    NamedDesktop{"dwm", DesktopKind::X11},              NamedDesktop{"xmonad", DesktopKind::X11},
+    NamedDesktop{"gnome", DesktopKind::Gnome},
+    NamedDesktop{"gnome-classic", DesktopKind::Gnome},
+    NamedDesktop{"gnome-flashback", DesktopKind::Gnome},
+    NamedDesktop{"gnome-xorg", DesktopKind::Gnome},
+    NamedDesktop{"gnome-wayland", DesktopKind::Gnome},
+    NamedDesktop{"ubuntu", DesktopKind::Gnome},
+    NamedDesktop{"ubuntu-wayland", DesktopKind::Gnome},
+    NamedDesktop{"budgie", DesktopKind::Gnome},
+    NamedDesktop{"budgie-desktop", DesktopKind::Gnome},
+    NamedDesktop{"unity", DesktopKind::Gnome},
+    NamedDesktop{"pantheon", DesktopKind::Gnome},
+    NamedDesktop{"cinnamon", DesktopKind::Cinnamon},
+    NamedDesktop{"x-cinnamon", DesktopKind::Cinnamon},
+    NamedDesktop{"cinnamon2d", DesktopKind::Cinnamon},
+    NamedDesktop{"mate", DesktopKind::Mate},
+    NamedDesktop{"kde", DesktopKind::Kde},
+    NamedDesktop{"plasma", DesktopKind::Kde},
+    NamedDesktop{"plasmawayland", DesktopKind::Kde},
+    NamedDesktop{"plasmax11", DesktopKind::Kde},
+    NamedDesktop{"kde-plasma", DesktopKind::Kde},
+    NamedDesktop{"xfce", DesktopKind::Xfce},
+    NamedDesktop{"xfce4", DesktopKind::Xfce},
+    NamedDesktop{"xubuntu", DesktopKind::Xfce},
+    NamedDesktop{"sway", DesktopKind::Wlroots},
+    NamedDesktop{"hyprland", DesktopKind::Wlroots},
+    NamedDesktop{"river", DesktopKind::Wlroots},
+    NamedDesktop{"wayfire", DesktopKind::Wlroots},
+    NamedDesktop{"labwc", DesktopKind::Wlroots},
+    NamedDesktop{"niri", DesktopKind::Wlroots},
+    NamedDesktop{"wlroots", DesktopKind::Wlroots},
+    NamedDesktop{"i3", DesktopKind::X11},
+    NamedDesktop{"openbox", DesktopKind::X11},
+    NamedDesktop{"fluxbox", DesktopKind::X11},
+    NamedDesktop{"icewm", DesktopKind::X11},
+    NamedDesktop{"bspwm", DesktopKind::X11},
+    NamedDesktop{"awesome", DesktopKind::X11},
+    NamedDesktop{"dwm", DesktopKind::X11},
+    NamedDesktop{"xmonad", DesktopKind::X11},
 };
 
 DesktopKind KindOfName(std::string_view name) {
@@ -91,14 +111,22 @@ DesktopKind FromSession(std::string_view session) {
 
 const char* DesktopKindName(DesktopKind kind) {
   switch (kind) {
-    case DesktopKind::X11: return "x11";
-    case DesktopKind::Gnome: return "gnome";
-    case DesktopKind::Cinnamon: return "cinnamon";
-    case DesktopKind::Mate: return "mate";
-    case DesktopKind::Kde: return "kde";
-    case DesktopKind::Xfce: return "xfce";
-    case DesktopKind::Wlroots: return "wlroots";
-    case DesktopKind::Unknown: break;
+    case DesktopKind::X11:
+      return "x11";
+    case DesktopKind::Gnome:
+      return "gnome";
+    case DesktopKind::Cinnamon:
+      return "cinnamon";
+    case DesktopKind::Mate:
+      return "mate";
+    case DesktopKind::Kde:
+      return "kde";
+    case DesktopKind::Xfce:
+      return "xfce";
+    case DesktopKind::Wlroots:
+      return "wlroots";
+    case DesktopKind::Unknown:
+      break;
   }
   return "unknown";
 }
@@ -124,7 +152,8 @@ DesktopKind DetectDisplayServer(const Environment& env) {
 }
 
 DesktopKind DetectDesktop(const Environment& env) {
-  if (DesktopKind kind = FromCurrentDesktop(Value(env, "XDG_CURRENT_DESKTOP")); kind != DesktopKind::Unknown) {
+  if (DesktopKind kind = FromCurrentDesktop(Value(env, "XDG_CURRENT_DESKTOP"));
+      kind != DesktopKind::Unknown) {
     return kind;
   }
   if (DesktopKind kind = FromSession(Value(env, "DESKTOP_SESSION")); kind != DesktopKind::Unknown) {
@@ -137,14 +166,19 @@ DesktopKind DetectDesktop(const Environment& env) {
 std::unique_ptr<JournaledDesktop> MakeJournaledDesktop(DesktopKind kind, const Environment& env,
                                                        const std::string& stateFolder) {
   switch (kind) {
-    case DesktopKind::X11: return std::make_unique<X11Desktop>(std::string(Value(env, "DISPLAY")), stateFolder);
+    case DesktopKind::X11:
+      return std::make_unique<X11Desktop>(std::string(Value(env, "DISPLAY")), stateFolder);
     case DesktopKind::Gnome:
     case DesktopKind::Cinnamon:
-    case DesktopKind::Mate: return std::make_unique<GSettingsDesktop>(kind, stateFolder);
-    case DesktopKind::Kde: return std::make_unique<KdeDesktop>(stateFolder);
-    case DesktopKind::Xfce: return std::make_unique<XfceDesktop>(stateFolder);
+    case DesktopKind::Mate:
+      return std::make_unique<GSettingsDesktop>(kind, stateFolder);
+    case DesktopKind::Kde:
+      return std::make_unique<KdeDesktop>(stateFolder);
+    case DesktopKind::Xfce:
+      return std::make_unique<XfceDesktop>(stateFolder);
     case DesktopKind::Wlroots:
-    case DesktopKind::Unknown: break;
+    case DesktopKind::Unknown:
+      break;
   }
   return nullptr;
 }
@@ -156,7 +190,8 @@ std::unique_ptr<DesktopBackend> MakeDesktopBackendOf(DesktopKind kind, const Env
   return std::make_unique<NoDesktop>();
 }
 
-std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment& env, const std::string& stateFolder) {
+std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment& env,
+                                                   const std::string& stateFolder) {
   SystemProbe probe;
   return MakeDesktopBackendOf(ConfirmDesktop(env, probe), env, stateFolder);
 }

@@ -53,14 +53,26 @@ std::optional<std::string> UnescapeString(const std::string& text) {
     }
     if (++i == text.size()) return std::nullopt;
     switch (text[i]) {
-      case 's': out += ' '; break;
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case '\\': out += '\\'; break;
+      case 's':
+        out += ' ';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case '\\':
+        out += '\\';
+        break;
       // Other escapes are not defined for string values; keep them for the
       // argument level, where quotes give them a meaning.
-      default: out += '\\'; out += text[i];
+      default:
+        out += '\\';
+        out += text[i];
     }
   }
   return out;
@@ -91,7 +103,9 @@ std::size_t FieldCode(const std::string& line, std::size_t i, ArgumentSplitter& 
 
 }  // namespace
 
-std::string ExecValueFor(const std::string& programPath) { return EscapeString(QuoteArgument(programPath)); }
+std::string ExecValueFor(const std::string& programPath) {
+  return EscapeString(QuoteArgument(programPath));
+}
 
 std::optional<std::vector<std::string>> ParseExecValue(const std::string& value) {
   std::optional<std::string> line = UnescapeString(value);
@@ -103,7 +117,8 @@ std::optional<std::vector<std::string>> ParseExecValue(const std::string& value)
     if (quoted) {
       if (c == '"') {
         quoted = false;
-      } else if (c == '\\' && i + 1 < line->size() && kEscapedInQuotes.find((*line)[i + 1]) != std::string_view::npos) {
+      } else if (c == '\\' && i + 1 < line->size() &&
+                 kEscapedInQuotes.find((*line)[i + 1]) != std::string_view::npos) {
         split.Add((*line)[++i]);
       } else if (c == '%') {
         i = FieldCode(*line, i, split);

@@ -20,26 +20,37 @@ bool SystemProbe::BusNameHasOwner(const std::string& name) {
          reply.arguments().first().toBool();
 }
 
-bool SystemProbe::ProgramExists(const std::string& name) { return !FindProgram(name).empty(); }
+bool SystemProbe::ProgramExists(const std::string& name) {
+  return !FindProgram(name).empty();
+}
 
-bool SystemProbe::SchemaInstalled(const std::string& schema) { return GSettingsSchemaInstalled(schema); }
+bool SystemProbe::SchemaInstalled(const std::string& schema) {
+  return GSettingsSchemaInstalled(schema);
+}
 
-bool SystemProbe::XDisplayOpens(const std::string& display) { return X11DisplayOpens(display); }
+bool SystemProbe::XDisplayOpens(const std::string& display) {
+  return X11DisplayOpens(display);
+}
 
 bool DesktopAnswers(DesktopKind kind, const Environment& env, DesktopProbe& probe) {
   switch (kind) {
     case DesktopKind::X11: {
       auto display = env.find("DISPLAY");
-      return display != env.end() && !display->second.empty() && probe.XDisplayOpens(display->second);
+      return display != env.end() && !display->second.empty() &&
+             probe.XDisplayOpens(display->second);
     }
     case DesktopKind::Gnome:
     case DesktopKind::Cinnamon:
     case DesktopKind::Mate:
       return probe.SchemaInstalled(GSettingsSchemaOf(kind));
-    case DesktopKind::Kde: return probe.BusNameHasOwner("org.kde.plasmashell");
-    case DesktopKind::Xfce: return probe.ProgramExists("xfconf-query");
-    case DesktopKind::Wlroots: return probe.ProgramExists("swaybg");
-    case DesktopKind::Unknown: break;
+    case DesktopKind::Kde:
+      return probe.BusNameHasOwner("org.kde.plasmashell");
+    case DesktopKind::Xfce:
+      return probe.ProgramExists("xfconf-query");
+    case DesktopKind::Wlroots:
+      return probe.ProgramExists("swaybg");
+    case DesktopKind::Unknown:
+      break;
   }
   return false;
 }

@@ -1,11 +1,12 @@
 #include "platform/folders.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace vendaro {
 namespace {
@@ -33,7 +34,7 @@ bool IsDirectory(const std::string& path) {
 // mkdir -p with the given mode for the folders it creates.
 bool MakeFolders(const std::string& path, mode_t mode) {
   if (path.empty()) return false;
-  for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     std::string part = path.substr(0, slash);
     if (!part.empty() && mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
     if (slash == std::string::npos) break;

@@ -1,10 +1,9 @@
 // GIO first: its headers use a member named `signals`, which Qt defines.
-#include <gio/gio.h>
-
 #include "platform/gsettings_desktop.h"
 
-#include <QColor>
+#include <gio/gio.h>
 
+#include <QColor>
 #include <memory>
 #include <vector>
 
@@ -57,28 +56,40 @@ std::vector<KeyValue> WallpaperKeys(DesktopKind kind, const std::string& shownPa
   switch (kind) {
     case DesktopKind::Gnome:
       return {{"picture-uri", url}, {"picture-uri-dark", url}, {"picture-options", "zoom"}};
-    case DesktopKind::Cinnamon: return {{"picture-uri", url}, {"picture-options", "zoom"}};
-    case DesktopKind::Mate: return {{"picture-filename", shownPath}, {"picture-options", "zoom"}};
-    default: return {};
+    case DesktopKind::Cinnamon:
+      return {{"picture-uri", url}, {"picture-options", "zoom"}};
+    case DesktopKind::Mate:
+      return {{"picture-filename", shownPath}, {"picture-options", "zoom"}};
+    default:
+      return {};
   }
 }
 
 // Older schemas lack some keys (picture-uri-dark before GNOME 42).
-bool HasKey(const SchemaPtr& schema, const char* key) { return g_settings_schema_has_key(schema.get(), key); }
+bool HasKey(const SchemaPtr& schema, const char* key) {
+  return g_settings_schema_has_key(schema.get(), key);
+}
 
-std::string JournalKey(const std::string& schema, const char* key) { return schema + " " + key; }
+std::string JournalKey(const std::string& schema, const char* key) {
+  return schema + " " + key;
+}
 
 }  // namespace
 
 const char* GSettingsSchemaOf(DesktopKind kind) {
   switch (kind) {
-    case DesktopKind::Cinnamon: return "org.cinnamon.desktop.background";
-    case DesktopKind::Mate: return "org.mate.background";
-    default: return "org.gnome.desktop.background";
+    case DesktopKind::Cinnamon:
+      return "org.cinnamon.desktop.background";
+    case DesktopKind::Mate:
+      return "org.mate.background";
+    default:
+      return "org.gnome.desktop.background";
   }
 }
 
-bool GSettingsSchemaInstalled(const std::string& schema) { return LookupSchema(schema) != nullptr; }
+bool GSettingsSchemaInstalled(const std::string& schema) {
+  return LookupSchema(schema) != nullptr;
+}
 
 GSettingsDesktop::GSettingsDesktop(DesktopKind kind, std::string stateFolder)
     : FileShowingDesktop(std::move(stateFolder)), kind_(kind) {}
@@ -98,7 +109,8 @@ Status GSettingsDesktop::Capture(RestoreJournal& journal) {
   return Status::Ok();
 }
 
-Status GSettingsDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
+Status GSettingsDesktop::Show(const std::string& path, const Canvas& canvas,
+                              RestoreJournal& journal) {
   const std::string id = GSettingsSchemaOf(kind_);
   SchemaPtr schema;
   SettingsPtr settings = OpenSettings(id, &schema);
@@ -134,7 +146,8 @@ Status GSettingsDesktop::PutBack(const RestoreJournal& journal) {
     }
     const std::string text = saved->rfind(kUserPrefix, 0) == 0 ? saved->substr(5) : std::string();
     VariantPtr current(g_settings_get_value(settings.get(), entry.key));
-    VariantPtr value(g_variant_parse(g_variant_get_type(current.get()), text.c_str(), nullptr, nullptr, nullptr));
+    VariantPtr value(g_variant_parse(g_variant_get_type(current.get()), text.c_str(), nullptr,
+                                     nullptr, nullptr));
     if (!value || !g_settings_set_value(settings.get(), entry.key, value.get())) {
       status = Status::Error("Nie można przywrócić ustawienia " + id + " " + entry.key);
     }

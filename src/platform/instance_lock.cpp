@@ -22,6 +22,8 @@ bool InstanceLock::TryAcquire() {
   return lock_->tryLock(0) || lock_->error() != QLockFile::LockFailedError;
 }
 
-std::string InstanceLock::path() const { return path_; }
+std::string InstanceLock::path() const {
+  return path_;
+}
 
 }  // namespace vendaro

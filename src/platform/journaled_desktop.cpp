@@ -45,9 +45,9 @@ Status JournaledDesktop::RestoreUserWallpaper() {
   return RemoveJournal(stateFolder_);
 }
 
-Status FileShowingDesktop::ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
-                                    RestoreJournal& journal,
-                                    const std::function<Status(const std::string& shownPath)>& hand) {
+Status FileShowingDesktop::ShowFile(
+    const std::string& bmpPath, const Canvas& canvas, ShownFormat format, RestoreJournal& journal,
+    const std::function<Status(const std::string& shownPath)>& hand) {
   std::string shownPath;
   if (Status status = shown_.Prepare(bmpPath, canvas, format, shownPath); !status) return status;
   if (Status status = hand(shownPath); !status) {

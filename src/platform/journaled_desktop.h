@@ -49,7 +49,8 @@ class FileShowingDesktop : public JournaledDesktop {
   // Makes the next shown file and hands its path to `hand` (which tells the
   // desktop); keeps the file and notes it in the journal when that works,
   // drops it when not.
-  Status ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format, RestoreJournal& journal,
+  Status ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
+                  RestoreJournal& journal,
                   const std::function<Status(const std::string& shownPath)>& hand);
   void Forget() override { shown_.RemoveAll(); }
 

@@ -30,14 +30,16 @@ Status ReadDesktops(std::string& json) {
 Status EvaluatePlasmaScript(const std::string& script, std::string& output) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return Status::Error("Brak połączenia z sesyjną magistralą D-Bus");
-  QDBusMessage call = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell",
-                                                     "evaluateScript");
+  QDBusMessage call = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell",
+                                                     "org.kde.PlasmaShell", "evaluateScript");
   call << QString::fromStdString(script);
   const QDBusMessage reply = bus.call(call, QDBus::Block, kChildTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage) {
-    return Status::Error("Powłoka Plasma nie wykonała polecenia: " + reply.errorMessage().toStdString());
+    return Status::Error("Powłoka Plasma nie wykonała polecenia: " +
+                         reply.errorMessage().toStdString());
   }
-  output = reply.arguments().isEmpty() ? std::string() : reply.arguments().first().toString().toStdString();
+  output = reply.arguments().isEmpty() ? std::string()
+                                       : reply.arguments().first().toString().toStdString();
   return Status::Ok();
 }
 
@@ -72,7 +74,8 @@ Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJo
 
 Status KdeDesktop::PutBack(const RestoreJournal& journal) {
   std::string output;
-  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")), output);
+  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")),
+                              output);
 }
 
 std::optional<ColorValue> KdeDesktop::BackgroundColor() {
@@ -81,7 +84,8 @@ std::optional<ColorValue> KdeDesktop::BackgroundColor() {
   if (!ReadDesktops(json)) return std::nullopt;
   const QJsonArray desktops = QJsonDocument::fromJson(QByteArray::fromStdString(json)).array();
   std::optional<ColorValue> color;
-  if (!desktops.isEmpty()) color = ParsePlasmaColor(desktops.first().toObject().value("Color").toString().toStdString());
+  if (!desktops.isEmpty())
+    color = ParsePlasmaColor(desktops.first().toObject().value("Color").toString().toStdString());
   // Asked once: every composition asks, and a D-Bus round trip each time adds up.
   color_ = color;
   return color;

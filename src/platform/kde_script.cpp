@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QString>
-
 #include <cstdio>
 
 namespace vendaro {
@@ -13,7 +12,8 @@ constexpr const char* kGroup = "d.currentConfigGroup = ['Wallpaper', 'org.kde.im
 // JSON is JavaScript except for raw U+2028/U+2029 in older engines.
 std::string EscapeLineSeparators(const QString& json) {
   QString escaped = json;
-  escaped.replace(QChar(0x2028), QStringLiteral("\\u2028")).replace(QChar(0x2029), QStringLiteral("\\u2029"));
+  escaped.replace(QChar(0x2028), QStringLiteral("\\u2028"))
+      .replace(QChar(0x2029), QStringLiteral("\\u2029"));
   return escaped.toStdString();
 }
 
@@ -40,14 +40,16 @@ std::string ReadDesktopsScript() {
              "var saved = [];\n"
              "desktops().forEach(function (d) {\n"
              "  var entry = {id: d.id, plugin: d.wallpaperPlugin};\n"
-             "  ") + kGroup + "\n"
-             "  ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
-             "    var value = d.readConfig(key);\n"
-             "    if (value !== undefined && value !== null) entry[key] = String(value);\n"
-             "  });\n"
-             "  saved.push(entry);\n"
-             "});\n"
-             "print(JSON.stringify(saved));\n";
+             "  ") +
+         kGroup +
+         "\n"
+         "  ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
+         "    var value = d.readConfig(key);\n"
+         "    if (value !== undefined && value !== null) entry[key] = String(value);\n"
+         "  });\n"
+         "  saved.push(entry);\n"
+         "});\n"
+         "print(JSON.stringify(saved));\n";
 }
 
 std::string SetImageScript(const std::string& url) {
@@ -55,7 +57,9 @@ std::string SetImageScript(const std::string& url) {
          ";\n"
          "desktops().forEach(function (d) {\n"
          "  d.wallpaperPlugin = 'org.kde.image';\n"
-         "  " + kGroup + "\n"
+         "  " +
+         kGroup +
+         "\n"
          "  d.writeConfig('Image', url);\n"
          "  d.writeConfig('FillMode', 2);\n"
          "  d.reloadConfig();\n"
@@ -64,14 +68,17 @@ std::string SetImageScript(const std::string& url) {
 
 std::string RestoreDesktopsScript(const std::string& savedJson) {
   const QJsonDocument saved = QJsonDocument::fromJson(QByteArray::fromStdString(savedJson));
-  const std::string json = EscapeLineSeparators(QString::fromUtf8(saved.toJson(QJsonDocument::Compact)));
+  const std::string json =
+      EscapeLineSeparators(QString::fromUtf8(saved.toJson(QJsonDocument::Compact)));
   return "var saved = " + (saved.isArray() ? json : std::string("[]")) +
          ";\n"
          "desktops().forEach(function (d) {\n"
          "  saved.forEach(function (entry) {\n"
          "    if (entry.id !== d.id) return;\n"
          "    d.wallpaperPlugin = entry.plugin;\n"
-         "    " + kGroup + "\n"
+         "    " +
+         kGroup +
+         "\n"
          "    ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
          "      if (entry[key] !== undefined) d.writeConfig(key, entry[key]);\n"
          "    });\n"

@@ -1,12 +1,13 @@
 #include "platform/restore_journal.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "model/file_io.h"
 
@@ -55,8 +56,9 @@ std::optional<std::string> Unescape(const std::string& text) {
 }
 
 DesktopKind KindFromName(const std::string& name) {
-  constexpr std::array kinds{DesktopKind::X11,  DesktopKind::Gnome, DesktopKind::Cinnamon, DesktopKind::Mate,
-                             DesktopKind::Kde,  DesktopKind::Xfce,  DesktopKind::Wlroots};
+  constexpr std::array kinds{DesktopKind::X11,    DesktopKind::Gnome, DesktopKind::Cinnamon,
+                             DesktopKind::Mate,   DesktopKind::Kde,   DesktopKind::Xfce,
+                             DesktopKind::Wlroots};
   for (DesktopKind kind : kinds) {
     if (name == DesktopKindName(kind)) return kind;
   }

@@ -18,7 +18,9 @@ struct RestoreJournal {
   DesktopKind kind = DesktopKind::Unknown;
   std::vector<std::pair<std::string, std::string>> entries;
 
-  void Add(std::string key, std::string value) { entries.emplace_back(std::move(key), std::move(value)); }
+  void Add(std::string key, std::string value) {
+    entries.emplace_back(std::move(key), std::move(value));
+  }
   // The first value of `key`, if any.
   std::optional<std::string> Find(const std::string& key) const;
   std::vector<std::string> All(const std::string& key) const;

@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-
 #include <cmath>
 
 namespace vendaro {
@@ -13,9 +12,13 @@ namespace {
 constexpr int kFallbackWidth = 1024;
 constexpr int kFallbackHeight = 768;
 
-QScreen* Primary() { return qGuiApp ? QGuiApplication::primaryScreen() : nullptr; }
+QScreen* Primary() {
+  return qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+}
 
-int Device(int logical, qreal ratio) { return static_cast<int>(std::lround(logical * ratio)); }
+int Device(int logical, qreal ratio) {
+  return static_cast<int>(std::lround(logical * ratio));
+}
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 #include "platform/shown_file.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-
-#include <unistd.h>
 
 #include "model/file_io.h"
 
@@ -24,16 +24,19 @@ std::string FolderOf(const std::string& path) {
 // is not UTF-8 works too.
 Status WritePng(const Canvas& canvas, const std::string& path) {
   if (canvas.empty()) return Status::Error("Brak obrazu do zapisania");
-  const QImage image(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3, QImage::Format_RGB888);
+  const QImage image(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
+                     QImage::Format_RGB888);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "png");
   writer.setQuality(kFastPngQuality);
   if (!writer.write(image)) {
-    return Status::Error("Nie można zapisać pliku " + path + ": " + writer.errorString().toStdString());
+    return Status::Error("Nie można zapisać pliku " + path + ": " +
+                         writer.errorString().toStdString());
   }
-  if (int error = ReplaceFileContents(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+  if (int error =
+          ReplaceFileContents(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
       error != 0) {
     return Status::Error("Nie można zapisać pliku " + path + ": " + ErrorText(error));
   }
@@ -60,9 +63,11 @@ Status ShownFiles::Prepare(const std::string& bmpPath, const Canvas& canvas, Sho
   const std::string b = FolderOf(bmpPath) + "vendaro-shown-b" + ext;
   // A new process (a one-off change, a start after a crash) may find the
   // desktop still naming "a": then it takes "b".
-  const bool useB = current_.empty() ? access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) != 0 : current_ == a;
+  const bool useB = current_.empty() ? access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) != 0
+                                     : current_ == a;
   pending_ = useB ? b : a;
-  Status status = format == ShownFormat::Png ? WritePng(canvas, pending_) : LinkBmp(bmpPath, pending_);
+  Status status =
+      format == ShownFormat::Png ? WritePng(canvas, pending_) : LinkBmp(bmpPath, pending_);
   if (!status) {
     pending_.clear();
     return status;

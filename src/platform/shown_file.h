@@ -22,7 +22,8 @@ class ShownFiles {
   ShownFiles& operator=(const ShownFiles&) = delete;
 
   // Makes the next file; `shownPath` gets its path.
-  Status Prepare(const std::string& bmpPath, const Canvas& canvas, ShownFormat format, std::string& shownPath);
+  Status Prepare(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
+                 std::string& shownPath);
   // After the desktop took the new file, or failed to: drops the other one.
   void Commit();
   void Discard();

@@ -4,11 +4,12 @@
 
 namespace vendaro {
 
-const char* VersionLibraryFileName() { return "libverdpak.so"; }
+const char* VersionLibraryFileName() {
+  return "libverdpak.so";
+}
 
-VersionLibraryCall CallVersionLibrary(const std::string& path, const char* id,
-                                      const char* version, const char* product,
-                                      std::int32_t flag) {
+VersionLibraryCall CallVersionLibrary(const std::string& path, const char* id, const char* version,
+                                      const char* product, std::int32_t flag) {
   VersionLibraryCall call;
   QLibrary library(QString::fromStdString(path));
   if (!library.load()) return call;

@@ -17,8 +17,7 @@ const char* VersionLibraryFileName();
 
 // Loads the library at `path` by full path, calls
 // _SprVer(id, version, product, flag) with the C convention and unloads it.
-VersionLibraryCall CallVersionLibrary(const std::string& path, const char* id,
-                                      const char* version, const char* product,
-                                      std::int32_t flag);
+VersionLibraryCall CallVersionLibrary(const std::string& path, const char* id, const char* version,
+                                      const char* product, std::int32_t flag);
 
 }  // namespace vendaro

@@ -24,7 +24,8 @@ constexpr const char* kSetPrefix = "set:";
 constexpr const char* kCreated = "created";
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 std::string WithoutNewline(std::string text) {
@@ -48,7 +49,9 @@ Status Read(const std::string& property, std::optional<std::string>& value) {
   return result.exitCode == 1 || result.status ? Status::Ok() : result.status;
 }
 
-const char* TypeOf(const std::string& property) { return EndsWith(property, kStyleSuffix) ? "int" : "string"; }
+const char* TypeOf(const std::string& property) {
+  return EndsWith(property, kStyleSuffix) ? "int" : "string";
+}
 
 Status Write(const std::string& property, const std::string& value) {
   // --set=VALUE keeps a value that starts with '-' from being read as an option.
@@ -62,13 +65,15 @@ Status Remove(const std::string& property) {
 }
 
 std::string StyleOf(const std::string& imageProperty) {
-  return imageProperty.substr(0, imageProperty.size() - std::string(kImageSuffix).size()) + kStyleSuffix;
+  return imageProperty.substr(0, imageProperty.size() - std::string(kImageSuffix).size()) +
+         kStyleSuffix;
 }
 
 std::vector<std::string> JournaledProperties(const RestoreJournal& journal) {
   std::vector<std::string> properties;
   for (const auto& [key, value] : journal.entries) {
-    if (key.rfind(kPropertyPrefix, 0) == 0) properties.push_back(key.substr(std::string(kPropertyPrefix).size()));
+    if (key.rfind(kPropertyPrefix, 0) == 0)
+      properties.push_back(key.substr(std::string(kPropertyPrefix).size()));
   }
   return properties;
 }
@@ -107,8 +112,9 @@ Status XfceDesktop::PutBack(const RestoreJournal& journal) {
   Status first;
   for (const std::string& property : JournaledProperties(journal)) {
     const std::string saved = journal.Find(kPropertyPrefix + property).value_or(kCreated);
-    Status status = saved.rfind(kSetPrefix, 0) == 0 ? Write(property, saved.substr(std::string(kSetPrefix).size()))
-                                                    : Remove(property);
+    Status status = saved.rfind(kSetPrefix, 0) == 0
+                        ? Write(property, saved.substr(std::string(kSetPrefix).size()))
+                        : Remove(property);
     if (first && !status) first = status;
   }
   return first;
@@ -132,7 +138,9 @@ std::optional<ColorValue> XfceDesktop::BackgroundColor() {
       if (error == std::errc() && end == text.data() + text.size()) parts.push_back(number);
     }
     if (parts.size() >= 3) {
-      auto channel = [](double v) { return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : int(v * 255 + 0.5)); };
+      auto channel = [](double v) {
+        return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : int(v * 255 + 0.5));
+      };
       color = Rgb(channel(parts[0]), channel(parts[1]), channel(parts[2]));
     }
     break;

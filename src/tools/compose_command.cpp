@@ -1,7 +1,8 @@
 #include "tools/compose_command.h"
 
-#include <charconv>
 #include <sys/stat.h>
+
+#include <charconv>
 
 #include "model/color.h"
 #include "model/settings.h"
@@ -46,8 +47,7 @@ class Parser {
       }
     }
     if (!parsed_.status) return parsed_;
-    if (positional.empty() || positional.size() > 2)
-      return Fail("expected PICTURE [OUTPUT.bmp]");
+    if (positional.empty() || positional.size() > 2) return Fail("expected PICTURE [OUTPUT.bmp]");
     if (!IsStorablePath(positional[0]))
       return Fail("the picture path holds an entry tag or a line break");
     parsed_.command.picture = positional[0];
@@ -108,18 +108,30 @@ class Parser {
 
   void Option(const std::string& arg) {
     ComposeOptions& o = parsed_.command.options;
-    if (arg == "--screen") Size(arg, 1, parsed_.command.screen);
-    else if (arg == "--size") Size(arg, 0, parsed_.command.recordedSize);
-    else if (arg == "--mode") Index(arg, 4, o.displayMode);
-    else if (arg == "--align") Index(arg, 8, o.alignment);
-    else if (arg == "--fill") Index(arg, 2, o.gapFill);
-    else if (arg == "--interp") Index(arg, 2, o.interpolation);
-    else if (arg == "--smooth") Index(arg, 1, o.smoothing);
-    else if (arg == "--color") Colour(arg);
-    else if (arg == "--settings") SettingsFile(arg);
-    else if (arg == "--explain") parsed_.command.explain = true;
-    else if (arg == "--set") parsed_.command.set = true;
-    else Fail("unknown option " + arg);
+    if (arg == "--screen")
+      Size(arg, 1, parsed_.command.screen);
+    else if (arg == "--size")
+      Size(arg, 0, parsed_.command.recordedSize);
+    else if (arg == "--mode")
+      Index(arg, 4, o.displayMode);
+    else if (arg == "--align")
+      Index(arg, 8, o.alignment);
+    else if (arg == "--fill")
+      Index(arg, 2, o.gapFill);
+    else if (arg == "--interp")
+      Index(arg, 2, o.interpolation);
+    else if (arg == "--smooth")
+      Index(arg, 1, o.smoothing);
+    else if (arg == "--color")
+      Colour(arg);
+    else if (arg == "--settings")
+      SettingsFile(arg);
+    else if (arg == "--explain")
+      parsed_.command.explain = true;
+    else if (arg == "--set")
+      parsed_.command.set = true;
+    else
+      Fail("unknown option " + arg);
   }
 
   const std::vector<std::string>& args_;
@@ -134,16 +146,16 @@ ParsedComposeCommand ParseComposeCommand(const std::vector<std::string>& argumen
 }
 
 std::string ExplainOptions(const ComposeOptions& o) {
-  return "options: mode=" + std::to_string(o.displayMode) + " align=" +
-         std::to_string(o.alignment) + " fill=" + std::to_string(o.gapFill) +
+  return "options: mode=" + std::to_string(o.displayMode) +
+         " align=" + std::to_string(o.alignment) + " fill=" + std::to_string(o.gapFill) +
          " color=" + ColorToString(o.fillColor) + " interp=" + std::to_string(o.interpolation) +
          " smooth=" + std::to_string(o.smoothing) + "\n";
 }
 
 std::string ExplainPlacement(const Placement& p) {
   return std::string("placement: ") + PlacementKindName(p.kind) + " x=" + std::to_string(p.x) +
-         " y=" + std::to_string(p.y) + " w=" + std::to_string(p.w) + " h=" +
-         std::to_string(p.h) + " edgeFill=" + (p.edgeFill ? "1" : "0") + "\n";
+         " y=" + std::to_string(p.y) + " w=" + std::to_string(p.w) + " h=" + std::to_string(p.h) +
+         " edgeFill=" + (p.edgeFill ? "1" : "0") + "\n";
 }
 
 }  // namespace vendaro

@@ -1,7 +1,6 @@
 // vendaro-compose: composes one picture exactly as the resident program
 // would, for scripts and for checking placement, settings and pixels.
 #include <QGuiApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -100,9 +99,9 @@ int Run(int argc, char** argv) {
 
   const WallpaperEntry entry = MakeEntry(command.picture, recorded->width, recorded->height);
   if (command.explain) {
-    const Placement placement = PlacePicture(recorded->width, recorded->height, screen.width,
-                                             screen.height, command.options.displayMode,
-                                             command.options.alignment);
+    const Placement placement =
+        PlacePicture(recorded->width, recorded->height, screen.width, screen.height,
+                     command.options.displayMode, command.options.alignment);
     std::fputs((ExplainOptions(command.options) + ExplainPlacement(placement)).c_str(), stdout);
     std::fflush(stdout);
   }
@@ -130,4 +129,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace vendaro
 
-int main(int argc, char** argv) { return vendaro::Run(argc, argv); }
+int main(int argc, char** argv) {
+  return vendaro::Run(argc, argv);
+}

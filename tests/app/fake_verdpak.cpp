@@ -5,10 +5,14 @@
 // called with the program's identity, and 0 otherwise.  With
 // FAKE_NO_ENTRY_POINT the library exports something else instead.
 #ifdef FAKE_NO_ENTRY_POINT
-extern "C" __attribute__((visibility("default"))) std::int32_t SprVerOther() { return 1; }
+extern "C" __attribute__((visibility("default"))) std::int32_t SprVerOther() {
+  return 1;
+}
 #else
-extern "C" __attribute__((visibility("default"))) std::int32_t _SprVer(const char* id, const char* version,
-                                                                       const char* product, std::int32_t flag) {
+extern "C" __attribute__((visibility("default"))) std::int32_t _SprVer(const char* id,
+                                                                       const char* version,
+                                                                       const char* product,
+                                                                       std::int32_t flag) {
   bool ours = std::strcmp(id, "vendaro") == 0 && std::strcmp(version, "1.2.8") == 0 &&
               std::strcmp(product, "Vendaro") == 0 && flag == 1;
   return ours ? FAKE_RESULT : 0;

@@ -3,9 +3,9 @@
 // The main form in-process on prepared folders: a dummy desktop, a fixed
 // clock, a small screen and messages recorded instead of shown.
 
-#include <QImage>
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,14 +21,16 @@ namespace vendaro::testing {
 class FormTest : public ::testing::Test {
  protected:
   FormTest() : root_(MakeTempDir("form") + "/") {
-    for (const char* name : {"data", "temp", "bin", "pictures"}) std::filesystem::create_directory(root_ + name);
+    for (const char* name : {"data", "temp", "bin", "pictures"})
+      std::filesystem::create_directory(root_ + name);
     data_ = root_ + "data/";
     temp_ = root_ + "temp/";
     bin_ = root_ + "bin/";
     pictures_ = root_ + "pictures/";
   }
 
-  std::string Picture(const std::string& name, int width, int height, Qt::GlobalColor colour = Qt::red) {
+  std::string Picture(const std::string& name, int width, int height,
+                      Qt::GlobalColor colour = Qt::red) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     std::string path = pictures_ + name;
@@ -51,7 +53,8 @@ class FormTest : public ::testing::Test {
 
   void InstallVersionLibrary(const std::string& variant) {
     std::filesystem::copy_file(std::string(FAKE_VERDPAK_DIR) + "/" + variant + "/libverdpak.so",
-                               bin_ + "libverdpak.so", std::filesystem::copy_options::overwrite_existing);
+                               bin_ + "libverdpak.so",
+                               std::filesystem::copy_options::overwrite_existing);
   }
 
   std::unique_ptr<TForm2> MakeForm(bool remoteControl = false) {

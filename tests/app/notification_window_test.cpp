@@ -1,8 +1,9 @@
 #include "app/notification_window.h"
 
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace vendaro::testing {
 namespace {

@@ -1,9 +1,10 @@
 #include "app/remote_control.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLocalSocket>
-#include <sys/stat.h>
 
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
@@ -14,7 +15,8 @@ namespace {
 class RemoteTest : public FormTest {
  protected:
   void Start() {
-    WriteList("default.vdl", {Picture("a.png", 4, 4), Picture("b.png", 4, 4), Picture("c.png", 4, 4)});
+    WriteList("default.vdl",
+              {Picture("a.png", 4, 4), Picture("b.png", 4, 4), Picture("c.png", 4, 4)});
     WriteIni("");
     form_ = MakeForm(true);
     form_->SetWindowHooks({[this] { ++settingsOpened_; }, {}});
@@ -28,7 +30,8 @@ class RemoteTest : public FormTest {
     socket.connectToServer(QString::fromStdString(RemoteSocketPath(executableName_)));
     socket.write(QByteArray::fromStdString(word) + '\n');
     QDeadlineTimer deadline(30000);
-    while (!socket.canReadLine() && !deadline.hasExpired() && socket.state() != QLocalSocket::UnconnectedState) {
+    while (!socket.canReadLine() && !deadline.hasExpired() &&
+           socket.state() != QLocalSocket::UnconnectedState) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     std::string answer = socket.readLine().trimmed().toStdString();

@@ -87,11 +87,15 @@ class SchedulerTest : public ::testing::Test {
   SchedulerHooks Hooks() {
     SchedulerHooks hooks;
     hooks.fileExists = FileExists;
-    hooks.showNotification = [this](const WallpaperEntry& entry) { notifications_.push_back(entry); shown_ = true; };
+    hooks.showNotification = [this](const WallpaperEntry& entry) {
+      notifications_.push_back(entry);
+      shown_ = true;
+    };
     hooks.hideNotification = [this] { shown_ = false; };
     hooks.compose = [this](const WallpaperEntry& entry) {
       composed_.push_back(entry);
-      itemsDuringCompose_ = {scheduler_.items().Nastpnatapeta1.enabled, scheduler_.items().Ustawienia1.enabled};
+      itemsDuringCompose_ = {scheduler_.items().Nastpnatapeta1.enabled,
+                             scheduler_.items().Ustawienia1.enabled};
       if (duringCompose_) duringCompose_();
       return composeResult_;
     };

@@ -1,5 +1,4 @@
 #include "app/change_scheduler.h"
-
 #include "model/local_date.h"
 #include "scheduler_fixture.h"
 
@@ -40,11 +39,11 @@ TEST_F(SchedulerTest, NextAndPreviousMovePosition) {
     int stored;
   };
   const Row rows[] = {
-      {3, 2, -1, true, {0}, 0},    // wrap-around
+      {3, 2, -1, true, {0}, 0},  // wrap-around
       {3, 0, -1, true, {1}, 1},
-      {3, -4, -1, true, {0}, 0},   // +1 is still negative: unsigned compare resets
-      {3, 9, -1, true, {0}, 0},    // beyond the list
-      {3, 1, -1, false, {0}, 0},   // Previous as the first command: the first entry
+      {3, -4, -1, true, {0}, 0},  // +1 is still negative: unsigned compare resets
+      {3, 9, -1, true, {0}, 0},   // beyond the list
+      {3, 1, -1, false, {0}, 0},  // Previous as the first command: the first entry
       {1, 0, -1, true, {0}, 0},
   };
   for (const Row& row : rows) {
@@ -53,7 +52,8 @@ TEST_F(SchedulerTest, NextAndPreviousMovePosition) {
     composed_.clear();
     settings_.CurrentPosition = row.position;
     settings_.PreviousPosition = row.previous;
-    MenuItem& item = row.next ? scheduler_.items().Nastpnatapeta1 : scheduler_.items().Poprzedniatapeta1;
+    MenuItem& item =
+        row.next ? scheduler_.items().Nastpnatapeta1 : scheduler_.items().Poprzedniatapeta1;
     item.Click();
     EXPECT_EQ(Composed(), row.composed);
     EXPECT_EQ(settings_.CurrentPosition, row.stored);
@@ -82,10 +82,10 @@ TEST_F(SchedulerTest, VanishedPicturesAreDroppedInOnePass) {
     std::size_t left;
   };
   const Row rows[] = {
-      {4, {1}, 1, {2}, 3},        // the next entry takes the index
-      {3, {2}, 2, {0}, 2},        // the last one gone: the first is shown
-      {4, {0, 1}, 0, {2}, 2},     // two in a row, one pass
-      {2, {0, 1}, 0, {}, 0},      // nothing left: the balloon
+      {4, {1}, 1, {2}, 3},     // the next entry takes the index
+      {3, {2}, 2, {0}, 2},     // the last one gone: the first is shown
+      {4, {0, 1}, 0, {2}, 2},  // two in a row, one pass
+      {2, {0, 1}, 0, {}, 0},   // nothing left: the balloon
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.position);
@@ -310,7 +310,8 @@ TEST_F(SchedulerTest, NotificationNamesTheEntryAndGoesAway) {
 TEST_F(SchedulerTest, StaleIndexedBitmapsAreRemoved) {
   MakeList(3);
   settings_.CurrentPosition = 1;
-  for (const char* name : {"0wall.bmp", "1wall.bmp", "2wall.bmp", "3wall.bmp"}) WriteFileBytes(tempFolder_ + name, "b");
+  for (const char* name : {"0wall.bmp", "1wall.bmp", "2wall.bmp", "3wall.bmp"})
+    WriteFileBytes(tempFolder_ + name, "b");
   scheduler_.ApplyCurrentEntry();
   EXPECT_FALSE(FileExists(tempFolder_ + "0wall.bmp"));
   EXPECT_TRUE(FileExists(tempFolder_ + "1wall.bmp"));  // the current index

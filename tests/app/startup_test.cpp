@@ -121,10 +121,11 @@ TEST_F(FormTest, LockLeftByADeadCopyDoesNotBlock) {
   InstanceLock probe(executableName_);
   // Written as Qt writes it, naming a process of this executable that has
   // ended, so only the owner's death makes the lock stale.
-  WriteFileBytes(probe.path(), QStringLiteral("%1\n%2\n%3\n")
-                                   .arg(pid)
-                                   .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())
-                                   .toStdString());
+  WriteFileBytes(probe.path(),
+                 QStringLiteral("%1\n%2\n%3\n")
+                     .arg(pid)
+                     .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())
+                     .toStdString());
   WriteIni("");
   std::unique_ptr<TForm2> form = MakeForm();
   EXPECT_TRUE(form->FormCreate());
@@ -152,7 +153,11 @@ TEST_F(FormTest, VersionCheckAtStart) {
       {"answer 1 ends the program", "returns1", true, false, {}},
       {"answer 256 counts as false", "returns256", true, true, {}},
       {"no entry point: silent", "noentry", true, true, {}},
-      {"no library: one warning", nullptr, true, true, {"Nie znaleziono wymaganej biblioteki 'libverdpak.so'"}},
+      {"no library: one warning",
+       nullptr,
+       true,
+       true,
+       {"Nie znaleziono wymaganej biblioteki 'libverdpak.so'"}},
       {"option off: not loaded", "returns1", false, true, {}},
   };
   std::string picture = Picture("a.png", 4, 4);
@@ -179,7 +184,8 @@ TEST_F(FormTest, VersionCheckAtStart) {
 }
 
 TEST_F(FormTest, CloseGivesBackTheWallpaperRemovesTheBitmapAndStoresThePosition) {
-  WriteList("default.vdl", {Picture("a.png", 4, 4), Picture("b.png", 4, 4), Picture("c.png", 4, 4)});
+  WriteList("default.vdl",
+            {Picture("a.png", 4, 4), Picture("b.png", 4, 4), Picture("c.png", 4, 4)});
   WriteIni("Ostatnia pozycja=1\r\nKiedy zmiana=1\r\n");
   std::unique_ptr<TForm2> form = MakeForm();
   ASSERT_TRUE(form->FormCreate());
@@ -216,7 +222,8 @@ TEST_F(FormTest, TrayMenuItemsInOrder) {
   std::unique_ptr<TForm2> form = MakeForm();
   QStringList seen;
   for (QAction* action : form->popupMenu()->actions()) {
-    seen << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+    seen << (action->isSeparator() ? QStringLiteral("-")
+                                   : action->objectName() + "=" + action->text());
   }
   EXPECT_EQ(seen, QStringList({"Vendaro1=Vendaro v1.2.8", "-", "Nastpnatapeta1=Następna tapeta",
                                "Poprzedniatapeta1=Poprzednia tapeta", "-", "Ustawienia1=Ustawienia",

@@ -27,9 +27,10 @@ TEST(VersionCheck, LowEightBitsOfTheAnswerDecide) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::vector<std::pair<std::string, std::string>> boxes;
-    bool ends = RunVersionCheck(1, row.library, [&](const std::string& text, const std::string& caption) {
-      boxes.emplace_back(text, caption);
-    });
+    bool ends =
+        RunVersionCheck(1, row.library, [&](const std::string& text, const std::string& caption) {
+          boxes.emplace_back(text, caption);
+        });
     EXPECT_EQ(ends, row.ends);
     if (row.warned) {
       ASSERT_EQ(boxes.size(), 1u);

@@ -1,3 +1,5 @@
+#include "compose/compose_wallpaper.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "compose/bmp_writer.h"
-#include "compose/compose_wallpaper.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
 
@@ -22,7 +23,8 @@ constexpr ColorValue kRed = Rgb(255, 0, 0);
 
 std::uint32_t Le32(const std::string& b, std::size_t at) {
   return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
-         std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+         std::uint32_t(std::uint8_t(b[at + 2])) << 16 |
+         std::uint32_t(std::uint8_t(b[at + 3])) << 24;
 }
 
 struct Fixture {
@@ -54,8 +56,7 @@ struct Fixture {
     o.fillColor = kRed;
     o.gapFill = 1;
     o.displayMode = 3;
-    return ComposeWallpaper(entry, o, {1024, 768}, nullptr, preview, temp, wallpaperFile,
-                            Setter());
+    return ComposeWallpaper(entry, o, {1024, 768}, nullptr, preview, temp, wallpaperFile, Setter());
   }
   WallpaperEntry Entry() const { return MakeEntry(picture, 800, 600); }
 };
@@ -151,7 +152,8 @@ TEST(ComposedFilePath, NamedAfterThePictureFile) {
 TEST(WriteBmp, HeaderAndBottomUpPaddedRows) {
   const std::string path = testing::MakeTempDir("bmp") + "/five.bmp";
   Canvas c{5, 2, {}};
-  for (int i = 0; i < 10; ++i) c.rgb.insert(c.rgb.end(), {std::uint8_t(i), std::uint8_t(100 + i), std::uint8_t(200 + i)});
+  for (int i = 0; i < 10; ++i)
+    c.rgb.insert(c.rgb.end(), {std::uint8_t(i), std::uint8_t(100 + i), std::uint8_t(200 + i)});
   ASSERT_TRUE(WriteBmp(path, c).ok());
   const std::string b = ReadFileBytes(path);
   const std::uint32_t stride = 16;  // 15 bytes padded to 4

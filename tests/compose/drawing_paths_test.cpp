@@ -55,9 +55,9 @@ int LargestDifference(const Canvas& a, const Canvas& b) {
 // Original size at several offsets and clippings, tiles on grids smaller and
 // larger than the picture, nearest neighbour shrinking and enlarging.
 const Job kCopyJobs[] = {
-    {37, 23, 3, 2, 20, 15, 0}, {37, 23, 3, 2, 60, 40, 5}, {37, 23, 3, 2, 30, 30, 8},
+    {37, 23, 3, 2, 20, 15, 0},  {37, 23, 3, 2, 60, 40, 5},  {37, 23, 3, 2, 30, 30, 8},
     {37, 23, 4, 2, 100, 70, 0}, {30, 40, 4, 0, 100, 70, 0}, {50, 10, 4, 1, 23, 90, 0},
-    {37, 23, 0, 0, 11, 7, 0},  {37, 23, 1, 0, 90, 90, 0},  {37, 23, 2, 0, 40, 80, 3},
+    {37, 23, 0, 0, 11, 7, 0},   {37, 23, 1, 0, 90, 90, 0},  {37, 23, 2, 0, 40, 80, 3},
 };
 
 Rgba Pattern(int x, int y) {
@@ -122,7 +122,9 @@ TEST(DrawingPaths, PngWithAStoredOrientationIsDrawnUpright) {
   // Stored 40x20, left half red and right half blue, with an eXIf chunk
   // turning it a quarter clockwise: upright, red is on top.
   const std::string plain = Folder() + "/plain.png";
-  WritePicture(plain, 40, 20, 3, [](int x, int) { return x < 20 ? Rgba{255, 0, 0} : Rgba{0, 0, 255}; });
+  WritePicture(plain, 40, 20, 3, [](int x, int) {
+    return x < 20 ? Rgba{255, 0, 0} : Rgba{0, 0, 255};
+  });
   const std::string path = Folder() + "/turned.png";
   testing::WriteFileBytes(path, testing::PngWithOrientation(testing::ReadFileBytes(plain), 6));
   for (const Job& j : {Job{20, 40, 3, 2, 20, 40, 0}, Job{20, 40, 0, 0, 10, 20, 0}}) {

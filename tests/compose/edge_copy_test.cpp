@@ -1,10 +1,11 @@
+#include "compose/edge_copy.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "compose/edge_copy.h"
 #include "compose/placement.h"
 
 namespace vendaro {
@@ -59,7 +60,8 @@ Canvas Reference(Canvas c, int x0, int y0, int pw, int ph, int sw, int sh, int a
     return At(before, int(x), int(y));
   };
   auto write = [&](long x, long y, long v) {
-    if (v >= 0 && x >= 0 && y >= 0 && x < c.width && y < c.height) Set(c, int(x), int(y), ColorValue(v));
+    if (v >= 0 && x >= 0 && y >= 0 && x < c.width && y < c.height)
+      Set(c, int(x), int(y), ColorValue(v));
   };
   for (long i = 0; i < ph; ++i) {
     for (long x = 0; x < x0; ++x) write(x, y0 + i, read(x0, y0 + i));
@@ -69,7 +71,10 @@ Canvas Reference(Canvas c, int x0, int y0, int pw, int ph, int sw, int sh, int a
     for (long y = 0; y < y0; ++y) write(x0 + j, y, read(x0 + j, y0));
     for (long y = y0 + ph; y < c.height; ++y) write(x0 + j, y, read(x0 + j, y0 + ph - 1));
   }
-  struct C { long l, t, r, b, sx, sy; std::vector<int> aligns; };
+  struct C {
+    long l, t, r, b, sx, sy;
+    std::vector<int> aligns;
+  };
   const C corners[] = {{0, y0 + ph, x0, sh, x0, y0 + ph - 1, {0, 2, 3, 4}},
                        {0, 0, x0, y0, x0, y0, {0, 4, 5, 6}},
                        {x0 + pw, 0, sw, y0, x0 + pw - 1, y0, {0, 6, 7, 8}},
@@ -98,15 +103,17 @@ TEST(CopyEdgesToMargins, TopLeftFillsRightBottomAndTheirCorner) {
 }
 
 TEST(CopyEdgesToMargins, EveryAlignmentMatchesThePixelByPixelProcedure) {
-  struct Case { int sw, sh, pw, ph, mode; };
+  struct Case {
+    int sw, sh, pw, ph, mode;
+  };
   const Case cases[] = {
-      {9, 7, 3, 2, 3},    // margins all round
-      {12, 9, 30, 10, 1}, // wider picture: top and bottom only
-      {12, 9, 5, 20, 1},  // taller picture: sides only
-      {8, 6, 20, 3, 3},   // wider than the screen, not taller
-      {8, 6, 3, 20, 3},   // taller than the screen, not wider
-      {8, 6, 20, 20, 3},  // larger on both axes: nothing changes
-      {10, 10, 1, 1, 3},  // a single pixel
+      {9, 7, 3, 2, 3},     // margins all round
+      {12, 9, 30, 10, 1},  // wider picture: top and bottom only
+      {12, 9, 5, 20, 1},   // taller picture: sides only
+      {8, 6, 20, 3, 3},    // wider than the screen, not taller
+      {8, 6, 3, 20, 3},    // taller than the screen, not wider
+      {8, 6, 20, 20, 3},   // larger on both axes: nothing changes
+      {10, 10, 1, 1, 3},   // a single pixel
   };
   for (const Case& k : cases)
     for (int align = 0; align <= 8; ++align) {

@@ -78,7 +78,9 @@ TEST(JpegDraw, AgreesWithTheGeneralPath) {
   const std::string jpeg = Folder() + "/photo.jpg";
   WritePicture(jpeg, 600, 400, 3, Photo);
   const std::string png = DecodedCopy(jpeg);
-  struct Case { int mode, sw, sh; };
+  struct Case {
+    int mode, sw, sh;
+  };
   // Shrinks by less than 2 (full decode), by 2 to 4 and by 8 or more
   // (decoded smaller), an enlargement, and a crop that shows a middle part.
   const Case cases[] = {{1, 400, 300}, {1, 190, 150}, {0, 64, 40},
@@ -107,8 +109,8 @@ TEST(JpegDraw, ProgressiveAndSubsampledFilesAgreeToo) {
   const std::string progressive = Folder() + "/progressive.jpg";
   image.jpegsave(progressive.c_str(), vips::VImage::option()->set("interlace", true)->set("Q", 80));
   const std::string subsampled = Folder() + "/subsampled.jpg";
-  image.jpegsave(subsampled.c_str(), vips::VImage::option()->set(
-                                         "subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON));
+  image.jpegsave(subsampled.c_str(),
+                 vips::VImage::option()->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON));
   for (const std::string& jpeg : {progressive, subsampled}) {
     const std::string png = DecodedCopy(jpeg);
     for (auto screen : {std::pair{200, 150}, std::pair{70, 50}}) {
@@ -129,14 +131,20 @@ TEST(JpegDraw, TurnedPicturesAgreeWithTheGeneralPath) {
     const std::string png = testing::TurnedPngOf(jpeg, orientation);
     const bool quarter = orientation >= 5;
     const int pw = quarter ? 160 : 240, ph = quarter ? 240 : 160;
-    struct Case { int mode, interpolation, sw, sh, align; };
-    const Case cases[] = {{1, 2, 150, 120, 0}, {2, 1, 100, 100, 1}, {2, 2, 90, 40, 8},
-                          {0, 2, 60, 30, 0}, {1, 2, 400, 300, 0}};
+    struct Case {
+      int mode, interpolation, sw, sh, align;
+    };
+    const Case cases[] = {{1, 2, 150, 120, 0},
+                          {2, 1, 100, 100, 1},
+                          {2, 2, 90, 40, 8},
+                          {0, 2, 60, 30, 0},
+                          {1, 2, 400, 300, 0}};
     for (const Case& c : cases) {
       SCOPED_TRACE(::testing::Message() << "orientation " << orientation << " mode " << c.mode
                                         << " on " << c.sw << "x" << c.sh);
-      const Difference d = Compare(Render(jpeg, pw, ph, c.mode, c.interpolation, c.sw, c.sh, c.align).canvas,
-                                   Render(png, pw, ph, c.mode, c.interpolation, c.sw, c.sh, c.align).canvas);
+      const Difference d =
+          Compare(Render(jpeg, pw, ph, c.mode, c.interpolation, c.sw, c.sh, c.align).canvas,
+                  Render(png, pw, ph, c.mode, c.interpolation, c.sw, c.sh, c.align).canvas);
       EXPECT_LT(d.mean, 1.0);
       EXPECT_LE(d.largest, 4);
     }
@@ -146,7 +154,9 @@ TEST(JpegDraw, TurnedPicturesAgreeWithTheGeneralPath) {
 TEST(JpegDraw, PictureSqueezedIntoAStripIsDrawnTheGeneralWay) {
   // 3000 rows into 2: a kernel over every row would hold the whole picture.
   const std::string jpeg = Folder() + "/column.jpg";
-  WritePicture(jpeg, 8, 3000, 3, [](int, int y) { return Rgba{std::uint8_t(y < 1500 ? 20 : 220), 90, 90}; });
+  WritePicture(jpeg, 8, 3000, 3, [](int, int y) {
+    return Rgba{std::uint8_t(y < 1500 ? 20 : 220), 90, 90};
+  });
   const RenderResult r = Render(jpeg, 8, 3000, 0, 2, 8, 2);
   EXPECT_LT(RedOf(PixelOf(r.canvas, 4, 0)), 60);
   EXPECT_GT(RedOf(PixelOf(r.canvas, 4, 1)), 180);
@@ -211,8 +221,9 @@ TEST(ResampleRows, SameSizeCopiesAndShrinkingKeepsCentres) {
   for (ResampleKernel kernel : {ResampleKernel::Linear, ResampleKernel::Cubic}) {
     // Scale 1: each output sample is its source sample, exactly.
     const AxisTaps same = MakeAxisTaps(kernel, 1.0, 0, 9, 9);
-    const std::uint8_t in[9 * 3 + 1] = {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130,
-                                        140, 150, 160, 170, 180, 190, 200, 210, 220, 230, 240, 250, 255};
+    const std::uint8_t in[9 * 3 + 1] = {0,   10,  20,  30,  40,  50,  60,  70,  80,
+                                        90,  100, 110, 120, 130, 140, 150, 160, 170,
+                                        180, 190, 200, 210, 220, 230, 240, 250, 255};
     float blended[9 * 3 + 1];
     for (int i = 0; i < 27; ++i) blended[i] = in[i];
     blended[27] = 0;

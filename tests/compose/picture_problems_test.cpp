@@ -72,12 +72,19 @@ std::string JpegClaiming(std::uint16_t width, std::uint16_t height) {
 
 TEST(RenderEntry, UnusablePicturesGiveThePlainBackgroundAndAReason) {
   const std::string good = Folder() + "/good.jpg";
-  WritePicture(good, 64, 48, 3, [](int x, int y) { return Rgba{std::uint8_t(x * 3), std::uint8_t(y * 5), 9}; });
+  WritePicture(good, 64, 48, 3, [](int x, int y) {
+    return Rgba{std::uint8_t(x * 3), std::uint8_t(y * 5), 9};
+  });
   const std::string whole = ReadFileBytes(good);
   const std::string goodPng = Folder() + "/good.png";
-  WritePicture(goodPng, 64, 48, 3, [](int x, int y) { return Rgba{std::uint8_t(x * 3), std::uint8_t(y * 5), 9}; });
+  WritePicture(goodPng, 64, 48, 3, [](int x, int y) {
+    return Rgba{std::uint8_t(x * 3), std::uint8_t(y * 5), 9};
+  });
   const std::string wholePng = ReadFileBytes(goodPng);
-  struct Case { const char* name; std::string bytes; };
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
   const Case cases[] = {
       {"empty.png", ""},
       {"text.jpg", "this is not a picture\n"},
@@ -126,7 +133,12 @@ TEST(RenderEntry, StoredOrientationIsDrawnUpright) {
   // Stored 40x20, left half red and right half blue; orientation 6 turns it
   // a quarter clockwise, so upright it is 20x40 with red on top.
   const std::string path = Folder() + "/turned.jpg";
-  WritePicture(path, 40, 20, 3, [](int x, int) { return x < 20 ? Rgba{255, 0, 0} : Rgba{0, 0, 255}; }, 6);
+  WritePicture(
+      path, 40, 20, 3,
+      [](int x, int) {
+        return x < 20 ? Rgba{255, 0, 0} : Rgba{0, 0, 255};
+      },
+      6);
   const RenderResult r = Render(path, 20, 40, 3, 20, 40);
   EXPECT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
   EXPECT_GT(RedOf(PixelOf(r.canvas, 10, 5)), 200);
@@ -173,15 +185,22 @@ TEST(RenderEntry, JpegShrinkOnLoadStaysCloseToAFullDecode) {
 TEST(RenderEntry, OtherSampleFormatsAreDrawnAsRgb) {
   using vips::VImage;
   const VImage grey = VImage::black(4, 4).new_from_image({100}).cast(VIPS_FORMAT_UCHAR);
-  struct Case { const char* name; VImage image; ColorValue want; int tolerance; };
+  struct Case {
+    const char* name;
+    VImage image;
+    ColorValue want;
+    int tolerance;
+  };
   const Case cases[] = {
       {"grey.png", grey.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W)),
        Rgb(100, 100, 100), 0},
       {"grey-alpha.png",
-       grey.bandjoin_const({255}).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W)),
+       grey.bandjoin_const({255}).copy(
+           VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W)),
        Rgb(100, 100, 100), 0},
       {"deep.png",
-       (VImage::black(4, 4, VImage::option()->set("bands", 3)) + std::vector<double>{65535, 32896, 0})
+       (VImage::black(4, 4, VImage::option()->set("bands", 3)) +
+        std::vector<double>{65535, 32896, 0})
            .cast(VIPS_FORMAT_USHORT)
            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16)),
        Rgb(255, 128, 0), 1},

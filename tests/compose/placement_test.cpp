@@ -1,10 +1,10 @@
+#include "compose/placement.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <random>
-
-#include "compose/placement.h"
 
 namespace vendaro {
 namespace {
@@ -116,7 +116,9 @@ TEST(PlacePicture, ExtremeSizesStayInRange) {
 #if defined(__x86_64__) || defined(__i386__)
 // The original arithmetic on the x87 type: an independent check of the
 // integer emulation where long double has a 64-bit significand.
-long double Extended(long double v) { return v; }
+long double Extended(long double v) {
+  return v;
+}
 
 Placement ReferencePlacement(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
                              int mode, int align) {
@@ -132,7 +134,7 @@ Placement ReferencePlacement(std::int32_t PW, std::int32_t PH, std::int32_t SW, 
   const double wFit = static_cast<double>(Extended(PW) / (Extended(PH) / SH));
   const bool same = PW == SW && PH == SH;
   auto scaled = [](std::int32_t x, std::int32_t y, double w, double h, bool edge) {
-    return Placement{PlacementKind::Scaled, x, y, static_cast<std::int32_t>(w),
+    return Placement{PlacementKind::Scaled,        x,   y, static_cast<std::int32_t>(w),
                      static_cast<std::int32_t>(h), edge};
   };
   switch (mode) {
@@ -146,31 +148,31 @@ Placement ReferencePlacement(std::int32_t PW, std::int32_t PH, std::int32_t SW, 
       if (pr > sr) return scaled(offset(hAnchor[align], Extended(SW) - wFit), 0, wFit, SH, false);
       if (pr < sr) return scaled(0, offset(vAnchor[align], Extended(SH) - hFit), SW, hFit, false);
       return Placement{S, 0, 0, SW, SH, false};
-    default: return {};
+    default:
+      return {};
   }
 }
 
 TEST(PlacePicture, AgreesWithExtendedArithmeticOnGeneratedCases) {
-  const std::int32_t screens[][2] = {{1024, 768}, {1280, 1024}, {1366, 768}, {1440, 900},
-                                     {1600, 900}, {1920, 1080}, {1920, 1200}, {2560, 1440},
-                                     {3440, 1440}, {3840, 2160}, {800, 600}, {1280, 800}};
+  const std::int32_t screens[][2] = {{1024, 768},  {1280, 1024}, {1366, 768},  {1440, 900},
+                                     {1600, 900},  {1920, 1080}, {1920, 1200}, {2560, 1440},
+                                     {3440, 1440}, {3840, 2160}, {800, 600},   {1280, 800}};
   std::mt19937 random(20240607);
   std::uniform_int_distribution<std::int32_t> size(1, 10000);
   int checked = 0;
   for (int i = 0; i < 4000; ++i) {
     const auto& screen = screens[i % std::size(screens)];
-    const std::int32_t pw = size(random), ph = i % 5 == 0 ? pw * screen[1] / screen[0] + 1
-                                                          : size(random);
+    const std::int32_t pw = size(random),
+                       ph = i % 5 == 0 ? pw * screen[1] / screen[0] + 1 : size(random);
     for (int mode = 1; mode <= 2; ++mode) {
       const int align = static_cast<int>(random() % 9);
       const Placement want = ReferencePlacement(pw, ph, screen[0], screen[1], mode, align);
       const Placement got = PlacePicture(pw, ph, screen[0], screen[1], mode, align);
-      ASSERT_TRUE(want.kind == got.kind && want.x == got.x && want.y == got.y &&
-                  want.w == got.w && want.h == got.h && want.edgeFill == got.edgeFill)
-          << "mode " << mode << " align " << align << " picture " << pw << "x" << ph
-          << " screen " << screen[0] << "x" << screen[1] << ": want " << want.x << "," << want.y
-          << " " << want.w << "x" << want.h << " got " << got.x << "," << got.y << " " << got.w
-          << "x" << got.h;
+      ASSERT_TRUE(want.kind == got.kind && want.x == got.x && want.y == got.y && want.w == got.w &&
+                  want.h == got.h && want.edgeFill == got.edgeFill)
+          << "mode " << mode << " align " << align << " picture " << pw << "x" << ph << " screen "
+          << screen[0] << "x" << screen[1] << ": want " << want.x << "," << want.y << " " << want.w
+          << "x" << want.h << " got " << got.x << "," << got.y << " " << got.w << "x" << got.h;
       ++checked;
     }
   }

@@ -39,7 +39,8 @@ std::string EncodedPicture(const char* format, int width, int height) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, format)) throw std::runtime_error(std::string("cannot encode ") + format);
+  if (!image.save(&buffer, format))
+    throw std::runtime_error(std::string("cannot encode ") + format);
   return bytes.toStdString();
 }
 
@@ -47,7 +48,7 @@ std::string TwoFrameGif(int width, int height) {
   std::string gif = "GIF89a";
   PutLe16(gif, unsigned(width));
   PutLe16(gif, unsigned(height));
-  gif += std::string("\x80\x00\x00", 3);              // two-colour global table
+  gif += std::string("\x80\x00\x00", 3);  // two-colour global table
   gif += std::string("\x00\x00\x00\xff\xff\xff", 6);
   for (int frame = 0; frame < 2; ++frame) {
     const unsigned w = frame == 0 ? unsigned(width) : 2, h = frame == 0 ? unsigned(height) : 2;
@@ -75,8 +76,8 @@ std::string JpegWithOrientation(int width, int height, int orientation, int fill
   const std::string jpeg = EncodedPicture("JPEG", width, height);
   std::string exif = "Exif";
   exif += std::string("\0\0", 2);
-  exif += std::string("MM\0\x2A\0\0\0\x08", 8);  // big-endian TIFF, first IFD at 8
-  exif += std::string("\0\x01", 2);              // one entry
+  exif += std::string("MM\0\x2A\0\0\0\x08", 8);        // big-endian TIFF, first IFD at 8
+  exif += std::string("\0\x01", 2);                    // one entry
   exif += std::string("\x01\x12\0\x03\0\0\0\x01", 8);  // Orientation, SHORT, count 1
   exif.push_back('\0');
   exif.push_back(char(orientation));
@@ -99,7 +100,8 @@ std::string PngChunk(const std::string& type, const std::string& data) {
 
 std::string PngWithText(int width, int height, int textBytes) {
   const std::string png = EncodedPicture("PNG", width, height);
-  const std::string text = "Comment" + std::string(1, '\0') + std::string(std::size_t(textBytes), 't');
+  const std::string text =
+      "Comment" + std::string(1, '\0') + std::string(std::size_t(textBytes), 't');
   return png.substr(0, 33) + PngChunk("tEXt", text) + png.substr(33);
 }
 

@@ -13,8 +13,9 @@
 #if defined(__SANITIZE_ADDRESS__)
 // From the sanitizer runtime; the compiler's headers for it are not always
 // installed.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(
-    void (*onMalloc)(const volatile void*, std::size_t), void (*onFree)(const volatile void*));
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*,
+                                                                          std::size_t),
+                                                         void (*onFree)(const volatile void*));
 #define VENDARO_WATCH_ALLOCATIONS 1
 #endif
 

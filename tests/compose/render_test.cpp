@@ -16,7 +16,9 @@ using testing::WritePicture;
 
 constexpr ColorValue kRed = Rgb(255, 0, 0);
 
-ColorValue NoSystemColours(int) { return Rgb(1, 1, 1); }
+ColorValue NoSystemColours(int) {
+  return Rgb(1, 1, 1);
+}
 
 ComposeOptions Options(int mode, int interpolation = 2, ColorValue fill = kRed, int align = 0) {
   ComposeOptions o;
@@ -36,7 +38,9 @@ RenderResult Render(const std::string& path, int pw, int ph, const ComposeOption
 }
 
 // Each pixel has its own colour, so any misplaced copy shows.
-Rgba Distinct(int x, int y) { return {std::uint8_t(10 + x * 20), std::uint8_t(10 + y * 30), 77}; }
+Rgba Distinct(int x, int y) {
+  return {std::uint8_t(10 + x * 20), std::uint8_t(10 + y * 30), 77};
+}
 
 std::string Folder() {
   static const std::string folder = testing::MakeTempDir("render");
@@ -47,7 +51,10 @@ TEST(RenderEntry, BackgroundColourSources) {
   const std::string path = Folder() + "/dot.png";
   WritePicture(path, 1, 1, 3, [](int, int) { return Rgba{0, 0, 0}; });
   auto colours = [](int index) { return index == 1 ? Rgb(12, 34, 56) : Rgb(index, 0, 0); };
-  struct Case { ColorValue fill; ColorValue want; };
+  struct Case {
+    ColorValue fill;
+    ColorValue want;
+  };
   const Case cases[] = {
       {Rgb(1, 2, 3), Rgb(1, 2, 3)},
       {kClBackground, Rgb(12, 34, 56)},
@@ -92,7 +99,9 @@ TEST(RenderEntry, TilesStepByTheRecordedSize) {
   // covered by the next copy, a smaller one leaves the background between.
   const std::string path = Folder() + "/tile3x2.png";
   WritePicture(path, 3, 2, 3, Distinct);
-  struct Case { int pw, ph; };
+  struct Case {
+    int pw, ph;
+  };
   for (const Case c : {Case{2, 1}, Case{4, 3}, Case{3, 1}, Case{2, 5}}) {
     const RenderResult r = Render(path, c.pw, c.ph, Options(4, 0), 11, 7);
     for (int y = 0; y < 7; ++y)
@@ -108,7 +117,9 @@ TEST(RenderEntry, TilesStepByTheRecordedSize) {
 TEST(RenderEntry, OriginalSizeIsCopiedAtItsOffsetAndClipped) {
   const std::string path = Folder() + "/five.png";
   WritePicture(path, 5, 4, 3, Distinct);
-  struct Case { int sw, sh, align, x, y; };
+  struct Case {
+    int sw, sh, align, x, y;
+  };
   const Case cases[] = {{3, 3, 0, -1, -1}, {9, 7, 0, 2, 1}, {3, 2, 5, -2, -2}, {8, 8, 1, 0, 0}};
   for (const Case& c : cases) {
     const RenderResult r = Render(path, 5, 4, Options(3, 2, kRed, c.align), c.sw, c.sh);
@@ -138,9 +149,7 @@ TEST(RenderEntry, NearestNeighbourDoublingGivesExactBlocks) {
 // Shrinking by nearest neighbour takes the picture pixel under each canvas
 // pixel's centre, also for factors large enough to tempt a pre-shrink.
 TEST(RenderEntry, NearestNeighbourShrinkTakesTheCentreSample) {
-  const struct {
-    int pw, ph, sw, sh;
-  } cases[] = {{27, 27, 3, 3}, {25, 27, 6, 3}, {63, 9, 7, 3}};
+  const struct { int pw, ph, sw, sh; } cases[] = {{27, 27, 3, 3}, {25, 27, 6, 3}, {63, 9, 7, 3}};
   for (const auto& c : cases) {
     const std::string path = Folder() + "/shrink" + std::to_string(c.pw) + ".png";
     WritePicture(path, c.pw, c.ph, 3, Distinct);
@@ -251,13 +260,14 @@ TEST(RenderEntry, CropFromTheBottomOfATallPictureMatchesTheWholeRectangle) {
       const RenderResult crop =
           Render(path, 12, 3000, Options(2, interpolation, kRed, 6), screen.first, screen.second);
       ASSERT_TRUE(crop.pictureProblem.empty()) << crop.pictureProblem;
-      const RenderResult whole = Render(path, 12, 3000, Options(0, interpolation),
-                                        crop.placement.w, crop.placement.h);
+      const RenderResult whole =
+          Render(path, 12, 3000, Options(0, interpolation), crop.placement.w, crop.placement.h);
       ASSERT_TRUE(whole.pictureProblem.empty()) << whole.pictureProblem;
       for (int y = 0; y < screen.second; ++y)
         for (int x = 0; x < screen.first; ++x)
           ASSERT_EQ(PixelOf(crop.canvas, x, y), PixelOf(whole.canvas, x, y - crop.placement.y))
-              << "filter " << interpolation << " screen " << screen.first << " at " << x << "," << y;
+              << "filter " << interpolation << " screen " << screen.first << " at " << x << ","
+              << y;
     }
   }
 }

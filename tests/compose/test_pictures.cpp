@@ -44,9 +44,8 @@ void WritePicture(const std::string& path, int width, int height, int bands, con
 
 void WritePages(const std::string& path, int width, int height, const Rgba* colours, int pages) {
   if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
-  VImage image = FromPixels(width, height * pages, 3,
-                            [&](int, int y) { return colours[y / height]; })
-                     .copy();
+  VImage image =
+      FromPixels(width, height * pages, 3, [&](int, int y) { return colours[y / height]; }).copy();
   image.set("page-height", height);
   image.write_to_file(path.c_str());
 }

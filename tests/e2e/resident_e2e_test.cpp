@@ -1,14 +1,14 @@
 // The resident program end to end on a private Xvfb with no desktop: the
 // first wallpaper at start, `vendaro next`, `vendaro quit`.
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QStandardPaths>
 #include <QImage>
 #include <QProcess>
-#include <gtest/gtest.h>
-
+#include <QStandardPaths>
 #include <csignal>
 #include <filesystem>
 
@@ -33,7 +33,8 @@ class ResidentEndToEnd : public ::testing::Test {
     environment_.insert("QT_QPA_PLATFORM", "xcb");
     // libxkbcommon-x11 calls strndup on unterminated names, which is legal
     // but trips the strict string checks the test run asks for.
-    environment_.insert("ASAN_OPTIONS", environment_.value("ASAN_OPTIONS") + ":strict_string_checks=0");
+    environment_.insert("ASAN_OPTIONS",
+                        environment_.value("ASAN_OPTIONS") + ":strict_string_checks=0");
     std::string data = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Vendaro/";
     temp_ = std::string(std::getenv("XDG_STATE_HOME")) + "/Vendaro/";
     ini_ = data + "vendaro.ini";
@@ -51,7 +52,8 @@ class ResidentEndToEnd : public ::testing::Test {
     WriteFileBytes(data + "default.vdl", list);
     // Stretched, no notification window; the version check runs against the
     // library installed beside the program.
-    WriteFileBytes(ini_, "[Zmiany]\r\nRozciagniecie=0\r\nOkno informacji=0\r\n[Opcje]\r\nWersja=1\r\n");
+    WriteFileBytes(ini_,
+                   "[Zmiany]\r\nRozciagniecie=0\r\nOkno informacji=0\r\n[Opcje]\r\nWersja=1\r\n");
   }
 
   static bool QStandardPathsMissing() { return QStandardPaths::findExecutable("Xvfb").isEmpty(); }
@@ -88,7 +90,8 @@ class ResidentEndToEnd : public ::testing::Test {
 
 bool Near(std::uint32_t pixel, std::uint32_t expected) {
   for (int shift : {0, 8, 16}) {
-    int a = static_cast<int>((pixel >> shift) & 0xFF), b = static_cast<int>((expected >> shift) & 0xFF);
+    int a = static_cast<int>((pixel >> shift) & 0xFF),
+        b = static_cast<int>((expected >> shift) & 0xFF);
     if (std::abs(a - b) > 8) return false;
   }
   return true;

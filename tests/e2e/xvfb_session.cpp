@@ -31,8 +31,8 @@ bool XvfbSession::Start(int width, int height) {
   while (DisplayTaken(number)) ++number;
   display_ = ":" + std::to_string(number);
   QString screen = QStringLiteral("%1x%2x24").arg(width).arg(height);
-  server_.start(QStringLiteral("Xvfb"), {QString::fromStdString(display_), "-screen", "0", screen, "-noreset",
-                                         "-nolisten", "tcp"});
+  server_.start(QStringLiteral("Xvfb"), {QString::fromStdString(display_), "-screen", "0", screen,
+                                         "-noreset", "-nolisten", "tcp"});
   if (!server_.waitForStarted(10000)) return false;
   // The deadline only bounds a broken machine; nothing here is timed.
   QDeadlineTimer deadline(30000);
@@ -48,8 +48,9 @@ unsigned long XvfbSession::SetRootBackground(std::uint32_t rgb) {
   Display* setter = XOpenDisplay(display_.c_str());
   Window root = DefaultRootWindow(setter);
   int screen = DefaultScreen(setter);
-  Pixmap pixmap = XCreatePixmap(setter, root, DisplayWidth(setter, screen), DisplayHeight(setter, screen),
-                                static_cast<unsigned>(DefaultDepth(setter, screen)));
+  Pixmap pixmap =
+      XCreatePixmap(setter, root, DisplayWidth(setter, screen), DisplayHeight(setter, screen),
+                    static_cast<unsigned>(DefaultDepth(setter, screen)));
   GC gc = XCreateGC(setter, pixmap, 0, nullptr);
   XSetForeground(setter, gc, rgb);
   XFillRectangle(setter, pixmap, gc, 0, 0, static_cast<unsigned>(DisplayWidth(setter, screen)),
@@ -74,8 +75,8 @@ unsigned long XvfbSession::RootPixmap() {
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   unsigned long pixmap = 0;
-  if (XGetWindowProperty(connection_, DefaultRootWindow(connection_), atom, 0, 1, False, XA_PIXMAP, &type,
-                         &format, &count, &after, &data) == Success &&
+  if (XGetWindowProperty(connection_, DefaultRootWindow(connection_), atom, 0, 1, False, XA_PIXMAP,
+                         &type, &format, &count, &after, &data) == Success &&
       data && count == 1 && format == 32) {
     pixmap = *reinterpret_cast<unsigned long*>(data);
   }
@@ -84,7 +85,8 @@ unsigned long XvfbSession::RootPixmap() {
 }
 
 std::uint32_t XvfbSession::RootPixel(int x, int y) {
-  XImage* image = XGetImage(connection_, DefaultRootWindow(connection_), x, y, 1, 1, AllPlanes, ZPixmap);
+  XImage* image =
+      XGetImage(connection_, DefaultRootWindow(connection_), x, y, 1, 1, AllPlanes, ZPixmap);
   if (!image) return 0xFFFFFFFFu;
   auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
   XDestroyImage(image);

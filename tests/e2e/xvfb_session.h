@@ -4,10 +4,11 @@
 // set the way a desktop setter sets it, and pixels read back.
 
 #include <QProcess>
-#include <X11/Xlib.h>
-
 #include <cstdint>
 #include <string>
+
+// Last: Xlib defines macros (Status, Bool) that break Qt's headers.
+#include <X11/Xlib.h>
 
 namespace vendaro::testing {
 

@@ -38,14 +38,14 @@ TEST(AddPictureFile, AppendsOnlyExistingAcceptedProbedFiles) {
   probe.sizes[dir + "/folder.jpg"] = {true, 1, 1};
 
   EntryList list;
-  for (const char* name : {"ok.JPG", "broken.png", "note.txt", "missing.jpg", "folder.jpg",
-                           "zero.gif", "ok.JPG"}) {
+  for (const char* name :
+       {"ok.JPG", "broken.png", "note.txt", "missing.jpg", "folder.jpg", "zero.gif", "ok.JPG"}) {
     AddPictureFile(list, dir + "/" + name, probe.Fn());
   }
   // Duplicates are left to the end of the batch.
-  EXPECT_EQ(list, (EntryList{MakeEntry(dir + "/ok.JPG", 1024, 768),
-                             MakeEntry(dir + "/zero.gif", 0, 0),
-                             MakeEntry(dir + "/ok.JPG", 1024, 768)}));
+  EXPECT_EQ(list,
+            (EntryList{MakeEntry(dir + "/ok.JPG", 1024, 768), MakeEntry(dir + "/zero.gif", 0, 0),
+                       MakeEntry(dir + "/ok.JPG", 1024, 768)}));
   // No probe for files that are missing, folders, or of the wrong kind.
   EXPECT_EQ(probe.asked, (std::vector<std::string>{dir + "/ok.JPG", dir + "/broken.png",
                                                    dir + "/zero.gif", dir + "/ok.JPG"}));
@@ -72,8 +72,10 @@ TEST(RemoveDuplicateEntries, KeepsFirstOccurrencesInOrder) {
 void RemoveDuplicatesPairwise(EntryList& list) {
   for (std::size_t i = 0; i + 1 < list.size(); ++i) {
     for (std::size_t j = i + 1; j < list.size();) {
-      if (list[j] == list[i]) list.erase(list.begin() + std::ptrdiff_t(j));
-      else ++j;
+      if (list[j] == list[i])
+        list.erase(list.begin() + std::ptrdiff_t(j));
+      else
+        ++j;
     }
   }
 }
@@ -100,9 +102,9 @@ TEST(EntriesFromPaths, KeepsWhatProbesWithoutExtensionRule) {
   probe.sizes["/noquery.png"] = {true, 0, 0};
   probe.sizes["/x</n>y.png"] = {true, 1, 1};
   EntryList list{MakeEntry("/old.png", 1, 1)};
-  EntriesFromPaths({"/a.jpg", "/gone.jpg", "", "/A.JPG", "/pic.webp", "/a.jpg", "/noquery.png",
-                    "/x</n>y.png"},
-                   list, probe.Fn());
+  EntriesFromPaths(
+      {"/a.jpg", "/gone.jpg", "", "/A.JPG", "/pic.webp", "/a.jpg", "/noquery.png", "/x</n>y.png"},
+      list, probe.Fn());
   EXPECT_EQ(list, (EntryList{MakeEntry("/old.png", 1, 1), MakeEntry("/a.jpg", 10, 20),
                              MakeEntry("/A.JPG", 10, 20), MakeEntry("/pic.webp", 30, 40),
                              MakeEntry("/noquery.png", 0, 0)}));

@@ -74,14 +74,28 @@ TEST_F(IniFileTest, IntegerAndBooleanEncodings) {
     std::int32_t integer;  // read with default -7
     bool boolean;          // read with default true
   } cases[] = {
-      {"30", 30, true},          {"0x1E", 30, true},        {"0X1e", 30, true},
-      {"$1E", 30, true},         {"-3", -3, true},          {"+4", 4, true},
-      {"0", 0, false},           {"2", 2, true},            {"$FFFFFFFF", -1, true},
-      {"2147483647", 2147483647, true},                     {"-2147483648", INT32_MIN, true},
-      {"2147483648", -7, true},  {"$100000000", -7, true},  {"abc", -7, true},
-      {"12abc", -7, true},       {"", -7, true},            {"0x", -7, true},
-      {"$", -7, true},           {"1.5", -7, true},         {"\"42\"", 42, true},
-      {"0012", 12, true},        {"- 1", -7, true},
+      {"30", 30, true},
+      {"0x1E", 30, true},
+      {"0X1e", 30, true},
+      {"$1E", 30, true},
+      {"-3", -3, true},
+      {"+4", 4, true},
+      {"0", 0, false},
+      {"2", 2, true},
+      {"$FFFFFFFF", -1, true},
+      {"2147483647", 2147483647, true},
+      {"-2147483648", INT32_MIN, true},
+      {"2147483648", -7, true},
+      {"$100000000", -7, true},
+      {"abc", -7, true},
+      {"12abc", -7, true},
+      {"", -7, true},
+      {"0x", -7, true},
+      {"$", -7, true},
+      {"1.5", -7, true},
+      {"\"42\"", 42, true},
+      {"0012", 12, true},
+      {"- 1", -7, true},
   };
   for (const auto& c : cases) {
     Put(std::string("[Zmiany]\r\nk=") + c.text + "\r\n");

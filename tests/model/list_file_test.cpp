@@ -37,7 +37,7 @@ TEST(ReadListFile, SplitsAtEveryKindOfLineEnd) {
       {"a\n\r", {"a", ""}},
       {"\r\n", {""}},
       {"", {}},
-      {"  a b  \r\n\tc\t", {"  a b  ", "\tc\t"}},  // nothing is trimmed
+      {"  a b  \r\n\tc\t", {"  a b  ", "\tc\t"}},      // nothing is trimmed
       {std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},  // stops at the first NUL
       {std::string("\0a\r\n", 4), {}},
       {"\xff\xfe\xc3(\r\n/\xe9t\xe9.jpg", {"\xff\xfe\xc3(", "/\xe9t\xe9.jpg"}},
@@ -87,8 +87,10 @@ TEST(WriteListFile, WritesPathsWithCrLfAndReadsBack) {
   const EntryList list{MakeEntry("C:\\Foto\\las.jpg", 1024, 768),
                        MakeEntry("/home/u/\xc5\xbc\xff.png", 1, 2), MakeEntry(" sp ", 3, 4)};
   ASSERT_TRUE(WriteListFile(path, list).ok());
-  EXPECT_EQ(testing::ReadFileBytes(path), "C:\\Foto\\las.jpg\r\n/home/u/\xc5\xbc\xff.png\r\n sp \r\n");
-  EXPECT_EQ(ReadListFile(path).lines, (Lines{"C:\\Foto\\las.jpg", "/home/u/\xc5\xbc\xff.png", " sp "}));
+  EXPECT_EQ(testing::ReadFileBytes(path),
+            "C:\\Foto\\las.jpg\r\n/home/u/\xc5\xbc\xff.png\r\n sp \r\n");
+  EXPECT_EQ(ReadListFile(path).lines,
+            (Lines{"C:\\Foto\\las.jpg", "/home/u/\xc5\xbc\xff.png", " sp "}));
   EXPECT_EQ(FolderNames(dir), (Lines{"default.vdl"}));
 }
 

@@ -17,7 +17,7 @@ TEST(DateFromYmd, CountsDaysFromTheClassicEpoch) {
     int y, m, d;
     double serial;
   } cases[] = {
-      {1899, 12, 30, 0},   {1899, 12, 29, -1},  {1900, 1, 1, 2},    {1900, 3, 1, 61},
+      {1899, 12, 30, 0},   {1899, 12, 29, -1},   {1900, 1, 1, 2},     {1900, 3, 1, 61},
       {2000, 1, 1, 36526}, {2000, 2, 29, 36585}, {1970, 1, 1, 25569}, {2026, 12, 8, 46364},
   };
   for (const auto& c : cases) EXPECT_EQ(DateFromYmd(c.y, c.m, c.d), c.serial) << c.y << c.m << c.d;
@@ -32,8 +32,10 @@ class ScopedTimeZone {
     tzset();
   }
   ~ScopedTimeZone() {
-    if (saved_) setenv("TZ", saved_->c_str(), 1);
-    else unsetenv("TZ");
+    if (saved_)
+      setenv("TZ", saved_->c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
 
@@ -86,8 +88,8 @@ TEST(ShortDate, CLocaleUsesMonthDayTwoDigitYear) {
   EXPECT_EQ(FormatShortDate(DateFromYmd(2026, 12, 8)), "12/08/26");
   EXPECT_EQ(FormatShortDate(DateFromYmd(2026, 12, 8) + 0.99), "12/08/26");
   EXPECT_EQ(ParseShortDate("02/29/24"), DateFromYmd(2024, 2, 29));
-  for (const char* bad : {"02/30/26", "13/01/26", "00/10/26", "2026-12-08", "", "12/08/26 x",
-                          "12/08", "jutro"}) {
+  for (const char* bad :
+       {"02/30/26", "13/01/26", "00/10/26", "2026-12-08", "", "12/08/26 x", "12/08", "jutro"}) {
     EXPECT_EQ(ParseShortDate(bad), std::nullopt) << bad;
   }
   ExpectRoundTrips(1970, 2068);

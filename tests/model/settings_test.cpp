@@ -38,7 +38,9 @@ void ExpectDefaults(const LoadedSettings& loaded) {
   EXPECT_TRUE(loaded.versionCheck);
 }
 
-TEST_F(SettingsTest, MissingFileGivesEveryDefault) { ExpectDefaults(LoadSettings(path_)); }
+TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
+  ExpectDefaults(LoadSettings(path_));
+}
 
 TEST_F(SettingsTest, JunkInEveryKeyGivesEveryDefault) {
   PutChanges(
@@ -68,20 +70,31 @@ TEST_F(SettingsTest, RangeRulesOfTheSmallFields) {
   const auto window = [](const Settings& s) { return int(s.ShowChangeWindow); };
   const RangeCase cases[] = {
       // The interval is taken as read; start-up raises it after the version check.
-      {"Czas zmian=0x1E", interval, 30},    {"Czas zmian=-3", interval, -3},
+      {"Czas zmian=0x1E", interval, 30},
+      {"Czas zmian=-3", interval, -3},
       {"Czas zmian=100000", interval, 100000},
-      {"Interpolacja=3", interpolation, 0}, {"Interpolacja=258", interpolation, 2},
+      {"Interpolacja=3", interpolation, 0},
+      {"Interpolacja=258", interpolation, 2},
       {"Interpolacja=-254", interpolation, 2},
-      {"Wygladzenie=-1", smoothing, 0},     {"Wygladzenie=1", smoothing, 1},
-      {"Braki=3", gapFill, 0},              {"Braki=2", gapFill, 2},
-      {"Wyrownanie=256", alignment, 0},     {"Wyrownanie=8", alignment, 8},
-      {"Wyrownanie=264", alignment, 8},     {"Wyrownanie=9", alignment, 0},
-      {"Rozciagniecie=4", mode, 4},         {"Rozciagniecie=5", mode, 0},
-      {"Rozciagniecie=128", mode, 0},       {"Kiedy zmiana=$2", trigger, 2},
-      {"Kiedy zmiana=-2", trigger, 0},      {"Ostatnia pozycja=-5", position, -5},
+      {"Wygladzenie=-1", smoothing, 0},
+      {"Wygladzenie=1", smoothing, 1},
+      {"Braki=3", gapFill, 0},
+      {"Braki=2", gapFill, 2},
+      {"Wyrownanie=256", alignment, 0},
+      {"Wyrownanie=8", alignment, 8},
+      {"Wyrownanie=264", alignment, 8},
+      {"Wyrownanie=9", alignment, 0},
+      {"Rozciagniecie=4", mode, 4},
+      {"Rozciagniecie=5", mode, 0},
+      {"Rozciagniecie=128", mode, 0},
+      {"Kiedy zmiana=$2", trigger, 2},
+      {"Kiedy zmiana=-2", trigger, 0},
+      {"Ostatnia pozycja=-5", position, -5},
       {"Ostatnia pozycja=70000", position, 70000},
-      {"Zmiana losowa=2", random, 1},       {"Zmiana losowa=0", random, 0},
-      {"Okno informacji=0", window, 0},     {"Okno informacji=", window, 1},
+      {"Zmiana losowa=2", random, 1},
+      {"Zmiana losowa=0", random, 0},
+      {"Okno informacji=0", window, 0},
+      {"Okno informacji=", window, 1},
   };
   for (const RangeCase& c : cases) {
     PutChanges(std::string(c.line) + "\r\n");
@@ -101,7 +114,9 @@ TEST_F(SettingsTest, ColourKeyReadsNamesNumbersAndFallsBack) {
   }
 }
 
-ChangeStamp Stamp() { return {DateFromYmd(2026, 12, 8), 4321, "0f3c-boot"}; }
+ChangeStamp Stamp() {
+  return {DateFromYmd(2026, 12, 8), 4321, "0f3c-boot"};
+}
 
 TEST_F(SettingsTest, SaveAllOptionsWritesEveryKeyInOrder) {
   OptionValues v;
@@ -173,8 +188,9 @@ TEST_F(SettingsTest, RefusedWriteStopsTheRunAndKeepsEarlierKeys) {
   }
   EXPECT_EQ(status.message(), "Unable to write to " + path_);
   // Exactly the keys that fitted, in the order of the run.
-  EXPECT_EQ(Bytes(), "[Zmiany]\r\nCzas zmian=5\r\nZmiana losowa=0\r\nRozciagniecie=0\r\n"
-                     "\r\n[Opcje]\r\nWersja=1\r\n");
+  EXPECT_EQ(Bytes(),
+            "[Zmiany]\r\nCzas zmian=5\r\nZmiana losowa=0\r\nRozciagniecie=0\r\n"
+            "\r\n[Opcje]\r\nWersja=1\r\n");
 }
 
 }  // namespace

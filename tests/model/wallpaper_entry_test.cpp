@@ -23,13 +23,13 @@ TEST(TagValue, FollowsTheSearchRules) {
       {morze.c_str(), "<n>", "D:\\Tapety\\morze.png"},
       {morze.c_str(), "<w>", "800"},
       {morze.c_str(), "<h>", "600"},
-      {morze.c_str(), "<x>", ""},                      // tag the entry lacks
-      {"<n>/a.jpg<w>1</w>", "<n>", ""},                // closing tag missing
-      {"<n></n><w>1</w>", "<n>", ""},                  // empty value
-      {"</n><n>/a.jpg</n>", "<n>", ""},                // closing searched from the entry start
-      {"<w>5</w><n>/a</n>", "<n>", "/a"},              // order does not matter otherwise
-      {"<n>/a</n><n>/b</n>", "<n>", "/a"},             // first occurrence wins
-      {"abc<n>", "<n>", ""},                           // tag at the very end
+      {morze.c_str(), "<x>", ""},           // tag the entry lacks
+      {"<n>/a.jpg<w>1</w>", "<n>", ""},     // closing tag missing
+      {"<n></n><w>1</w>", "<n>", ""},       // empty value
+      {"</n><n>/a.jpg</n>", "<n>", ""},     // closing searched from the entry start
+      {"<w>5</w><n>/a</n>", "<n>", "/a"},   // order does not matter otherwise
+      {"<n>/a</n><n>/b</n>", "<n>", "/a"},  // first occurrence wins
+      {"abc<n>", "<n>", ""},                // tag at the very end
       {"", "<n>", ""},
       {morze.c_str(), "", ""},
   };
@@ -45,12 +45,12 @@ TEST(TagValue, KeepsBytesOfLongAndNonUtf8Paths) {
 
 TEST(IsAcceptedPictureName, LowerCasedExtensionMustBeInTheList) {
   const std::pair<const char*, bool> cases[] = {
-      {"/a/x.JPEG", true},  {"/a/x.Tiff", true},     {"C:\\Foto\\LAS.JPG", true},
-      {"x.bmp", true},      {"x.png", true},         {"x.gif", true},
-      {"x.tif", true},      {"/a/.png", true},       {"a.tar.gif", true},
-      {"x.jpe", false},     {"x.webp", false},       {"noextension", false},
-      {"a.jpg.", false},    {"/dir.jpg/file", false}, {"C:\\dir.png\\file", false},
-      {"", false},          {"x.jpg ", false},       {"x.JPG\xff", false},
+      {"/a/x.JPEG", true}, {"/a/x.Tiff", true},      {"C:\\Foto\\LAS.JPG", true},
+      {"x.bmp", true},     {"x.png", true},          {"x.gif", true},
+      {"x.tif", true},     {"/a/.png", true},        {"a.tar.gif", true},
+      {"x.jpe", false},    {"x.webp", false},        {"noextension", false},
+      {"a.jpg.", false},   {"/dir.jpg/file", false}, {"C:\\dir.png\\file", false},
+      {"", false},         {"x.jpg ", false},        {"x.JPG\xff", false},
   };
   for (const auto& [path, accepted] : cases) {
     EXPECT_EQ(IsAcceptedPictureName(path), accepted) << path;

@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
+#include "platform/autostart_store.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "model/autostart.h"
-#include "platform/autostart_store.h"
 #include "platform/desktop_entry.h"
 #include "support/test_environment.h"
 
@@ -31,7 +31,9 @@ TEST_P(ExecQuotingTest, WritesTheRuleAndReadsThePathBack) {
   EXPECT_EQ(*args, std::vector<std::string>{row.path});
 }
 
-std::string PathRowName(const ::testing::TestParamInfo<PathRow>& row) { return row.param.name; }
+std::string PathRowName(const ::testing::TestParamInfo<PathRow>& row) {
+  return row.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ExecQuotingTest,
@@ -40,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PathRow{"double_quote", "/opt/a\"b/vendaro", "\"/opt/a\\\\\"b/vendaro\""},
                       PathRow{"single_quote", "/opt/it's/vendaro", "\"/opt/it's/vendaro\""},
                       PathRow{"backslash", "/opt/a\\b/vendaro", "\"/opt/a\\\\\\\\b/vendaro\""},
-                      PathRow{"dollar_and_backtick", "/opt/$HOME`x`/v", "\"/opt/\\\\$HOME\\\\`x\\\\`/v\""},
+                      PathRow{"dollar_and_backtick", "/opt/$HOME`x`/v",
+                              "\"/opt/\\\\$HOME\\\\`x\\\\`/v\""},
                       PathRow{"newline", "/opt/a\nb/v", "\"/opt/a\\nb/v\""},
                       PathRow{"tab", "/opt/a\tb/v", "\"/opt/a\\tb/v\""},
                       PathRow{"percent", "/opt/100%/v", "/opt/100%%/v"},
@@ -84,7 +87,8 @@ TEST_F(AutostartStoreTest, AwkwardPathRoundTripsAsOurs) {
 TEST_F(AutostartStoreTest, ForeignEntriesAreNotOursButAreReplaced) {
   ASSERT_TRUE(store.Write(AutostartScope::CurrentUser, exe));
   const std::string path = store.EntryPath(AutostartScope::CurrentUser);
-  for (const char* exec : {"Exec=/usr/bin/vendaro --hidden\n", "Exec=\"/usr/bin/vendaro\n", "Name=Vendaro\n"}) {
+  for (const char* exec :
+       {"Exec=/usr/bin/vendaro --hidden\n", "Exec=\"/usr/bin/vendaro\n", "Name=Vendaro\n"}) {
     WriteFileBytes(path, std::string("[Desktop Entry]\n") + exec);
     EXPECT_EQ(DetectAutostart(store, "/usr/bin/vendaro"), kNoAutostart) << exec;
     SyncAutostart(store, kAutostartCurrentUser, "/usr/bin/vendaro");
@@ -137,10 +141,12 @@ TEST(AutostartFolders, FollowTheXdgVariables) {
   setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
   setenv("XDG_CONFIG_DIRS", (root + "/sys1:" + root + "/sys2").c_str(), 1);
   auto store = MakeAutostartStore();
-  EXPECT_EQ(store->EntryPath(AutostartScope::CurrentUser), root + "/config/autostart/Vendaro.desktop");
+  EXPECT_EQ(store->EntryPath(AutostartScope::CurrentUser),
+            root + "/config/autostart/Vendaro.desktop");
   EXPECT_EQ(store->EntryPath(AutostartScope::AllUsers), root + "/sys1/autostart/Vendaro.desktop");
   unsetenv("XDG_CONFIG_DIRS");
-  EXPECT_EQ(MakeAutostartStore()->EntryPath(AutostartScope::AllUsers), "/etc/xdg/autostart/Vendaro.desktop");
+  EXPECT_EQ(MakeAutostartStore()->EntryPath(AutostartScope::AllUsers),
+            "/etc/xdg/autostart/Vendaro.desktop");
 }
 
 }  // namespace

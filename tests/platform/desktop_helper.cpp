@@ -2,12 +2,12 @@
 // run to be killed, or a fresh process to mend it:
 //   platform_desktop_helper set-and-die KIND STATE BMP W H R G B
 //   platform_desktop_helper recover STATE
-#include <QCoreApplication>
-
-#include <csignal>
-#include <cstdlib>
 #include <dirent.h>
+
+#include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/desktop_probe.h"
@@ -17,8 +17,9 @@ namespace {
 
 vendaro::DesktopKind KindNamed(const std::string& name) {
   using vendaro::DesktopKind;
-  for (DesktopKind kind : {DesktopKind::X11, DesktopKind::Gnome, DesktopKind::Cinnamon, DesktopKind::Mate,
-                           DesktopKind::Kde, DesktopKind::Xfce, DesktopKind::Wlroots}) {
+  for (DesktopKind kind :
+       {DesktopKind::X11, DesktopKind::Gnome, DesktopKind::Cinnamon, DesktopKind::Mate,
+        DesktopKind::Kde, DesktopKind::Xfce, DesktopKind::Wlroots}) {
     if (name == vendaro::DesktopKindName(kind)) return kind;
   }
   return DesktopKind::Unknown;
@@ -36,9 +37,11 @@ bool HasArgsFile(const std::string& folder) {
 
 int SetAndDie(char** argv) {
   const std::string state = argv[3];
-  auto backend = vendaro::MakeDesktopBackendOf(KindNamed(argv[2]), vendaro::CurrentEnvironment(), state);
-  auto canvas = vendaro::testing::SolidCanvas(std::stoi(argv[5]), std::stoi(argv[6]), std::uint8_t(std::stoi(argv[7])),
-                                              std::uint8_t(std::stoi(argv[8])), std::uint8_t(std::stoi(argv[9])));
+  auto backend =
+      vendaro::MakeDesktopBackendOf(KindNamed(argv[2]), vendaro::CurrentEnvironment(), state);
+  auto canvas = vendaro::testing::SolidCanvas(
+      std::stoi(argv[5]), std::stoi(argv[6]), std::uint8_t(std::stoi(argv[7])),
+      std::uint8_t(std::stoi(argv[8])), std::uint8_t(std::stoi(argv[9])));
   vendaro::Status status = backend->SetWallpaper(argv[4], canvas);
   if (!status) {
     std::fprintf(stderr, "%s\n", status.message().c_str());
@@ -46,7 +49,8 @@ int SetAndDie(char** argv) {
   }
   // The fake swaybg must have started before we go, or there is nothing to
   // see dying with us.
-  if (const char* runs = std::getenv("FAKE_SWAYBG_DIR"); runs && backend->kind() == vendaro::DesktopKind::Wlroots) {
+  if (const char* runs = std::getenv("FAKE_SWAYBG_DIR");
+      runs && backend->kind() == vendaro::DesktopKind::Wlroots) {
     vendaro::testing::WaitUntil([&] { return HasArgsFile(runs); });
   }
   std::printf("set\n");

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QThread>
-
 #include <cstdio>
 
 class FakePlasmaShell : public QObject {

@@ -1,11 +1,11 @@
 // The XFCE and wlroots backends against stand-in programs on PATH that
 // record how they were called (tests/platform/fakes).
-#include <gtest/gtest.h>
-
-#include <csignal>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <csignal>
 
 #include "platform/restore_journal.h"
 #include "platform/wlroots_desktop.h"
@@ -92,7 +92,8 @@ TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBack) {
 
 TEST_F(XfceDesktopTest, AKilledRunIsMendedAtTheNextStart) {
   std::string output;
-  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Xfce, state, bmp, 4, 4, 9, 9, 9, &output)) << output;
+  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Xfce, state, bmp, 4, 4, 9, 9, 9, &output))
+      << output;
   EXPECT_EQ(Get(kImage0), state + "/vendaro-shown-a.png");
   ASSERT_TRUE(RecoverFromJournal(state));
   EXPECT_EQ(Get(kImage0), "/home/u/own.jpg");
@@ -105,7 +106,8 @@ TEST_F(XfceDesktopTest, NoChangeWithoutAJournalFirst) {
   EXPECT_FALSE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0)));
   EXPECT_EQ(Get(kImage0), "/home/u/own.jpg");
   const std::vector<std::string> calls = SplitNul(ReadFileBytes(store + "/calls.log"));
-  EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& a) { return a.rfind("--set=", 0) == 0; }),
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [](const std::string& a) { return a.rfind("--set=", 0) == 0; }),
             0);
 }
 
@@ -131,7 +133,9 @@ class WlrootsDesktopTest : public ::testing::Test {
     setenv("FAKE_SWAYBG_DIR", runs.c_str(), 1);
   }
   // The arguments of the fake swaybg with that process id.
-  std::vector<std::string> ArgsOf(pid_t pid) { return SplitNul(ReadFileBytes(runs + "/" + std::to_string(pid) + ".args")); }
+  std::vector<std::string> ArgsOf(pid_t pid) {
+    return SplitNul(ReadFileBytes(runs + "/" + std::to_string(pid) + ".args"));
+  }
   std::string runs = MakeTempDir("swaybg");
   std::string state = testing::AwkwardFolder("wlr");
   std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
@@ -148,7 +152,8 @@ std::vector<pid_t> Runs(const std::string& folder) {
   std::vector<pid_t> pids;
   DIR* dir = opendir(folder.c_str());
   while (dirent* entry = readdir(dir)) {
-    if (std::string(entry->d_name).find(".args") != std::string::npos) pids.push_back(std::stoi(entry->d_name));
+    if (std::string(entry->d_name).find(".args") != std::string::npos)
+      pids.push_back(std::stoi(entry->d_name));
   }
   closedir(dir);
   return pids;
@@ -178,7 +183,8 @@ TEST_F(WlrootsDesktopTest, OurChildDrawsAndStopsWhenGivenBack) {
 
 TEST_F(WlrootsDesktopTest, TheChildDiesWhenWeAreKilled) {
   std::string output;
-  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Wlroots, state, bmp, 4, 4, 1, 2, 3, &output)) << output;
+  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Wlroots, state, bmp, 4, 4, 1, 2, 3, &output))
+      << output;
   ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 1; }));
   const pid_t child = Runs(runs)[0];
   EXPECT_TRUE(testing::WaitUntil([&] { return Ended(child); }));
@@ -200,7 +206,8 @@ TEST_F(WlrootsDesktopTest, AOneOffChangeOutlivesUsAndTheNextOneReplacesIt) {
   ASSERT_TRUE(next.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 2)));
   ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 2; }));
   const pid_t second = Runs(runs)[0] == first ? Runs(runs)[1] : Runs(runs)[0];
-  EXPECT_EQ(ArgsOf(second)[3], state + "/vendaro-shown-b.png") << "a new name, since the old one is still shown";
+  EXPECT_EQ(ArgsOf(second)[3], state + "/vendaro-shown-b.png")
+      << "a new name, since the old one is still shown";
   EXPECT_TRUE(testing::WaitUntil([&] { return Ended(first); }));
   kill(first, SIGTERM);
   kill(second, SIGTERM);

@@ -1,12 +1,11 @@
 // GIO first: its headers use a member named `signals`, which Qt defines.
+#include "platform/gsettings_desktop.h"
+
 #include <gio/gio.h>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include "platform/child_process.h"
-#include "platform/gsettings_desktop.h"
 #include "platform/restore_journal.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
@@ -40,7 +39,8 @@ constexpr const char* kOtherSchemas = R"(<schemalist>
 // sandbox's XDG_CONFIG_HOME.  Must run before anything asks GIO for settings.
 std::string PrepareSettings() {
   const std::string dir = MakeTempDir("schemas");
-  for (const char* name : {"org.gnome.desktop.background.gschema.xml", "org.gnome.desktop.enums.xml"}) {
+  for (const char* name :
+       {"org.gnome.desktop.background.gschema.xml", "org.gnome.desktop.enums.xml"}) {
     const std::string source = std::string(kSystemSchemas) + "/" + name;
     if (!FileExists(source)) return "gsettings-desktop-schemas is not installed";
     WriteFileBytes(dir + "/" + name, ReadFileBytes(source));
@@ -56,7 +56,8 @@ std::string PrepareSettings() {
 struct Settings {
   explicit Settings(DesktopKind kind) {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    GSettingsSchema* schema = g_settings_schema_source_lookup(source, GSettingsSchemaOf(kind), TRUE);
+    GSettingsSchema* schema =
+        g_settings_schema_source_lookup(source, GSettingsSchemaOf(kind), TRUE);
     settings = g_settings_new_full(schema, nullptr, nullptr);
     g_settings_schema_unref(schema);
   }
@@ -89,7 +90,7 @@ class SettingsEnvironment : public ::testing::Environment {
 std::string SettingsEnvironment::problem = "not prepared";
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SettingsEnvironment);
 
-#define SKIP_WITHOUT_SCHEMAS()                                                          \
+#define SKIP_WITHOUT_SCHEMAS() \
   if (!SettingsEnvironment::problem.empty()) GTEST_SKIP() << SettingsEnvironment::problem
 
 class GSettingsDesktopTest : public ::testing::TestWithParam<DesktopKind> {
@@ -99,7 +100,8 @@ class GSettingsDesktopTest : public ::testing::TestWithParam<DesktopKind> {
     Settings settings(GetParam());
     GSettingsSchema* schema = nullptr;
     g_object_get(settings.settings, "settings-schema", &schema, nullptr);
-    for (const char* key : {"picture-uri", "picture-uri-dark", "picture-filename", "picture-options"}) {
+    for (const char* key :
+         {"picture-uri", "picture-uri-dark", "picture-filename", "picture-options"}) {
       if (g_settings_schema_has_key(schema, key)) settings.Reset(key);
     }
     g_settings_schema_unref(schema);
@@ -107,7 +109,9 @@ class GSettingsDesktopTest : public ::testing::TestWithParam<DesktopKind> {
     ASSERT_EQ(mkdir(state.c_str(), 0700), 0);
   }
   // The key that names the picture, and its value for a file.
-  const char* PictureKey() const { return GetParam() == DesktopKind::Mate ? "picture-filename" : "picture-uri"; }
+  const char* PictureKey() const {
+    return GetParam() == DesktopKind::Mate ? "picture-filename" : "picture-uri";
+  }
   std::string PictureValue(const std::string& path) const {
     return GetParam() == DesktopKind::Mate ? path : FileUrl(path);
   }
@@ -133,7 +137,8 @@ TEST_P(GSettingsDesktopTest, UsersValuesComeBackAndUnsetKeysAreReset) {
   const Canvas second = testing::PatternCanvas(16, 8, 2);
   ASSERT_TRUE(desktop.SetWallpaper(bmp, second)) << "the same composed file name again";
   const std::string shownB = state + "/vendaro-shown-b.png";
-  EXPECT_EQ(settings.Get(PictureKey()), PictureValue(shownB)) << "a new name makes the desktop reload";
+  EXPECT_EQ(settings.Get(PictureKey()), PictureValue(shownB))
+      << "a new name makes the desktop reload";
   EXPECT_TRUE(testing::PngShows(shownB, second));
   EXPECT_FALSE(FileExists(shownA));
 
@@ -141,7 +146,8 @@ TEST_P(GSettingsDesktopTest, UsersValuesComeBackAndUnsetKeysAreReset) {
   EXPECT_EQ(settings.Get(PictureKey()), PictureValue("/home/user/own.jpg"));
   EXPECT_EQ(settings.Get("picture-options"), "scaled");
   if (GetParam() == DesktopKind::Gnome) {
-    EXPECT_FALSE(settings.UserSet("picture-uri-dark")) << "never set by the user: reset, not written";
+    EXPECT_FALSE(settings.UserSet("picture-uri-dark"))
+        << "never set by the user: reset, not written";
   }
   EXPECT_FALSE(FileExists(shownB));
   EXPECT_FALSE(FileExists(JournalPath(state)));
@@ -149,7 +155,8 @@ TEST_P(GSettingsDesktopTest, UsersValuesComeBackAndUnsetKeysAreReset) {
 
 TEST_P(GSettingsDesktopTest, NeverSetKeysStayUnset) {
   GSettingsDesktop desktop(GetParam(), state);
-  ASSERT_TRUE(desktop.SetWallpaper(testing::WriteComposedFile(state, "a.bmp"), testing::PatternCanvas(4, 4, 0)));
+  ASSERT_TRUE(desktop.SetWallpaper(testing::WriteComposedFile(state, "a.bmp"),
+                                   testing::PatternCanvas(4, 4, 0)));
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
   Settings settings(GetParam());
   EXPECT_FALSE(settings.UserSet(PictureKey()));
@@ -164,10 +171,14 @@ TEST_P(GSettingsDesktopTest, ReportsTheDesktopColour) {
   settings.Reset("primary-color");
 }
 
-std::string KindName(const ::testing::TestParamInfo<DesktopKind>& kind) { return DesktopKindName(kind.param); }
+std::string KindName(const ::testing::TestParamInfo<DesktopKind>& kind) {
+  return DesktopKindName(kind.param);
+}
 
 INSTANTIATE_TEST_SUITE_P(Desktops, GSettingsDesktopTest,
-                         ::testing::Values(DesktopKind::Gnome, DesktopKind::Cinnamon, DesktopKind::Mate), KindName);
+                         ::testing::Values(DesktopKind::Gnome, DesktopKind::Cinnamon,
+                                           DesktopKind::Mate),
+                         KindName);
 
 TEST(GSettingsMate, APathThatIsNotUtf8IsRefusedNotMangled) {
   SKIP_WITHOUT_SCHEMAS();
@@ -176,7 +187,8 @@ TEST(GSettingsMate, APathThatIsNotUtf8IsRefusedNotMangled) {
   GSettingsDesktop desktop(DesktopKind::Mate, state);
   Settings settings(DesktopKind::Mate);
   const std::string before = settings.Get("picture-filename");
-  EXPECT_FALSE(desktop.SetWallpaper(testing::WriteComposedFile(state, "a.bmp"), testing::PatternCanvas(4, 4, 0)));
+  EXPECT_FALSE(desktop.SetWallpaper(testing::WriteComposedFile(state, "a.bmp"),
+                                    testing::PatternCanvas(4, 4, 0)));
   EXPECT_EQ(settings.Get("picture-filename"), before);
   EXPECT_FALSE(FileExists(state + "/vendaro-shown-a.png"));
   EXPECT_TRUE(desktop.RestoreUserWallpaper());
@@ -195,8 +207,10 @@ TEST(GSettingsKilledRun, IsMendedAtTheNextStart) {
   const std::string state = MakeTempDir("gs-kill");
   const std::string bmp = testing::WriteComposedFile(state, "photo.bmp");
   std::string output;
-  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Gnome, state, bmp, 8, 8, 1, 2, 3, &output)) << output;
-  const std::string keyfile = std::string(std::getenv("XDG_CONFIG_HOME")) + "/glib-2.0/settings/keyfile";
+  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Gnome, state, bmp, 8, 8, 1, 2, 3, &output))
+      << output;
+  const std::string keyfile =
+      std::string(std::getenv("XDG_CONFIG_HOME")) + "/glib-2.0/settings/keyfile";
   EXPECT_NE(ReadFileBytes(keyfile).find("vendaro-shown-a.png"), std::string::npos);
   ASSERT_TRUE(FileExists(JournalPath(state)));
 

@@ -1,11 +1,12 @@
+#include "platform/kde_desktop.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QJsonDocument>
-#include <sys/stat.h>
 
 #include "platform/child_process.h"
 #include "platform/desktop_probe.h"
-#include "platform/kde_desktop.h"
 #include "platform/kde_script.h"
 #include "platform/restore_journal.h"
 #include "platform/shown_file.h"
@@ -36,7 +37,8 @@ TEST(JsStringLiteral, EscapesEverythingThatCouldEndOrBendTheString) {
 }
 
 TEST(FileUrl, PercentEncodesEveryByteButTheSafeOnes) {
-  EXPECT_EQ(FileUrl("/a b/it's\"\\$\n\xff~x-y_z.png"), "file:///a%20b/it%27s%22%5C%24%0A%FF~x-y_z.png");
+  EXPECT_EQ(FileUrl("/a b/it's\"\\$\n\xff~x-y_z.png"),
+            "file:///a%20b/it%27s%22%5C%24%0A%FF~x-y_z.png");
 }
 
 TEST(PlasmaColor, ReadsBothStoredForms) {
@@ -54,7 +56,9 @@ class KdeDesktopTest : public ::testing::Test {
     busFolder_ = new std::string(MakeTempDir("bus"));
     const std::string address = "unix:path=" + *busFolder_ + "/socket";
     bus_ = new ChildProcess;
-    if (!bus_->Start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=" + address})) return;
+    if (!bus_->Start("dbus-daemon",
+                     {"--session", "--nofork", "--nopidfile", "--address=" + address}))
+      return;
     if (!testing::WaitUntil([] { return FileExists(*busFolder_ + "/socket"); })) return;
     setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
   }
@@ -71,7 +75,9 @@ class KdeDesktopTest : public ::testing::Test {
     ASSERT_TRUE(testing::WaitUntil([&] { return probe.BusNameHasOwner("org.kde.plasmashell"); }));
   }
 
-  std::string Script(int n) { return ReadFileBytes(shell + "/script-" + std::to_string(n) + ".js"); }
+  std::string Script(int n) {
+    return ReadFileBytes(shell + "/script-" + std::to_string(n) + ".js");
+  }
   bool HasScript(int n) { return FileExists(shell + "/script-" + std::to_string(n) + ".js"); }
 
   static constexpr const char* kReply =
@@ -102,21 +108,24 @@ bool IsInertUrlLiteral(const std::string& script) {
   const std::size_t end = script.find("';\n");
   if (script.rfind(head, 0) != 0 || end == std::string::npos) return false;
   const std::string body = script.substr(head.size(), end - head.size());
-  return body.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789%/._~-") ==
+  return body.find_first_not_of(
+             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789%/._~-") ==
          std::string::npos;
 }
 
 TEST_F(KdeDesktopTest, SetsEveryDesktopAndWritesTheUsersValuesBack) {
   KdeDesktop desktop(state);
   ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
-  EXPECT_EQ(Script(1), ReadDesktopsScript()) << "the user's values are read before the first change";
+  EXPECT_EQ(Script(1), ReadDesktopsScript())
+      << "the user's values are read before the first change";
   const std::string shownA = state + "/vendaro-shown-a.bmp";
   EXPECT_EQ(Script(2), SetImageScript(FileUrl(shownA)));
   EXPECT_TRUE(IsInertUrlLiteral(Script(2))) << Script(2);
   EXPECT_EQ(ReadFileBytes(shownA), ReadFileBytes(bmp)) << "Plasma reads the composed BMP itself";
 
   ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 2)));
-  EXPECT_EQ(Script(3), SetImageScript(FileUrl(state + "/vendaro-shown-b.bmp"))) << "a new name to reload";
+  EXPECT_EQ(Script(3), SetImageScript(FileUrl(state + "/vendaro-shown-b.bmp")))
+      << "a new name to reload";
   EXPECT_FALSE(FileExists(shownA));
 
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
@@ -130,7 +139,8 @@ TEST_F(KdeDesktopTest, SetsEveryDesktopAndWritesTheUsersValuesBack) {
 
 TEST_F(KdeDesktopTest, AKilledRunIsMendedAtTheNextStart) {
   std::string output;
-  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Kde, state, bmp, 4, 4, 1, 2, 3, &output)) << output;
+  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Kde, state, bmp, 4, 4, 1, 2, 3, &output))
+      << output;
   ASSERT_TRUE(HasScript(2));
   ASSERT_TRUE(RecoverFromJournal(state));
   EXPECT_EQ(SavedJson(Script(3)), QJsonDocument::fromJson(kReply));

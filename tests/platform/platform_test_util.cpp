@@ -1,11 +1,11 @@
 #include "platform_test_util.h"
 
-#include <QImage>
-
-#include <chrono>
-#include <cstring>
 #include <sys/stat.h>
+
+#include <QImage>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "platform/child_process.h"
@@ -51,11 +51,13 @@ std::string AwkwardFolder(const char* prefix) {
 
 bool PngShows(const std::string& path, const Canvas& canvas) {
   const std::string bytes = ReadFileBytes(path);
-  const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "png")
-                           .convertToFormat(QImage::Format_RGB888);
+  const QImage image =
+      QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "png")
+          .convertToFormat(QImage::Format_RGB888);
   if (image.width() != canvas.width || image.height() != canvas.height) return false;
   for (int y = 0; y < canvas.height; ++y) {
-    if (std::memcmp(image.constScanLine(y), canvas.row(y), std::size_t(canvas.width) * 3) != 0) return false;
+    if (std::memcmp(image.constScanLine(y), canvas.row(y), std::size_t(canvas.width) * 3) != 0)
+      return false;
   }
   return true;
 }
@@ -82,8 +84,9 @@ constexpr int kHelperTimeoutMs = 20000;
 
 }  // namespace
 
-bool SetAndGetKilled(DesktopKind kind, const std::string& stateFolder, const std::string& bmp, int width,
-                     int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::string* output) {
+bool SetAndGetKilled(DesktopKind kind, const std::string& stateFolder, const std::string& bmp,
+                     int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                     std::string* output) {
   ProgramResult result =
       RunProgram(kHelper,
                  {"set-and-die", DesktopKindName(kind), stateFolder, bmp, std::to_string(width),

@@ -33,8 +33,9 @@ void UseFakePrograms();
 // Runs tests/platform's helper program: it sets a solid wallpaper through the
 // given backend and then kills itself with SIGKILL.  True when it got that
 // far (the wallpaper was set and the process died unannounced).
-bool SetAndGetKilled(DesktopKind kind, const std::string& stateFolder, const std::string& bmp, int width,
-                     int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::string* output = nullptr);
+bool SetAndGetKilled(DesktopKind kind, const std::string& stateFolder, const std::string& bmp,
+                     int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                     std::string* output = nullptr);
 
 // Runs the helper's "recover" command in a new process.
 bool RecoverInNewProcess(const std::string& stateFolder, std::string* output = nullptr);

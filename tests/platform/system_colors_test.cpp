@@ -1,3 +1,5 @@
+#include "platform/system_colors.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -6,7 +8,6 @@
 
 #include "platform/dummy_desktop.h"
 #include "platform/screen.h"
-#include "platform/system_colors.h"
 
 namespace vendaro {
 namespace {
@@ -29,14 +30,15 @@ TEST(SystemColors, DesktopColourComesFromTheBackendOthersFromThePalette) {
       {kClBackground, &desktop, Rgb(1, 2, 3)},
       {kClBackground, &plain, Rgb(0, 0, 0)},
       {kClBackground, nullptr, Rgb(0, 0, 0)},
-      {0xFF00000Fu, nullptr, FromPalette(QPalette::Button)},         // clBtnFace
-      {0xFF00000Du, nullptr, FromPalette(QPalette::Highlight)},      // clHighlight
-      {0xFF000005u, nullptr, FromPalette(QPalette::Base)},           // clWindow
-      {0xFF000008u, nullptr, FromPalette(QPalette::Text)},           // clWindowText
-      {0xFF000019u, nullptr, Rgb(0, 0, 0)},                          // no colour at index 25
+      {0xFF00000Fu, nullptr, FromPalette(QPalette::Button)},     // clBtnFace
+      {0xFF00000Du, nullptr, FromPalette(QPalette::Highlight)},  // clHighlight
+      {0xFF000005u, nullptr, FromPalette(QPalette::Base)},       // clWindow
+      {0xFF000008u, nullptr, FromPalette(QPalette::Text)},       // clWindowText
+      {0xFF000019u, nullptr, Rgb(0, 0, 0)},                      // no colour at index 25
       {0xFF0000FFu, nullptr, Rgb(0, 0, 0)},
   };
-  for (const auto& row : rows) EXPECT_EQ(ResolveColor(row.value, row.desktop), row.expected) << std::hex << row.value;
+  for (const auto& row : rows)
+    EXPECT_EQ(ResolveColor(row.value, row.desktop), row.expected) << std::hex << row.value;
 }
 
 TEST(Screen, SizesAreInDevicePixelsRelativeToThePrimaryScreen) {

@@ -1,3 +1,5 @@
+#include "platform/x11/x11_desktop.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -5,7 +7,6 @@
 #include "platform/desktop_probe.h"
 #include "platform/restore_journal.h"
 #include "platform/x11/x11_connection.h"
-#include "platform/x11/x11_desktop.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 #include "xvfb_server.h"
@@ -52,8 +53,8 @@ class RootView {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     Pixmap pixmap = None;
-    XGetWindowProperty(display_, DefaultRootWindow(display_), atom, 0, 1, False, AnyPropertyType, &type, &format,
-                       &count, &after, &data);
+    XGetWindowProperty(display_, DefaultRootWindow(display_), atom, 0, 1, False, AnyPropertyType,
+                       &type, &format, &count, &after, &data);
     if (data && count == 1) pixmap = *reinterpret_cast<Pixmap*>(data);
     if (data) XFree(data);
     return pixmap;
@@ -61,7 +62,8 @@ class RootView {
 
   // As another wallpaper setter would leave it: a solid pixmap kept after
   // its connection closed, named in both properties.
-  static Pixmap SetUsersBackground(const std::string& display, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  static Pixmap SetUsersBackground(const std::string& display, std::uint8_t r, std::uint8_t g,
+                                   std::uint8_t b) {
     Status status;
     auto connection = x11::Connection::Open(display, status);
     Pixmap pixmap = None;
@@ -161,7 +163,9 @@ TEST_F(X11DesktopTest, AKilledRunIsMendedAtTheNextStart) {
   const Pixmap users = RootView::SetUsersBackground(display(), 40, 50, 60);
   setenv("DISPLAY", display().c_str(), 1);
   std::string output;
-  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::X11, state, bmp, kWidth, kHeight, 200, 100, 0, &output)) << output;
+  ASSERT_TRUE(
+      testing::SetAndGetKilled(DesktopKind::X11, state, bmp, kWidth, kHeight, 200, 100, 0, &output))
+      << output;
   unsetenv("DISPLAY");
   RootView root(display());
   EXPECT_EQ(root.Pixels().rgb, testing::SolidCanvas(kWidth, kHeight, 200, 100, 0).rgb);
@@ -182,7 +186,8 @@ TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
   ASSERT_TRUE(connection->LayoutOfScreen(layout));
   Display* dpy = connection->display();
   for (bool shared : {true, false}) {
-    Pixmap pixmap = XCreatePixmap(dpy, connection->root(), 1500, 1000, unsigned(DefaultDepth(dpy, 0)));
+    Pixmap pixmap =
+        XCreatePixmap(dpy, connection->root(), 1500, 1000, unsigned(DefaultDepth(dpy, 0)));
     GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
     if (shared) {
       ASSERT_TRUE(connection->UploadShared(canvas, layout, pixmap, gc)) << "Xvfb offers MIT-SHM";
@@ -196,7 +201,8 @@ TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
       for (int x = 0; x < 1500; x += 3) {
         const unsigned long pixel = XGetPixel(image, x, y);
         const std::uint8_t* in = canvas.row(y) + x * 3;
-        wrong += ((pixel >> 16) & 0xFF) != in[0] || ((pixel >> 8) & 0xFF) != in[1] || (pixel & 0xFF) != in[2];
+        wrong += ((pixel >> 16) & 0xFF) != in[0] || ((pixel >> 8) & 0xFF) != in[1] ||
+                 (pixel & 0xFF) != in[2];
       }
     }
     EXPECT_EQ(wrong, 0) << (shared ? "shared memory" : "bands");

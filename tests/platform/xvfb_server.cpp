@@ -20,8 +20,10 @@ XvfbServer::XvfbServer(int width, int height) {
       continue;
     }
     const std::string display = ":" + n;
-    if (!server_.Start("Xvfb", {display, "-noreset", "-nolisten", "tcp", "-screen", "0", screen})) continue;
-    if (WaitUntil([&] { return !server_.Running() || X11DisplayOpens(display); }) && server_.Running()) {
+    if (!server_.Start("Xvfb", {display, "-noreset", "-nolisten", "tcp", "-screen", "0", screen}))
+      continue;
+    if (WaitUntil([&] { return !server_.Running() || X11DisplayOpens(display); }) &&
+        server_.Running()) {
       display_ = display;
       return;
     }

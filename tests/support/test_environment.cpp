@@ -1,12 +1,13 @@
 #include "support/test_environment.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vendaro::testing {
 namespace {
@@ -53,7 +54,9 @@ std::string IsolateEnvironment() {
   return pattern;
 }
 
-const std::string& SandboxRoot() { return Root(); }
+const std::string& SandboxRoot() {
+  return Root();
+}
 
 void RemoveSandbox() {
   const char* keep = std::getenv("VENDARO_KEEP_TEST_FILES");
@@ -79,6 +82,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool FileExists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 }  // namespace vendaro::testing

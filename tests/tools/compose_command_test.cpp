@@ -1,10 +1,11 @@
+#include "tools/compose_command.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "support/test_environment.h"
-#include "tools/compose_command.h"
 
 namespace vendaro {
 namespace {
@@ -22,9 +23,9 @@ TEST(ParseComposeCommand, DefaultsAreTheSettingsFileDefaults) {
 
 TEST(ParseComposeCommand, EveryOptionLandsInItsField) {
   const ParsedComposeCommand p = ParseComposeCommand(
-      {"--screen", "1366x768", "--size", "0x5", "--mode", "4", "--align", "8", "--fill", "2",
-       "--color", "$00FFEAD7", "--interp", "1", "--smooth", "1", "--explain", "--set", "a.jpg",
-       "out.bmp"});
+      {"--screen", "1366x768", "--size",    "0x5",     "--mode",    "4",        "--align",
+       "8",        "--fill",   "2",         "--color", "$00FFEAD7", "--interp", "1",
+       "--smooth", "1",        "--explain", "--set",   "a.jpg",     "out.bmp"});
   ASSERT_TRUE(p.status.ok()) << p.status.message();
   const ComposeCommand& c = p.command;
   EXPECT_EQ(ExplainOptions(c.options),

@@ -47,8 +47,8 @@ TEST(ComposeSet, ThePictureGoesToTheRootWindowWithoutABitmapFile) {
   for (const char* name : {"las.png", "las.jpg"}) {
     const std::string command =
         std::string("DISPLAY=") + server.display() + " '" + VENDARO_BIN_DIR +
-        "/vendaro-compose' --screen 64x48 --mode 3 --fill 1 --color clRed --set '" + folder +
-        "/" + name + "'";
+        "/vendaro-compose' --screen 64x48 --mode 3 --fill 1 --color clRed --set '" + folder + "/" +
+        name + "'";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
 

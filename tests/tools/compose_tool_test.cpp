@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vips/vips8>
 
 #include "compose/renderer.h"
@@ -49,7 +49,7 @@ std::string* ComposeTool::folder_ = nullptr;
 TEST_F(ComposeTool, ExplainPrintsTheTwoLinesAndWritesTheBmp) {
   const std::string out = Path("explained.bmp");
   const ToolRun r = Tool("--screen 1024x768 --mode 3 --fill 1 --color clRed --explain " +
-                     Path("las.png") + " " + out);
+                         Path("las.png") + " " + out);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "options: mode=3 align=0 fill=1 color=clRed interp=2 smooth=0\n"

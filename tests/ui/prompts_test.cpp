@@ -1,5 +1,7 @@
 // The system's dialogs and message boxes that the settings windows use,
 // opened for real and looked at while they wait for the user.
+#include "ui/prompts.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,16 +13,13 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/prompts.h"
-
 namespace vendaro {
 namespace {
 
 // Runs `look` on the modal window that `open` shows, then lets `answer`
 // end it; returns what `open` returned.
 template <typename Result>
-Result WhileShown(const std::function<Result()>& open,
-                  const std::function<void(QWidget*)>& look,
+Result WhileShown(const std::function<Result()>& open, const std::function<void(QWidget*)>& look,
                   const std::function<void(QWidget*)>& answer) {
   bool seen = false;
   QTimer::singleShot(0, [&] {
@@ -60,29 +59,29 @@ TEST(FileDialogs, OfferTheirFiltersAndModes) {
                                "Wszystkie pliki (*.*)"}));
       },
       Cancel);
-  WhileShown<QString>(
-      [&] { return prompts.chooseListToLoad(nullptr); },
-      [](QWidget* shown) {
-        QFileDialog* dialog = AsFileDialog(shown);
-        if (dialog == nullptr) return;
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile) << "a typed name need not exist";
-        EXPECT_EQ(dialog->nameFilters(), kListFilters);
-      },
-      Cancel);
+  WhileShown<QString>([&] { return prompts.chooseListToLoad(nullptr); },
+                      [](QWidget* shown) {
+                        QFileDialog* dialog = AsFileDialog(shown);
+                        if (dialog == nullptr) return;
+                        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+                        EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile)
+                            << "a typed name need not exist";
+                        EXPECT_EQ(dialog->nameFilters(), kListFilters);
+                      },
+                      Cancel);
   const QString start = QDir::tempPath();
-  WhileShown<QString>(
-      [&] { return prompts.chooseListToSave(nullptr, start); },
-      [&start](QWidget* shown) {
-        QFileDialog* dialog = AsFileDialog(shown);
-        if (dialog == nullptr) return;
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(dialog->defaultSuffix(), QString("vdl"));
-        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-        EXPECT_EQ(dialog->nameFilters(), kListFilters);
-        EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(start).canonicalPath());
-      },
-      Cancel);
+  WhileShown<QString>([&] { return prompts.chooseListToSave(nullptr, start); },
+                      [&start](QWidget* shown) {
+                        QFileDialog* dialog = AsFileDialog(shown);
+                        if (dialog == nullptr) return;
+                        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+                        EXPECT_EQ(dialog->defaultSuffix(), QString("vdl"));
+                        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                        EXPECT_EQ(dialog->nameFilters(), kListFilters);
+                        EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
+                                  QDir(start).canonicalPath());
+                      },
+                      Cancel);
 }
 
 TEST(FileDialogs, FolderBrowserPicksFoldersAndMakesNone) {

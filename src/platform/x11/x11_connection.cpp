@@ -1,11 +1,12 @@
 #include "platform/x11/x11_connection.h"
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <vector>
 
 namespace vendaro::x11 {
@@ -27,7 +28,9 @@ int NoteLostConnection(Display*) {
   g_lost = true;
   return 0;
 }
-void KeepRunningOnLostConnection(Display*, void*) { g_lost = true; }
+void KeepRunningOnLostConnection(Display*, void*) {
+  g_lost = true;
+}
 
 // Big bands cost memory for no speed; small ones cost round trips.
 constexpr std::size_t kBandBytes = std::size_t(4) << 20;
@@ -63,14 +66,16 @@ std::size_t MaxRequestBytes(Display* display) {
 using PixelLayout = Connection::PixelLayout;
 
 template <int Red, int Green, int Blue>
-void ConvertFixed(const std::uint8_t* in, std::size_t pixels, std::uint32_t fixedBits, std::uint32_t* out) {
+void ConvertFixed(const std::uint8_t* in, std::size_t pixels, std::uint32_t fixedBits,
+                  std::uint32_t* out) {
   for (std::size_t i = 0; i < pixels; ++i, in += 3) {
     out[i] = fixedBits | (std::uint32_t(in[0]) << Red) | (std::uint32_t(in[1]) << Green) |
              (std::uint32_t(in[2]) << Blue);
   }
 }
 
-void ConvertRows(const Canvas& canvas, int firstRow, int rows, const PixelLayout& layout, std::uint32_t* out) {
+void ConvertRows(const Canvas& canvas, int firstRow, int rows, const PixelLayout& layout,
+                 std::uint32_t* out) {
   const std::uint8_t* in = canvas.row(firstRow);
   const std::size_t pixels = std::size_t(canvas.width) * std::size_t(rows);
   // Nearly every server is x8r8g8b8; fixed shifts let the compiler vectorise.
@@ -79,8 +84,8 @@ void ConvertRows(const Canvas& canvas, int firstRow, int rows, const PixelLayout
     return;
   }
   for (std::size_t i = 0; i < pixels; ++i, in += 3) {
-    out[i] = layout.fixedBits | (std::uint32_t(in[0]) << layout.red) | (std::uint32_t(in[1]) << layout.green) |
-             (std::uint32_t(in[2]) << layout.blue);
+    out[i] = layout.fixedBits | (std::uint32_t(in[0]) << layout.red) |
+             (std::uint32_t(in[1]) << layout.green) | (std::uint32_t(in[2]) << layout.blue);
   }
 }
 
@@ -115,7 +120,6 @@ Connection::~Connection() {
   XSetIOErrorHandler(previousIoHandler_);
 }
 
-
 Status Connection::Sync(const char* what) {
   if (!g_lost) XSync(display_.get(), False);
   if (g_lost) return Status::Error(std::string("Utracono połączenie z serwerem X: ") + what);
@@ -135,8 +139,8 @@ Pixmap Connection::RootPixmap() {
   unsigned long after = 0;
   unsigned char* data = nullptr;
   Pixmap pixmap = None;
-  if (XGetWindowProperty(display(), root_, property, 0, 1, False, XA_PIXMAP, &type, &format, &count, &after,
-                         &data) == Success &&
+  if (XGetWindowProperty(display(), root_, property, 0, 1, False, XA_PIXMAP, &type, &format, &count,
+                         &after, &data) == Success &&
       type == XA_PIXMAP && format == 32 && count == 1) {
     pixmap = *reinterpret_cast<Pixmap*>(data);
   }
@@ -169,7 +173,8 @@ bool Connection::PixmapExists(Pixmap pixmap) {
   int x = 0;
   int y = 0;
   unsigned width = 0, height = 0, border = 0, depth = 0;
-  const bool answered = XGetGeometry(display(), pixmap, &root, &x, &y, &width, &height, &border, &depth) != 0;
+  const bool answered =
+      XGetGeometry(display(), pixmap, &root, &x, &y, &width, &height, &border, &depth) != 0;
   return Sync("XGetGeometry") && answered;
 }
 
@@ -180,12 +185,13 @@ Status Connection::LayoutOfScreen(PixelLayout& layout) {
   const int depth = DefaultDepth(dpy, screen);
   const ChannelShift red = ShiftOf(visual->red_mask), green = ShiftOf(visual->green_mask),
                      blue = ShiftOf(visual->blue_mask);
-  if (visual->c_class != TrueColor || (depth != 24 && depth != 32) || BitsPerPixel(dpy, depth) != 32 || !red.ok ||
-      !green.ok || !blue.ok) {
+  if (visual->c_class != TrueColor || (depth != 24 && depth != 32) ||
+      BitsPerPixel(dpy, depth) != 32 || !red.ok || !green.ok || !blue.ok) {
     return Status::Error("Nieobsługiwany format ekranu X (głębia " + std::to_string(depth) + ")");
   }
-  layout = {red.shift, green.shift, blue.shift,
-            static_cast<std::uint32_t>(~(visual->red_mask | visual->green_mask | visual->blue_mask))};
+  layout = {
+      red.shift, green.shift, blue.shift,
+      static_cast<std::uint32_t>(~(visual->red_mask | visual->green_mask | visual->blue_mask))};
   return Status::Ok();
 }
 
@@ -219,18 +225,19 @@ struct ImageFree {
 
 }  // namespace
 
-bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc) {
+bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap,
+                              GC gc) {
   Display* dpy = display();
   const int screen = DefaultScreen(dpy);
   if (!XShmQueryExtension(dpy)) return false;
   SharedSegment segment;
-  std::unique_ptr<XImage, ImageFree> image(XShmCreateImage(dpy, DefaultVisual(dpy, screen),
-                                                           unsigned(DefaultDepth(dpy, screen)), ZPixmap, nullptr,
-                                                           &segment.info, unsigned(canvas.width),
-                                                           unsigned(canvas.height)));
+  std::unique_ptr<XImage, ImageFree> image(
+      XShmCreateImage(dpy, DefaultVisual(dpy, screen), unsigned(DefaultDepth(dpy, screen)), ZPixmap,
+                      nullptr, &segment.info, unsigned(canvas.width), unsigned(canvas.height)));
   if (!image || image->bytes_per_line != canvas.width * 4) return false;
-  segment.info.shmid = shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * std::size_t(canvas.height),
-                              IPC_CREAT | 0600);
+  segment.info.shmid =
+      shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * std::size_t(canvas.height),
+             IPC_CREAT | 0600);
   if (segment.info.shmid < 0) return false;
   void* address = shmat(segment.info.shmid, nullptr, 0);
   const bool mapped = address != reinterpret_cast<void*>(-1);
@@ -241,7 +248,8 @@ bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, P
   shmctl(segment.info.shmid, IPC_RMID, nullptr);
   if (!attached) return false;
   ConvertRows(canvas, 0, canvas.height, layout, reinterpret_cast<std::uint32_t*>(image->data));
-  XShmPutImage(dpy, pixmap, gc, image.get(), 0, 0, 0, 0, unsigned(canvas.width), unsigned(canvas.height), False);
+  XShmPutImage(dpy, pixmap, gc, image.get(), 0, 0, 0, 0, unsigned(canvas.width),
+               unsigned(canvas.height), False);
   // The server must have read the segment before it is detached.
   XSync(dpy, False);
   XShmDetach(dpy, &segment.info);
@@ -249,17 +257,19 @@ bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, P
   return true;
 }
 
-void Connection::UploadInBands(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc) {
+void Connection::UploadInBands(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap,
+                               GC gc) {
   Display* dpy = display();
   const int screen = DefaultScreen(dpy);
   const std::size_t rowBytes = std::size_t(canvas.width) * 4;
   const std::size_t budget = std::min(kBandBytes, MaxRequestBytes(dpy) - 1024);
-  const int bandRows = static_cast<int>(std::clamp<std::size_t>(budget / rowBytes, 1, std::size_t(canvas.height)));
+  const int bandRows =
+      static_cast<int>(std::clamp<std::size_t>(budget / rowBytes, 1, std::size_t(canvas.height)));
   std::vector<std::uint32_t> band(std::size_t(canvas.width) * std::size_t(bandRows));
   std::unique_ptr<XImage, ImageFree> image(
       XCreateImage(dpy, DefaultVisual(dpy, screen), unsigned(DefaultDepth(dpy, screen)), ZPixmap, 0,
-                   reinterpret_cast<char*>(band.data()), unsigned(canvas.width), unsigned(bandRows), 32,
-                   int(rowBytes)));
+                   reinterpret_cast<char*>(band.data()), unsigned(canvas.width), unsigned(bandRows),
+                   32, int(rowBytes)));
   if (!image) return;
   // The band holds native 32-bit words; Xlib swaps them for the server.
   image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
