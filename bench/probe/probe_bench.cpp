@@ -20,7 +20,7 @@
 
 #include "compose/probe.h"
 #include "model/entry_list.h"
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace {
 

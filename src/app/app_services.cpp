@@ -2,10 +2,12 @@
 
 #include "app/main_form.h"
 #include "platform/autostart_store.h"
-#include "platform/boot_clock.h"
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/screen.h"
+#include "system/clock.h"
+#include "system/process.h"
+#include "system/report.h"
 
 namespace vendaro {
 
@@ -27,7 +29,7 @@ AppServices AppServices::System() {
   services.makeDesktop = [](const std::string& tempFolder) {
     // A run that was killed may have left its wallpaper set.
     Status recovered = RecoverFromJournal(tempFolder);
-    if (!recovered) std::fprintf(stderr, "vendaro: %s\n", recovered.message().c_str());
+    ReportOnTerminal(recovered);
     return MakeDesktopBackend(CurrentEnvironment(), tempFolder);
   };
   return services;

@@ -13,7 +13,7 @@
 #include "model/entry_list.h"
 #include "model/platform_random.h"
 #include "model/settings.h"
-#include "model/status.h"
+#include "system/status.h"
 
 namespace vendaro {
 

@@ -1,8 +1,5 @@
 #include "app/main_form.h"
 
-#include <malloc.h>
-#include <unistd.h>
-
 #include <QTimer>
 #include <cstdio>
 
@@ -15,6 +12,9 @@
 #include "platform/folders.h"
 #include "platform/system_colors.h"
 #include "platform/version_library.h"
+#include "system/files.h"
+#include "system/process.h"
+#include "system/report.h"
 
 // Resources of a static library are registered by hand.
 static void InitResources() {
@@ -27,10 +27,6 @@ namespace {
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-bool FileExists(const std::string& path) {
-  return access(path.c_str(), F_OK) == 0;
 }
 
 }  // namespace
@@ -57,7 +53,7 @@ void TForm2::SetWindowHooks(WindowHooks hooks) {
 void TForm2::BuildScheduler() {
   SchedulerClock clock{services_.now, services_.millisecondsSinceBoot, services_.bootId};
   SchedulerHooks hooks;
-  hooks.fileExists = FileExists;
+  hooks.fileExists = PathExists;
   hooks.showNotification = [this](const WallpaperEntry& entry) {
     impl_->notification = std::make_unique<TForm5>();
     impl_->notification->ShowFor(entry);
@@ -149,7 +145,7 @@ void TForm2::StartRemoteControl() {
   impl_->remote =
       std::make_unique<RemoteServer>([this](RemoteCommand command) { RunRemoteCommand(command); });
   Status status = impl_->remote->Listen(RemoteSocketPath(FileNamePart(services_.executablePath)));
-  if (!status) std::fprintf(stderr, "vendaro: %s\n", status.message().c_str());
+  ReportOnTerminal(status);
 }
 
 void TForm2::FormClose() {
@@ -160,12 +156,12 @@ void TForm2::FormClose() {
   if (impl_->remote) impl_->remote->Close();
   if (services_.desktop) {
     Status restored = services_.desktop->RestoreUserWallpaper();
-    if (!restored) std::fprintf(stderr, "vendaro: %s\n", restored.message().c_str());
+    ReportOnTerminal(restored);
   }
-  if (!WallpaperFile.empty() && FileExists(WallpaperFile)) std::remove(WallpaperFile.c_str());
+  if (!WallpaperFile.empty()) RemoveFile(WallpaperFile);
   Status saved =
       SavePosition(settingsPath(), settings.CurrentPosition, settings.ChangeTrigger, Now());
-  if (!saved) std::fprintf(stderr, "vendaro: %s\n", saved.message().c_str());
+  ReportOnTerminal(saved);
   impl_->tray->Hide();
 }
 
@@ -191,9 +187,9 @@ Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
                                    false, TempFolder, WallpaperFile, setter)
                       .status;
   // The decoded picture and the canvas are freed by now, but the allocator
-  // keeps their pages (one arena per decoding thread): give them back, the
-  // program rests until the next change.
-  malloc_trim(0);
+  // keeps their pages: give them back, the program rests until the next
+  // change.
+  ReleaseFreeMemory();
   return status;
 }
 

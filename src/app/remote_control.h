@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/status.h"
+#include "system/status.h"
 
 class QLocalServer;
 class QLocalSocket;

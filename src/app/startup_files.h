@@ -3,7 +3,7 @@
 #include <string>
 
 #include "model/entry_list.h"
-#include "model/status.h"
+#include "system/status.h"
 
 namespace vendaro {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "compose/canvas.h"
-#include "model/status.h"
+#include "model/canvas.h"
+#include "system/status.h"
 
 namespace vendaro {
 

@@ -1,7 +1,5 @@
 #include "compose/compose_wallpaper.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <optional>
 
@@ -9,6 +7,7 @@
 #include "compose/edge_copy.h"
 #include "compose/renderer.h"
 #include "model/text_rules.h"
+#include "system/files.h"
 
 namespace vendaro {
 
@@ -85,13 +84,13 @@ ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const ComposeOptions
   result.status = setter ? setter(output, result.canvas) : Status::Error("no desktop to set");
   if (!result.status) {
     // The desktop still shows the previous file; only a new name is removed.
-    if (output != wallpaperFile) unlink(output.c_str());
+    if (output != wallpaperFile) RemoveFile(output);
     return result;
   }
   result.outputPath = output;
   // The new wallpaper is in place; a previous file that cannot be removed is
   // only clutter, not a reason to report the change as failed.
-  if (!wallpaperFile.empty() && wallpaperFile != output) unlink(wallpaperFile.c_str());
+  if (!wallpaperFile.empty() && wallpaperFile != output) RemoveFile(wallpaperFile);
   wallpaperFile = output;
   return result;
 }

@@ -3,12 +3,12 @@
 #include <functional>
 #include <string>
 
-#include "compose/canvas.h"
 #include "compose/placement.h"
+#include "model/canvas.h"
 #include "model/color.h"
 #include "model/settings.h"
-#include "model/status.h"
 #include "model/wallpaper_entry.h"
+#include "system/status.h"
 
 namespace vendaro {
 
@@ -24,11 +24,6 @@ struct ComposeOptions {
 
 // The display options as the settings hold them.
 ComposeOptions ComposeOptionsOf(const Settings& settings);
-
-struct ScreenSize {
-  int width = 0;
-  int height = 0;
-};
 
 // Resolves a system colour index (low byte of a 0xFF...... value) to an RGB
 // colour value; index 1 is the desktop background.

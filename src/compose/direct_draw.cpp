@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "compose/repeat.h"
 #include "compose/row_sources.h"
 #include "compose/span.h"
 

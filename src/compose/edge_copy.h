@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "compose/canvas.h"
+#include "model/canvas.h"
 #include "model/color.h"
 
 namespace vendaro {

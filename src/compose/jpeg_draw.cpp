@@ -210,10 +210,12 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
   const std::int64_t alongY = turn.transposed ? p.w : p.h;
   const Span outX = turn.transposed ? ys.Flipped(p.h, turn.flipY) : xs.Flipped(p.w, turn.flipX);
   const Span outY = turn.transposed ? xs.Flipped(p.w, turn.flipX) : ys.Flipped(p.h, turn.flipY);
-  const AxisTaps columns = MakeAxisTaps(kernel, double(storedWidth) / (double(shrink) * alongX),
-                                        outX.first, outX.end, reader.outputWidth());
-  const AxisTaps rows = MakeAxisTaps(kernel, double(storedHeight) / (double(shrink) * alongY),
-                                     outY.first, outY.end, reader.outputHeight());
+  const AxisTaps columns =
+      MakeAxisTaps(kernel, double(storedWidth) / (double(shrink) * double(alongX)), outX.first,
+                   outX.end, reader.outputWidth());
+  const AxisTaps rows =
+      MakeAxisTaps(kernel, double(storedHeight) / (double(shrink) * double(alongY)), outY.first,
+                   outY.end, reader.outputHeight());
 
   // A far stronger shrink on one axis than the other (a tall picture
   // squeezed into a strip) needs a kernel spanning too many rows to hold;

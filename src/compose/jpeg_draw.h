@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "compose/canvas.h"
 #include "compose/placement.h"
+#include "model/canvas.h"
 
 namespace vendaro {
 

@@ -2,14 +2,12 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
-#include "compose/picture_file.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {
@@ -37,7 +35,7 @@ void IgnoreMessage(j_common_ptr, int) {}
 // decoder stops cleanly, and remembers that the data ran out.
 struct FileSource {
   jpeg_source_mgr pub;
-  int fd;
+  InputFile* file;
   bool ended;
   JOCTET buffer[64 * 1024];
 };
@@ -48,9 +46,7 @@ void InitSource(j_decompress_ptr) {}
 
 boolean FillBuffer(j_decompress_ptr info) {
   auto* source = reinterpret_cast<FileSource*>(info->src);
-  ssize_t n;
-  do n = ::read(source->fd, source->buffer, sizeof source->buffer);
-  while (n < 0 && errno == EINTR);
+  const std::int64_t n = source->file->Read(source->buffer, sizeof source->buffer);
   if (n <= 0) {
     source->ended = true;
     source->pub.next_input_byte = kEndMarker;
@@ -72,7 +68,7 @@ void SkipInput(j_decompress_ptr info, long count) {
   }
   const long beyond = count - static_cast<long>(source->pub.bytes_in_buffer);
   source->pub.bytes_in_buffer = 0;
-  if (::lseek(source->fd, beyond, SEEK_CUR) < 0) FillBuffer(info);
+  if (!source->file->Skip(beyond)) FillBuffer(info);
 }
 
 void TermSource(j_decompress_ptr) {}
@@ -170,20 +166,18 @@ JpegReader::JpegReader() : decoder_(std::make_unique<Decoder>()) {}
 
 JpegReader::~JpegReader() {
   if (decoder_->created) jpeg_destroy_decompress(&decoder_->info);
-  if (fd_ >= 0) ::close(fd_);
 }
 
 bool JpegReader::Open(const std::string& path) {
-  std::int64_t size = 0;
-  fd_ = OpenRegularFile(path, size);
+  file_ = InputFile(path);
   std::uint8_t magic[3] = {};
-  if (fd_ < 0 || ::pread(fd_, magic, 3, 0) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 ||
+  if (!file_.isOpen() || file_.ReadAt(magic, 3, 0) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 ||
       magic[2] != 0xFF) {
     problem_ = "not a JPEG file";
     return false;
   }
   Decoder& d = *decoder_;
-  d.source.fd = fd_;
+  d.source.file = &file_;
   if (!ReadHeader(d.info, d.error, d.source, d.created)) {
     problem_ = d.error.message;
     return false;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "system/files.h"
+
 namespace vendaro {
 
 // Reads a JPEG file row by row through libjpeg, at full size or at 1/2, 1/4
@@ -49,7 +51,7 @@ class JpegReader {
  private:
   struct Decoder;
   std::unique_ptr<Decoder> decoder_;
-  int fd_ = -1;
+  InputFile file_;
   int orientation_ = 1;
   std::string problem_;
 };

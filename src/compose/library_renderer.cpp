@@ -8,6 +8,8 @@
 #include "compose/picture_library.h"
 #include "compose/probe.h"
 #include "compose/qt_picture.h"
+#include "compose/repeat.h"
+#include "system/process.h"
 
 namespace vendaro {
 namespace {
@@ -302,15 +304,8 @@ std::string FirstLine(const char* text) {
 // for them under $VIPSHOME/lib when that is set, so during its start it is
 // pointed where no folder can exist.
 bool StartWithoutModules() {
-  const char* previous = std::getenv("VIPSHOME");
-  const std::string kept = previous ? previous : "";
-  setenv("VIPSHOME", "/dev/null", 1);
-  const bool started = VIPS_INIT("vendaro") == 0;
-  if (previous)
-    setenv("VIPSHOME", kept.c_str(), 1);
-  else
-    unsetenv("VIPSHOME");
-  return started;
+  const TemporaryEnvironment noModules("VIPSHOME", "/dev/null");
+  return VIPS_INIT("vendaro") == 0;
 }
 
 // Starts the library once; see StartWithoutModules.

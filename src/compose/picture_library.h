@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "compose/canvas.h"
 #include "compose/placement.h"
 #include "compose/renderer.h"
+#include "model/canvas.h"
 #include "model/color.h"
 
 namespace vendaro {

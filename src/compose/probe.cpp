@@ -1,20 +1,16 @@
 #include "compose/probe.h"
 
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
 
-#include "compose/picture_file.h"
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {
@@ -92,12 +88,11 @@ std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head, std:
 }
 
 // Extends `head` to `length` bytes of the file (fewer at its end).
-bool ReadHead(int fd, QByteArray& head, std::int64_t length) {
+bool ReadHead(const InputFile& file, QByteArray& head, std::int64_t length) {
   qsizetype have = head.size();
   head.resize(qsizetype(length));
   while (have < head.size()) {
-    const ssize_t n = ::pread(fd, head.data() + have, std::size_t(head.size() - have), have);
-    if (n < 0 && errno == EINTR) continue;
+    const std::int64_t n = file.ReadAt(head.data() + have, std::size_t(head.size() - have), have);
     if (n < 0) return false;
     if (n == 0) break;
     have += n;
@@ -124,15 +119,17 @@ enum class HeadState { InMemory, TooLarge, Unreadable };
 
 // Most headers sit in the first few kilobytes: reading just those into
 // memory costs hardly more than opening the file.
-HeadState ReadHeader(int fd, std::int64_t fileSize, QByteArray& head, QByteArray& format) {
-  if (!ReadHead(fd, head, std::min(fileSize, kFirstRead))) return HeadState::Unreadable;
+HeadState ReadHeader(const InputFile& file, std::int64_t fileSize, QByteArray& head,
+                     QByteArray& format) {
+  if (!ReadHead(file, head, std::min(fileSize, kFirstRead))) return HeadState::Unreadable;
   format = FormatOf(head);
   for (;;) {
     const std::int64_t extent = HeaderExtent(format, head, fileSize);
     if (extent > kMaxInMemoryHeader) return HeadState::TooLarge;
     if (extent <= head.size() || head.size() >= fileSize) return HeadState::InMemory;
     const qsizetype before = head.size();
-    if (!ReadHead(fd, head, std::min(fileSize, extent + kFirstRead))) return HeadState::Unreadable;
+    if (!ReadHead(file, head, std::min(fileSize, extent + kFirstRead)))
+      return HeadState::Unreadable;
     if (head.size() == before) return HeadState::InMemory;  // the file shrank meanwhile
   }
 }
@@ -140,12 +137,12 @@ HeadState ReadHeader(int fd, std::int64_t fileSize, QByteArray& head, QByteArray
 }  // namespace
 
 PictureSize ProbePicture(const std::string& path) {
-  std::int64_t fileSize = 0;
-  FileDescriptor fd(OpenRegularFile(path, fileSize));
-  if (fd.get() < 0) return {};
+  InputFile picture(path);
+  if (!picture.isOpen()) return {};
+  const std::int64_t fileSize = picture.size();
   QByteArray head;
   QByteArray format;
-  switch (ReadHeader(fd.get(), fileSize, head, format)) {
+  switch (ReadHeader(picture, fileSize, head, format)) {
     case HeadState::Unreadable:
       return {};
     case HeadState::InMemory: {
@@ -157,8 +154,8 @@ PictureSize ProbePicture(const std::string& path) {
       break;
   }
   QFile file;
-  if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return {};
-  fd.Release();
+  if (!file.open(picture.handle(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return {};
+  picture.ReleaseHandle();
   return SizeFrom(file, format);
 }
 

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "compose/picture_file.h"
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {
@@ -16,12 +15,12 @@ namespace {
 // The file opened by its bytes; null when it is not a regular file that can
 // be opened.
 std::unique_ptr<QFile> OpenPicture(const std::string& path) {
-  std::int64_t size = 0;
-  FileDescriptor fd(OpenRegularFile(path, size));
-  if (fd.get() < 0) return nullptr;
+  InputFile picture(path);
+  if (!picture.isOpen()) return nullptr;
   auto file = std::make_unique<QFile>();
-  if (!file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return nullptr;
-  fd.Release();
+  if (!file->open(picture.handle(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    return nullptr;
+  picture.ReleaseHandle();
   return file;
 }
 

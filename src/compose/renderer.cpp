@@ -1,43 +1,28 @@
 #include "compose/renderer.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
-
 #include "compose/direct_draw.h"
 #include "compose/jpeg_draw.h"
 #include "compose/jpeg_reader.h"
 #include "compose/picture_library.h"
+#include "compose/repeat.h"
+#include "system/process.h"
 
 namespace vendaro {
 namespace {
-
-std::string ExecutableFolder() {
-  char buffer[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return {};
-  std::string path(buffer, static_cast<std::size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
-}
 
 // The module, loaded once; null when it cannot be loaded (the reason is
 // kept for the message).
 const PictureLibrary* LoadedLibrary(std::string& why) {
   static std::string failure;
   static const PictureLibrary* library = []() -> const PictureLibrary* {
-    void* handle = nullptr;
+    void* entry = nullptr;
     for (const std::string& name :
          {ExecutableFolder() + kPictureLibraryFile, std::string(kPictureLibraryFile)}) {
-      handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
-      if (handle) break;
-      failure = dlerror();
+      entry = LoadLibrarySymbol(name, kPictureLibraryEntry, failure);
+      if (entry) break;
     }
-    if (!handle) return nullptr;
     using Entry = const PictureLibrary* (*)();
-    const auto entry = reinterpret_cast<Entry>(dlsym(handle, kPictureLibraryEntry));
-    if (!entry) failure = dlerror();
-    return entry ? entry() : nullptr;
+    return entry ? reinterpret_cast<Entry>(entry)() : nullptr;
   }();
   why = failure;
   return library;

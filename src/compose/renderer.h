@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "compose/canvas.h"
 #include "compose/placement.h"
+#include "model/canvas.h"
 #include "model/color.h"
 
 namespace vendaro {

@@ -61,8 +61,8 @@ AxisTaps MakeAxisTaps(ResampleKernel kernel, double scale, std::int64_t begin, s
     std::fill(folded.begin(), folded.end(), 0.0);
     double sum = 0.0;
     for (std::int64_t s = lowest; s <= highest; ++s) {
-      const double w = kernel == ResampleKernel::Cubic ? Cubic((s - centre) / stretch)
-                                                       : Triangle((s - centre) / stretch);
+      const double offset = (double(s) - centre) / stretch;
+      const double w = kernel == ResampleKernel::Cubic ? Cubic(offset) : Triangle(offset);
       const auto at = std::clamp<std::int64_t>(s, 0, sourceSize - 1) - first;
       folded[static_cast<std::size_t>(std::clamp<std::int64_t>(at, 0, taps.count - 1))] += w;
       sum += w;

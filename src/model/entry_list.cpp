@@ -1,19 +1,12 @@
 #include "model/entry_list.h"
 
-#include <sys/stat.h>
-
 #include <string_view>
 #include <unordered_set>
 
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {
-
-bool IsExistingFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
 
 void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& probe) {
   if (!IsStorablePath(path)) return;
@@ -24,7 +17,7 @@ void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& 
 }  // namespace
 
 void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe& probe) {
-  if (!IsExistingFile(path) || !IsAcceptedPictureName(path)) return;
+  if (!IsNonFolder(path) || !IsAcceptedPictureName(path)) return;
   AppendProbed(list, path, probe);
 }
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "model/status.h"
 #include "model/wallpaper_entry.h"
+#include "system/status.h"
 
 namespace vendaro {
 

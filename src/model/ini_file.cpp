@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "model/file_io.h"
 #include "model/text_rules.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {

@@ -1,9 +1,9 @@
 #include "model/local_date.h"
 
-#include <langinfo.h>
-
 #include <cmath>
 #include <ctime>
+
+#include "system/local_time.h"
 
 namespace vendaro {
 namespace {
@@ -40,14 +40,7 @@ Ymd CivilFromDays(std::int64_t z) {
 constexpr std::int64_t kUnixEpochSerial = 25569;
 
 std::tm LocalTm(std::chrono::system_clock::time_point moment) {
-  const std::time_t t = std::chrono::system_clock::to_time_t(moment);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return tm;
-}
-
-const char* ShortDateFormat() {
-  return nl_langinfo(D_FMT);
+  return LocalTime(std::chrono::system_clock::to_time_t(moment));
 }
 
 }  // namespace
@@ -85,16 +78,14 @@ std::string FormatShortDate(DateTime date) {
   tm.tm_wday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
   tm.tm_yday = static_cast<int>(days - DaysFromCivil(ymd.year, 1, 1));
   char text[128];
-  const std::size_t n = std::strftime(text, sizeof text, ShortDateFormat(), &tm);
+  const std::size_t n = std::strftime(text, sizeof text, ShortDateFormat().c_str(), &tm);
   return std::string(text, n);
 }
 
 std::optional<DateTime> ParseShortDate(std::string_view text) {
-  const std::string copy(text);
   std::tm tm{};
   tm.tm_mday = 1;
-  const char* end = strptime(copy.c_str(), ShortDateFormat(), &tm);
-  if (end == nullptr || end != copy.c_str() + copy.size()) return std::nullopt;
+  if (!ParseTime(std::string(text), ShortDateFormat(), tm)) return std::nullopt;
   const int year = tm.tm_year + 1900;
   const int month = tm.tm_mon + 1;
   if (month < 1 || month > 12 || tm.tm_mday < 1) return std::nullopt;

@@ -5,7 +5,7 @@
 
 #include "model/color.h"
 #include "model/local_date.h"
-#include "model/status.h"
+#include "system/status.h"
 
 namespace vendaro {
 

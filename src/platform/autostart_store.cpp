@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "model/file_io.h"
 #include "platform/desktop_entry.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/status.h"
+#include "system/status.h"
 
 namespace vendaro {
 

@@ -202,7 +202,7 @@ Status RecoverFromJournal(const std::string& stateFolder) {
   if (!journal) {
     // A journal that cannot be understood can never be used; keeping it would
     // only block the journals of later runs.
-    if (!status) RemoveJournal(stateFolder);
+    if (!status) (void)RemoveJournal(stateFolder);
     return status;
   }
   auto backend = MakeJournaledDesktop(journal->kind, CurrentEnvironment(), stateFolder);

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "compose/canvas.h"
+#include "model/canvas.h"
 #include "model/color.h"
-#include "model/status.h"
+#include "system/status.h"
 
 namespace vendaro {
 

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "system/process.h"
+
 namespace vendaro {
 namespace {
 
@@ -43,19 +45,6 @@ bool MakeFolders(const std::string& path, mode_t mode) {
 }
 
 }  // namespace
-
-std::string ExecutablePath() {
-  char buffer[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return {};
-  return std::string(buffer, static_cast<std::size_t>(n));
-}
-
-std::string ExecutableFolder() {
-  std::string path = ExecutablePath();
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
 
 std::string ResolveDataFolder() {
   std::string base = XdgFolder("XDG_CONFIG_HOME", ".config");

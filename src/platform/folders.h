@@ -4,10 +4,6 @@
 
 namespace vendaro {
 
-// The running executable's full path and its folder (with a trailing '/').
-std::string ExecutablePath();
-std::string ExecutableFolder();
-
 // ${XDG_CONFIG_HOME:-~/.config}/Vendaro/, created (one level) when missing;
 // the executable's folder when no home can be named.  Ends with '/'.
 std::string ResolveDataFolder();

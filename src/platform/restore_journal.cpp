@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {

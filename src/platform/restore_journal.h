@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/status.h"
 #include "platform/desktop.h"
+#include "system/status.h"
 
 namespace vendaro {
 

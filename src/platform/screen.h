@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/compose_wallpaper.h"
+#include "model/canvas.h"
 
 namespace vendaro {
 

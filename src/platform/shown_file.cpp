@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QImageWriter>
 
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {

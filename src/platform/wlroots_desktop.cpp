@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "model/file_io.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {

@@ -1,12 +1,11 @@
 #include "tools/compose_command.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 
 #include "model/color.h"
 #include "model/settings.h"
 #include "model/wallpaper_entry.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {
@@ -99,8 +98,7 @@ class Parser {
   void SettingsFile(const std::string& option) {
     const auto path = Value(option);
     if (!path) return;
-    struct stat info {};
-    if (stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!InputFile(*path).isOpen())
       Fail("cannot read the settings file '" + *path + "'");
     else
       parsed_.command.options = ComposeOptionsOf(LoadSettings(*path).settings);

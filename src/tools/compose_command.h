@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "compose/compose_wallpaper.h"
-#include "model/status.h"
+#include "system/status.h"
 
 namespace vendaro {
 

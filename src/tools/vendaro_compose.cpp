@@ -16,6 +16,7 @@
 #include "platform/folders.h"
 #include "platform/screen.h"
 #include "platform/system_colors.h"
+#include "system/report.h"
 #include "tools/compose_command.h"
 
 namespace vendaro {
@@ -25,7 +26,7 @@ constexpr int kFailed = 1;
 constexpr int kBadCommandLine = 2;
 
 int Fail(const std::string& message, int code = kFailed) {
-  std::fprintf(stderr, "vendaro-compose: %s\n", message.c_str());
+  ReportOnTerminal(message);
   return code;
 }
 

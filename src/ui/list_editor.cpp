@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "platform/folders.h"
+#include "system/process.h"
 #include "ui/entry_list_model.h"
 #include "ui/icons.h"
 #include "ui/list_commands.h"

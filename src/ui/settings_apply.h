@@ -3,7 +3,7 @@
 #include "model/autostart.h"
 #include "model/entry_list.h"
 #include "model/settings.h"
-#include "model/status.h"
+#include "system/status.h"
 
 class QWidget;
 

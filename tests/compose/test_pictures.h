@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "compose/canvas.h"
+#include "model/canvas.h"
 #include "model/color.h"
 
 namespace vendaro::testing {

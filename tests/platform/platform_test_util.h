@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "compose/canvas.h"
+#include "model/canvas.h"
 #include "platform/desktop.h"
 
 namespace vendaro::testing {

@@ -80,7 +80,7 @@ class RootView {
     Pixmap current = connection->RootPixmap();
     connection->DeleteRootPixmap();
     if (current != None) XKillClient(connection->display(), current);
-    connection->Sync("test");
+    (void)connection->Sync("test");
   }
 
   static bool Exists(const std::string& display, Pixmap pixmap) {

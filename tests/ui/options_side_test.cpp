@@ -243,7 +243,7 @@ TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
   mainForm->settings.ChangeTrigger = 1;
   mainForm->settings.Alignment = 7;
   mainForm->settings.RandomOrder = true;
-  IniFile(dataFolder + "vendaro.ini").WriteBool("Opcje", "Wersja", false);
+  ASSERT_TRUE(IniFile(dataFolder + "vendaro.ini").WriteBool("Opcje", "Wersja", false).ok());
   TForm1& window = OpenWindow();
   EXPECT_EQ(window.ComboBox1->currentIndex(), 2);
   EXPECT_EQ(window.Form4->ComboBox4->currentIndex(), 1);

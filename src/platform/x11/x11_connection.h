@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "compose/canvas.h"
-#include "model/status.h"
+#include "model/canvas.h"
+#include "system/status.h"
 
 namespace vendaro::x11 {
 

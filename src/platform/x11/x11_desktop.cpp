@@ -46,7 +46,7 @@ Status X11Desktop::Show(const std::string&, const Canvas& canvas, RestoreJournal
   const Pixmap original = x11::PixmapFromText(journal.Find(kOriginalKey).value_or(""));
   if (previous != None && previous == before && previous != original) {
     XKillClient(connection->display(), previous);
-    connection->Sync("XKillClient");  // it may be gone already
+    (void)connection->Sync("XKillClient");  // it may be gone already
   }
   journal.Set(kOursKey, x11::PixmapText(pixmap));
   return Status::Ok();

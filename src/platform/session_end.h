@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include "system/status.h"
+
 class QSocketNotifier;
 
 namespace vendaro {
@@ -14,6 +16,10 @@ class SessionEndWatcher : public QObject {
  public:
   explicit SessionEndWatcher(QObject* parent = nullptr);
   ~SessionEndWatcher() override;
+
+  // Catches the signals from now on; an error when the socket pair cannot
+  // be made (the signals then end the program as they would without us).
+  Status Watch();
 
  signals:
   void sessionEnding();

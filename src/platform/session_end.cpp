@@ -1,4 +1,4 @@
-#include "app/session_end.h"
+#include "platform/session_end.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -8,7 +8,8 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <stdexcept>
+#include <cstring>
+#include <string>
 
 namespace vendaro {
 namespace {
@@ -37,17 +38,23 @@ void Install(void (*handler)(int)) {
 
 }  // namespace
 
-SessionEndWatcher::SessionEndWatcher(QObject* parent) : QObject(parent) {
+SessionEndWatcher::SessionEndWatcher(QObject* parent) : QObject(parent) {}
+
+Status SessionEndWatcher::Watch() {
+  if (fds_[0] >= 0) return Status::Ok();
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) {
-    throw std::runtime_error("socketpair failed");
+    fds_[0] = fds_[1] = -1;
+    return Status::Error(std::string("Nie można obsłużyć końca sesji: ") + std::strerror(errno));
   }
   writeFd = fds_[0];
   notifier_ = new QSocketNotifier(fds_[1], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &SessionEndWatcher::Drain);
   Install(OnSignal);
+  return Status::Ok();
 }
 
 SessionEndWatcher::~SessionEndWatcher() {
+  if (fds_[0] < 0) return;
   Install(SIG_DFL);
   writeFd = -1;
   delete notifier_;

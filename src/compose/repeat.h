@@ -3,23 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+
+#include "model/canvas.h"
 
 namespace vendaro {
-
-// A composed wallpaper: opaque 8-bit RGB, three bytes a pixel, rows from the
-// top, no padding between rows.
-struct Canvas {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;
-
-  bool empty() const { return width <= 0 || height <= 0; }
-  std::uint8_t* row(int y) { return rgb.data() + static_cast<std::size_t>(y) * width * 3; }
-  const std::uint8_t* row(int y) const {
-    return rgb.data() + static_cast<std::size_t>(y) * width * 3;
-  }
-};
 
 // Repeats the first `period` bytes over the first `total`, in doubling
 // copies: a few large moves instead of one per pixel.

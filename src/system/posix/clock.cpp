@@ -1,6 +1,4 @@
-#include "platform/boot_clock.h"
-
-#include <sys/resource.h>
+#include "system/clock.h"
 
 #include <ctime>
 #include <fstream>
@@ -26,13 +24,6 @@ std::uint64_t PerformanceCounter() {
   clock_gettime(CLOCK_MONOTONIC_RAW, &ts);
   return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u +
          static_cast<std::uint64_t>(ts.tv_nsec);
-}
-
-void LowerProcessPriority() {
-  // Lowering is always allowed, so the result is not worth a message.  Not
-  // SCHED_IDLE: Linux gives such a thread no boost for input, and on a busy
-  // machine the tray menu and message boxes then stay unpainted for minutes.
-  setpriority(PRIO_PROCESS, 0, 19);
 }
 
 }  // namespace vendaro

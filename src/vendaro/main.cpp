@@ -9,10 +9,12 @@
 
 #include "app/main_form.h"
 #include "app/remote_control.h"
-#include "app/session_end.h"
 #include "compose/renderer.h"
 #include "model/wallpaper_entry.h"
 #include "platform/folders.h"
+#include "platform/session_end.h"
+#include "system/process.h"
+#include "system/report.h"
 #include "ui/windows.h"
 
 namespace {
@@ -32,7 +34,7 @@ int SendCommand(int argc, char** argv) {
   Status sent =
       SendRemoteCommand(RemoteSocketPath(FileNamePart(ExecutablePath())), *command, 60000);
   if (!sent) {
-    std::fprintf(stderr, "vendaro: %s\n", sent.message().c_str());
+    ReportOnTerminal(sent);
     return 1;
   }
   return 0;
@@ -65,6 +67,7 @@ int RunResident(int argc, char** argv) {
     QCoreApplication::exit(0);
   };
   QObject::connect(&sessionEnd, &SessionEndWatcher::sessionEnding, &form, end);
+  ReportOnTerminal(sessionEnd.Watch());
   // The session manager's logout: the user's wallpaper comes back now, as
   // the process may be ended without another word.
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, end);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vendaro {
+
+// A size of a screen or monitor in device pixels.
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+};
+
+// A composed wallpaper: opaque 8-bit RGB, three bytes a pixel, rows from the
+// top, no padding between rows.
+struct Canvas {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+
+  bool empty() const { return width <= 0 || height <= 0; }
+  std::uint8_t* row(int y) { return rgb.data() + static_cast<std::size_t>(y) * width * 3; }
+  const std::uint8_t* row(int y) const {
+    return rgb.data() + static_cast<std::size_t>(y) * width * 3;
+  }
+};
+
+}  // namespace vendaro

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vendaro {
+
+// Files by their path's bytes, as the file system gives them: nothing is
+// re-encoded on the way.  Errors are the system's error numbers (0: none),
+// turned into text by ErrorText.
+
+// Whole-file reading for the small text files the program keeps.
+struct FileBytes {
+  int error = 0;
+  std::string bytes;
+};
+FileBytes ReadWholeFile(const std::string& path);
+
+// Replaces the file's content atomically: the bytes go to a new file beside
+// it, are flushed to the disk, and the new file is renamed over the old one.
+// A failure at any step removes the new file and leaves the old one as it
+// was.  An existing file keeps its permissions; a symbolic link keeps
+// pointing at the file it named.  Returns an error number, 0 on success.
+int ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+// The system's text for an error number.
+std::string ErrorText(int error);
+
+// Whether anything exists at `path`; whether it exists and is not a folder;
+// whether it is a folder.
+bool PathExists(const std::string& path);
+bool IsNonFolder(const std::string& path);
+bool IsFolder(const std::string& path);
+
+// Removes a file; true when it is gone (a file already missing counts).
+bool RemoveFile(const std::string& path);
+
+// Renames `from` to `to` only when `to` does not exist yet.
+bool MoveWithoutReplacing(const std::string& from, const std::string& to);
+
+// A regular file opened for reading.  Only regular files are opened, and
+// without blocking, so a FIFO or a device in a list cannot stall the program.
+class InputFile {
+ public:
+  InputFile() = default;
+  explicit InputFile(const std::string& path);
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&& other) noexcept;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  bool isOpen() const { return handle_ >= 0; }
+  std::int64_t size() const { return size_; }
+  // Reads up to `count` bytes at the current position, or at `offset`
+  // (the position stays).  The number read, 0 at the end, -1 on an error.
+  std::int64_t Read(void* buffer, std::size_t count);
+  std::int64_t ReadAt(void* buffer, std::size_t count, std::int64_t offset) const;
+  // Moves the position `count` bytes on; false when the file cannot seek.
+  bool Skip(std::int64_t count);
+  // The open handle (a C runtime descriptor), still owned here, and handing
+  // it to a new owner.
+  int handle() const { return handle_; }
+  int ReleaseHandle();
+
+ private:
+  int handle_ = -1;
+  std::int64_t size_ = 0;
+};
+
+// A new file written under a temporary name beside `target`, renamed over
+// it by Commit; dropped uncommitted, the temporary file is removed, so a
+// failure never leaves a partial file behind.  Readable by the user's other
+// programs (a wallpaper is read by the desktop).
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::string target);
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  ~ReplacingFile();
+
+  // 0 when the temporary file is open, else the error number.
+  int error() const { return error_; }
+  // Error number of a failed write, 0 on success.
+  int Write(const void* data, std::size_t size);
+  // Renames the file into place.  No flush to the disk: callers that need
+  // one use ReplaceFileContents.  Error number, 0 on success.
+  int Commit();
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  int handle_ = -1;
+  int error_ = 0;
+  bool created_ = false;
+  bool committed_ = false;
+};
+
+}  // namespace vendaro

@@ -1,0 +1,62 @@
+#include "system/process.h"
+
+#include <dlfcn.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace vendaro {
+
+std::string ExecutablePath() {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return {};
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string ExecutableFolder() {
+  const std::string path = ExecutablePath();
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+void LowerProcessPriority() {
+  // Lowering is always allowed, so the result is not worth a message.  Not
+  // SCHED_IDLE: Linux gives such a thread no boost for input, and on a busy
+  // machine the tray menu and message boxes then stay unpainted for minutes.
+  setpriority(PRIO_PROCESS, 0, 19);
+}
+
+void ReleaseFreeMemory() {
+  // glibc keeps the pages of large frees in its arenas (one per decoding
+  // thread) until asked.
+  malloc_trim(0);
+}
+
+void* LoadLibrarySymbol(const std::string& library, const char* symbol, std::string& why) {
+  void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
+  if (handle == nullptr) {
+    why = dlerror();
+    return nullptr;
+  }
+  void* address = dlsym(handle, symbol);
+  if (address == nullptr) why = dlerror();
+  return address;
+}
+
+TemporaryEnvironment::TemporaryEnvironment(const char* name, const char* value) : name_(name) {
+  if (const char* now = std::getenv(name)) previous_ = now;
+  setenv(name, value, 1);
+}
+
+TemporaryEnvironment::~TemporaryEnvironment() {
+  if (previous_)
+    setenv(name_.c_str(), previous_->c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
+
+}  // namespace vendaro

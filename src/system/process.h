@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vendaro {
+
+// The running executable's full path, and its folder with a trailing '/'
+// ("./" when the path is unknown).
+std::string ExecutablePath();
+std::string ExecutableFolder();
+
+// Lowers this process to the lowest ordinary priority.
+void LowerProcessPriority();
+
+// Gives memory the allocator keeps after large frees back to the system.
+void ReleaseFreeMemory();
+
+// A function exported by a shared library, loaded on first use and kept for
+// the life of the process; null with the reason in `why` when it cannot be
+// loaded.
+void* LoadLibrarySymbol(const std::string& library, const char* symbol, std::string& why);
+
+// Sets an environment variable for as long as it lives, then puts back what
+// was there.  Not for programs whose other threads read the environment.
+class TemporaryEnvironment {
+ public:
+  TemporaryEnvironment(const char* name, const char* value);
+  ~TemporaryEnvironment();
+  TemporaryEnvironment(const TemporaryEnvironment&) = delete;
+  TemporaryEnvironment& operator=(const TemporaryEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+}  // namespace vendaro
