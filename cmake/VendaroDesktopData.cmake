@@ -1,0 +1,38 @@
+# What a desktop needs to offer Vendaro like any installed application: the
+# menu entry, its icon in every size the hicolor theme asks for, and AppStream
+# metadata for software centres.  Part of VendaroInstall.cmake.
+
+set(VENDARO_APP_ID org.example.vendaro)
+set(data_out ${PROJECT_BINARY_DIR}/data)
+
+# The PNG icons are rendered from the one SVG at build time rather than
+# committed: a committed bitmap would drift from the drawing the next time
+# someone changes it.  rsvg-convert draws the SVG exactly as the desktops'
+# own SVG loader (librsvg) does.
+find_program(RSVG_CONVERT rsvg-convert)
+if(NOT RSVG_CONVERT)
+  message(FATAL_ERROR "rsvg-convert not found: it renders the menu icons "
+                      "(Debian: apt-get install librsvg2-bin, or run scripts/deps.sh)")
+endif()
+set(icon_svg ${PROJECT_SOURCE_DIR}/resources/icons/vendaro.svg)
+set(icon_pngs)
+foreach(size 16 22 24 32 48 64 128 256)
+  set(png ${data_out}/icons/${size}x${size}/vendaro.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${data_out}/icons/${size}x${size}
+    COMMAND ${RSVG_CONVERT} --width ${size} --height ${size} --format png
+            --output ${png} ${icon_svg}
+    DEPENDS ${icon_svg}
+    COMMENT "Rendering the ${size}x${size} icon"
+    VERBATIM)
+  list(APPEND icon_pngs ${png})
+  install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+
+add_custom_target(vendaro_desktop_data ALL DEPENDS ${icon_pngs})
+
+install(FILES ${PROJECT_SOURCE_DIR}/data/vendaro.desktop
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/data/${VENDARO_APP_ID}.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
