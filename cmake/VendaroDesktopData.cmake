@@ -1,6 +1,7 @@
 # What a desktop needs to offer Vendaro like any installed application: the
-# menu entry, its icon in every size the hicolor theme asks for, and AppStream
-# metadata for software centres.  Part of VendaroInstall.cmake.
+# menu entry, its icon in every size the hicolor theme asks for, AppStream
+# metadata for software centres, and manual pages.  Part of
+# VendaroInstall.cmake.
 
 set(VENDARO_APP_ID org.example.vendaro)
 set(data_out ${PROJECT_BINARY_DIR}/data)
@@ -30,7 +31,23 @@ foreach(size 16 22 24 32 48 64 128 256)
 endforeach()
 install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 
-add_custom_target(vendaro_desktop_data ALL DEPENDS ${icon_pngs})
+# Manual pages: the version filled in, gzipped as Debian wants them; -n
+# keeps the file's name and time out of the archive, so the same source
+# gives the same package.
+set(VENDARO_MAN_PRIVATE_LIBDIR ${CMAKE_INSTALL_FULL_LIBDIR}/vendaro)
+set(man_pages)
+foreach(page vendaro vendaro-compose)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${data_out}/man/${page}.1 @ONLY)
+  set(gz ${data_out}/man/${page}.1.gz)
+  add_custom_command(OUTPUT ${gz}
+    COMMAND gzip -9 -n -c ${data_out}/man/${page}.1 > ${gz}
+    DEPENDS ${data_out}/man/${page}.1
+    COMMENT "Compressing ${page}(1)")
+  list(APPEND man_pages ${gz})
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
+add_custom_target(vendaro_desktop_data ALL DEPENDS ${icon_pngs} ${man_pages})
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/vendaro.desktop
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
