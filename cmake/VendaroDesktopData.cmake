@@ -1,9 +1,10 @@
 # What a desktop needs to offer Vendaro like any installed application: the
 # menu entry, its icon in every size the hicolor theme asks for, AppStream
-# metadata for software centres, and manual pages.  Part of
-# VendaroInstall.cmake.
+# metadata for software centres, manual pages, and the Debian copyright and
+# changelog files.  Part of VendaroInstall.cmake.
 
 set(VENDARO_APP_ID org.example.vendaro)
+set(VENDARO_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/vendaro)
 set(data_out ${PROJECT_BINARY_DIR}/data)
 
 # The PNG icons are rendered from the one SVG at build time rather than
@@ -47,9 +48,23 @@ foreach(page vendaro vendaro-compose)
   install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
-add_custom_target(vendaro_desktop_data ALL DEPENDS ${icon_pngs} ${man_pages})
+set(changelog_gz ${data_out}/changelog.gz)
+add_custom_command(OUTPUT ${changelog_gz}
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/debian/changelog > ${changelog_gz}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog
+  COMMENT "Compressing the changelog")
+
+add_custom_target(vendaro_desktop_data ALL DEPENDS ${icon_pngs} ${man_pages} ${changelog_gz})
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/vendaro.desktop
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/${VENDARO_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${changelog_gz}
+  DESTINATION ${VENDARO_DOC_DIR})
+# Only the package needs lintian's notes; a copy in /usr/local would be
+# litter.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME vendaro)
+endif()

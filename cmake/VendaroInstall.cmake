@@ -26,3 +26,4 @@ install(TARGETS vendaro_pictures verdpak
   PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 include(${CMAKE_CURRENT_LIST_DIR}/VendaroDesktopData.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/VendaroPackage.cmake)
