@@ -100,7 +100,13 @@ status=0
 run "$scratch/out" "$scratch/err" LD_DEBUG=files LD_DEBUG_OUTPUT="$scratch/ld" \
   "$pkgroot/usr/bin/vendaro-compose" --screen 64x48 --mode 2 "$picture" "$bmp" || status=$?
 check "vendaro-compose composes a 64x48 wallpaper (got $status: $(head -c 300 "$scratch/err"))" [ "$status" = 0 ]
-loaded_module() { grep -qF "file=$private/libvendaro-pictures.so " "$scratch"/ld.*; }
+# ld.so names each library it maps ("generating link map") by the path it
+# was opened with, which may hold "..".
+loaded_module() {
+  local mapped
+  mapped=$(sed -n 's/.*file=\(.*libvendaro-pictures\.so\) \[[0-9]*\];  generating link map.*/\1/p' "$scratch"/ld.*)
+  [ -n "$mapped" ] && [ "$(realpath "$mapped")" = "$(realpath "$private/libvendaro-pictures.so")" ]
+}
 check "vendaro-compose loads libvendaro-pictures.so from ${private#"$pkgroot"/}" loaded_module
 # A 24-bit BMP of 64x48: 54 bytes of headers, then 48 rows of 192 bytes.
 bmp_field() { od -An -t"$2" -j "$1" -N "$3" "$bmp" 2>/dev/null | tr -d ' '; }
