@@ -109,7 +109,7 @@ loaded_module() {
 }
 check "vendaro-compose loads libvendaro-pictures.so from ${private#"$pkgroot"/}" loaded_module
 # A 24-bit BMP of 64x48: 54 bytes of headers, then 48 rows of 192 bytes.
-bmp_field() { od -An -t"$2" -j "$1" -N "$3" "$bmp" 2>/dev/null | tr -d ' '; }
+bmp_field() { od -An -t"$2" -j "$1" -N "$3" "$bmp" | tr -d ' '; }
 bmp_ok() {
   [ -f "$bmp" ] && [ "$(stat -c %s "$bmp")" = 9270 ] && [ "$(head -c 2 "$bmp")" = BM ] &&
     [ "$(bmp_field 18 d4 4)" = 64 ] && [ "$(bmp_field 22 d4 4)" -eq 48 -o "$(bmp_field 22 d4 4)" -eq -48 ] &&
