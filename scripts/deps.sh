@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/packages*.txt that are missing.
+# Installs the Debian packages listed in scripts/packages*.txt, and in the
+# list files given as arguments, that are missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(cat "$here"/packages*.txt | sed 's/#.*//' | tr -s ' \t' '\n' | sed '/^$/d' | sort -u)
+mapfile -t wanted < <(cat "$here"/packages*.txt "$@" | sed 's/#.*//' | tr -s ' \t' '\n' | sed '/^$/d' | sort -u)
 missing=()
 for pkg in "${wanted[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
