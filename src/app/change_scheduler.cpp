@@ -33,9 +33,8 @@ ChangeStamp SchedulerClock::Stamp() const {
   return stamp;
 }
 
-ChangeScheduler::ChangeScheduler(SchedulerState state, SchedulerClock clock, PlatformRandom& random,
-                                 SchedulerHooks hooks)
-    : state_(state), clock_(std::move(clock)), random_(random), hooks_(std::move(hooks)) {
+ChangeScheduler::ChangeScheduler(SchedulerClock clock, PlatformRandom& random, SchedulerHooks hooks)
+    : clock_(std::move(clock)), random_(random), hooks_(std::move(hooks)) {
   items_.Nastpnatapeta1.onClick = [this] { Nastpnatapeta1Click(); };
   items_.Poprzedniatapeta1.onClick = [this] { Poprzedniatapeta1Click(); };
 }
@@ -163,7 +162,7 @@ void ChangeScheduler::ApplyOnce() {
 void ChangeScheduler::DropVanishedEntries() {
   EntryList& list = state_.list;
   for (std::size_t i = 0; i < list.size();) {
-    if (hooks_.fileExists(TagValue(list[i], "<n>"))) {
+    if (hooks_.fileExists(list[i].path)) {
       ++i;
     } else {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));

@@ -46,14 +46,15 @@ struct SchedulerClock {
   ChangeStamp Stamp() const;
 };
 
-// The main form's fields the scheduler works on (the settings window writes
-// them too, so they are shared, not copied).
-struct SchedulerState {
-  Settings& settings;
-  EntryList& list;
-  const bool& settingsWindowOpen;
-  const std::string& tempFolder;
-  const std::string& dataFolder;
+// What the resident program works on.  The scheduler holds it; the windows
+// reach it through the main form.
+struct ResidentState {
+  Settings settings;
+  EntryList list;
+  bool settingsWindowOpen = false;
+  std::string tempFolder;
+  std::string dataFolder;
+  std::string wallpaperFile;  // the composed file on the desktop now
 };
 
 struct SchedulerHooks {
@@ -72,10 +73,11 @@ inline constexpr const char* kEmptyListBalloon = "Lista plików tła jest pusta.
 
 class ChangeScheduler {
  public:
-  ChangeScheduler(SchedulerState state, SchedulerClock clock, PlatformRandom& random,
-                  SchedulerHooks hooks);
+  ChangeScheduler(SchedulerClock clock, PlatformRandom& random, SchedulerHooks hooks);
 
   TrayItems& items() { return items_; }
+  ResidentState& state() { return state_; }
+  const ResidentState& state() const { return state_; }
 
   void Timer2Timer();
   void StartUpDecision();
@@ -96,7 +98,7 @@ class ChangeScheduler {
   void Changed() const;
   std::string IniPath() const { return state_.dataFolder + kSettingsFileName; }
 
-  SchedulerState state_;
+  ResidentState state_;
   SchedulerClock clock_;
   PlatformRandom& random_;
   SchedulerHooks hooks_;

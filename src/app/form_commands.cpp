@@ -27,10 +27,10 @@ QMessageBox::Icon BoxIcon(UserMessage::Icon icon) {
 void TForm2::Ustawienia1Click() {
   TrayItems& tray = items();
   tray.Ustawienia1.enabled = false;
-  SettingsWindowOpen = true;
+  state().settingsWindowOpen = true;
   ItemsChanged();
   if (hooks_.showSettings) hooks_.showSettings();
-  SettingsWindowOpen = false;
+  state().settingsWindowOpen = false;
   tray.Ustawienia1.enabled = !impl_->scheduler->InChange();
   ItemsChanged();
 }

@@ -67,9 +67,7 @@ void TForm2::BuildScheduler() {
     Tell({UserMessage::Icon::Error, UserMessage::Way::Box, "Vendaro", text});
   };
   hooks.itemsChanged = [this] { ItemsChanged(); };
-  impl_->scheduler = std::make_unique<ChangeScheduler>(
-      SchedulerState{settings, ActiveList, SettingsWindowOpen, TempFolder, DataFolder}, clock,
-      impl_->random, std::move(hooks));
+  impl_->scheduler = std::make_unique<ChangeScheduler>(clock, impl_->random, std::move(hooks));
   TrayItems& tray = items();
   tray.Vendaro1.onClick = [this] { Vendaro1Click(); };
   tray.Ustawienia1.onClick = [this] { Ustawienia1Click(); };
@@ -80,7 +78,8 @@ void TForm2::BuildScheduler() {
 }
 
 bool TForm2::FormCreate() {
-  WallpaperFile.clear();
+  ResidentState& s = state();
+  s.wallpaperFile.clear();
   // The form itself is never shown, so it has no window and no taskbar entry.
   if (services_.lowerPriority) services_.lowerPriority();
 
@@ -91,37 +90,36 @@ bool TForm2::FormCreate() {
     return false;
   }
 
-  DataFolder = services_.dataFolder.empty() ? ResolveDataFolder() : services_.dataFolder;
-  TempFolder = services_.tempFolder.empty() ? ResolveTempFolder() : services_.tempFolder;
-  if (TempFolder.empty()) {
+  s.dataFolder = services_.dataFolder.empty() ? ResolveDataFolder() : services_.dataFolder;
+  s.tempFolder = services_.tempFolder.empty() ? ResolveTempFolder() : services_.tempFolder;
+  if (s.tempFolder.empty()) {
     // Never fall back to a shared folder: the bitmap's name is predictable.
     Tell({UserMessage::Icon::Error, UserMessage::Way::ModalBox, "Vendaro",
           "Nie można utworzyć prywatnego folderu na tapety (~/.local/state/Vendaro)."});
     return false;
   }
   if (!services_.desktop && services_.makeDesktop)
-    services_.desktop = services_.makeDesktop(TempFolder);
-  SettingsWindowOpen = false;
+    services_.desktop = services_.makeDesktop(s.tempFolder);
+  s.settingsWindowOpen = false;
 
-  LoadedSettings loaded = LoadSettings(settingsPath());
-  settings = loaded.settings;
-  if (loaded.versionCheck) {
+  s.settings = LoadSettings(settingsPath());
+  if (s.settings.VersionCheck) {
     std::string library = FolderOf(services_.executablePath) + VersionLibraryFileName();
     auto warn = [this](const std::string& text, const std::string& caption) {
       Tell({UserMessage::Icon::Warning, UserMessage::Way::ModalBox, caption, text});
     };
     if (RunVersionCheck(1, library, warn)) return false;
   }
-  if (settings.IntervalMinutes < 1) settings.IntervalMinutes = 5;
+  if (s.settings.IntervalMinutes < 1) s.settings.IntervalMinutes = 5;
 
-  MoveLegacyList(DataFolder);
+  MoveLegacyList(s.dataFolder);
   if (!LoadList()) return false;
 
-  settings.ElapsedSeconds = 0;
-  settings.PreviousPosition = -1;
+  s.settings.ElapsedSeconds = 0;
+  s.settings.PreviousPosition = -1;
   if (services_.performanceCounter) impl_->random.Randomize(services_.performanceCounter());
   impl_->tray->Show();
-  settings.ElapsedSeconds = 1;
+  s.settings.ElapsedSeconds = 1;
   impl_->resident = true;
   // Before the first change, so that a command sent as soon as the first
   // wallpaper shows is heard.
@@ -132,7 +130,7 @@ bool TForm2::FormCreate() {
 }
 
 bool TForm2::LoadList() {
-  Status status = LoadActiveList(DataFolder, ActiveList, ProbePicture);
+  Status status = LoadActiveList(state().dataFolder, state().list, ProbePicture);
   if (status) return true;
   // Going on with an empty list would let the next save replace the list the
   // user cannot read now; end instead, nothing lost.
@@ -158,9 +156,9 @@ void TForm2::FormClose() {
     Status restored = services_.desktop->RestoreUserWallpaper();
     ReportOnTerminal(restored);
   }
-  if (!WallpaperFile.empty()) RemoveFile(WallpaperFile);
+  if (!state().wallpaperFile.empty()) RemoveFile(state().wallpaperFile);
   Status saved =
-      SavePosition(settingsPath(), settings.CurrentPosition, settings.ChangeTrigger, Now());
+      SavePosition(settingsPath(), settings().CurrentPosition, settings().ChangeTrigger, Now());
   ReportOnTerminal(saved);
   impl_->tray->Hide();
 }
@@ -173,18 +171,14 @@ void TForm2::Timer2Timer() {
   impl_->scheduler->Timer2Timer();
 }
 
-ComposeOptions TForm2::CurrentComposeOptions() const {
-  return ComposeOptionsOf(settings);
-}
-
 Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   DesktopBackend* backend = desktop();
   if (!backend) return Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
   WallpaperSetter setter = [backend](const std::string& path, const Canvas& canvas) {
     return backend->SetWallpaper(path, canvas);
   };
-  Status status = ComposeWallpaper(entry, CurrentComposeOptions(), screenSize(), systemColors(),
-                                   false, TempFolder, WallpaperFile, setter)
+  Status status = ComposeWallpaper(entry, settings(), screenSize(), systemColors(), false,
+                                   tempFolder(), state().wallpaperFile, setter)
                       .status;
   // The decoded picture and the canvas are freed by now, but the allocator
   // keeps their pages: give them back, the program rests until the next
@@ -193,14 +187,61 @@ Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   return status;
 }
 
-ComposeResult TForm2::ComposePreview(const WallpaperEntry& entry, const ComposeOptions& options) {
-  std::string untouched = WallpaperFile;
-  return ComposeWallpaper(entry, options, screenSize(), systemColors(), true, TempFolder, untouched,
-                          {});
+ComposeResult TForm2::ComposePreview(const WallpaperEntry& entry, const Options& options) {
+  std::string untouched = state().wallpaperFile;
+  return ComposeWallpaper(entry, options, screenSize(), systemColors(), true, tempFolder(),
+                          untouched, {});
 }
 
 void TForm2::ResolveDataFolderAgain() {
-  DataFolder = services_.dataFolder.empty() ? ResolveDataFolder() : services_.dataFolder;
+  state().dataFolder = services_.dataFolder.empty() ? ResolveDataFolder() : services_.dataFolder;
+}
+
+void TForm2::TakeOptions(const Options& options, const ChangeStamp& now) {
+  Settings& settings = state().settings;
+  static_cast<Options&>(settings) = options;
+  if (options.ChangeTrigger == 1) settings.LastChangeDate = now.today;
+}
+
+void TForm2::TakeList(const EntryList& list, int currentRow) {
+  ResidentState& s = state();
+  s.settings.PreviousPosition = s.settings.CurrentPosition;
+  s.settings.CurrentPosition = currentRow >= 0 ? currentRow : 0;
+  s.list = list;
+  // Nothing to change to: the timer rests until a list comes.
+  if (list.empty()) {
+    s.settings.IntervalMinutes = 0;
+  } else {
+    s.settings.ElapsedSeconds = 1;
+  }
+}
+
+ResidentState& TForm2::state() {
+  return impl_->scheduler->state();
+}
+
+const Settings& TForm2::settings() const {
+  return impl_->scheduler->state().settings;
+}
+
+const EntryList& TForm2::activeList() const {
+  return impl_->scheduler->state().list;
+}
+
+bool TForm2::settingsWindowOpen() const {
+  return impl_->scheduler->state().settingsWindowOpen;
+}
+
+const std::string& TForm2::tempFolder() const {
+  return impl_->scheduler->state().tempFolder;
+}
+
+const std::string& TForm2::dataFolder() const {
+  return impl_->scheduler->state().dataFolder;
+}
+
+const std::string& TForm2::wallpaperFile() const {
+  return impl_->scheduler->state().wallpaperFile;
 }
 
 ChangeStamp TForm2::Now() const {

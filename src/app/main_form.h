@@ -24,6 +24,7 @@ namespace vendaro {
 
 class DesktopBackend;
 class ChangeScheduler;
+struct ResidentState;
 struct TrayItems;
 enum class RemoteCommand;
 
@@ -85,14 +86,16 @@ class TForm2 : public QWidget {
   explicit TForm2(AppServices services, QWidget* parent = nullptr);
   ~TForm2() override;
 
-  // --- state (the settings window reads and writes these directly) ---
-  Settings settings;
-  EntryList ActiveList;
-  bool SettingsWindowOpen = false;
-  std::string TempFolder;
-  std::string DataFolder;
-  std::string WallpaperFile;
+  // The change timer (one tick a second).
   QTimer* Timer2 = nullptr;
+
+  // --- state, read here; Apply hands its changes over through Take* ---
+  const Settings& settings() const;
+  const EntryList& activeList() const;
+  bool settingsWindowOpen() const;
+  const std::string& tempFolder() const;
+  const std::string& dataFolder() const;
+  const std::string& wallpaperFile() const;
 
   void SetWindowHooks(WindowHooks hooks);
 
@@ -107,15 +110,20 @@ class TForm2 : public QWidget {
   void ApplyCurrentEntry();
 
   // --- services for the settings window ---
-  std::string settingsPath() const { return DataFolder + kSettingsFileName; }
+  std::string settingsPath() const { return dataFolder() + kSettingsFileName; }
+  // Apply: the options chosen (with "Info Zmiany"'s date for the daily
+  // trigger), then the edited list with the row to show; an empty list rests
+  // the timer.
+  void TakeOptions(const Options& options, const ChangeStamp& now);
+  void TakeList(const EntryList& list, int currentRow);
   // Resolves DataFolder again, as at start (Apply does this first).
   void ResolveDataFolderAgain();
   ChangeStamp Now() const;
   ScreenSize screenSize() const;
   SystemColorResolver systemColors() const;
   // A preview of `entry` with `options`; touches neither the desktop nor
-  // WallpaperFile.
-  ComposeResult ComposePreview(const WallpaperEntry& entry, const ComposeOptions& options);
+  // the wallpaper file.
+  ComposeResult ComposePreview(const WallpaperEntry& entry, const Options& options);
   // Gives the desktop back the user's own wallpaper (Apply with an empty list).
   void RestoreUserWallpaper();
   AutostartStore& autostartStore();
@@ -143,8 +151,8 @@ class TForm2 : public QWidget {
   void Zamknij1Click();
   void ItemsChanged();
   Status ComposeAndSet(const WallpaperEntry& entry);
-  ComposeOptions CurrentComposeOptions() const;
   bool LoadList();
+  ResidentState& state();
   void StartRemoteControl();
 
   struct Impl;

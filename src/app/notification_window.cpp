@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QScreen>
 
+#include "platform/path_text.h"
+
 namespace vendaro {
 namespace {
 
@@ -83,7 +85,7 @@ void TForm5::ShowFor(const WallpaperEntry& entry) {
   NotificationPlacement placement =
       PlaceNotification(Rect{area.left(), area.top(), area.width(), area.height()}, screenHeight);
   move(placement.left, placement.startTop);
-  Label2->setText(QString::fromLocal8Bit(FileNamePart(TagValue(entry, "<n>"))));
+  Label2->setText(PathText(FileNamePart(entry.path)));
   QApplication::processEvents();
   move(placement.left, placement.top);
   show();

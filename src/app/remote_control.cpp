@@ -8,6 +8,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/path_text.h"
+
 namespace vendaro {
 namespace {
 
@@ -40,7 +42,7 @@ const char* RemoteCommandName(RemoteCommand command) {
 std::string RemoteSocketPath(const std::string& executableName) {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (folder.isEmpty()) folder = QDir::tempPath();
-  return QDir(folder).filePath(QString::fromStdString(executableName) + ".socket").toStdString();
+  return PathBytes(QDir(folder).filePath(PathText(executableName) + ".socket"));
 }
 
 RemoteServer::RemoteServer(Handler handler, QObject* parent)
@@ -54,7 +56,7 @@ RemoteServer::~RemoteServer() {
 }
 
 Status RemoteServer::Listen(const std::string& path) {
-  QString name = QString::fromStdString(path);
+  QString name = PathText(path);
   QLocalServer::removeServer(name);
   if (!server_->listen(name)) {
     return Status::Error("Nie można nasłuchiwać poleceń na " + path + ": " +
@@ -97,7 +99,7 @@ void RemoteServer::Serve(QLocalSocket* socket) {
 
 Status SendRemoteCommand(const std::string& socketPath, RemoteCommand command, int timeoutMs) {
   QLocalSocket socket;
-  socket.connectToServer(QString::fromStdString(socketPath));
+  socket.connectToServer(PathText(socketPath));
   if (!socket.waitForConnected(timeoutMs)) {
     return Status::Error("Vendaro nie jest uruchomiony (brak " + socketPath + ").");
   }

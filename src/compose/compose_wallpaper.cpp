@@ -1,36 +1,12 @@
 #include "compose/compose_wallpaper.h"
 
-#include <cerrno>
-#include <optional>
-
 #include "compose/bmp_writer.h"
 #include "compose/edge_copy.h"
 #include "compose/renderer.h"
-#include "model/text_rules.h"
 #include "system/files.h"
 
 namespace vendaro {
-
-ComposeOptions ComposeOptionsOf(const Settings& settings) {
-  ComposeOptions options;
-  options.fillColor = settings.FillColor;
-  options.gapFill = settings.GapFill;
-  options.alignment = settings.Alignment;
-  options.displayMode = settings.DisplayMode;
-  options.smoothing = settings.Smoothing;
-  options.interpolation = settings.Interpolation;
-  return options;
-}
 namespace {
-
-// The recorded size as the platform's integer conversion reads it.
-std::optional<std::int32_t> RecordedSize(const WallpaperEntry& entry, const char* tag,
-                                         Status& status) {
-  const std::string text = TagValue(entry, tag);
-  const auto value = ParseInteger(text);
-  if (!value) status = Status::Error("'" + text + "' is not a valid integer value");
-  return value;
-}
 
 ColorValue ResolveBackground(ColorValue fill, const SystemColorResolver& systemColor) {
   if (IsSystemColor(fill)) fill = systemColor ? systemColor(static_cast<int>(fill & 0xFF)) : 0;
@@ -40,31 +16,26 @@ ColorValue ResolveBackground(ColorValue fill, const SystemColorResolver& systemC
 }  // namespace
 
 std::string ComposedFilePath(const std::string& tempFolder, const WallpaperEntry& entry) {
-  return tempFolder + FileNamePart(TagValue(entry, "<n>")) + ".bmp";
+  return tempFolder + FileNamePart(entry.path) + ".bmp";
 }
 
-RenderResult RenderEntry(const WallpaperEntry& entry, const ComposeOptions& options,
-                         ScreenSize screen, const SystemColorResolver& systemColor) {
+RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
+                         const SystemColorResolver& systemColor) {
   RenderResult result;
-  const auto width = RecordedSize(entry, "<w>", result.status);
-  if (!width) return result;
-  const auto height = RecordedSize(entry, "<h>", result.status);
-  if (!height) return result;
-
-  const ColorValue background = ResolveBackground(options.fillColor, systemColor);
+  const ColorValue background = ResolveBackground(options.FillColor, systemColor);
   result.canvas = MakeCanvas(screen.width, screen.height, background);
-  result.placement = PlacePicture(*width, *height, screen.width, screen.height, options.displayMode,
-                                  options.alignment);
-  result.pictureProblem = DrawPicture(result.canvas, TagValue(entry, "<n>"), result.placement,
-                                      options.interpolation, background);
+  result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
+                                  options.DisplayMode, options.Alignment);
+  result.pictureProblem =
+      DrawPicture(result.canvas, entry.path, result.placement, options.Interpolation, background);
   const Placement& p = result.placement;
-  if (options.gapFill == 2 && p.edgeFill)
+  if (options.GapFill == 2 && p.edgeFill)
     CopyEdgesToMargins(result.canvas, p.x, p.y, p.w, p.h, screen.width, screen.height,
-                       options.alignment);
+                       options.Alignment);
   return result;
 }
 
-ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const ComposeOptions& options,
+ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& options,
                                ScreenSize screen, const SystemColorResolver& systemColor,
                                bool preview, const std::string& tempFolder,
                                std::string& wallpaperFile, const WallpaperSetter& setter) {

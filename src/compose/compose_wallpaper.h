@@ -6,40 +6,26 @@
 #include "compose/placement.h"
 #include "model/canvas.h"
 #include "model/color.h"
-#include "model/settings.h"
+#include "model/options.h"
 #include "model/wallpaper_entry.h"
 #include "system/status.h"
 
 namespace vendaro {
 
-// The display options of one composition (stored indices of the settings).
-struct ComposeOptions {
-  ColorValue fillColor = kClBackground;
-  int gapFill = 0;        // 0 desktop colour, 1 chosen colour, 2 edge copy
-  int alignment = 0;      // 0..8
-  int displayMode = 0;    // 0..4
-  int smoothing = 0;      // 0..1
-  int interpolation = 2;  // 0 nearest, 1 bilinear, 2 bicubic
-};
-
-// The display options as the settings hold them.
-ComposeOptions ComposeOptionsOf(const Settings& settings);
-
 // Resolves a system colour index (low byte of a 0xFF...... value) to an RGB
 // colour value; index 1 is the desktop background.
 using SystemColorResolver = std::function<ColorValue(int index)>;
 
-// The composition in memory.  status is an error only when the entry itself
-// is unusable (a size that is not an integer); an undecodable picture gives a
-// plain background canvas with the reason in pictureProblem.
+// The composition in memory.  An undecodable picture gives a plain
+// background canvas with the reason in pictureProblem.
 struct RenderResult {
   Status status;
   Canvas canvas;
   Placement placement;
   std::string pictureProblem;
 };
-RenderResult RenderEntry(const WallpaperEntry& entry, const ComposeOptions& options,
-                         ScreenSize screen, const SystemColorResolver& systemColor);
+RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
+                         const SystemColorResolver& systemColor);
 
 // Hands a written wallpaper file (and its pixels) to the desktop.
 using WallpaperSetter = std::function<Status(const std::string& path, const Canvas& canvas)>;
@@ -57,7 +43,7 @@ struct ComposeResult {
 // (when its path differs) and `wallpaperFile` set to the new path.  A failure
 // leaves the desktop and `wallpaperFile` as they were.  Preview mode writes
 // nothing and never touches `wallpaperFile`: the caller shows the canvas.
-ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const ComposeOptions& options,
+ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& options,
                                ScreenSize screen, const SystemColorResolver& systemColor,
                                bool preview, const std::string& tempFolder,
                                std::string& wallpaperFile, const WallpaperSetter& setter);

@@ -24,11 +24,17 @@ void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe
 void RemoveDuplicateEntries(EntryList& list) {
   // Same result as comparing every pair, in linear time: an entry stays when
   // no earlier entry equals it.
+  const auto hash = [](const WallpaperEntry* e) {
+    const std::uint64_t size =
+        std::uint64_t(std::uint32_t(e->width)) << 32 | std::uint32_t(e->height);
+    return std::hash<std::string_view>()(e->path) ^ std::hash<std::uint64_t>()(size);
+  };
+  const auto equal = [](const WallpaperEntry* a, const WallpaperEntry* b) { return *a == *b; };
   std::vector<bool> keep(list.size());
   {
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i) keep[i] = seen.insert(list[i]).second;
+    std::unordered_set<const WallpaperEntry*, decltype(hash), decltype(equal)> seen(list.size(),
+                                                                                    hash, equal);
+    for (std::size_t i = 0; i < list.size(); ++i) keep[i] = seen.insert(&list[i]).second;
   }
   std::size_t out = 0;
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -66,7 +72,7 @@ ListFileLines ReadListFile(const std::string& path) {
 
 Status WriteListFile(const std::string& path, const EntryList& list) {
   std::string text;
-  for (const WallpaperEntry& entry : list) text.append(TagValue(entry, "<n>")).append("\r\n");
+  for (const WallpaperEntry& entry : list) text.append(entry.path).append("\r\n");
   if (const int err = ReplaceFileContents(path, text)) {
     return Status::Error("Cannot create file \"" + path + "\". " + ErrorText(err));
   }

@@ -2,15 +2,34 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
+
+#include "model/text_rules.h"
 
 namespace vendaro {
 
-WallpaperEntry MakeEntry(std::string_view path, std::int64_t width, std::int64_t height) {
-  WallpaperEntry entry;
-  entry.reserve(path.size() + 40);
-  entry.append("<n>").append(path).append("</n><w>");
-  entry.append(std::to_string(width)).append("</w><h>");
-  entry.append(std::to_string(height)).append("</h>");
+WallpaperEntry MakeEntry(std::string_view path, int width, int height) {
+  return {std::string(path), width, height};
+}
+
+std::string EntryText(const WallpaperEntry& entry) {
+  std::string text;
+  text.reserve(entry.path.size() + 40);
+  text.append("<n>").append(entry.path).append("</n><w>");
+  text.append(std::to_string(entry.width)).append("</w><h>");
+  text.append(std::to_string(entry.height)).append("</h>");
+  return text;
+}
+
+Result<WallpaperEntry> ParseEntry(std::string_view text) {
+  WallpaperEntry entry{TagValue(text, "<n>"), 0, 0};
+  for (auto [tag, size] : {std::pair{"<w>", &entry.width}, std::pair{"<h>", &entry.height}}) {
+    const std::string value = TagValue(text, tag);
+    const std::optional<std::int32_t> number = ParseInteger(value);
+    if (!number) return Status::Error("'" + value + "' is not a valid integer value");
+    *size = *number;
+  }
   return entry;
 }
 

@@ -4,13 +4,28 @@
 #include <string>
 #include <string_view>
 
+#include "system/status.h"
+
 namespace vendaro {
 
-// A wallpaper entry is one line of text "<n>PATH</n><w>W</w><h>H</h>".
-// Paths are bytes as the file system gives them; nothing is re-encoded.
-using WallpaperEntry = std::string;
+// A picture of the list and the size it was measured at (upright, after any
+// stored orientation).  The path is bytes as the file system gives them;
+// nothing is re-encoded.
+struct WallpaperEntry {
+  std::string path;
+  int width = 0;
+  int height = 0;
 
-WallpaperEntry MakeEntry(std::string_view path, std::int64_t width, std::int64_t height);
+  bool operator==(const WallpaperEntry&) const = default;
+};
+
+WallpaperEntry MakeEntry(std::string_view path, int width, int height);
+
+// The entry as tagged text, "<n>PATH</n><w>W</w><h>H</h>", the form entries
+// are exchanged in; and back, with the sizes read as the settings file
+// reads integers ("'abc' is not a valid integer value" otherwise).
+std::string EntryText(const WallpaperEntry& entry);
+Result<WallpaperEntry> ParseEntry(std::string_view text);
 
 // The text between `tag` (such as "<n>") and its closing tag, or empty text.
 std::string TagValue(std::string_view entry, std::string_view tag);

@@ -3,14 +3,16 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "platform/path_text.h"
+
 namespace vendaro {
 
 InstanceLock::InstanceLock(const std::string& executableName) {
   // Qt names a private runtime folder where XDG_RUNTIME_DIR is unset.
   QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (folder.isEmpty()) folder = QDir::tempPath();
-  path_ = QDir(folder).filePath(QString::fromStdString(executableName) + ".lock").toStdString();
-  lock_ = std::make_unique<QLockFile>(QString::fromStdString(path_));
+  path_ = PathBytes(QDir(folder).filePath(PathText(executableName) + ".lock"));
+  lock_ = std::make_unique<QLockFile>(PathText(path_));
   // A lock whose owner died is taken over at once; the owner's pid is checked,
   // so no age limit is needed for a running program.
   lock_->setStaleLockTime(0);

@@ -2,6 +2,8 @@
 
 #include <QLibrary>
 
+#include "platform/path_text.h"
+
 namespace vendaro {
 
 const char* VersionLibraryFileName() {
@@ -11,7 +13,7 @@ const char* VersionLibraryFileName() {
 VersionLibraryCall CallVersionLibrary(const std::string& path, const char* id, const char* version,
                                       const char* product, std::int32_t flag) {
   VersionLibraryCall call;
-  QLibrary library(QString::fromStdString(path));
+  QLibrary library(PathText(path));
   if (!library.load()) return call;
   using Entry = std::int32_t (*)(const char*, const char*, const char*, std::int32_t);
   auto entry = reinterpret_cast<Entry>(library.resolve("_SprVer"));

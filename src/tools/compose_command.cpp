@@ -30,10 +30,8 @@ std::optional<ScreenSize> Dimensions(const std::string& text, int least) {
 
 class Parser {
  public:
-  explicit Parser(const std::vector<std::string>& arguments) : args_(arguments) {
-    // No file: every option at its default, as start-up without a file.
-    parsed_.command.options = ComposeOptionsOf(LoadSettings("").settings);
-  }
+  // No file: every option at its default, as start-up without a file.
+  explicit Parser(const std::vector<std::string>& arguments) : args_(arguments) {}
 
   ParsedComposeCommand Run() {
     std::vector<std::string> positional;
@@ -68,14 +66,14 @@ class Parser {
     return args_[next_++];
   }
 
-  void Index(const std::string& option, int last, int& field) {
+  void Index(const std::string& option, int last, std::int8_t& field) {
     const auto text = Value(option);
     if (!text) return;
     const auto value = WholeNumber(*text);
     if (!value || *value < 0 || *value > last)
       Fail(option + " takes 0 to " + std::to_string(last) + ", not '" + *text + "'");
     else
-      field = *value;
+      field = static_cast<std::int8_t>(*value);
   }
 
   void Size(const std::string& option, int least, std::optional<ScreenSize>& field) {
@@ -92,7 +90,7 @@ class Parser {
     if (!value)
       Fail(option + " takes a colour name or $ and 8 hex digits, not '" + *text + "'");
     else
-      parsed_.command.options.fillColor = *value;
+      parsed_.command.options.FillColor = *value;
   }
 
   void SettingsFile(const std::string& option) {
@@ -101,25 +99,25 @@ class Parser {
     if (!InputFile(*path).isOpen())
       Fail("cannot read the settings file '" + *path + "'");
     else
-      parsed_.command.options = ComposeOptionsOf(LoadSettings(*path).settings);
+      parsed_.command.options = LoadOptions(*path);
   }
 
   void Option(const std::string& arg) {
-    ComposeOptions& o = parsed_.command.options;
+    Options& o = parsed_.command.options;
     if (arg == "--screen")
       Size(arg, 1, parsed_.command.screen);
     else if (arg == "--size")
       Size(arg, 0, parsed_.command.recordedSize);
     else if (arg == "--mode")
-      Index(arg, 4, o.displayMode);
+      Index(arg, 4, o.DisplayMode);
     else if (arg == "--align")
-      Index(arg, 8, o.alignment);
+      Index(arg, 8, o.Alignment);
     else if (arg == "--fill")
-      Index(arg, 2, o.gapFill);
+      Index(arg, 2, o.GapFill);
     else if (arg == "--interp")
-      Index(arg, 2, o.interpolation);
+      Index(arg, 2, o.Interpolation);
     else if (arg == "--smooth")
-      Index(arg, 1, o.smoothing);
+      Index(arg, 1, o.Smoothing);
     else if (arg == "--color")
       Colour(arg);
     else if (arg == "--settings")
@@ -143,11 +141,11 @@ ParsedComposeCommand ParseComposeCommand(const std::vector<std::string>& argumen
   return Parser(arguments).Run();
 }
 
-std::string ExplainOptions(const ComposeOptions& o) {
-  return "options: mode=" + std::to_string(o.displayMode) +
-         " align=" + std::to_string(o.alignment) + " fill=" + std::to_string(o.gapFill) +
-         " color=" + ColorToString(o.fillColor) + " interp=" + std::to_string(o.interpolation) +
-         " smooth=" + std::to_string(o.smoothing) + "\n";
+std::string ExplainOptions(const Options& o) {
+  return "options: mode=" + std::to_string(o.DisplayMode) +
+         " align=" + std::to_string(o.Alignment) + " fill=" + std::to_string(o.GapFill) +
+         " color=" + ColorToString(o.FillColor) + " interp=" + std::to_string(o.Interpolation) +
+         " smooth=" + std::to_string(o.Smoothing) + "\n";
 }
 
 std::string ExplainPlacement(const Placement& p) {

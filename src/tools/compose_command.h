@@ -11,7 +11,7 @@ namespace vendaro {
 
 // The command line of vendaro-compose, checked but not yet acted on.
 struct ComposeCommand {
-  ComposeOptions options;
+  Options options;
   std::optional<ScreenSize> screen;        // --screen; the primary screen when absent
   std::optional<ScreenSize> recordedSize;  // --size; the measured size when absent
   bool explain = false;
@@ -31,7 +31,7 @@ struct ParsedComposeCommand {
 ParsedComposeCommand ParseComposeCommand(const std::vector<std::string>& arguments);
 
 // The two lines --explain prints, each ending in a newline.
-std::string ExplainOptions(const ComposeOptions& options);
+std::string ExplainOptions(const Options& options);
 std::string ExplainPlacement(const Placement& placement);
 
 }  // namespace vendaro

@@ -102,7 +102,7 @@ int Run(int argc, char** argv) {
   if (command.explain) {
     const Placement placement =
         PlacePicture(recorded->width, recorded->height, screen.width, screen.height,
-                     command.options.displayMode, command.options.alignment);
+                     command.options.DisplayMode, command.options.Alignment);
     std::fputs((ExplainOptions(command.options) + ExplainPlacement(placement)).c_str(), stdout);
     std::fflush(stdout);
   }

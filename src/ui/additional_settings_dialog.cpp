@@ -101,29 +101,29 @@ QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const QStringLis
   return combo;
 }
 
-void TForm4::Fill(const Settings& settings) {
-  const std::array<std::pair<QComboBox*, int>, 5> values = {{{ComboBox1, settings.Alignment},
-                                                             {ComboBox2, settings.GapFill},
-                                                             {ComboBox3, settings.Interpolation},
-                                                             {ComboBox4, settings.ChangeTrigger},
-                                                             {ComboBox5, settings.Smoothing}}};
-  for (const auto& [combo, value] : values) {
+std::array<std::pair<QComboBox*, std::int8_t Options::*>, 5> TForm4::Choices() const {
+  return {{{ComboBox1, &Options::Alignment},
+           {ComboBox2, &Options::GapFill},
+           {ComboBox3, &Options::Interpolation},
+           {ComboBox4, &Options::ChangeTrigger},
+           {ComboBox5, &Options::Smoothing}}};
+}
+
+void TForm4::SetValues(const Options& options) {
+  for (const auto& [combo, field] : Choices()) {
     const QSignalBlocker quiet(combo);
-    combo->setCurrentIndex(value);
+    combo->setCurrentIndex(options.*field);
   }
-  CheckBox1->setChecked(settings.ShowChangeWindow);
-  ChosenColor = settings.FillColor;
+  CheckBox1->setChecked(options.ShowChangeWindow);
+  ChosenColor = options.FillColor;
   ShowColorPanel();
 }
 
-ComposeOptions TForm4::CompositionChoices(int displayMode) const {
-  ComposeOptions options;
-  options.fillColor = ChosenColor;
-  options.gapFill = ComboBox2->currentIndex();
-  options.alignment = ComboBox1->currentIndex();
-  options.displayMode = displayMode;
-  options.smoothing = ComboBox5->currentIndex();
-  options.interpolation = ComboBox3->currentIndex();
+Options TForm4::Values(Options options) const {
+  for (const auto& [combo, field] : Choices())
+    options.*field = static_cast<std::int8_t>(combo->currentIndex());
+  options.ShowChangeWindow = CheckBox1->isChecked();
+  options.FillColor = ChosenColor;
   return options;
 }
 

@@ -2,9 +2,12 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <array>
+#include <cstdint>
+#include <utility>
 
 #include "compose/compose_wallpaper.h"
-#include "model/settings.h"
+#include "model/options.h"
 #include "ui/prompts.h"
 
 class QCheckBox;
@@ -39,10 +42,10 @@ class TForm4 : public QDialog {
 
   ColorValue ChosenColor = kClBackground;
 
-  // From the main form's settings; runs no change handler.
-  void Fill(const Settings& settings);
-  // The composition options chosen here (display mode comes from the caller).
-  ComposeOptions CompositionChoices(int displayMode) const;
+  // Shows the options this dialog offers; runs no change handler.
+  void SetValues(const Options& options);
+  // `options` with the ones chosen here in place of theirs.
+  Options Values(Options options) const;
   // Left edge 1 pixel right of the settings window, tops level.
   void PlaceBesideSettingsWindow();
 
@@ -64,6 +67,8 @@ class TForm4 : public QDialog {
 
  private:
   QComboBox* AddCombo(QGroupBox* group, const char* name, const QStringList& items);
+  // The combo boxes and the option each one shows.
+  std::array<std::pair<QComboBox*, std::int8_t Options::*>, 5> Choices() const;
   QGroupBox* AddGroup(const char* name, const QString& title, int top, int height);
   void ComboBox2Change();
   void ShowColorPanel();

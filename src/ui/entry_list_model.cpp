@@ -1,9 +1,9 @@
 #include "ui/entry_list_model.h"
 
-#include <QByteArray>
 #include <algorithm>
 
 #include "model/wallpaper_entry.h"
+#include "platform/path_text.h"
 
 namespace vendaro {
 
@@ -16,8 +16,8 @@ int EntryListModel::rowCount(const QModelIndex& parent) const {
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const WallpaperEntry& entry = entries_[static_cast<std::size_t>(index.row())];
-  if (role == kEntryRole) return QByteArray::fromStdString(entry);
-  if (role == Qt::DisplayRole) return QString::fromUtf8(FileNamePart(TagValue(entry, "<n>")));
+  if (role == kSizeRole) return QStringLiteral("%1x%2").arg(entry.width).arg(entry.height);
+  if (role == Qt::DisplayRole) return PathText(FileNamePart(entry.path));
   return {};
 }
 

@@ -14,8 +14,9 @@ class EntryListModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
-  // The whole entry string of a row (bytes), for the row painter.
-  static constexpr int kEntryRole = Qt::UserRole + 1;
+  // A row's recorded size as "WxH", for the row painter (the display role is
+  // the file name).
+  static constexpr int kSizeRole = Qt::UserRole + 1;
 
   explicit EntryListModel(QObject* parent = nullptr);
 

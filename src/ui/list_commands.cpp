@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/path_text.h"
+
 namespace vendaro {
 namespace {
 
@@ -59,7 +61,8 @@ void SortEntries(EntryList& entries) {
   std::vector<std::pair<QCollatorSortKey, std::size_t>> keys;
   keys.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    keys.emplace_back(collator.sortKey(QString::fromUtf8(entries[i]).toCaseFolded()), i);
+    // Entries compare as their text, the path first.
+    keys.emplace_back(collator.sortKey(PathText(EntryText(entries[i])).toCaseFolded()), i);
   }
   std::stable_sort(keys.begin(), keys.end(),
                    [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });

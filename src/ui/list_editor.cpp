@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "platform/folders.h"
+#include "platform/path_text.h"
 #include "system/process.h"
 #include "ui/entry_list_model.h"
 #include "ui/icons.h"
@@ -29,10 +30,6 @@ constexpr int kListWidth = 265;
 constexpr int kHeaderHeight = 17;
 constexpr int kListHeight = 208;
 constexpr int kButtonSize = 26;
-
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 // The list's own moves of the current row do not count as the user's.
 class QuietScope {
@@ -159,12 +156,12 @@ void TForm1::AddBatch(const std::function<void(EntryList&)>& fill) {
 
 void TForm1::AddPictureFiles(const QStringList& paths) {
   AddBatch([&](EntryList& added) {
-    for (const QString& path : paths) AddPictureFile(added, LocalPath(path), probe_);
+    for (const QString& path : paths) AddPictureFile(added, PathBytes(path), probe_);
   });
 }
 
 void TForm1::AddFolder(const QString& folder) {
-  std::string path = LocalPath(folder);
+  std::string path = PathBytes(folder);
   if (!path.ends_with('/')) path += '/';
   LastFolder = path;
   AddBatch([&](EntryList& added) { ScanFolder(path, added, probe_); });
@@ -172,13 +169,13 @@ void TForm1::AddFolder(const QString& folder) {
 
 void TForm1::DropPaths(const QStringList& paths) {
   AddBatch([&](EntryList& added) {
-    for (const QString& path : paths) AddDroppedItem(LocalPath(path), added, probe_);
+    for (const QString& path : paths) AddDroppedItem(PathBytes(path), added, probe_);
   });
 }
 
 void TForm1::LoadList(const QString& path) {
   model_->ReplaceAll({});
-  const ListFileLines file = ReadListFile(LocalPath(path));
+  const ListFileLines file = ReadListFile(PathBytes(path));
   if (!file.status) {
     prompts_.showError(this, QString::fromStdString(file.status.message()));
     return;
@@ -189,7 +186,7 @@ void TForm1::LoadList(const QString& path) {
 }
 
 void TForm1::SaveList(const QString& path) {
-  if (Status written = WriteListFile(LocalPath(path), model_->entries()); !written) {
+  if (Status written = WriteListFile(PathBytes(path), model_->entries()); !written) {
     prompts_.showError(this, QString::fromStdString(written.message()));
   }
 }
@@ -200,7 +197,7 @@ void TForm1::BitBtn3Click() {
 }
 
 void TForm1::BitBtn10Click() {
-  const QString folder = prompts_.chooseFolder(this, QFile::decodeName(LastFolder.c_str()));
+  const QString folder = prompts_.chooseFolder(this, PathText(LastFolder));
   if (!folder.isEmpty()) AddFolder(folder);
 }
 
@@ -243,8 +240,7 @@ void TForm1::BitBtn7Click() {
     prompts_.showInformation(this, "Brak tapet na liście.");
     return;
   }
-  const QString path =
-      prompts_.chooseListToSave(this, QFile::decodeName(ExecutableFolder().c_str()));
+  const QString path = prompts_.chooseListToSave(this, PathText(ExecutableFolder()));
   if (!path.isEmpty()) SaveList(path);
 }
 

@@ -37,19 +37,17 @@ ListRowDelegate::ListRowDelegate(std::function<int()> nameColumnWidth, QObject* 
 
 void ListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
-  const std::string entry = index.data(EntryListModel::kEntryRole).toByteArray().toStdString();
   const QRect row = option.rect;
   const QColor color = ToQColor(RowColor(IsSelected(option), index.row(), Rgb(255, 255, 255)));
   painter->save();
   painter->setFont(option.font);
   painter->fillRect(row, color);
   painter->setPen(Qt::black);
-  DrawTextAt(painter, row, row.left() + 2, QString::fromUtf8(FileNamePart(TagValue(entry, "<n>"))));
+  DrawTextAt(painter, row, row.left() + 2, index.data(Qt::DisplayRole).toString());
   const int x = row.left() + nameColumnWidth_() - 2;
   // The band hides the end of a file name that runs into the size column.
   painter->fillRect(QRect(QPoint(x - 6, row.top()), row.bottomRight()), color);
-  const std::string size = TagValue(entry, "<w>") + "x" + TagValue(entry, "<h>");
-  DrawTextAt(painter, row, x, QString::fromStdString(size));
+  DrawTextAt(painter, row, x, index.data(EntryListModel::kSizeRole).toString());
   if (option.state.testFlag(QStyle::State_HasFocus)) {
     painter->setPen(QPen(Qt::black, 1, Qt::DotLine));
     painter->drawRect(row.adjusted(0, 0, -1, -1));

@@ -29,19 +29,6 @@ class ApplyPause {
   QTimer* timer_;
 };
 
-void CopyOptions(const OptionValues& values, const ChangeStamp& now, Settings& settings) {
-  settings.Alignment = static_cast<std::int8_t>(values.Alignment);
-  settings.GapFill = static_cast<std::int8_t>(values.GapFill);
-  settings.Interpolation = static_cast<std::int8_t>(values.Interpolation);
-  settings.ChangeTrigger = static_cast<std::int8_t>(values.ChangeTrigger);
-  settings.Smoothing = static_cast<std::int8_t>(values.Smoothing);
-  settings.FillColor = values.FillColor;
-  settings.RandomOrder = values.RandomOrder;
-  settings.DisplayMode = static_cast<std::int8_t>(values.DisplayMode);
-  settings.ShowChangeWindow = values.ShowChangeWindow;
-  if (values.ChangeTrigger == 1) settings.LastChangeDate = now.today;
-}
-
 void RemoveLeftoverBitmaps(const std::string& tempFolder, int from, int to) {
   for (int n = from; n < to; ++n) {
     std::error_code ignored;  // a missing file is the usual case
@@ -60,26 +47,19 @@ Status ApplySettings(TForm2& mainForm, const ApplyRequest& request, QWidget* win
   if (Status saved = SaveAllOptions(mainForm.settingsPath(), request.options, now); !saved) {
     return saved;
   }
-  Settings& settings = mainForm.settings;
-  CopyOptions(request.options, now, settings);
+  mainForm.TakeOptions(request.options, now);
 
   const EntryList& rows = *request.rows;
-  mainForm.ActiveList.clear();
-  settings.PreviousPosition = settings.CurrentPosition;
-  settings.CurrentPosition = request.currentRow >= 0 ? request.currentRow : 0;
-
   Status listWritten;
   if (rows.empty()) {
-    settings.IntervalMinutes = 0;
+    mainForm.TakeList(rows, request.currentRow);
     mainForm.RestoreUserWallpaper();
   } else {
-    listWritten = WriteListFile(mainForm.DataFolder + kDefaultListName, rows);
-    mainForm.ActiveList = rows;
-    settings.IntervalMinutes = request.options.IntervalMinutes;
-    settings.ElapsedSeconds = 1;
+    listWritten = WriteListFile(mainForm.dataFolder() + kDefaultListName, rows);
+    mainForm.TakeList(rows, request.currentRow);
   }
   mainForm.ApplyCurrentEntry();
-  RemoveLeftoverBitmaps(mainForm.TempFolder, static_cast<int>(rows.size()),
+  RemoveLeftoverBitmaps(mainForm.tempFolder(), static_cast<int>(rows.size()),
                         request.windowListCount);
   return listWritten;
 }

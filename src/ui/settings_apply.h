@@ -14,7 +14,7 @@ class TForm2;
 // What the settings window hands over on Apply, read from its controls and
 // from the additional-settings dialog.
 struct ApplyRequest {
-  OptionValues options;
+  Options options;
   AutostartChoice autostart = kNoAutostart;
   const EntryList* rows = nullptr;  // the edited list, in row order
   int currentRow = -1;              // the row holding the focus; -1 for none

@@ -177,7 +177,6 @@ void TForm1::FormCreate() {
 
   Form4 = new TForm4(mainForm_.systemColors(), prompts_, this);
   Form4->PlaceBesideSettingsWindow();
-  Form4->Fill(mainForm_.settings);
   ConnectDialog();
 
   const int thumbnailHeight =
@@ -185,25 +184,42 @@ void TForm1::FormCreate() {
   Image1->setGeometry(kRightColumn + (kRightColumnWidth - kThumbnailWidth) / 2, 44, kThumbnailWidth,
                       thumbnailHeight);
   thumbnailFrame_->setGeometry(Image1->geometry().adjusted(-3, -3, 3, 3));
-  SetIntervalControlsEnabled(mainForm_.settings.ChangeTrigger == 0);
+  SetIntervalControlsEnabled(mainForm_.settings().ChangeTrigger == 0);
 
   LastFolder.clear();
-  WindowListCount = static_cast<int>(mainForm_.ActiveList.size());
-  model_->ReplaceAll(mainForm_.ActiveList);
+  WindowListCount = static_cast<int>(mainForm_.activeList().size());
+  model_->ReplaceAll(mainForm_.activeList());
 
-  UpDown1->setPosition(mainForm_.settings.IntervalMinutes);
-  Edit1->setText(QString::number(UpDown1->position()));
-  CheckBox1->setChecked(mainForm_.settings.RandomOrder);
-  {
-    const QSignalBlocker quiet(ComboBox1);
-    ComboBox1->setCurrentIndex(mainForm_.settings.DisplayMode);
-  }
-  Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
-  CheckBox3->setChecked(ReadVersionFlag(mainForm_.settingsPath()));
+  Options shown = mainForm_.settings();
+  // The file's flag: the program in memory never changes it.
+  shown.VersionCheck = ReadVersionFlag(mainForm_.settingsPath());
+  SetValues(shown);
   Timer1Timer();
   Timer1->start();
   ComboBox2->setCurrentIndex(
       DetectAutostart(mainForm_.autostartStore(), mainForm_.executablePath()));
+}
+
+void TForm1::SetValues(const Options& options) {
+  UpDown1->setPosition(options.IntervalMinutes);
+  Edit1->setText(QString::number(UpDown1->position()));
+  CheckBox1->setChecked(options.RandomOrder);
+  {
+    const QSignalBlocker quiet(ComboBox1);
+    ComboBox1->setCurrentIndex(options.DisplayMode);
+  }
+  Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
+  CheckBox3->setChecked(options.VersionCheck);
+  Form4->SetValues(options);
+}
+
+Options TForm1::Values() const {
+  Options options;
+  options.IntervalMinutes = UpDown1->position();
+  options.RandomOrder = CheckBox1->isChecked();
+  options.DisplayMode = static_cast<std::int8_t>(ComboBox1->currentIndex());
+  options.VersionCheck = CheckBox3->isChecked();
+  return Form4->Values(options);
 }
 
 void TForm1::ConnectDialog() {
@@ -227,10 +243,10 @@ void TForm1::UpDown1Click() {
 void TForm1::Timer1Timer() {
   const auto moment = clock_();
   RemainingTimeInput input;
-  input.activeListEmpty = mainForm_.ActiveList.empty();
-  input.trigger = Form4->ComboBox4->currentIndex();
-  input.intervalMinutes = mainForm_.settings.IntervalMinutes;
-  input.elapsedSeconds = mainForm_.settings.ElapsedSeconds;
+  input.activeListEmpty = mainForm_.activeList().empty();
+  input.trigger = Form4->Values({}).ChangeTrigger;
+  input.intervalMinutes = mainForm_.settings().IntervalMinutes;
+  input.elapsedSeconds = mainForm_.settings().ElapsedSeconds;
   input.today = LocalDateOf(moment);
   input.now = LocalDateTimeOf(moment);
   Label1->setText(QString::fromUtf8(RemainingTimeText(input)));
@@ -251,18 +267,7 @@ void TForm1::ComboBox1Change() {
 
 void TForm1::BitBtn8Click() {
   ApplyRequest request;
-  OptionValues& values = request.options;
-  values.IntervalMinutes = UpDown1->position();
-  values.RandomOrder = CheckBox1->isChecked();
-  values.DisplayMode = ComboBox1->currentIndex();
-  values.VersionCheck = CheckBox3->isChecked();
-  values.FillColor = Form4->ChosenColor;
-  values.Alignment = Form4->ComboBox1->currentIndex();
-  values.GapFill = Form4->ComboBox2->currentIndex();
-  values.Interpolation = Form4->ComboBox3->currentIndex();
-  values.Smoothing = Form4->ComboBox5->currentIndex();
-  values.ShowChangeWindow = Form4->CheckBox1->isChecked();
-  values.ChangeTrigger = Form4->ComboBox4->currentIndex();
+  request.options = Values();
   request.autostart = static_cast<AutostartChoice>(std::max(0, ComboBox2->currentIndex()));
   request.rows = &model_->entries();
   request.currentRow = CurrentRow();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/entry_list.h"
+#include "model/options.h"
 #include "ui/prompts.h"
 
 class QAction;
@@ -81,6 +82,9 @@ class TForm1 : public QDialog {
   int WindowListCount = 0;
 
   const EntryList& entries() const;
+  // The options as both windows show them, and showing given ones.
+  Options Values() const;
+  void SetValues(const Options& options);
   // The composed picture behind the thumbnail (screen-sized), or none.
   const QImage& thumbnailPicture() const { return thumbnailPicture_; }
   void setClock(Clock clock) { clock_ = std::move(clock); }

@@ -1,7 +1,6 @@
 // The settings window's thumbnail: composed in preview mode from the
 // window's choices, opened full-screen on a click; and the opening state.
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -11,6 +10,7 @@
 
 #include "app/main_form.h"
 #include "model/wallpaper_entry.h"
+#include "platform/path_text.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/entry_list_model.h"
 #include "ui/preview_window.h"
@@ -43,12 +43,12 @@ void TForm1::FormShow() {
   if (model_->rowCount() == 0) return;
   // A position left outside the list (pictures dropped at start) means the first entry.
   const auto positionInList = [this] {
-    const int position = mainForm_.settings.CurrentPosition;
+    const int position = mainForm_.settings().CurrentPosition;
     return position >= 0 && position < model_->rowCount() ? position : 0;
   };
   MakeCurrent(positionInList(), false);
-  if (FileExists(mainForm_.WallpaperFile)) {
-    ShowThumbnail(QImage(QFile::decodeName(mainForm_.WallpaperFile.c_str())));
+  if (FileExists(mainForm_.wallpaperFile())) {
+    ShowThumbnail(QImage(PathText(mainForm_.wallpaperFile())));
   } else {
     ListBox1Click();
   }
@@ -60,15 +60,13 @@ void TForm1::ListBox1Click() {
   const int row = CurrentRow();
   if (row < 0) return;
   const WallpaperEntry& entry = model_->entries()[static_cast<std::size_t>(row)];
-  const std::string path = TagValue(entry, "<n>");
-  if (FileExists(path)) {
-    const ComposeResult composed =
-        mainForm_.ComposePreview(entry, Form4->CompositionChoices(ComboBox1->currentIndex()));
+  if (FileExists(entry.path)) {
+    const ComposeResult composed = mainForm_.ComposePreview(entry, Values());
     if (composed.status && !composed.canvas.empty()) ShowThumbnail(ImageOfCanvas(composed.canvas));
     return;
   }
-  const QString question = QStringLiteral("Nie znaleziono pliku\n%1\nCzy usunąć go z listy ?")
-                               .arg(QFile::decodeName(path.c_str()));
+  const QString question =
+      QStringLiteral("Nie znaleziono pliku\n%1\nCzy usunąć go z listy ?").arg(PathText(entry.path));
   // The thumbnail keeps what it showed: the row moving up is not composed.
   if (prompts_.askRemoveMissing(this, question)) RemoveRowsQuietly({row});
 }

@@ -48,7 +48,7 @@ TEST(NotificationWindow, NamesThePictureAndHidesOnAClick) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
     TForm5 window;
-    window.ShowFor(std::string("<n>") + row.path + "</n><w>4</w><h>3</h>");
+    window.ShowFor(MakeEntry(row.path, 4, 3));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.size(), QSize(240, 48));
     EXPECT_NEAR(window.windowOpacity(), 190.0 / 255.0, 0.01);

@@ -21,13 +21,17 @@ namespace vendaro::testing {
 class SchedulerTest : public ::testing::Test {
  protected:
   SchedulerTest()
-      : folder_(MakeTempDir("sched") + "/"),
-        dataFolder_(folder_),
-        tempFolder_(folder_),
-        scheduler_(SchedulerState{settings_, list_, settingsOpen_, tempFolder_, dataFolder_},
-                   SchedulerClock{[this] { return now_; }, [this] { return bootMs_; },
+      : scheduler_(SchedulerClock{[this] { return now_; }, [this] { return bootMs_; },
                                   [this] { return bootId_; }},
-                   random_, Hooks()) {
+                   random_, Hooks()),
+        folder_(MakeTempDir("sched") + "/"),
+        dataFolder_(scheduler_.state().dataFolder),
+        tempFolder_(scheduler_.state().tempFolder),
+        settings_(scheduler_.state().settings),
+        list_(scheduler_.state().list),
+        settingsOpen_(scheduler_.state().settingsWindowOpen) {
+    dataFolder_ = folder_;
+    tempFolder_ = folder_;
     settings_.IntervalMinutes = 1;
     settings_.PreviousPosition = -1;
     now_ = At(2026, 3, 14, 12, 0, 0);
@@ -56,16 +60,16 @@ class SchedulerTest : public ::testing::Test {
       } else {
         WriteFileBytes(path, "x");
       }
-      list_.push_back("<n>" + path + "</n><w>10</w><h>10</h>");
+      list_.push_back(MakeEntry(path, 10, 10));
     }
   }
 
   // Which picture (its index in the list as first made) each composition drew.
   std::vector<int> Composed() const {
     std::vector<int> indices;
-    for (const std::string& entry : composed_) {
-      std::size_t p = entry.find("/p") + 2;
-      indices.push_back(std::stoi(entry.substr(p)));
+    for (const WallpaperEntry& entry : composed_) {
+      std::size_t p = entry.path.find("/p") + 2;
+      indices.push_back(std::stoi(entry.path.substr(p)));
     }
     return indices;
   }
@@ -105,12 +109,6 @@ class SchedulerTest : public ::testing::Test {
     return hooks;
   }
 
-  std::string folder_;
-  std::string dataFolder_;
-  std::string tempFolder_;
-  Settings settings_;
-  EntryList list_;
-  bool settingsOpen_ = false;
   PlatformRandom random_{0};
   std::chrono::system_clock::time_point now_;
   std::uint64_t bootMs_ = 600'000;
@@ -126,6 +124,13 @@ class SchedulerTest : public ::testing::Test {
   std::function<void()> duringCompose_;
 
   ChangeScheduler scheduler_;
+  // The scheduler's state under short names.
+  std::string folder_;
+  std::string& dataFolder_;
+  std::string& tempFolder_;
+  Settings& settings_;
+  EntryList& list_;
+  bool& settingsOpen_;
 };
 
 }  // namespace vendaro::testing

@@ -73,11 +73,11 @@ std::string Save(const std::string& name, const std::string& bytes) {
   return path;
 }
 
-ComposeOptions Unscaled(ColorValue fill) {
-  ComposeOptions o;
-  o.fillColor = fill;
-  o.displayMode = 3;  // original size
-  o.alignment = 1;    // top left
+Options Unscaled(ColorValue fill) {
+  Options o;
+  o.FillColor = fill;
+  o.DisplayMode = 3;  // original size
+  o.Alignment = 1;    // top left
   return o;
 }
 

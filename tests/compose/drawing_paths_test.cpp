@@ -32,12 +32,12 @@ struct Job {
 };
 
 Canvas Draw(const std::string& path, const Job& j) {
-  ComposeOptions o;
-  o.fillColor = kFill;
-  o.gapFill = 1;
-  o.displayMode = j.mode;
-  o.interpolation = j.interpolation;
-  o.alignment = j.align;
+  Options o;
+  o.FillColor = kFill;
+  o.GapFill = 1;
+  o.DisplayMode = j.mode;
+  o.Interpolation = j.interpolation;
+  o.Alignment = j.align;
   RenderResult r = RenderEntry(MakeEntry(path, j.pw, j.ph), o, {j.sw, j.sh}, nullptr);
   EXPECT_TRUE(r.status.ok()) << r.status.message();
   EXPECT_TRUE(r.pictureProblem.empty()) << path << ": " << r.pictureProblem;

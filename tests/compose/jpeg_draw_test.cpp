@@ -30,12 +30,12 @@ std::string Folder() {
 
 RenderResult Render(const std::string& path, int pw, int ph, int mode, int interpolation, int sw,
                     int sh, int align = 0) {
-  ComposeOptions o;
-  o.fillColor = kFill;
-  o.gapFill = 1;
-  o.displayMode = mode;
-  o.interpolation = interpolation;
-  o.alignment = align;
+  Options o;
+  o.FillColor = kFill;
+  o.GapFill = 1;
+  o.DisplayMode = mode;
+  o.Interpolation = interpolation;
+  o.Alignment = align;
   RenderResult r = RenderEntry(MakeEntry(path, pw, ph), o, {sw, sh}, [](int) { return 0u; });
   EXPECT_TRUE(r.status.ok()) << r.status.message();
   EXPECT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
@@ -207,9 +207,9 @@ TEST(JpegDraw, DamagedDataGivesTheBackground) {
   for (const std::string& broken : {bytes.substr(0, bytes.size() * 2 / 3), bytes.substr(0, data)}) {
     const std::string path = Folder() + "/broken.jpg";
     testing::WriteFileBytes(path, broken);
-    ComposeOptions o;
-    o.fillColor = kFill;
-    o.displayMode = 1;
+    Options o;
+    o.FillColor = kFill;
+    o.DisplayMode = 1;
     const RenderResult r = RenderEntry(MakeEntry(path, 300, 200), o, {150, 100}, nullptr);
     EXPECT_FALSE(r.pictureProblem.empty());
     for (int y = 0; y < 100; y += 7)

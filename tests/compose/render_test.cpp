@@ -20,18 +20,18 @@ ColorValue NoSystemColours(int) {
   return Rgb(1, 1, 1);
 }
 
-ComposeOptions Options(int mode, int interpolation = 2, ColorValue fill = kRed, int align = 0) {
-  ComposeOptions o;
-  o.fillColor = fill;
-  o.gapFill = 1;
-  o.displayMode = mode;
-  o.interpolation = interpolation;
-  o.alignment = align;
+Options Choices(int mode, int interpolation = 2, ColorValue fill = kRed, int align = 0) {
+  Options o;
+  o.FillColor = fill;
+  o.GapFill = 1;
+  o.DisplayMode = mode;
+  o.Interpolation = interpolation;
+  o.Alignment = align;
   return o;
 }
 
-RenderResult Render(const std::string& path, int pw, int ph, const ComposeOptions& o, int sw,
-                    int sh, const SystemColorResolver& colours = NoSystemColours) {
+RenderResult Render(const std::string& path, int pw, int ph, const Options& o, int sw, int sh,
+                    const SystemColorResolver& colours = NoSystemColours) {
   RenderResult r = RenderEntry(MakeEntry(path, pw, ph), o, {sw, sh}, colours);
   EXPECT_TRUE(r.status.ok()) << r.status.message();
   return r;
@@ -62,7 +62,7 @@ TEST(RenderEntry, BackgroundColourSources) {
       {0x1FFFFFFFu, Rgb(255, 255, 255)},  // clNone: the low bytes as they stand
   };
   for (const Case& c : cases) {
-    const RenderResult r = Render(path, 1, 1, Options(3, 2, c.fill), 5, 3, colours);
+    const RenderResult r = Render(path, 1, 1, Choices(3, 2, c.fill), 5, 3, colours);
     EXPECT_EQ(PixelOf(r.canvas, 0, 0), c.want);
     EXPECT_EQ(PixelOf(r.canvas, 4, 2), c.want);
     EXPECT_EQ(PixelOf(r.canvas, 2, 1), Rgb(0, 0, 0));
@@ -73,7 +73,7 @@ TEST(RenderEntry, TransparencyBlendsOverTheBackground) {
   const std::string path = Folder() + "/alpha.png";
   const std::uint8_t alphas[4] = {0, 64, 128, 255};
   WritePicture(path, 4, 1, 4, [&](int x, int) { return Rgba{0, 0, 255, alphas[x]}; });
-  const RenderResult r = Render(path, 4, 1, Options(3), 4, 1);
+  const RenderResult r = Render(path, 4, 1, Choices(3), 4, 1);
   for (int x = 0; x < 4; ++x) {
     const double a = alphas[x] / 255.0;
     const ColorValue p = PixelOf(r.canvas, x, 0);
@@ -86,7 +86,7 @@ TEST(RenderEntry, TransparencyBlendsOverTheBackground) {
 TEST(RenderEntry, TilesRepeatFromTheTopLeft) {
   const std::string path = Folder() + "/tile.png";
   WritePicture(path, 3, 2, 3, Distinct);
-  const RenderResult r = Render(path, 3, 2, Options(4, 0), 10, 5);
+  const RenderResult r = Render(path, 3, 2, Choices(4, 0), 10, 5);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 10; ++x) {
       const Rgba want = Distinct(x % 3, y % 2);
@@ -103,7 +103,7 @@ TEST(RenderEntry, TilesStepByTheRecordedSize) {
     int pw, ph;
   };
   for (const Case c : {Case{2, 1}, Case{4, 3}, Case{3, 1}, Case{2, 5}}) {
-    const RenderResult r = Render(path, c.pw, c.ph, Options(4, 0), 11, 7);
+    const RenderResult r = Render(path, c.pw, c.ph, Choices(4, 0), 11, 7);
     for (int y = 0; y < 7; ++y)
       for (int x = 0; x < 11; ++x) {
         const int px = x % c.pw, py = y % c.ph;
@@ -122,7 +122,7 @@ TEST(RenderEntry, OriginalSizeIsCopiedAtItsOffsetAndClipped) {
   };
   const Case cases[] = {{3, 3, 0, -1, -1}, {9, 7, 0, 2, 1}, {3, 2, 5, -2, -2}, {8, 8, 1, 0, 0}};
   for (const Case& c : cases) {
-    const RenderResult r = Render(path, 5, 4, Options(3, 2, kRed, c.align), c.sw, c.sh);
+    const RenderResult r = Render(path, 5, 4, Choices(3, 2, kRed, c.align), c.sw, c.sh);
     ASSERT_EQ(r.placement.x, c.x);
     ASSERT_EQ(r.placement.y, c.y);
     for (int y = 0; y < c.sh; ++y)
@@ -138,7 +138,7 @@ TEST(RenderEntry, OriginalSizeIsCopiedAtItsOffsetAndClipped) {
 TEST(RenderEntry, NearestNeighbourDoublingGivesExactBlocks) {
   const std::string path = Folder() + "/two.png";
   WritePicture(path, 2, 2, 3, Distinct);
-  const RenderResult r = Render(path, 2, 2, Options(0, 0), 4, 4);
+  const RenderResult r = Render(path, 2, 2, Choices(0, 0), 4, 4);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) {
       const Rgba d = Distinct(x / 2, y / 2);
@@ -153,7 +153,7 @@ TEST(RenderEntry, NearestNeighbourShrinkTakesTheCentreSample) {
   for (const auto& c : cases) {
     const std::string path = Folder() + "/shrink" + std::to_string(c.pw) + ".png";
     WritePicture(path, c.pw, c.ph, 3, Distinct);
-    const RenderResult r = Render(path, c.pw, c.ph, Options(0, 0), c.sw, c.sh);
+    const RenderResult r = Render(path, c.pw, c.ph, Choices(0, 0), c.sw, c.sh);
     for (int y = 0; y < c.sh; ++y)
       for (int x = 0; x < c.sw; ++x) {
         const Rgba d = Distinct((2 * x + 1) * c.pw / (2 * c.sw), (2 * y + 1) * c.ph / (2 * c.sh));
@@ -174,7 +174,7 @@ TEST(RenderEntry, ScaledDrawFitsTheRealPictureIntoTheRecordedPlacement) {
   // 12x9, and the whole real picture is stretched into it.
   const std::string path = Folder() + "/stale.png";
   WritePicture(path, 2, 2, 3, Distinct);
-  const RenderResult r = Render(path, 8, 2, Options(1, 0), 12, 9);
+  const RenderResult r = Render(path, 8, 2, Choices(1, 0), 12, 9);
   ASSERT_EQ(r.placement.y, 3);
   ASSERT_EQ(r.placement.h, 3);
   const Rgba topLeft = Distinct(0, 0), bottomRight = Distinct(1, 1);
@@ -195,14 +195,14 @@ TEST(RenderEntry, SmoothFiltersKeepMeanSymmetryAndFlatAreas) {
   for (int interpolation : {1, 2}) {
     for (auto size : {std::pair{24, 12}, std::pair{5, 3}, std::pair{13, 7}}) {
       SCOPED_TRACE(::testing::Message() << "filter " << interpolation << " to " << size.first);
-      const RenderResult r = Render(ramp, 8, 4, Options(0, interpolation), size.first, size.second);
+      const RenderResult r = Render(ramp, 8, 4, Choices(0, interpolation), size.first, size.second);
       EXPECT_NEAR(MeanRed(r.canvas), (40 + 90 + 140 + 190) / 4.0, 6.0);
       for (int y = 0; y < size.second; ++y)
         for (int x = 0; x < size.first / 2; ++x)
           EXPECT_NEAR(RedOf(PixelOf(r.canvas, x, y)),
                       RedOf(PixelOf(r.canvas, size.first - 1 - x, y)), 1.0);
       // A flat picture has no seams at its borders or anywhere else.
-      const RenderResult f = Render(flat, 7, 5, Options(0, interpolation), size.first, size.second);
+      const RenderResult f = Render(flat, 7, 5, Choices(0, interpolation), size.first, size.second);
       for (int y = 0; y < size.second; ++y)
         for (int x = 0; x < size.first; ++x)
           ASSERT_EQ(PixelOf(f.canvas, x, y), Rgb(200, 100, 50)) << x << "," << y;
@@ -217,7 +217,7 @@ TEST(RenderEntry, ShrinkingPrefiltersFineDetail) {
     return Rgba{v, v, v};
   });
   for (int interpolation : {1, 2}) {
-    const RenderResult r = Render(path, 64, 64, Options(0, interpolation), 13, 13);
+    const RenderResult r = Render(path, 64, 64, Choices(0, interpolation), 13, 13);
     for (std::size_t i = 0; i < r.canvas.rgb.size(); ++i)
       ASSERT_NEAR(r.canvas.rgb[i], 128, 24) << "filter " << interpolation << " byte " << i;
   }
@@ -229,8 +229,8 @@ TEST(RenderEntry, CropModeComputesTheSamePixelsAsTheWholeRectangle) {
     return Rgba{std::uint8_t(x * 6), std::uint8_t(y * 20), std::uint8_t((x * y) % 255)};
   });
   // Mode 2 on 30x30 draws 120x30 at x = -45; mode 0 on 120x30 draws all of it.
-  const RenderResult crop = Render(path, 40, 10, Options(2), 30, 30);
-  const RenderResult whole = Render(path, 40, 10, Options(0), crop.placement.w, crop.placement.h);
+  const RenderResult crop = Render(path, 40, 10, Choices(2), 30, 30);
+  const RenderResult whole = Render(path, 40, 10, Choices(0), crop.placement.w, crop.placement.h);
   ASSERT_EQ(crop.placement.w, 120);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 30; ++x)
@@ -242,7 +242,7 @@ TEST(RenderEntry, BottomOfATallPictureInOriginalSize) {
   WritePicture(path, 4, 2000, 3, [](int x, int y) {
     return Rgba{std::uint8_t(x * 50), std::uint8_t(y % 256), std::uint8_t(y / 256)};
   });
-  const RenderResult r = Render(path, 4, 2000, Options(3, 2, kRed, 5), 4, 4);
+  const RenderResult r = Render(path, 4, 2000, Choices(3, 2, kRed, 5), 4, 4);
   ASSERT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
   for (int y = 0; y < 4; ++y)
     EXPECT_EQ(PixelOf(r.canvas, 3, y), Rgb(150, (1996 + y) % 256, (1996 + y) / 256));
@@ -258,10 +258,10 @@ TEST(RenderEntry, CropFromTheBottomOfATallPictureMatchesTheWholeRectangle) {
   for (int interpolation : {0, 1, 2}) {
     for (auto screen : {std::pair{6, 10}, std::pair{30, 20}}) {
       const RenderResult crop =
-          Render(path, 12, 3000, Options(2, interpolation, kRed, 6), screen.first, screen.second);
+          Render(path, 12, 3000, Choices(2, interpolation, kRed, 6), screen.first, screen.second);
       ASSERT_TRUE(crop.pictureProblem.empty()) << crop.pictureProblem;
       const RenderResult whole =
-          Render(path, 12, 3000, Options(0, interpolation), crop.placement.w, crop.placement.h);
+          Render(path, 12, 3000, Choices(0, interpolation), crop.placement.w, crop.placement.h);
       ASSERT_TRUE(whole.pictureProblem.empty()) << whole.pictureProblem;
       for (int y = 0; y < screen.second; ++y)
         for (int x = 0; x < screen.first; ++x)

@@ -51,8 +51,14 @@ TEST(AddPictureFile, AppendsOnlyExistingAcceptedProbedFiles) {
                                                    dir + "/zero.gif", dir + "/ok.JPG"}));
 }
 
+EntryList EntriesOf(const std::vector<std::string>& paths, int width = 1) {
+  EntryList list;
+  for (const std::string& path : paths) list.push_back(MakeEntry(path, width, 1));
+  return list;
+}
+
 TEST(RemoveDuplicateEntries, KeepsFirstOccurrencesInOrder) {
-  const std::pair<EntryList, EntryList> cases[] = {
+  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
       {{}, {}},
       {{"a"}, {"a"}},
       {{"a", "a", "a"}, {"a"}},
@@ -62,10 +68,15 @@ TEST(RemoveDuplicateEntries, KeepsFirstOccurrencesInOrder) {
       {{"", "x", ""}, {"", "x"}},
   };
   for (const auto& [input, expected] : cases) {
-    EntryList list = input;
+    EntryList list = EntriesOf(input);
     RemoveDuplicateEntries(list);
-    EXPECT_EQ(list, expected);
+    EXPECT_EQ(list, EntriesOf(expected));
   }
+  // The same path recorded at two sizes is two entries.
+  EntryList sized = EntriesOf({"a"}, 1);
+  sized.push_back(MakeEntry("a", 2, 1));
+  RemoveDuplicateEntries(sized);
+  EXPECT_EQ(sized.size(), 2u);
 }
 
 // The pairwise rule exactly as written, to check the fast one against.

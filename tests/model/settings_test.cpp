@@ -22,8 +22,7 @@ class SettingsTest : public ::testing::Test {
   std::string path_;
 };
 
-void ExpectDefaults(const LoadedSettings& loaded) {
-  const Settings& s = loaded.settings;
+void ExpectDefaults(const Settings& s) {
   EXPECT_EQ(s.IntervalMinutes, 5);
   EXPECT_FALSE(s.RandomOrder);
   EXPECT_EQ(s.DisplayMode, 0);
@@ -35,7 +34,7 @@ void ExpectDefaults(const LoadedSettings& loaded) {
   EXPECT_TRUE(s.ShowChangeWindow);
   EXPECT_EQ(s.ChangeTrigger, 0);
   EXPECT_EQ(s.CurrentPosition, 0);
-  EXPECT_TRUE(loaded.versionCheck);
+  EXPECT_TRUE(s.VersionCheck);
 }
 
 TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
@@ -98,7 +97,7 @@ TEST_F(SettingsTest, RangeRulesOfTheSmallFields) {
   };
   for (const RangeCase& c : cases) {
     PutChanges(std::string(c.line) + "\r\n");
-    EXPECT_EQ(c.field(LoadSettings(path_).settings), c.expected) << c.line;
+    EXPECT_EQ(c.field(LoadSettings(path_)), c.expected) << c.line;
   }
 }
 
@@ -110,7 +109,7 @@ TEST_F(SettingsTest, ColourKeyReadsNamesNumbersAndFallsBack) {
   };
   for (const auto& [line, expected] : cases) {
     PutChanges(std::string(line) + "\r\n");
-    EXPECT_EQ(LoadSettings(path_).settings.FillColor, expected) << line;
+    EXPECT_EQ(LoadSettings(path_).FillColor, expected) << line;
   }
 }
 
@@ -119,7 +118,7 @@ ChangeStamp Stamp() {
 }
 
 TEST_F(SettingsTest, SaveAllOptionsWritesEveryKeyInOrder) {
-  OptionValues v;
+  Options v;
   v.IntervalMinutes = 30;
   v.RandomOrder = true;
   v.DisplayMode = 3;
@@ -138,18 +137,18 @@ TEST_F(SettingsTest, SaveAllOptionsWritesEveryKeyInOrder) {
   const std::string version = "\r\n[Opcje]\r\nWersja=0\r\n";
   EXPECT_EQ(Bytes(), options + "Kiedy zmiana=1\r\nInfo Zmiany=12/08/26\r\n" + version);
 
-  const LoadedSettings loaded = LoadSettings(path_);
-  EXPECT_EQ(loaded.settings.IntervalMinutes, 30);
-  EXPECT_TRUE(loaded.settings.RandomOrder);
-  EXPECT_EQ(loaded.settings.DisplayMode, 3);
-  EXPECT_EQ(loaded.settings.FillColor, Rgb(215, 234, 255));
-  EXPECT_EQ(loaded.settings.Alignment, 8);
-  EXPECT_EQ(loaded.settings.GapFill, 1);
-  EXPECT_EQ(loaded.settings.Interpolation, 0);
-  EXPECT_EQ(loaded.settings.Smoothing, 1);
-  EXPECT_FALSE(loaded.settings.ShowChangeWindow);
-  EXPECT_EQ(loaded.settings.ChangeTrigger, 1);
-  EXPECT_FALSE(loaded.versionCheck);
+  const Settings loaded = LoadSettings(path_);
+  EXPECT_EQ(loaded.IntervalMinutes, 30);
+  EXPECT_TRUE(loaded.RandomOrder);
+  EXPECT_EQ(loaded.DisplayMode, 3);
+  EXPECT_EQ(loaded.FillColor, Rgb(215, 234, 255));
+  EXPECT_EQ(loaded.Alignment, 8);
+  EXPECT_EQ(loaded.GapFill, 1);
+  EXPECT_EQ(loaded.Interpolation, 0);
+  EXPECT_EQ(loaded.Smoothing, 1);
+  EXPECT_FALSE(loaded.ShowChangeWindow);
+  EXPECT_EQ(loaded.ChangeTrigger, 1);
+  EXPECT_FALSE(loaded.VersionCheck);
   EXPECT_FALSE(ReadVersionFlag(path_));
   EXPECT_EQ(IniFile(path_).ReadDate("Zmiany", "Info Zmiany", 0), DateFromYmd(2026, 12, 8));
 
@@ -184,7 +183,7 @@ TEST_F(SettingsTest, RefusedWriteStopsTheRunAndKeepsEarlierKeys) {
   Status status;
   {
     const testing::FileSizeLimit limit(90);
-    status = SaveAllOptions(path_, OptionValues{}, Stamp());
+    status = SaveAllOptions(path_, Options{}, Stamp());
   }
   EXPECT_EQ(status.message(), "Unable to write to " + path_);
   // Exactly the keys that fitted, in the order of the run.

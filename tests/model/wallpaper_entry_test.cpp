@@ -5,10 +5,20 @@
 namespace vendaro {
 namespace {
 
-TEST(MakeEntry, ConcatenatesPathAndDecimalSize) {
-  EXPECT_EQ(MakeEntry("D:\\Tapety\\morze.png", 800, 600),
+TEST(EntryText, ConcatenatesPathAndDecimalSize) {
+  EXPECT_EQ(EntryText(MakeEntry("D:\\Tapety\\morze.png", 800, 600)),
             "<n>D:\\Tapety\\morze.png</n><w>800</w><h>600</h>");
-  EXPECT_EQ(MakeEntry("/x y/ż.jpg", 0, 0), "<n>/x y/ż.jpg</n><w>0</w><h>0</h>");
+  EXPECT_EQ(EntryText(MakeEntry("/x y/ż.jpg", 0, 0)), "<n>/x y/ż.jpg</n><w>0</w><h>0</h>");
+}
+
+TEST(ParseEntry, ReadsTheTextBackAndRefusesSizesThatAreNotIntegers) {
+  const WallpaperEntry morze = MakeEntry("/Tapety/morze.png", 800, 600);
+  ASSERT_TRUE(ParseEntry(EntryText(morze)).ok());
+  EXPECT_EQ(*ParseEntry(EntryText(morze)), morze);
+  EXPECT_EQ(ParseEntry("<n>/x.png</n><w>$10</w><h>-2</h>")->width, 16);
+  EXPECT_EQ(ParseEntry("<n>/x.png</n><w>abc</w><h>10</h>").message(),
+            "'abc' is not a valid integer value");
+  EXPECT_EQ(ParseEntry("<n>a.png</n><w>5</w><h></h>").message(), "'' is not a valid integer value");
 }
 
 struct TagCase {
@@ -18,7 +28,7 @@ struct TagCase {
 };
 
 TEST(TagValue, FollowsTheSearchRules) {
-  const std::string morze = MakeEntry("D:\\Tapety\\morze.png", 800, 600);
+  const std::string morze = EntryText(MakeEntry("D:\\Tapety\\morze.png", 800, 600));
   const TagCase cases[] = {
       {morze.c_str(), "<n>", "D:\\Tapety\\morze.png"},
       {morze.c_str(), "<w>", "800"},
@@ -40,7 +50,7 @@ TEST(TagValue, FollowsTheSearchRules) {
 
 TEST(TagValue, KeepsBytesOfLongAndNonUtf8Paths) {
   const std::string path = "/p/" + std::string(40000, 'a') + "\xff\xfe.jpg";
-  EXPECT_EQ(TagValue(MakeEntry(path, 1, 2), "<n>"), path);
+  EXPECT_EQ(TagValue(EntryText(MakeEntry(path, 1, 2)), "<n>"), path);
 }
 
 TEST(IsAcceptedPictureName, LowerCasedExtensionMustBeInTheList) {

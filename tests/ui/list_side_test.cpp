@@ -47,14 +47,14 @@ std::vector<int> SelectedRows(TForm1& window) {
 
 std::vector<std::string> Names(const EntryList& list) {
   std::vector<std::string> names;
-  for (const auto& entry : list) names.push_back(FileNamePart(TagValue(entry, "<n>")));
+  for (const auto& entry : list) names.push_back(FileNamePart(entry.path));
   return names;
 }
 
 class ListSide : public ::testing::Test, public SettingsWindowFixture {
  protected:
   TForm1& OpenWith(const std::vector<std::string>& names) {
-    for (const std::string& name : names) mainForm->ActiveList.push_back(MakePicture(name, 8, 6));
+    for (const std::string& name : names) State().list.push_back(MakePicture(name, 8, 6));
     TForm1& window = OpenWindow();
     window.show();
     return window;
@@ -156,10 +156,10 @@ TEST_F(ListSide, SortByNameHeaderOrdersWholePaths) {
   window.AddPictureFiles(
       {QString::fromStdString(folderB + "a.png"), QString::fromStdString(folderA + "z.png")});
   QTest::mouseClick(window.HeaderControl1->viewport(), Qt::LeftButton, {}, QPoint(60, 8));
-  EXPECT_EQ(TagValue(window.entries()[0], "<n>"), folderA + "z.png");
+  EXPECT_EQ(window.entries()[0].path, folderA + "z.png");
   EXPECT_TRUE(SelectedRows(window).empty());
   QTest::mouseClick(window.HeaderControl1->viewport(), Qt::LeftButton, {}, QPoint(220, 8));
-  EXPECT_EQ(TagValue(window.entries()[0], "<n>"), folderA + "z.png") << "Rozmiar does not sort";
+  EXPECT_EQ(window.entries()[0].path, folderA + "z.png") << "Rozmiar does not sort";
 }
 
 TEST_F(ListSide, DropAddsFilesAndFolderPicturesOnce) {
@@ -170,7 +170,7 @@ TEST_F(ListSide, DropAddsFilesAndFolderPicturesOnce) {
     QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(folder + name));
   }
   testing::WriteFileBytes(folder + "notes.txt", "text");
-  const std::string first = TagValue(window.entries()[0], "<n>");
+  const std::string first = window.entries()[0].path;
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
                 QUrl::fromLocalFile(QString::fromStdString(folder + "notes.txt")),
@@ -193,7 +193,7 @@ TEST_F(ListSide, DropAddsFilesAndFolderPicturesOnce) {
 
 TEST_F(ListSide, MissingFileQuestionRemovesOnlyOnYes) {
   TForm1& window = OpenWith({"gone.png", "kept.png", "last.png"});
-  const std::string gone = TagValue(window.entries()[0], "<n>");
+  const std::string gone = window.entries()[0].path;
   std::filesystem::remove(gone);
   MakePicture("last.png", 8, 6, Qt::red);
   ClickRow(window, 2);
@@ -215,7 +215,7 @@ TEST_F(ListSide, MissingFileQuestionRemovesOnlyOnYes) {
 }
 
 TEST_F(ListSide, OpeningOutsideTheListSelectsTheFirstEntry) {
-  mainForm->settings.CurrentPosition = 7;
+  State().settings.CurrentPosition = 7;
   TForm1& window = OpenWith({"a.png", "b.png"});
   EXPECT_EQ(window.ListBox1->currentIndex().row(), 0);
   EXPECT_EQ(SelectedRows(window), (std::vector<int>{0}));
@@ -223,14 +223,14 @@ TEST_F(ListSide, OpeningOutsideTheListSelectsTheFirstEntry) {
 }
 
 TEST_F(ListSide, ThumbnailsNeverTouchTheWallpaper) {
-  mainForm->WallpaperFile = tempFolder + "applied.bmp";
-  testing::WriteFileBytes(mainForm->WallpaperFile, "not a picture");
+  State().wallpaperFile = tempFolder + "applied.bmp";
+  testing::WriteFileBytes(State().wallpaperFile, "not a picture");
   TForm1& window = OpenWith({"a.png", "b.png"});
   ClickRow(window, 1);
   ASSERT_FALSE(window.thumbnailPicture().isNull());
   EXPECT_EQ(window.thumbnailPicture().size(), QSize(320, 240)) << "composed at screen size";
-  EXPECT_EQ(mainForm->WallpaperFile, tempFolder + "applied.bmp");
-  EXPECT_EQ(testing::ReadFileBytes(mainForm->WallpaperFile), "not a picture");
+  EXPECT_EQ(State().wallpaperFile, tempFolder + "applied.bmp");
+  EXPECT_EQ(testing::ReadFileBytes(State().wallpaperFile), "not a picture");
   EXPECT_TRUE(static_cast<DummyDesktop*>(mainForm->desktop())->setPaths.empty());
   std::vector<std::string> written;
   for (const auto& file : std::filesystem::directory_iterator(tempFolder)) {

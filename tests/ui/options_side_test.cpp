@@ -35,7 +35,7 @@ class OptionsSide : public ::testing::Test, public SettingsWindowFixture {
 };
 
 TEST_F(OptionsSide, SpinButtonsFollowThePluralRule) {
-  mainForm->settings.IntervalMinutes = 1;
+  State().settings.IntervalMinutes = 1;
   TForm1& window = OpenWindow();
   EXPECT_EQ(window.Label2->text(), QString("minutę"));
   QTest::mouseClick(window.UpDown1->upButton(), Qt::LeftButton);
@@ -48,7 +48,7 @@ TEST_F(OptionsSide, SpinButtonsFollowThePluralRule) {
 }
 
 TEST_F(OptionsSide, RemainingTimeFollowsTheDialogsTrigger) {
-  mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
+  State().list.push_back(MakePicture("a.png", 8, 6));
   TForm1& window = OpenWindow();
   EXPECT_EQ(window.Label1->text(), QString("Do kolejnej zmiany pozostało : 4 m 59 s"));
   window.Form4->ComboBox4->setCurrentIndex(2);
@@ -61,7 +61,7 @@ TEST_F(OptionsSide, RemainingTimeFollowsTheDialogsTrigger) {
 
 TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
   for (const char* name : {"a.png", "b.png", "c.png"}) {
-    mainForm->ActiveList.push_back(MakePicture(name, 8, 6));
+    State().list.push_back(MakePicture(name, 8, 6));
   }
   TForm1& window = OpenWindow();
   window.show();
@@ -102,13 +102,13 @@ TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
   EXPECT_NE(ini.ReadString("Zmiany", "Info Zmiany", "(missing)"), "(missing)");
 
   std::string listText;
-  for (const auto& entry : window.entries()) listText += TagValue(entry, "<n>") + "\r\n";
+  for (const auto& entry : window.entries()) listText += entry.path + "\r\n";
   EXPECT_EQ(testing::ReadFileBytes(dataFolder + "default.vdl"), listText);
-  EXPECT_EQ(mainForm->ActiveList, window.entries());
-  EXPECT_EQ(mainForm->settings.CurrentPosition, 1) << "the focused row becomes current";
-  EXPECT_EQ(mainForm->settings.IntervalMinutes, 6);
-  EXPECT_EQ(mainForm->settings.Alignment, 5);
-  EXPECT_TRUE(mainForm->settings.RandomOrder);
+  EXPECT_EQ(State().list, window.entries());
+  EXPECT_EQ(State().settings.CurrentPosition, 1) << "the focused row becomes current";
+  EXPECT_EQ(State().settings.IntervalMinutes, 6);
+  EXPECT_EQ(State().settings.Alignment, 5);
+  EXPECT_TRUE(State().settings.RandomOrder);
   ASSERT_EQ(desktop().setPaths.size(), 1u) << "the entry is applied at once";
   EXPECT_TRUE(std::filesystem::exists(root + "/autostart-user/Vendaro.desktop"));
   EXPECT_TRUE(window.isEnabled());
@@ -116,7 +116,7 @@ TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
 }
 
 TEST_F(OptionsSide, ApplyComesBackFromAFailedWrite) {
-  mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
+  State().list.push_back(MakePicture("a.png", 8, 6));
   TForm1& window = OpenWindow();
   // A folder where the settings file should be: the write is refused.
   std::filesystem::create_directory(dataFolder + "vendaro.ini");
@@ -128,22 +128,22 @@ TEST_F(OptionsSide, ApplyComesBackFromAFailedWrite) {
 }
 
 TEST_F(OptionsSide, ApplyHandsTheListOverWhenTheListFileCannotBeWritten) {
-  const std::string entry = MakePicture("a.png", 8, 6);
-  mainForm->ActiveList.push_back(entry);
+  const WallpaperEntry entry = MakePicture("a.png", 8, 6);
+  State().list.push_back(entry);
   TForm1& window = OpenWindow();
   window.AddPictureFiles({QString::fromStdString(pictureFolder + "a.png")});
-  const std::string added = MakePicture("b.png", 8, 6);
+  const WallpaperEntry added = MakePicture("b.png", 8, 6);
   window.AddPictureFiles({QString::fromStdString(pictureFolder + "b.png")});
   std::filesystem::create_directory(dataFolder + "default.vdl");
   QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
   EXPECT_EQ(errors.size(), 1u) << "the failed write is shown";
-  EXPECT_EQ(mainForm->ActiveList, (EntryList{entry, added})) << "the edits are not lost";
+  EXPECT_EQ(State().list, (EntryList{entry, added})) << "the edits are not lost";
   EXPECT_TRUE(window.isEnabled());
   EXPECT_TRUE(mainForm->Timer2->isActive());
 }
 
 TEST_F(OptionsSide, ApplyWithAnEmptyListGivesTheDesktopBack) {
-  mainForm->ActiveList.push_back(MakePicture("a.png", 8, 6));
+  State().list.push_back(MakePicture("a.png", 8, 6));
   testing::WriteFileBytes(dataFolder + "default.vdl", "earlier\r\n");
   testing::WriteFileBytes(tempFolder + "0wall.bmp", "old");
   TForm1& window = OpenWindow();
@@ -153,14 +153,14 @@ TEST_F(OptionsSide, ApplyWithAnEmptyListGivesTheDesktopBack) {
   ASSERT_TRUE(window.entries().empty());
   QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
   EXPECT_EQ(desktop().restoreCount, 1);
-  EXPECT_EQ(mainForm->settings.IntervalMinutes, 0);
+  EXPECT_EQ(State().settings.IntervalMinutes, 0);
   EXPECT_EQ(testing::ReadFileBytes(dataFolder + "default.vdl"), "earlier\r\n");
   EXPECT_FALSE(std::filesystem::exists(tempFolder + "0wall.bmp"));
 }
 
 TEST_F(OptionsSide, CancelChangesNothing) {
-  const std::string entry = MakePicture("a.png", 8, 6);
-  mainForm->ActiveList.push_back(entry);
+  const WallpaperEntry entry = MakePicture("a.png", 8, 6);
+  State().list.push_back(entry);
   TForm1& window = OpenWindow();
   window.show();
   window.ListBox1->selectAll();
@@ -169,17 +169,17 @@ TEST_F(OptionsSide, CancelChangesNothing) {
   window.Form4->ComboBox4->setCurrentIndex(2);
   QTest::mouseClick(window.BitBtn6, Qt::LeftButton);
   EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(mainForm->ActiveList, EntryList{entry});
-  EXPECT_EQ(mainForm->settings.DisplayMode, 0);
-  EXPECT_EQ(mainForm->settings.ChangeTrigger, 0);
+  EXPECT_EQ(State().list, EntryList{entry});
+  EXPECT_EQ(State().settings.DisplayMode, 0);
+  EXPECT_EQ(State().settings.ChangeTrigger, 0);
   EXPECT_FALSE(std::filesystem::exists(dataFolder + "vendaro.ini"));
   EXPECT_FALSE(std::filesystem::exists(dataFolder + "default.vdl"));
 }
 
 TEST_F(OptionsSide, ColorPanelFollowsTheGapFill) {
   desktop().backgroundColor = Rgb(10, 20, 30);
-  mainForm->settings.GapFill = 1;
-  mainForm->settings.FillColor = Rgb(255, 0, 0);
+  State().settings.GapFill = 1;
+  State().settings.FillColor = Rgb(255, 0, 0);
   int chooserRuns = 0;
   prompts.chooseColor = [&chooserRuns](QWidget*, const QColor&) {
     ++chooserRuns;
@@ -239,10 +239,10 @@ TEST_F(OptionsSide, DialogFollowsTheWindow) {
 }
 
 TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
-  mainForm->settings.DisplayMode = 2;
-  mainForm->settings.ChangeTrigger = 1;
-  mainForm->settings.Alignment = 7;
-  mainForm->settings.RandomOrder = true;
+  State().settings.DisplayMode = 2;
+  State().settings.ChangeTrigger = 1;
+  State().settings.Alignment = 7;
+  State().settings.RandomOrder = true;
   ASSERT_TRUE(IniFile(dataFolder + "vendaro.ini").WriteBool("Opcje", "Wersja", false).ok());
   TForm1& window = OpenWindow();
   EXPECT_EQ(window.ComboBox1->currentIndex(), 2);

@@ -93,8 +93,14 @@ struct MoveCase {
 
 std::string Order(const EntryList& list) {
   std::string text;
-  for (const auto& entry : list) text += entry;
+  for (const auto& entry : list) text += entry.path;
   return text;
+}
+
+EntryList Named(const std::string& names) {
+  EntryList list;
+  for (char name : names) list.push_back(MakeEntry(std::string(1, name), 1, 1));
+  return list;
 }
 
 TEST(MoveSelected, SelectionRules) {
@@ -107,7 +113,7 @@ TEST(MoveSelected, SelectionRules) {
       {"last selected blocks down", false, {1, 0, 0, 1}, 0, "ABCD", {1, 0, 0, 1}, false},
   };
   for (const auto& c : cases) {
-    EntryList list = {"A", "B", "C", "D"};
+    EntryList list = Named("ABCD");
     ListSelection selection{c.selected, c.current};
     const bool changed = c.up ? MoveSelectedUp(list, selection) : MoveSelectedDown(list, selection);
     EXPECT_EQ(changed, c.changed) << c.name;
@@ -117,19 +123,19 @@ TEST(MoveSelected, SelectionRules) {
 }
 
 TEST(MoveSelected, CurrentRowFollowsItsEntry) {
-  EntryList list = {"A", "B", "C", "D"};
+  EntryList list = Named("ABCD");
   ListSelection selection{{false, true, true, false}, 2};
   MoveSelectedUp(list, selection);
-  EXPECT_EQ(list[static_cast<std::size_t>(selection.current)], "C");
+  EXPECT_EQ(list[static_cast<std::size_t>(selection.current)].path, "C");
 }
 
 TEST(SortEntries, WholeEntryCaseInsensitive) {
   EntryList list = {MakeEntry("/B/a.jpg", 1, 1), MakeEntry("/a/z.jpg", 1, 1),
                     MakeEntry("/A/y.jpg", 1, 1)};
   SortEntries(list);
-  EXPECT_EQ(TagValue(list[0], "<n>"), "/A/y.jpg");
-  EXPECT_EQ(TagValue(list[1], "<n>"), "/a/z.jpg");
-  EXPECT_EQ(TagValue(list[2], "<n>"), "/B/a.jpg");
+  EXPECT_EQ(list[0].path, "/A/y.jpg");
+  EXPECT_EQ(list[1].path, "/a/z.jpg");
+  EXPECT_EQ(list[2].path, "/B/a.jpg");
 }
 
 TEST(ScanFolder, OnlyPicturesDirectlyInside) {
@@ -144,10 +150,10 @@ TEST(ScanFolder, OnlyPicturesDirectlyInside) {
   EntryList list;
   AddDroppedItem(folder.substr(0, folder.size() - 1), list, probe);
   std::vector<std::string> names;
-  for (const auto& entry : list) names.push_back(FileNamePart(TagValue(entry, "<n>")));
+  for (const auto& entry : list) names.push_back(FileNamePart(entry.path));
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.jpg", "b.png", "c.JPEG"}));
-  EXPECT_EQ(TagValue(list.front(), "<w>"), "4");
+  EXPECT_EQ(std::to_string(list.front().width), "4");
 }
 
 }  // namespace

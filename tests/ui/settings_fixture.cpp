@@ -29,11 +29,11 @@ SettingsWindowFixture::SettingsWindowFixture() : root(MakeTempDir("settings")) {
   services.dataFolder = dataFolder;
   services.tempFolder = tempFolder;
   mainForm = std::make_unique<TForm2>(std::move(services));
-  mainForm->DataFolder = dataFolder;
-  mainForm->TempFolder = tempFolder;
-  mainForm->settings.IntervalMinutes = 5;
-  mainForm->settings.ElapsedSeconds = 1;
-  mainForm->settings.Interpolation = 2;
+  State().dataFolder = dataFolder;
+  State().tempFolder = tempFolder;
+  State().settings.IntervalMinutes = 5;
+  State().settings.ElapsedSeconds = 1;
+  State().settings.Interpolation = 2;
 
   prompts.choosePictures = [](QWidget*) { return QStringList(); };
   prompts.chooseFolder = [](QWidget*, const QString&) { return QString(); };
@@ -53,8 +53,8 @@ SettingsWindowFixture::~SettingsWindowFixture() {
   mainForm.reset();
 }
 
-std::string SettingsWindowFixture::MakePicture(const std::string& name, int width, int height,
-                                               QColor color) {
+WallpaperEntry SettingsWindowFixture::MakePicture(const std::string& name, int width, int height,
+                                                  QColor color) {
   QImage picture(width, height, QImage::Format_RGB32);
   picture.fill(color);
   const std::string path = pictureFolder + name;

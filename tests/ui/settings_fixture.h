@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/change_scheduler.h"
 #include "app/main_form.h"
 #include "ui/prompts.h"
 #include "ui/settings_window.h"
@@ -19,10 +20,12 @@ class SettingsWindowFixture {
   ~SettingsWindowFixture();
 
   // Writes a plain picture into the sandbox and returns its entry.
-  std::string MakePicture(const std::string& name, int width, int height,
-                          QColor color = Qt::darkCyan);
+  WallpaperEntry MakePicture(const std::string& name, int width, int height,
+                             QColor color = Qt::darkCyan);
   // Creates the settings window on the main form's current state.
   TForm1& OpenWindow();
+  // The resident program's state, to set up what a running program holds.
+  ResidentState& State() { return mainForm->scheduler().state(); }
 
   ScreenSize screen{320, 240};
   std::string root;

@@ -27,7 +27,8 @@ struct Picture {
   QColor to;
 };
 
-std::string MakeGradientPicture(testing::SettingsWindowFixture& fixture, const Picture& picture) {
+WallpaperEntry MakeGradientPicture(testing::SettingsWindowFixture& fixture,
+                                   const Picture& picture) {
   QImage image(picture.width, picture.height, QImage::Format_RGB32);
   QPainter painter(&image);
   QLinearGradient sky(0, 0, picture.width * 0.3, picture.height);
@@ -67,12 +68,12 @@ int Render(const std::string& out) {
       {"jezioro.jpg", 1280, 800, QColor(30, 60, 120), QColor(150, 200, 230)},
   };
   for (const Picture& picture : pictures) {
-    fixture.mainForm->ActiveList.push_back(MakeGradientPicture(fixture, picture));
+    fixture.State().list.push_back(MakeGradientPicture(fixture, picture));
   }
-  fixture.mainForm->settings.DisplayMode = 1;
-  fixture.mainForm->settings.GapFill = 1;
-  fixture.mainForm->settings.FillColor = Rgb(32, 48, 64);
-  fixture.mainForm->settings.CurrentPosition = 2;
+  fixture.State().settings.DisplayMode = 1;
+  fixture.State().settings.GapFill = 1;
+  fixture.State().settings.FillColor = Rgb(32, 48, 64);
+  fixture.State().settings.CurrentPosition = 2;
 
   TForm1& window = fixture.OpenWindow();
   window.show();
@@ -92,7 +93,7 @@ int Render(const std::string& out) {
   ok = Save(preview.grab(), out, "preview.png") && ok;
 
   TForm5 notification;
-  notification.ShowFor(fixture.mainForm->ActiveList[0]);
+  notification.ShowFor(fixture.State().list[0]);
   ok = Save(notification.grab(), out, "notification.png") && ok;
 
   TForm6 about;
