@@ -152,7 +152,7 @@ td_make_pictures() {
   chmod 644 "$TD_SESSION"/pics/*
 }
 
-# Polls the screen until it shows picture NAME, at most SECONDS; leaves the
+# Polls the screen until it shows picture NAME (a glob pattern), at most SECONDS; leaves the
 # name it saw last in TD_SEEN and the time taken in TD_TOOK.  The last shot
 # stays as shots/STEP.png.
 td_wait_for() {
@@ -167,7 +167,8 @@ td_wait_for() {
       TD_SEEN=${out:-"unreadable screenshot"}
     fi
     TD_TOOK=$(td_since "$start")
-    [[ $found == 0 && ${TD_SEEN%% *} == "$want" ]] && break
+    # shellcheck disable=SC2053 # WANT may be a pattern: 'list[123]'
+    [[ $found == 0 && ${TD_SEEN%% *} == $want ]] && break
     found=1
     td_over "$start" "$seconds" && break
     sleep 0.3
@@ -228,3 +229,15 @@ for desktop, check, status, reason in rows:
         print(f"{desktop:9} {check:14} {status:5} {reason}")
 EOF
 }
+
+# The pid of our process whose command name is NAME (a D-Bus-activated
+# service, for example), if there is one.
+td_marked_named() {
+  local pid
+  for pid in $(td_marked_pids); do
+    [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "$1" ]] && { echo "$pid"; return 0; }
+  done
+  return 1
+}
+
+gs() { td_as_user timeout 5 gsettings "$@"; }

@@ -204,10 +204,19 @@ else
       td_result "$check" FAIL "vendaro $command exit $TD_RC after ${TD_TOOK}s${TD_ERR:+: $TD_ERR}"
     fi
   done
+  # Still stuck: ended as the end of the session would end it, so that the
+  # next start has to use the journal.
+  stuck=""
+  if ! td_wait_until 5 bash -c "! kill -0 $RESIDENT"; then
+    stuck=", the stuck resident program was killed"
+    kill -KILL "$RESIDENT"
+  fi
   kill -CONT "$service"
 fi
 end_resident 15
-td_log "resident after the hung quit: $ENDED; journal: $(ls "$TD_VSTATE" 2>/dev/null | tr '\n' ' ')"
+journal="no journal"
+[[ -e $TD_VSTATE/restore ]] && journal="from the journal"
+td_log "before the restart: $journal${stuck:-}; state folder: $(ls "$TD_VSTATE" 2>/dev/null | tr '\n' ' ')"
 start_resident vendaro-3
 td_wait_for 'list[123]' 30 7d-restart || td_log "after the restart the screen shows $TD_SEEN"
 td_timed 30 quit-2 "$TD_BIN/vendaro" quit
@@ -220,9 +229,9 @@ problems=()
 [[ -n $DIFF ]] && problems+=("$DIFF")
 td_wait_for user 10 7d-journal || problems+=("screen shows $TD_SEEN")
 if ((${#problems[@]})); then
-  td_result 7d-journal FAIL "$(IFS=';'; echo "${problems[*]}")"
+  td_result 7d-journal FAIL "$(IFS=';'; echo "${problems[*]}") ($journal${stuck:-})"
 else
-  td_result 7d-journal pass "user's picture back, settings identical"
+  td_result 7d-journal pass "user's picture back ($journal${stuck:-}), settings identical"
 fi
 
 # 8. Nothing of ours is left after a quit.
