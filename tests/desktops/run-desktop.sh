@@ -85,12 +85,15 @@ settings_diff() {
   fi
 }
 
+# A session starts in the home folder (sway even expands its `output *`
+# against the folder it runs in).
+cd "$HOME" || exit 1
+td_make_pictures
 if ! d_start >"$TD_LOGS/start.log" 2>&1; then
   reason=$(tail -n 2 "$TD_LOGS/start.log" | tr '\n' ' ')
   for check in "${CHECKS[@]}"; do td_result "$check" FAIL "desktop did not start: $reason"; done
   exit 0
 fi
-td_make_pictures
 write_vendaro_config
 
 # 1. The user's own picture, set through the desktop's own settings.
