@@ -17,10 +17,12 @@ td_log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
 td_now() { echo "${EPOCHREALTIME/,/.}"; }
 td_since() { awk -v a="$1" -v b="$(td_now)" 'BEGIN { printf "%.1f", b - a }'; }
 
+# Installs the packages.txt lines of the named desktops that are missing;
 # apt-get waits for another apt run (other builds share this machine).
 td_install() {
   local missing=() pkg
-  for pkg in $(sed -n "s/^\($(IFS='|'; echo "$*" | sed 's/|/\\|/g')\)://p" "$TD_HERE/packages.txt"); do
+  for pkg in $(awk -v want=" $* " '{ name = $1; sub(/:$/, "", name) }
+      index(want, " " name " ") { $1 = ""; print }' "$TD_HERE/packages.txt"); do
     [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
   done
   ((${#missing[@]})) || return 0
