@@ -33,7 +33,9 @@ td_install() {
 }
 
 td_make_user() {
-  id -u "$TD_USER" >/dev/null 2>&1 || useradd --system --create-home --shell /usr/sbin/nologin "$TD_USER"
+  # No home of its own: every session gets a temporary one.
+  id -u "$TD_USER" >/dev/null 2>&1 ||
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$TD_USER"
 }
 
 # The session's folders and environment; everything lives under $TD_SESSION.
@@ -154,9 +156,9 @@ td_make_pictures() {
   chmod 644 "$TD_SESSION"/pics/*
 }
 
-# Polls the screen until it shows picture NAME (a glob pattern), at most SECONDS; leaves the
-# name it saw last in TD_SEEN and the time taken in TD_TOOK.  The last shot
-# stays as shots/STEP.png.
+# Polls the screen until it shows picture NAME (a glob pattern), at most
+# SECONDS; leaves what it saw last in TD_SEEN and the time taken in TD_TOOK.
+# The last shot stays as shots/STEP.png.
 td_wait_for() {
   local want=$1 seconds=$2 step=$3 start out found=1 shot=$TD_SESSION/shots/current.ppm
   start=$(td_now)
