@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The real-desktop suite: starts each desktop headless in a private session,
+# runs vendaro and vendaro-compose against it and checks by screenshots what
+# the screen shows.  Installs the desktops' Debian packages (hundreds of MB),
+# so it is not part of scripts/test.sh.
+#
+#   scripts/test-desktops.sh [xfce|mate|gnome|kde|sway|cinnamon|all]...
+#
+# Binaries come from $VENDARO_BIN (default: a Release build in build/release).
+# Prints a table of checks and the folder with every component's log and the
+# screenshots; exits 1 when a check failed.
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+source "$repo/tests/desktops/common.sh"
+all=(xfce mate gnome kde sway cinnamon)
+
+desktops=()
+for arg in "${@:-all}"; do
+  case $arg in
+    all) desktops+=("${all[@]}") ;;
+    xfce | mate | gnome | kde | sway | cinnamon) desktops+=("$arg") ;;
+    *) echo "usage: $0 [xfce|mate|gnome|kde|sway|cinnamon|all]..." >&2; exit 2 ;;
+  esac
+done
+[[ $(id -u) == 0 ]] || { echo "$0: needs root (installs packages, runs the desktops as $TD_USER)" >&2; exit 2; }
+
+td_install common "${desktops[@]}" || { echo "$0: installing the desktops' packages failed" >&2; exit 1; }
+
+if [[ -z ${VENDARO_BIN:-} ]]; then
+  (cd "$repo" && scripts/deps.sh && { command -v ccache >/dev/null || apt-get install -y -qq ccache; } &&
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+      -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null && cmake --build build/release) ||
+    { echo "$0: the build failed" >&2; exit 1; }
+  VENDARO_BIN=$repo/build/release/bin
+fi
+for program in vendaro vendaro-compose; do
+  [[ -x $VENDARO_BIN/$program ]] || { echo "$0: no $program in $VENDARO_BIN" >&2; exit 2; }
+done
+
+td_make_user
+work=$(mktemp -d /tmp/vendaro-desktops.XXXXXX)
+chmod 755 "$work"
+results=$work/results.tsv
+: >"$results"
+# A copy the desktop user can run, with the libraries found beside it.
+mkdir "$work/bin"
+cp "$VENDARO_BIN"/vendaro "$VENDARO_BIN"/vendaro-compose "$VENDARO_BIN"/*.so "$work/bin/" 2>/dev/null
+chmod -R a+rX "$work/bin"
+
+current_mark=""
+main=$BASHPID
+trap '[[ $BASHPID == "$main" && -n $current_mark ]] && td_kill_marked "$current_mark"' EXIT
+trap 'exit 130' INT TERM
+
+for desktop in "${desktops[@]}"; do
+  current_mark=vendaro-desktops-$$-$desktop
+  td_log "=== $desktop (logs in $work/$desktop/logs)"
+  timeout -k 10 "${TD_DESKTOP_TIMEOUT:-900}" bash "$repo/tests/desktops/run-desktop.sh" \
+    "$desktop" "$work/$desktop" "$results" "$work/bin" "$current_mark"
+  status=$?
+  if ((status == 124 || status == 137)); then
+    printf '%s\trun\tFAIL\tthe desktop'"'"'s run did not finish in %ss\n' "$desktop" "${TD_DESKTOP_TIMEOUT:-900}" >>"$results"
+  elif ((status != 0)); then
+    printf '%s\trun\tFAIL\trun-desktop.sh ended with %s\n' "$desktop" "$status" >>"$results"
+  fi
+  td_kill_marked "$current_mark"
+  current_mark=""
+done
+
+echo
+td_print_table "$results"
+echo
+echo "logs and screenshots: $work"
+! grep -q $'\tFAIL\t' "$results"

@@ -1,0 +1,40 @@
+# GNOME: gnome-shell as a nested Wayland compositor in a window on Xvfb.  It
+# draws the background only behind windows and in the overview's workspace
+# preview; with no window open it starts in the overview, and we keep it there.
+
+d_start() {
+  export XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome XDG_SESSION_TYPE=wayland
+  export MUTTER_DEBUG_DUMMY_MODE_SPECS=${TD_W}x$TD_H
+  td_start_xvfb && td_start_dbus || return 1
+  # Without a system bus the shell dies in its login-manager proxy.
+  td_start_system_bus || return 1
+  td_spawn gnome-shell gnome-shell --nested --wayland --no-x11
+  td_wait_until 40 test -S "$XDG_RUNTIME_DIR/wayland-0" ||
+    { echo "gnome-shell made no Wayland socket (see gnome-shell.log)"; return 1; }
+  td_wait_until 40 show_overview || { echo "gnome-shell does not answer on D-Bus"; return 1; }
+  # Vendaro runs as the shell's Wayland client (there is no Xwayland here).
+  export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
+}
+
+show_overview() {
+  td_as_user timeout 5 gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+    --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<true>' >/dev/null
+}
+d_before_shot() { show_overview 2>/dev/null; }
+
+# Inside the workspace preview: the nested window (the whole Xvfb screen)
+# shows the overview with the preview at about 70 % of its size, centred.
+d_points() {
+  local x y
+  for y in 200 400 600; do for x in 300 640 980; do printf '%d,%d ' "$x" "$y"; done; done
+}
+
+d_user_picture() {
+  gs set org.gnome.desktop.background picture-uri "file://$1"
+  gs set org.gnome.desktop.background picture-uri-dark "file://$1"
+  gs set org.gnome.desktop.background picture-options zoom
+}
+
+d_dump() { td_as_user timeout 5 dconf dump /; }
+
+d_service_pid() { td_marked_named dconf-service; }

@@ -1,0 +1,35 @@
+# KDE Plasma: plasmashell draws the desktop on Xvfb (no KWin); the wallpaper
+# lives in its containments' config, reached through its scripting D-Bus call.
+
+d_start() {
+  export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 DESKTOP_SESSION=plasma
+  export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
+  td_start_xvfb && td_start_dbus || return 1
+  td_spawn plasmashell plasmashell --no-respawn
+  td_wait_until 60 plasma_script 'print(desktops().length)' ||
+    { echo "plasmashell does not answer on D-Bus (see plasmashell.log)"; return 1; }
+  # It draws its default wallpaper a moment after it answers.
+  sleep 3
+}
+
+plasma_script() {
+  td_as_user dbus-send --session --print-reply=literal --reply-timeout=5000 --dest=org.kde.plasmashell \
+    /PlasmaShell org.kde.PlasmaShell.evaluateScript "string:$1"
+}
+
+# The tool that Plasma's own wallpaper settings use from the command line.
+d_user_picture() { td_as_user timeout 10 plasma-apply-wallpaperimage "$1"; }
+
+# The wallpaper config of every desktop as Plasma reports it, and the file it
+# keeps it in.
+d_dump() {
+  plasma_script "desktops().forEach(function (d) {
+    print('desktop ' + d.id + ' screen ' + d.screen + ' plugin ' + d.wallpaperPlugin + '\\n');
+    d.currentConfigGroup = ['Wallpaper', d.wallpaperPlugin, 'General'];
+    d.configKeys.forEach(function (key) { print('  ' + key + '=' + d.readConfig(key) + '\\n'); });
+  });"
+  echo "--- plasma-org.kde.plasma.desktop-appletsrc"
+  cat "$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc"
+}
+
+d_service_pid() { td_pid plasmashell; }
