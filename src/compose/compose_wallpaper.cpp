@@ -56,7 +56,8 @@ RenderResult RenderEntry(const WallpaperEntry& entry, const ComposeOptions& opti
   result.placement = PlacePicture(*width, *height, screen.width, screen.height, options.displayMode,
                                   options.alignment);
   result.pictureProblem = DrawPicture(result.canvas, TagValue(entry, "<n>"), result.placement,
-                                      options.interpolation, background);
+                                      options.interpolation, background)
+                              .message();
   const Placement& p = result.placement;
   if (options.gapFill == 2 && p.edgeFill)
     CopyEdgesToMargins(result.canvas, p.x, p.y, p.w, p.h, screen.width, screen.height,

@@ -55,24 +55,25 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
   return canvas;
 }
 
-std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
-                        int interpolation, ColorValue background) {
-  if (placement.kind == PlacementKind::Nothing || canvas.empty()) return {};
+Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
+                   int interpolation, ColorValue background) {
+  if (placement.kind == PlacementKind::Nothing || canvas.empty()) return Status::Ok();
   // JPEG, and for the modes without a filter also BMP and PNG, are drawn
   // without the picture library.
-  std::optional<std::string> problem =
+  const Result<PathOutcome> drawn =
       placement.kind == PlacementKind::Scaled && interpolation != 0
           ? DrawJpegScaled(canvas, path, placement, interpolation)
           : DrawDirect(canvas, path, placement, interpolation, background);
-  if (!problem) {
+  Status status = drawn.status();
+  if (drawn && *drawn == PathOutcome::NotMine) {
     std::string why;
     const PictureLibrary* library = LoadedLibrary(why);
-    problem = library ? library->draw(canvas, path, placement, interpolation, background)
-                      : "the picture library cannot be loaded: " + why;
+    status = library ? library->draw(canvas, path, placement, interpolation, background)
+                     : Status::Error("the picture library cannot be loaded: " + why);
   }
   // A picture that fails half-way leaves no half of it behind.
-  if (!problem->empty()) canvas = MakeCanvas(canvas.width, canvas.height, background);
-  return *problem;
+  if (!status) canvas = MakeCanvas(canvas.width, canvas.height, background);
+  return status;
 }
 
 }  // namespace vendaro

@@ -278,7 +278,8 @@ TEST(JpegReader, OrientationAfterAnXmpBlock) {
   const std::string path = Folder() + "/xmp-first.jpg";
   testing::WriteFileBytes(path, bytes);
   JpegReader reader;
-  ASSERT_TRUE(reader.Open(path)) << reader.problem();
+  const Status opened = reader.Open(path);
+  ASSERT_TRUE(opened) << opened.message();
   EXPECT_EQ(reader.orientation(), 3);
 }
 
