@@ -123,7 +123,7 @@ int main() {
 
   int failures = 0;
   const auto probePass = [&] {
-    for (const std::string& path : paths) failures += !vendaro::ProbePicture(path).ok;
+    for (const std::string& path : paths) failures += !vendaro::ProbePicture(path).ok();
   };
   const auto headReadPass = [&] {
     char buffer[4096];

@@ -102,11 +102,11 @@ class Picture {
     Picture picture(std::move(path));
     const char* loader = BuiltInLoader(picture.path_);
     if (!loader) {
-      const PictureSize size = ProbePicture(picture.path_);
-      if (!size.ok) return Status::Error("\"" + picture.path_ + "\" is not a known file format");
+      const Result<PictureSize> size = ProbePicture(picture.path_);
+      if (!size) return Status::Error("\"" + picture.path_ + "\" is not a known file format");
       picture.byQt_ = true;
-      picture.uprightWidth_ = size.width;
-      picture.uprightHeight_ = size.height;
+      picture.uprightWidth_ = size->width;
+      picture.uprightHeight_ = size->height;
       return picture;
     }
     picture.jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;

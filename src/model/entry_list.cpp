@@ -10,8 +10,8 @@ namespace {
 
 void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& probe) {
   if (!IsStorablePath(path)) return;
-  const PictureSize size = probe(path);
-  if (size.ok) list.push_back(MakeEntry(path, size.width, size.height));
+  const Result<PictureSize> size = probe(path);
+  if (size) list.push_back(MakeEntry(path, size->width, size->height));
 }
 
 }  // namespace

@@ -72,9 +72,9 @@ std::optional<ScreenSize> MeasuredSize(const std::string& path) {
     const bool turned = jpeg.orientation() >= 5;
     return ScreenSize{turned ? jpeg.height() : jpeg.width(), turned ? jpeg.width() : jpeg.height()};
   }
-  const PictureSize measured = ProbePicture(path);
-  if (!measured.ok) return std::nullopt;
-  return ScreenSize{measured.width, measured.height};
+  const Result<PictureSize> measured = ProbePicture(path);
+  if (!measured) return std::nullopt;
+  return ScreenSize{measured->width, measured->height};
 }
 
 int Run(int argc, char** argv) {

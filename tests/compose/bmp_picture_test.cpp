@@ -88,10 +88,10 @@ TEST(BmpPicture, RowsFromEitherEndAreDrawnUprightInTheirColours) {
   for (bool topDown : {false, true}) {
     const std::string path =
         Save(topDown ? "top-down.bmp" : "bottom-up.bmp", Bmp(3, 2, false, topDown, kSix));
-    const PictureSize size = ProbePicture(path);
-    ASSERT_TRUE(size.ok) << path;
-    EXPECT_EQ(size.width, 3);
-    EXPECT_EQ(size.height, 2);
+    const Result<PictureSize> size = ProbePicture(path);
+    ASSERT_TRUE(size) << path << ": " << size.message();
+    EXPECT_EQ(size->width, 3);
+    EXPECT_EQ(size->height, 2);
     const RenderResult r = RenderEntry(MakeEntry(path, 3, 2), Unscaled(Rgb(9, 9, 9)), {5, 4},
                                        [](int) { return Rgb(0, 0, 0); });
     ASSERT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
