@@ -55,9 +55,8 @@ RenderResult RenderEntry(const WallpaperEntry& entry, const ComposeOptions& opti
   result.canvas = MakeCanvas(screen.width, screen.height, background);
   result.placement = PlacePicture(*width, *height, screen.width, screen.height, options.displayMode,
                                   options.alignment);
-  result.pictureProblem = DrawPicture(result.canvas, TagValue(entry, "<n>"), result.placement,
-                                      options.interpolation, background)
-                              .message();
+  result.picture = DrawPicture(result.canvas, TagValue(entry, "<n>"), result.placement,
+                               options.interpolation, background);
   const Placement& p = result.placement;
   if (options.gapFill == 2 && p.edgeFill)
     CopyEdgesToMargins(result.canvas, p.x, p.y, p.w, p.h, screen.width, screen.height,
@@ -70,7 +69,7 @@ ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const ComposeOptions
                                bool preview, const std::string& tempFolder,
                                std::string& wallpaperFile, const WallpaperSetter& setter) {
   RenderResult rendered = RenderEntry(entry, options, screen, systemColor);
-  ComposeResult result{rendered.status, std::move(rendered.canvas), {}, rendered.pictureProblem};
+  ComposeResult result{rendered.status, std::move(rendered.canvas), {}, rendered.picture};
   if (!result.status || preview) return result;
 
   // Without the private folder the file would land in whatever the current

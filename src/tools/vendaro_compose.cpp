@@ -113,8 +113,8 @@ int Run(int argc, char** argv) {
   };
   const RenderResult rendered = RenderEntry(entry, command.options, screen, systemColor);
   if (!rendered.status) return Fail(rendered.status.message());
-  if (!rendered.pictureProblem.empty())
-    return Fail("cannot draw '" + command.picture + "': " + rendered.pictureProblem);
+  if (!rendered.picture)
+    return Fail("cannot draw '" + command.picture + "': " + rendered.picture.message());
 
   if (!command.output.empty()) {
     if (Status written = WriteBmp(command.output, rendered.canvas); !written)

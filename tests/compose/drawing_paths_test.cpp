@@ -43,7 +43,7 @@ Canvas Draw(const std::string& path, const Job& j) {
   o.alignment = j.align;
   RenderResult r = RenderEntry(MakeEntry(path, j.pw, j.ph), o, {j.sw, j.sh}, nullptr);
   EXPECT_TRUE(r.status.ok()) << r.status.message();
-  EXPECT_TRUE(r.pictureProblem.empty()) << path << ": " << r.pictureProblem;
+  EXPECT_TRUE(r.picture.ok()) << path << ": " << r.picture.message();
   return std::move(r.canvas);
 }
 

@@ -243,7 +243,7 @@ TEST(RenderEntry, BottomOfATallPictureInOriginalSize) {
     return Rgba{std::uint8_t(x * 50), std::uint8_t(y % 256), std::uint8_t(y / 256)};
   });
   const RenderResult r = Render(path, 4, 2000, Options(3, 2, kRed, 5), 4, 4);
-  ASSERT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
+  ASSERT_TRUE(r.picture.ok()) << r.picture.message();
   for (int y = 0; y < 4; ++y)
     EXPECT_EQ(PixelOf(r.canvas, 3, y), Rgb(150, (1996 + y) % 256, (1996 + y) / 256));
 }
@@ -259,10 +259,10 @@ TEST(RenderEntry, CropFromTheBottomOfATallPictureMatchesTheWholeRectangle) {
     for (auto screen : {std::pair{6, 10}, std::pair{30, 20}}) {
       const RenderResult crop =
           Render(path, 12, 3000, Options(2, interpolation, kRed, 6), screen.first, screen.second);
-      ASSERT_TRUE(crop.pictureProblem.empty()) << crop.pictureProblem;
+      ASSERT_TRUE(crop.picture.ok()) << crop.picture.message();
       const RenderResult whole =
           Render(path, 12, 3000, Options(0, interpolation), crop.placement.w, crop.placement.h);
-      ASSERT_TRUE(whole.pictureProblem.empty()) << whole.pictureProblem;
+      ASSERT_TRUE(whole.picture.ok()) << whole.picture.message();
       for (int y = 0; y < screen.second; ++y)
         for (int x = 0; x < screen.first; ++x)
           ASSERT_EQ(PixelOf(crop.canvas, x, y), PixelOf(whole.canvas, x, y - crop.placement.y))
