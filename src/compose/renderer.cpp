@@ -10,30 +10,25 @@
 namespace vendaro {
 namespace {
 
-// The module, loaded once; null when it cannot be loaded (the reason is
-// kept for the message).
-const PictureLibrary* LoadedLibrary(std::string& why) {
-  static std::string failure;
-  static const PictureLibrary* library = []() -> const PictureLibrary* {
-    void* entry = nullptr;
-    for (const std::string& name :
-         {ExecutableFolder() + kPictureLibraryFile, std::string(kPictureLibraryFile)}) {
-      entry = LoadLibrarySymbol(name, kPictureLibraryEntry, failure);
-      if (entry) break;
-    }
+// The module, loaded once, from beside the executable or else wherever the
+// system's loader looks; the error keeps the last reason for the message.
+const Result<const PictureLibrary*>& LoadedLibrary() {
+  static const Result<const PictureLibrary*> library = []() -> Result<const PictureLibrary*> {
+    Result<void*> entry =
+        LoadLibrarySymbol(ExecutableFolder() + kPictureLibraryFile, kPictureLibraryEntry);
+    if (!entry) entry = LoadLibrarySymbol(kPictureLibraryFile, kPictureLibraryEntry);
+    if (!entry) return entry.status();
     using Entry = const PictureLibrary* (*)();
-    return entry ? reinterpret_cast<Entry>(entry)() : nullptr;
+    return reinterpret_cast<Entry>(*entry)();
   }();
-  why = failure;
   return library;
 }
 
 }  // namespace
 
 bool StartPictureLibrary() {
-  std::string why;
-  const PictureLibrary* library = LoadedLibrary(why);
-  return library && library->start();
+  const Result<const PictureLibrary*>& library = LoadedLibrary();
+  return library && (*library)->start();
 }
 
 bool NeedsPictureLibrary(const std::string& path) {
@@ -66,10 +61,9 @@ Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& pla
           : DrawDirect(canvas, path, placement, interpolation, background);
   Status status = drawn.status();
   if (drawn && *drawn == PathOutcome::NotMine) {
-    std::string why;
-    const PictureLibrary* library = LoadedLibrary(why);
-    status = library ? library->draw(canvas, path, placement, interpolation, background)
-                     : Status::Error("the picture library cannot be loaded: " + why);
+    const Result<const PictureLibrary*>& library = LoadedLibrary();
+    status = library ? (*library)->draw(canvas, path, placement, interpolation, background)
+                     : Status::Error("the picture library cannot be loaded: " + library.message());
   }
   // A picture that fails half-way leaves no half of it behind.
   if (!status) canvas = MakeCanvas(canvas.width, canvas.height, background);
