@@ -56,12 +56,11 @@ std::vector<std::string> SplitListText(std::string_view text) {
   return lines;
 }
 
-ListFileLines ReadListFile(const std::string& path) {
+Result<std::vector<std::string>> ReadListFile(const std::string& path) {
   const FileBytes file = ReadWholeFile(path);
-  if (file.error != 0) {
-    return {Status::Error("Cannot open file \"" + path + "\". " + ErrorText(file.error)), {}};
-  }
-  return {Status::Ok(), SplitListText(file.bytes)};
+  if (file.error != 0)
+    return Status::Error("Cannot open file \"" + path + "\". " + ErrorText(file.error));
+  return SplitListText(file.bytes);
 }
 
 Status WriteListFile(const std::string& path, const EntryList& list) {

@@ -33,11 +33,7 @@ void RemoveDuplicateEntries(EntryList& list);
 
 // The lines of a list file (CR LF, lone CR, lone LF; a last line without an
 // end; reading stops at the first NUL byte).
-struct ListFileLines {
-  Status status;
-  std::vector<std::string> lines;
-};
-ListFileLines ReadListFile(const std::string& path);
+Result<std::vector<std::string>> ReadListFile(const std::string& path);
 
 // The splitting rule of ReadListFile, for text already in memory.
 std::vector<std::string> SplitListText(std::string_view text);
