@@ -123,7 +123,7 @@ int main() {
 
   int failures = 0;
   const auto probePass = [&] {
-    for (const std::string& path : paths) failures += !vendaro::ProbePicture(path).ok;
+    for (const std::string& path : paths) failures += !vendaro::ProbePicture(path).ok();
   };
   const auto headReadPass = [&] {
     char buffer[4096];
@@ -135,8 +135,9 @@ int main() {
   };
   const auto startUpPass = [&] {
     vendaro::EntryList entries;
-    vendaro::EntriesFromPaths(vendaro::ReadListFile(dir + "/default.vdl").lines, entries,
-                              vendaro::ProbePicture);
+    const auto lines = vendaro::ReadListFile(dir + "/default.vdl");
+    if (!lines) std::abort();
+    vendaro::EntriesFromPaths(*lines, entries, vendaro::ProbePicture);
     failures += entries.size() != paths.size();
   };
   // Rounds interleave the passes so that a burst of load elsewhere on the

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
 
   const int runs = 9;
   const double probeOnly = MedianMs(runs, [&] {
-    for (const auto& path : paths) vendaro::ProbePicture(path);
+    for (const auto& path : paths)
+      if (!vendaro::ProbePicture(path)) std::abort();
   });
   const auto addFolder = [&](const vendaro::EntryList& existing) {
     return MedianMs(runs, [&] {

@@ -15,9 +15,9 @@ Status LoadActiveList(const std::string& dataFolder, EntryList& list, const Pict
   list.clear();
   std::string path = dataFolder + kDefaultListName;
   if (!PathExists(path)) return Status::Ok();
-  ListFileLines file = ReadListFile(path);
-  if (!file.status) return file.status;
-  EntriesFromPaths(file.lines, list, probe);
+  const Result<std::vector<std::string>> lines = ReadListFile(path);
+  if (!lines) return lines.status();
+  EntriesFromPaths(*lines, list, probe);
   return Status::Ok();
 }
 

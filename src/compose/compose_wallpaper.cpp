@@ -26,7 +26,7 @@ RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, Sc
   result.canvas = MakeCanvas(screen.width, screen.height, background);
   result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
                                   options.DisplayMode, options.Alignment);
-  result.pictureProblem =
+  result.picture =
       DrawPicture(result.canvas, entry.path, result.placement, options.Interpolation, background);
   const Placement& p = result.placement;
   if (options.GapFill == 2 && p.edgeFill)
@@ -40,8 +40,8 @@ ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& optio
                                bool preview, const std::string& tempFolder,
                                std::string& wallpaperFile, const WallpaperSetter& setter) {
   RenderResult rendered = RenderEntry(entry, options, screen, systemColor);
-  ComposeResult result{rendered.status, std::move(rendered.canvas), {}, rendered.pictureProblem};
-  if (!result.status || preview) return result;
+  ComposeResult result{Status::Ok(), std::move(rendered.canvas), {}, rendered.picture};
+  if (preview) return result;
 
   // Without the private folder the file would land in whatever the current
   // folder happens to be.

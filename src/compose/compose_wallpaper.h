@@ -17,12 +17,11 @@ namespace vendaro {
 using SystemColorResolver = std::function<ColorValue(int index)>;
 
 // The composition in memory.  An undecodable picture gives a plain
-// background canvas with the reason in pictureProblem.
+// background canvas with the reason in `picture`.
 struct RenderResult {
-  Status status;
   Canvas canvas;
   Placement placement;
-  std::string pictureProblem;
+  Status picture;
 };
 RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
                          const SystemColorResolver& systemColor);
@@ -33,8 +32,8 @@ using WallpaperSetter = std::function<Status(const std::string& path, const Canv
 struct ComposeResult {
   Status status;
   Canvas canvas;
-  std::string outputPath;      // the file written (apply mode)
-  std::string pictureProblem;  // as in RenderResult
+  std::string outputPath;  // the file written (apply mode)
+  Status picture;          // as in RenderResult
 };
 
 // The whole change.  Apply mode (preview false): the canvas is written as a

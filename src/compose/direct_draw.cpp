@@ -13,34 +13,34 @@
 namespace vendaro {
 namespace {
 
-std::string DrawUnscaled(Canvas& canvas, RowSource& rows, const Placement& p) {
+Status DrawUnscaled(Canvas& canvas, RowSource& rows, const Placement& p) {
   const Span xs = Visible(p.x, rows.width(), canvas.width);
   const Span ys = Visible(p.y, rows.height(), canvas.height);
-  if (xs.empty() || ys.empty()) return {};
-  if (!rows.Skip(static_cast<int>(ys.first - p.y))) return rows.problem();
+  if (xs.empty() || ys.empty()) return Status::Ok();
+  if (Status skipped = rows.Skip(static_cast<int>(ys.first - p.y)); !skipped) return skipped;
   std::vector<std::uint8_t> row(static_cast<std::size_t>(rows.width()) * 3);
   for (std::int64_t y = ys.first; y < ys.end; ++y) {
-    if (!rows.Read(row.data())) return rows.problem();
+    if (Status read = rows.Read(row.data()); !read) return read;
     std::memcpy(canvas.row(static_cast<int>(y)) + xs.first * 3, row.data() + (xs.first - p.x) * 3,
                 static_cast<std::size_t>(xs.end - xs.first) * 3);
   }
-  return {};
+  return Status::Ok();
 }
 
 // One cell of the grid, the picture's top-left part over the background,
 // repeated; see the general path for why one cell is enough.
-std::string DrawTiled(Canvas& canvas, RowSource& rows, const Placement& p) {
+Status DrawTiled(Canvas& canvas, RowSource& rows, const Placement& p) {
   const int cellWidth = std::min(p.w, canvas.width);
   const int cellHeight = std::min(p.h, canvas.height);
   const int drawnRows = std::min(rows.height(), cellHeight);
   const std::size_t drawnBytes = static_cast<std::size_t>(std::min(rows.width(), cellWidth)) * 3;
   std::vector<std::uint8_t> row(static_cast<std::size_t>(rows.width()) * 3);
   for (int y = 0; y < drawnRows; ++y) {
-    if (!rows.Read(row.data())) return rows.problem();
+    if (Status read = rows.Read(row.data()); !read) return read;
     std::memcpy(canvas.row(y), row.data(), drawnBytes);
   }
   RepeatCell(canvas, cellWidth, cellHeight);
-  return {};
+  return Status::Ok();
 }
 
 // The picture pixel under the centre of each canvas pixel.
@@ -48,10 +48,10 @@ std::int64_t NearestSample(std::int64_t index, std::int64_t size, std::int64_t s
   return (2 * index + 1) * sourceSize / (2 * size);
 }
 
-std::string DrawNearest(Canvas& canvas, RowSource& rows, const Placement& p) {
+Status DrawNearest(Canvas& canvas, RowSource& rows, const Placement& p) {
   const Span xs = Visible(p.x, p.w, canvas.width);
   const Span ys = Visible(p.y, p.h, canvas.height);
-  if (xs.empty() || ys.empty()) return {};
+  if (xs.empty() || ys.empty()) return Status::Ok();
   std::vector<std::size_t> sourceOffset;
   sourceOffset.reserve(static_cast<std::size_t>(xs.end - xs.first));
   for (std::int64_t x = xs.first; x < xs.end; ++x)
@@ -61,8 +61,8 @@ std::string DrawNearest(Canvas& canvas, RowSource& rows, const Placement& p) {
   for (std::int64_t y = ys.first; y < ys.end; ++y) {
     const std::int64_t wanted = NearestSample(y - p.y, p.h, rows.height());
     if (wanted != read) {
-      if (!rows.Skip(static_cast<int>(wanted - read - 1)) || !rows.Read(row.data()))
-        return rows.problem();
+      if (Status skipped = rows.Skip(static_cast<int>(wanted - read - 1)); !skipped) return skipped;
+      if (Status got = rows.Read(row.data()); !got) return got;
       read = wanted;
     }
     std::uint8_t* to = canvas.row(static_cast<int>(y)) + xs.first * 3;
@@ -71,7 +71,7 @@ std::string DrawNearest(Canvas& canvas, RowSource& rows, const Placement& p) {
       to += 3;
     }
   }
-  return {};
+  return Status::Ok();
 }
 
 // The part of the upright picture (width x height) that the placement
@@ -100,29 +100,33 @@ PicturePart NeededPart(const Canvas& canvas, const Placement& p, std::int64_t wi
   return {};
 }
 
-}  // namespace
-
-std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path, const Placement& p,
-                                      int interpolation, ColorValue background) {
-  if (p.kind == PlacementKind::Scaled && interpolation != 0) return std::nullopt;
-  std::string problem;
-  const auto needed = [&canvas, &p](std::int64_t width, std::int64_t height) {
-    return NeededPart(canvas, p, width, height);
-  };
-  const std::unique_ptr<RowSource> rows = OpenRows(path, background, needed, problem);
-  if (!rows) return std::nullopt;
-  if (!problem.empty()) return problem;
+Status DrawRows(Canvas& canvas, RowSource& rows, const Placement& p) {
   switch (p.kind) {
     case PlacementKind::Unscaled:
-      return DrawUnscaled(canvas, *rows, p);
+      return DrawUnscaled(canvas, rows, p);
     case PlacementKind::Tiled:
-      return DrawTiled(canvas, *rows, p);
+      return DrawTiled(canvas, rows, p);
     case PlacementKind::Scaled:
-      return DrawNearest(canvas, *rows, p);
+      return DrawNearest(canvas, rows, p);
     case PlacementKind::Nothing:
       break;
   }
-  return std::string();
+  return Status::Ok();
+}
+
+}  // namespace
+
+Result<PathOutcome> DrawDirect(Canvas& canvas, const std::string& path, const Placement& p,
+                               int interpolation, ColorValue background) {
+  if (p.kind == PlacementKind::Scaled && interpolation != 0) return PathOutcome::NotMine;
+  const auto needed = [&canvas, &p](std::int64_t width, std::int64_t height) {
+    return NeededPart(canvas, p, width, height);
+  };
+  Result<Claimed<std::unique_ptr<RowSource>>> rows = OpenRows(path, background, needed);
+  if (!rows) return rows.status();
+  if (!rows->mine()) return PathOutcome::NotMine;
+  if (Status drawn = DrawRows(canvas, *rows->value(), p); !drawn) return drawn;
+  return PathOutcome::Drawn;
 }
 
 }  // namespace vendaro

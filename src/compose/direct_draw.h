@@ -1,11 +1,12 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "compose/path_outcome.h"
 #include "compose/placement.h"
 #include "model/canvas.h"
 #include "model/color.h"
+#include "system/status.h"
 
 namespace vendaro {
 
@@ -14,12 +15,10 @@ namespace vendaro {
 // BMP and PNG pictures of moderate size by Qt's own readers.  Transparency
 // is blended over `background`.
 //
-// Returns nothing when the picture or the placement is not one this path
-// draws; the caller then draws it the general way.  Otherwise returns the
-// reason it could not be drawn, or empty text; after a failure the canvas
-// holds part of a picture.
-std::optional<std::string> DrawDirect(Canvas& canvas, const std::string& path,
-                                      const Placement& placement, int interpolation,
-                                      ColorValue background);
+// NotMine when the picture or the placement is not one this path draws; the
+// caller then draws it the general way.  After a failure the canvas holds
+// part of a picture.
+Result<PathOutcome> DrawDirect(Canvas& canvas, const std::string& path, const Placement& placement,
+                               int interpolation, ColorValue background);
 
 }  // namespace vendaro

@@ -171,25 +171,24 @@ class Resampler {
   std::vector<std::uint8_t> turned_;
 };
 
-// Decodes the rows the resampler needs into the ring; returns the problem,
-// or empty text.
-std::string DecodeInto(JpegReader& reader, RowRing& ring, int firstRow, int endRow) {
-  if (!reader.SkipRows(firstRow)) return reader.problem();
+// Decodes the rows the resampler needs into the ring.
+Status DecodeInto(JpegReader& reader, RowRing& ring, int firstRow, int endRow) {
+  if (Status skipped = reader.SkipRows(firstRow); !skipped) return skipped;
   for (int row = firstRow; row < endRow; ++row) {
     std::uint8_t* slot = ring.SlotFor(row);
     if (!slot) break;
-    if (!reader.ReadRow(slot)) return reader.problem();
+    if (Status read = reader.ReadRow(slot); !read) return read;
     ring.Publish(row + 1);
   }
-  return {};
+  return Status::Ok();
 }
 
 }  // namespace
 
-std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& path,
-                                          const Placement& p, int interpolation) {
+Result<PathOutcome> DrawJpegScaled(Canvas& canvas, const std::string& path, const Placement& p,
+                                   int interpolation) {
   JpegReader reader;
-  if (!reader.Open(path) || !reader.drawable(kMaxPicturePixels)) return std::nullopt;
+  if (!reader.Open(path) || !reader.drawable(kMaxPicturePixels)) return PathOutcome::NotMine;
   const Turn turn = TurnOf(reader.orientation());
   const std::int64_t storedWidth = reader.width(), storedHeight = reader.height();
   const std::int64_t width = turn.transposed ? storedHeight : storedWidth;
@@ -198,10 +197,10 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
   // The outputs of the placed rectangle that land on the canvas.
   const Span xs = Visible(p.x, p.w, canvas.width).Shifted(-p.x);
   const Span ys = Visible(p.y, p.h, canvas.height).Shifted(-p.y);
-  if (xs.empty() || ys.empty()) return std::string();
+  if (xs.empty() || ys.empty()) return PathOutcome::Drawn;
 
   const int shrink = JpegShrinkFor(std::min(double(width) / p.w, double(height) / p.h));
-  if (!reader.Start(shrink)) return reader.problem();
+  if (Status started = reader.Start(shrink); !started) return started;
   const ResampleKernel kernel = interpolation == 1 ? ResampleKernel::Linear : ResampleKernel::Cubic;
   // Resampled in the stored orientation, over the outputs that land on the
   // canvas once turned.  Scales come from the stored size: a decoded pixel
@@ -220,7 +219,7 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
   // A far stronger shrink on one axis than the other (a tall picture
   // squeezed into a strip) needs a kernel spanning too many rows to hold;
   // the library shrinks such pictures in steps.
-  if (rows.count > kMostTaps || columns.count > kMostTaps) return std::nullopt;
+  if (rows.count > kMostTaps || columns.count > kMostTaps) return PathOutcome::NotMine;
 
   const int firstRow = rows.first.front();
   const int endRow = rows.end(rows.first.size() - 1);
@@ -229,7 +228,7 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
                          static_cast<int>(p.y + ys.first), static_cast<int>(xs.end - xs.first),
                          static_cast<int>(ys.end - ys.first));
   Resampler resampler(rows, columns, placer);
-  std::string problem;
+  Status decoded;
   {
     std::jthread thread([&] { resampler.Run(ring); });
     // However decoding ends, the resampler is released before the thread
@@ -238,9 +237,10 @@ std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& pat
       RowRing& ring;
       ~StopAtEnd() { ring.Stop(); }
     } stop{ring};
-    problem = DecodeInto(reader, ring, firstRow, endRow);
+    decoded = DecodeInto(reader, ring, firstRow, endRow);
   }
-  return problem;
+  if (!decoded) return decoded;
+  return PathOutcome::Drawn;
 }
 
 }  // namespace vendaro

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "compose/path_outcome.h"
 #include "compose/placement.h"
 #include "model/canvas.h"
+#include "system/status.h"
 
 namespace vendaro {
 
@@ -17,11 +18,10 @@ namespace vendaro {
 // Pictures stored turned (EXIF orientation) are resampled as stored and
 // turned as they are placed.
 //
-// Returns nothing when the picture is not one this path draws (not a JPEG,
-// CMYK, beyond the size limit): the caller draws it the general way.
-// Otherwise returns the reason it could not be drawn, or empty text; after a
+// NotMine when the picture is not one this path draws (not a JPEG, CMYK,
+// beyond the size limit): the caller draws it the general way.  After a
 // failure the canvas holds part of a picture.
-std::optional<std::string> DrawJpegScaled(Canvas& canvas, const std::string& path,
-                                          const Placement& placement, int interpolation);
+Result<PathOutcome> DrawJpegScaled(Canvas& canvas, const std::string& path,
+                                   const Placement& placement, int interpolation);
 
 }  // namespace vendaro

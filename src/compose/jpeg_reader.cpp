@@ -42,6 +42,9 @@ struct FileSource {
 
 constexpr JOCTET kEndMarker[] = {0xFF, JPEG_EOI};
 
+// libjpeg's own words for data that ran out, also where it only warns.
+constexpr const char* kPrematureEnd = "Premature end of JPEG file";
+
 void InitSource(j_decompress_ptr) {}
 
 boolean FillBuffer(j_decompress_ptr info) {
@@ -168,20 +171,16 @@ JpegReader::~JpegReader() {
   if (decoder_->created) jpeg_destroy_decompress(&decoder_->info);
 }
 
-bool JpegReader::Open(const std::string& path) {
+Status JpegReader::Open(const std::string& path) {
   file_ = InputFile(path);
   std::uint8_t magic[3] = {};
   if (!file_.isOpen() || file_.ReadAt(magic, 3, 0) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 ||
-      magic[2] != 0xFF) {
-    problem_ = "not a JPEG file";
-    return false;
-  }
+      magic[2] != 0xFF)
+    return Status::Error("not a JPEG file");
   Decoder& d = *decoder_;
   d.source.file = &file_;
-  if (!ReadHeader(d.info, d.error, d.source, d.created)) {
-    problem_ = d.error.message;
-    return false;
-  }
+  if (!ReadHeader(d.info, d.error, d.source, d.created))
+    return Status::Error(d.error.message[0] ? d.error.message : kPrematureEnd);
   // APP1 also carries XMP; the orientation is in the one that is EXIF.
   for (jpeg_saved_marker_ptr m = d.info.marker_list; m; m = m->next) {
     if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 ||
@@ -190,7 +189,7 @@ bool JpegReader::Open(const std::string& path) {
     orientation_ = ExifOrientation(m->data, m->data_length);
     break;
   }
-  return true;
+  return Status::Ok();
 }
 
 int JpegReader::width() const {
@@ -205,10 +204,9 @@ bool JpegReader::givesRgb() const {
   return space == JCS_YCbCr || space == JCS_RGB || space == JCS_GRAYSCALE;
 }
 
-bool JpegReader::Start(int shrink) {
-  if (StartDecoding(decoder_->info, decoder_->error, shrink)) return true;
-  problem_ = decoder_->error.message;
-  return false;
+Status JpegReader::Start(int shrink) {
+  if (StartDecoding(decoder_->info, decoder_->error, shrink)) return Status::Ok();
+  return Status::Error(decoder_->error.message);
 }
 
 int JpegReader::outputWidth() const {
@@ -218,27 +216,21 @@ int JpegReader::outputHeight() const {
   return static_cast<int>(decoder_->info.output_height);
 }
 
-bool JpegReader::ReadRow(std::uint8_t* row) {
+Status JpegReader::ReadRow(std::uint8_t* row) {
   Decoder& d = *decoder_;
-  if (!ReadOneRow(d.info, d.error, row)) {
-    problem_ = d.error.message[0] ? d.error.message : "the picture has fewer rows than it claims";
-    return false;
-  }
-  if (d.source.ended) {
-    problem_ = "Premature end of JPEG file";
-    return false;
-  }
-  return true;
+  if (!ReadOneRow(d.info, d.error, row))
+    return Status::Error(d.error.message[0] ? d.error.message
+                                            : "the picture has fewer rows than it claims");
+  if (d.source.ended) return Status::Error(kPrematureEnd);
+  return Status::Ok();
 }
 
-bool JpegReader::SkipRows(int rows) {
+Status JpegReader::SkipRows(int rows) {
   Decoder& d = *decoder_;
-  if (rows <= 0) return true;
-  if (!SkipSomeRows(d.info, d.error, rows) || d.source.ended) {
-    problem_ = d.source.ended ? "Premature end of JPEG file" : d.error.message;
-    return false;
-  }
-  return true;
+  if (rows <= 0) return Status::Ok();
+  if (!SkipSomeRows(d.info, d.error, rows) || d.source.ended)
+    return Status::Error(d.source.ended ? kPrematureEnd : d.error.message);
+  return Status::Ok();
 }
 
 }  // namespace vendaro

@@ -5,13 +5,14 @@
 #include <string>
 
 #include "system/files.h"
+#include "system/status.h"
 
 namespace vendaro {
 
 // Reads a JPEG file row by row through libjpeg, at full size or at 1/2, 1/4
-// or 1/8 of it, as RGB.  Errors never leave the reader: each call reports
-// failure and problem() says why.  A file that ends early is a failure, not
-// a picture with a grey lower part.
+// or 1/8 of it, as RGB.  libjpeg's errors never leave the reader: each call
+// returns them as its Status.  A file that ends early is a failure, not a
+// picture with a grey lower part.
 class JpegReader {
  public:
   JpegReader();
@@ -19,9 +20,9 @@ class JpegReader {
   JpegReader(const JpegReader&) = delete;
   JpegReader& operator=(const JpegReader&) = delete;
 
-  // Opens the file and reads its header.  False when it is not a JPEG file
-  // or its header cannot be read.
-  bool Open(const std::string& path);
+  // Opens the file and reads its header.  An error when it is not a JPEG
+  // file or its header cannot be read.
+  Status Open(const std::string& path);
 
   // The stored size and the stored orientation (1 to 8, 1 when absent).
   int width() const;
@@ -37,23 +38,20 @@ class JpegReader {
   }
 
   // Starts decoding at 1/shrink of the stored size.
-  bool Start(int shrink);
+  Status Start(int shrink);
   int outputWidth() const;
   int outputHeight() const;
 
-  // The next row (outputWidth() * 3 bytes), or false.
-  bool ReadRow(std::uint8_t* row);
+  // The next row (outputWidth() * 3 bytes).
+  Status ReadRow(std::uint8_t* row);
   // Passes over the next `rows` rows without producing them.
-  bool SkipRows(int rows);
-
-  const std::string& problem() const { return problem_; }
+  Status SkipRows(int rows);
 
  private:
   struct Decoder;
   std::unique_ptr<Decoder> decoder_;
   InputFile file_;
   int orientation_ = 1;
-  std::string problem_;
 };
 
 // The largest factor the decoder can shrink by (8, 4, 2 or 1) that does not

@@ -52,10 +52,13 @@ int CopyComputedRows(VipsRegion* region, VipsRect* area, void* target) {
 // computed and dropped: a streamed picture read from its middle would
 // otherwise keep every row above in memory (216 MB for the middle of a
 // 12000 x 12000 picture), while rows read and dropped cost only time.
-void RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t dy,
-                int skippedRows) {
+Status RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64_t dy,
+                  int skippedRows) {
   CanvasTarget target{&canvas, dx, dy, skippedRows};
-  if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) != 0) throw VError();
+  if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) == 0) return Status::Ok();
+  Status failed = Status::Error(vips_error_buffer());
+  vips_error_clear();
+  return failed;
 }
 
 // The built-in loader that reads the file, or null where the library has
@@ -72,17 +75,18 @@ int Orientation(const VImage& image) {
 }
 
 // A BMP picture, which the library has no loader for, read by Qt.
-VImage ImageFromQt(const std::string& path) {
-  QtPicture picture = ReadWithQt(path, false, kMaxPicturePixels);
-  if (!picture.handled) throw VError("\"" + path + "\" is not a BMP file that can be opened");
-  if (!picture.problem.empty()) throw VError(picture.problem);
+Result<VImage> ImageFromQt(const std::string& path) {
+  const Result<Claimed<QImage>> picture = ReadWithQt(path, false, kMaxPicturePixels);
+  if (!picture) return picture.status();
+  if (!picture->mine())
+    return Status::Error("\"" + path + "\" is not a BMP file that can be opened");
   // The library takes rows without padding; QImage pads them to four bytes.
-  const QImage& image = picture.image;
+  const QImage& image = picture->value();
   const int bands = image.hasAlphaChannel() ? 4 : 3;
   const std::size_t rowBytes = std::size_t(image.width()) * bands;
   const std::size_t bytes = rowBytes * std::size_t(image.height());
   auto* pixels = static_cast<std::uint8_t*>(std::malloc(bytes));
-  if (!pixels) throw VError("\"" + path + "\" cannot be decoded: out of memory");
+  if (!pixels) return Status::Error("\"" + path + "\" cannot be decoded: out of memory");
   for (int y = 0; y < image.height(); ++y)
     std::memcpy(pixels + rowBytes * std::size_t(y), image.constScanLine(y), rowBytes);
   VImage result = VImage::new_from_memory_steal(pixels, bytes, image.width(), image.height(), bands,
@@ -94,22 +98,25 @@ VImage ImageFromQt(const std::string& path) {
 // data counts as undecodable rather than drawing a half-grey picture.
 class Picture {
  public:
-  explicit Picture(std::string path) : path_(std::move(path)) {
-    const char* loader = BuiltInLoader(path_);
+  static Result<Picture> FromFile(std::string path) {
+    Picture picture(std::move(path));
+    const char* loader = BuiltInLoader(picture.path_);
     if (!loader) {
-      const PictureSize size = ProbePicture(path_);
-      if (!size.ok) throw VError("\"" + path_ + "\" is not a known file format");
-      byQt_ = true;
-      uprightWidth_ = size.width;
-      uprightHeight_ = size.height;
-      return;
+      const Result<PictureSize> size = ProbePicture(picture.path_);
+      if (!size) return Status::Error("\"" + picture.path_ + "\" is not a known file format");
+      picture.byQt_ = true;
+      picture.uprightWidth_ = size->width;
+      picture.uprightHeight_ = size->height;
+      return picture;
     }
-    jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
-    image_ = Open(1);
-    rotated_ = Orientation(image_) != 1;
-    const bool swapped = Orientation(image_) >= 5 && Orientation(image_) <= 8;
-    uprightWidth_ = swapped ? image_.height() : image_.width();
-    uprightHeight_ = swapped ? image_.width() : image_.height();
+    picture.jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
+    picture.image_ = picture.Open(1);
+    const int orientation = Orientation(picture.image_);
+    picture.rotated_ = orientation != 1;
+    const bool swapped = orientation >= 5 && orientation <= 8;
+    picture.uprightWidth_ = swapped ? picture.image_.height() : picture.image_.width();
+    picture.uprightHeight_ = swapped ? picture.image_.width() : picture.image_.height();
+    return picture;
   }
 
   std::int64_t uprightWidth() const { return uprightWidth_; }
@@ -117,13 +124,15 @@ class Picture {
   bool jpeg() const { return jpeg_; }
 
   // The upright picture, decoded at 1/shrink of its size (JPEG only).
-  VImage Upright(int shrink) {
+  Result<VImage> Upright(int shrink) {
     if (byQt_) return ImageFromQt(path_);
     VImage image = shrink > 1 || rotated_ ? Open(shrink) : image_;
     return rotated_ ? image.autorot() : image;
   }
 
  private:
+  explicit Picture(std::string path) : path_(std::move(path)) {}
+
   VImage Open(int shrink) const {
     // Turning a picture needs its rows out of order, so those are opened for
     // random access; everything else streams top to bottom.
@@ -235,12 +244,13 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
 
 constexpr double kHeldBytesLimit = 32.0 * 1024 * 1024;
 
-void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
-                ColorValue background) {
+Status DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
+                  ColorValue background) {
   const Box visible = Intersect({p.x, p.y, p.w, p.h}, {0, 0, canvas.width, canvas.height});
-  if (visible.empty()) return;
-  const VImage image =
-      OpaqueRgb(picture.Upright(JpegShrink(picture, p, interpolation)), background);
+  if (visible.empty()) return Status::Ok();
+  const Result<VImage> upright = picture.Upright(JpegShrink(picture, p, interpolation));
+  if (!upright) return upright.status();
+  const VImage image = OpaqueRgb(*upright, background);
   // Computing and dropping the rectangle's rows above the canvas keeps the
   // picture's rows above out of memory (see RenderInto).  That pays only
   // where those would be many: an enlarged narrow picture would instead cost
@@ -249,8 +259,8 @@ void DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interp
   const double heldBytes = double(above) / p.h * image.height() * image.width() * 3;
   const std::int64_t dropped = heldBytes > kHeldBytesLimit ? above : 0;
   const Box computed{visible.x - p.x, above - dropped, visible.w, visible.h + dropped};
-  RenderInto(canvas, Resample(image, p.w, p.h, computed, interpolation), visible.x, visible.y,
-             int(dropped));
+  return RenderInto(canvas, Resample(image, p.w, p.h, computed, interpolation), visible.x,
+                    visible.y, int(dropped));
 }
 
 // The part of the upright picture placed at (x, y) that lies on the canvas,
@@ -260,19 +270,24 @@ struct VisiblePart {
   Box box;
   int skippedRows;  // rows of `image` above the canvas
 };
-VisiblePart Visible(const Canvas& canvas, Picture& picture, ColorValue background, std::int64_t x,
-                    std::int64_t y) {
-  VImage image = OpaqueRgb(picture.Upright(1), background);
+Result<VisiblePart> Visible(const Canvas& canvas, Picture& picture, ColorValue background,
+                            std::int64_t x, std::int64_t y) {
+  const Result<VImage> upright = picture.Upright(1);
+  if (!upright) return upright.status();
+  VImage image = OpaqueRgb(*upright, background);
   const Box visible =
       Intersect({x, y, image.width(), image.height()}, {0, 0, canvas.width, canvas.height});
-  if (visible.empty()) return {image, visible, 0};
-  return {image.extract_area(int(visible.x - x), 0, int(visible.w), int(visible.y - y + visible.h)),
-          visible, int(visible.y - y)};
+  if (visible.empty()) return VisiblePart{image, visible, 0};
+  return VisiblePart{
+      image.extract_area(int(visible.x - x), 0, int(visible.w), int(visible.y - y + visible.h)),
+      visible, int(visible.y - y)};
 }
 
-void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const VisiblePart part = Visible(canvas, picture, background, p.x, p.y);
-  if (!part.box.empty()) RenderInto(canvas, part.image, part.box.x, part.box.y, part.skippedRows);
+Status DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
+  const Result<VisiblePart> part = Visible(canvas, picture, background, p.x, p.y);
+  if (!part) return part.status();
+  if (part->box.empty()) return Status::Ok();
+  return RenderInto(canvas, part->image, part->box.x, part->box.y, part->skippedRows);
 }
 
 // The copies lie on a grid of the recorded size and are drawn row by row,
@@ -280,20 +295,22 @@ void DrawUnscaled(Canvas& canvas, Picture& picture, const Placement& p, ColorVal
 // an earlier one, and where it is smaller the background shows between them.
 // Either way the canvas repeats one cell of the grid: the picture's top-left
 // part over the background.  That cell is drawn once and then copied.
-void DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
+Status DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
   const int cellWidth = std::min(p.w, canvas.width);
   const int cellHeight = std::min(p.h, canvas.height);
-  const VImage image = OpaqueRgb(picture.Upright(1), background);
-  RenderInto(canvas,
-             image.extract_area(0, 0, std::min(image.width(), cellWidth),
-                                std::min(image.height(), cellHeight)),
-             0, 0, 0);
-  RepeatCell(canvas, cellWidth, cellHeight);
+  const Result<VImage> upright = picture.Upright(1);
+  if (!upright) return upright.status();
+  const VImage image = OpaqueRgb(*upright, background);
+  const Status rendered = RenderInto(canvas,
+                                     image.extract_area(0, 0, std::min(image.width(), cellWidth),
+                                                        std::min(image.height(), cellHeight)),
+                                     0, 0, 0);
+  if (rendered) RepeatCell(canvas, cellWidth, cellHeight);
+  return rendered;
 }
 
-std::string FirstLine(const char* text) {
-  std::string line(text);
-  line = line.substr(0, line.find('\n'));
+std::string FirstLine(const std::string& text) {
+  const std::string line = text.substr(0, text.find('\n'));
   return line.empty() ? "the picture cannot be decoded" : line;
 }
 
@@ -325,32 +342,41 @@ bool Start() {
   return started;
 }
 
-std::string Draw(Canvas& canvas, const std::string& path, const Placement& placement,
-                 int interpolation, ColorValue background) {
-  if (!Start()) return "the picture library cannot be started";
+// The library's C++ interface reports its failures by throwing VError; the
+// caller catches them.
+Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement& placement,
+                       int interpolation, ColorValue background) {
+  Result<Picture> picture = Picture::FromFile(path);
+  if (!picture) return picture.status();
+  if (picture->uprightWidth() * picture->uprightHeight() > kMaxPicturePixels)
+    return Status::Error("the picture claims " + std::to_string(picture->uprightWidth()) + " x " +
+                         std::to_string(picture->uprightHeight()) +
+                         " pixels, more than can be drawn");
+  switch (placement.kind) {
+    case PlacementKind::Scaled:
+      return DrawScaled(canvas, *picture, placement, interpolation, background);
+    case PlacementKind::Unscaled:
+      return DrawUnscaled(canvas, *picture, placement, background);
+    case PlacementKind::Tiled:
+      return DrawTiled(canvas, *picture, placement, background);
+    case PlacementKind::Nothing:
+      break;
+  }
+  return Status::Ok();
+}
+
+Status Draw(Canvas& canvas, const std::string& path, const Placement& placement, int interpolation,
+            ColorValue background) {
+  if (!Start()) return Status::Error("the picture library cannot be started");
+  Status drawn;
   try {
-    Picture picture(path);
-    if (picture.uprightWidth() * picture.uprightHeight() > kMaxPicturePixels)
-      return "the picture claims " + std::to_string(picture.uprightWidth()) + " x " +
-             std::to_string(picture.uprightHeight()) + " pixels, more than can be drawn";
-    switch (placement.kind) {
-      case PlacementKind::Scaled:
-        DrawScaled(canvas, picture, placement, interpolation, background);
-        break;
-      case PlacementKind::Unscaled:
-        DrawUnscaled(canvas, picture, placement, background);
-        break;
-      case PlacementKind::Tiled:
-        DrawTiled(canvas, picture, placement, background);
-        break;
-      case PlacementKind::Nothing:
-        break;
-    }
+    drawn = DrawWithLibrary(canvas, path, placement, interpolation, background);
   } catch (const VError& e) {
     vips_error_clear();
-    return FirstLine(e.what());
+    drawn = Status::Error(e.what());
   }
-  return {};
+  // The library's messages run over several lines; the program shows one.
+  return drawn ? drawn : Status::Error(FirstLine(drawn.message()));
 }
 
 constexpr PictureLibrary kLibrary{Start, Draw};

@@ -6,6 +6,7 @@
 #include "compose/renderer.h"
 #include "model/canvas.h"
 #include "model/color.h"
+#include "system/status.h"
 
 namespace vendaro {
 
@@ -16,8 +17,8 @@ namespace vendaro {
 struct PictureLibrary {
   bool (*start)();
   // As DrawPicture, except that a failure leaves the canvas as it is.
-  std::string (*draw)(Canvas& canvas, const std::string& path, const Placement& placement,
-                      int interpolation, ColorValue background);
+  Status (*draw)(Canvas& canvas, const std::string& path, const Placement& placement,
+                 int interpolation, ColorValue background);
 };
 
 // The module's file, looked for beside the executable, and its one entry.

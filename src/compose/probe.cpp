@@ -103,16 +103,23 @@ bool ReadHead(const InputFile& file, QByteArray& head, std::int64_t length) {
 
 // Asking for the size reads the header only; no pixels are decoded, so a
 // header claiming a huge picture costs nothing.
-PictureSize SizeFrom(QIODevice& device, const QByteArray& format) {
+Result<PictureSize> SizeFrom(QIODevice& device, const QByteArray& format) {
   QImageReader reader(&device, format);
   QSize size = reader.size();
   // A BMP stored from the top row down says so with a negative height.
   if (format == "bmp") size.setHeight(std::abs(size.height()));
-  if (!size.isValid() || size.isEmpty()) return {};
+  if (!size.isValid() || size.isEmpty()) {
+    const bool known = reader.error() != QImageReader::UnsupportedFormatError;
+    return Status::Error(known ? "no size" : "unknown format");
+  }
   const bool quarterTurn =
       reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-  return quarterTurn ? PictureSize{true, size.height(), size.width()}
-                     : PictureSize{true, size.width(), size.height()};
+  return quarterTurn ? PictureSize{size.height(), size.width()}
+                     : PictureSize{size.width(), size.height()};
+}
+
+Status NotAReadableFile() {
+  return Status::Error("not a regular file that can be read");
 }
 
 enum class HeadState { InMemory, TooLarge, Unreadable };
@@ -136,15 +143,15 @@ HeadState ReadHeader(const InputFile& file, std::int64_t fileSize, QByteArray& h
 
 }  // namespace
 
-PictureSize ProbePicture(const std::string& path) {
+Result<PictureSize> ProbePicture(const std::string& path) {
   InputFile picture(path);
-  if (!picture.isOpen()) return {};
+  if (!picture.isOpen()) return NotAReadableFile();
   const std::int64_t fileSize = picture.size();
   QByteArray head;
   QByteArray format;
   switch (ReadHeader(picture, fileSize, head, format)) {
     case HeadState::Unreadable:
-      return {};
+      return NotAReadableFile();
     case HeadState::InMemory: {
       QBuffer buffer(&head);
       buffer.open(QIODevice::ReadOnly);
@@ -154,7 +161,8 @@ PictureSize ProbePicture(const std::string& path) {
       break;
   }
   QFile file;
-  if (!file.open(picture.handle(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return {};
+  if (!file.open(picture.handle(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    return NotAReadableFile();
   picture.ReleaseHandle();
   return SizeFrom(file, format);
 }

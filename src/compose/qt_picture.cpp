@@ -92,32 +92,29 @@ QSize BmpSize(QImageReader& reader) {
 
 }  // namespace
 
-QtPicture ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels) {
-  QtPicture result;
+Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels) {
+  const auto notMine = Claimed<QImage>::NotMine();
   const auto file = OpenPicture(path);
-  if (!file) return result;
+  if (!file) return notMine;
   const QByteArray format = FormatOf(*file);
-  if (format.isEmpty() || (format == "png" && (!png || PngHasOrientation(*file)))) return result;
+  if (format.isEmpty() || (format == "png" && (!png || PngHasOrientation(*file)))) return notMine;
   // Checked before the reader moves through the file.
   const bool cutOff = format == "bmp" && PixelsCutOff(*file);
   QImageReader reader(file.get(), format);
   const QSize size = format == "bmp" ? BmpSize(reader) : reader.size();
-  if (size.isValid() && std::int64_t(size.width()) * size.height() > maxPixels) return result;
-  result.handled = true;
-  const auto fail = [&](const std::string& reason) {
-    result.problem = "\"" + path + "\" cannot be decoded: " + reason;
-    return result;
+  if (size.isValid() && std::int64_t(size.width()) * size.height() > maxPixels) return notMine;
+  const auto fail = [&path](const std::string& reason) {
+    return Status::Error("\"" + path + "\" cannot be decoded: " + reason);
   };
   if (!size.isValid() || size.isEmpty()) return fail("no size that can be drawn");
   if (cutOff) return fail("the file is cut off");
   // The size was checked above; Qt's own limit would refuse large pictures
   // that are fine.
   reader.setAllocationLimit(int(maxPixels * 8 / (1024 * 1024)) + 1);
-  result.image = reader.read();
-  if (result.image.isNull()) return fail(reader.errorString().toStdString());
-  result.image.convertTo(result.image.hasAlphaChannel() ? QImage::Format_RGBA8888
-                                                        : QImage::Format_RGB888);
-  return result;
+  QImage image = reader.read();
+  if (image.isNull()) return fail(reader.errorString().toStdString());
+  image.convertTo(image.hasAlphaChannel() ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+  return Claimed<QImage>(std::move(image));
 }
 
 }  // namespace vendaro

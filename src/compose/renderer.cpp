@@ -10,30 +10,25 @@
 namespace vendaro {
 namespace {
 
-// The module, loaded once; null when it cannot be loaded (the reason is
-// kept for the message).
-const PictureLibrary* LoadedLibrary(std::string& why) {
-  static std::string failure;
-  static const PictureLibrary* library = []() -> const PictureLibrary* {
-    void* entry = nullptr;
-    for (const std::string& name :
-         {ExecutableFolder() + kPictureLibraryFile, std::string(kPictureLibraryFile)}) {
-      entry = LoadLibrarySymbol(name, kPictureLibraryEntry, failure);
-      if (entry) break;
-    }
+// The module, loaded once, from beside the executable or else wherever the
+// system's loader looks; the error keeps the last reason for the message.
+const Result<const PictureLibrary*>& LoadedLibrary() {
+  static const Result<const PictureLibrary*> library = []() -> Result<const PictureLibrary*> {
+    Result<void*> entry =
+        LoadLibrarySymbol(ExecutableFolder() + kPictureLibraryFile, kPictureLibraryEntry);
+    if (!entry) entry = LoadLibrarySymbol(kPictureLibraryFile, kPictureLibraryEntry);
+    if (!entry) return entry.status();
     using Entry = const PictureLibrary* (*)();
-    return entry ? reinterpret_cast<Entry>(entry)() : nullptr;
+    return reinterpret_cast<Entry>(*entry)();
   }();
-  why = failure;
   return library;
 }
 
 }  // namespace
 
 bool StartPictureLibrary() {
-  std::string why;
-  const PictureLibrary* library = LoadedLibrary(why);
-  return library && library->start();
+  const Result<const PictureLibrary*>& library = LoadedLibrary();
+  return library && (*library)->start();
 }
 
 bool NeedsPictureLibrary(const std::string& path) {
@@ -55,24 +50,24 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
   return canvas;
 }
 
-std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
-                        int interpolation, ColorValue background) {
-  if (placement.kind == PlacementKind::Nothing || canvas.empty()) return {};
+Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
+                   int interpolation, ColorValue background) {
+  if (placement.kind == PlacementKind::Nothing || canvas.empty()) return Status::Ok();
   // JPEG, and for the modes without a filter also BMP and PNG, are drawn
   // without the picture library.
-  std::optional<std::string> problem =
+  const Result<PathOutcome> drawn =
       placement.kind == PlacementKind::Scaled && interpolation != 0
           ? DrawJpegScaled(canvas, path, placement, interpolation)
           : DrawDirect(canvas, path, placement, interpolation, background);
-  if (!problem) {
-    std::string why;
-    const PictureLibrary* library = LoadedLibrary(why);
-    problem = library ? library->draw(canvas, path, placement, interpolation, background)
-                      : "the picture library cannot be loaded: " + why;
+  Status status = drawn.status();
+  if (drawn && *drawn == PathOutcome::NotMine) {
+    const Result<const PictureLibrary*>& library = LoadedLibrary();
+    status = library ? (*library)->draw(canvas, path, placement, interpolation, background)
+                     : Status::Error("the picture library cannot be loaded: " + library.message());
   }
   // A picture that fails half-way leaves no half of it behind.
-  if (!problem->empty()) canvas = MakeCanvas(canvas.width, canvas.height, background);
-  return *problem;
+  if (!status) canvas = MakeCanvas(canvas.width, canvas.height, background);
+  return status;
 }
 
 }  // namespace vendaro

@@ -5,6 +5,7 @@
 #include "compose/placement.h"
 #include "model/canvas.h"
 #include "model/color.h"
+#include "system/status.h"
 
 namespace vendaro {
 
@@ -29,10 +30,9 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb);
 
 // Draws the picture at `path` on the canvas as `placement` says, upright,
 // over the background colour `background` (RGB) that the canvas was filled
-// with.  interpolation: 0 nearest, 1 bilinear, 2 bicubic.  Returns the reason
-// when the picture cannot be drawn (the canvas is then plain background
-// again), or empty text.
-std::string DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
-                        int interpolation, ColorValue background);
+// with.  interpolation: 0 nearest, 1 bilinear, 2 bicubic.  When the picture
+// cannot be drawn the canvas is plain background again.
+Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
+                   int interpolation, ColorValue background);
 
 }  // namespace vendaro

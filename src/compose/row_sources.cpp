@@ -21,9 +21,8 @@ class JpegRows : public RowSource {
   explicit JpegRows(std::unique_ptr<JpegReader> reader) : reader_(std::move(reader)) {}
   int width() const override { return reader_->outputWidth(); }
   int height() const override { return reader_->outputHeight(); }
-  bool Read(std::uint8_t* row) override { return reader_->ReadRow(row); }
-  bool Skip(int rows) override { return reader_->SkipRows(rows); }
-  std::string problem() const override { return reader_->problem(); }
+  Status Read(std::uint8_t* row) override { return reader_->ReadRow(row); }
+  Status Skip(int rows) override { return reader_->SkipRows(rows); }
 
  private:
   std::unique_ptr<JpegReader> reader_;
@@ -31,38 +30,35 @@ class JpegRows : public RowSource {
 
 // A JPEG picture stored turned.  Its upright rows run across the stored
 // ones, so the stored rows covering the part needed are decoded first and
-// that part kept: what the canvas shows, or for nearest-neighbour scaling
-// the span its samples come from.
+// that part kept (by Keep): what the canvas shows, or for nearest-neighbour
+// scaling the span its samples come from.
 class TurnedJpegRows : public RowSource {
  public:
-  TurnedJpegRows(JpegReader& reader, Turn turn, const PicturePart& part)
+  TurnedJpegRows(const JpegReader& reader, Turn turn, const PicturePart& part)
       : turn_(turn),
         storedWidth_(reader.outputWidth()),
         storedHeight_(reader.outputHeight()),
-        part_(part) {
-    if (part.empty()) return;
+        part_(part) {}
+
+  Status Keep(JpegReader& reader) {
+    if (part_.empty()) return Status::Ok();
     // The stored box holding the part: upright X lies on the stored rows
     // when turned a quarter, and either axis may run backwards.
-    const Span across{part.left, part.right}, down{part.top, part.bottom};
-    const auto [x0, x1] = turn.transposed ? down.Flipped(storedWidth_, turn.flipY)
-                                          : across.Flipped(storedWidth_, turn.flipX);
-    const auto [y0, y1] = turn.transposed ? across.Flipped(storedHeight_, turn.flipX)
-                                          : down.Flipped(storedHeight_, turn.flipY);
+    const Span across{part_.left, part_.right}, down{part_.top, part_.bottom};
+    const auto [x0, x1] = turn_.transposed ? down.Flipped(storedWidth_, turn_.flipY)
+                                           : across.Flipped(storedWidth_, turn_.flipX);
+    const auto [y0, y1] = turn_.transposed ? across.Flipped(storedHeight_, turn_.flipX)
+                                           : down.Flipped(storedHeight_, turn_.flipY);
     box_ = {x0, x1, y0, y1};
     kept_.resize(static_cast<std::size_t>((x1 - x0) * (y1 - y0) * 3));
     std::vector<std::uint8_t> row(static_cast<std::size_t>(storedWidth_) * 3);
-    if (!reader.SkipRows(static_cast<int>(y0))) {
-      problem_ = reader.problem();
-      return;
-    }
+    if (Status skipped = reader.SkipRows(static_cast<int>(y0)); !skipped) return skipped;
     const std::size_t keptBytes = static_cast<std::size_t>(x1 - x0) * 3;
     for (std::int64_t y = y0; y < y1; ++y) {
-      if (!reader.ReadRow(row.data())) {
-        problem_ = reader.problem();
-        return;
-      }
+      if (Status read = reader.ReadRow(row.data()); !read) return read;
       std::memcpy(&kept_[static_cast<std::size_t>(y - y0) * keptBytes], &row[x0 * 3], keptBytes);
     }
+    return Status::Ok();
   }
 
   int width() const override {
@@ -71,9 +67,9 @@ class TurnedJpegRows : public RowSource {
   int height() const override {
     return static_cast<int>(turn_.transposed ? storedWidth_ : storedHeight_);
   }
-  bool Read(std::uint8_t* row) override {
+  Status Read(std::uint8_t* row) override {
     const std::int64_t v = next_++;
-    if (v < part_.top || v >= part_.bottom) return true;
+    if (v < part_.top || v >= part_.bottom) return Status::Ok();
     const std::int64_t keptWidth = box_.right - box_.left;
     for (std::int64_t u = part_.left; u < part_.right; ++u) {
       std::int64_t x = turn_.transposed ? v : u, y = turn_.transposed ? u : v;
@@ -83,13 +79,12 @@ class TurnedJpegRows : public RowSource {
                   &kept_[static_cast<std::size_t>((y - box_.top) * keptWidth + x - box_.left) * 3],
                   3);
     }
-    return true;
+    return Status::Ok();
   }
-  bool Skip(int rows) override {
+  Status Skip(int rows) override {
     next_ += rows;
-    return true;
+    return Status::Ok();
   }
-  std::string problem() const override { return problem_; }
 
  private:
   const Turn turn_;
@@ -97,7 +92,6 @@ class TurnedJpegRows : public RowSource {
   const PicturePart part_;
   PicturePart box_;  // in stored coordinates
   std::vector<std::uint8_t> kept_;
-  std::string problem_;
   std::int64_t next_ = 0;
 };
 
@@ -106,11 +100,11 @@ class QtRows : public RowSource {
   QtRows(QImage image, ColorValue background) : image_(std::move(image)), background_(background) {}
   int width() const override { return image_.width(); }
   int height() const override { return image_.height(); }
-  bool Read(std::uint8_t* row) override {
+  Status Read(std::uint8_t* row) override {
     const std::uint8_t* from = image_.constScanLine(next_++);
     if (image_.format() == QImage::Format_RGB888) {
       std::memcpy(row, from, static_cast<std::size_t>(width()) * 3);
-      return true;
+      return Status::Ok();
     }
     const int back[3] = {RedOf(background_), GreenOf(background_), BlueOf(background_)};
     for (int x = 0; x < width(); ++x, from += 4, row += 3) {
@@ -118,13 +112,12 @@ class QtRows : public RowSource {
       for (int c = 0; c < 3; ++c)
         row[c] = std::uint8_t((from[c] * a + back[c] * (255 - a) + 127) / 255);
     }
-    return true;
+    return Status::Ok();
   }
-  bool Skip(int rows) override {
+  Status Skip(int rows) override {
     next_ += rows;
-    return true;
+    return Status::Ok();
   }
-  std::string problem() const override { return {}; }
 
  private:
   QImage image_;
@@ -132,35 +125,33 @@ class QtRows : public RowSource {
   int next_ = 0;
 };
 
-std::unique_ptr<RowSource> JpegSource(std::unique_ptr<JpegReader> jpeg, const PartNeeded& needed,
-                                      std::string& problem) {
-  if (!jpeg->Start(1)) {
-    problem = jpeg->problem();
-    return std::make_unique<JpegRows>(std::move(jpeg));
-  }
+using ClaimedRows = Claimed<std::unique_ptr<RowSource>>;
+
+Result<ClaimedRows> JpegSource(std::unique_ptr<JpegReader> jpeg, const PartNeeded& needed) {
+  if (Status started = jpeg->Start(1); !started) return started;
   const Turn turn = TurnOf(jpeg->orientation());
   if (!turn.transposed && !turn.flipX && !turn.flipY)
-    return std::make_unique<JpegRows>(std::move(jpeg));
+    return ClaimedRows(std::make_unique<JpegRows>(std::move(jpeg)));
   const std::int64_t w = jpeg->outputWidth(), h = jpeg->outputHeight();
   auto rows = std::make_unique<TurnedJpegRows>(
       *jpeg, turn, needed(turn.transposed ? h : w, turn.transposed ? w : h));
-  problem = rows->problem();
-  return rows;
+  if (Status kept = rows->Keep(*jpeg); !kept) return kept;
+  return ClaimedRows(std::move(rows));
 }
 
 }  // namespace
 
-std::unique_ptr<RowSource> OpenRows(const std::string& path, ColorValue background,
-                                    const PartNeeded& needed, std::string& problem) {
+Result<ClaimedRows> OpenRows(const std::string& path, ColorValue background,
+                             const PartNeeded& needed) {
   auto jpeg = std::make_unique<JpegReader>();
   if (jpeg->Open(path)) {
-    if (!jpeg->drawable(kMaxPicturePixels)) return nullptr;
-    return JpegSource(std::move(jpeg), needed, problem);
+    if (!jpeg->drawable(kMaxPicturePixels)) return ClaimedRows::NotMine();
+    return JpegSource(std::move(jpeg), needed);
   }
-  QtPicture picture = ReadWithQt(path, true, kLargestForQt);
-  if (!picture.handled) return nullptr;
-  problem = picture.problem;
-  return std::make_unique<QtRows>(std::move(picture.image), background);
+  Result<Claimed<QImage>> picture = ReadWithQt(path, true, kLargestForQt);
+  if (!picture) return picture.status();
+  if (!picture->mine()) return ClaimedRows::NotMine();
+  return ClaimedRows(std::make_unique<QtRows>(std::move(picture->value()), background));
 }
 
 }  // namespace vendaro

@@ -10,8 +10,8 @@ namespace {
 
 void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& probe) {
   if (!IsStorablePath(path)) return;
-  const PictureSize size = probe(path);
-  if (size.ok) list.push_back(MakeEntry(path, size.width, size.height));
+  const Result<PictureSize> size = probe(path);
+  if (size) list.push_back(MakeEntry(path, size->width, size->height));
 }
 
 }  // namespace
@@ -62,12 +62,11 @@ std::vector<std::string> SplitListText(std::string_view text) {
   return lines;
 }
 
-ListFileLines ReadListFile(const std::string& path) {
+Result<std::vector<std::string>> ReadListFile(const std::string& path) {
   const FileBytes file = ReadWholeFile(path);
-  if (file.error != 0) {
-    return {Status::Error("Cannot open file \"" + path + "\". " + ErrorText(file.error)), {}};
-  }
-  return {Status::Ok(), SplitListText(file.bytes)};
+  if (file.error != 0)
+    return Status::Error("Cannot open file \"" + path + "\". " + ErrorText(file.error));
+  return SplitListText(file.bytes);
 }
 
 Status WriteListFile(const std::string& path, const EntryList& list) {

@@ -12,17 +12,16 @@ namespace vendaro {
 
 using EntryList = std::vector<WallpaperEntry>;
 
-// What a picture probe reports: whether the picture could be opened and its
-// size (upright, after any stored orientation).  A failed size query gives 0.
+// A picture's size, upright (after any stored orientation).
 struct PictureSize {
-  bool ok = false;
   int width = 0;
   int height = 0;
 };
 
 // Probing is passed in, so the list rules test without real pictures.  The
-// real one is ProbePicture (compose/probe.h).
-using PictureProbe = std::function<PictureSize(const std::string& path)>;
+// real one is ProbePicture (compose/probe.h); an error when the picture
+// cannot be opened or measured.
+using PictureProbe = std::function<Result<PictureSize>(const std::string& path)>;
 
 // Appends at most one entry: the file must exist, have an accepted extension
 // and probe successfully.  Does not look for duplicates.
@@ -34,11 +33,7 @@ void RemoveDuplicateEntries(EntryList& list);
 
 // The lines of a list file (CR LF, lone CR, lone LF; a last line without an
 // end; reading stops at the first NUL byte).
-struct ListFileLines {
-  Status status;
-  std::vector<std::string> lines;
-};
-ListFileLines ReadListFile(const std::string& path);
+Result<std::vector<std::string>> ReadListFile(const std::string& path);
 
 // The splitting rule of ReadListFile, for text already in memory.
 std::vector<std::string> SplitListText(std::string_view text);

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "system/status.h"
+
 namespace vendaro {
 
 // The running executable's full path, and its folder with a trailing '/'
@@ -17,9 +19,9 @@ void LowerProcessPriority();
 void ReleaseFreeMemory();
 
 // A function exported by a shared library, loaded on first use and kept for
-// the life of the process; null with the reason in `why` when it cannot be
-// loaded.
-void* LoadLibrarySymbol(const std::string& library, const char* symbol, std::string& why);
+// the life of the process; an error with the loader's reason when it cannot
+// be loaded.
+Result<void*> LoadLibrarySymbol(const std::string& library, const char* symbol);
 
 // Sets an environment variable for as long as it lives, then puts back what
 // was there.  Not for programs whose other threads read the environment.

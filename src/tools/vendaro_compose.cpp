@@ -72,9 +72,9 @@ std::optional<ScreenSize> MeasuredSize(const std::string& path) {
     const bool turned = jpeg.orientation() >= 5;
     return ScreenSize{turned ? jpeg.height() : jpeg.width(), turned ? jpeg.width() : jpeg.height()};
   }
-  const PictureSize measured = ProbePicture(path);
-  if (!measured.ok) return std::nullopt;
-  return ScreenSize{measured.width, measured.height};
+  const Result<PictureSize> measured = ProbePicture(path);
+  if (!measured) return std::nullopt;
+  return ScreenSize{measured->width, measured->height};
 }
 
 int Run(int argc, char** argv) {
@@ -112,9 +112,8 @@ int Run(int argc, char** argv) {
     return SystemColorRgb(index, index == 1 ? desktop.get() : nullptr);
   };
   const RenderResult rendered = RenderEntry(entry, command.options, screen, systemColor);
-  if (!rendered.status) return Fail(rendered.status.message());
-  if (!rendered.pictureProblem.empty())
-    return Fail("cannot draw '" + command.picture + "': " + rendered.pictureProblem);
+  if (!rendered.picture)
+    return Fail("cannot draw '" + command.picture + "': " + rendered.picture.message());
 
   if (!command.output.empty()) {
     if (Status written = WriteBmp(command.output, rendered.canvas); !written)

@@ -175,13 +175,13 @@ void TForm1::DropPaths(const QStringList& paths) {
 
 void TForm1::LoadList(const QString& path) {
   model_->ReplaceAll({});
-  const ListFileLines file = ReadListFile(PathBytes(path));
-  if (!file.status) {
-    prompts_.showError(this, QString::fromStdString(file.status.message()));
+  const Result<std::vector<std::string>> lines = ReadListFile(PathBytes(path));
+  if (!lines) {
+    prompts_.showError(this, QString::fromStdString(lines.message()));
     return;
   }
   AddBatch([&](EntryList& added) {
-    for (const std::string& line : file.lines) AddPictureFile(added, line, probe_);
+    for (const std::string& line : *lines) AddPictureFile(added, line, probe_);
   });
 }
 

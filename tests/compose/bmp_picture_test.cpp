@@ -88,13 +88,13 @@ TEST(BmpPicture, RowsFromEitherEndAreDrawnUprightInTheirColours) {
   for (bool topDown : {false, true}) {
     const std::string path =
         Save(topDown ? "top-down.bmp" : "bottom-up.bmp", Bmp(3, 2, false, topDown, kSix));
-    const PictureSize size = ProbePicture(path);
-    ASSERT_TRUE(size.ok) << path;
-    EXPECT_EQ(size.width, 3);
-    EXPECT_EQ(size.height, 2);
+    const Result<PictureSize> size = ProbePicture(path);
+    ASSERT_TRUE(size) << path << ": " << size.message();
+    EXPECT_EQ(size->width, 3);
+    EXPECT_EQ(size->height, 2);
     const RenderResult r = RenderEntry(MakeEntry(path, 3, 2), Unscaled(Rgb(9, 9, 9)), {5, 4},
                                        [](int) { return Rgb(0, 0, 0); });
-    ASSERT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
+    ASSERT_TRUE(r.picture.ok()) << r.picture.message();
     for (int y = 0; y < 2; ++y)
       for (int x = 0; x < 3; ++x) {
         const Rgba& p = kSix[std::size_t(y * 3 + x)];
@@ -109,7 +109,7 @@ TEST(BmpPicture, TransparencyIsBlendedOverTheBackground) {
   const std::string path = Save("alpha.bmp", Bmp(3, 1, true, false, pixels));
   const RenderResult r = RenderEntry(MakeEntry(path, 3, 1), Unscaled(Rgb(0, 0, 200)), {3, 1},
                                      [](int) { return Rgb(0, 0, 0); });
-  ASSERT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
+  ASSERT_TRUE(r.picture.ok()) << r.picture.message();
   EXPECT_EQ(PixelOf(r.canvas, 0, 0), Rgb(0, 0, 200));
   const ColorValue half = PixelOf(r.canvas, 1, 0);
   EXPECT_NEAR(GreenOf(half), 128, 2);
@@ -134,7 +134,7 @@ TEST(BmpPicture, CutOffOrForgedFilesGiveThePlainBackgroundAndAReason) {
     const std::string path = Save(c[0], c[1]);
     const RenderResult r = RenderEntry(MakeEntry(path, 40, 30), Unscaled(Rgb(3, 4, 5)), {8, 8},
                                        [](int) { return Rgb(0, 0, 0); });
-    EXPECT_FALSE(r.pictureProblem.empty()) << c[0];
+    EXPECT_FALSE(r.picture.ok()) << c[0];
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 8; ++x) ASSERT_EQ(PixelOf(r.canvas, x, y), Rgb(3, 4, 5)) << c[0];
   }

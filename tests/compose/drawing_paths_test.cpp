@@ -10,6 +10,9 @@
 #include <vips/vips8>
 
 #include "compose/compose_wallpaper.h"
+#include "compose/direct_draw.h"
+#include "compose/jpeg_draw.h"
+#include "compose/renderer.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
 
@@ -39,8 +42,7 @@ Canvas Draw(const std::string& path, const Job& j) {
   o.Interpolation = j.interpolation;
   o.Alignment = j.align;
   RenderResult r = RenderEntry(MakeEntry(path, j.pw, j.ph), o, {j.sw, j.sh}, nullptr);
-  EXPECT_TRUE(r.status.ok()) << r.status.message();
-  EXPECT_TRUE(r.pictureProblem.empty()) << path << ": " << r.pictureProblem;
+  EXPECT_TRUE(r.picture.ok()) << path << ": " << r.picture.message();
   return std::move(r.canvas);
 }
 
@@ -131,6 +133,69 @@ TEST(DrawingPaths, PngWithAStoredOrientationIsDrawnUpright) {
     const Canvas c = Draw(path, j);
     EXPECT_GT(RedOf(PixelOf(c, j.sw / 2, 1)), 200) << "mode " << j.mode;
     EXPECT_GT(BlueOf(PixelOf(c, j.sw / 2, j.sh - 2)), 200) << "mode " << j.mode;
+  }
+}
+
+// What each of the program's own paths answers.  A picture it passes on
+// must really not be its own, or the library would draw it differently; a
+// picture it fails on must fail, not be passed on to fail again elsewhere or
+// be reported as drawn.
+TEST(DrawingPaths, EachPathClaimsOnlyWhatItDraws) {
+  const std::string png = Folder() + "/claims.png";
+  const std::string tiff = Folder() + "/claims.tif";
+  const std::string jpeg = Folder() + "/claims.jpg";
+  WritePicture(png, 37, 23, 3, Pattern);
+  WritePicture(tiff, 37, 23, 3, Pattern);
+  WritePicture(jpeg, 37, 23, 3, Pattern);
+  const std::string turnedPng = Folder() + "/claims-turned.png";
+  testing::WriteFileBytes(turnedPng, testing::PngWithOrientation(testing::ReadFileBytes(png), 6));
+  const std::string cutJpeg = Folder() + "/claims-cut.jpg";
+  // Cut in the middle of the pixel data, after the headers.
+  const std::string jpegBytes = testing::ReadFileBytes(jpeg);
+  const std::size_t scan = jpegBytes.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  testing::WriteFileBytes(cutJpeg, jpegBytes.substr(0, (scan + jpegBytes.size()) / 2));
+  const std::string text = Folder() + "/claims-text.jpg";
+  testing::WriteFileBytes(text, "to nie jest obrazek\n");
+
+  enum Answer { Drawn, NotMine, Fails };
+  enum Path { Direct, JpegScaled };
+  const struct {
+    const char* name;
+    std::string path;
+    Path way;
+    int mode, interpolation;
+    Answer answer;
+  } cases[] = {
+      {"PNG unscaled", png, Direct, 3, 2, Drawn},
+      {"PNG tiled", png, Direct, 4, 2, Drawn},
+      {"PNG nearest", png, Direct, 0, 0, Drawn},
+      {"PNG smooth", png, Direct, 0, 2, NotMine},
+      {"PNG stored turned", turnedPng, Direct, 3, 2, NotMine},
+      {"TIFF", tiff, Direct, 3, 2, NotMine},
+      {"JPEG unscaled", jpeg, Direct, 3, 2, Drawn},
+      {"cut-off JPEG", cutJpeg, Direct, 3, 2, Fails},
+      {"text named .jpg", text, Direct, 3, 2, NotMine},
+      {"JPEG smooth", jpeg, JpegScaled, 0, 1, Drawn},
+      {"PNG smooth", png, JpegScaled, 0, 2, NotMine},
+      {"TIFF smooth", tiff, JpegScaled, 0, 2, NotMine},
+      {"cut-off JPEG smooth", cutJpeg, JpegScaled, 0, 2, Fails},
+      {"text named .jpg smooth", text, JpegScaled, 0, 2, NotMine},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Placement p = PlacePicture(37, 23, 50, 40, c.mode, 0);
+    Canvas canvas = MakeCanvas(50, 40, kFill);
+    const Result<PathOutcome> r = c.way == Direct
+                                      ? DrawDirect(canvas, c.path, p, c.interpolation, kFill)
+                                      : DrawJpegScaled(canvas, c.path, p, c.interpolation);
+    if (c.answer == Fails) {
+      EXPECT_FALSE(r.ok());
+      EXPECT_FALSE(r.message().empty());
+      continue;
+    }
+    ASSERT_TRUE(r.ok()) << r.message();
+    EXPECT_EQ(*r, c.answer == Drawn ? PathOutcome::Drawn : PathOutcome::NotMine);
   }
 }
 

@@ -37,8 +37,7 @@ RenderResult Render(const std::string& path, int pw, int ph, int mode, int inter
   o.Interpolation = interpolation;
   o.Alignment = align;
   RenderResult r = RenderEntry(MakeEntry(path, pw, ph), o, {sw, sh}, [](int) { return 0u; });
-  EXPECT_TRUE(r.status.ok()) << r.status.message();
-  EXPECT_TRUE(r.pictureProblem.empty()) << r.pictureProblem;
+  EXPECT_TRUE(r.picture.ok()) << r.picture.message();
   return r;
 }
 
@@ -211,7 +210,7 @@ TEST(JpegDraw, DamagedDataGivesTheBackground) {
     o.FillColor = kFill;
     o.DisplayMode = 1;
     const RenderResult r = RenderEntry(MakeEntry(path, 300, 200), o, {150, 100}, nullptr);
-    EXPECT_FALSE(r.pictureProblem.empty());
+    EXPECT_FALSE(r.picture.ok());
     for (int y = 0; y < 100; y += 7)
       for (int x = 0; x < 150; x += 7) ASSERT_EQ(PixelOf(r.canvas, x, y), kFill);
   }
@@ -278,7 +277,8 @@ TEST(JpegReader, OrientationAfterAnXmpBlock) {
   const std::string path = Folder() + "/xmp-first.jpg";
   testing::WriteFileBytes(path, bytes);
   JpegReader reader;
-  ASSERT_TRUE(reader.Open(path)) << reader.problem();
+  const Status opened = reader.Open(path);
+  ASSERT_TRUE(opened) << opened.message();
   EXPECT_EQ(reader.orientation(), 3);
 }
 

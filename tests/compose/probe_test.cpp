@@ -36,11 +36,11 @@ struct Expected {
 };
 
 void ExpectProbe(const std::string& path, Expected expected) {
-  const PictureSize size = ProbePicture(path);
-  EXPECT_EQ(size.ok, expected.ok) << path;
-  if (!expected.ok) return;
-  EXPECT_EQ(size.width, expected.width) << path;
-  EXPECT_EQ(size.height, expected.height) << path;
+  const Result<PictureSize> size = ProbePicture(path);
+  EXPECT_EQ(size.ok(), expected.ok) << path << ": " << size.message();
+  if (!expected.ok || !size) return;
+  EXPECT_EQ(size->width, expected.width) << path;
+  EXPECT_EQ(size->height, expected.height) << path;
 }
 
 TEST(ProbePicture, ReadsTheSizeOfEveryFormat) {
@@ -124,6 +124,24 @@ TEST(ProbePicture, FailsForWhatIsNotAReadablePicture) {
   ExpectProbe(dir + "/fifo.png", {false, 0, 0});  // returns instead of waiting for a writer
 }
 
+TEST(ProbePicture, SaysWhyItFails) {
+  const std::string dir = testing::MakeTempDir("probe-why");
+  ASSERT_EQ(mkfifo((dir + "/fifo.png").c_str(), 0600), 0);
+  const std::string notAFile = "not a regular file that can be read";
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {dir + "/missing.png", notAFile},
+      {dir, notAFile},
+      {dir + "/fifo.png", notAFile},
+      {Put("why-text.jpg", "to nie jest obrazek\n"), "unknown format"},
+      {Put("why-gif-magic.gif", "GIF89a\x01"), "no size"},
+      {Put("why-zero-size.png", testing::PngHeaderOnly(0, 0)), "no size"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProbePicture(c.path).message(), c.reason) << c.path;
+}
+
 TEST(ProbePicture, TruncatedDataStillGivesTheHeaderSize) {
   const std::string png = testing::EncodedPicture("PNG", 300, 200);
   ExpectProbe(Put("cut.png", png.substr(0, png.size() / 2)), {true, 300, 200});
@@ -156,11 +174,11 @@ TEST(ProbePicture, HugeClaimsAllocateNoPixels) {
 #ifdef VENDARO_WATCH_ALLOCATIONS
     largestAllocation = 0;
 #endif
-    const PictureSize size = ProbePicture(path);
+    const Result<PictureSize> size = ProbePicture(path);
     // Reporting the header's size or failing are both sound; decoding is not.
-    if (size.ok) {
-      EXPECT_EQ(size.width, c.width) << c.name;
-      EXPECT_EQ(size.height, c.height) << c.name;
+    if (size) {
+      EXPECT_EQ(size->width, c.width) << c.name;
+      EXPECT_EQ(size->height, c.height) << c.name;
     }
 #ifdef VENDARO_WATCH_ALLOCATIONS
     EXPECT_GT(largestAllocation, 0u) << c.name;  // the watch is on
@@ -183,11 +201,11 @@ int OpenDescriptors() {
 TEST(ProbePicture, ReleasesTheFile) {
   const std::string good = Put("held.png", testing::EncodedPicture("PNG", 2, 2));
   const std::string bad = Put("held.jpg", "junk");
-  ProbePicture(good);  // lets Qt load its format plugins first
+  ASSERT_TRUE(ProbePicture(good).ok());  // lets Qt load its format plugins first
   const int before = OpenDescriptors();
   for (int i = 0; i < 20; ++i) {
-    ProbePicture(good);
-    ProbePicture(bad);
+    EXPECT_TRUE(ProbePicture(good).ok());
+    EXPECT_FALSE(ProbePicture(bad).ok());
   }
   EXPECT_EQ(OpenDescriptors(), before);
 }

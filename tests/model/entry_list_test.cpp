@@ -20,7 +20,7 @@ struct FakeProbe {
     return [this](const std::string& path) {
       asked.push_back(path);
       const auto it = sizes.find(path);
-      return it == sizes.end() ? PictureSize{} : it->second;
+      return it == sizes.end() ? Result<PictureSize>(Status::Error("no size")) : it->second;
     };
   }
 };
@@ -32,10 +32,10 @@ TEST(AddPictureFile, AppendsOnlyExistingAcceptedProbedFiles) {
   }
   ASSERT_EQ(mkdir((dir + "/folder.jpg").c_str(), 0700), 0);
   FakeProbe probe;
-  probe.sizes[dir + "/ok.JPG"] = {true, 1024, 768};
-  probe.sizes[dir + "/note.txt"] = {true, 5, 5};
-  probe.sizes[dir + "/zero.gif"] = {true, 0, 0};
-  probe.sizes[dir + "/folder.jpg"] = {true, 1, 1};
+  probe.sizes[dir + "/ok.JPG"] = {1024, 768};
+  probe.sizes[dir + "/note.txt"] = {5, 5};
+  probe.sizes[dir + "/zero.gif"] = {0, 0};
+  probe.sizes[dir + "/folder.jpg"] = {1, 1};
 
   EntryList list;
   for (const char* name :
@@ -107,11 +107,11 @@ TEST(RemoveDuplicateEntries, MatchesThePairwiseRuleOnALargeList) {
 
 TEST(EntriesFromPaths, KeepsWhatProbesWithoutExtensionRule) {
   FakeProbe probe;
-  probe.sizes["/a.jpg"] = {true, 10, 20};
-  probe.sizes["/A.JPG"] = {true, 10, 20};
-  probe.sizes["/pic.webp"] = {true, 30, 40};
-  probe.sizes["/noquery.png"] = {true, 0, 0};
-  probe.sizes["/x</n>y.png"] = {true, 1, 1};
+  probe.sizes["/a.jpg"] = {10, 20};
+  probe.sizes["/A.JPG"] = {10, 20};
+  probe.sizes["/pic.webp"] = {30, 40};
+  probe.sizes["/noquery.png"] = {0, 0};
+  probe.sizes["/x</n>y.png"] = {1, 1};
   EntryList list{MakeEntry("/old.png", 1, 1)};
   EntriesFromPaths(
       {"/a.jpg", "/gone.jpg", "", "/A.JPG", "/pic.webp", "/a.jpg", "/noquery.png", "/x</n>y.png"},

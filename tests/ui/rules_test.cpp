@@ -145,7 +145,7 @@ TEST(ScanFolder, OnlyPicturesDirectlyInside) {
   }
   std::filesystem::create_directory(folder + "sub.jpg");
   testing::WriteFileBytes(folder + "sub.jpg/inner.jpg", "x");
-  const PictureProbe probe = [](const std::string&) { return PictureSize{true, 4, 3}; };
+  const PictureProbe probe = [](const std::string&) { return PictureSize{4, 3}; };
 
   EntryList list;
   AddDroppedItem(folder.substr(0, folder.size() - 1), list, probe);

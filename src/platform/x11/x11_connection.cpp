@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace vendaro::x11 {
@@ -35,15 +36,13 @@ void KeepRunningOnLostConnection(Display*, void*) {
 // Big bands cost memory for no speed; small ones cost round trips.
 constexpr std::size_t kBandBytes = std::size_t(4) << 20;
 
-struct ChannelShift {
-  int shift = 0;
-  bool ok = false;
-};
-
-ChannelShift ShiftOf(unsigned long mask) {
-  if (mask == 0) return {};
+// Where a colour channel's mask puts its byte; nothing when the mask is not
+// one byte wide.
+std::optional<int> ShiftOf(unsigned long mask) {
+  if (mask == 0) return std::nullopt;
   const int shift = std::countr_zero(mask);
-  return {shift, (mask >> shift) == 0xFF};
+  if ((mask >> shift) != 0xFF) return std::nullopt;
+  return shift;
 }
 
 int BitsPerPixel(Display* display, int depth) {
@@ -183,14 +182,14 @@ Status Connection::LayoutOfScreen(PixelLayout& layout) {
   const int screen = DefaultScreen(dpy);
   const Visual* visual = DefaultVisual(dpy, screen);
   const int depth = DefaultDepth(dpy, screen);
-  const ChannelShift red = ShiftOf(visual->red_mask), green = ShiftOf(visual->green_mask),
-                     blue = ShiftOf(visual->blue_mask);
+  const std::optional<int> red = ShiftOf(visual->red_mask), green = ShiftOf(visual->green_mask),
+                           blue = ShiftOf(visual->blue_mask);
   if (visual->c_class != TrueColor || (depth != 24 && depth != 32) ||
-      BitsPerPixel(dpy, depth) != 32 || !red.ok || !green.ok || !blue.ok) {
+      BitsPerPixel(dpy, depth) != 32 || !red || !green || !blue) {
     return Status::Error("Nieobsługiwany format ekranu X (głębia " + std::to_string(depth) + ")");
   }
   layout = {
-      red.shift, green.shift, blue.shift,
+      *red, *green, *blue,
       static_cast<std::uint32_t>(~(visual->red_mask | visual->green_mask | visual->blue_mask))};
   return Status::Ok();
 }

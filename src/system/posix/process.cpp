@@ -36,14 +36,16 @@ void ReleaseFreeMemory() {
   malloc_trim(0);
 }
 
-void* LoadLibrarySymbol(const std::string& library, const char* symbol, std::string& why) {
+Result<void*> LoadLibrarySymbol(const std::string& library, const char* symbol) {
+  // dlerror() gives null when the symbol exists with the value null.
+  const auto failed = [] {
+    const char* reason = dlerror();
+    return Status::Error(reason ? reason : "the symbol has no address");
+  };
   void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
-  if (handle == nullptr) {
-    why = dlerror();
-    return nullptr;
-  }
+  if (handle == nullptr) return failed();
   void* address = dlsym(handle, symbol);
-  if (address == nullptr) why = dlerror();
+  if (address == nullptr) return failed();
   return address;
 }
 
