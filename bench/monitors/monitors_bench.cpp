@@ -2,7 +2,7 @@
 // shown) for one 3840×2160 monitor, for two of them, and for 3840×2160
 // beside 1920×1080, each case in a fresh process so that its peak resident
 // memory is its own.  Prints the median time of several rounds and the peak.
-//   vendaro-bench-monitors [ROUNDS]
+//   vendaro-bench-monitors [ROUNDS [WORKERS]]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,9 @@ const Case kCases[] = {
     {"two 3840x2160", {{"A", {0, 0, 3840, 2160}, true}, {"B", {3840, 0, 3840, 2160}, false}}},
     {"3840x2160 + 1920x1080",
      {{"A", {0, 0, 3840, 2160}, true}, {"B", {3840, 0, 1920, 1080}, false}}},
+    {"one 1920x1080", {{"A", {0, 0, 1920, 1080}, true}}},
 };
+unsigned g_workers = 0;
 
 std::string MakePicture() {
   const std::string path = std::filesystem::temp_directory_path() /
@@ -58,7 +61,7 @@ std::pair<double, double> Measure(const Case& c, const std::string& picture) {
     options.Interpolation = 2;
     const WallpaperEntry entry = MakeEntry(picture, 6000, 4000);
     const auto start = Clock::now();
-    const LayoutComposition composed = RenderLayout(entry, options, c.monitors, nullptr);
+    const LayoutComposition composed = RenderLayout(entry, options, c.monitors, nullptr, g_workers);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     if (!composed.status || !composed.pictureProblem.empty()) _exit(2);
     // The time goes back as the exit status cannot carry it: through a pipe
@@ -84,27 +87,34 @@ std::pair<double, double> Measure(const Case& c, const std::string& picture) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  // 0: one worker per core, as the program composes; 1: one size after another.
+  g_workers = argc > 2 ? static_cast<unsigned>(std::max(0, std::atoi(argv[2]))) : 0;
   const std::string picture = MakePicture();
   std::printf("6000x4000 JPEG, fill, bicubic; median of %d rounds, each in a new process\n",
               rounds);
   std::printf("%-24s %10s %8s %12s\n", "monitors", "ms", "x one", "peak MB");
-  double one = 0;
-  for (const Case& c : kCases) {
-    std::vector<double> times;
-    double peak = 0;
-    for (int i = 0; i < rounds; ++i) {
-      const auto [ms, mb] = Measure(c, picture);
+  // Round by round through the cases, so that a busy moment of a shared
+  // machine falls on all of them alike.
+  constexpr std::size_t kCount = std::size(kCases);
+  std::vector<double> times[kCount];
+  double peak[kCount] = {};
+  for (int i = 0; i < rounds; ++i) {
+    for (std::size_t c = 0; c < kCount; ++c) {
+      const auto [ms, mb] = Measure(kCases[c], picture);
       if (ms < 0) {
-        std::fprintf(stderr, "%s: the composition failed\n", c.name);
+        std::fprintf(stderr, "%s: the composition failed\n", kCases[c].name);
         return 1;
       }
-      times.push_back(ms);
-      peak = std::max(peak, mb);
+      times[c].push_back(ms);
+      peak[c] = std::max(peak[c], mb);
     }
-    std::sort(times.begin(), times.end());
-    const double median = times[times.size() / 2];
+  }
+  double one = 0;
+  for (std::size_t c = 0; c < kCount; ++c) {
+    std::sort(times[c].begin(), times[c].end());
+    const double median = times[c][times[c].size() / 2];
     if (one == 0) one = median;
-    std::printf("%-24s %10.1f %8.2f %12.1f\n", c.name, median, median / one, peak);
+    std::printf("%-24s %10.1f %8.2f %12.1f\n", kCases[c].name, median, median / one, peak[c]);
   }
   std::filesystem::remove(picture);
   std::filesystem::remove(picture + ".ms");
