@@ -90,8 +90,9 @@ LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& optio
 
   std::vector<SizeJob> jobs;
   for (const Monitor& monitor : composition.monitors) {
-    auto same = std::find_if(jobs.begin(), jobs.end(),
-                             [&](const SizeJob& job) { return SameSize(job.size, monitor.size()); });
+    auto same = std::find_if(jobs.begin(), jobs.end(), [&](const SizeJob& job) {
+      return SameSize(job.size, monitor.size());
+    });
     composition.canvasOf.push_back(static_cast<std::size_t>(same - jobs.begin()));
     if (same == jobs.end()) jobs.push_back({monitor.size(), {}, {}});
   }
@@ -99,9 +100,9 @@ LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& optio
 
   for (SizeJob& job : jobs) {
     if (!job.failure.empty()) {
-      composition.status = Status::Error("Nie można złożyć tapety " +
-                                         std::to_string(job.size.width) + "×" +
-                                         std::to_string(job.size.height) + ": " + job.failure);
+      composition.status =
+          Status::Error("Nie można złożyć tapety " + std::to_string(job.size.width) + "×" +
+                        std::to_string(job.size.height) + ": " + job.failure);
       composition.canvases.clear();
       composition.placements.clear();
       return composition;
@@ -140,8 +141,9 @@ LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options
   for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
     const Canvas& canvas = composition.canvases[c];
     if (c > 0 && !everyMonitorFile) break;
-    const std::string path = c == 0 ? ComposedFilePath(tempFolder, entry)
-                                    : MonitorFilePath(tempFolder, entry, {canvas.width, canvas.height});
+    const std::string path =
+        c == 0 ? ComposedFilePath(tempFolder, entry)
+               : MonitorFilePath(tempFolder, entry, {canvas.width, canvas.height});
     result.status = WriteBmp(path, canvas);
     if (!result.status) break;
     paths.push_back(path);

@@ -22,8 +22,8 @@ struct LayoutComposition {
   // One composition per distinct monitor size; the primary's is first.
   std::vector<Canvas> canvases;
   std::vector<Placement> placements;
-  ColorValue background = 0;  // RGB, resolved once for every size
-  std::string pictureProblem;  // as RenderResult's, from the first size that had one
+  ColorValue background = 0;                 // RGB, resolved once for every size
+  std::string pictureProblem;                // as RenderResult's, from the first size that had one
   std::vector<std::string> skippedMonitors;  // CheckLayout's sentences
 
   const Canvas& primary() const { return canvases.front(); }

@@ -79,7 +79,9 @@ Rect LayoutBounds(const MonitorLayout& layout) {
   if (layout.empty()) return {};
   Extent extent = Extent::Of(layout.front().area);
   for (const Monitor& monitor : layout) extent.Add(monitor.area);
-  auto clamp = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX)); };
+  auto clamp = [](long long v) {
+    return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+  };
   return {clamp(extent.left), clamp(extent.top), clamp(extent.right - extent.left),
           clamp(extent.bottom - extent.top)};
 }

@@ -31,7 +31,8 @@ Status LoadQtPolish() {
   if (!translator->load(QStringLiteral("qtbase_pl"), folder)) {
     delete translator;
     return Status::Error("Nie znaleziono polskich tekstów Qt (qtbase_pl.qm) w " +
-                         folder.toStdString() + "; przyciski i okna wyboru plików będą po angielsku");
+                         folder.toStdString() +
+                         "; przyciski i okna wyboru plików będą po angielsku");
   }
   QCoreApplication::installTranslator(translator);
   return Status::Ok();

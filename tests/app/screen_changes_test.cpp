@@ -1,14 +1,15 @@
 // Changes of the monitors while the program runs, and the tray click.
+#include "app/screen_changes.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QSystemTrayIcon>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 #include "app/change_scheduler.h"
-#include "app/screen_changes.h"
 #include "app/tray_menu.h"
 #include "form_fixture.h"
 
@@ -18,7 +19,8 @@ namespace {
 // Handles events until `done` or a generous deadline; nothing is timed.
 bool SpinUntil(const std::function<bool()>& done, int ms = 20000) {
   QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (!done() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   return done();
 }
 

@@ -29,8 +29,8 @@ Monitor M(const char* name, int left, int top, int width, int height, bool prima
 std::string Quarters(const std::string& folder) {
   const std::string path = folder + "/quarters.png";
   testing::WritePicture(path, 40, 30, 3, [](int x, int y) {
-    const ColorValue c = y < 15 ? (x < 20 ? kTopLeft : kTopRight)
-                                : (x < 20 ? kBottomLeft : kBottomRight);
+    const ColorValue c =
+        y < 15 ? (x < 20 ? kTopLeft : kTopRight) : (x < 20 ? kBottomLeft : kBottomRight);
     return Rgba{RedOf(c), GreenOf(c), BlueOf(c)};
   });
   return path;
@@ -63,8 +63,8 @@ TEST_F(LayoutComposition_, OneMonitorIsExactlyTheSingleScreenComposition) {
   options.GapFill = 2;
   options.Interpolation = 2;
   const RenderResult single = RenderEntry(entry, options, {300, 170}, nullptr);
-  const LayoutComposition layout = RenderLayout(entry, options, {M("A", 0, 0, 300, 170, true)},
-                                                nullptr);
+  const LayoutComposition layout =
+      RenderLayout(entry, options, {M("A", 0, 0, 300, 170, true)}, nullptr);
   ASSERT_TRUE(layout.status) << layout.status.message();
   ASSERT_EQ(layout.canvases.size(), 1u);
   EXPECT_EQ(layout.primary().rgb, single.canvas.rgb);
@@ -122,8 +122,8 @@ TEST_F(LayoutComposition_, EachSizeHasItsOwnPlacement) {
   Options options;
   options.DisplayMode = 1;
   options.Alignment = 0;
-  const LayoutComposition layout = RenderLayout(
-      entry, options, {M("A", 0, 0, 160, 60, true), M("B", 160, 0, 60, 160)}, nullptr);
+  const LayoutComposition layout =
+      RenderLayout(entry, options, {M("A", 0, 0, 160, 60, true), M("B", 160, 0, 60, 160)}, nullptr);
   ASSERT_TRUE(layout.status);
   ASSERT_EQ(layout.placements.size(), 2u);
   EXPECT_EQ(layout.placements[0].x, 40);
@@ -196,8 +196,8 @@ TEST_F(LayoutComposition_, TheWholeLayoutPictureHasEachCompositionAtItsMonitor) 
   // of it shows the fill colour.
   Options options = Stretched();
   options.FillColor = Rgb(9, 9, 9);
-  const LayoutComposition layout = RenderLayout(
-      entry, options, {M("A", 0, 0, 64, 36, true), M("B", 24, 36, 40, 32)}, nullptr);
+  const LayoutComposition layout =
+      RenderLayout(entry, options, {M("A", 0, 0, 64, 36, true), M("B", 24, 36, 40, 32)}, nullptr);
   const Canvas whole = LayoutPicture(layout.View());
   ASSERT_EQ(whole.width, 64);
   ASSERT_EQ(whole.height, 68);
@@ -223,17 +223,19 @@ struct FilesFixture {
     std::filesystem::create_directories(temp);
     entry = MakeEntry(Quarters(folder), 40, 30);
     files = {temp + "old.png.bmp", {temp + "old.png.40x32.bmp"}};
-    for (const std::string& old : {files.primary, files.others[0]}) testing::WriteFileBytes(old, "x");
+    for (const std::string& old : {files.primary, files.others[0]})
+      testing::WriteFileBytes(old, "x");
   }
 
   LayoutComposeResult Compose(const MonitorLayout& monitors, bool everyFile) {
-    return ComposeWallpapers(entry, Stretched(), monitors, nullptr, temp, everyFile, files,
-                             [this](const Wallpapers& wallpapers) {
-                               seen.push_back(wallpapers);
-                               for (const MonitorPicture& p : wallpapers.monitors)
-                                 filesExistedWhenSet.push_back(p.path.empty() || FileExists(p.path));
-                               return refuse ? Status::Error("no") : Status::Ok();
-                             });
+    return ComposeWallpapers(
+        entry, Stretched(), monitors, nullptr, temp, everyFile, files,
+        [this](const Wallpapers& wallpapers) {
+          seen.push_back(wallpapers);
+          for (const MonitorPicture& p : wallpapers.monitors)
+            filesExistedWhenSet.push_back(p.path.empty() || FileExists(p.path));
+          return refuse ? Status::Error("no") : Status::Ok();
+        });
   }
 };
 
@@ -278,7 +280,8 @@ TEST(ComposeWallpapers, ARefusingDesktopKeepsTheOldFiles) {
   FilesFixture f;
   f.refuse = true;
   const WallpaperFiles before = f.files;
-  const LayoutComposeResult r = f.Compose({M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)}, true);
+  const LayoutComposeResult r =
+      f.Compose({M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)}, true);
   EXPECT_FALSE(r.status);
   EXPECT_EQ(f.files.primary, before.primary);
   EXPECT_EQ(f.files.others, before.others);

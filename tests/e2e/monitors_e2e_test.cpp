@@ -42,8 +42,9 @@ class MonitorsEndToEnd : public ResidentEndToEnd {
     ASSERT_TRUE(plain.save(QString::fromStdString(pictures + "biel.png")));
     WriteFileBytes(data_ + "default.vdl",
                    pictures + "cwiartki.png\r\n" + pictures + "biel.png\r\n");
-    WriteFileBytes(ini_, "[Zmiany]\r\nRozciagniecie=0\r\nInterpolacja=0\r\nOkno informacji=0\r\n"
-                         "[Opcje]\r\nWersja=0\r\n");
+    WriteFileBytes(ini_,
+                   "[Zmiany]\r\nRozciagniecie=0\r\nInterpolacja=0\r\nOkno informacji=0\r\n"
+                   "[Opcje]\r\nWersja=0\r\n");
   }
 
   void Start() {
@@ -141,17 +142,18 @@ TEST_F(MonitorsEndToEnd, AClickOnADBusTrayOpensTheSettings) {
 
   QProcess watcher;
   watcher.setProcessEnvironment(environment_);
-  watcher.start(QString::fromStdString(std::string(VENDARO_BIN_DIR) + "/platform_fake_tray_watcher"),
-                {"1", "activate"});
+  watcher.start(
+      QString::fromStdString(std::string(VENDARO_BIN_DIR) + "/platform_fake_tray_watcher"),
+      {"1", "activate"});
   ASSERT_TRUE(watcher.waitForStarted(10000));
   // The watcher's name must be taken before the program asks for it.
   QDeadlineTimer named(30000);
   while (!named.hasExpired()) {
     QProcess ask;
     ask.setProcessEnvironment(environment_);
-    ask.start("dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                            "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                            "string:org.kde.StatusNotifierWatcher"});
+    ask.start("dbus-send",
+              {"--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+               "org.freedesktop.DBus.NameHasOwner", "string:org.kde.StatusNotifierWatcher"});
     ask.waitForFinished(10000);
     if (ask.readAllStandardOutput().contains("true")) break;
   }

@@ -11,7 +11,8 @@ Monitor M(const char* name, int left, int top, int width, int height, bool prima
 
 std::vector<std::string> Names(const MonitorLayout& layout) {
   std::vector<std::string> names;
-  for (const Monitor& monitor : layout) names.push_back(monitor.name + (monitor.primary ? "*" : ""));
+  for (const Monitor& monitor : layout)
+    names.push_back(monitor.name + (monitor.primary ? "*" : ""));
   return names;
 }
 
@@ -33,7 +34,10 @@ TEST(CheckLayout, KeepsTheMonitorsThatCanGetAWallpaper) {
        {M("A", 0, 0, 1920, 1080, true), M("B", 1920, 0, 0, 0)},
        {"A*"},
        1},
-      {"a negative size is left out", {M("A", 0, 0, -5, 10, true), M("B", 0, 0, 10, 10)}, {"B*"}, 1},
+      {"a negative size is left out",
+       {M("A", 0, 0, -5, 10, true), M("B", 0, 0, 10, 10)},
+       {"B*"},
+       1},
       {"a primary left out hands over to the next",
        {M("A", 0, 0, 0, 0, true), M("B", 0, 0, 800, 600), M("C", 800, 0, 800, 600)},
        {"B*", "C"},
@@ -42,7 +46,10 @@ TEST(CheckLayout, KeepsTheMonitorsThatCanGetAWallpaper) {
        {M("A", 0, 0, 800, 600), M("B", 800, 0, 800, 600)},
        {"A*", "B"},
        0},
-      {"a side over 16384", {M("A", 0, 0, 1920, 1080, true), M("B", 1920, 0, 16385, 100)}, {"A*"}, 1},
+      {"a side over 16384",
+       {M("A", 0, 0, 1920, 1080, true), M("B", 1920, 0, 16385, 100)},
+       {"A*"},
+       1},
       {"exactly 32767 wide fits",
        {M("A", 0, 0, 16384, 1080, true), M("B", 16384, 0, 16383, 1080)},
        {"A*", "B"},
@@ -70,9 +77,8 @@ TEST(CheckLayout, KeepsTheMonitorsThatCanGetAWallpaper) {
 }
 
 TEST(CheckLayout, NamesTheMonitorAndWhy) {
-  const CheckedLayout checked =
-      CheckLayout({M("DP-1", 0, 0, 1920, 1080, true), M("HDMI-2", 1920, 0, 0, 0),
-                   M("", 40000, 0, 800, 600)});
+  const CheckedLayout checked = CheckLayout(
+      {M("DP-1", 0, 0, 1920, 1080, true), M("HDMI-2", 1920, 0, 0, 0), M("", 40000, 0, 800, 600)});
   ASSERT_EQ(checked.problems.size(), 2u);
   EXPECT_NE(checked.problems[0].find("HDMI-2"), std::string::npos) << checked.problems[0];
   EXPECT_NE(checked.problems[0].find("0×0"), std::string::npos) << checked.problems[0];

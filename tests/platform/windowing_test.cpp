@@ -26,7 +26,9 @@ TEST(WindowingPlatform, XWhereAWaylandSessionOffersIt) {
   const Row rows[] = {
       {"Wayland with Xwayland", {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, "xcb"},
       {"Wayland without X: Qt's own choice", {{"WAYLAND_DISPLAY", "wayland-0"}}, std::nullopt},
-      {"an empty DISPLAY is no X", {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ""}}, std::nullopt},
+      {"an empty DISPLAY is no X",
+       {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ""}},
+       std::nullopt},
       {"plain X", {{"DISPLAY", ":0"}}, std::nullopt},
       {"the user's choice stays",
        {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", "wayland"}},
@@ -64,8 +66,8 @@ TEST(StatusNotifierTray, AskedAsQtAsks) {
     SCOPED_TRACE(host);
     ChildProcess watcher;
     ASSERT_TRUE(watcher.Start(VENDARO_BIN_DIR "/platform_fake_tray_watcher", {host}));
-    ASSERT_TRUE(testing::WaitUntil(
-        [&] { return probe.BusNameHasOwner("org.kde.StatusNotifierWatcher"); }));
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return probe.BusNameHasOwner("org.kde.StatusNotifierWatcher"); }));
     EXPECT_EQ(StatusNotifierTrayInUse(), std::string(host) == "1");
     watcher.Stop();
     ASSERT_TRUE(testing::WaitUntil(

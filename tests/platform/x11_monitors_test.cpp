@@ -20,7 +20,7 @@ constexpr ColorValue kFill = Rgb(12, 34, 56);
 
 struct Split {
   const char* name;
-  int width, height;  // the root
+  int width, height;       // the root
   MonitorLayout monitors;  // the primary first
 };
 
@@ -32,8 +32,8 @@ Status MakeMonitors(const testing::XvfbServer& server, const MonitorLayout& moni
     const std::string geometry = std::to_string(m.area.width) + "/100x" +
                                  std::to_string(m.area.height) + "/100+" +
                                  std::to_string(m.area.left) + "+" + std::to_string(m.area.top);
-    Status status = server.Xrandr({"--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
-                                   m.primary ? "screen" : "none"});
+    Status status = server.Xrandr(
+        {"--setmonitor", (m.primary ? "*" : "") + m.name, geometry, m.primary ? "screen" : "none"});
     if (!status) return status;
   }
   return Status::Ok();
@@ -82,7 +82,8 @@ class X11Monitors : public ::testing::Test {
     Wallpapers wallpapers;
     wallpapers.background = kFill;
     int seed = 1;
-    for (const Monitor& m : monitors) canvases_.push_back(PatternCanvas(m.area.width, m.area.height, seed += 40));
+    for (const Monitor& m : monitors)
+      canvases_.push_back(PatternCanvas(m.area.width, m.area.height, seed += 40));
     for (std::size_t i = 0; i < monitors.size(); ++i)
       wallpapers.monitors.push_back({monitors[i], &canvases_[i], ""});
     return wallpapers;
