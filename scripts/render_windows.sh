@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders each window of Vendaro (settings window with a filled list, the
 # additional-settings dialog and its alignment list, the full-screen preview,
+# the question box with Qt's own buttons in Polish,
 # the change notification and the About window) to PNG files on Qt's
 # offscreen platform, into docs/screenshots/.  Needs no display.
 set -euo pipefail

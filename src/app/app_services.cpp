@@ -5,6 +5,7 @@
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/screen.h"
+#include "platform/tray_host.h"
 #include "system/clock.h"
 #include "system/process.h"
 #include "system/report.h"
@@ -22,6 +23,8 @@ AppServices AppServices::System() {
   services.millisecondsSinceBoot = MillisecondsSinceBoot;
   services.bootId = BootId;
   services.screenSize = PrimaryScreenSize;
+  services.monitors = ScreenLayout;
+  services.statusNotifierTray = StatusNotifierTrayInUse;
   services.executablePath = ExecutablePath();
   services.performanceCounter = PerformanceCounter;
   services.lowerPriority = LowerProcessPriority;

@@ -130,6 +130,50 @@ void ChangeScheduler::ApplyCurrentEntry() {
   do {
     ApplyOnce();
   } while (std::exchange(applyAgain_, false));
+  RunWaiting();
+}
+
+void ChangeScheduler::ComposeAgain(std::function<bool()> stillNeeded) {
+  if (inChange_) {
+    composeAgain_ = std::move(stillNeeded);
+    return;
+  }
+  if (!stillNeeded || stillNeeded()) ComposeAgainNow();
+  RunWaiting();
+}
+
+// What was asked for inside a change that has now ended.
+void ChangeScheduler::RunWaiting() {
+  if (std::exchange(applyAgain_, false)) {
+    ApplyCurrentEntry();  // runs what waits after it in turn
+  } else if (auto again = std::exchange(composeAgain_, nullptr)) {
+    ComposeAgain(std::move(again));
+  }
+}
+
+void ChangeScheduler::ComposeAgainNow() {
+  const auto position = static_cast<std::size_t>(state_.settings.CurrentPosition);
+  if (state_.settings.CurrentPosition < 0 || position >= state_.list.size()) return;
+  // A copy: the list may be edited while the desktop is called.
+  const WallpaperEntry entry = state_.list[position];
+  // A picture that went away is the next change's to drop; putting another
+  // one up now would move in the list.
+  if (!hooks_.fileExists(entry.path)) return;
+  inChange_ = true;
+  SetChangeItemsEnabled(false);
+  ChangeScope scope([this] {
+    SetChangeItemsEnabled(true);
+    inChange_ = false;
+    Changed();
+  });
+  Changed();
+  Status status;
+  try {
+    status = hooks_.compose(entry);
+  } catch (const std::exception& error) {
+    status = Status::Error(error.what());
+  }
+  if (!status) hooks_.showError(status.message());
 }
 
 void ChangeScheduler::ApplyOnce() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/entry_list.h"
 #include "model/platform_random.h"
@@ -55,6 +56,8 @@ struct ResidentState {
   std::string tempFolder;
   std::string dataFolder;
   std::string wallpaperFile;  // the composed file on the desktop now
+  // The files of the other monitor sizes on the desktop now, if any.
+  std::vector<std::string> monitorFiles;
 };
 
 struct SchedulerHooks {
@@ -84,11 +87,19 @@ class ChangeScheduler {
   void ApplyCurrentEntry();
   void PopupMenu1Popup();
   bool InChange() const { return inChange_; }
+  // The monitors changed: the current picture is composed again for them,
+  // without the notification window, without moving in the list and without
+  // touching the timer or the stored position.  Inside a change it waits
+  // until that change has ended, and `stillNeeded` is asked again then (the
+  // change may have composed for the new monitors already).
+  void ComposeAgain(std::function<bool()> stillNeeded);
 
  private:
   void Nastpnatapeta1Click();
   void Poprzedniatapeta1Click();
   void ApplyOnce();
+  void ComposeAgainNow();
+  void RunWaiting();
   void StorePosition();
   bool DueAtStartUnderSessionTrigger() const;
   void DropVanishedEntries();
@@ -105,6 +116,7 @@ class ChangeScheduler {
   TrayItems items_;
   bool inChange_ = false;
   bool applyAgain_ = false;
+  std::function<bool()> composeAgain_;
 };
 
 }  // namespace vendaro

@@ -6,6 +6,7 @@
 #include "app/main_form_impl.h"
 #include "app/startup_files.h"
 #include "app/version_check.h"
+#include "compose/layout_composition.h"
 #include "compose/probe.h"
 #include "model/wallpaper_entry.h"
 #include "platform/desktop.h"
@@ -42,6 +43,9 @@ TForm2::TForm2(AppServices services, QWidget* parent)
   Timer2->setInterval(1000);
   connect(Timer2, &QTimer::timeout, this, &TForm2::Timer2Timer);
   BuildScheduler();
+  impl_->screens = std::make_unique<ScreenChanges>(
+      [this] { ScreensChanged(); },
+      services_.screenSettleMs > 0 ? services_.screenSettleMs : kScreenSettleMs);
 }
 
 TForm2::~TForm2() = default;
@@ -74,7 +78,8 @@ void TForm2::BuildScheduler() {
   tray.Zamknij1.onClick = [this] { Zamknij1Click(); };
   impl_->tray = std::make_unique<TrayMenu>(
       tray, TrayMenu::Handlers{[this] { impl_->scheduler->PopupMenu1Popup(); },
-                               [this] { items().Ustawienia1.Click(); }});
+                               [this] { items().Ustawienia1.Click(); },
+                               services_.statusNotifierTray && services_.statusNotifierTray()});
 }
 
 bool TForm2::FormCreate() {
@@ -124,6 +129,7 @@ bool TForm2::FormCreate() {
   // Before the first change, so that a command sent as soon as the first
   // wallpaper shows is heard.
   StartRemoteControl();
+  impl_->screens->Watch();
   impl_->scheduler->StartUpDecision();
   Timer2->start();
   return true;
@@ -157,6 +163,7 @@ void TForm2::FormClose() {
     ReportOnTerminal(restored);
   }
   if (!state().wallpaperFile.empty()) RemoveFile(state().wallpaperFile);
+  for (const std::string& file : state().monitorFiles) RemoveFile(file);
   Status saved =
       SavePosition(settingsPath(), settings().CurrentPosition, settings().ChangeTrigger, Now());
   ReportOnTerminal(saved);
@@ -174,17 +181,53 @@ void TForm2::Timer2Timer() {
 Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   DesktopBackend* backend = desktop();
   if (!backend) return Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
-  WallpaperSetter setter = [backend](const std::string& path, const Canvas& canvas) {
-    return backend->SetWallpaper(path, canvas);
+  WallpapersSetter setter = [backend](const Wallpapers& wallpapers) {
+    return backend->SetWallpapers(wallpapers);
   };
-  Status status = ComposeWallpaper(entry, settings(), screenSize(), systemColors(), false,
-                                   tempFolder(), state().wallpaperFile, setter)
-                      .status;
+  // Read once: the screens may change while the desktop is called.
+  impl_->composedLayout = monitorLayout();
+  WallpaperFiles files{state().wallpaperFile, state().monitorFiles};
+  LayoutComposeResult result =
+      ComposeWallpapers(entry, settings(), impl_->composedLayout, systemColors(), tempFolder(),
+                        backend->ShowsFromFile(), files, setter);
+  state().wallpaperFile = files.primary;
+  state().monitorFiles = files.others;
+  ReportMonitorsLeftOut(result.composition.skippedMonitors);
+  Status status = std::move(result.status);
+  result.composition = {};
   // The decoded picture and the canvas are freed by now, but the allocator
   // keeps their pages: give them back, the program rests until the next
   // change.
   ReleaseFreeMemory();
   return status;
+}
+
+void TForm2::ReportMonitorsLeftOut(const std::vector<std::string>& problems) {
+  std::string text;
+  for (const std::string& problem : problems) text += (text.empty() ? "" : " ") + problem;
+  if (text.empty() || text == impl_->monitorsLeftOut) {
+    impl_->monitorsLeftOut = text;
+    return;
+  }
+  impl_->monitorsLeftOut = text;
+  ReportOnTerminal(text);
+  Tell({UserMessage::Icon::Warning, UserMessage::Way::Balloon, "Vendaro", text});
+}
+
+void TForm2::ScreensChanged() {
+  KeepWindowsOnScreens();
+  if (!resident()) return;
+  impl_->scheduler->ComposeAgain([this] { return monitorLayout() != impl_->composedLayout; });
+}
+
+MonitorLayout TForm2::monitorLayout() const {
+  if (services_.monitors) return services_.monitors();
+  const ScreenSize size = screenSize();
+  return {{"screen", {0, 0, size.width, size.height}, true}};
+}
+
+const MonitorLayout& TForm2::composedLayout() const {
+  return impl_->composedLayout;
 }
 
 ComposeResult TForm2::ComposePreview(const WallpaperEntry& entry, const Options& options) {
@@ -249,6 +292,11 @@ ChangeStamp TForm2::Now() const {
 }
 
 ScreenSize TForm2::screenSize() const {
+  // The primary monitor's, as the wallpaper is composed for it.
+  if (services_.monitors) {
+    const CheckedLayout checked = CheckLayout(services_.monitors());
+    if (!checked.usable.empty()) return checked.usable.front().size();
+  }
   return services_.screenSize();
 }
 

@@ -10,10 +10,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "compose/compose_wallpaper.h"
 #include "model/autostart.h"
 #include "model/entry_list.h"
+#include "model/monitors.h"
 #include "model/settings.h"
 
 class QTimer;
@@ -50,6 +52,15 @@ struct AppServices {
   std::function<std::uint64_t()> millisecondsSinceBoot;
   std::function<std::string()> bootId;
   std::function<ScreenSize()> screenSize;
+  // Every monitor in device pixels, the primary first; empty: one monitor of
+  // screenSize's size.
+  std::function<MonitorLayout()> monitors;
+  // How long the screens must stay still before the wallpaper is composed
+  // for them again, in milliseconds; 0: the kScreenSettleMs default.
+  int screenSettleMs = 0;
+  // Whether the tray speaks D-Bus, where a click stands for the double
+  // click; empty: it does not.
+  std::function<bool()> statusNotifierTray;
   std::unique_ptr<DesktopBackend> desktop;
   std::unique_ptr<AutostartStore> autostart;
   std::string executablePath;
@@ -108,6 +119,13 @@ class TForm2 : public QWidget {
 
   // Puts the entry at CurrentPosition on the desktop.
   void ApplyCurrentEntry();
+  // The screens have settled after a change: windows that were left off
+  // every monitor come back, and the current picture is composed again when
+  // the monitors differ from those it was composed for.
+  void ScreensChanged();
+  // The monitors now, and those the wallpaper on the desktop was composed for.
+  MonitorLayout monitorLayout() const;
+  const MonitorLayout& composedLayout() const;
 
   // --- services for the settings window ---
   std::string settingsPath() const { return dataFolder() + kSettingsFileName; }
@@ -151,6 +169,7 @@ class TForm2 : public QWidget {
   void Zamknij1Click();
   void ItemsChanged();
   Status ComposeAndSet(const WallpaperEntry& entry);
+  void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
   bool LoadList();
   ResidentState& state();
   void StartRemoteControl();

@@ -8,6 +8,7 @@
 #include "app/main_form.h"
 #include "app/notification_window.h"
 #include "app/remote_control.h"
+#include "app/screen_changes.h"
 #include "app/tray_menu.h"
 #include "model/platform_random.h"
 #include "platform/instance_lock.h"
@@ -21,6 +22,12 @@ struct TForm2::Impl {
   std::unique_ptr<TrayMenu> tray;
   std::unique_ptr<TForm5> notification;
   std::unique_ptr<RemoteServer> remote;
+  std::unique_ptr<ScreenChanges> screens;
+  // The monitors the wallpaper on the desktop was composed for.
+  MonitorLayout composedLayout;
+  // The monitors last reported as left out, so a message is not repeated at
+  // every change.
+  std::string monitorsLeftOut;
   bool resident = false;
   bool closed = false;
   // "Zamknij" arrived inside a change: the close runs once it has ended.

@@ -37,10 +37,10 @@ QLabel* MakeIcon(QWidget* parent, const char* name, int left) {
 
 }  // namespace
 
-NotificationPlacement PlaceNotification(const Rect& workArea, int screenHeight) {
+NotificationPlacement PlaceNotification(const Rect& workArea, int screenBottom) {
   NotificationPlacement placement;
   placement.left = workArea.left + workArea.width - kNotificationWidth;
-  placement.startTop = screenHeight;
+  placement.startTop = screenBottom;
   placement.top = workArea.top + workArea.height - kNotificationHeight;
   return placement;
 }
@@ -81,9 +81,10 @@ void TForm5::ShowFor(const WallpaperEntry& entry) {
   QScreen* screen = QGuiApplication::primaryScreen();
   QRect area =
       screen ? screen->availableGeometry() : QRect(0, 0, kNotificationWidth, kNotificationHeight);
-  int screenHeight = screen ? screen->geometry().height() : area.height();
+  // The primary monitor need not start at the top of the layout.
+  int screenBottom = screen ? screen->geometry().bottom() + 1 : area.height();
   NotificationPlacement placement =
-      PlaceNotification(Rect{area.left(), area.top(), area.width(), area.height()}, screenHeight);
+      PlaceNotification(Rect{area.left(), area.top(), area.width(), area.height()}, screenBottom);
   move(placement.left, placement.startTop);
   Label2->setText(PathText(FileNamePart(entry.path)));
   QApplication::processEvents();

@@ -16,13 +16,14 @@ inline constexpr int kNotificationWidth = 240;
 inline constexpr int kNotificationHeight = 48;
 
 // Where the window goes: its right edge on the work area's right edge, first
-// just below the screen, then with its bottom edge on the work area's bottom.
+// just below the screen (whose last row is screenBottom - 1), then with its
+// bottom edge on the work area's bottom.
 struct NotificationPlacement {
   int left = 0;
   int startTop = 0;
   int top = 0;
 };
-NotificationPlacement PlaceNotification(const Rect& workArea, int screenHeight);
+NotificationPlacement PlaceNotification(const Rect& workArea, int screenBottom);
 
 class TForm5 : public QWidget {
   Q_OBJECT

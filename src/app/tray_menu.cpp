@@ -31,7 +31,10 @@ TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
   TrayIcon1->setContextMenu(PopupMenu1);
   connect(TrayIcon1, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::DoubleClick) handlers_.doubleClick();
+            if (reason == QSystemTrayIcon::DoubleClick ||
+                (reason == QSystemTrayIcon::Trigger && handlers_.clickIsDoubleClick)) {
+              handlers_.doubleClick();
+            }
           });
 }
 

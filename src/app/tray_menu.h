@@ -25,6 +25,9 @@ class TrayMenu : public QObject {
   struct Handlers {
     std::function<void()> popup;        // PopupMenu1Popup
     std::function<void()> doubleClick;  // TrayIcon1DblClick
+    // A D-Bus (StatusNotifierItem) tray reports a click only as Trigger,
+    // never as DoubleClick: there the click stands for the double click.
+    bool clickIsDoubleClick = false;
   };
   TrayMenu(TrayItems& items, Handlers handlers, QObject* parent = nullptr);
   ~TrayMenu() override;

@@ -6,14 +6,11 @@
 #include "system/files.h"
 
 namespace vendaro {
-namespace {
 
-ColorValue ResolveBackground(ColorValue fill, const SystemColorResolver& systemColor) {
+ColorValue ResolveFillColor(ColorValue fill, const SystemColorResolver& systemColor) {
   if (IsSystemColor(fill)) fill = systemColor ? systemColor(static_cast<int>(fill & 0xFF)) : 0;
   return fill & 0xFFFFFFu;
 }
-
-}  // namespace
 
 std::string ComposedFilePath(const std::string& tempFolder, const WallpaperEntry& entry) {
   return tempFolder + FileNamePart(entry.path) + ".bmp";
@@ -22,7 +19,7 @@ std::string ComposedFilePath(const std::string& tempFolder, const WallpaperEntry
 RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
                          const SystemColorResolver& systemColor) {
   RenderResult result;
-  const ColorValue background = ResolveBackground(options.FillColor, systemColor);
+  const ColorValue background = ResolveFillColor(options.FillColor, systemColor);
   result.canvas = MakeCanvas(screen.width, screen.height, background);
   result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
                                   options.DisplayMode, options.Alignment);

@@ -16,6 +16,10 @@ namespace vendaro {
 // colour value; index 1 is the desktop background.
 using SystemColorResolver = std::function<ColorValue(int index)>;
 
+// The fill colour as RGB: a system colour is asked of `systemColor` (black
+// without one).
+ColorValue ResolveFillColor(ColorValue fill, const SystemColorResolver& systemColor);
+
 // The composition in memory.  An undecodable picture gives a plain
 // background canvas with the reason in `picture`.
 struct RenderResult {

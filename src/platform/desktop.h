@@ -7,6 +7,7 @@
 
 #include "model/canvas.h"
 #include "model/color.h"
+#include "model/monitors.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -34,6 +35,12 @@ class DesktopBackend {
   virtual DesktopKind kind() const = 0;
   // `path` is the composed 24-bit BMP; `canvas` holds the same pixels.
   virtual Status SetWallpaper(const std::string& path, const Canvas& canvas) = 0;
+  // Each monitor its own picture.  A desktop that shows one picture on every
+  // monitor shows the primary monitor's, as SetWallpaper does.
+  virtual Status SetWallpapers(const Wallpapers& wallpapers) {
+    const MonitorPicture& primary = wallpapers.primary();
+    return SetWallpaper(primary.path, *primary.canvas);
+  }
   // Gives the desktop back the user's own wallpaper; harmless when nothing
   // was set or when called twice.
   virtual Status RestoreUserWallpaper() = 0;

@@ -9,6 +9,13 @@ Status DummyDesktop::SetWallpaper(const std::string& path, const Canvas& canvas)
   return setResult;
 }
 
+Status DummyDesktop::SetWallpapers(const Wallpapers& wallpapers) {
+  auto& monitors = setMonitors.emplace_back();
+  for (const MonitorPicture& picture : wallpapers.monitors)
+    monitors.emplace_back(picture.monitor, picture.path);
+  return DesktopBackend::SetWallpapers(wallpapers);
+}
+
 Status DummyDesktop::RestoreUserWallpaper() {
   ++restoreCount;
   if (restoreResult) ourWallpaperShown = false;

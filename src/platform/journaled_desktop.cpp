@@ -21,11 +21,19 @@ Status JournaledDesktop::BeginJournal() {
 }
 
 Status JournaledDesktop::SetWallpaper(const std::string& path, const Canvas& canvas) {
+  return Journaled([&](RestoreJournal& journal) { return Show(path, canvas, journal); });
+}
+
+Status JournaledDesktop::SetWallpapers(const Wallpapers& wallpapers) {
+  return Journaled([&](RestoreJournal& journal) { return ShowMonitors(wallpapers, journal); });
+}
+
+Status JournaledDesktop::Journaled(const std::function<Status(RestoreJournal& journal)>& show) {
   if (!journal_) {
     if (Status status = BeginJournal(); !status) return status;
   }
   RestoreJournal updated = *journal_;
-  Status status = Show(path, canvas, updated);
+  Status status = show(updated);
   if (updated != *journal_) {
     // Even after a failure: what was shown must be cleaned up later.
     Status written = WriteJournal(stateFolder_, updated);

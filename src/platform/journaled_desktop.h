@@ -18,6 +18,7 @@ class JournaledDesktop : public DesktopBackend {
   explicit JournaledDesktop(std::string stateFolder) : stateFolder_(std::move(stateFolder)) {}
 
   Status SetWallpaper(const std::string& path, const Canvas& canvas) final;
+  Status SetWallpapers(const Wallpapers& wallpapers) final;
   Status RestoreUserWallpaper() final;
 
   // Puts back what a journal (ours or a killed run's) holds.
@@ -28,6 +29,12 @@ class JournaledDesktop : public DesktopBackend {
   virtual Status Capture(RestoreJournal& journal) = 0;
   // Shows the wallpaper; may note in the journal what it must clean up.
   virtual Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) = 0;
+  // Shows each monitor's picture; a desktop that does not tell its monitors
+  // apart shows the primary's.
+  virtual Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal) {
+    const MonitorPicture& primary = wallpapers.primary();
+    return Show(primary.path, *primary.canvas, journal);
+  }
   // After a successful put-back: forget the files and resources of ours.
   virtual void Forget() {}
 
@@ -35,6 +42,7 @@ class JournaledDesktop : public DesktopBackend {
 
  private:
   Status BeginJournal();
+  Status Journaled(const std::function<Status(RestoreJournal& journal)>& show);
 
   std::string stateFolder_;
   std::optional<RestoreJournal> journal_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "model/canvas.h"
 #include "model/monitors.h"
 
@@ -9,5 +11,14 @@ namespace vendaro {
 // device pixels.  Needs a QGuiApplication.
 ScreenSize PrimaryScreenSize();
 Rect PrimaryWorkArea();
+
+// Every screen Qt knows, the primary first, in device pixels: each
+// screen's size times its device pixel ratio at the position Qt gives, which
+// keeps the native origin.  Without screens, one monitor of the fallback size.
+MonitorLayout ScreenLayout();
+
+// The work area (without panels) of every screen, in Qt's coordinates, the
+// primary's first; empty without screens.
+std::vector<Rect> ScreenWorkAreas();
 
 }  // namespace vendaro

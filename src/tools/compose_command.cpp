@@ -1,5 +1,6 @@
 #include "tools/compose_command.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "model/color.h"
@@ -139,6 +140,26 @@ class Parser {
 
 ParsedComposeCommand ParseComposeCommand(const std::vector<std::string>& arguments) {
   return Parser(arguments).Run();
+}
+
+MonitorLayout CommandLayout(const std::optional<ScreenSize>& screen, const MonitorLayout& display,
+                            bool everyMonitor) {
+  if (display.empty()) {
+    if (!screen) return {};
+    return {{"screen", {0, 0, screen->width, screen->height}, true}};
+  }
+  MonitorLayout layout = display;
+  auto primary =
+      std::find_if(layout.begin(), layout.end(), [](const Monitor& m) { return m.primary; });
+  if (primary == layout.end()) primary = layout.begin();
+  std::rotate(layout.begin(), primary, primary + 1);
+  layout.front().primary = true;
+  if (screen) {
+    layout.front().area.width = screen->width;
+    layout.front().area.height = screen->height;
+  }
+  if (!everyMonitor) layout.resize(1);
+  return layout;
 }
 
 std::string ExplainOptions(const Options& o) {

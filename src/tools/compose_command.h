@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "compose/compose_wallpaper.h"
+#include "model/monitors.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -29,6 +30,13 @@ struct ParsedComposeCommand {
 // every display option with the file's values (as start-up reads them), and
 // options after it override those.
 ParsedComposeCommand ParseComposeCommand(const std::vector<std::string>& arguments);
+
+// The monitors to compose for: those of the display (`display`, the primary
+// first), with --screen standing for the primary's size; without a display,
+// one monitor of --screen's size (none without --screen either).  Only the
+// primary unless `everyMonitor` (--set).
+MonitorLayout CommandLayout(const std::optional<ScreenSize>& screen, const MonitorLayout& display,
+                            bool everyMonitor);
 
 // The two lines --explain prints, each ending in a newline.
 std::string ExplainOptions(const Options& options);

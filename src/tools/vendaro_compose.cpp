@@ -10,6 +10,7 @@
 
 #include "compose/bmp_writer.h"
 #include "compose/jpeg_reader.h"
+#include "compose/layout_composition.h"
 #include "compose/probe.h"
 #include "compose/renderer.h"
 #include "platform/desktop.h"
@@ -48,19 +49,31 @@ class Desktop {
   std::unique_ptr<DesktopBackend> backend_;
 };
 
+// Each monitor's composition to the desktop; the files of monitor sizes
+// other than the primary's are written only for a desktop that reads files.
 Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry,
-                      const Canvas& canvas, Desktop& desktop) {
+                      const LayoutComposition& composition, Desktop& desktop) {
   DesktopBackend* backend = desktop.get();
-  std::string path = command.output;
-  if (path.empty() && backend->ShowsFromFile()) {
+  std::vector<std::string> paths{command.output};
+  if (backend->ShowsFromFile()) {
     const std::string folder = ResolveTempFolder();
     if (folder.empty()) return Status::Error("no private folder for the wallpaper file");
-    path = ComposedFilePath(folder, entry);
-    if (Status written = WriteBmp(path, canvas); !written) return written;
+    for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
+      const Canvas& canvas = composition.canvases[c];
+      if (c == 0 && !command.output.empty()) continue;
+      const std::string path = c == 0
+                                   ? ComposedFilePath(folder, entry)
+                                   : MonitorFilePath(folder, entry, {canvas.width, canvas.height});
+      if (Status written = WriteBmp(path, canvas); !written) return written;
+      if (c == 0)
+        paths[0] = path;
+      else
+        paths.push_back(path);
+    }
   }
   // The tool ends right away; the wallpaper must not end with it.
   backend->KeepAfterExit();
-  return backend->SetWallpaper(path, canvas);
+  return backend->SetWallpapers(composition.View(paths));
 }
 
 // The picture's upright size.  JPEG headers are read directly: loading Qt's
@@ -95,8 +108,12 @@ int Run(int argc, char** argv) {
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
   if (!command.screen && !app) return Fail("--screen WxH is needed where there is no display");
-  const ScreenSize screen = command.screen ? *command.screen : PrimaryScreenSize();
-  if (screen.width <= 0 || screen.height <= 0) return Fail("the screen size is unknown");
+  const MonitorLayout layout =
+      CommandLayout(command.screen, app ? ScreenLayout() : MonitorLayout{}, command.set);
+  const CheckedLayout checked = CheckLayout(layout);
+  for (const std::string& problem : checked.problems) ReportOnTerminal(problem);
+  if (checked.usable.empty()) return Fail("the screen size is unknown");
+  const ScreenSize screen = checked.usable.front().size();
 
   const WallpaperEntry entry = MakeEntry(command.picture, recorded->width, recorded->height);
   if (command.explain) {
@@ -111,16 +128,17 @@ int Run(int argc, char** argv) {
   const auto systemColor = [&desktop](int index) {
     return SystemColorRgb(index, index == 1 ? desktop.get() : nullptr);
   };
-  const RenderResult rendered = RenderEntry(entry, command.options, screen, systemColor);
+  const LayoutComposition rendered = RenderLayout(entry, command.options, layout, systemColor);
+  if (!rendered.status) return Fail(rendered.status.message());
   if (!rendered.picture)
     return Fail("cannot draw '" + command.picture + "': " + rendered.picture.message());
 
   if (!command.output.empty()) {
-    if (Status written = WriteBmp(command.output, rendered.canvas); !written)
+    if (Status written = WriteBmp(command.output, rendered.primary()); !written)
       return Fail(written.message());
   }
   if (command.set) {
-    if (Status set = SetAsWallpaper(command, entry, rendered.canvas, desktop); !set)
+    if (Status set = SetAsWallpaper(command, entry, rendered, desktop); !set)
       return Fail(set.message());
   }
   return EXIT_SUCCESS;

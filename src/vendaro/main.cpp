@@ -13,6 +13,7 @@
 #include "model/wallpaper_entry.h"
 #include "platform/folders.h"
 #include "platform/session_end.h"
+#include "platform/windowing.h"
 #include "system/process.h"
 #include "system/report.h"
 #include "ui/windows.h"
@@ -50,8 +51,10 @@ void WaitOneSecond() {
 int RunResident(int argc, char** argv) {
   // Started before Qt's threads: the library's start touches the environment.
   StartPictureLibrary();
+  ChooseWindowingPlatform();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vendaro"));
+  ReportOnTerminal(LoadQtPolish());
   QApplication::setQuitOnLastWindowClosed(false);
 
   std::unique_ptr<QWidget> splash(CreateSplash());

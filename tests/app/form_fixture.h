@@ -63,6 +63,8 @@ class FormTest : public ::testing::Test {
     services.millisecondsSinceBoot = [] { return std::uint64_t{3'600'000}; };
     services.bootId = [] { return std::string("boot-test"); };
     services.screenSize = [] { return ScreenSize{64, 48}; };
+    services.monitors = monitorsHook_;
+    services.screenSettleMs = 1;
     auto desktop = std::make_unique<DummyDesktop>();
     desktop_ = desktop.get();
     services.desktop = std::move(desktop);
@@ -86,6 +88,8 @@ class FormTest : public ::testing::Test {
   std::string root_, data_, temp_, bin_, pictures_;
   std::string executableName_ = "vendaro";
   DummyDesktop* desktop_ = nullptr;
+  // The monitors the form sees; empty: one of the screen's size.
+  std::function<MonitorLayout()> monitorsHook_;
   std::vector<UserMessage> messages_;
 };
 

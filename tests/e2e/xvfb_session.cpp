@@ -93,4 +93,41 @@ std::uint32_t XvfbSession::RootPixel(int x, int y) {
   return pixel;
 }
 
+bool XvfbSession::Xrandr(const QStringList& args) {
+  QProcess xrandr;
+  xrandr.start(QStringLiteral("xrandr"),
+               QStringList{"-display", QString::fromStdString(display_)} + args);
+  return xrandr.waitForFinished(30000) && xrandr.exitStatus() == QProcess::NormalExit &&
+         xrandr.exitCode() == 0;
+}
+
+bool XvfbSession::WindowShown(const std::string& title) {
+  Window root = DefaultRootWindow(connection_), parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  bool found = false;
+  if (XQueryTree(connection_, root, &root, &parent, &children, &count)) {
+    Atom utf8 = XInternAtom(connection_, "UTF8_STRING", False);
+    Atom netName = XInternAtom(connection_, "_NET_WM_NAME", False);
+    for (unsigned i = 0; i < count && !found; ++i) {
+      XWindowAttributes attributes;
+      if (!XGetWindowAttributes(connection_, children[i], &attributes) ||
+          attributes.map_state != IsViewable)
+        continue;
+      Atom type = None;
+      int format = 0;
+      unsigned long length = 0, after = 0;
+      unsigned char* name = nullptr;
+      if (XGetWindowProperty(connection_, children[i], netName, 0, 1024, False, utf8, &type,
+                             &format, &length, &after, &name) == Success &&
+          name) {
+        found = std::string(reinterpret_cast<char*>(name), length) == title;
+      }
+      if (name) XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  return found;
+}
+
 }  // namespace vendaro::testing

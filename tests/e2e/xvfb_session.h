@@ -29,6 +29,10 @@ class XvfbSession {
   // The root pixmap the desktop properties name now (0: none).
   unsigned long RootPixmap();
   std::uint32_t RootPixel(int x, int y);
+  // Runs xrandr on this display; true when it succeeded.
+  bool Xrandr(const QStringList& args);
+  // Whether a window of the root titled `title` is mapped.
+  bool WindowShown(const std::string& title);
 
  private:
   QProcess server_;

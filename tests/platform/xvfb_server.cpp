@@ -31,4 +31,10 @@ XvfbServer::XvfbServer(int width, int height) {
   problem_ = "Xvfb did not start";
 }
 
+Status XvfbServer::Xrandr(const std::vector<std::string>& args) const {
+  std::vector<std::string> all{"-display", display_};
+  all.insert(all.end(), args.begin(), args.end());
+  return RunProgram("xrandr", all, 20000).status;
+}
+
 }  // namespace vendaro::testing

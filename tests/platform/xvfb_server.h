@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/child_process.h"
 
@@ -14,6 +15,8 @@ class XvfbServer {
   const std::string& display() const { return display_; }
   const std::string& problem() const { return problem_; }
   void Stop() { server_.Stop(); }
+  // Runs xrandr on this display (monitors are made with --setmonitor).
+  Status Xrandr(const std::vector<std::string>& args) const;
 
  private:
   ChildProcess server_;

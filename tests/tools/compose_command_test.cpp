@@ -85,5 +85,36 @@ TEST(ExplainPlacement, NamesKindAndRectangle) {
             "placement: Unscaled x=112 y=84 w=800 h=600 edgeFill=1\n");
 }
 
+TEST(CommandLayout, ScreenStandsForThePrimary) {
+  const Monitor a{"A", {0, 0, 1920, 1080}, false}, b{"B", {1920, 0, 1280, 1024}, true};
+  struct Row {
+    const char* name;
+    std::optional<ScreenSize> screen;
+    MonitorLayout display;
+    bool every;
+    MonitorLayout expected;
+  };
+  const Row rows[] = {
+      {"no display, --screen",
+       ScreenSize{800, 600},
+       {},
+       true,
+       {{"screen", {0, 0, 800, 600}, true}}},
+      {"no display, no --screen", std::nullopt, {}, true, {}},
+      {"every monitor, the primary first", std::nullopt, {a, b}, true, {b, a}},
+      {"--screen resizes the primary in place",
+       ScreenSize{640, 480},
+       {a, b},
+       true,
+       {{"B", {1920, 0, 640, 480}, true}, a}},
+      {"without --set only the primary", std::nullopt, {a, b}, false, {b}},
+      {"no primary named: the first", std::nullopt, {a}, false, {{"A", {0, 0, 1920, 1080}, true}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(CommandLayout(row.screen, row.display, row.every), row.expected);
+  }
+}
+
 }  // namespace
 }  // namespace vendaro

@@ -200,10 +200,64 @@ Status Connection::Upload(const Canvas& canvas, Pixmap& pixmap) {
   Display* dpy = display();
   pixmap = XCreatePixmap(dpy, root_, unsigned(canvas.width), unsigned(canvas.height),
                          unsigned(DefaultDepth(dpy, DefaultScreen(dpy))));
+  return Put(canvas, pixmap, {});
+}
+
+Status Connection::CreateFilled(int width, int height, ColorValue rgb, Pixmap& pixmap) {
+  PixelLayout layout;
+  if (Status status = LayoutOfScreen(layout); !status) return status;
+  if (width <= 0 || height <= 0 || width > kMaxLayoutExtent || height > kMaxLayoutExtent)
+    return Status::Error("Nieobsługiwany rozmiar ekranu X " + std::to_string(width) + "×" +
+                         std::to_string(height));
+  Display* dpy = display();
+  pixmap = XCreatePixmap(dpy, root_, unsigned(width), unsigned(height),
+                         unsigned(DefaultDepth(dpy, DefaultScreen(dpy))));
   GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
-  if (!UploadShared(canvas, layout, pixmap, gc)) UploadInBands(canvas, layout, pixmap, gc);
+  XSetForeground(dpy, gc,
+                 layout.fixedBits | (std::uint32_t(RedOf(rgb)) << layout.red) |
+                     (std::uint32_t(GreenOf(rgb)) << layout.green) |
+                     (std::uint32_t(BlueOf(rgb)) << layout.blue));
+  XFillRectangle(dpy, pixmap, gc, 0, 0, unsigned(width), unsigned(height));
+  XFreeGC(dpy, gc);
+  return Sync("XFillRectangle");
+}
+
+Status Connection::Put(const Canvas& canvas, Pixmap pixmap, const std::vector<Rect>& places) {
+  PixelLayout layout;
+  if (Status status = LayoutOfScreen(layout); !status) return status;
+  Display* dpy = display();
+  GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
+  if (!UploadShared(canvas, layout, pixmap, gc, places))
+    UploadInBands(canvas, layout, pixmap, gc, places);
   XFreeGC(dpy, gc);
   return Sync("XPutImage");
+}
+
+ScreenSize Connection::RootSize() {
+  Display* dpy = display();
+  return {DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy))};
+}
+
+MonitorLayout Connection::Monitors() {
+  Display* dpy = display();
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(dpy, &event, &error) || !XRRQueryVersion(dpy, &major, &minor) ||
+      major < 1 || (major == 1 && minor < 5)) {
+    return {};
+  }
+  int count = 0;
+  XRRMonitorInfo* info = XRRGetMonitors(dpy, root_, True, &count);
+  MonitorLayout layout;
+  for (int i = 0; i < count; ++i) {
+    char* name = info[i].name != None ? XGetAtomName(dpy, info[i].name) : nullptr;
+    layout.push_back({name ? name : "",
+                      {info[i].x, info[i].y, info[i].width, info[i].height},
+                      info[i].primary != 0});
+    if (name) XFree(name);
+  }
+  if (info) XRRFreeMonitors(info);
+  std::stable_partition(layout.begin(), layout.end(), [](const Monitor& m) { return m.primary; });
+  return layout;
 }
 
 namespace {
@@ -224,8 +278,24 @@ struct ImageFree {
 
 }  // namespace
 
-bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap,
-                              GC gc) {
+namespace {
+
+// Where the canvas goes, each place cut to the canvas.
+std::vector<Rect> Targets(const Canvas& canvas, const std::vector<Rect>& places) {
+  if (places.empty()) return {{0, 0, canvas.width, canvas.height}};
+  std::vector<Rect> targets;
+  for (const Rect& place : places) {
+    Rect target{place.left, place.top, std::min(place.width, canvas.width),
+                std::min(place.height, canvas.height)};
+    if (!target.empty()) targets.push_back(target);
+  }
+  return targets;
+}
+
+}  // namespace
+
+bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc,
+                              const std::vector<Rect>& places) {
   Display* dpy = display();
   const int screen = DefaultScreen(dpy);
   if (!XShmQueryExtension(dpy)) return false;
@@ -247,8 +317,10 @@ bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, P
   shmctl(segment.info.shmid, IPC_RMID, nullptr);
   if (!attached) return false;
   ConvertRows(canvas, 0, canvas.height, layout, reinterpret_cast<std::uint32_t*>(image->data));
-  XShmPutImage(dpy, pixmap, gc, image.get(), 0, 0, 0, 0, unsigned(canvas.width),
-               unsigned(canvas.height), False);
+  for (const Rect& target : Targets(canvas, places)) {
+    XShmPutImage(dpy, pixmap, gc, image.get(), 0, 0, target.left, target.top,
+                 unsigned(target.width), unsigned(target.height), False);
+  }
   // The server must have read the segment before it is detached.
   XSync(dpy, False);
   XShmDetach(dpy, &segment.info);
@@ -257,7 +329,7 @@ bool Connection::UploadShared(const Canvas& canvas, const PixelLayout& layout, P
 }
 
 void Connection::UploadInBands(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap,
-                               GC gc) {
+                               GC gc, const std::vector<Rect>& places) {
   Display* dpy = display();
   const int screen = DefaultScreen(dpy);
   const std::size_t rowBytes = std::size_t(canvas.width) * 4;
@@ -272,10 +344,16 @@ void Connection::UploadInBands(const Canvas& canvas, const PixelLayout& layout, 
   if (!image) return;
   // The band holds native 32-bit words; Xlib swaps them for the server.
   image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+  const std::vector<Rect> targets = Targets(canvas, places);
   for (int y = 0; y < canvas.height && !g_lost; y += bandRows) {
     const int rows = std::min(bandRows, canvas.height - y);
     ConvertRows(canvas, y, rows, layout, band.data());
-    XPutImage(dpy, pixmap, gc, image.get(), 0, 0, 0, y, unsigned(canvas.width), unsigned(rows));
+    for (const Rect& target : targets) {
+      const int shown = std::min(rows, target.height - y);
+      if (shown <= 0) continue;
+      XPutImage(dpy, pixmap, gc, image.get(), 0, 0, target.left, target.top + y,
+                unsigned(target.width), unsigned(shown));
+    }
   }
 }
 

@@ -4,14 +4,18 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
 // Xlib's macro for int would replace our result type from here on.
 #undef Status
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/canvas.h"
+#include "model/color.h"
+#include "model/monitors.h"
 #include "system/status.h"
 
 namespace vendaro::x11 {
@@ -40,6 +44,17 @@ class Connection {
   bool PixmapExists(Pixmap pixmap);
   // A pixmap of the root's depth holding the canvas.
   Status Upload(const Canvas& canvas, Pixmap& pixmap);
+  // A pixmap of the root's depth and the given size in one RGB colour.
+  Status CreateFilled(int width, int height, ColorValue rgb, Pixmap& pixmap);
+  // Draws the canvas into the pixmap at each of `places`, cut to the place's
+  // size (and by the server to the pixmap's).
+  Status Put(const Canvas& canvas, Pixmap pixmap, const std::vector<Rect>& places);
+
+  // The size of the root window.
+  ScreenSize RootSize();
+  // The monitors the server lists (RandR 1.5 RRGetMonitors, active ones),
+  // the primary first; empty without RandR 1.5.
+  MonitorLayout Monitors();
 
   // How canvas bytes become the server's 32-bit pixels.
   struct PixelLayout {
@@ -53,9 +68,13 @@ class Connection {
 
   // The two roads of Upload.  Through shared memory, when the server is on this machine; false when
   // that is not possible (then nothing was drawn).
-  bool UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc);
+  // Each of `places` gets the canvas cut to its size; none: the whole
+  // canvas at the pixmap's corner.
+  bool UploadShared(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc,
+                    const std::vector<Rect>& places = {});
   // Through the connection, in bands under the maximum request length.
-  void UploadInBands(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc);
+  void UploadInBands(const Canvas& canvas, const PixelLayout& layout, Pixmap pixmap, GC gc,
+                     const std::vector<Rect>& places = {});
 
  private:
   explicit Connection(Display* display);

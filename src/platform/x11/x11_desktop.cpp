@@ -1,5 +1,8 @@
 #include "platform/x11/x11_desktop.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/x11/x11_connection.h"
 
 namespace vendaro {
@@ -8,6 +11,21 @@ namespace {
 constexpr const char* kDisplayKey = "display";
 constexpr const char* kOriginalKey = "original";
 constexpr const char* kOursKey = "ours";
+
+// The picture for a monitor the server lists: the one composed for the
+// monitor of that name, else for a monitor of that size, else (a single
+// picture) that one.  A monitor that came after the composition and has
+// none keeps the fill colour until the layout's next composition.
+const MonitorPicture* PictureFor(const Monitor& monitor, const Wallpapers& wallpapers) {
+  for (const MonitorPicture& picture : wallpapers.monitors)
+    if (!monitor.name.empty() && picture.monitor.name == monitor.name) return &picture;
+  for (const MonitorPicture& picture : wallpapers.monitors) {
+    if (picture.canvas->width == monitor.area.width &&
+        picture.canvas->height == monitor.area.height)
+      return &picture;
+  }
+  return wallpapers.monitors.size() == 1 ? &wallpapers.monitors.front() : nullptr;
+}
 
 }  // namespace
 
@@ -28,14 +46,46 @@ Status X11Desktop::Capture(RestoreJournal& journal) {
   return connection->Sync("_XROOTPMAP_ID");
 }
 
-Status X11Desktop::Show(const std::string&, const Canvas& canvas, RestoreJournal& journal) {
-  if (canvas.empty()) return Status::Error("Pusty obraz tapety");
+Status X11Desktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
+  Wallpapers one;
+  one.monitors.push_back({{"", {0, 0, canvas.width, canvas.height}, true}, &canvas, path});
+  return ShowMonitors(one, journal);
+}
+
+Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal) {
+  if (wallpapers.monitors.empty() || wallpapers.primary().canvas->empty())
+    return Status::Error("Pusty obraz tapety");
   Status status;
   auto connection = x11::Connection::Open(display_, status);
   if (!connection) return status;
+  // Where the monitors are now: the layout may have changed since the
+  // pictures were composed for it.
+  MonitorLayout monitors = connection->Monitors();
+  if (monitors.empty()) {
+    for (const MonitorPicture& picture : wallpapers.monitors) monitors.push_back(picture.monitor);
+  }
+  const ScreenSize root = connection->RootSize();
   const Pixmap before = connection->RootPixmap();
   Pixmap pixmap = None;
-  if (status = connection->Upload(canvas, pixmap); !status) return status;
+  if (status = connection->CreateFilled(root.width, root.height, wallpapers.background, pixmap);
+      !status)
+    return status;
+  // Monitors of one size share a canvas: it is converted and sent once.
+  std::vector<const Canvas*> sent;
+  for (const MonitorPicture& picture : wallpapers.monitors) {
+    if (std::find(sent.begin(), sent.end(), picture.canvas) != sent.end()) continue;
+    sent.push_back(picture.canvas);
+    std::vector<Rect> places;
+    for (const Monitor& monitor : monitors) {
+      const MonitorPicture* shown = PictureFor(monitor, wallpapers);
+      if (shown && shown->canvas == picture.canvas) places.push_back(monitor.area);
+    }
+    if (places.empty()) continue;
+    if (status = connection->Put(*picture.canvas, pixmap, places); !status) {
+      XFreePixmap(connection->display(), pixmap);
+      return status;
+    }
+  }
   connection->SetRootPixmap(pixmap);
   XSetCloseDownMode(connection->display(), RetainPermanent);
   if (status = connection->Sync("tło okna głównego"); !status) return status;

@@ -9,8 +9,9 @@ namespace vendaro {
 // Whether an X connection to `display` opens (and closes again).
 bool X11DisplayOpens(const std::string& display);
 
-// A plain X server without a desktop that draws its own background: the
-// canvas becomes a pixmap of the root window, named in _XROOTPMAP_ID and
+// A plain X server without a desktop that draws its own background: one
+// pixmap of the root window's size, with each monitor's picture where the
+// server says the monitor is (RandR) and the fill colour elsewhere, named in _XROOTPMAP_ID and
 // ESETROOT_PMAP_ID for programs that draw pseudo-transparency.  The pixmap is
 // kept after our short connection closes (RetainPermanent) and freed at the
 // next change.  Giving back puts the root background found before the first
@@ -26,7 +27,9 @@ class X11Desktop : public JournaledDesktop {
 
  protected:
   Status Capture(RestoreJournal& journal) override;
+  // The one canvas on every monitor.
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
+  Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal) override;
 
  private:
   std::string display_;

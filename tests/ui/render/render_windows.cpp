@@ -5,11 +5,13 @@
 #include <QComboBox>
 #include <QLinearGradient>
 #include <QListView>
+#include <QMessageBox>
 #include <QPainter>
 #include <QRadialGradient>
 #include <cstdio>
 
 #include "app/notification_window.h"
+#include "platform/windowing.h"
 #include "support/test_environment.h"
 #include "ui/about_window.h"
 #include "ui/additional_settings_dialog.h"
@@ -96,6 +98,16 @@ int Render(const std::string& out) {
   notification.ShowFor(fixture.State().list[0]);
   ok = Save(notification.grab(), out, "notification.png") && ok;
 
+  // Qt's own buttons, in Polish as the program loads them.
+  QMessageBox question(QMessageBox::Question, QStringLiteral("Zapytanie"),
+                       QStringLiteral("Nie znaleziono pliku\n/home/ola/Tapety/morze.png\n"
+                                      "Czy usunąć go z listy ?"),
+                       QMessageBox::Yes | QMessageBox::No);
+  question.show();
+  QApplication::processEvents();
+  ok = Save(question.grab(), out, "question-box.png") && ok;
+  question.hide();
+
   TForm6 about;
   about.show();
   QApplication::processEvents();
@@ -114,5 +126,7 @@ int main(int argc, char** argv) {
   const std::string out = argv[1];
   vendaro::testing::IsolateEnvironment();
   QApplication app(argc, argv);
+  if (vendaro::Status polish = vendaro::LoadQtPolish(); !polish)
+    std::fprintf(stderr, "render_windows: %s\n", polish.message().c_str());
   return vendaro::Render(out);
 }

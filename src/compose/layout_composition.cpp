@@ -1,0 +1,176 @@
+#include "compose/layout_composition.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "compose/bmp_writer.h"
+#include "compose/renderer.h"
+#include "system/files.h"
+
+namespace vendaro {
+namespace {
+
+bool SameSize(ScreenSize a, ScreenSize b) {
+  return a.width == b.width && a.height == b.height;
+}
+
+struct SizeJob {
+  ScreenSize size;
+  RenderResult result;
+  std::string failure;  // an exception's text
+};
+
+void RenderJob(SizeJob& job, const WallpaperEntry& entry, const Options& options) {
+  try {
+    job.result = RenderEntry(entry, options, job.size, nullptr);
+  } catch (const std::exception& error) {
+    job.failure = error.what();
+  }
+}
+
+void RenderJobs(std::vector<SizeJob>& jobs, const WallpaperEntry& entry, const Options& options,
+                unsigned workers) {
+  if (workers == 0) workers = std::max(1u, std::thread::hardware_concurrency());
+  workers = std::min<unsigned>(workers, static_cast<unsigned>(jobs.size()));
+  if (workers <= 1) {
+    for (SizeJob& job : jobs) RenderJob(job, entry, options);
+    return;
+  }
+  // The picture library sets an environment variable while it starts: start
+  // it here, before the workers, if the picture needs it.
+  if (NeedsPictureLibrary(entry.path)) (void)StartPictureLibrary();  // a failure shows per size
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    while (true) {
+      const std::size_t i = next.fetch_add(1);
+      if (i >= jobs.size()) return;
+      RenderJob(jobs[i], entry, options);
+    }
+  };
+  std::vector<std::thread> threads;
+  threads.reserve(workers - 1);
+  for (unsigned t = 1; t < workers; ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace
+
+Wallpapers LayoutComposition::View(const std::vector<std::string>& files) const {
+  Wallpapers view;
+  view.background = background;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    const std::size_t c = canvasOf[i];
+    view.monitors.push_back({monitors[i], &canvases[c], c < files.size() ? files[c] : ""});
+  }
+  return view;
+}
+
+LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& options,
+                               const MonitorLayout& layout, const SystemColorResolver& systemColor,
+                               unsigned workers) {
+  LayoutComposition composition;
+  CheckedLayout checked = CheckLayout(layout);
+  composition.skippedMonitors = std::move(checked.problems);
+  composition.monitors = std::move(checked.usable);
+  if (composition.monitors.empty()) {
+    std::string why = "Żaden monitor nie może dostać tapety.";
+    for (const std::string& problem : composition.skippedMonitors) why += " " + problem;
+    composition.status = Status::Error(why);
+    return composition;
+  }
+
+  // The desktop's colour is asked once, here: the workers must not call into
+  // the desktop.
+  Options resolved = options;
+  resolved.FillColor = ResolveFillColor(options.FillColor, systemColor);
+  composition.background = resolved.FillColor;
+
+  std::vector<SizeJob> jobs;
+  for (const Monitor& monitor : composition.monitors) {
+    auto same = std::find_if(jobs.begin(), jobs.end(), [&](const SizeJob& job) {
+      return SameSize(job.size, monitor.size());
+    });
+    composition.canvasOf.push_back(static_cast<std::size_t>(same - jobs.begin()));
+    if (same == jobs.end()) jobs.push_back({monitor.size(), {}, {}});
+  }
+  RenderJobs(jobs, entry, resolved, workers);
+
+  for (SizeJob& job : jobs) {
+    if (!job.failure.empty()) {
+      composition.status =
+          Status::Error("Nie można złożyć tapety " + std::to_string(job.size.width) + "×" +
+                        std::to_string(job.size.height) + ": " + job.failure);
+      composition.canvases.clear();
+      composition.placements.clear();
+      return composition;
+    }
+    if (composition.picture && !job.result.picture) composition.picture = job.result.picture;
+    composition.canvases.push_back(std::move(job.result.canvas));
+    composition.placements.push_back(job.result.placement);
+  }
+  return composition;
+}
+
+std::string MonitorFilePath(const std::string& tempFolder, const WallpaperEntry& entry,
+                            ScreenSize size) {
+  return tempFolder + FileNamePart(entry.path) + "." + std::to_string(size.width) + "x" +
+         std::to_string(size.height) + ".bmp";
+}
+
+LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options& options,
+                                      const MonitorLayout& layout,
+                                      const SystemColorResolver& systemColor,
+                                      const std::string& tempFolder, bool everyMonitorFile,
+                                      WallpaperFiles& files, const WallpapersSetter& setter) {
+  LayoutComposeResult result;
+  result.composition = RenderLayout(entry, options, layout, systemColor);
+  LayoutComposition& composition = result.composition;
+  result.status = composition.status;
+  if (!result.status) return result;
+  if (tempFolder.empty()) {
+    result.status = Status::Error("No private folder to write the wallpaper to");
+    return result;
+  }
+
+  WallpaperFiles written;
+  std::vector<std::string> paths;
+  for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
+    const Canvas& canvas = composition.canvases[c];
+    if (c > 0 && !everyMonitorFile) break;
+    const std::string path =
+        c == 0 ? ComposedFilePath(tempFolder, entry)
+               : MonitorFilePath(tempFolder, entry, {canvas.width, canvas.height});
+    result.status = WriteBmp(path, canvas);
+    if (!result.status) break;
+    paths.push_back(path);
+  }
+  const auto current = [&files](const std::string& path) {
+    return path == files.primary ||
+           std::find(files.others.begin(), files.others.end(), path) != files.others.end();
+  };
+  if (result.status)
+    result.status = setter ? setter(composition.View(paths)) : Status::Error("no desktop to set");
+  if (!result.status) {
+    // The desktop still shows the previous files; only new names go.
+    for (const std::string& path : paths)
+      if (!current(path)) RemoveFile(path);
+    return result;
+  }
+  written.primary = paths.front();
+  written.others.assign(paths.begin() + 1, paths.end());
+  // The new wallpaper is in place; a previous file that cannot be removed is
+  // only clutter, not a reason to report the change as failed.
+  const auto kept = [&paths](const std::string& path) {
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+  };
+  if (!files.primary.empty() && !kept(files.primary)) RemoveFile(files.primary);
+  for (const std::string& old : files.others)
+    if (!kept(old)) RemoveFile(old);
+  files = std::move(written);
+  return result;
+}
+
+}  // namespace vendaro

@@ -1,0 +1,80 @@
+// The windowing platform the resident program asks for, Qt's own texts in
+// Polish, and whether the tray speaks D-Bus.
+#include "platform/windowing.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include "platform/child_process.h"
+#include "platform/desktop_probe.h"
+#include "platform/tray_host.h"
+#include "platform_test_util.h"
+#include "support/test_environment.h"
+
+namespace vendaro {
+namespace {
+
+TEST(WindowingPlatform, XWhereAWaylandSessionOffersIt) {
+  struct Row {
+    const char* name;
+    Environment env;
+    std::optional<std::string> platform;
+  };
+  const Row rows[] = {
+      {"Wayland with Xwayland", {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, "xcb"},
+      {"Wayland without X: Qt's own choice", {{"WAYLAND_DISPLAY", "wayland-0"}}, std::nullopt},
+      {"an empty DISPLAY is no X",
+       {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ""}},
+       std::nullopt},
+      {"plain X", {{"DISPLAY", ":0"}}, std::nullopt},
+      {"the user's choice stays",
+       {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", "wayland"}},
+       std::nullopt},
+      {"no display at all", {}, std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(WindowingPlatformFor(row.env), row.platform);
+  }
+}
+
+TEST(QtPolish, TheQuestionBoxSaysTakAndNie) {
+  ASSERT_TRUE(LoadQtPolish()) << "qt6-translations-l10n is installed";
+  QMessageBox box(QMessageBox::Question, "Zapytanie", "?", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Tak");
+  EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Nie");
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Szukaj w:");
+}
+
+// A session bus of our own, with or without a tray on it.
+TEST(StatusNotifierTray, AskedAsQtAsks) {
+  const std::string folder = testing::MakeTempDir("tray-bus");
+  const std::string address = "unix:path=" + folder + "/socket";
+  ChildProcess bus;
+  if (!bus.Start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=" + address}) ||
+      !testing::WaitUntil([&] { return testing::FileExists(folder + "/socket"); })) {
+    GTEST_SKIP() << "dbus-daemon is not available";
+  }
+  setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  EXPECT_FALSE(StatusNotifierTrayInUse()) << "no watcher: an XEmbed tray, or none";
+
+  SystemProbe probe;
+  for (const char* host : {"0", "1"}) {
+    SCOPED_TRACE(host);
+    ChildProcess watcher;
+    ASSERT_TRUE(watcher.Start(VENDARO_BIN_DIR "/platform_fake_tray_watcher", {host}));
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return probe.BusNameHasOwner("org.kde.StatusNotifierWatcher"); }));
+    EXPECT_EQ(StatusNotifierTrayInUse(), std::string(host) == "1");
+    watcher.Stop();
+    ASSERT_TRUE(testing::WaitUntil(
+        [&] { return !probe.BusNameHasOwner("org.kde.StatusNotifierWatcher"); }));
+  }
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+}  // namespace
+}  // namespace vendaro
