@@ -15,11 +15,16 @@ namespace {
 const PictureLibrary* LoadedLibrary(std::string& why) {
   static std::string failure;
   static const PictureLibrary* library = []() -> const PictureLibrary* {
-    void* entry = nullptr;
-    for (const std::string& name :
-         {ExecutableFolder() + kPictureLibraryFile, std::string(kPictureLibraryFile)}) {
-      entry = LoadLibrarySymbol(name, kPictureLibraryEntry, failure);
-      if (entry) break;
+    // Where neither folder has it, the linker's search path
+    // (LD_LIBRARY_PATH) may.  A module that is found but fails to load is
+    // not passed over: its reason (a missing dependency) is the one to tell.
+    const std::string folder = ExecutableFolder();
+    const std::string found = FindPrivateLibrary(folder, kPictureLibraryFile);
+    void* entry = LoadLibrarySymbol(found.empty() ? kPictureLibraryFile : found,
+                                    kPictureLibraryEntry, failure);
+    if (!entry && found.empty()) {
+      failure = std::string(kPictureLibraryFile) + " is in none of";
+      for (const std::string& place : PrivateLibraryFolders(folder)) failure += " " + place;
     }
     using Entry = const PictureLibrary* (*)();
     return entry ? reinterpret_cast<Entry>(entry)() : nullptr;

@@ -9,6 +9,7 @@
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
 #include "platform/instance_lock.h"
+#include "vendaro_paths.h"
 #include "vendaro_version.h"
 
 namespace vendaro::testing {
@@ -181,6 +182,34 @@ TEST_F(FormTest, VersionCheckAtStart) {
       EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
       EXPECT_EQ(desktop_->restoreCount, 0);
     }
+  }
+}
+
+TEST_F(FormTest, VersionLibraryIsFoundBesideTheExecutableOrWhereInstalled) {
+  struct Row {
+    const char* name;
+    const char* beside;  // nullptr: none
+    const char* installed;
+    bool starts;
+  };
+  const Row rows[] = {
+      {"installed: the private library folder", nullptr, "returns1", false},
+      {"a build folder's own library comes first", "noentry", "returns1", true},
+  };
+  const std::string installed = bin_ + VENDARO_PRIVATE_LIB_DIR "/";
+  std::filesystem::create_directories(installed);
+  WriteList("default.vdl", {Picture("a.png", 4, 4)});
+  WriteIni("", true);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(bin_ + "libverdpak.so");
+    if (row.beside) InstallVersionLibrary(row.beside);
+    InstallVersionLibrary(row.installed, installed);
+    messages_.clear();
+    std::unique_ptr<TForm2> form = MakeForm();
+    EXPECT_EQ(form->FormCreate(), row.starts);
+    EXPECT_EQ(MessageTexts(), Texts{}) << "no warning about a missing library";
+    if (!row.starts) form->FormClose();
   }
 }
 
