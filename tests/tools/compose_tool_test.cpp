@@ -10,6 +10,7 @@
 #include "compose/renderer.h"
 #include "support/test_environment.h"
 #include "vendaro_paths.h"
+#include "vendaro_version.h"
 
 namespace vendaro {
 namespace {
@@ -112,6 +113,40 @@ TEST_F(ComposeTool, SetWithoutADesktopFailsWithTheBackendsReason) {
   EXPECT_NE(r.exitCode, 0);
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   EXPECT_NE(r.err.find("pulpitu"), std::string::npos) << r.err;
+}
+
+// Given without a display, on a platform that would end the tool at once if
+// it tried to reach one.
+TEST_F(ComposeTool, HelpAndVersionNeedNoDisplay) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ";
+  const ToolRun help =
+      testing::RunShellCommand(noDisplay + "'" + VENDARO_BIN_DIR + "/vendaro-compose' --help");
+  EXPECT_EQ(help.exitCode, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("Usage: vendaro-compose [OPTION]... PICTURE [OUTPUT.bmp]\n", 0), 0u)
+      << help.out;
+  EXPECT_EQ(help.err, "");
+  const ToolRun version =
+      testing::RunShellCommand(noDisplay + "'" + VENDARO_BIN_DIR + "/vendaro-compose' --version");
+  EXPECT_EQ(version.exitCode, 0) << version.err;
+  EXPECT_EQ(version.out, "vendaro-compose " VENDARO_VERSION "\n");
+  EXPECT_EQ(Tool("--version >/dev/full").exitCode, 1) << "a version that was not written";
+}
+
+TEST_F(ComposeTool, MisuseGivesTheReasonThenTheUsageAndEnds2) {
+  const struct {
+    std::string arguments;
+    std::string reason;
+  } cases[] = {
+      {"--bogus " + Path("las.png"), "vendaro-compose: unknown option --bogus\n"},
+      {"--screen 64x48", "vendaro-compose: expected PICTURE [OUTPUT.bmp]\n"},
+      {Path("las.png") + " --mode", "vendaro-compose: --mode needs a value\n"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun r = Tool(c.arguments);
+    EXPECT_EQ(r.exitCode, 2) << c.arguments;
+    EXPECT_EQ(r.out, "") << c.arguments;
+    EXPECT_EQ(r.err.rfind(c.reason + "Usage: vendaro-compose ", 0), 0u) << r.err;
+  }
 }
 
 TEST_F(ComposeTool, FindsThePictureModuleBesideItOrWhereInstalled) {
