@@ -13,8 +13,8 @@
 #include <QStandardItemModel>
 #include <QToolButton>
 
+#include "app/main_form.h"
 #include "platform/folders.h"
-#include "system/process.h"
 #include "ui/entry_list_model.h"
 #include "ui/icons.h"
 #include "ui/list_commands.h"
@@ -243,8 +243,8 @@ void TForm1::BitBtn7Click() {
     prompts_.showInformation(this, "Brak tapet na liście.");
     return;
   }
-  const QString path =
-      prompts_.chooseListToSave(this, QFile::decodeName(ExecutableFolder().c_str()));
+  const std::string folder = ListSaveFolder(mainForm_.executablePath(), mainForm_.DataFolder);
+  const QString path = prompts_.chooseListToSave(this, QFile::decodeName(folder.c_str()));
   if (!path.isEmpty()) SaveList(path);
 }
 
