@@ -109,7 +109,10 @@ bool TForm2::FormCreate() {
 
   s.settings = LoadSettings(settingsPath());
   if (s.settings.VersionCheck) {
-    std::string library = FolderOf(services_.executablePath) + VersionLibraryFileName();
+    const std::string folder = FolderOf(services_.executablePath);
+    std::string library = FindPrivateLibrary(folder, VersionLibraryFileName());
+    // Found nowhere: loading the path beside us fails and warns about the file.
+    if (library.empty()) library = folder + VersionLibraryFileName();
     auto warn = [this](const std::string& text, const std::string& caption) {
       Tell({UserMessage::Icon::Warning, UserMessage::Way::ModalBox, caption, text});
     };

@@ -134,7 +134,7 @@ class TForm2 : public QWidget {
   // the timer.
   void TakeOptions(const Options& options, const ChangeStamp& now);
   void TakeList(const EntryList& list, int currentRow);
-  // Resolves DataFolder again, as at start (Apply does this first).
+  // Resolves the data folder again, as at start (Apply does this first).
   void ResolveDataFolderAgain();
   ChangeStamp Now() const;
   ScreenSize screenSize() const;

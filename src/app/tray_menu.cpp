@@ -6,6 +6,8 @@
 #include <QSystemTrayIcon>
 #include <utility>
 
+#include "vendaro_version.h"
+
 namespace vendaro {
 
 TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
@@ -15,7 +17,7 @@ TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
       menu_(std::make_unique<QMenu>()) {
   PopupMenu1 = menu_.get();
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  AddItem("Vendaro1", QStringLiteral("Vendaro v1.2.8"), "vendaro", items_.Vendaro1);
+  AddItem("Vendaro1", QStringLiteral("Vendaro v" VENDARO_VERSION), "vendaro", items_.Vendaro1);
   PopupMenu1->addSeparator();
   AddItem("Nastpnatapeta1", QStringLiteral("Następna tapeta"), "next", items_.Nastpnatapeta1);
   AddItem("Poprzedniatapeta1", QStringLiteral("Poprzednia tapeta"), "previous",

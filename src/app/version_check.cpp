@@ -1,11 +1,13 @@
 #include "app/version_check.h"
 
 #include "platform/version_library.h"
+#include "vendaro_version.h"
 
 namespace vendaro {
 
 bool RunVersionCheck(std::int32_t flag, const std::string& libraryPath, const WarningBox& warn) {
-  VersionLibraryCall call = CallVersionLibrary(libraryPath, "vendaro", "1.2.8", "Vendaro", flag);
+  VersionLibraryCall call =
+      CallVersionLibrary(libraryPath, "vendaro", VENDARO_VERSION, "Vendaro", flag);
   switch (call.outcome) {
     case VersionLibraryCall::Outcome::NotLoaded:
       warn(std::string("Nie znaleziono wymaganej biblioteki '") + VersionLibraryFileName() + "'",

@@ -21,7 +21,8 @@ struct PictureLibrary {
                  int interpolation, ColorValue background);
 };
 
-// The module's file, looked for beside the executable, and its one entry.
+// The module's file, looked for beside the executable and then in the
+// private library folder, and its one entry.
 inline constexpr const char* kPictureLibraryFile = "libvendaro-pictures.so";
 inline constexpr const char* kPictureLibraryEntry = "vendaro_picture_library";
 

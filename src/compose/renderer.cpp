@@ -10,13 +10,21 @@
 namespace vendaro {
 namespace {
 
-// The module, loaded once, from beside the executable or else wherever the
-// system's loader looks; the error keeps the last reason for the message.
+// The module, loaded once, from the executable's folder or the private
+// library folder; where neither has it, from the linker's search path
+// (LD_LIBRARY_PATH).  A module that is found but fails to load is not passed
+// over: its reason (a missing dependency) is the one to tell.
 const Result<const PictureLibrary*>& LoadedLibrary() {
   static const Result<const PictureLibrary*> library = []() -> Result<const PictureLibrary*> {
-    Result<void*> entry =
-        LoadLibrarySymbol(ExecutableFolder() + kPictureLibraryFile, kPictureLibraryEntry);
-    if (!entry) entry = LoadLibrarySymbol(kPictureLibraryFile, kPictureLibraryEntry);
+    const std::string folder = ExecutableFolder();
+    const std::string found = FindPrivateLibrary(folder, kPictureLibraryFile);
+    const Result<void*> entry =
+        LoadLibrarySymbol(found.empty() ? kPictureLibraryFile : found, kPictureLibraryEntry);
+    if (!entry && found.empty()) {
+      std::string why = std::string(kPictureLibraryFile) + " is in none of";
+      for (const std::string& place : PrivateLibraryFolders(folder)) why += " " + place;
+      return Status::Error(why);
+    }
     if (!entry) return entry.status();
     using Entry = const PictureLibrary* (*)();
     return reinterpret_cast<Entry>(*entry)();

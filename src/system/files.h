@@ -33,6 +33,8 @@ std::string ErrorText(int error);
 bool PathExists(const std::string& path);
 bool IsNonFolder(const std::string& path);
 bool IsFolder(const std::string& path);
+// Whether `path` is a folder this process may create files in.
+bool IsWritableFolder(const std::string& path);
 
 // Removes a file; true when it is gone (a file already missing counts).
 bool RemoveFile(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "system/status.h"
 
@@ -11,6 +12,17 @@ namespace vendaro {
 // ("./" when the path is unknown).
 std::string ExecutablePath();
 std::string ExecutableFolder();
+
+// The folders the program's private libraries (the picture module, the
+// version-check library) are looked for in, in order, each with a trailing
+// '/': beside the executable, where a build folder has them, then the
+// private library folder of the installed layout, found from the
+// executable's folder so that a moved or unpacked tree still works.
+std::vector<std::string> PrivateLibraryFolders(const std::string& executableFolder);
+
+// The full path of `fileName` in the first of those folders that holds it;
+// empty when none does.
+std::string FindPrivateLibrary(const std::string& executableFolder, const std::string& fileName);
 
 // Lowers this process to the lowest ordinary priority.
 void LowerProcessPriority();

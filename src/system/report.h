@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "system/status.h"
 
@@ -10,5 +11,11 @@ namespace vendaro {
 // as "<program>: <message>".  Nothing for a Status that is ok.
 void ReportOnTerminal(const Status& status);
 void ReportOnTerminal(const std::string& message);
+
+// Writes `text` on standard output and flushes it.  When it does not get
+// there (a full disk, a closed descriptor) the reason goes to standard error
+// and the answer is false: a command whose whole work is printing must not
+// then end as if it had succeeded.
+bool WriteStandardOutput(std::string_view text);
 
 }  // namespace vendaro

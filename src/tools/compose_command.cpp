@@ -38,6 +38,10 @@ class Parser {
     std::vector<std::string> positional;
     for (next_ = 0; next_ < args_.size() && parsed_.status;) {
       const std::string& arg = args_[next_++];
+      if (arg == "--help" || arg == "--version") {
+        parsed_.action = arg == "--help" ? ComposeAction::ShowHelp : ComposeAction::ShowVersion;
+        return parsed_;
+      }
       if (arg.size() > 2 && arg.starts_with("--")) {
         Option(arg);
       } else {
@@ -45,7 +49,7 @@ class Parser {
       }
     }
     if (!parsed_.status) return parsed_;
-    if (positional.empty() || positional.size() > 2) return Fail("expected PICTURE [OUTPUT.bmp]");
+    if (positional.empty() || positional.size() > 2) return Misuse("expected PICTURE [OUTPUT.bmp]");
     if (!IsStorablePath(positional[0]))
       return Fail("the picture path holds an entry tag or a line break");
     parsed_.command.picture = positional[0];
@@ -59,9 +63,14 @@ class Parser {
     return parsed_;
   }
 
+  ParsedComposeCommand Misuse(const std::string& message) {
+    parsed_.misused = true;
+    return Fail(message);
+  }
+
   std::optional<std::string> Value(const std::string& option) {
     if (next_ >= args_.size()) {
-      Fail(option + " needs a value");
+      Misuse(option + " needs a value");
       return std::nullopt;
     }
     return args_[next_++];
@@ -128,7 +137,7 @@ class Parser {
     else if (arg == "--set")
       parsed_.command.set = true;
     else
-      Fail("unknown option " + arg);
+      Misuse("unknown option " + arg);
   }
 
   const std::vector<std::string>& args_;
@@ -160,6 +169,43 @@ MonitorLayout CommandLayout(const std::optional<ScreenSize>& screen, const Monit
   }
   if (!everyMonitor) layout.resize(1);
   return layout;
+}
+
+const char* ComposeUsage() {
+  return "Usage: vendaro-compose [OPTION]... PICTURE [OUTPUT.bmp]\n"
+         "       vendaro-compose --help|--version\n";
+}
+
+std::string ComposeHelp() {
+  return std::string(ComposeUsage()) +
+         "\n"
+         "Composes one wallpaper from PICTURE exactly as vendaro would, writes it to\n"
+         "OUTPUT.bmp as a 24-bit BMP and/or makes it the wallpaper (--set).\n"
+         "Option values are the indices the settings file stores; without --settings\n"
+         "every option starts at the settings file's default.\n"
+         "\n"
+         "Options:\n"
+         "  --screen WxH     the screen's size (default: the primary screen's; needed\n"
+         "                   where there is no display)\n"
+         "  --size WxH       the picture's size recorded in the list (default: measured)\n"
+         "  --mode 0-4       0 stretch, 1 fit keeping proportions, 2 cover and crop,\n"
+         "                   3 original size, 4 tiles\n"
+         "  --align 0-8      0 centre, then clockwise from 1 top left to 8 left centre\n"
+         "  --fill 0-2       margins: 0 desktop colour, 1 the --color colour,\n"
+         "                   2 the picture's edges drawn out\n"
+         "  --color TEXT     a colour as the settings file writes it: clRed, clBackground,\n"
+         "                   $00BBGGRR\n"
+         "  --interp 0-2     scaling filter: 0 none, 1 bilinear, 2 bicubic\n"
+         "  --smooth 0-1     edge smoothing: 0 off, 1 on\n"
+         "  --settings FILE  the display options of a settings file (vendaro.ini);\n"
+         "                   options after it override them\n"
+         "  --explain        first print the options and the placement, one line each\n"
+         "  --set            make the composition the desktop wallpaper\n"
+         "  --help           print this help and exit\n"
+         "  --version        print the version and exit\n"
+         "\n"
+         "Exit status: 0 done, 1 the picture, output or desktop failed, 2 a bad command\n"
+         "line.\n";
 }
 
 std::string ExplainOptions(const Options& o) {

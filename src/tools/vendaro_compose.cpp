@@ -19,6 +19,7 @@
 #include "platform/system_colors.h"
 #include "system/report.h"
 #include "tools/compose_command.h"
+#include "vendaro_version.h"
 
 namespace vendaro {
 namespace {
@@ -92,7 +93,15 @@ std::optional<ScreenSize> MeasuredSize(const std::string& path) {
 
 int Run(int argc, char** argv) {
   const ParsedComposeCommand parsed = ParseComposeCommand({argv + 1, argv + argc});
-  if (!parsed.status) return Fail(parsed.status.message(), kBadCommandLine);
+  if (!parsed.status) {
+    Fail(parsed.status.message());
+    if (parsed.misused) std::fprintf(stderr, "%sTry 'vendaro-compose --help'.\n", ComposeUsage());
+    return kBadCommandLine;
+  }
+  if (parsed.action == ComposeAction::ShowHelp)
+    return WriteStandardOutput(ComposeHelp()) ? EXIT_SUCCESS : kFailed;
+  if (parsed.action == ComposeAction::ShowVersion)
+    return WriteStandardOutput("vendaro-compose " VENDARO_VERSION "\n") ? EXIT_SUCCESS : kFailed;
   const ComposeCommand& command = parsed.command;
 
   const std::optional<ScreenSize> recorded =

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "ui/look.h"
+#include "vendaro_version.h"
 
 namespace vendaro {
 namespace {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/path_text.h"
+#include "system/files.h"
 
 namespace vendaro {
 namespace {
@@ -90,6 +91,11 @@ void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe
   } else {
     AddPictureFile(list, path, probe);
   }
+}
+
+std::string ListSaveFolder(const std::string& executablePath, const std::string& dataFolder) {
+  const std::string folder = executablePath.substr(0, executablePath.rfind('/') + 1);
+  return IsWritableFolder(folder) ? folder : dataFolder;
 }
 
 }  // namespace vendaro

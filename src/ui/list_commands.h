@@ -31,4 +31,9 @@ void ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& 
 // A dropped or chosen item: a folder is scanned, anything else added as a file.
 void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe);
 
+// Where the dialog that saves a list starts: the program's own folder, unless
+// no file can be made there (an installed program's /usr/bin), and then the
+// data folder, which holds the active list.
+std::string ListSaveFolder(const std::string& executablePath, const std::string& dataFolder);
+
 }  // namespace vendaro

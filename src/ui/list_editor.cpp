@@ -13,6 +13,7 @@
 #include <QStandardItemModel>
 #include <QToolButton>
 
+#include "app/main_form.h"
 #include "platform/folders.h"
 #include "platform/path_text.h"
 #include "system/process.h"
@@ -240,7 +241,8 @@ void TForm1::BitBtn7Click() {
     prompts_.showInformation(this, "Brak tapet na liście.");
     return;
   }
-  const QString path = prompts_.chooseListToSave(this, PathText(ExecutableFolder()));
+  const std::string folder = ListSaveFolder(mainForm_.executablePath(), mainForm_.dataFolder());
+  const QString path = prompts_.chooseListToSave(this, PathText(folder));
   if (!path.isEmpty()) SaveList(path);
 }
 

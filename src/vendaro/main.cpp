@@ -4,9 +4,11 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/remote_control.h"
 #include "compose/renderer.h"
@@ -17,23 +19,20 @@
 #include "system/process.h"
 #include "system/report.h"
 #include "ui/windows.h"
+#include "vendaro_version.h"
 
 namespace {
 
 using namespace vendaro;
 
+constexpr int kBadCommandLine = 2;
+
 // `vendaro next|previous|settings|quit`: hands the command to the running
 // copy and ends.
-int SendCommand(int argc, char** argv) {
+int SendCommand(int argc, char** argv, RemoteCommand command) {
   QCoreApplication app(argc, argv);
-  std::optional<RemoteCommand> command = ParseRemoteCommand(argv[1]);
-  if (!command || argc > 2) {
-    std::fprintf(stderr, "Użycie: vendaro [next|previous|settings|quit]\n");
-    return 2;
-  }
   // A change of a large picture may take a few seconds before the answer.
-  Status sent =
-      SendRemoteCommand(RemoteSocketPath(FileNamePart(ExecutablePath())), *command, 60000);
+  Status sent = SendRemoteCommand(RemoteSocketPath(FileNamePart(ExecutablePath())), command, 60000);
   if (!sent) {
     ReportOnTerminal(sent);
     return 1;
@@ -94,7 +93,21 @@ int RunResident(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The locale's short date format is what the settings file stores dates in.
   std::setlocale(LC_ALL, "");
-  if (argc > 1) return SendCommand(argc, argv);
+  using Kind = ProgramRequest::Kind;
+  const ProgramRequest request = ParseProgramArguments({argv + 1, argv + argc});
+  switch (request.kind) {
+    case Kind::Help:
+      return WriteStandardOutput(ProgramUsage()) ? EXIT_SUCCESS : EXIT_FAILURE;
+    case Kind::Version:
+      return WriteStandardOutput("vendaro " VENDARO_VERSION "\n") ? EXIT_SUCCESS : EXIT_FAILURE;
+    case Kind::Misuse:
+      std::fputs(ProgramUsage(), stderr);
+      return kBadCommandLine;
+    case Kind::Command:
+      return SendCommand(argc, argv, request.command);
+    case Kind::Resident:
+      break;
+  }
   try {
     return RunResident(argc, argv);
   } catch (const std::exception& error) {

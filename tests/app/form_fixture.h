@@ -51,9 +51,10 @@ class FormTest : public ::testing::Test {
                                               (versionCheck ? "1" : "0") + "\r\n");
   }
 
-  void InstallVersionLibrary(const std::string& variant) {
+  // Beside the executable, or into `folder`.
+  void InstallVersionLibrary(const std::string& variant, const std::string& folder = {}) {
     std::filesystem::copy_file(std::string(FAKE_VERDPAK_DIR) + "/" + variant + "/libverdpak.so",
-                               bin_ + "libverdpak.so",
+                               (folder.empty() ? bin_ : folder) + "libverdpak.so",
                                std::filesystem::copy_options::overwrite_existing);
   }
 

@@ -9,6 +9,8 @@
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
 #include "platform/instance_lock.h"
+#include "vendaro_paths.h"
+#include "vendaro_version.h"
 
 namespace vendaro::testing {
 namespace {
@@ -183,6 +185,34 @@ TEST_F(FormTest, VersionCheckAtStart) {
   }
 }
 
+TEST_F(FormTest, VersionLibraryIsFoundBesideTheExecutableOrWhereInstalled) {
+  struct Row {
+    const char* name;
+    const char* beside;  // nullptr: none
+    const char* installed;
+    bool starts;
+  };
+  const Row rows[] = {
+      {"installed: the private library folder", nullptr, "returns1", false},
+      {"a build folder's own library comes first", "noentry", "returns1", true},
+  };
+  const std::string installed = bin_ + VENDARO_PRIVATE_LIB_DIR "/";
+  std::filesystem::create_directories(installed);
+  WriteList("default.vdl", {Picture("a.png", 4, 4)});
+  WriteIni("", true);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(bin_ + "libverdpak.so");
+    if (row.beside) InstallVersionLibrary(row.beside);
+    InstallVersionLibrary(row.installed, installed);
+    messages_.clear();
+    std::unique_ptr<TForm2> form = MakeForm();
+    EXPECT_EQ(form->FormCreate(), row.starts);
+    EXPECT_EQ(MessageTexts(), Texts{}) << "no warning about a missing library";
+    if (!row.starts) form->FormClose();
+  }
+}
+
 TEST_F(FormTest, CloseGivesBackTheWallpaperRemovesTheBitmapAndStoresThePosition) {
   WriteList("default.vdl",
             {Picture("a.png", 4, 4), Picture("b.png", 4, 4), Picture("c.png", 4, 4)});
@@ -225,9 +255,10 @@ TEST_F(FormTest, TrayMenuItemsInOrder) {
     seen << (action->isSeparator() ? QStringLiteral("-")
                                    : action->objectName() + "=" + action->text());
   }
-  EXPECT_EQ(seen, QStringList({"Vendaro1=Vendaro v1.2.8", "-", "Nastpnatapeta1=Następna tapeta",
-                               "Poprzedniatapeta1=Poprzednia tapeta", "-", "Ustawienia1=Ustawienia",
-                               "Zamknij1=Zamknij"}));
+  EXPECT_EQ(seen,
+            QStringList({"Vendaro1=Vendaro v" VENDARO_VERSION, "-",
+                         "Nastpnatapeta1=Następna tapeta", "Poprzedniatapeta1=Poprzednia tapeta",
+                         "-", "Ustawienia1=Ustawienia", "Zamknij1=Zamknij"}));
   for (QAction* action : form->popupMenu()->actions()) {
     if (!action->isSeparator()) {
       EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();

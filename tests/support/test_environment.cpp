@@ -1,6 +1,7 @@
 #include "support/test_environment.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -84,6 +85,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) {
   return access(path.c_str(), F_OK) == 0;
+}
+
+CommandRun RunShellCommand(const std::string& commandLine) {
+  const std::string dir = MakeTempDir("command");
+  // In a group, so that a redirection in `commandLine` wins over these.
+  const std::string command = "{ " + commandLine + "; } >'" + dir + "/out' 2>'" + dir + "/err'";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir + "/out"),
+          ReadFileBytes(dir + "/err")};
 }
 
 }  // namespace vendaro::testing

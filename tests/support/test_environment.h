@@ -24,4 +24,12 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 
+// What a command run through the shell did: its exit status (-1 when it did
+// not exit) and what it wrote on standard output and standard error.
+struct CommandRun {
+  int exitCode;
+  std::string out, err;
+};
+CommandRun RunShellCommand(const std::string& commandLine);
+
 }  // namespace vendaro::testing

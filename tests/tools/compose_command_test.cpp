@@ -116,5 +116,44 @@ TEST(CommandLayout, ScreenStandsForThePrimary) {
   }
 }
 
+TEST(ParseComposeCommand, HelpVersionAndMisuseAreToldApart) {
+  struct Row {
+    std::vector<std::string> args;
+    bool ok;
+    ComposeAction action;
+    bool misused;  // the usage follows the reason
+  };
+  const Row rows[] = {
+      {{"--help"}, true, ComposeAction::ShowHelp, false},
+      {{"--version"}, true, ComposeAction::ShowVersion, false},
+      {{"--mode", "2", "--help", "a.png"}, true, ComposeAction::ShowHelp, false},
+      {{"--version", "--bogus"}, true, ComposeAction::ShowVersion, false},
+      {{"--mode", "9", "--help"}, false, ComposeAction::Compose, false},
+      {{"--bogus", "--help"}, false, ComposeAction::Compose, true},
+      {{"--bogus", "a.png"}, false, ComposeAction::Compose, true},
+      {{"a.png", "--mode"}, false, ComposeAction::Compose, true},
+      {{}, false, ComposeAction::Compose, true},
+      {{"a.png", "b.bmp", "c"}, false, ComposeAction::Compose, true},
+      {{"--mode", "5", "a.png"}, false, ComposeAction::Compose, false},
+      {{"--settings", "/no/such/vendaro.ini", "a.png"}, false, ComposeAction::Compose, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.args));
+    const ParsedComposeCommand p = ParseComposeCommand(row.args);
+    EXPECT_EQ(p.status.ok(), row.ok) << p.status.message();
+    EXPECT_EQ(p.action, row.action);
+    EXPECT_EQ(p.misused, row.misused);
+  }
+}
+
+TEST(ComposeHelp, ListsEveryOptionOnItsOwnLine) {
+  const std::string help = ComposeHelp();
+  EXPECT_EQ(help.rfind(ComposeUsage(), 0), 0u) << "the help begins with the usage";
+  for (const char* option : {"--screen WxH", "--size WxH", "--mode 0-4", "--align 0-8",
+                             "--fill 0-2", "--color TEXT", "--interp 0-2", "--smooth 0-1",
+                             "--settings FILE", "--explain", "--set", "--help", "--version"})
+    EXPECT_NE(help.find("\n  " + std::string(option) + " "), std::string::npos) << option;
+}
+
 }  // namespace
 }  // namespace vendaro

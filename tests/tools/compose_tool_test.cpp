@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vips/vips8>
 
+#include "compose/picture_library.h"
 #include "compose/renderer.h"
 #include "support/test_environment.h"
+#include "vendaro_paths.h"
+#include "vendaro_version.h"
 
 namespace vendaro {
 namespace {
@@ -15,19 +18,12 @@ namespace {
 using testing::FileExists;
 using testing::ReadFileBytes;
 
-struct ToolRun {
-  int exitCode;
-  std::string out, err;
-};
+using ToolRun = testing::CommandRun;
 
 // Runs the built tool with arguments that hold no quote characters.
 ToolRun Tool(const std::string& arguments) {
-  const std::string dir = testing::MakeTempDir("tool");
-  const std::string command = std::string("'") + VENDARO_BIN_DIR + "/vendaro-compose' " +
-                              arguments + " >'" + dir + "/out' 2>'" + dir + "/err'";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir + "/out"),
-          ReadFileBytes(dir + "/err")};
+  return testing::RunShellCommand(std::string("'") + VENDARO_BIN_DIR + "/vendaro-compose' " +
+                                  arguments);
 }
 
 class ComposeTool : public ::testing::Test {
@@ -117,6 +113,76 @@ TEST_F(ComposeTool, SetWithoutADesktopFailsWithTheBackendsReason) {
   EXPECT_NE(r.exitCode, 0);
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   EXPECT_NE(r.err.find("pulpitu"), std::string::npos) << r.err;
+}
+
+// Given without a display, on a platform that would end the tool at once if
+// it tried to reach one.
+TEST_F(ComposeTool, HelpAndVersionNeedNoDisplay) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ";
+  const ToolRun help =
+      testing::RunShellCommand(noDisplay + "'" + VENDARO_BIN_DIR + "/vendaro-compose' --help");
+  EXPECT_EQ(help.exitCode, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("Usage: vendaro-compose [OPTION]... PICTURE [OUTPUT.bmp]\n", 0), 0u)
+      << help.out;
+  EXPECT_EQ(help.err, "");
+  const ToolRun version =
+      testing::RunShellCommand(noDisplay + "'" + VENDARO_BIN_DIR + "/vendaro-compose' --version");
+  EXPECT_EQ(version.exitCode, 0) << version.err;
+  EXPECT_EQ(version.out, "vendaro-compose " VENDARO_VERSION "\n");
+  EXPECT_EQ(Tool("--version >/dev/full").exitCode, 1) << "a version that was not written";
+}
+
+TEST_F(ComposeTool, MisuseGivesTheReasonThenTheUsageAndEnds2) {
+  const struct {
+    std::string arguments;
+    std::string reason;
+  } cases[] = {
+      {"--bogus " + Path("las.png"), "vendaro-compose: unknown option --bogus\n"},
+      {"--screen 64x48", "vendaro-compose: expected PICTURE [OUTPUT.bmp]\n"},
+      {Path("las.png") + " --mode", "vendaro-compose: --mode needs a value\n"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun r = Tool(c.arguments);
+    EXPECT_EQ(r.exitCode, 2) << c.arguments;
+    EXPECT_EQ(r.out, "") << c.arguments;
+    EXPECT_EQ(r.err.rfind(c.reason + "Usage: vendaro-compose ", 0), 0u) << r.err;
+  }
+}
+
+TEST_F(ComposeTool, FindsThePictureModuleBesideItOrWhereInstalled) {
+  enum class Module { Beside, Installed, Missing };
+  const struct {
+    const char* name;
+    Module module;
+  } rows[] = {{"build folder", Module::Beside},
+              {"installed layout", Module::Installed},
+              {"missing", Module::Missing}};
+  namespace fs = std::filesystem;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string bin = testing::MakeTempDir("tree") + "/bin/";
+    const std::string installed = bin + VENDARO_PRIVATE_LIB_DIR "/";
+    fs::create_directories(bin);
+    fs::create_directories(installed);
+    fs::copy_file(std::string(VENDARO_BIN_DIR) + "/vendaro-compose", bin + "vendaro-compose");
+    if (row.module != Module::Missing) {
+      fs::copy_file(std::string(VENDARO_BIN_DIR) + "/" + kPictureLibraryFile,
+                    (row.module == Module::Beside ? bin : installed) + kPictureLibraryFile);
+    }
+    // A PNG scaled with the bicubic filter is drawn by the module.
+    const ToolRun r = testing::RunShellCommand("'" + bin + "vendaro-compose' --screen 64x48 " +
+                                               Path("las.png") + " " + bin + "out.bmp");
+    if (row.module == Module::Missing) {
+      EXPECT_EQ(r.exitCode, 1);
+      EXPECT_NE(r.err.find(std::string(kPictureLibraryFile) + " is in none of " + bin + " "),
+                std::string::npos)
+          << r.err;
+      EXPECT_FALSE(FileExists(bin + "out.bmp"));
+    } else {
+      EXPECT_EQ(r.exitCode, 0) << r.err;
+      EXPECT_EQ(ReadFileBytes(bin + "out.bmp").size(), 54u + 64 * 48 * 3);
+    }
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "model/wallpaper_entry.h"
 #include "platform/dummy_desktop.h"
 #include "support/test_environment.h"
+#include "system/files.h"
 #include "ui/preview_window.h"
 #include "ui/settings_fixture.h"
 
@@ -256,16 +257,32 @@ TEST_F(ListSide, ThumbnailClickOpensTheFullPreview) {
 }
 
 TEST_F(ListSide, SavingAnEmptyListIsRefused) {
-  TForm1& window = OpenWindow();
   int asked = 0;
-  window.show();
+  // Before the window opens: it keeps its own copy of the prompts.
   prompts.chooseListToSave = [&asked](QWidget*, const QString&) {
     ++asked;
     return QString();
   };
+  TForm1& window = OpenWindow();
+  window.show();
   QTest::mouseClick(window.BitBtn7, Qt::LeftButton);
   ASSERT_EQ(questions.size(), 1u);
   EXPECT_EQ(questions[0], QString("Brak tapet na liście."));
+  EXPECT_EQ(asked, 0) << "no save dialog for an empty list";
+}
+
+TEST_F(ListSide, SavingFromAnInstalledProgramStartsInTheDataFolder) {
+  // The fixture's program, /opt/vendaro/vendaro, lies where no file can be
+  // made, as /usr/bin is for an installed one.
+  ASSERT_FALSE(IsWritableFolder("/opt/vendaro/"));
+  QString start;
+  prompts.chooseListToSave = [&start](QWidget*, const QString& folder) {
+    start = folder;
+    return QString();
+  };
+  TForm1& window = OpenWith({"a.png"});
+  QTest::mouseClick(window.BitBtn7, Qt::LeftButton);
+  EXPECT_EQ(start, QString::fromStdString(dataFolder));
 }
 
 TEST_F(ListSide, SavedListLoadsBackAndLoadErrorsLeaveItEmpty) {

@@ -1,5 +1,6 @@
 // The rules of the settings windows, without any window.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -154,6 +155,35 @@ TEST(ScanFolder, OnlyPicturesDirectlyInside) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.jpg", "b.png", "c.JPEG"}));
   EXPECT_EQ(std::to_string(list.front().width), "4");
+}
+
+TEST(ListSaveFolder, TheProgramsFolderOnlyWhenAFileCanBeMadeThere) {
+  namespace fs = std::filesystem;
+  const std::string root = testing::MakeTempDir("save");
+  const std::string data = root + "/data/";
+  const std::string build = root + "/build/bin/";
+  const std::string readOnly = root + "/usr/bin/";
+  fs::create_directories(build);
+  fs::create_directories(readOnly);
+  fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+  testing::WriteFileBytes(root + "/file", "");
+  const struct {
+    const char* name;
+    std::string executable;
+    std::string start;
+    bool rootWritesAnywhere;  // the row says nothing when the tests run as root
+  } rows[] = {
+      {"a build folder", build + "vendaro", build, false},
+      {"installed in a folder the user cannot write", readOnly + "vendaro", data, true},
+      {"a folder that is gone", root + "/gone/vendaro", data, false},
+      {"a file where the folder should be", root + "/file/vendaro", data, false},
+      {"no folder at all", "vendaro", data, false},
+  };
+  for (const auto& row : rows) {
+    if (row.rootWritesAnywhere && geteuid() == 0) continue;
+    EXPECT_EQ(ListSaveFolder(row.executable, data), row.start) << row.name;
+  }
+  fs::permissions(readOnly, fs::perms::owner_all);
 }
 
 }  // namespace

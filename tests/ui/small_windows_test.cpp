@@ -11,6 +11,7 @@
 #include "ui/about_window.h"
 #include "ui/preview_window.h"
 #include "ui/windows.h"
+#include "vendaro_version.h"
 
 namespace vendaro {
 namespace {
@@ -45,7 +46,7 @@ TEST(AboutWindow, LooksAsSpecified) {
   EXPECT_NEAR(about.windowOpacity(), 160.0 / 255.0, 0.01);
   EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_TRUE(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  EXPECT_EQ(about.Label1->text(), QString("Vendaro v1.2.8"));
+  EXPECT_EQ(about.Label1->text(), QString("Vendaro v" VENDARO_VERSION));
   EXPECT_TRUE(about.Label1->font().bold());
   const struct {
     QLabel* label;

@@ -135,6 +135,10 @@ bool IsFolder(const std::string& path) {
   return StatOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool IsWritableFolder(const std::string& path) {
+  return IsFolder(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool RemoveFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
