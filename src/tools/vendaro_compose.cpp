@@ -1,6 +1,6 @@
 // vendaro-compose: composes one picture exactly as the resident program
 // would, for scripts and for checking placement, settings and pixels.
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -13,9 +13,10 @@
 #include "compose/probe.h"
 #include "compose/renderer.h"
 #include "platform/desktop.h"
+#include "platform/display_query.h"
 #include "platform/folders.h"
-#include "platform/screen.h"
 #include "platform/system_colors.h"
+#include "system/files.h"
 #include "system/report.h"
 #include "tools/compose_command.h"
 
@@ -28,12 +29,6 @@ constexpr int kBadCommandLine = 2;
 int Fail(const std::string& message, int code = kFailed) {
   ReportOnTerminal(message);
   return code;
-}
-
-bool HasDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wayland && *wayland);
 }
 
 // The desktop backend, made only when a command needs it.
@@ -52,15 +47,21 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
                       const Canvas& canvas, Desktop& desktop) {
   DesktopBackend* backend = desktop.get();
   std::string path = command.output;
+  std::string ours;
   if (path.empty() && backend->ShowsFromFile()) {
     const std::string folder = ResolveTempFolder();
     if (folder.empty()) return Status::Error("no private folder for the wallpaper file");
-    path = ComposedFilePath(folder, entry);
+    path = ours = ComposedFilePath(folder, entry);
     if (Status written = WriteBmp(path, canvas); !written) return written;
   }
   // The tool ends right away; the wallpaper must not end with it.
   backend->KeepAfterExit();
-  return backend->SetWallpaper(path, canvas);
+  Status status = backend->SetWallpaper(path, canvas);
+  // The desktop got a file of its own (a link or a copy); ours would only
+  // pile up, one screen-sized bitmap per picture.
+  if (!ours.empty()) RemoveFile(ours);
+  if (status && !backend->notice().empty()) ReportOnTerminal(backend->notice());
+  return status;
 }
 
 // The picture's upright size.  JPEG headers are read directly: loading Qt's
@@ -86,32 +87,41 @@ int Run(int argc, char** argv) {
       command.recordedSize ? command.recordedSize : MeasuredSize(command.picture);
   if (!recorded) return Fail("cannot read the picture '" + command.picture + "'");
 
-  // The screen size and the desktop need the windowing system.
-  std::unique_ptr<QGuiApplication> app;
-  if ((!command.screen || command.set) && HasDisplay()) {
+  // No windowing platform: the screen's size is asked of the display server
+  // directly, within a time limit, and a desktop is reached over D-Bus or
+  // its own programs, for which an application object is enough.
+  std::optional<ScreenSize> screen = command.screen;
+  if (!screen) {
+    Result<MonitorLayout> monitors = QueryMonitors(CurrentEnvironment(), kChangeLimitMs);
+    if (!monitors)
+      return Fail("--screen WxH is needed where the screen's size cannot be found (" +
+                  monitors.message() + ")");
+    screen = monitors->front().size();
+  }
+  std::unique_ptr<QCoreApplication> app;
+  if (command.set) {
     // Started before Qt's threads: the library's start touches the
     // environment.  Otherwise it starts only if the picture needs it.
     if (NeedsPictureLibrary(command.picture)) StartPictureLibrary();
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    app = std::make_unique<QCoreApplication>(argc, argv);
   }
-  if (!command.screen && !app) return Fail("--screen WxH is needed where there is no display");
-  const ScreenSize screen = command.screen ? *command.screen : PrimaryScreenSize();
-  if (screen.width <= 0 || screen.height <= 0) return Fail("the screen size is unknown");
 
   const WallpaperEntry entry = MakeEntry(command.picture, recorded->width, recorded->height);
   if (command.explain) {
     const Placement placement =
-        PlacePicture(recorded->width, recorded->height, screen.width, screen.height,
+        PlacePicture(recorded->width, recorded->height, screen->width, screen->height,
                      command.options.DisplayMode, command.options.Alignment);
     std::fputs((ExplainOptions(command.options) + ExplainPlacement(placement)).c_str(), stdout);
     std::fflush(stdout);
   }
 
   Desktop desktop;
+  // The desktop's colour and the change share one time limit.
+  if (command.set) desktop.get()->BeginChange();
   const auto systemColor = [&desktop](int index) {
     return SystemColorRgb(index, index == 1 ? desktop.get() : nullptr);
   };
-  const RenderResult rendered = RenderEntry(entry, command.options, screen, systemColor);
+  const RenderResult rendered = RenderEntry(entry, command.options, *screen, systemColor);
   if (!rendered.status) return Fail(rendered.status.message());
   if (!rendered.pictureProblem.empty())
     return Fail("cannot draw '" + command.picture + "': " + rendered.pictureProblem);
