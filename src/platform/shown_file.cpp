@@ -61,11 +61,14 @@ constexpr const char* kShownPrefix = "vendaro-shown-";
 // two changes of one process, make the same name.
 std::string UniqueStem(int attempt) {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
-  std::string stem =
-      kShownPrefix +
-      std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) + "-" +
-      std::to_string(getpid());
-  if (attempt > 0) stem += "-" + std::to_string(attempt);
+  std::string stem = kShownPrefix;
+  stem += std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+  stem += '-';
+  stem += std::to_string(getpid());
+  if (attempt > 0) {
+    stem += '-';
+    stem += std::to_string(attempt);
+  }
   return stem;
 }
 
