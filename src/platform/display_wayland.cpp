@@ -29,8 +29,8 @@ struct Session {
   bool synced = false;
 };
 
-void Geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t,
-              const char*, const char*, int32_t transform) {
+void Geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
+              const char*, int32_t transform) {
   auto* output = static_cast<Output*>(data);
   output->x = x;
   output->y = y;
@@ -91,7 +91,8 @@ bool RoundTrip(wl_display* display, Session& session, Clock::time_point deadline
       break;
     }
     wl_display_flush(display);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     pollfd fd{wl_display_get_fd(display), POLLIN, 0};
     if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) {
       wl_display_cancel_read(display);

@@ -115,7 +115,7 @@ Status RunCommands(const std::vector<std::string>& commands, WaitBudget& budget)
 
 std::vector<std::string> SwayBackgroundCommands(const std::string& configText) {
   std::vector<std::string> commands;
-  std::string block;  // the output a `output NAME {` block is about
+  std::string block;   // the output a `output NAME {` block is about
   int otherDepth = 0;  // inside some other block
   for (const std::string& line : LogicalLines(configText)) {
     if (line.empty() || line[0] == '#') continue;
@@ -138,7 +138,8 @@ std::vector<std::string> SwayBackgroundCommands(const std::string& configText) {
       continue;
     }
     const auto words = Words(line);
-    const bool isOutput = words.size() >= 2 && strcasecmp(Word(line, words[0]).c_str(), "output") == 0;
+    const bool isOutput =
+        words.size() >= 2 && strcasecmp(Word(line, words[0]).c_str(), "output") == 0;
     if (line.back() == '{') {
       if (isOutput && words.size() == 3) {
         block = Word(line, words[1]);
@@ -178,7 +179,8 @@ std::optional<std::string> SwayQuotedPath(const std::string& path) {
 
 std::vector<std::string> SwayOutputNames(const std::string& outputsJson) {
   std::vector<std::string> names;
-  const QJsonArray outputs = QJsonDocument::fromJson(QByteArray::fromStdString(outputsJson)).array();
+  const QJsonArray outputs =
+      QJsonDocument::fromJson(QByteArray::fromStdString(outputsJson)).array();
   for (const QJsonValue& output : outputs) {
     const QJsonObject object = output.toObject();
     if (object.value("active").toBool(true) && object.value("name").isString())
@@ -191,16 +193,14 @@ bool SwaybgReadsBmp() {
   if (GdkPixbufFormat() != ShownFormat::Bmp) return false;
   const std::string swaybg = FindProgram("swaybg");
   // Built without gdk-pixbuf, swaybg reads PNG only (through cairo).
-  return !swaybg.empty() &&
-         ReadWholeFile(swaybg).bytes.find("libgdk_pixbuf") != std::string::npos;
+  return !swaybg.empty() && ReadWholeFile(swaybg).bytes.find("libgdk_pixbuf") != std::string::npos;
 }
 
 Status SwayDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
   ProgramResult result = RunProgram(kSwaymsg, {"-t", "get_config"}, budget);
   if (!result.status) return result.status;
   const QJsonObject reply = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
-  if (!reply.value("config").isString())
-    return Status::Error("sway nie podał swojej konfiguracji");
+  if (!reply.value("config").isString()) return Status::Error("sway nie podał swojej konfiguracji");
   const std::vector<std::string> commands =
       SwayBackgroundCommands(reply.value("config").toString().toStdString());
   for (const std::string& command : commands) journal.Add(kLineKey, command);

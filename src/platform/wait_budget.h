@@ -23,8 +23,8 @@ class WaitBudget {
   int LeftMs() const { return leftMs_ > 0 ? leftMs_ : 0; }
   bool Spent() const { return leftMs_ <= 0; }
   void Spend(Clock::duration waited) {
-    leftMs_ -= static_cast<int>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(waited).count());
+    leftMs_ -=
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count());
   }
   void Refill(int ms = kChangeLimitMs) { leftMs_ = ms; }
 

@@ -58,8 +58,8 @@ class DconfDesktopTest : public ::testing::Test {
     ASSERT_EQ(mkdir(state.c_str(), 0700), 0);
     bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
     ASSERT_TRUE(RunProgram("dconf", {"write", kUri, "'file:///home/user/own.jpg'"}).status);
-    ASSERT_TRUE(RunProgram("dconf", {"reset", "/org/gnome/desktop/background/picture-uri-dark"})
-                    .status);
+    ASSERT_TRUE(
+        RunProgram("dconf", {"reset", "/org/gnome/desktop/background/picture-uri-dark"}).status);
   }
   static constexpr const char* kUri = "/org/gnome/desktop/background/picture-uri";
   std::string state = MakeTempDir("dconf") + "/state";

@@ -44,8 +44,12 @@ class ComposeOnDesktop : public ::testing::Test {
   // Runs the tool as a GNOME session without X would (a key file for the
   // settings), with no Qt platform chosen and WAYLAND_DISPLAY as given.
   ProgramResult Run(const std::vector<std::string>& args, const std::string& wayland) {
-    std::vector<std::string> command{"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY",
-                                     "XDG_CURRENT_DESKTOP=GNOME", "WAYLAND_DISPLAY=" + wayland,
+    std::vector<std::string> command{"-u",
+                                     "QT_QPA_PLATFORM",
+                                     "-u",
+                                     "DISPLAY",
+                                     "XDG_CURRENT_DESKTOP=GNOME",
+                                     "WAYLAND_DISPLAY=" + wayland,
                                      VENDARO_BIN_DIR "/vendaro-compose"};
     command.insert(command.end(), args.begin(), args.end());
     return RunProgram("env", command, 30000);
@@ -108,10 +112,11 @@ TEST_F(ComposeOnDesktop, FindsTheScreenSizeOfAnXServerItself) {
   testing::XvfbServer server(96, 40);
   if (server.display().empty()) GTEST_SKIP() << server.problem();
   const std::string out = testing::MakeTempDir("out") + "/x.bmp";
-  const ProgramResult r = RunProgram(
-      "env", {"-u", "QT_QPA_PLATFORM", "-u", "WAYLAND_DISPLAY", "DISPLAY=" + server.display(),
-              VENDARO_BIN_DIR "/vendaro-compose", "--mode", "3", "--explain", Picture(), out},
-      30000);
+  const ProgramResult r =
+      RunProgram("env",
+                 {"-u", "QT_QPA_PLATFORM", "-u", "WAYLAND_DISPLAY", "DISPLAY=" + server.display(),
+                  VENDARO_BIN_DIR "/vendaro-compose", "--mode", "3", "--explain", Picture(), out},
+                 30000);
   EXPECT_TRUE(r.status) << r.err;
   EXPECT_NE(r.out.find("x=32 y=8 w=32 h=24"), std::string::npos) << r.out;
   EXPECT_EQ(ReadFileBytes(out).size(), 54u + 96 * 40 * 3);
