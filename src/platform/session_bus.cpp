@@ -45,7 +45,8 @@ void VariantUnref::operator()(GVariant* value) const {
 }
 
 Status CallSessionBus(const BusService& service, const char* method, GVariant* args,
-                      const char* replyType, WaitBudget& budget, VariantPtr& reply) {
+                      const char* replyType, WaitBudget& budget, VariantPtr& reply,
+                      std::string* errorName) {
   reply.reset();
   if (args) g_variant_ref_sink(args);
   VariantPtr ownedArgs(args);
@@ -71,6 +72,11 @@ Status CallSessionBus(const BusService& service, const char* method, GVariant* a
     return Status::Error(std::string("usługa ") + service.who + " (" + service.name +
                          ") nie działa");
   const bool refused = g_dbus_error_is_remote_error(error.get());
+  if (refused && errorName) {
+    std::unique_ptr<gchar, decltype(&g_free)> name(g_dbus_error_get_remote_error(error.get()),
+                                                   &g_free);
+    *errorName = name ? name.get() : "";
+  }
   g_dbus_error_strip_remote_error(error.get());
   return Status::Error(std::string("usługa ") + service.who +
                        (refused ? " odrzuciła polecenie: " : ": ") + error->message);

@@ -43,14 +43,18 @@ struct TextFree {
 using Properties = std::map<std::string, VariantPtr>;
 
 Status ReadAll(Properties& properties, WaitBudget& budget) {
+  properties.clear();
   VariantPtr reply;
+  std::string error;
   if (Status status =
           CallSessionBus(kXfconf, "GetAllProperties", g_variant_new("(ss)", kChannel, kBackdrop),
-                         "(a{sv})", budget, reply);
+                         "(a{sv})", budget, reply, &error);
       !status) {
-    return status;
+    // A fresh account: xfdesktop has stored no backdrop yet.
+    const bool none = error == "org.xfce.Xfconf.Error.PropertyNotFound" ||
+                      error == "org.xfce.Xfconf.Error.ChannelNotFound";
+    return none ? Status::Ok() : status;
   }
-  properties.clear();
   GVariantIter* iter = nullptr;
   g_variant_get(reply.get(), "(a{sv})", &iter);
   const gchar* name = nullptr;
@@ -102,6 +106,7 @@ VariantPtr SavedValue(const std::string& property, const std::string& saved) {
   }
   if (saved.rfind(kSetPrefix, 0) == 0) {
     const std::string text = saved.substr(std::string(kSetPrefix).size());
+    if (!g_utf8_validate(text.data(), gssize(text.size()), nullptr)) return nullptr;
     GVariant* value = EndsWith(property, kStyleSuffix)
                           ? g_variant_new_int32(std::atoi(text.c_str()))
                           : g_variant_new_string(text.c_str());
@@ -160,6 +165,9 @@ Status XfceDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
 Status XfceDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                          WaitBudget& budget) {
   return ShowFile(path, canvas, GdkPixbufFormat(), journal, [&](const std::string& shownPath) {
+    // xfconf's strings are UTF-8 (D-Bus carries no other).
+    if (!g_utf8_validate(shownPath.data(), gssize(shownPath.size()), nullptr))
+      return Status::Error("ścieżka " + shownPath + " nie jest tekstem UTF-8");
     const std::vector<std::string> written = JournaledProperties(journal);
     for (const std::string& property : written) {
       if (Status status = SetProperty(property, OurValue(property, shownPath), budget); !status)

@@ -1,10 +1,12 @@
 // Stands in for xfconfd on a private session bus: keeps the properties of
 // every channel in memory, starting from props.json in the folder given
-// (numbers without a point are ints, arrays hold doubles), writes them to
+// (numbers without a point are ints, arrays hold doubles; none when it is
+// missing, as on a fresh account), writes them to
 // state.json after each change, logs each call to calls.log, and stalls
 // while a file named "hang" exists there.
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusError>
 #include <QDBusVariant>
 #include <QDir>
@@ -15,14 +17,17 @@
 #include <QThread>
 #include <cstdio>
 
-class FakeXfconfd : public QObject {
+class FakeXfconfd : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.xfce.Xfconf")
 
  public:
   explicit FakeXfconfd(const QString& folder) : folder_(folder) {
     QFile file(folder_.filePath("props.json"));
-    if (!file.open(QIODevice::ReadOnly)) return;
+    if (!file.open(QIODevice::ReadOnly)) {
+      Save();
+      return;
+    }
     const QJsonObject props = QJsonDocument::fromJson(file.readAll()).object();
     for (auto it = props.begin(); it != props.end(); ++it) {
       const QJsonValue value = it.value();
@@ -36,6 +41,7 @@ class FakeXfconfd : public QObject {
         properties_[it.key()] = value.toVariant();
       }
     }
+    Save();
   }
 
  public slots:
@@ -45,6 +51,10 @@ class FakeXfconfd : public QObject {
     for (auto it = properties_.begin(); it != properties_.end(); ++it) {
       if (it.key().startsWith(base)) all[it.key()] = it.value();
     }
+    // As xfconfd answers for a channel without anything under `base`.
+    if (all.isEmpty())
+      sendErrorReply("org.xfce.Xfconf.Error.PropertyNotFound",
+                     "Property \"" + base + "\" does not exist on channel \"" + channel + "\"");
     return all;
   }
   void SetProperty(const QString& channel, const QString& property, const QDBusVariant& value) {

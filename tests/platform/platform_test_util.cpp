@@ -106,6 +106,12 @@ std::vector<std::string> ShownFiles(const std::string& folder) {
   return paths;
 }
 
+std::string AwkwardUtf8Folder(const char* prefix) {
+  const std::string folder = MakeTempDir(prefix) + "/-it's \"a\" $HOME`x`\\n \nż folder";
+  if (mkdir(folder.c_str(), 0700) != 0) return {};
+  return folder;
+}
+
 bool PngShows(const std::string& path, const Canvas& canvas) {
   const std::string bytes = ReadFileBytes(path);
   const QImage image =
@@ -144,13 +150,17 @@ std::string StartPrivateBus(bool activation) {
   if (activation) {
     args.push_back("--session");
   } else {
+    // The session bus's rules without its service folders: nothing starts
+    // on demand, only what the test runs answers.
     WriteFileBytes(folder + "/bus.conf",
                    "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
                    "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                   "<busconfig><type>session</type><policy context=\"default\">"
-                   "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                   "<allow own=\"*\"/></policy></busconfig>\n");
-    args.push_back("--config-file=" + folder + "/bus.conf");
+                   "<busconfig><type>session</type><listen>" +
+                       listen +
+                       "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                       "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    args = {"--nofork", "--nopidfile", "--config-file=" + folder + "/bus.conf"};
   }
   daemon = new ChildProcess;
   if (!daemon->Start("dbus-daemon", args)) return {};

@@ -33,6 +33,10 @@ std::vector<std::string> FileNames(const std::string& folder);
 // The shown files (IsShownFileName) in a folder, as full paths.
 std::vector<std::string> ShownFiles(const std::string& folder);
 
+// The same without the byte that is not UTF-8, for desktops whose settings
+// are UTF-8 text.
+std::string AwkwardUtf8Folder(const char* prefix);
+
 // Whether the PNG file holds exactly the canvas's pixels.
 bool PngShows(const std::string& path, const Canvas& canvas);
 

@@ -2,6 +2,7 @@
 #include "platform/xfce_desktop.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,7 +55,8 @@ class XfceDesktopTest : public ::testing::Test {
   }
 
   std::string service = MakeTempDir("xfconfd");
-  std::string state = testing::AwkwardFolder("xfce");
+  // Quotes, a backslash, '$' and a line break, but UTF-8: xfconf's strings are.
+  std::string state = testing::AwkwardUtf8Folder("xfce");
   std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
   ChildProcess fake;
 };
@@ -86,6 +88,25 @@ TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBackWithTheirTy
   EXPECT_FALSE(FileExists(JournalPath(state)));
 }
 
+// Before xfdesktop has stored a backdrop, xfconfd answers with an error.
+TEST_F(XfceDesktopTest, AFreshAccountGetsTheFirstMonitorsPropertiesAndLosesThemAgain) {
+  fake.Stop();
+  WriteFileBytes(service + "/props.json", "{}");
+  ASSERT_TRUE(fake.Start(VENDARO_BIN_DIR "/platform_fake_xfconfd", {service}));
+  SystemProbe probe;
+  ASSERT_TRUE(testing::WaitUntil([&] { return probe.BusNameHasOwner(kXfconfBusName); }));
+  constexpr const char* kFirst = "/backdrop/screen0/monitor0/workspace0/last-image";
+  constexpr const char* kFirstStyle = "/backdrop/screen0/monitor0/workspace0/image-style";
+  XfceDesktop desktop(state);
+  const Status set = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0));
+  ASSERT_TRUE(set) << set.message();
+  EXPECT_EQ(Get(kFirst), "string:" + testing::ShownFiles(state).at(0));
+  EXPECT_EQ(Get(kFirstStyle), "int:5");
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(Get(kFirst), "");
+  EXPECT_EQ(Get(kFirstStyle), "");
+}
+
 TEST_F(XfceDesktopTest, AKilledRunIsMendedAtTheNextStart) {
   std::string output;
   ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Xfce, state, bmp, 4, 4, 9, 9, 9, &output))
@@ -102,6 +123,18 @@ TEST_F(XfceDesktopTest, NoChangeWithoutAJournalFirst) {
   XfceDesktop desktop(state + "/missing");
   EXPECT_FALSE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0)));
   EXPECT_EQ(ReadFileBytes(service + "/calls.log").find("SetProperty"), std::string::npos);
+}
+
+TEST_F(XfceDesktopTest, APathThatIsNotUtf8IsRefusedNotMangled) {
+  const std::string folder = MakeTempDir("xfce") + "/\xff\xfe";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  XfceDesktop desktop(folder);
+  const Status status = desktop.SetWallpaper(testing::WriteComposedFile(folder, "a.bmp"),
+                                             testing::PatternCanvas(4, 4, 0));
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("UTF-8"), std::string::npos) << status.message();
+  EXPECT_EQ(Get(kImage0), "string:/home/u/own.jpg");
+  EXPECT_TRUE(desktop.RestoreUserWallpaper());
 }
 
 TEST_F(XfceDesktopTest, ReportsTheDesktopColour) {
