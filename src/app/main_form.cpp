@@ -127,6 +127,11 @@ bool TForm2::FormCreate() {
   s.settings.PreviousPosition = -1;
   if (services_.performanceCounter) impl_->random.Randomize(services_.performanceCounter());
   impl_->tray->Show();
+  // A stand-in for the desktop's own way (the X root window under a desktop
+  // whose service is missing) is said once.
+  if (services_.desktop && !services_.desktop->notice().empty())
+    Tell({UserMessage::Icon::Warning, UserMessage::Way::Balloon, "Vendaro",
+          services_.desktop->notice()});
   s.settings.ElapsedSeconds = 1;
   impl_->resident = true;
   // Before the first change, so that a command sent as soon as the first
@@ -187,6 +192,9 @@ Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
   WallpapersSetter setter = [backend](const Wallpapers& wallpapers) {
     return backend->SetWallpapers(wallpapers);
   };
+  // The desktop's colour, asked while composing, and the change share one
+  // time limit: a stopped service holds the program once, not twice.
+  backend->BeginChange();
   // Read once: the screens may change while the desktop is called.
   impl_->composedLayout = monitorLayout();
   WallpaperFiles files{state().wallpaperFile, state().monitorFiles};

@@ -196,6 +196,7 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
   if (!Drain(out.read, err.read, result.out, result.err, deadline) ||
       !WaitFor(pid, MillisecondsLeft(deadline), wstatus)) {
     KillAndReap(pid);
+    result.timedOut = true;
     result.status = Status::Error("Program " + name + " nie odpowiedział w ciągu " +
                                   std::to_string(timeoutMs / 1000) + " s");
     return result;
@@ -206,6 +207,23 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
     result.status = Status::Error("Program " + name + " zakończył się błędem" +
                                   (reason.empty() ? std::string() : ": " + reason));
   }
+  return result;
+}
+
+ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+                         WaitBudget& budget) {
+  if (budget.Spent()) {
+    ProgramResult result;
+    result.timedOut = true;
+    result.status = WaitBudget::TimedOut("Program " + name);
+    return result;
+  }
+  ProgramResult result;
+  {
+    Waiting waiting(budget);
+    result = RunProgram(name, args, budget.LeftMs());
+  }
+  if (result.timedOut) result.status = WaitBudget::TimedOut("Program " + name);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/wait_budget.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -20,6 +21,7 @@ inline constexpr int kChildTimeoutMs = 2000;
 
 struct ProgramResult {
   Status status;  // an error when it could not start, timed out or failed
+  bool timedOut = false;
   int exitCode = -1;
   std::string out;  // standard output
   std::string err;  // standard error
@@ -29,6 +31,9 @@ struct ProgramResult {
 // an error.  A non-zero exit is an error carrying the program's message.
 ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
                          int timeoutMs = kChildTimeoutMs);
+// The same within what is left of a change's budget, which it spends.
+ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+                         WaitBudget& budget);
 
 // A program that runs beside us until stopped, and dies with us even when we
 // are killed (the kernel sends it SIGTERM when we go).

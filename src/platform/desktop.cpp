@@ -1,5 +1,6 @@
 #include "platform/desktop.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "platform/gsettings_desktop.h"
 #include "platform/kde_desktop.h"
 #include "platform/no_desktop.h"
+#include "platform/sway_desktop.h"
 #include "platform/wlroots_desktop.h"
 #include "platform/x11/x11_desktop.h"
 #include "platform/xfce_desktop.h"
@@ -57,7 +59,7 @@ constexpr std::array kDesktopNames{
     NamedDesktop{"xfce", DesktopKind::Xfce},
     NamedDesktop{"xfce4", DesktopKind::Xfce},
     NamedDesktop{"xubuntu", DesktopKind::Xfce},
-    NamedDesktop{"sway", DesktopKind::Wlroots},
+    NamedDesktop{"sway", DesktopKind::Sway},
     NamedDesktop{"hyprland", DesktopKind::Wlroots},
     NamedDesktop{"river", DesktopKind::Wlroots},
     NamedDesktop{"wayfire", DesktopKind::Wlroots},
@@ -123,12 +125,38 @@ const char* DesktopKindName(DesktopKind kind) {
       return "kde";
     case DesktopKind::Xfce:
       return "xfce";
+    case DesktopKind::Sway:
+      return "sway";
     case DesktopKind::Wlroots:
       return "wlroots";
     case DesktopKind::Unknown:
       break;
   }
   return "unknown";
+}
+
+const char* DesktopTitle(DesktopKind kind) {
+  switch (kind) {
+    case DesktopKind::X11:
+      return "X11";
+    case DesktopKind::Gnome:
+      return "GNOME";
+    case DesktopKind::Cinnamon:
+      return "Cinnamon";
+    case DesktopKind::Mate:
+      return "MATE";
+    case DesktopKind::Kde:
+      return "KDE Plasma";
+    case DesktopKind::Xfce:
+      return "XFCE";
+    case DesktopKind::Sway:
+      return "sway";
+    case DesktopKind::Wlroots:
+      return "Wayland (wlroots)";
+    case DesktopKind::Unknown:
+      break;
+  }
+  return "nieznany";
 }
 
 Environment CurrentEnvironment() {
@@ -143,7 +171,8 @@ Environment CurrentEnvironment() {
 }
 
 DesktopKind DetectDisplayServer(const Environment& env) {
-  if (!Value(env, "SWAYSOCK").empty() || !Value(env, "HYPRLAND_INSTANCE_SIGNATURE").empty() ||
+  if (!Value(env, "SWAYSOCK").empty()) return DesktopKind::Sway;
+  if (!Value(env, "HYPRLAND_INSTANCE_SIGNATURE").empty() ||
       !Value(env, "WAYLAND_DISPLAY").empty()) {
     return DesktopKind::Wlroots;
   }
@@ -176,6 +205,8 @@ std::unique_ptr<JournaledDesktop> MakeJournaledDesktop(DesktopKind kind, const E
       return std::make_unique<KdeDesktop>(stateFolder);
     case DesktopKind::Xfce:
       return std::make_unique<XfceDesktop>(stateFolder);
+    case DesktopKind::Sway:
+      return std::make_unique<SwayDesktop>(stateFolder);
     case DesktopKind::Wlroots:
     case DesktopKind::Unknown:
       break;
@@ -185,7 +216,7 @@ std::unique_ptr<JournaledDesktop> MakeJournaledDesktop(DesktopKind kind, const E
 
 std::unique_ptr<DesktopBackend> MakeDesktopBackendOf(DesktopKind kind, const Environment& env,
                                                      const std::string& stateFolder) {
-  if (kind == DesktopKind::Wlroots) return std::make_unique<WlrootsDesktop>();
+  if (kind == DesktopKind::Wlroots) return std::make_unique<WlrootsDesktop>(stateFolder);
   if (auto journaled = MakeJournaledDesktop(kind, env, stateFolder)) return journaled;
   return std::make_unique<NoDesktop>();
 }
@@ -193,8 +224,49 @@ std::unique_ptr<DesktopBackend> MakeDesktopBackendOf(DesktopKind kind, const Env
 std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment& env,
                                                    const std::string& stateFolder) {
   SystemProbe probe;
-  return MakeDesktopBackendOf(ConfirmDesktop(env, probe), env, stateFolder);
+  const DesktopChoice choice = ConfirmDesktop(env, probe);
+  if (choice.kind == DesktopKind::Unknown) return std::make_unique<NoDesktop>(choice.problem);
+  auto backend = MakeDesktopBackendOf(choice.kind, env, stateFolder);
+  backend->SetNotice(choice.problem);
+  return backend;
 }
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Files that only we write in the private folder: the shown files, the
+// composed bitmaps (the picture's name and ".bmp") and their half-written
+// temporary copies.
+bool IsOurLeftover(const std::string& name) {
+  return IsShownFileName(name) || EndsWith(name, ".bmp") || name.find(".bmp.") != std::string::npos;
+}
+
+// What earlier runs left behind: a run killed before it could remove its
+// composed bitmap, shown files a journal no longer names.  Files a journal
+// that could not be given back still lists stay for it.
+void RemoveLeftovers(const std::string& stateFolder, const std::optional<RestoreJournal>& kept) {
+  const std::string folder =
+      stateFolder.empty() || stateFolder.back() == '/' ? stateFolder : stateFolder + "/";
+  const std::vector<std::string> keep =
+      kept ? kept->All(kShownFileKey) : std::vector<std::string>();
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> doomed;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (!IsOurLeftover(name)) continue;
+    if (std::find(keep.begin(), keep.end(), folder + name) == keep.end())
+      doomed.push_back(folder + name);
+  }
+  closedir(dir);
+  for (const std::string& path : doomed) RemoveOwnFile(path);
+}
+
+}  // namespace
 
 Status RecoverFromJournal(const std::string& stateFolder) {
   Status status;
@@ -203,13 +275,20 @@ Status RecoverFromJournal(const std::string& stateFolder) {
     // A journal that cannot be understood can never be used; keeping it would
     // only block the journals of later runs.
     if (!status) (void)RemoveJournal(stateFolder);
+    RemoveLeftovers(stateFolder, std::nullopt);
     return status;
   }
   auto backend = MakeJournaledDesktop(journal->kind, CurrentEnvironment(), stateFolder);
   if (backend) {
-    if (status = backend->PutBack(*journal); !status) return status;
+    WaitBudget budget;
+    if (status = backend->PutBack(*journal, budget); !status) {
+      RemoveLeftovers(stateFolder, journal);
+      return Status::Error(std::string("Pulpit ") + DesktopTitle(journal->kind) +
+                           ": nie można przywrócić tapety użytkownika: " + status.message());
+    }
   }
   RemoveJournaledFiles(*journal);
+  RemoveLeftovers(stateFolder, std::nullopt);
   return RemoveJournal(stateFolder);
 }
 

@@ -8,13 +8,17 @@
 #include "model/canvas.h"
 #include "model/color.h"
 #include "model/monitors.h"
+#include "platform/wait_budget.h"
 #include "system/status.h"
 
 namespace vendaro {
 
-enum class DesktopKind { Unknown, X11, Gnome, Cinnamon, Mate, Kde, Xfce, Wlroots };
+enum class DesktopKind { Unknown, X11, Gnome, Cinnamon, Mate, Kde, Xfce, Sway, Wlroots };
 
+// The name used in the restore journal ("gnome", "sway").
 const char* DesktopKindName(DesktopKind kind);
+// The name the user knows the desktop by, for messages ("GNOME", "KDE Plasma").
+const char* DesktopTitle(DesktopKind kind);
 
 using Environment = std::map<std::string, std::string>;
 
@@ -33,6 +37,13 @@ class DesktopBackend {
  public:
   virtual ~DesktopBackend() = default;
   virtual DesktopKind kind() const = 0;
+  // Starts one change: BackgroundColor and SetWallpaper until it returns
+  // share one time limit for waiting on the desktop.  Without it each of
+  // them has a limit of its own.
+  void BeginChange() {
+    budget_.Refill();
+    inChange_ = true;
+  }
   // `path` is the composed 24-bit BMP; `canvas` holds the same pixels.
   virtual Status SetWallpaper(const std::string& path, const Canvas& canvas) = 0;
   // Each monitor its own picture.  A desktop that shows one picture on every
@@ -46,6 +57,10 @@ class DesktopBackend {
   virtual Status RestoreUserWallpaper() = 0;
   // The desktop's background colour (RGB colour value), if it has one.
   virtual std::optional<ColorValue> BackgroundColor() = 0;
+  // What the user should hear about how the wallpaper is set here (a
+  // fallback, say); empty when nothing.
+  const std::string& notice() const { return notice_; }
+  void SetNotice(std::string notice) { notice_ = std::move(notice); }
   // For a one-off change from the command line: what SetWallpaper shows
   // stays after this process ends (where the desktop would otherwise drop it
   // with us).  Call before SetWallpaper.
@@ -53,6 +68,20 @@ class DesktopBackend {
   // Whether the desktop shows the wallpaper from its file (most do); where
   // it takes the pixels instead, a one-off change needs no file.
   virtual bool ShowsFromFile() const { return true; }
+
+ protected:
+  // The budget of the change begun, or a full one for a call on its own.
+  WaitBudget& BudgetForCall() {
+    if (!inChange_) budget_.Refill();
+    return budget_;
+  }
+  // SetWallpaper's end ends the change.
+  void EndChange() { inChange_ = false; }
+
+ private:
+  WaitBudget budget_;
+  bool inChange_ = false;
+  std::string notice_;
 };
 
 // The backend for the detected desktop, confirmed at run time (its service
@@ -62,7 +91,8 @@ std::unique_ptr<DesktopBackend> MakeDesktopBackend(const Environment& env,
                                                    const std::string& stateFolder);
 
 // Gives back what a killed earlier run left set (its restore journal in
-// `stateFolder`), before anything else happens at start.
+// `stateFolder`), before anything else happens at start, and removes what
+// earlier runs left in the folder.
 Status RecoverFromJournal(const std::string& stateFolder);
 
 }  // namespace vendaro

@@ -5,9 +5,32 @@
 
 #include "platform/child_process.h"
 #include "platform/gsettings_desktop.h"
+#include "platform/session_bus.h"
 #include "platform/x11/x11_desktop.h"
+#include "platform/xfce_desktop.h"
 
 namespace vendaro {
+namespace {
+
+std::string Value(const Environment& env, const char* name) {
+  auto it = env.find(name);
+  return it == env.end() ? std::string() : it->second;
+}
+
+bool DrawsItsOwnBackground(DesktopKind kind) {
+  switch (kind) {
+    case DesktopKind::Gnome:
+    case DesktopKind::Cinnamon:
+    case DesktopKind::Mate:
+    case DesktopKind::Kde:
+    case DesktopKind::Xfce:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 bool SystemProbe::BusNameHasOwner(const std::string& name) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -18,6 +41,10 @@ bool SystemProbe::BusNameHasOwner(const std::string& name) {
   QDBusMessage reply = bus.call(ask, QDBus::Block, kChildTimeoutMs);
   return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
          reply.arguments().first().toBool();
+}
+
+bool SystemProbe::BusNameAvailable(const std::string& name) {
+  return SessionBusNameAvailable(name);
 }
 
 bool SystemProbe::ProgramExists(const std::string& name) {
@@ -32,35 +59,55 @@ bool SystemProbe::XDisplayOpens(const std::string& display) {
   return X11DisplayOpens(display);
 }
 
-bool DesktopAnswers(DesktopKind kind, const Environment& env, DesktopProbe& probe) {
+bool SystemProbe::RootBackgroundVisible(const std::string& display) {
+  return X11RootBackgroundVisible(display);
+}
+
+std::string DesktopProblem(DesktopKind kind, const Environment& env, DesktopProbe& probe) {
   switch (kind) {
     case DesktopKind::X11: {
-      auto display = env.find("DISPLAY");
-      return display != env.end() && !display->second.empty() &&
-             probe.XDisplayOpens(display->second);
+      const std::string display = Value(env, "DISPLAY");
+      if (display.empty()) return "brak ekranu X (zmienna DISPLAY nie jest ustawiona)";
+      return probe.XDisplayOpens(display) ? "" : "nie można połączyć się z ekranem X " + display;
     }
     case DesktopKind::Gnome:
     case DesktopKind::Cinnamon:
     case DesktopKind::Mate:
-      return probe.SchemaInstalled(GSettingsSchemaOf(kind));
+      return probe.SchemaInstalled(GSettingsSchemaOf(kind))
+                 ? ""
+                 : std::string("brak schematu ustawień ") + GSettingsSchemaOf(kind);
     case DesktopKind::Kde:
-      return probe.BusNameHasOwner("org.kde.plasmashell");
+      return probe.BusNameHasOwner("org.kde.plasmashell")
+                 ? ""
+                 : "powłoka plasmashell nie działa (brak org.kde.plasmashell na magistrali D-Bus)";
     case DesktopKind::Xfce:
-      return probe.ProgramExists("xfconf-query");
+      return probe.BusNameAvailable(kXfconfBusName)
+                 ? ""
+                 : "usługa ustawień xfconfd jest niedostępna (brak org.xfce.Xfconf na magistrali "
+                   "D-Bus)";
+    case DesktopKind::Sway:
+      return probe.ProgramExists("swaymsg") ? "" : "brak programu swaymsg";
     case DesktopKind::Wlroots:
-      return probe.ProgramExists("swaybg");
+      return probe.ProgramExists("swaybg") ? "" : "brak programu swaybg";
     case DesktopKind::Unknown:
       break;
   }
-  return false;
+  return "nie rozpoznano pulpitu, na którym można ustawić tapetę";
 }
 
-DesktopKind ConfirmDesktop(const Environment& env, DesktopProbe& probe) {
+DesktopChoice ConfirmDesktop(const Environment& env, DesktopProbe& probe) {
   const DesktopKind named = DetectDesktop(env);
-  if (DesktopAnswers(named, env, probe)) return named;
-  const DesktopKind server = DetectDisplayServer(env);
-  if (server != named && DesktopAnswers(server, env, probe)) return server;
-  return DesktopKind::Unknown;
+  const std::string problem = DesktopProblem(named, env, probe);
+  if (problem.empty()) return {named, ""};
+  const std::string reason = named == DesktopKind::Unknown
+                                 ? "Nie rozpoznano pulpitu, na którym można ustawić tapetę"
+                                 : std::string("Pulpit ") + DesktopTitle(named) + ": " + problem;
+  if (DrawsItsOwnBackground(named)) {
+    const std::string display = Value(env, "DISPLAY");
+    if (!display.empty() && probe.XDisplayOpens(display) && probe.RootBackgroundVisible(display))
+      return {DesktopKind::X11, reason + "; tapeta ustawiona w tle okna głównego X"};
+  }
+  return {DesktopKind::Unknown, reason};
 }
 
 }  // namespace vendaro

@@ -7,9 +7,8 @@
 
 namespace vendaro {
 
-// The display server alone (wlroots-style Wayland, X11 or none), ignoring the
-// variables that name a desktop: what is left when the named desktop's
-// service turns out to be absent.
+// The display server alone (sway, other wlroots-style Wayland, X11 or none),
+// ignoring the variables that name a desktop.
 DesktopKind DetectDisplayServer(const Environment& env);
 
 // Run-time questions that confirm a detected desktop.
@@ -17,18 +16,25 @@ class DesktopProbe {
  public:
   virtual ~DesktopProbe() = default;
   virtual bool BusNameHasOwner(const std::string& name) = 0;
+  // Owned now, or startable by the bus on the first call.
+  virtual bool BusNameAvailable(const std::string& name) = 0;
   virtual bool ProgramExists(const std::string& name) = 0;
   virtual bool SchemaInstalled(const std::string& schema) = 0;
   virtual bool XDisplayOpens(const std::string& display) = 0;
+  // Whether the root window's background can be seen on that display: no
+  // desktop window covers it and no compositing manager draws the screen.
+  virtual bool RootBackgroundVisible(const std::string& display) = 0;
 };
 
 // The probe that asks this system (session bus, PATH, GSettings, X server).
 class SystemProbe : public DesktopProbe {
  public:
   bool BusNameHasOwner(const std::string& name) override;
+  bool BusNameAvailable(const std::string& name) override;
   bool ProgramExists(const std::string& name) override;
   bool SchemaInstalled(const std::string& schema) override;
   bool XDisplayOpens(const std::string& display) override;
+  bool RootBackgroundVisible(const std::string& display) override;
 };
 
 class JournaledDesktop;
@@ -40,11 +46,21 @@ std::unique_ptr<DesktopBackend> MakeDesktopBackendOf(DesktopKind kind, const Env
 std::unique_ptr<JournaledDesktop> MakeJournaledDesktop(DesktopKind kind, const Environment& env,
                                                        const std::string& stateFolder);
 
-// Whether the desktop's backend can work here.
-bool DesktopAnswers(DesktopKind kind, const Environment& env, DesktopProbe& probe);
+// Why the desktop's backend cannot work here; empty when it can.
+std::string DesktopProblem(DesktopKind kind, const Environment& env, DesktopProbe& probe);
 
-// The detected desktop if it answers; otherwise the display server's backend
-// if that answers; otherwise Unknown.
-DesktopKind ConfirmDesktop(const Environment& env, DesktopProbe& probe);
+// The backend to use, and what the user should know about it.
+struct DesktopChoice {
+  DesktopKind kind = DesktopKind::Unknown;
+  // Why the named desktop cannot be used: the reason a change fails with
+  // (kind Unknown), or the note for a fallback.
+  std::string problem;
+};
+
+// The named desktop if it answers.  A desktop that draws its own background
+// (GNOME, Cinnamon, MATE, KDE, XFCE) but does not answer is never quietly
+// replaced: the plain X root window stands in only where it can be seen,
+// with a note saying so; otherwise the change fails with the reason.
+DesktopChoice ConfirmDesktop(const Environment& env, DesktopProbe& probe);
 
 }  // namespace vendaro

@@ -1,11 +1,16 @@
 // GIO first: its headers use a member named `signals`, which Qt defines.
+#define G_SETTINGS_ENABLE_BACKEND
 #include "platform/gsettings_desktop.h"
 
 #include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
 
 #include <QColor>
+#include <cstring>
 #include <memory>
 #include <vector>
+
+#include "platform/session_bus.h"
 
 namespace vendaro {
 namespace {
@@ -13,45 +18,72 @@ namespace {
 struct GObjectUnref {
   void operator()(gpointer object) const { g_object_unref(object); }
 };
-struct VariantUnref {
-  void operator()(GVariant* value) const { g_variant_unref(value); }
-};
 struct SchemaUnref {
   void operator()(GSettingsSchema* schema) const { g_settings_schema_unref(schema); }
+};
+struct KeyUnref {
+  void operator()(GSettingsSchemaKey* key) const { g_settings_schema_key_unref(key); }
 };
 struct GFree {
   void operator()(gpointer memory) const { g_free(memory); }
 };
 using SettingsPtr = std::unique_ptr<GSettings, GObjectUnref>;
-using VariantPtr = std::unique_ptr<GVariant, VariantUnref>;
 using SchemaPtr = std::unique_ptr<GSettingsSchema, SchemaUnref>;
+using KeyPtr = std::unique_ptr<GSettingsSchemaKey, KeyUnref>;
 using TextPtr = std::unique_ptr<gchar, GFree>;
 
 constexpr const char* kUserPrefix = "user:";
 constexpr const char* kNeverSet = "default";
+
+constexpr BusService kDconfWriter{"ca.desrt.dconf", "/ca/desrt/dconf/Writer/user",
+                                  "ca.desrt.dconf.Writer", "ustawień dconf"};
 
 SchemaPtr LookupSchema(const std::string& id) {
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();
   return SchemaPtr(source ? g_settings_schema_source_lookup(source, id.c_str(), TRUE) : nullptr);
 }
 
-// A GSettings object, or nothing when the schema is not installed (GIO would
-// abort the program for a missing schema).
-SettingsPtr OpenSettings(const std::string& id, SchemaPtr* schemaOut = nullptr) {
-  SchemaPtr schema = LookupSchema(id);
-  if (!schema) return nullptr;
-  SettingsPtr settings(g_settings_new_full(schema.get(), nullptr, nullptr));
-  if (schemaOut) *schemaOut = std::move(schema);
-  return settings;
-}
+// The background settings of one desktop, or an error when the schema is not
+// installed (GIO would abort the program for a missing schema).
+class Background {
+ public:
+  explicit Background(DesktopKind kind) : id_(GSettingsSchemaOf(kind)), schema_(LookupSchema(id_)) {
+    if (schema_) settings_.reset(g_settings_new_full(schema_.get(), nullptr, nullptr));
+  }
+  Status Problem() const {
+    return settings_ ? Status::Ok() : Status::Error("brak schematu ustawień " + id_);
+  }
+  const std::string& id() const { return id_; }
+  GSettings* settings() const { return settings_.get(); }
+  // Older schemas lack some keys (picture-uri-dark before GNOME 42).
+  bool HasKey(const char* key) const { return g_settings_schema_has_key(schema_.get(), key); }
+  // A value of the key's type from its printed form; nothing when it does not parse.
+  VariantPtr Parse(const char* key, const std::string& text) const {
+    KeyPtr schemaKey(g_settings_schema_get_key(schema_.get(), key));
+    return VariantPtr(g_variant_parse(g_settings_schema_key_get_value_type(schemaKey.get()),
+                                      text.c_str(), nullptr, nullptr, nullptr));
+  }
+  // dconf's name for the key: the schema's path and the key.
+  std::string DconfPath(const char* key) const {
+    const gchar* path = g_settings_schema_get_path(schema_.get());
+    return std::string(path ? path : "") + key;
+  }
 
-struct KeyValue {
+ private:
+  std::string id_;
+  SchemaPtr schema_;
+  SettingsPtr settings_;
+};
+
+// One key as a change wants it: a value, or reset (nothing).
+struct KeyChange {
   const char* key;
-  std::string value;
+  VariantPtr value;
 };
 
 // The keys a change writes, with the values for the shown file.
-std::vector<KeyValue> WallpaperKeys(DesktopKind kind, const std::string& shownPath) {
+std::vector<std::pair<const char*, std::string>> WallpaperKeys(DesktopKind kind,
+                                                               const std::string& shownPath) {
   const std::string url = FileUrl(shownPath);
   switch (kind) {
     case DesktopKind::Gnome:
@@ -65,13 +97,67 @@ std::vector<KeyValue> WallpaperKeys(DesktopKind kind, const std::string& shownPa
   }
 }
 
-// Older schemas lack some keys (picture-uri-dark before GNOME 42).
-bool HasKey(const SchemaPtr& schema, const char* key) {
-  return g_settings_schema_has_key(schema.get(), key);
-}
-
 std::string JournalKey(const std::string& schema, const char* key) {
   return schema + " " + key;
+}
+
+bool SettingsLiveInDconf() {
+  GSettingsBackend* backend = g_settings_backend_get_default();
+  const bool dconf = std::strcmp(G_OBJECT_TYPE_NAME(backend), "DConfSettingsBackend") == 0;
+  g_object_unref(backend);
+  return dconf;
+}
+
+// dconf's writer takes a serialised a{smv}: each key's full path and its new
+// value, or nothing to reset it.
+Status WriteThroughDconf(const Background& background, const std::vector<KeyChange>& changes,
+                         WaitBudget& budget) {
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("a{smv}"));
+  for (const KeyChange& change : changes) {
+    g_variant_builder_add(&builder, "{smv}", background.DconfPath(change.key).c_str(),
+                          change.value.get());
+  }
+  VariantPtr table(g_variant_ref_sink(g_variant_builder_end(&builder)));
+  GVariant* bytes = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, g_variant_get_data(table.get()),
+                                              g_variant_get_size(table.get()), 1);
+  VariantPtr reply;
+  return CallSessionBus(kDconfWriter, "Change", g_variant_new_tuple(&bytes, 1), "(s)", budget,
+                        reply);
+}
+
+// Other backends (a key file, memory) answer at once.
+Status WriteThroughGSettings(const Background& background, const std::vector<KeyChange>& changes) {
+  for (const KeyChange& change : changes) {
+    if (!change.value) {
+      g_settings_reset(background.settings(), change.key);
+    } else if (!g_settings_set_value(background.settings(), change.key, change.value.get())) {
+      return Status::Error("nie można zapisać ustawienia " + background.id() + " " + change.key);
+    }
+  }
+  g_settings_sync();
+  return Status::Ok();
+}
+
+// Whether the settings now hold what the change wrote.
+Status ReadBack(const Background& background, const std::vector<KeyChange>& changes) {
+  for (const KeyChange& change : changes) {
+    VariantPtr now(g_settings_get_user_value(background.settings(), change.key));
+    const bool took = change.value ? now && g_variant_equal(now.get(), change.value.get()) : !now;
+    if (!took) {
+      return Status::Error("ustawienie " + background.id() + " " + change.key +
+                           " nie przyjęło nowej wartości");
+    }
+  }
+  return Status::Ok();
+}
+
+Status Write(const Background& background, const std::vector<KeyChange>& changes,
+             WaitBudget& budget) {
+  if (changes.empty()) return Status::Ok();
+  Status status = SettingsLiveInDconf() ? WriteThroughDconf(background, changes, budget)
+                                        : WriteThroughGSettings(background, changes);
+  return status ? ReadBack(background, changes) : status;
 }
 
 }  // namespace
@@ -94,73 +180,62 @@ bool GSettingsSchemaInstalled(const std::string& schema) {
 GSettingsDesktop::GSettingsDesktop(DesktopKind kind, std::string stateFolder)
     : FileShowingDesktop(std::move(stateFolder)), kind_(kind) {}
 
-Status GSettingsDesktop::Capture(RestoreJournal& journal) {
-  const std::string id = GSettingsSchemaOf(kind_);
-  SchemaPtr schema;
-  SettingsPtr settings = OpenSettings(id, &schema);
-  if (!settings) return Status::Error("Brak schematu ustawień " + id);
-  for (const KeyValue& entry : WallpaperKeys(kind_, {})) {
-    if (!HasKey(schema, entry.key)) continue;
-    VariantPtr user(g_settings_get_user_value(settings.get(), entry.key));
+Status GSettingsDesktop::Capture(RestoreJournal& journal, WaitBudget&) {
+  const Background background(kind_);
+  if (Status problem = background.Problem(); !problem) return problem;
+  for (const auto& [key, unused] : WallpaperKeys(kind_, {})) {
+    if (!background.HasKey(key)) continue;
+    VariantPtr user(g_settings_get_user_value(background.settings(), key));
     std::string value = kNeverSet;
     if (user) value = kUserPrefix + std::string(TextPtr(g_variant_print(user.get(), TRUE)).get());
-    journal.Add(JournalKey(id, entry.key), value);
+    journal.Add(JournalKey(background.id(), key), value);
   }
   return Status::Ok();
 }
 
 Status GSettingsDesktop::Show(const std::string& path, const Canvas& canvas,
-                              RestoreJournal& journal) {
-  const std::string id = GSettingsSchemaOf(kind_);
-  SchemaPtr schema;
-  SettingsPtr settings = OpenSettings(id, &schema);
-  if (!settings) return Status::Error("Brak schematu ustawień " + id);
-  return ShowFile(path, canvas, ShownFormat::Png, journal, [&](const std::string& shownPath) {
-    Status status;
-    for (const KeyValue& entry : WallpaperKeys(kind_, shownPath)) {
-      if (!HasKey(schema, entry.key)) continue;
+                              RestoreJournal& journal, WaitBudget& budget) {
+  const Background background(kind_);
+  if (Status problem = background.Problem(); !problem) return problem;
+  return ShowFile(path, canvas, GdkPixbufFormat(), journal, [&](const std::string& shownPath) {
+    std::vector<KeyChange> changes;
+    for (const auto& [key, value] : WallpaperKeys(kind_, shownPath)) {
+      if (!background.HasKey(key)) continue;
       // GSettings strings are UTF-8; a plain path (MATE) may not be.
-      if (!g_utf8_validate(entry.value.data(), gssize(entry.value.size()), nullptr) ||
-          !g_settings_set_string(settings.get(), entry.key, entry.value.c_str())) {
-        status = Status::Error("Nie można zapisać ustawienia " + id + " " + entry.key);
-        break;
-      }
+      if (!g_utf8_validate(value.data(), gssize(value.size()), nullptr))
+        return Status::Error("ścieżka " + shownPath + " nie jest tekstem UTF-8");
+      changes.push_back({key, VariantPtr(g_variant_ref_sink(g_variant_new_string(value.c_str())))});
     }
-    g_settings_sync();
-    return status;
+    return Write(background, changes, budget);
   });
 }
 
-Status GSettingsDesktop::PutBack(const RestoreJournal& journal) {
-  const std::string id = GSettingsSchemaOf(journal.kind);
-  SchemaPtr schema;
-  SettingsPtr settings = OpenSettings(id, &schema);
-  if (!settings) return Status::Error("Brak schematu ustawień " + id);
-  Status status;
-  for (const KeyValue& entry : WallpaperKeys(journal.kind, {})) {
-    std::optional<std::string> saved = journal.Find(JournalKey(id, entry.key));
-    if (!saved || !HasKey(schema, entry.key)) continue;
+Status GSettingsDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
+  const Background background(journal.kind);
+  if (Status problem = background.Problem(); !problem) return problem;
+  std::vector<KeyChange> changes;
+  for (const auto& [key, unused] : WallpaperKeys(journal.kind, {})) {
+    std::optional<std::string> saved = journal.Find(JournalKey(background.id(), key));
+    if (!saved || !background.HasKey(key)) continue;
     if (*saved == kNeverSet) {
-      g_settings_reset(settings.get(), entry.key);
+      changes.push_back({key, nullptr});
       continue;
     }
     const std::string text = saved->rfind(kUserPrefix, 0) == 0 ? saved->substr(5) : std::string();
-    VariantPtr current(g_settings_get_value(settings.get(), entry.key));
-    VariantPtr value(g_variant_parse(g_variant_get_type(current.get()), text.c_str(), nullptr,
-                                     nullptr, nullptr));
-    if (!value || !g_settings_set_value(settings.get(), entry.key, value.get())) {
-      status = Status::Error("Nie można przywrócić ustawienia " + id + " " + entry.key);
+    VariantPtr value = background.Parse(key, text);
+    if (!value) {
+      return Status::Error("nieczytelna zapisana wartość ustawienia " + background.id() + " " +
+                           key);
     }
+    changes.push_back({key, std::move(value)});
   }
-  g_settings_sync();
-  return status;
+  return Write(background, changes, budget);
 }
 
 std::optional<ColorValue> GSettingsDesktop::BackgroundColor() {
-  SchemaPtr schema;
-  SettingsPtr settings = OpenSettings(GSettingsSchemaOf(kind_), &schema);
-  if (!settings || !HasKey(schema, "primary-color")) return std::nullopt;
-  TextPtr text(g_settings_get_string(settings.get(), "primary-color"));
+  const Background background(kind_);
+  if (!background.Problem() || !background.HasKey("primary-color")) return std::nullopt;
+  TextPtr text(g_settings_get_string(background.settings(), "primary-color"));
   const QColor color(QString::fromUtf8(text.get()));
   if (!color.isValid()) return std::nullopt;
   return Rgb(std::uint8_t(color.red()), std::uint8_t(color.green()), std::uint8_t(color.blue()));

@@ -14,17 +14,24 @@ bool GSettingsSchemaInstalled(const std::string& schema);
 // desktop's background settings; the user's own values ("has the user set
 // this key", not the effective value) are journaled and put back, and a key
 // the user never set is reset rather than written.
+//
+// Where the settings live in dconf, writes go straight to dconf's writer
+// service over D-Bus with a time limit: GSettings' own writes are queued
+// and g_settings_sync() waits for a stopped service without end (25 s a
+// commit), and without a session bus it drops them without a word.  Every
+// write is read back.
 class GSettingsDesktop : public FileShowingDesktop {
  public:
   GSettingsDesktop(DesktopKind kind, std::string stateFolder);
 
   DesktopKind kind() const override { return kind_; }
   std::optional<ColorValue> BackgroundColor() override;
-  Status PutBack(const RestoreJournal& journal) override;
+  Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
-  Status Capture(RestoreJournal& journal) override;
-  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
+  Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
+  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+              WaitBudget& budget) override;
 
  private:
   DesktopKind kind_;

@@ -2,11 +2,16 @@
 
 namespace vendaro {
 
-Status JournaledDesktop::BeginJournal() {
+Status JournaledDesktop::Named(const Status& status) const {
+  if (status) return status;
+  return Status::Error(std::string("Pulpit ") + DesktopTitle(kind()) + ": " + status.message());
+}
+
+Status JournaledDesktop::BeginJournal(WaitBudget& budget) {
   Status status;
   std::optional<RestoreJournal> left = ReadJournal(stateFolder_, status);
-  // A journal of the same desktop left by a killed run that could not be
-  // mended still holds the user's values; what the desktop shows now may be
+  // A journal of the same desktop left by a killed run (or by a one-off
+  // change) still holds the user's values; what the desktop shows now may be
   // that run's wallpaper, so it must not be taken for the user's.
   if (left && left->kind == kind()) {
     journal_ = std::move(left);
@@ -14,41 +19,48 @@ Status JournaledDesktop::BeginJournal() {
   }
   RestoreJournal journal;
   journal.kind = kind();
-  if (status = Capture(journal); !status) return status;
+  if (status = Capture(journal, budget); !status) return status;
   if (status = WriteJournal(stateFolder_, journal); !status) return status;
   journal_ = std::move(journal);
   return Status::Ok();
 }
 
 Status JournaledDesktop::SetWallpaper(const std::string& path, const Canvas& canvas) {
-  return Journaled([&](RestoreJournal& journal) { return Show(path, canvas, journal); });
+  return Journaled([&](RestoreJournal& journal, WaitBudget& budget) {
+    return Show(path, canvas, journal, budget);
+  });
 }
 
 Status JournaledDesktop::SetWallpapers(const Wallpapers& wallpapers) {
-  return Journaled([&](RestoreJournal& journal) { return ShowMonitors(wallpapers, journal); });
+  return Journaled([&](RestoreJournal& journal, WaitBudget& budget) {
+    return ShowMonitors(wallpapers, journal, budget);
+  });
 }
 
-Status JournaledDesktop::Journaled(const std::function<Status(RestoreJournal& journal)>& show) {
+Status JournaledDesktop::Journaled(
+    const std::function<Status(RestoreJournal& journal, WaitBudget& budget)>& show) {
+  WaitBudget& budget = BudgetForCall();
+  EndChange();
   if (!journal_) {
-    if (Status status = BeginJournal(); !status) return status;
+    if (Status status = BeginJournal(budget); !status) return Named(status);
   }
   RestoreJournal updated = *journal_;
-  Status status = show(updated);
+  Status status = show(updated, budget);
   if (updated != *journal_) {
     // Even after a failure: what was shown must be cleaned up later.
     Status written = WriteJournal(stateFolder_, updated);
     journal_ = std::move(updated);
     if (status && !written) return written;
   }
-  return status;
+  return Named(status);
 }
 
 Status JournaledDesktop::RestoreUserWallpaper() {
   if (!journal_) return Status::Ok();
-  Status status = PutBack(*journal_);
-  if (!status) return status;
+  WaitBudget budget;
+  Status status = PutBack(*journal_, budget);
+  if (!status) return Named(status);
   RemoveJournaledFiles(*journal_);
-  Forget();
   journal_.reset();
   return RemoveJournal(stateFolder_);
 }
@@ -57,13 +69,15 @@ Status FileShowingDesktop::ShowFile(
     const std::string& bmpPath, const Canvas& canvas, ShownFormat format, RestoreJournal& journal,
     const std::function<Status(const std::string& shownPath)>& hand) {
   std::string shownPath;
-  if (Status status = shown_.Prepare(bmpPath, canvas, format, shownPath); !status) return status;
-  if (Status status = hand(shownPath); !status) {
-    shown_.Discard();
-    return status;
+  if (Status status = WriteShownFile(bmpPath, canvas, format, shownPath); !status) return status;
+  const std::vector<std::string> before = journal.All(kShownFileKey);
+  journal.Add(kShownFileKey, shownPath);
+  if (Status status = hand(shownPath); !status) return status;
+  // The desktop names the new file now; the older ones are ours to drop.
+  for (const std::string& file : before) {
+    if (file != shownPath) RemoveOwnFile(file);
   }
-  shown_.Commit();
-  journal.Set(kShownFileKey, shown_.current());
+  journal.Set(kShownFileKey, shownPath);
   return Status::Ok();
 }
 

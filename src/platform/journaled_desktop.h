@@ -21,28 +21,30 @@ class JournaledDesktop : public DesktopBackend {
   Status SetWallpapers(const Wallpapers& wallpapers) final;
   Status RestoreUserWallpaper() final;
 
-  // Puts back what a journal (ours or a killed run's) holds.
-  virtual Status PutBack(const RestoreJournal& journal) = 0;
+  // Puts back what a journal (ours or a killed run's) holds, within the budget.
+  virtual Status PutBack(const RestoreJournal& journal, WaitBudget& budget) = 0;
 
  protected:
   // Reads the user's values into the journal.
-  virtual Status Capture(RestoreJournal& journal) = 0;
+  virtual Status Capture(RestoreJournal& journal, WaitBudget& budget) = 0;
   // Shows the wallpaper; may note in the journal what it must clean up.
-  virtual Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) = 0;
+  virtual Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+                      WaitBudget& budget) = 0;
   // Shows each monitor's picture; a desktop that does not tell its monitors
   // apart shows the primary's.
-  virtual Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal) {
+  virtual Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                              WaitBudget& budget) {
     const MonitorPicture& primary = wallpapers.primary();
-    return Show(primary.path, *primary.canvas, journal);
+    return Show(primary.path, *primary.canvas, journal, budget);
   }
-  // After a successful put-back: forget the files and resources of ours.
-  virtual void Forget() {}
 
   const std::string& stateFolder() const { return stateFolder_; }
+  // "Pulpit GNOME: " and the reason, for a failure the user is told of.
+  Status Named(const Status& status) const;
 
  private:
-  Status BeginJournal();
-  Status Journaled(const std::function<Status(RestoreJournal& journal)>& show);
+  Status BeginJournal(WaitBudget& budget);
+  Status Journaled(const std::function<Status(RestoreJournal& journal, WaitBudget& budget)>& show);
 
   std::string stateFolder_;
   std::optional<RestoreJournal> journal_;
@@ -54,16 +56,14 @@ class FileShowingDesktop : public JournaledDesktop {
   using JournaledDesktop::JournaledDesktop;
 
  protected:
-  // Makes the next shown file and hands its path to `hand` (which tells the
-  // desktop); keeps the file and notes it in the journal when that works,
-  // drops it when not.
+  // Writes a new shown file and hands its path to `hand` (which tells the
+  // desktop).  When that works, the files shown before are removed; when it
+  // fails the new file stays listed in the journal, since a service that
+  // timed out may still take it later, and goes with the next change or the
+  // give-back.
   Status ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
                   RestoreJournal& journal,
                   const std::function<Status(const std::string& shownPath)>& hand);
-  void Forget() override { shown_.RemoveAll(); }
-
- private:
-  ShownFiles shown_;
 };
 
 // Removes the files a journal lists as shown by us.

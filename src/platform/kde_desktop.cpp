@@ -16,8 +16,9 @@ namespace {
 
 constexpr const char* kSavedKey = "desktops";
 
-Status ReadDesktops(std::string& json) {
-  if (Status status = EvaluatePlasmaScript(ReadDesktopsScript(), json); !status) return status;
+Status ReadDesktops(std::string& json, WaitBudget& budget) {
+  if (Status status = EvaluatePlasmaScript(ReadDesktopsScript(), json, budget); !status)
+    return status;
   QJsonParseError error{};
   const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
   if (!parsed.isArray()) return Status::Error("Plasma zwróciła nieczytelną listę pulpitów");
@@ -27,15 +28,25 @@ Status ReadDesktops(std::string& json) {
 
 }  // namespace
 
-Status EvaluatePlasmaScript(const std::string& script, std::string& output) {
+Status EvaluatePlasmaScript(const std::string& script, std::string& output, WaitBudget& budget) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return Status::Error("Brak połączenia z sesyjną magistralą D-Bus");
+  if (!bus.isConnected()) return Status::Error("brak połączenia z sesyjną magistralą D-Bus");
+  if (budget.Spent()) return WaitBudget::TimedOut("powłoka plasmashell");
   QDBusMessage call = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell",
                                                      "org.kde.PlasmaShell", "evaluateScript");
   call << QString::fromStdString(script);
-  const QDBusMessage reply = bus.call(call, QDBus::Block, kChildTimeoutMs);
+  QDBusMessage reply;
+  {
+    Waiting waiting(budget);
+    reply = bus.call(call, QDBus::Block, budget.LeftMs());
+  }
   if (reply.type() != QDBusMessage::ReplyMessage) {
-    return Status::Error("Powłoka Plasma nie wykonała polecenia: " +
+    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
+      return WaitBudget::TimedOut("powłoka plasmashell");
+    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown"))
+      return Status::Error("powłoka plasmashell nie działa");
+    return Status::Error("powłoka plasmashell nie wykonała polecenia: " +
                          reply.errorMessage().toStdString());
   }
   output = reply.arguments().isEmpty() ? std::string()
@@ -58,30 +69,43 @@ std::optional<ColorValue> ParsePlasmaColor(const std::string& text) {
   return Rgb(std::uint8_t(color.red()), std::uint8_t(color.green()), std::uint8_t(color.blue()));
 }
 
-Status KdeDesktop::Capture(RestoreJournal& journal) {
+Status KdeDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
   std::string json;
-  if (Status status = ReadDesktops(json); !status) return status;
+  if (Status status = ReadDesktops(json, budget); !status) return status;
   journal.Add(kSavedKey, json);
   return Status::Ok();
 }
 
-Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
-  return ShowFile(path, canvas, ShownFormat::Bmp, journal, [](const std::string& shownPath) {
+Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+                        WaitBudget& budget) {
+  // Qt reads BMP itself.
+  return ShowFile(path, canvas, ShownFormat::Bmp, journal, [&](const std::string& shownPath) {
+    const std::string url = FileUrl(shownPath);
     std::string output;
-    return EvaluatePlasmaScript(SetImageScript(FileUrl(shownPath)), output);
+    if (Status status = EvaluatePlasmaScript(SetImageScript(url), output, budget); !status)
+      return status;
+    const QJsonDocument shown = QJsonDocument::fromJson(QByteArray::fromStdString(output));
+    const QJsonArray images = shown.array();
+    if (images.isEmpty())
+      return Status::Error("Plasma nie ma pulpitu, na którym można ustawić tapetę");
+    for (const QJsonValue& image : images) {
+      if (image.toString().toStdString() != url)
+        return Status::Error("pulpit Plasmy nie przyjął nowej tapety");
+    }
+    return Status::Ok();
   });
 }
 
-Status KdeDesktop::PutBack(const RestoreJournal& journal) {
+Status KdeDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
   std::string output;
-  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")),
-                              output);
+  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")), output,
+                              budget);
 }
 
 std::optional<ColorValue> KdeDesktop::BackgroundColor() {
   if (color_) return *color_;
   std::string json;
-  if (!ReadDesktops(json)) return std::nullopt;
+  if (!ReadDesktops(json, BudgetForCall())) return std::nullopt;
   const QJsonArray desktops = QJsonDocument::fromJson(QByteArray::fromStdString(json)).array();
   std::optional<ColorValue> color;
   if (!desktops.isEmpty())

@@ -14,19 +14,20 @@ class KdeDesktop : public FileShowingDesktop {
 
   DesktopKind kind() const override { return DesktopKind::Kde; }
   std::optional<ColorValue> BackgroundColor() override;
-  Status PutBack(const RestoreJournal& journal) override;
+  Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
-  Status Capture(RestoreJournal& journal) override;
-  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
+  Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
+  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+              WaitBudget& budget) override;
 
  private:
   std::optional<std::optional<ColorValue>> color_;
 };
 
-// Runs a script in plasmashell; its printed output, or an error after at
-// most the child timeout.
-Status EvaluatePlasmaScript(const std::string& script, std::string& output);
+// Runs a script in plasmashell; its printed output, or an error once the
+// budget is spent.
+Status EvaluatePlasmaScript(const std::string& script, std::string& output, WaitBudget& budget);
 
 // The colour text Plasma stores ("r,g,b" or "#rrggbb").
 std::optional<ColorValue> ParsePlasmaColor(const std::string& text);

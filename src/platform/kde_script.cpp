@@ -43,9 +43,9 @@ std::string ReadDesktopsScript() {
              "  ") +
          kGroup +
          "\n"
+         "  var keys = d.configKeys;\n"
          "  ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
-         "    var value = d.readConfig(key);\n"
-         "    if (value !== undefined && value !== null) entry[key] = String(value);\n"
+         "    if (keys.indexOf(key) >= 0) entry[key] = String(d.readConfig(key));\n"
          "  });\n"
          "  saved.push(entry);\n"
          "});\n"
@@ -53,17 +53,25 @@ std::string ReadDesktopsScript() {
 }
 
 std::string SetImageScript(const std::string& url) {
+  // A missing FillMode means the plugin's default, "scaled and cropped",
+  // which shows a screen-sized picture exactly; writing it would add a key
+  // the user never had.  Only a tiling or centring mode is changed.
   return "var url = " + JsStringLiteral(url) +
          ";\n"
+         "var shown = [];\n"
          "desktops().forEach(function (d) {\n"
          "  d.wallpaperPlugin = 'org.kde.image';\n"
          "  " +
          kGroup +
          "\n"
          "  d.writeConfig('Image', url);\n"
-         "  d.writeConfig('FillMode', 2);\n"
+         "  if (d.configKeys.indexOf('FillMode') >= 0 &&\n"
+         "      [0, 1, 2].indexOf(Number(d.readConfig('FillMode'))) < 0)\n"
+         "    d.writeConfig('FillMode', 2);\n"
          "  d.reloadConfig();\n"
-         "});\n";
+         "  shown.push(String(d.readConfig('Image')));\n"
+         "});\n"
+         "print(JSON.stringify(shown));\n";
 }
 
 std::string RestoreDesktopsScript(const std::string& savedJson) {

@@ -9,12 +9,18 @@ namespace vendaro {
 // there is never anything to give back.
 class NoDesktop : public DesktopBackend {
  public:
+  explicit NoDesktop(std::string reason = "Nie rozpoznano pulpitu, na którym można ustawić tapetę")
+      : reason_(std::move(reason)) {}
   DesktopKind kind() const override { return DesktopKind::Unknown; }
   Status SetWallpaper(const std::string&, const Canvas&) override {
-    return Status::Error("Nie rozpoznano pulpitu, na którym można ustawić tapetę");
+    EndChange();
+    return Status::Error(reason_);
   }
   Status RestoreUserWallpaper() override { return Status::Ok(); }
   std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
+
+ private:
+  std::string reason_;
 };
 
 }  // namespace vendaro

@@ -56,9 +56,9 @@ std::optional<std::string> Unescape(const std::string& text) {
 }
 
 DesktopKind KindFromName(const std::string& name) {
-  constexpr std::array kinds{DesktopKind::X11,    DesktopKind::Gnome, DesktopKind::Cinnamon,
-                             DesktopKind::Mate,   DesktopKind::Kde,   DesktopKind::Xfce,
-                             DesktopKind::Wlroots};
+  constexpr std::array kinds{DesktopKind::X11,  DesktopKind::Gnome,  DesktopKind::Cinnamon,
+                             DesktopKind::Mate, DesktopKind::Kde,    DesktopKind::Xfce,
+                             DesktopKind::Sway, DesktopKind::Wlroots};
   for (DesktopKind kind : kinds) {
     if (name == DesktopKindName(kind)) return kind;
   }

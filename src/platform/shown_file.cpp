@@ -5,6 +5,9 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
 
 #include "system/files.h"
 
@@ -44,54 +47,74 @@ Status WritePng(const Canvas& canvas, const std::string& path) {
 }
 
 // The composed BMP under the shown name: a hard link, or a copy where the
-// file system has none.
-Status LinkBmp(const std::string& bmpPath, const std::string& path) {
-  RemoveOwnFile(path);
-  if (link(bmpPath.c_str(), path.c_str()) == 0) return Status::Ok();
+// file system has none.  Never over an existing file.
+int LinkBmp(const std::string& bmpPath, const std::string& path) {
+  if (link(bmpPath.c_str(), path.c_str()) == 0) return 0;
+  if (errno == EEXIST) return EEXIST;
   FileBytes bytes = ReadWholeFile(bmpPath);
-  int error = bytes.error != 0 ? bytes.error : ReplaceFileContents(path, bytes.bytes);
-  if (error != 0) return Status::Error("Nie można zapisać pliku " + path + ": " + ErrorText(error));
-  return Status::Ok();
+  return bytes.error != 0 ? bytes.error : ReplaceFileContents(path, bytes.bytes);
+}
+
+constexpr const char* kShownPrefix = "vendaro-shown-";
+
+// Microseconds since the epoch and our process id: no two processes, and no
+// two changes of one process, make the same name.
+std::string UniqueStem(int attempt) {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  std::string stem = kShownPrefix;
+  stem += std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+  stem += '-';
+  stem += std::to_string(getpid());
+  if (attempt > 0) {
+    stem += '-';
+    stem += std::to_string(attempt);
+  }
+  return stem;
+}
+
+std::string ReadLoaderCache() {
+  if (const char* file = std::getenv("GDK_PIXBUF_MODULE_FILE"); file && *file)
+    return ReadWholeFile(file).bytes;
+  for (const char* libdir : {"/usr/lib/" VENDARO_LIBRARY_ARCH, "/usr/lib64", "/usr/lib"}) {
+    FileBytes text = ReadWholeFile(std::string(libdir) + "/gdk-pixbuf-2.0/2.10.0/loaders.cache");
+    if (text.error == 0) return text.bytes;
+  }
+  return {};
 }
 
 }  // namespace
 
-Status ShownFiles::Prepare(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
-                           std::string& shownPath) {
+ShownFormat FormatFromLoaderCache(const std::string& cacheText) {
+  return cacheText.find("\"image/bmp\"") != std::string::npos ? ShownFormat::Bmp : ShownFormat::Png;
+}
+
+ShownFormat GdkPixbufFormat() {
+  static const ShownFormat format = FormatFromLoaderCache(ReadLoaderCache());
+  return format;
+}
+
+Status WriteShownFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
+                      std::string& shownPath) {
   const char* ext = format == ShownFormat::Png ? ".png" : ".bmp";
-  const std::string a = FolderOf(bmpPath) + "vendaro-shown-a" + ext;
-  const std::string b = FolderOf(bmpPath) + "vendaro-shown-b" + ext;
-  // A new process (a one-off change, a start after a crash) may find the
-  // desktop still naming "a": then it takes "b".
-  const bool useB = current_.empty() ? access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) != 0
-                                     : current_ == a;
-  pending_ = useB ? b : a;
-  Status status =
-      format == ShownFormat::Png ? WritePng(canvas, pending_) : LinkBmp(bmpPath, pending_);
-  if (!status) {
-    pending_.clear();
-    return status;
+  const std::string folder = FolderOf(bmpPath);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = folder + UniqueStem(attempt) + ext;
+    if (format == ShownFormat::Png) {
+      if (access(path.c_str(), F_OK) == 0) continue;
+      if (Status status = WritePng(canvas, path); !status) return status;
+    } else if (int error = LinkBmp(bmpPath, path); error == EEXIST) {
+      continue;
+    } else if (error != 0) {
+      return Status::Error("Nie można zapisać pliku " + path + ": " + ErrorText(error));
+    }
+    shownPath = path;
+    return Status::Ok();
   }
-  shownPath = pending_;
-  return status;
+  return Status::Error("Nie można utworzyć pliku tapety w " + folder);
 }
 
-void ShownFiles::Commit() {
-  if (pending_.empty()) return;
-  if (!current_.empty() && current_ != pending_) RemoveOwnFile(current_);
-  current_ = std::move(pending_);
-  pending_.clear();
-}
-
-void ShownFiles::Discard() {
-  if (!pending_.empty() && pending_ != current_) RemoveOwnFile(pending_);
-  pending_.clear();
-}
-
-void ShownFiles::RemoveAll() {
-  Discard();
-  if (!current_.empty()) RemoveOwnFile(current_);
-  current_.clear();
+bool IsShownFileName(const std::string& name) {
+  return name.rfind(kShownPrefix, 0) == 0;
 }
 
 std::string FileUrl(const std::string& path) {

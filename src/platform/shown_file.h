@@ -7,34 +7,27 @@
 
 namespace vendaro {
 
-// How a desktop wants the picture: a PNG of the canvas (for image loaders
-// that may lack BMP) or the composed BMP itself.
+// How a desktop wants the picture: the composed BMP itself, or a PNG of the
+// canvas for a loader that cannot read BMP.
 enum class ShownFormat { Png, Bmp };
 
-// The file handed to a desktop that reads the wallpaper from a file.  Two
-// names beside the composed BMP take turns, so a second change that reuses
-// the BMP's name still gives the desktop a new name and it loads the new
-// pixels.
-class ShownFiles {
- public:
-  ShownFiles() = default;
-  ShownFiles(const ShownFiles&) = delete;
-  ShownFiles& operator=(const ShownFiles&) = delete;
+// What the gdk-pixbuf desktops (GNOME, Cinnamon, MATE, XFCE, swaybg) read:
+// BMP where the installed gdk-pixbuf lists a BMP loader (Debian 12 does;
+// 2.42.11 and later may be built without one), else PNG.
+ShownFormat GdkPixbufFormat();
+// The same decision from the text of a loaders.cache file.
+ShownFormat FormatFromLoaderCache(const std::string& cacheText);
 
-  // Makes the next file; `shownPath` gets its path.
-  Status Prepare(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
-                 std::string& shownPath);
-  // After the desktop took the new file, or failed to: drops the other one.
-  void Commit();
-  void Discard();
-  // Forgets the files made here and removes them.
-  void RemoveAll();
-  const std::string& current() const { return current_; }
+// Writes the file a desktop is handed, beside the composed BMP, under a name
+// no desktop can have seen before: GNOME Shell and Plasma cache pictures by
+// name, and a new process must not reuse an older process's name either.
+// BMP: a hard link to the composed file (a copy where links fail); PNG:
+// written with fast compression.  `shownPath` gets the new file's path.
+Status WriteShownFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
+                      std::string& shownPath);
 
- private:
-  std::string current_;
-  std::string pending_;
-};
+// Whether a file name (without folder) is one WriteShownFile makes.
+bool IsShownFileName(const std::string& name);
 
 // A file:// URI with every byte outside the unreserved set and '/'
 // percent-encoded, so it is plain ASCII whatever the path holds.

@@ -8,25 +8,31 @@
 
 namespace vendaro {
 
-// sway, Hyprland and other compositors with the layer-shell protocol: our own
-// swaybg child draws the wallpaper and dies with us, so the user's background
-// (the compositor's, or the user's own swaybg below ours) shows again when
-// we stop it or are killed.  Nothing needs a journal.
+// Hyprland and other compositors with the layer-shell protocol but no
+// command of their own for the background: our own swaybg child draws the
+// wallpaper and dies with us, so the user's background shows again when we
+// stop it or are killed.  Nothing needs a journal.
 class WlrootsDesktop : public DesktopBackend {
  public:
+  explicit WlrootsDesktop(std::string stateFolder) : stateFolder_(std::move(stateFolder)) {}
+  ~WlrootsDesktop() override;
+
   DesktopKind kind() const override { return DesktopKind::Wlroots; }
   Status SetWallpaper(const std::string& path, const Canvas& canvas) override;
   Status RestoreUserWallpaper() override;
   std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
   // The swaybg of a one-off change runs on by itself; the next one-off
-  // change from the same folder replaces it.
+  // change replaces it, and the resident program ends it.
   void KeepAfterExit() override { keep_ = true; }
 
  private:
   Status StartKept(const std::string& shownPath);
+  // Ends the swaybg a one-off change left running, and its file.
+  void StopKept();
 
+  std::string stateFolder_;
   ChildProcess child_;
-  ShownFiles shown_;
+  std::string current_;
   bool keep_ = false;
 };
 

@@ -1,25 +1,32 @@
 #include "platform/xfce_desktop.h"
 
-#include <algorithm>
-#include <charconv>
-#include <sstream>
+#include <gio/gio.h>
+
+#include <cstdlib>
+#include <map>
 #include <vector>
 
-#include "platform/child_process.h"
+#include "platform/session_bus.h"
 
 namespace vendaro {
 namespace {
 
-constexpr const char* kProgram = "xfconf-query";
-constexpr const char* kChannel = "--channel=xfce4-desktop";
+constexpr BusService kXfconf{kXfconfBusName, "/org/xfce/Xfconf", "org.xfce.Xfconf",
+                             "ustawień xfconfd"};
+constexpr const char* kChannel = "xfce4-desktop";
+constexpr const char* kBackdrop = "/backdrop";
 constexpr const char* kImageSuffix = "/last-image";
 constexpr const char* kStyleSuffix = "/image-style";
+constexpr const char* kColorSuffix = "/rgba1";
 // Used when xfdesktop has not stored a single image yet.
 constexpr const char* kFirstImage = "/backdrop/screen0/monitor0/workspace0/last-image";
 // xfdesktop's "zoomed": the canvas already has the screen's size.
-constexpr const char* kZoomed = "5";
+constexpr int kZoomed = 5;
 
 constexpr const char* kPropertyPrefix = "xfconf ";
+// The value as GVariant text with its type.
+constexpr const char* kValuePrefix = "value:";
+// Written by earlier versions through xfconf-query: the bare text.
 constexpr const char* kSetPrefix = "set:";
 constexpr const char* kCreated = "created";
 
@@ -28,40 +35,47 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::string WithoutNewline(std::string text) {
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
+struct TextFree {
+  void operator()(gchar* text) const { g_free(text); }
+};
+
+// Every property under /backdrop, sorted by name.
+using Properties = std::map<std::string, VariantPtr>;
+
+Status ReadAll(Properties& properties, WaitBudget& budget) {
+  properties.clear();
+  VariantPtr reply;
+  std::string error;
+  if (Status status =
+          CallSessionBus(kXfconf, "GetAllProperties", g_variant_new("(ss)", kChannel, kBackdrop),
+                         "(a{sv})", budget, reply, &error);
+      !status) {
+    // A fresh account: xfdesktop has stored no backdrop yet.
+    const bool none = error == "org.xfce.Xfconf.Error.PropertyNotFound" ||
+                      error == "org.xfce.Xfconf.Error.ChannelNotFound";
+    return none ? Status::Ok() : status;
+  }
+  GVariantIter* iter = nullptr;
+  g_variant_get(reply.get(), "(a{sv})", &iter);
+  const gchar* name = nullptr;
+  GVariant* value = nullptr;
+  while (g_variant_iter_next(iter, "{&sv}", &name, &value)) properties[name].reset(value);
+  g_variant_iter_free(iter);
+  return Status::Ok();
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+Status SetProperty(const std::string& property, GVariant* value, WaitBudget& budget) {
+  VariantPtr reply;
+  return CallSessionBus(kXfconf, "SetProperty",
+                        g_variant_new("(ssv)", kChannel, property.c_str(), value), nullptr, budget,
+                        reply);
 }
 
-// The value a property holds, or nothing when it does not exist.
-Status Read(const std::string& property, std::optional<std::string>& value) {
-  ProgramResult result = RunProgram(kProgram, {kChannel, "--property=" + property});
-  value.reset();
-  if (result.status) value = WithoutNewline(result.out);
-  // xfconf-query ends with 1 for a property that does not exist.
-  return result.exitCode == 1 || result.status ? Status::Ok() : result.status;
-}
-
-const char* TypeOf(const std::string& property) {
-  return EndsWith(property, kStyleSuffix) ? "int" : "string";
-}
-
-Status Write(const std::string& property, const std::string& value) {
-  // --set=VALUE keeps a value that starts with '-' from being read as an option.
-  return RunProgram(kProgram, {kChannel, "--property=" + property, "--create",
-                               std::string("--type=") + TypeOf(property), "--set=" + value})
-      .status;
-}
-
-Status Remove(const std::string& property) {
-  return RunProgram(kProgram, {kChannel, "--property=" + property, "--reset"}).status;
+Status ResetProperty(const std::string& property, WaitBudget& budget) {
+  VariantPtr reply;
+  return CallSessionBus(kXfconf, "ResetProperty",
+                        g_variant_new("(ssb)", kChannel, property.c_str(), FALSE), nullptr, budget,
+                        reply);
 }
 
 std::string StyleOf(const std::string& imageProperty) {
@@ -78,43 +92,112 @@ std::vector<std::string> JournaledProperties(const RestoreJournal& journal) {
   return properties;
 }
 
+// Our value for a property: the shown file's path, or "zoomed".
+GVariant* OurValue(const std::string& property, const std::string& shownPath) {
+  return EndsWith(property, kStyleSuffix) ? g_variant_new_int32(kZoomed)
+                                          : g_variant_new_string(shownPath.c_str());
+}
+
+// The user's value from the journal; nothing for a property we created.
+VariantPtr SavedValue(const std::string& property, const std::string& saved) {
+  if (saved.rfind(kValuePrefix, 0) == 0) {
+    const std::string text = saved.substr(std::string(kValuePrefix).size());
+    return VariantPtr(g_variant_parse(nullptr, text.c_str(), nullptr, nullptr, nullptr));
+  }
+  if (saved.rfind(kSetPrefix, 0) == 0) {
+    const std::string text = saved.substr(std::string(kSetPrefix).size());
+    if (!g_utf8_validate(text.data(), gssize(text.size()), nullptr)) return nullptr;
+    GVariant* value = EndsWith(property, kStyleSuffix)
+                          ? g_variant_new_int32(std::atoi(text.c_str()))
+                          : g_variant_new_string(text.c_str());
+    return VariantPtr(g_variant_ref_sink(value));
+  }
+  return nullptr;
+}
+
+std::optional<ColorValue> ColorOf(const Properties& properties) {
+  for (const auto& [name, value] : properties) {
+    if (!EndsWith(name, kColorSuffix) || !g_variant_is_of_type(value.get(), G_VARIANT_TYPE("av")))
+      continue;
+    std::vector<double> parts;
+    GVariantIter iter;
+    g_variant_iter_init(&iter, value.get());
+    while (GVariant* item = g_variant_iter_next_value(&iter)) {
+      VariantPtr inner(g_variant_get_variant(item));
+      g_variant_unref(item);
+      if (g_variant_is_of_type(inner.get(), G_VARIANT_TYPE_DOUBLE))
+        parts.push_back(g_variant_get_double(inner.get()));
+    }
+    if (parts.size() < 3) continue;
+    auto channel = [](double v) {
+      return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : int(v * 255 + 0.5));
+    };
+    return Rgb(channel(parts[0]), channel(parts[1]), channel(parts[2]));
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-Status XfceDesktop::Capture(RestoreJournal& journal) {
-  ProgramResult list = RunProgram(kProgram, {kChannel, "--list"});
-  if (!list.status) return list.status;
+Status XfceDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
+  Properties properties;
+  if (Status status = ReadAll(properties, budget); !status) return status;
   std::vector<std::string> images;
-  for (const std::string& line : Lines(list.out)) {
-    if (EndsWith(line, kImageSuffix)) images.push_back(line);
+  for (const auto& [name, value] : properties) {
+    if (EndsWith(name, kImageSuffix)) images.push_back(name);
   }
   if (images.empty()) images.push_back(kFirstImage);
   for (const std::string& image : images) {
     for (const std::string& property : {image, StyleOf(image)}) {
-      std::optional<std::string> value;
-      if (Status status = Read(property, value); !status) return status;
-      journal.Add(kPropertyPrefix + property, value ? kSetPrefix + *value : kCreated);
+      auto found = properties.find(property);
+      std::string saved = kCreated;
+      if (found != properties.end()) {
+        std::unique_ptr<gchar, TextFree> text(g_variant_print(found->second.get(), TRUE));
+        saved = kValuePrefix + std::string(text.get());
+      }
+      journal.Add(kPropertyPrefix + property, saved);
     }
   }
+  color_ = ColorOf(properties);
   return Status::Ok();
 }
 
-Status XfceDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
-  return ShowFile(path, canvas, ShownFormat::Png, journal, [&](const std::string& shownPath) {
-    for (const std::string& property : JournaledProperties(journal)) {
-      Status status = Write(property, EndsWith(property, kStyleSuffix) ? kZoomed : shownPath);
-      if (!status) return status;
+Status XfceDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+                         WaitBudget& budget) {
+  return ShowFile(path, canvas, GdkPixbufFormat(), journal, [&](const std::string& shownPath) {
+    // xfconf's strings are UTF-8 (D-Bus carries no other).
+    if (!g_utf8_validate(shownPath.data(), gssize(shownPath.size()), nullptr))
+      return Status::Error("ścieżka " + shownPath + " nie jest tekstem UTF-8");
+    const std::vector<std::string> written = JournaledProperties(journal);
+    for (const std::string& property : written) {
+      if (Status status = SetProperty(property, OurValue(property, shownPath), budget); !status)
+        return status;
+    }
+    // Read back: what xfdesktop will be told is what we wrote.
+    Properties now;
+    if (Status status = ReadAll(now, budget); !status) return status;
+    for (const std::string& property : written) {
+      VariantPtr want(g_variant_ref_sink(OurValue(property, shownPath)));
+      auto found = now.find(property);
+      if (found == now.end() || !g_variant_equal(found->second.get(), want.get()))
+        return Status::Error("właściwość " + property + " nie przyjęła nowej wartości");
     }
     return Status::Ok();
   });
 }
 
-Status XfceDesktop::PutBack(const RestoreJournal& journal) {
+Status XfceDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
   Status first;
   for (const std::string& property : JournaledProperties(journal)) {
     const std::string saved = journal.Find(kPropertyPrefix + property).value_or(kCreated);
-    Status status = saved.rfind(kSetPrefix, 0) == 0
-                        ? Write(property, saved.substr(std::string(kSetPrefix).size()))
-                        : Remove(property);
+    Status status;
+    if (saved == kCreated) {
+      status = ResetProperty(property, budget);
+    } else if (VariantPtr value = SavedValue(property, saved)) {
+      status = SetProperty(property, value.get(), budget);
+    } else {
+      status = Status::Error("nieczytelna zapisana wartość właściwości " + property);
+    }
     if (first && !status) first = status;
   }
   return first;
@@ -122,32 +205,10 @@ Status XfceDesktop::PutBack(const RestoreJournal& journal) {
 
 std::optional<ColorValue> XfceDesktop::BackgroundColor() {
   if (color_) return *color_;
-  ProgramResult list = RunProgram(kProgram, {kChannel, "--list"});
-  std::optional<ColorValue> color;
-  for (const std::string& line : Lines(list.status ? list.out : std::string())) {
-    if (!EndsWith(line, "/rgba1")) continue;
-    ProgramResult value = RunProgram(kProgram, {kChannel, "--property=" + line});
-    // An array prints as a heading and one number a line.
-    std::vector<double> parts;
-    for (const std::string& item : Lines(value.out)) {
-      // The number is printed in xfconf-query's locale: a decimal comma is possible.
-      std::string text = item;
-      std::replace(text.begin(), text.end(), ',', '.');
-      double number = 0;
-      auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-      if (error == std::errc() && end == text.data() + text.size()) parts.push_back(number);
-    }
-    if (parts.size() >= 3) {
-      auto channel = [](double v) {
-        return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : int(v * 255 + 0.5));
-      };
-      color = Rgb(channel(parts[0]), channel(parts[1]), channel(parts[2]));
-    }
-    break;
-  }
+  Properties properties;
   // Asked once: every composition asks, and a slow service must not slow each one.
-  if (list.status) color_ = color;
-  return color;
+  if (ReadAll(properties, BudgetForCall())) color_ = ColorOf(properties);
+  return color_.value_or(std::nullopt);
 }
 
 }  // namespace vendaro

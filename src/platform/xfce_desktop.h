@@ -6,23 +6,29 @@
 
 namespace vendaro {
 
-// XFCE: every workspace's `…/last-image` property of the xfce4-desktop
-// channel, set through xfconf-query.  The user's values are journaled and
-// written back; properties we had to create are removed again.
+// XFCE: every `…/last-image` property of the xfce4-desktop channel (and its
+// `…/image-style`), written to xfconfd over D-Bus: one round trip a
+// property instead of an xfconf-query process each, all within one change's
+// time limit.  The user's values are journaled with their types and written
+// back; properties we had to create are removed again.
 class XfceDesktop : public FileShowingDesktop {
  public:
   explicit XfceDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
 
   DesktopKind kind() const override { return DesktopKind::Xfce; }
   std::optional<ColorValue> BackgroundColor() override;
-  Status PutBack(const RestoreJournal& journal) override;
+  Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
-  Status Capture(RestoreJournal& journal) override;
-  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
+  Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
+  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+              WaitBudget& budget) override;
 
  private:
   std::optional<std::optional<ColorValue>> color_;
 };
+
+// The bus name of XFCE's settings service.
+inline constexpr const char* kXfconfBusName = "org.xfce.Xfconf";
 
 }  // namespace vendaro

@@ -1,6 +1,6 @@
 // vendaro-compose: composes one picture exactly as the resident program
 // would, for scripts and for checking placement, settings and pixels.
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -14,9 +14,10 @@
 #include "compose/probe.h"
 #include "compose/renderer.h"
 #include "platform/desktop.h"
+#include "platform/display_query.h"
 #include "platform/folders.h"
-#include "platform/screen.h"
 #include "platform/system_colors.h"
+#include "system/files.h"
 #include "system/report.h"
 #include "tools/compose_command.h"
 #include "vendaro_version.h"
@@ -30,12 +31,6 @@ constexpr int kBadCommandLine = 2;
 int Fail(const std::string& message, int code = kFailed) {
   ReportOnTerminal(message);
   return code;
-}
-
-bool HasDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wayland && *wayland);
 }
 
 // The desktop backend, made only when a command needs it.
@@ -56,6 +51,7 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
                       const LayoutComposition& composition, Desktop& desktop) {
   DesktopBackend* backend = desktop.get();
   std::vector<std::string> paths{command.output};
+  std::vector<std::string> ours;
   if (backend->ShowsFromFile()) {
     const std::string folder = ResolveTempFolder();
     if (folder.empty()) return Status::Error("no private folder for the wallpaper file");
@@ -66,6 +62,7 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
                                    ? ComposedFilePath(folder, entry)
                                    : MonitorFilePath(folder, entry, {canvas.width, canvas.height});
       if (Status written = WriteBmp(path, canvas); !written) return written;
+      ours.push_back(path);
       if (c == 0)
         paths[0] = path;
       else
@@ -74,7 +71,12 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
   }
   // The tool ends right away; the wallpaper must not end with it.
   backend->KeepAfterExit();
-  return backend->SetWallpapers(composition.View(paths));
+  Status status = backend->SetWallpapers(composition.View(paths));
+  // The desktop got files of its own (links or copies); ours would only
+  // pile up, one screen-sized bitmap per picture.
+  for (const std::string& path : ours) RemoveFile(path);
+  if (status && !backend->notice().empty()) ReportOnTerminal(backend->notice());
+  return status;
 }
 
 // The picture's upright size.  JPEG headers are read directly: loading Qt's
@@ -108,17 +110,26 @@ int Run(int argc, char** argv) {
       command.recordedSize ? command.recordedSize : MeasuredSize(command.picture);
   if (!recorded) return Fail("cannot read the picture '" + command.picture + "'");
 
-  // The screen size and the desktop need the windowing system.
-  std::unique_ptr<QGuiApplication> app;
-  if ((!command.screen || command.set) && HasDisplay()) {
+  // No windowing platform: the monitors are asked of the display server
+  // directly, within a time limit, and a desktop is reached over D-Bus or
+  // its own programs, for which an application object is enough.
+  MonitorLayout display;
+  if (!command.screen || command.set) {
+    Result<MonitorLayout> monitors = QueryMonitors(CurrentEnvironment(), kChangeLimitMs);
+    if (monitors)
+      display = std::move(*monitors);
+    else if (!command.screen)
+      return Fail("--screen WxH is needed where the screen's size cannot be found (" +
+                  monitors.message() + ")");
+  }
+  std::unique_ptr<QCoreApplication> app;
+  if (command.set) {
     // Started before Qt's threads: the library's start touches the
     // environment.  Otherwise it starts only if the picture needs it.
     if (NeedsPictureLibrary(command.picture)) StartPictureLibrary();
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    app = std::make_unique<QCoreApplication>(argc, argv);
   }
-  if (!command.screen && !app) return Fail("--screen WxH is needed where there is no display");
-  const MonitorLayout layout =
-      CommandLayout(command.screen, app ? ScreenLayout() : MonitorLayout{}, command.set);
+  const MonitorLayout layout = CommandLayout(command.screen, display, command.set);
   const CheckedLayout checked = CheckLayout(layout);
   for (const std::string& problem : checked.problems) ReportOnTerminal(problem);
   if (checked.usable.empty()) return Fail("the screen size is unknown");
@@ -134,6 +145,8 @@ int Run(int argc, char** argv) {
   }
 
   Desktop desktop;
+  // The desktop's colour and the change share one time limit.
+  if (command.set) desktop.get()->BeginChange();
   const auto systemColor = [&desktop](int index) {
     return SystemColorRgb(index, index == 1 ? desktop.get() : nullptr);
   };

@@ -229,6 +229,13 @@ journal="no journal"
 [[ -e $TD_VSTATE/restore ]] && journal="from the journal"
 td_log "before the restart: $journal${stuck:-}; state folder: $(ls "$TD_VSTATE" 2>/dev/null | tr '\n' ' ')"
 start_resident vendaro-3
+# The screen alone does not tell that vendaro-3 is up: a desktop that was
+# stopped still carries out, once resumed, the changes that were queued for
+# it, and one of them may show a picture of the list before vendaro-3 has
+# set one.  It takes commands once its socket answers (a killed copy's may
+# still be there, refusing).
+td_wait_until 30 python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).connect(sys.argv[1])' \
+  "$XDG_RUNTIME_DIR/vendaro.socket" || td_log "vendaro-3 takes no commands"
 td_wait_for 'list[123]' 30 7d-restart || td_log "after the restart the screen shows $TD_SEEN"
 td_timed 30 quit-2 "$TD_BIN/vendaro" quit
 quit="exit $TD_RC after ${TD_TOOK}s"

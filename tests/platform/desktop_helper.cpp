@@ -1,6 +1,8 @@
 // Runs one backend step in a process of its own, for the tests that need a
 // run to be killed, or a fresh process to mend it:
 //   platform_desktop_helper set-and-die KIND STATE BMP W H R G B
+//   platform_desktop_helper set KIND STATE BMP   (a one-off change; the
+//     status on standard error, exit 1 when it failed)
 //   platform_desktop_helper recover STATE
 #include <dirent.h>
 
@@ -19,7 +21,7 @@ vendaro::DesktopKind KindNamed(const std::string& name) {
   using vendaro::DesktopKind;
   for (DesktopKind kind :
        {DesktopKind::X11, DesktopKind::Gnome, DesktopKind::Cinnamon, DesktopKind::Mate,
-        DesktopKind::Kde, DesktopKind::Xfce, DesktopKind::Wlroots}) {
+        DesktopKind::Kde, DesktopKind::Xfce, DesktopKind::Sway, DesktopKind::Wlroots}) {
     if (name == vendaro::DesktopKindName(kind)) return kind;
   }
   return DesktopKind::Unknown;
@@ -65,11 +67,23 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "set-and-die" && argc == 10) return SetAndDie(argv);
+  if (command == "set" && argc == 5) {
+    auto backend =
+        vendaro::MakeDesktopBackendOf(KindNamed(argv[2]), vendaro::CurrentEnvironment(), argv[3]);
+    backend->KeepAfterExit();
+    vendaro::Status status =
+        backend->SetWallpaper(argv[4], vendaro::testing::SolidCanvas(4, 4, 1, 2, 3));
+    if (!status) std::fprintf(stderr, "%s\n", status.message().c_str());
+    return status ? 0 : 1;
+  }
   if (command == "recover" && argc == 3) {
     vendaro::Status status = vendaro::RecoverFromJournal(argv[2]);
     if (!status) std::fprintf(stderr, "%s\n", status.message().c_str());
     return status ? 0 : 1;
   }
-  std::fprintf(stderr, "usage: %s set-and-die KIND STATE BMP W H R G B | recover STATE\n", argv[0]);
+  std::fprintf(
+      stderr,
+      "usage: %s set-and-die KIND STATE BMP W H R G B | set KIND STATE BMP | recover STATE\n",
+      argv[0]);
   return 2;
 }

@@ -1,15 +1,18 @@
-// The XFCE and wlroots backends against stand-in programs on PATH that
+// The sway and wlroots backends against stand-in programs on PATH that
 // record how they were called (tests/platform/fakes).
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
 #include <csignal>
 
 #include "platform/restore_journal.h"
+#include "platform/sway_desktop.h"
 #include "platform/wlroots_desktop.h"
-#include "platform/xfce_desktop.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 
@@ -28,102 +31,6 @@ std::vector<std::string> SplitNul(const std::string& text) {
     parts.push_back(text.substr(start, end - start));
   }
   return parts;
-}
-
-class XfceDesktopTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testing::UseFakePrograms();
-    setenv("FAKE_XFCONF_DIR", store.c_str(), 1);
-    mkdir((store + "/props").c_str(), 0700);
-    Put(kImage0, "/home/u/own.jpg");
-    Put(kImage1, "/home/u/two words.png");
-    Put(kStyle0, "1");
-  }
-  void Put(const std::string& property, const std::string& value) {
-    std::string name = property;
-    std::replace(name.begin(), name.end(), '/', '%');
-    WriteFileBytes(store + "/props/" + name, value);
-  }
-  std::optional<std::string> Get(const std::string& property) {
-    std::string name = property;
-    std::replace(name.begin(), name.end(), '/', '%');
-    if (!FileExists(store + "/props/" + name)) return std::nullopt;
-    return ReadFileBytes(store + "/props/" + name);
-  }
-
-  static constexpr const char* kImage0 = "/backdrop/screen0/monitorVirtual1/workspace0/last-image";
-  static constexpr const char* kImage1 = "/backdrop/screen0/monitorVirtual1/workspace1/last-image";
-  static constexpr const char* kStyle0 = "/backdrop/screen0/monitorVirtual1/workspace0/image-style";
-  static constexpr const char* kStyle1 = "/backdrop/screen0/monitorVirtual1/workspace1/image-style";
-  std::string store = MakeTempDir("xfconf");
-  std::string state = testing::AwkwardFolder("xfce");
-  std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
-};
-
-TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBack) {
-  XfceDesktop desktop(state);
-  const Canvas first = testing::PatternCanvas(12, 6, 1);
-  ASSERT_TRUE(desktop.SetWallpaper(bmp, first));
-  const std::string shownA = state + "/vendaro-shown-a.png";
-  EXPECT_EQ(Get(kImage0), shownA);
-  EXPECT_EQ(Get(kImage1), shownA);
-  EXPECT_EQ(Get(kStyle0), "5");
-  EXPECT_EQ(Get(kStyle1), "5");
-  EXPECT_TRUE(testing::PngShows(shownA, first));
-  const std::vector<std::string> calls = SplitNul(ReadFileBytes(store + "/calls.log"));
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "--set=" + shownA), calls.end())
-      << "the path travels as one argument, untouched";
-
-  const Canvas second = testing::PatternCanvas(12, 6, 2);
-  ASSERT_TRUE(desktop.SetWallpaper(bmp, second)) << "the same composed name again";
-  EXPECT_EQ(Get(kImage0), state + "/vendaro-shown-b.png");
-  EXPECT_TRUE(testing::PngShows(state + "/vendaro-shown-b.png", second));
-  EXPECT_FALSE(FileExists(shownA));
-
-  ASSERT_TRUE(desktop.RestoreUserWallpaper());
-  EXPECT_EQ(Get(kImage0), "/home/u/own.jpg");
-  EXPECT_EQ(Get(kImage1), "/home/u/two words.png");
-  EXPECT_EQ(Get(kStyle0), "1");
-  EXPECT_EQ(Get(kStyle1), std::nullopt) << "created by us, so removed";
-  EXPECT_FALSE(FileExists(state + "/vendaro-shown-b.png"));
-  EXPECT_FALSE(FileExists(JournalPath(state)));
-}
-
-TEST_F(XfceDesktopTest, AKilledRunIsMendedAtTheNextStart) {
-  std::string output;
-  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Xfce, state, bmp, 4, 4, 9, 9, 9, &output))
-      << output;
-  EXPECT_EQ(Get(kImage0), state + "/vendaro-shown-a.png");
-  ASSERT_TRUE(RecoverFromJournal(state));
-  EXPECT_EQ(Get(kImage0), "/home/u/own.jpg");
-  EXPECT_EQ(Get(kStyle1), std::nullopt);
-  EXPECT_FALSE(FileExists(state + "/vendaro-shown-a.png"));
-}
-
-TEST_F(XfceDesktopTest, NoChangeWithoutAJournalFirst) {
-  XfceDesktop desktop(state + "/missing");
-  EXPECT_FALSE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0)));
-  EXPECT_EQ(Get(kImage0), "/home/u/own.jpg");
-  const std::vector<std::string> calls = SplitNul(ReadFileBytes(store + "/calls.log"));
-  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                          [](const std::string& a) { return a.rfind("--set=", 0) == 0; }),
-            0);
-}
-
-TEST_F(XfceDesktopTest, AServiceThatHangsGivesAnError) {
-  WriteFileBytes(store + "/hang", "");
-  XfceDesktop desktop(state);
-  Status status = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0));
-  EXPECT_FALSE(status);
-  EXPECT_NE(status.message().find("xfconf-query"), std::string::npos) << status.message();
-}
-
-TEST_F(XfceDesktopTest, ReportsTheDesktopColour) {
-  Put("/backdrop/screen0/monitorVirtual1/workspace0/rgba1",
-      "Value is an array with 4 items:\n\n0,062745\n0.125490\n0.188235\n1.000000");
-  XfceDesktop desktop(state);
-  EXPECT_EQ(desktop.BackgroundColor(), Rgb(16, 32, 48));
 }
 
 class WlrootsDesktopTest : public ::testing::Test {
@@ -160,25 +67,25 @@ std::vector<pid_t> Runs(const std::string& folder) {
 }
 
 TEST_F(WlrootsDesktopTest, OurChildDrawsAndStopsWhenGivenBack) {
-  WlrootsDesktop desktop;
-  const Canvas first = testing::PatternCanvas(10, 5, 1);
-  ASSERT_TRUE(desktop.SetWallpaper(bmp, first));
+  WlrootsDesktop desktop(state);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(10, 5, 1)));
   ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 1; }));
   const pid_t firstPid = Runs(runs)[0];
-  const std::string shownA = state + "/vendaro-shown-a.png";
-  EXPECT_EQ(ArgsOf(firstPid), (std::vector<std::string>{"-o", "*", "-i", shownA, "-m", "stretch"}));
-  EXPECT_TRUE(testing::PngShows(shownA, first));
+  const std::vector<std::string> first = testing::ShownFiles(state);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(ArgsOf(firstPid),
+            (std::vector<std::string>{"-o", "*", "-i", first[0], "-m", "stretch"}));
 
-  const Canvas second = testing::PatternCanvas(10, 5, 2);
-  ASSERT_TRUE(desktop.SetWallpaper(bmp, second));
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(10, 5, 2)));
   ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 2; }));
   EXPECT_TRUE(Ended(firstPid)) << "the previous child is stopped";
-  EXPECT_TRUE(testing::PngShows(state + "/vendaro-shown-b.png", second));
-  EXPECT_FALSE(FileExists(shownA));
+  const std::vector<std::string> second = testing::ShownFiles(state);
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_NE(second, first);
 
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
   for (pid_t pid : Runs(runs)) EXPECT_TRUE(Ended(pid));
-  EXPECT_FALSE(FileExists(state + "/vendaro-shown-b.png"));
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
 }
 
 TEST_F(WlrootsDesktopTest, TheChildDiesWhenWeAreKilled) {
@@ -191,39 +98,174 @@ TEST_F(WlrootsDesktopTest, TheChildDiesWhenWeAreKilled) {
   if (!Ended(child)) kill(child, SIGKILL);
 }
 
-TEST_F(WlrootsDesktopTest, AOneOffChangeOutlivesUsAndTheNextOneReplacesIt) {
+TEST_F(WlrootsDesktopTest, AOneOffChangeOutlivesUsUntilTheResidentProgramEnds) {
   pid_t first = -1;
   {
-    WlrootsDesktop desktop;
+    WlrootsDesktop desktop(state);
     desktop.KeepAfterExit();
     ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
     ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 1; }));
     first = Runs(runs)[0];
   }
   EXPECT_FALSE(Ended(first)) << "the command-line tool's wallpaper stays";
-  WlrootsDesktop next;
+  const std::vector<std::string> firstFile = testing::ShownFiles(state);
+  WlrootsDesktop next(state);
   next.KeepAfterExit();
   ASSERT_TRUE(next.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 2)));
   ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 2; }));
   const pid_t second = Runs(runs)[0] == first ? Runs(runs)[1] : Runs(runs)[0];
-  EXPECT_EQ(ArgsOf(second)[3], state + "/vendaro-shown-b.png")
-      << "a new name, since the old one is still shown";
+  EXPECT_NE(ArgsOf(second)[3], firstFile.at(0)) << "a new name";
   EXPECT_TRUE(testing::WaitUntil([&] { return Ended(first); }));
-  kill(first, SIGTERM);
-  kill(second, SIGTERM);
-  waitpid(first, nullptr, 0);
-  waitpid(second, nullptr, 0);
+  EXPECT_EQ(testing::ShownFiles(state).size(), 1u) << "the replaced one-off's file went with it";
+
+  // The resident program draws over it, and at its end nothing of either stays.
+  WlrootsDesktop resident(state);
+  ASSERT_TRUE(resident.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 3)));
+  EXPECT_TRUE(testing::WaitUntil([&] { return Ended(second); }))
+      << "ours would be drawn under the one-off's";
+  ASSERT_TRUE(resident.RestoreUserWallpaper());
+  for (pid_t pid : Runs(runs)) EXPECT_TRUE(testing::WaitUntil([&] { return Ended(pid); }));
+  EXPECT_EQ(testing::FileNames(state), std::vector<std::string>{"photo.jpg.bmp"});
+  for (pid_t pid : {first, second}) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
 }
 
 TEST_F(WlrootsDesktopTest, AMissingSwaybgIsReported) {
   setenv("PATH", "/nonexistent", 1);
-  WlrootsDesktop desktop;
+  WlrootsDesktop desktop(state);
   Status status = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0));
   unsetenv("PATH");
   testing::UseFakePrograms();
   EXPECT_FALSE(status);
   EXPECT_NE(status.message().find("swaybg"), std::string::npos) << status.message();
-  EXPECT_FALSE(FileExists(state + "/vendaro-shown-a.png"));
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+}
+
+// sway: a stand-in swaymsg that answers from files and logs the commands.
+class SwayDesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::UseFakePrograms();
+    setenv("FAKE_SWAY_DIR", sway.c_str(), 1);
+    SetConfig("set $mod Mod4\noutput * bg /usr/share/backgrounds/user.png fill\n");
+    WriteFileBytes(sway + "/outputs.json",
+                   R"([{"name": "HEADLESS-1", "active": true}, {"name": "DP-2", "active": true},)"
+                   R"( {"name": "HDMI-A-1", "active": false}])");
+  }
+  void SetConfig(const std::string& text) {
+    WriteFileBytes(sway + "/config.json",
+                   QJsonDocument(QJsonObject{{"config", QString::fromStdString(text)}})
+                       .toJson()
+                       .toStdString());
+  }
+  std::vector<std::string> Commands() { return SplitNul(ReadFileBytes(sway + "/commands.log")); }
+
+  std::string sway = MakeTempDir("sway");
+  std::string state = MakeTempDir("sway-state");
+  std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
+};
+
+TEST_F(SwayDesktopTest, SetsEachOutputThroughSwayAndGivesTheConfigsBackgroundBack) {
+  SwayDesktop desktop(state);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
+  const std::vector<std::string> shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u);
+  const std::string file = *SwayQuotedPath(shown[0]);
+  EXPECT_EQ(Commands(),
+            std::vector<std::string>{"output \"HEADLESS-1\" bg " + file +
+                                     " stretch; output \"DP-2\" bg " + file + " stretch"})
+      << "every active output by name, in one call";
+
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(Commands().back(), "output * bg /usr/share/backgrounds/user.png fill");
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+  EXPECT_FALSE(FileExists(JournalPath(state)));
+}
+
+TEST_F(SwayDesktopTest, AOneOffChangeIsGivenBackByTheNextStart) {
+  {
+    SwayDesktop oneOff(state);
+    oneOff.KeepAfterExit();
+    ASSERT_TRUE(oneOff.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
+  }
+  // sway's own config no longer tells what the user had: the journal does.
+  SetConfig("");
+  const Status recovered = RecoverFromJournal(state);
+  ASSERT_TRUE(recovered) << recovered.message();
+  EXPECT_EQ(Commands().back(), "output * bg /usr/share/backgrounds/user.png fill");
+  EXPECT_EQ(testing::FileNames(state), std::vector<std::string>{});
+}
+
+TEST_F(SwayDesktopTest, ARefusedCommandIsAFailureWithSwaysReason) {
+  WriteFileBytes(sway + "/refuse", "");
+  SwayDesktop desktop(state);
+  const Status status = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1));
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("Invalid output"), std::string::npos) << status.message();
+}
+
+TEST_F(SwayDesktopTest, AStoppedSwayCostsOneTimeLimit) {
+  WriteFileBytes(sway + "/hang", "");
+  SwayDesktop desktop(state);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+struct ConfigRow {
+  const char* name;
+  const char* config;
+  std::vector<std::string> commands;
+};
+
+class SwayConfigTest : public ::testing::TestWithParam<ConfigRow> {};
+
+TEST_P(SwayConfigTest, FindsTheBackgroundsTheConfigSets) {
+  EXPECT_EQ(SwayBackgroundCommands(GetParam().config), GetParam().commands);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SwayConfigTest,
+    ::testing::Values(
+        ConfigRow{"debian_default",
+                  "# Default wallpaper\noutput * bg /usr/share/backgrounds/sway/a.png fill\n",
+                  {"output * bg /usr/share/backgrounds/sway/a.png fill"}},
+        ConfigRow{"none", "set $mod Mod4\n# output * bg x fill\n", {}},
+        ConfigRow{"several_in_order",
+                  "output HDMI-A-1 background ~/a.jpg fit #000000\noutput * bg $wall fill\n",
+                  {"output HDMI-A-1 background ~/a.jpg fit #000000", "output * bg $wall fill"}},
+        ConfigRow{"other_subcommands_first",
+                  "output DP-1 mode 1920x1080 pos 0 0 bg \"/a b.png\" stretch\n",
+                  {"output DP-1 bg \"/a b.png\" stretch"}},
+        ConfigRow{"block",
+                  "output \"DP-1\" {\n  mode 1920x1080\n  bg /x.png center\n}\n",
+                  {"output \"DP-1\" bg /x.png center"}},
+        ConfigRow{
+            "continued_line", "output * \\\n    bg /y.png tile\n", {"output * bg /y.png tile"}},
+        ConfigRow{"other_blocks_ignored",
+                  "mode \"resize\" {\n  bindsym h resize shrink width 10px\n}\nbar {\n  "
+                  "position top\n  colors {\n    background #323232\n  }\n}\n",
+                  {}},
+        ConfigRow{"solid_colour",
+                  "output * bg #112233 solid_color\n",
+                  {"output * bg #112233 solid_color"}}),
+    [](const ::testing::TestParamInfo<ConfigRow>& row) { return std::string(row.param.name); });
+
+// sway expands the file like a shell word and parses its own quoting
+// first; each row was checked against sway 1.7's swaybg arguments.
+TEST(SwayQuotedPath, KeepsEveryCharacterLiteralThroughBothParsers) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"/plain/f.png", "\"'/plain/f.png'\""},
+      {"/it's", "\"'/it'\\''s'\""},
+      {"/two  spaces", "\"'/two'\\ ''\\ 'spaces'\""},
+      {"/$mod/`id`/$(id)", "\"'/'\\$'mod/`id`/'\\$'(id)'\""},
+      {"/say \"hi\"", "\"'/say'\\ ''\\\"'hi'\\\"''\""},
+      {"/back\\slash;a,b", "\"'/back\\slash;a,b'\""},
+  };
+  for (const auto& [path, word] : rows) EXPECT_EQ(SwayQuotedPath(path), word) << path;
+  EXPECT_EQ(SwayQuotedPath("/new\nline"), std::nullopt);
 }
 
 }  // namespace

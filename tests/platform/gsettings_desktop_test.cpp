@@ -18,41 +18,6 @@ using testing::MakeTempDir;
 using testing::ReadFileBytes;
 using testing::WriteFileBytes;
 
-constexpr const char* kSystemSchemas = "/usr/share/glib-2.0/schemas";
-
-// The Cinnamon and MATE keys we touch, as those desktops declare them.
-constexpr const char* kOtherSchemas = R"(<schemalist>
-  <schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
-    <key name="picture-uri" type="s"><default>'file:///usr/share/cinnamon.jpg'</default></key>
-    <key name="picture-options" type="s"><default>'zoom'</default></key>
-    <key name="primary-color" type="s"><default>'#000000'</default></key>
-  </schema>
-  <schema id="org.mate.background" path="/org/mate/desktop/background/">
-    <key name="picture-filename" type="s"><default>'/usr/share/mate.jpg'</default></key>
-    <key name="picture-options" type="s"><default>'zoom'</default></key>
-    <key name="primary-color" type="s"><default>'#3c8f25'</default></key>
-  </schema>
-</schemalist>
-)";
-
-// Schemas in a folder of the test's own, settings in a key file under the
-// sandbox's XDG_CONFIG_HOME.  Must run before anything asks GIO for settings.
-std::string PrepareSettings() {
-  const std::string dir = MakeTempDir("schemas");
-  for (const char* name :
-       {"org.gnome.desktop.background.gschema.xml", "org.gnome.desktop.enums.xml"}) {
-    const std::string source = std::string(kSystemSchemas) + "/" + name;
-    if (!FileExists(source)) return "gsettings-desktop-schemas is not installed";
-    WriteFileBytes(dir + "/" + name, ReadFileBytes(source));
-  }
-  WriteFileBytes(dir + "/test.other.gschema.xml", kOtherSchemas);
-  ProgramResult compiled = RunProgram("glib-compile-schemas", {dir}, 20000);
-  if (!compiled.status) return compiled.status.message();
-  setenv("GSETTINGS_SCHEMA_DIR", dir.c_str(), 1);
-  setenv("GSETTINGS_BACKEND", "keyfile", 1);
-  return {};
-}
-
 struct Settings {
   explicit Settings(DesktopKind kind) {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
@@ -84,11 +49,21 @@ struct Settings {
 // Prepared once, before any test asks GIO for settings.
 class SettingsEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { problem = PrepareSettings(); }
+  void SetUp() override { problem = testing::PrepareGSettings("keyfile"); }
   static std::string problem;
 };
 std::string SettingsEnvironment::problem = "not prepared";
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SettingsEnvironment);
+
+// The desktop gets the composed BMP itself where gdk-pixbuf reads BMP, else
+// a PNG of the same pixels.
+void ExpectShows(const std::string& shown, const std::string& bmp, const Canvas& canvas) {
+  if (GdkPixbufFormat() == ShownFormat::Bmp) {
+    EXPECT_EQ(ReadFileBytes(shown), ReadFileBytes(bmp));
+  } else {
+    EXPECT_TRUE(testing::PngShows(shown, canvas));
+  }
+}
 
 #define SKIP_WITHOUT_SCHEMAS() \
   if (!SettingsEnvironment::problem.empty()) GTEST_SKIP() << SettingsEnvironment::problem
@@ -129,18 +104,21 @@ TEST_P(GSettingsDesktopTest, UsersValuesComeBackAndUnsetKeysAreReset) {
 
   const Canvas first = testing::PatternCanvas(16, 8, 1);
   ASSERT_TRUE(desktop.SetWallpaper(bmp, first));
-  const std::string shownA = state + "/vendaro-shown-a.png";
+  std::vector<std::string> shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u);
+  const std::string shownA = shown[0];
   EXPECT_EQ(settings.Get(PictureKey()), PictureValue(shownA));
   EXPECT_EQ(settings.Get("picture-options"), "zoom");
-  EXPECT_TRUE(testing::PngShows(shownA, first));
+  ExpectShows(shownA, bmp, first);
 
   const Canvas second = testing::PatternCanvas(16, 8, 2);
   ASSERT_TRUE(desktop.SetWallpaper(bmp, second)) << "the same composed file name again";
-  const std::string shownB = state + "/vendaro-shown-b.png";
-  EXPECT_EQ(settings.Get(PictureKey()), PictureValue(shownB))
-      << "a new name makes the desktop reload";
-  EXPECT_TRUE(testing::PngShows(shownB, second));
-  EXPECT_FALSE(FileExists(shownA));
+  shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u) << "the previous file went once the new one was set";
+  const std::string shownB = shown[0];
+  EXPECT_NE(shownB, shownA) << "a new name makes the desktop reload";
+  EXPECT_EQ(settings.Get(PictureKey()), PictureValue(shownB));
+  ExpectShows(shownB, bmp, second);
 
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
   EXPECT_EQ(settings.Get(PictureKey()), PictureValue("/home/user/own.jpg"));
@@ -190,8 +168,8 @@ TEST(GSettingsMate, APathThatIsNotUtf8IsRefusedNotMangled) {
   EXPECT_FALSE(desktop.SetWallpaper(testing::WriteComposedFile(state, "a.bmp"),
                                     testing::PatternCanvas(4, 4, 0)));
   EXPECT_EQ(settings.Get("picture-filename"), before);
-  EXPECT_FALSE(FileExists(state + "/vendaro-shown-a.png"));
   EXPECT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
 }
 
 // The other processes change the key file behind this process's back; this
@@ -211,7 +189,8 @@ TEST(GSettingsKilledRun, IsMendedAtTheNextStart) {
       << output;
   const std::string keyfile =
       std::string(std::getenv("XDG_CONFIG_HOME")) + "/glib-2.0/settings/keyfile";
-  EXPECT_NE(ReadFileBytes(keyfile).find("vendaro-shown-a.png"), std::string::npos);
+  ASSERT_EQ(testing::ShownFiles(state).size(), 1u);
+  EXPECT_NE(ReadFileBytes(keyfile).find(FileUrl(testing::ShownFiles(state)[0])), std::string::npos);
   ASSERT_TRUE(FileExists(JournalPath(state)));
 
   ASSERT_TRUE(testing::RecoverInNewProcess(state, &output)) << output;
@@ -219,7 +198,8 @@ TEST(GSettingsKilledRun, IsMendedAtTheNextStart) {
   EXPECT_NE(text.find("picture-uri='file:///home/user/mine.png'"), std::string::npos) << text;
   EXPECT_EQ(text.find("picture-uri-dark"), std::string::npos) << text;
   EXPECT_FALSE(FileExists(JournalPath(state)));
-  EXPECT_FALSE(FileExists(state + "/vendaro-shown-a.png"));
+  EXPECT_EQ(testing::FileNames(state), std::vector<std::string>{})
+      << "neither the shown file nor the killed run's composed BMP stays";
 }
 
 }  // namespace

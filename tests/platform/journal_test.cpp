@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/restore_journal.h"
+#include "platform/shown_file.h"
 #include "support/test_environment.h"
 
 namespace vendaro {
@@ -44,6 +45,32 @@ TEST(RestoreJournal, DamagedFilesAreReportedNotGuessed) {
     EXPECT_FALSE(RecoverFromJournal(folder)) << text;
     EXPECT_FALSE(testing::FileExists(JournalPath(folder))) << text;
   }
+}
+
+// Only we write in the private folder: what a killed run left (its composed
+// bitmap, a half-written copy, shown files nobody names) goes at the next
+// start; anything else stays.
+TEST(RestoreJournal, TheNextStartClearsWhatEarlierRunsLeft) {
+  const std::string folder = MakeTempDir("left");
+  for (const char* name : {"photo.jpg.bmp", "photo.jpg.bmp.Ab12Cd", "vendaro-shown-1-2.bmp",
+                           "vendaro-shown-3-4.png", "notes.txt"})
+    testing::WriteFileBytes(folder + "/" + name, "x");
+  EXPECT_TRUE(RecoverFromJournal(folder));
+  EXPECT_TRUE(testing::FileExists(folder + "/notes.txt"));
+  for (const char* name :
+       {"photo.jpg.bmp", "photo.jpg.bmp.Ab12Cd", "vendaro-shown-1-2.bmp", "vendaro-shown-3-4.png"})
+    EXPECT_FALSE(testing::FileExists(folder + "/" + name)) << name;
+}
+
+TEST(ShownFormat, BmpOnlyWhereGdkPixbufListsALoaderForIt) {
+  const std::pair<const char*, ShownFormat> rows[] = {
+      {"\"/usr/lib/gdk-pixbuf-2.0/2.10.0/loaders/libpixbufloader-bmp.so\"\n"
+       "\"bmp\" 5 \"gdk-pixbuf\" \"BMP\" \"LGPL\"\n\"image/bmp\" \"image/x-bmp\" \"\"\n",
+       ShownFormat::Bmp},
+      {"\"png\" 5 \"gdk-pixbuf\" \"PNG\" \"LGPL\"\n\"image/png\" \"\"\n", ShownFormat::Png},
+      {"", ShownFormat::Png},
+  };
+  for (const auto& [cache, format] : rows) EXPECT_EQ(FormatFromLoaderCache(cache), format) << cache;
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
 #include "platform_test_util.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 
 #include "platform/child_process.h"
+#include "platform/shown_file.h"
 #include "support/test_environment.h"
 
 namespace vendaro::testing {
@@ -49,6 +52,66 @@ std::string AwkwardFolder(const char* prefix) {
   return folder;
 }
 
+static constexpr const char* kSystemSchemas = "/usr/share/glib-2.0/schemas";
+
+// The Cinnamon and MATE keys we touch, as those desktops declare them.
+static constexpr const char* kOtherSchemas = R"(<schemalist>
+  <schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
+    <key name="picture-uri" type="s"><default>'file:///usr/share/cinnamon.jpg'</default></key>
+    <key name="picture-options" type="s"><default>'zoom'</default></key>
+    <key name="primary-color" type="s"><default>'#000000'</default></key>
+  </schema>
+  <schema id="org.mate.background" path="/org/mate/desktop/background/">
+    <key name="picture-filename" type="s"><default>'/usr/share/mate.jpg'</default></key>
+    <key name="picture-options" type="s"><default>'zoom'</default></key>
+    <key name="primary-color" type="s"><default>'#3c8f25'</default></key>
+  </schema>
+</schemalist>
+)";
+
+std::string PrepareGSettings(const char* backend) {
+  const std::string dir = MakeTempDir("schemas");
+  for (const char* name :
+       {"org.gnome.desktop.background.gschema.xml", "org.gnome.desktop.enums.xml"}) {
+    const std::string source = std::string(kSystemSchemas) + "/" + name;
+    if (!FileExists(source)) return "gsettings-desktop-schemas is not installed";
+    WriteFileBytes(dir + "/" + name, ReadFileBytes(source));
+  }
+  WriteFileBytes(dir + "/test.other.gschema.xml", kOtherSchemas);
+  ProgramResult compiled = RunProgram("glib-compile-schemas", {dir}, 20000);
+  if (!compiled.status) return compiled.status.message();
+  setenv("GSETTINGS_SCHEMA_DIR", dir.c_str(), 1);
+  setenv("GSETTINGS_BACKEND", backend, 1);
+  return {};
+}
+
+std::vector<std::string> FileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (const dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ShownFiles(const std::string& folder) {
+  std::vector<std::string> paths;
+  for (const std::string& name : FileNames(folder)) {
+    if (IsShownFileName(name)) paths.push_back(folder + "/" + name);
+  }
+  return paths;
+}
+
+std::string AwkwardUtf8Folder(const char* prefix) {
+  const std::string folder = MakeTempDir(prefix) + "/-it's \"a\" $HOME`x`\\n \nż folder";
+  if (mkdir(folder.c_str(), 0700) != 0) return {};
+  return folder;
+}
+
 bool PngShows(const std::string& path, const Canvas& canvas) {
   const std::string bytes = ReadFileBytes(path);
   const QImage image =
@@ -77,6 +140,46 @@ void UseFakePrograms() {
   setenv("PATH", (fakes + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
 }
 
+std::string StartPrivateBus(bool activation) {
+  static std::string address;
+  static ChildProcess* daemon = nullptr;
+  if (daemon) return address;
+  const std::string folder = MakeTempDir("bus");
+  const std::string listen = "unix:path=" + folder + "/socket";
+  std::vector<std::string> args{"--nofork", "--nopidfile", "--address=" + listen};
+  if (activation) {
+    args.push_back("--session");
+  } else {
+    // The session bus's rules without its service folders: nothing starts
+    // on demand, only what the test runs answers.
+    WriteFileBytes(folder + "/bus.conf",
+                   "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                   "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                   "<busconfig><type>session</type><listen>" +
+                       listen +
+                       "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                       "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    args = {"--nofork", "--nopidfile", "--config-file=" + folder + "/bus.conf"};
+  }
+  daemon = new ChildProcess;
+  if (!daemon->Start("dbus-daemon", args)) return {};
+  if (!WaitUntil([&] { return FileExists(folder + "/socket"); })) return {};
+  address = listen;
+  setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  return address;
+}
+
+int BusNameOwnerPid(const std::string& name) {
+  ProgramResult result = RunProgram(
+      "dbus-send",
+      {"--session", "--print-reply=literal", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+       "org.freedesktop.DBus.GetConnectionUnixProcessID", "string:" + name});
+  // "   uint32 1234"
+  const std::size_t at = result.out.find("uint32 ");
+  return result.status && at != std::string::npos ? std::atoi(result.out.c_str() + at + 7) : -1;
+}
+
 namespace {
 
 const char* kHelper = VENDARO_BIN_DIR "/platform_desktop_helper";
@@ -94,6 +197,15 @@ bool SetAndGetKilled(DesktopKind kind, const std::string& stateFolder, const std
                  kHelperTimeoutMs);
   if (output) *output = result.out + result.err;
   return result.out == "set\n" && result.exitCode == -1;
+}
+
+bool SetInNewProcess(DesktopKind kind, const std::string& stateFolder, const std::string& bmp,
+                     const std::vector<std::string>& environment, std::string* output) {
+  std::vector<std::string> args = environment;
+  args.insert(args.end(), {kHelper, "set", DesktopKindName(kind), stateFolder, bmp});
+  ProgramResult result = RunProgram("env", args, kHelperTimeoutMs);
+  if (output) *output = result.out + result.err;
+  return result.status.ok();
 }
 
 bool RecoverInNewProcess(const std::string& stateFolder, std::string* output) {

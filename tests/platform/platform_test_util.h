@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/canvas.h"
 #include "platform/desktop.h"
@@ -21,6 +22,21 @@ std::string WriteComposedFile(const std::string& folder, const std::string& name
 // UTF-8.
 std::string AwkwardFolder(const char* prefix);
 
+// The GNOME background schemas of this system and the Cinnamon and MATE keys
+// we touch, compiled into a folder of the test's own, with GSettings on
+// `backend` ("keyfile", "dconf").  Must run before anything asks GIO for
+// settings; the reason when it cannot, else empty.
+std::string PrepareGSettings(const char* backend);
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> FileNames(const std::string& folder);
+// The shown files (IsShownFileName) in a folder, as full paths.
+std::vector<std::string> ShownFiles(const std::string& folder);
+
+// The same without the byte that is not UTF-8, for desktops whose settings
+// are UTF-8 text.
+std::string AwkwardUtf8Folder(const char* prefix);
+
 // Whether the PNG file holds exactly the canvas's pixels.
 bool PngShows(const std::string& path, const Canvas& canvas);
 
@@ -30,12 +46,27 @@ bool WaitUntil(const std::function<bool()>& done);
 // Puts the fake desktop programs (tests/platform/fakes) first on PATH.
 void UseFakePrograms();
 
+// A dbus-daemon of the test program's own, started once and kept to the end
+// (GDBus and Qt keep their first connection); its address goes into
+// DBUS_SESSION_BUS_ADDRESS.  With `activation` the bus starts the system's
+// services on demand (dconf-service); without, only what the test starts
+// answers.  Empty when dbus-daemon is missing.
+std::string StartPrivateBus(bool activation);
+
+// The process id of the owner of a bus name, or -1.
+int BusNameOwnerPid(const std::string& name);
+
 // Runs tests/platform's helper program: it sets a solid wallpaper through the
 // given backend and then kills itself with SIGKILL.  True when it got that
 // far (the wallpaper was set and the process died unannounced).
 bool SetAndGetKilled(DesktopKind kind, const std::string& stateFolder, const std::string& bmp,
                      int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
                      std::string* output = nullptr);
+
+// Runs the helper's "set" command (a one-off change) in a new process with
+// `environment` ("NAME=value" entries) added; true when it reported success.
+bool SetInNewProcess(DesktopKind kind, const std::string& stateFolder, const std::string& bmp,
+                     const std::vector<std::string>& environment, std::string* output = nullptr);
 
 // Runs the helper's "recover" command in a new process.
 bool RecoverInNewProcess(const std::string& stateFolder, std::string* output = nullptr);

@@ -34,10 +34,69 @@ bool X11DisplayOpens(const std::string& display) {
   return x11::Connection::Open(display, status) != nullptr;
 }
 
+namespace {
+
+bool HasWindowType(Display* display, Window window, Atom property, Atom wanted) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, property, 0, 16, False, XA_ATOM, &type, &format, &count,
+                         &after, &data) != Success ||
+      !data)
+    return false;
+  bool found = false;
+  if (format == 32) {
+    const Atom* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long i = 0; i < count; ++i) found = found || atoms[i] == wanted;
+  }
+  XFree(data);
+  return found;
+}
+
+// A mapped desktop window among the root's children or, under a window
+// manager that frames it, their children.
+bool DesktopWindowShown(Display* display, Window parent, Atom property, Atom desktop, int depth) {
+  Window root = None;
+  Window up = None;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, parent, &root, &up, &children, &count)) return false;
+  bool found = false;
+  for (unsigned int i = 0; i < count && !found; ++i) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, children[i], &attributes) ||
+        attributes.map_state != IsViewable)
+      continue;
+    found = HasWindowType(display, children[i], property, desktop) ||
+            (depth > 0 && DesktopWindowShown(display, children[i], property, desktop, depth - 1));
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+bool X11RootBackgroundVisible(const std::string& name) {
+  Status status;
+  auto connection = x11::Connection::Open(name, status);
+  if (!connection) return false;
+  Display* display = connection->display();
+  // A compositing manager draws the whole screen and may never show the root.
+  const std::string manager = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
+  if (XGetSelectionOwner(display, XInternAtom(display, manager.c_str(), False)) != None)
+    return false;
+  const Atom property = XInternAtom(display, "_NET_WM_WINDOW_TYPE", True);
+  const Atom desktop = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", True);
+  if (property == None || desktop == None) return true;
+  return !DesktopWindowShown(display, connection->root(), property, desktop, 1);
+}
+
 X11Desktop::X11Desktop(std::string display, std::string stateFolder)
     : JournaledDesktop(std::move(stateFolder)), display_(std::move(display)) {}
 
-Status X11Desktop::Capture(RestoreJournal& journal) {
+Status X11Desktop::Capture(RestoreJournal& journal, WaitBudget&) {
   Status status;
   auto connection = x11::Connection::Open(display_, status);
   if (!connection) return status;
@@ -46,13 +105,15 @@ Status X11Desktop::Capture(RestoreJournal& journal) {
   return connection->Sync("_XROOTPMAP_ID");
 }
 
-Status X11Desktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) {
+Status X11Desktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+                        WaitBudget& budget) {
   Wallpapers one;
   one.monitors.push_back({{"", {0, 0, canvas.width, canvas.height}, true}, &canvas, path});
-  return ShowMonitors(one, journal);
+  return ShowMonitors(one, journal, budget);
 }
 
-Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal) {
+Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                                WaitBudget&) {
   if (wallpapers.monitors.empty() || wallpapers.primary().canvas->empty())
     return Status::Error("Pusty obraz tapety");
   Status status;
@@ -102,7 +163,7 @@ Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& jo
   return Status::Ok();
 }
 
-Status X11Desktop::PutBack(const RestoreJournal& journal) {
+Status X11Desktop::PutBack(const RestoreJournal& journal, WaitBudget&) {
   Status status;
   auto connection = x11::Connection::Open(journal.Find(kDisplayKey).value_or(display_), status);
   // No server, no wallpaper of ours: it went with the server.

@@ -8,6 +8,10 @@ namespace vendaro {
 
 // Whether an X connection to `display` opens (and closes again).
 bool X11DisplayOpens(const std::string& display);
+// Whether the root window's background shows on `display`: no compositing
+// manager draws the screen and no desktop window (xfdesktop, caja, Plasma)
+// is mapped over it.
+bool X11RootBackgroundVisible(const std::string& display);
 
 // A plain X server without a desktop that draws its own background: one
 // pixmap of the root window's size, with each monitor's picture where the
@@ -23,13 +27,15 @@ class X11Desktop : public JournaledDesktop {
   DesktopKind kind() const override { return DesktopKind::X11; }
   bool ShowsFromFile() const override { return false; }
   std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
-  Status PutBack(const RestoreJournal& journal) override;
+  Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
-  Status Capture(RestoreJournal& journal) override;
+  Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
   // The one canvas on every monitor.
-  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal) override;
-  Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal) override;
+  Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+              WaitBudget& budget) override;
+  Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                      WaitBudget& budget) override;
 
  private:
   std::string display_;

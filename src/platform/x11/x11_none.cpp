@@ -7,18 +7,22 @@ bool X11DisplayOpens(const std::string&) {
   return false;
 }
 
+bool X11RootBackgroundVisible(const std::string&) {
+  return false;
+}
+
 X11Desktop::X11Desktop(std::string display, std::string stateFolder)
     : JournaledDesktop(std::move(stateFolder)), display_(std::move(display)) {}
 
-Status X11Desktop::Capture(RestoreJournal&) {
+Status X11Desktop::Capture(RestoreJournal&, WaitBudget&) {
   return Status::Error("Program zbudowano bez obsługi X11");
 }
 
-Status X11Desktop::Show(const std::string&, const Canvas&, RestoreJournal&) {
+Status X11Desktop::Show(const std::string&, const Canvas&, RestoreJournal&, WaitBudget&) {
   return Status::Error("Program zbudowano bez obsługi X11");
 }
 
-Status X11Desktop::PutBack(const RestoreJournal&) {
+Status X11Desktop::PutBack(const RestoreJournal&, WaitBudget&) {
   return Status::Ok();
 }
 

@@ -1,0 +1,239 @@
+#include "platform/sway_desktop.h"
+
+#include <strings.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <sstream>
+
+#include "platform/child_process.h"
+#include "system/files.h"
+
+namespace vendaro {
+namespace {
+
+constexpr const char* kSwaymsg = "swaymsg";
+constexpr const char* kLineKey = "sway bg";
+// The config sets no background: sway drew none of its own.
+constexpr const char* kNoneKey = "sway none";
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Where each word of a line starts and ends; quotes keep spaces inside a word.
+std::vector<std::pair<std::size_t, std::size_t>> Words(const std::string& line) {
+  std::vector<std::pair<std::size_t, std::size_t>> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    const std::size_t start = i;
+    char quote = 0;
+    for (; i < line.size(); ++i) {
+      const char c = line[i];
+      if (quote) {
+        if (c == '\\' && i + 1 < line.size()) {
+          ++i;
+        } else if (c == quote) {
+          quote = 0;
+        }
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == ' ' || c == '\t') {
+        break;
+      }
+    }
+    words.emplace_back(start, i);
+  }
+  return words;
+}
+
+std::string Word(const std::string& line, const std::pair<std::size_t, std::size_t>& word) {
+  return line.substr(word.first, word.second - word.first);
+}
+
+bool IsBackgroundWord(const std::string& word) {
+  return strcasecmp(word.c_str(), "bg") == 0 || strcasecmp(word.c_str(), "background") == 0;
+}
+
+// The command giving back the background of `output NAME <subcommands>`.
+std::optional<std::string> BackgroundOf(const std::string& output, const std::string& subcommands) {
+  for (const auto& word : Words(subcommands)) {
+    if (IsBackgroundWord(Word(subcommands, word)))
+      return "output " + output + " " + subcommands.substr(word.first);
+  }
+  return std::nullopt;
+}
+
+// The config as sway reads it: one logical line per entry, continuations joined.
+std::vector<std::string> LogicalLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string pending;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.back() == '\\') {
+      pending += line.substr(0, line.size() - 1);
+      continue;
+    }
+    lines.push_back(Trimmed(pending + line));
+    pending.clear();
+  }
+  if (!pending.empty()) lines.push_back(Trimmed(pending));
+  return lines;
+}
+
+// swaymsg ends with an error when sway refused a command; sway's reason is
+// in the replies.
+Status CheckReplies(const ProgramResult& result) {
+  if (result.timedOut || result.exitCode < 0) return result.status;
+  const QJsonArray replies = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).array();
+  if (replies.isEmpty())
+    return result.status ? Status::Error("sway nie potwierdził polecenia") : result.status;
+  for (const QJsonValue& reply : replies) {
+    const QJsonObject object = reply.toObject();
+    if (!object.value("success").toBool()) {
+      return Status::Error("sway odrzucił polecenie: " +
+                           object.value("error").toString().toStdString());
+    }
+  }
+  return Status::Ok();
+}
+
+// One swaymsg for every command: sway answers each in one reply.
+Status RunCommands(const std::vector<std::string>& commands, WaitBudget& budget) {
+  std::string joined;
+  for (const std::string& command : commands) joined += (joined.empty() ? "" : "; ") + command;
+  return CheckReplies(RunProgram(kSwaymsg, {"--", joined}, budget));
+}
+
+}  // namespace
+
+std::vector<std::string> SwayBackgroundCommands(const std::string& configText) {
+  std::vector<std::string> commands;
+  std::string block;   // the output a `output NAME {` block is about
+  int otherDepth = 0;  // inside some other block
+  for (const std::string& line : LogicalLines(configText)) {
+    if (line.empty() || line[0] == '#') continue;
+    if (!block.empty() || otherDepth > 0) {
+      if (line == "}") {
+        if (otherDepth > 0) {
+          --otherDepth;
+        } else {
+          block.clear();
+        }
+        continue;
+      }
+      if (line.back() == '{') {
+        ++otherDepth;
+        continue;
+      }
+      if (!block.empty() && otherDepth == 0) {
+        if (auto command = BackgroundOf(block, line)) commands.push_back(*command);
+      }
+      continue;
+    }
+    const auto words = Words(line);
+    const bool isOutput =
+        words.size() >= 2 && strcasecmp(Word(line, words[0]).c_str(), "output") == 0;
+    if (line.back() == '{') {
+      if (isOutput && words.size() == 3) {
+        block = Word(line, words[1]);
+      } else {
+        ++otherDepth;
+      }
+      continue;
+    }
+    if (isOutput && words.size() >= 3) {
+      if (auto command = BackgroundOf(Word(line, words[1]), line.substr(words[2].first)))
+        commands.push_back(*command);
+    }
+  }
+  return commands;
+}
+
+std::optional<std::string> SwayQuotedPath(const std::string& path) {
+  // sway expands the file name like a shell word (wordexp): single quotes
+  // keep it literal.  A space, '$' or '"' goes outside them, escaped: sway
+  // turns two spaces in a row into an escape of its own, replaces its
+  // variables at '$' and ends its own quoting at '"'.  The whole word is
+  // then one double-quoted argument for sway's parser, which keeps
+  // backslashes as they are.
+  std::string word = "'";
+  for (const char c : path) {
+    if (c == '\n' || c == '\r' || c == '\0') return std::nullopt;
+    if (c == '\'') {
+      word += "'\\''";
+    } else if (c == ' ' || c == '$' || c == '"') {
+      word += std::string("'\\") + c + "'";
+    } else {
+      word += c;
+    }
+  }
+  return "\"" + word + "'\"";
+}
+
+std::vector<std::string> SwayOutputNames(const std::string& outputsJson) {
+  std::vector<std::string> names;
+  const QJsonArray outputs =
+      QJsonDocument::fromJson(QByteArray::fromStdString(outputsJson)).array();
+  for (const QJsonValue& output : outputs) {
+    const QJsonObject object = output.toObject();
+    if (object.value("active").toBool(true) && object.value("name").isString())
+      names.push_back(object.value("name").toString().toStdString());
+  }
+  return names;
+}
+
+bool SwaybgReadsBmp() {
+  if (GdkPixbufFormat() != ShownFormat::Bmp) return false;
+  const std::string swaybg = FindProgram("swaybg");
+  // Built without gdk-pixbuf, swaybg reads PNG only (through cairo).
+  return !swaybg.empty() && ReadWholeFile(swaybg).bytes.find("libgdk_pixbuf") != std::string::npos;
+}
+
+Status SwayDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
+  ProgramResult result = RunProgram(kSwaymsg, {"-t", "get_config"}, budget);
+  if (!result.status) return result.status;
+  const QJsonObject reply = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
+  if (!reply.value("config").isString()) return Status::Error("sway nie podał swojej konfiguracji");
+  const std::vector<std::string> commands =
+      SwayBackgroundCommands(reply.value("config").toString().toStdString());
+  for (const std::string& command : commands) journal.Add(kLineKey, command);
+  if (commands.empty()) journal.Add(kNoneKey, "");
+  return Status::Ok();
+}
+
+Status SwayDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
+                         WaitBudget& budget) {
+  ProgramResult outputs = RunProgram(kSwaymsg, {"-t", "get_outputs"}, budget);
+  if (!outputs.status) return outputs.status;
+  const std::vector<std::string> names = SwayOutputNames(outputs.out);
+  if (names.empty()) return Status::Error("sway nie ma włączonego ekranu");
+  const ShownFormat format = SwaybgReadsBmp() ? ShownFormat::Bmp : ShownFormat::Png;
+  return ShowFile(path, canvas, format, journal, [&](const std::string& shownPath) {
+    const std::optional<std::string> file = SwayQuotedPath(shownPath);
+    if (!file) return Status::Error("sway nie przyjmie ścieżki " + shownPath);
+    std::vector<std::string> commands;
+    for (const std::string& name : names) {
+      if (name.find_first_of("\"\n") != std::string::npos)
+        return Status::Error("nieobsługiwana nazwa ekranu " + name);
+      commands.push_back("output \"" + name + "\" bg " + *file + " stretch");
+    }
+    return RunCommands(commands, budget);
+  });
+}
+
+Status SwayDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
+  std::vector<std::string> commands = journal.All(kLineKey);
+  // sway draws no background without a `bg` line; the nearest we can ask
+  // for is a plain one.
+  if (commands.empty()) commands.push_back("output * bg #000000 solid_color");
+  return RunCommands(commands, budget);
+}
+
+}  // namespace vendaro

@@ -1,0 +1,170 @@
+// The XFCE backend against a stand-in xfconfd on a private session bus.
+#include "platform/xfce_desktop.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+
+#include "platform/child_process.h"
+#include "platform/desktop_probe.h"
+#include "platform/restore_journal.h"
+#include "platform_test_util.h"
+#include "support/test_environment.h"
+
+namespace vendaro {
+namespace {
+
+using testing::FileExists;
+using testing::MakeTempDir;
+using testing::ReadFileBytes;
+using testing::WriteFileBytes;
+
+constexpr const char* kImage0 = "/backdrop/screen0/monitorVirtual1/workspace0/last-image";
+constexpr const char* kImage1 = "/backdrop/screen0/monitorVirtual1/workspace1/last-image";
+constexpr const char* kStyle0 = "/backdrop/screen0/monitorVirtual1/workspace0/image-style";
+constexpr const char* kStyle1 = "/backdrop/screen0/monitorVirtual1/workspace1/image-style";
+
+class XfceDesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (testing::StartPrivateBus(false).empty()) GTEST_SKIP() << "dbus-daemon is not available";
+    WriteFileBytes(service + "/props.json", R"({
+      ")" + std::string(kImage0) + R"(": "/home/u/own.jpg",
+      ")" + std::string(kImage1) + R"(": "/home/u/two words.png",
+      ")" + std::string(kStyle0) + R"(": 1,
+      "/backdrop/screen0/monitorVirtual1/workspace0/rgba1": [0.062745, 0.12549, 0.188235, 1.0]
+    })");
+    ASSERT_TRUE(fake.Start(VENDARO_BIN_DIR "/platform_fake_xfconfd", {service}));
+    SystemProbe probe;
+    ASSERT_TRUE(testing::WaitUntil([&] { return probe.BusNameHasOwner(kXfconfBusName); }));
+  }
+  void TearDown() override { fake.Stop(); }
+
+  // A property as the service holds it: "string:…", "int:…", or "" when missing.
+  std::string Get(const char* property) {
+    const QJsonObject state =
+        QJsonDocument::fromJson(QByteArray::fromStdString(ReadFileBytes(service + "/state.json")))
+            .object();
+    const QJsonObject value = state.value(property).toObject();
+    if (value.contains("string")) return "string:" + value.value("string").toString().toStdString();
+    if (value.contains("int")) return "int:" + std::to_string(value.value("int").toInt());
+    return "";
+  }
+
+  std::string service = MakeTempDir("xfconfd");
+  // Quotes, a backslash, '$' and a line break, but UTF-8: xfconf's strings are.
+  std::string state = testing::AwkwardUtf8Folder("xfce");
+  std::string bmp = testing::WriteComposedFile(state, "photo.jpg.bmp");
+  ChildProcess fake;
+};
+
+TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBackWithTheirTypes) {
+  XfceDesktop desktop(state);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(12, 6, 1)));
+  std::vector<std::string> shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u);
+  const std::string first = shown[0];
+  EXPECT_EQ(Get(kImage0), "string:" + first) << "the path travels untouched";
+  EXPECT_EQ(Get(kImage1), "string:" + first);
+  EXPECT_EQ(Get(kStyle0), "int:5");
+  EXPECT_EQ(Get(kStyle1), "int:5");
+
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(12, 6, 2)))
+      << "the same composed name again";
+  shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u) << "the previous file went once the new one was taken";
+  EXPECT_NE(shown[0], first);
+  EXPECT_EQ(Get(kImage0), "string:" + shown[0]);
+
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(Get(kImage0), "string:/home/u/own.jpg");
+  EXPECT_EQ(Get(kImage1), "string:/home/u/two words.png");
+  EXPECT_EQ(Get(kStyle0), "int:1") << "an int again, as xfdesktop reads it";
+  EXPECT_EQ(Get(kStyle1), "") << "created by us, so removed";
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+  EXPECT_FALSE(FileExists(JournalPath(state)));
+}
+
+// Before xfdesktop has stored a backdrop, xfconfd answers with an error.
+TEST_F(XfceDesktopTest, AFreshAccountGetsTheFirstMonitorsPropertiesAndLosesThemAgain) {
+  fake.Stop();
+  WriteFileBytes(service + "/props.json", "{}");
+  ASSERT_TRUE(fake.Start(VENDARO_BIN_DIR "/platform_fake_xfconfd", {service}));
+  SystemProbe probe;
+  ASSERT_TRUE(testing::WaitUntil([&] { return probe.BusNameHasOwner(kXfconfBusName); }));
+  constexpr const char* kFirst = "/backdrop/screen0/monitor0/workspace0/last-image";
+  constexpr const char* kFirstStyle = "/backdrop/screen0/monitor0/workspace0/image-style";
+  XfceDesktop desktop(state);
+  const Status set = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0));
+  ASSERT_TRUE(set) << set.message();
+  EXPECT_EQ(Get(kFirst), "string:" + testing::ShownFiles(state).at(0));
+  EXPECT_EQ(Get(kFirstStyle), "int:5");
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(Get(kFirst), "");
+  EXPECT_EQ(Get(kFirstStyle), "");
+}
+
+TEST_F(XfceDesktopTest, AKilledRunIsMendedAtTheNextStart) {
+  std::string output;
+  ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Xfce, state, bmp, 4, 4, 9, 9, 9, &output))
+      << output;
+  EXPECT_NE(Get(kImage0), "string:/home/u/own.jpg");
+  ASSERT_TRUE(RecoverFromJournal(state));
+  EXPECT_EQ(Get(kImage0), "string:/home/u/own.jpg");
+  EXPECT_EQ(Get(kStyle1), "");
+  EXPECT_EQ(testing::FileNames(state), std::vector<std::string>{})
+      << "neither the shown file nor the killed run's composed BMP stays";
+}
+
+TEST_F(XfceDesktopTest, NoChangeWithoutAJournalFirst) {
+  XfceDesktop desktop(state + "/missing");
+  EXPECT_FALSE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0)));
+  EXPECT_EQ(ReadFileBytes(service + "/calls.log").find("SetProperty"), std::string::npos);
+}
+
+TEST_F(XfceDesktopTest, APathThatIsNotUtf8IsRefusedNotMangled) {
+  const std::string folder = MakeTempDir("xfce") + "/\xff\xfe";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  XfceDesktop desktop(folder);
+  const Status status = desktop.SetWallpaper(testing::WriteComposedFile(folder, "a.bmp"),
+                                             testing::PatternCanvas(4, 4, 0));
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("UTF-8"), std::string::npos) << status.message();
+  EXPECT_EQ(Get(kImage0), "string:/home/u/own.jpg");
+  EXPECT_TRUE(desktop.RestoreUserWallpaper());
+}
+
+TEST_F(XfceDesktopTest, ReportsTheDesktopColour) {
+  XfceDesktop desktop(state);
+  EXPECT_EQ(desktop.BackgroundColor(), Rgb(16, 32, 48));
+}
+
+// xfconf-query took up to 2 s a call, and a change made several in a row.
+TEST_F(XfceDesktopTest, AStalledServiceCostsOneTimeLimitForAWholeChange) {
+  WriteFileBytes(service + "/hang", "");
+  XfceDesktop desktop(state);
+  desktop.BeginChange();
+  EXPECT_EQ(desktop.BackgroundColor(), std::nullopt);
+  const auto start = std::chrono::steady_clock::now();
+  const Status status = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1))
+      << "the limit was spent on the colour";
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("XFCE"), std::string::npos) << status.message();
+  EXPECT_NE(status.message().find("xfconfd"), std::string::npos) << status.message();
+}
+
+TEST_F(XfceDesktopTest, AMissingServiceIsNamed) {
+  fake.Stop();
+  XfceDesktop desktop(state);
+  const Status status = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 0));
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("org.xfce.Xfconf"), std::string::npos) << status.message();
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace vendaro
