@@ -50,23 +50,17 @@ struct SpawnOptions {
 // fork + execve, reporting a failed exec through a close-on-exec pipe so the
 // caller learns at once that the program could not run.  Only
 // async-signal-safe calls happen in the child.
-pid_t Spawn(const std::string& path, const std::vector<std::string>& args,
-            const SpawnOptions& options, Status& status) {
+Result<pid_t> Spawn(const std::string& path, const std::vector<std::string>& args,
+                    const SpawnOptions& options) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(path.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   Pipe execError;
-  if (!execError.Open()) {
-    status = Status::Error(std::string("pipe: ") + std::strerror(errno));
-    return -1;
-  }
+  if (!execError.Open()) return Status::Error(std::string("pipe: ") + std::strerror(errno));
   const pid_t parent = getpid();
   const pid_t pid = fork();
-  if (pid < 0) {
-    status = Status::Error(std::string("fork: ") + std::strerror(errno));
-    return -1;
-  }
+  if (pid < 0) return Status::Error(std::string("fork: ") + std::strerror(errno));
   if (pid == 0) {
     if (options.dieWithParent) {
       prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -93,10 +87,8 @@ pid_t Spawn(const std::string& path, const std::vector<std::string>& args,
   } while (n < 0 && errno == EINTR);
   if (n == static_cast<ssize_t>(sizeof error)) {
     waitpid(pid, nullptr, 0);
-    status = Status::Error("Nie można uruchomić " + path + ": " + std::strerror(error));
-    return -1;
+    return Status::Error("Nie można uruchomić " + path + ": " + std::strerror(error));
   }
-  status = Status::Ok();
   return pid;
 }
 
@@ -188,8 +180,12 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   SpawnOptions options{out.write.get(), err.write.get(), true, false};
-  pid_t pid = Spawn(path, args, options, result.status);
-  if (pid < 0) return result;
+  const Result<pid_t> spawned = Spawn(path, args, options);
+  if (!spawned) {
+    result.status = spawned.status();
+    return result;
+  }
+  const pid_t pid = *spawned;
   out.write.reset();
   err.write.reset();
   int wstatus = 0;
@@ -241,18 +237,17 @@ Status ChildProcess::Start(const std::string& name, const std::vector<std::strin
   Stop();
   const std::string path = FindProgram(name);
   if (path.empty()) return Status::Error("Nie znaleziono programu " + name);
-  Status status;
-  pid_ = Spawn(path, args, SpawnOptions{-1, -1, true, false}, status);
-  return status;
+  const Result<pid_t> spawned = Spawn(path, args, SpawnOptions{-1, -1, true, false});
+  if (!spawned) return spawned.status();
+  pid_ = *spawned;
+  return Status::Ok();
 }
 
-Status ChildProcess::StartDetached(const std::string& name, const std::vector<std::string>& args,
-                                   pid_t& pid) {
+Result<pid_t> ChildProcess::StartDetached(const std::string& name,
+                                          const std::vector<std::string>& args) {
   const std::string path = FindProgram(name);
   if (path.empty()) return Status::Error("Nie znaleziono programu " + name);
-  Status status;
-  pid = Spawn(path, args, SpawnOptions{-1, -1, false, true}, status);
-  return status;
+  return Spawn(path, args, SpawnOptions{-1, -1, false, true});
 }
 
 bool ChildProcess::Running() {

@@ -48,9 +48,9 @@ class ChildProcess {
 
   // Starts the program; an error when it cannot be found or executed.
   Status Start(const std::string& name, const std::vector<std::string>& args);
-  // Starts it in a session of its own that outlives us; we keep no hold on it.
-  static Status StartDetached(const std::string& name, const std::vector<std::string>& args,
-                              pid_t& pid);
+  // Starts it in a session of its own that outlives us; we keep no hold on
+  // it.  Its process id.
+  static Result<pid_t> StartDetached(const std::string& name, const std::vector<std::string>& args);
   bool Running();
   // SIGTERM, then SIGKILL if it does not end within the timeout.
   void Stop();

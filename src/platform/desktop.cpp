@@ -269,19 +269,19 @@ void RemoveLeftovers(const std::string& stateFolder, const std::optional<Restore
 }  // namespace
 
 Status RecoverFromJournal(const std::string& stateFolder) {
-  Status status;
-  std::optional<RestoreJournal> journal = ReadJournal(stateFolder, status);
-  if (!journal) {
+  const Result<std::optional<RestoreJournal>> read = ReadJournal(stateFolder);
+  if (!read || !*read) {
     // A journal that cannot be understood can never be used; keeping it would
     // only block the journals of later runs.
-    if (!status) (void)RemoveJournal(stateFolder);
+    if (!read) (void)RemoveJournal(stateFolder);
     RemoveLeftovers(stateFolder, std::nullopt);
-    return status;
+    return read.status();
   }
+  const std::optional<RestoreJournal>& journal = *read;
   auto backend = MakeJournaledDesktop(journal->kind, CurrentEnvironment(), stateFolder);
   if (backend) {
     WaitBudget budget;
-    if (status = backend->PutBack(*journal, budget); !status) {
+    if (Status status = backend->PutBack(*journal, budget); !status) {
       RemoveLeftovers(stateFolder, journal);
       return Status::Error(std::string("Pulpit ") + DesktopTitle(journal->kind) +
                            ": nie można przywrócić tapety użytkownika: " + status.message());

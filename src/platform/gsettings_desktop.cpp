@@ -121,9 +121,8 @@ Status WriteThroughDconf(const Background& background, const std::vector<KeyChan
   VariantPtr table(g_variant_ref_sink(g_variant_builder_end(&builder)));
   GVariant* bytes = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, g_variant_get_data(table.get()),
                                               g_variant_get_size(table.get()), 1);
-  VariantPtr reply;
-  return CallSessionBus(kDconfWriter, "Change", g_variant_new_tuple(&bytes, 1), "(s)", budget,
-                        reply);
+  return CallSessionBus(kDconfWriter, "Change", g_variant_new_tuple(&bytes, 1), "(s)", budget)
+      .status();
 }
 
 // Other backends (a key file, memory) answer at once.
@@ -232,13 +231,15 @@ Status GSettingsDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budg
   return Write(background, changes, budget);
 }
 
-std::optional<ColorValue> GSettingsDesktop::BackgroundColor() {
+Result<std::optional<ColorValue>> GSettingsDesktop::ReadBackgroundColor(WaitBudget&) {
   const Background background(kind_);
-  if (!background.Problem() || !background.HasKey("primary-color")) return std::nullopt;
+  if (!background.Problem() || !background.HasKey("primary-color"))
+    return std::optional<ColorValue>();
   TextPtr text(g_settings_get_string(background.settings(), "primary-color"));
   const QColor color(QString::fromUtf8(text.get()));
-  if (!color.isValid()) return std::nullopt;
-  return Rgb(std::uint8_t(color.red()), std::uint8_t(color.green()), std::uint8_t(color.blue()));
+  if (!color.isValid()) return std::optional<ColorValue>();
+  return std::optional<ColorValue>(
+      Rgb(std::uint8_t(color.red()), std::uint8_t(color.green()), std::uint8_t(color.blue())));
 }
 
 }  // namespace vendaro

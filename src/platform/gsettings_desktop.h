@@ -25,13 +25,13 @@ class GSettingsDesktop : public FileShowingDesktop {
   GSettingsDesktop(DesktopKind kind, std::string stateFolder);
 
   DesktopKind kind() const override { return kind_; }
-  std::optional<ColorValue> BackgroundColor() override;
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
               WaitBudget& budget) override;
+  Result<std::optional<ColorValue>> ReadBackgroundColor(WaitBudget& budget) override;
 
  private:
   DesktopKind kind_;

@@ -8,19 +8,18 @@ Status JournaledDesktop::Named(const Status& status) const {
 }
 
 Status JournaledDesktop::BeginJournal(WaitBudget& budget) {
-  Status status;
-  std::optional<RestoreJournal> left = ReadJournal(stateFolder_, status);
+  Result<std::optional<RestoreJournal>> left = ReadJournal(stateFolder_);
   // A journal of the same desktop left by a killed run (or by a one-off
   // change) still holds the user's values; what the desktop shows now may be
   // that run's wallpaper, so it must not be taken for the user's.
-  if (left && left->kind == kind()) {
-    journal_ = std::move(left);
+  if (left && *left && (*left)->kind == kind()) {
+    journal_ = std::move(*left);
     return Status::Ok();
   }
   RestoreJournal journal;
   journal.kind = kind();
-  if (status = Capture(journal, budget); !status) return status;
-  if (status = WriteJournal(stateFolder_, journal); !status) return status;
+  if (Status status = Capture(journal, budget); !status) return status;
+  if (Status status = WriteJournal(stateFolder_, journal); !status) return status;
   journal_ = std::move(journal);
   return Status::Ok();
 }
@@ -53,6 +52,15 @@ Status JournaledDesktop::Journaled(
     if (status && !written) return written;
   }
   return Named(status);
+}
+
+std::optional<ColorValue> JournaledDesktop::BackgroundColor() {
+  if (!color_) {
+    const Result<std::optional<ColorValue>> read = ReadBackgroundColor(BudgetForCall());
+    if (!read) return std::nullopt;
+    color_ = *read;
+  }
+  return *color_;
 }
 
 Status JournaledDesktop::RestoreUserWallpaper() {

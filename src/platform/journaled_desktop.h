@@ -20,6 +20,9 @@ class JournaledDesktop : public DesktopBackend {
   Status SetWallpaper(const std::string& path, const Canvas& canvas) final;
   Status SetWallpapers(const Wallpapers& wallpapers) final;
   Status RestoreUserWallpaper() final;
+  // Asked of the desktop once, then remembered: every composition asks, and
+  // a slow service must not slow each one.
+  std::optional<ColorValue> BackgroundColor() final;
 
   // Puts back what a journal (ours or a killed run's) holds, within the budget.
   virtual Status PutBack(const RestoreJournal& journal, WaitBudget& budget) = 0;
@@ -38,6 +41,16 @@ class JournaledDesktop : public DesktopBackend {
     return Show(primary.path, *primary.canvas, journal, budget);
   }
 
+  // The colour the desktop stores now (nothing where it has none), or an
+  // error when it cannot say within the budget: then it is asked again the
+  // next time.
+  virtual Result<std::optional<ColorValue>> ReadBackgroundColor(WaitBudget& budget) {
+    (void)budget;
+    return std::optional<ColorValue>();
+  }
+  // For a backend that learns the colour on the way (reading the settings).
+  void RememberBackgroundColor(std::optional<ColorValue> color) { color_ = color; }
+
   const std::string& stateFolder() const { return stateFolder_; }
   // "Pulpit GNOME: " and the reason, for a failure the user is told of.
   Status Named(const Status& status) const;
@@ -48,6 +61,7 @@ class JournaledDesktop : public DesktopBackend {
 
   std::string stateFolder_;
   std::optional<RestoreJournal> journal_;
+  std::optional<std::optional<ColorValue>> color_;
 };
 
 // A journaled desktop that reads the wallpaper from a file we hand it.

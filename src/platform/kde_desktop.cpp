@@ -16,19 +16,19 @@ namespace {
 
 constexpr const char* kSavedKey = "desktops";
 
-Status ReadDesktops(std::string& json, WaitBudget& budget) {
-  if (Status status = EvaluatePlasmaScript(ReadDesktopsScript(), json, budget); !status)
-    return status;
+// Every desktop's settings as compact JSON.
+Result<std::string> ReadDesktops(WaitBudget& budget) {
+  const Result<std::string> json = EvaluatePlasmaScript(ReadDesktopsScript(), budget);
+  if (!json) return json;
   QJsonParseError error{};
-  const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
+  const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(*json), &error);
   if (!parsed.isArray()) return Status::Error("Plasma zwróciła nieczytelną listę pulpitów");
-  json = parsed.toJson(QJsonDocument::Compact).toStdString();
-  return Status::Ok();
+  return parsed.toJson(QJsonDocument::Compact).toStdString();
 }
 
 }  // namespace
 
-Status EvaluatePlasmaScript(const std::string& script, std::string& output, WaitBudget& budget) {
+Result<std::string> EvaluatePlasmaScript(const std::string& script, WaitBudget& budget) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return Status::Error("brak połączenia z sesyjną magistralą D-Bus");
   if (budget.Spent()) return WaitBudget::TimedOut("powłoka plasmashell");
@@ -49,9 +49,8 @@ Status EvaluatePlasmaScript(const std::string& script, std::string& output, Wait
     return Status::Error("powłoka plasmashell nie wykonała polecenia: " +
                          reply.errorMessage().toStdString());
   }
-  output = reply.arguments().isEmpty() ? std::string()
-                                       : reply.arguments().first().toString().toStdString();
-  return Status::Ok();
+  return reply.arguments().isEmpty() ? std::string()
+                                     : reply.arguments().first().toString().toStdString();
 }
 
 std::optional<ColorValue> ParsePlasmaColor(const std::string& text) {
@@ -70,9 +69,9 @@ std::optional<ColorValue> ParsePlasmaColor(const std::string& text) {
 }
 
 Status KdeDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
-  std::string json;
-  if (Status status = ReadDesktops(json, budget); !status) return status;
-  journal.Add(kSavedKey, json);
+  const Result<std::string> json = ReadDesktops(budget);
+  if (!json) return json.status();
+  journal.Add(kSavedKey, *json);
   return Status::Ok();
 }
 
@@ -81,10 +80,9 @@ Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJo
   // Qt reads BMP itself.
   return ShowFile(path, canvas, ShownFormat::Bmp, journal, [&](const std::string& shownPath) {
     const std::string url = FileUrl(shownPath);
-    std::string output;
-    if (Status status = EvaluatePlasmaScript(SetImageScript(url), output, budget); !status)
-      return status;
-    const QJsonDocument shown = QJsonDocument::fromJson(QByteArray::fromStdString(output));
+    const Result<std::string> output = EvaluatePlasmaScript(SetImageScript(url), budget);
+    if (!output) return output.status();
+    const QJsonDocument shown = QJsonDocument::fromJson(QByteArray::fromStdString(*output));
     const QJsonArray images = shown.array();
     if (images.isEmpty())
       return Status::Error("Plasma nie ma pulpitu, na którym można ustawić tapetę");
@@ -97,22 +95,16 @@ Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJo
 }
 
 Status KdeDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
-  std::string output;
-  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")), output,
-                              budget);
+  return EvaluatePlasmaScript(RestoreDesktopsScript(journal.Find(kSavedKey).value_or("[]")), budget)
+      .status();
 }
 
-std::optional<ColorValue> KdeDesktop::BackgroundColor() {
-  if (color_) return *color_;
-  std::string json;
-  if (!ReadDesktops(json, BudgetForCall())) return std::nullopt;
-  const QJsonArray desktops = QJsonDocument::fromJson(QByteArray::fromStdString(json)).array();
-  std::optional<ColorValue> color;
-  if (!desktops.isEmpty())
-    color = ParsePlasmaColor(desktops.first().toObject().value("Color").toString().toStdString());
-  // Asked once: every composition asks, and a D-Bus round trip each time adds up.
-  color_ = color;
-  return color;
+Result<std::optional<ColorValue>> KdeDesktop::ReadBackgroundColor(WaitBudget& budget) {
+  const Result<std::string> json = ReadDesktops(budget);
+  if (!json) return json.status();
+  const QJsonArray desktops = QJsonDocument::fromJson(QByteArray::fromStdString(*json)).array();
+  if (desktops.isEmpty()) return std::optional<ColorValue>();
+  return ParsePlasmaColor(desktops.first().toObject().value("Color").toString().toStdString());
 }
 
 }  // namespace vendaro

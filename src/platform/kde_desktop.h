@@ -10,24 +10,21 @@ namespace vendaro {
 // plasmashell's evaluateScript over D-Bus.  Plasma reads BMP itself.
 class KdeDesktop : public FileShowingDesktop {
  public:
-  explicit KdeDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
+  using FileShowingDesktop::FileShowingDesktop;
 
   DesktopKind kind() const override { return DesktopKind::Kde; }
-  std::optional<ColorValue> BackgroundColor() override;
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
               WaitBudget& budget) override;
-
- private:
-  std::optional<std::optional<ColorValue>> color_;
+  Result<std::optional<ColorValue>> ReadBackgroundColor(WaitBudget& budget) override;
 };
 
 // Runs a script in plasmashell; its printed output, or an error once the
 // budget is spent.
-Status EvaluatePlasmaScript(const std::string& script, std::string& output, WaitBudget& budget);
+Result<std::string> EvaluatePlasmaScript(const std::string& script, WaitBudget& budget);
 
 // The colour text Plasma stores ("r,g,b" or "#rrggbb").
 std::optional<ColorValue> ParsePlasmaColor(const std::string& text);

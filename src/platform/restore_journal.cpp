@@ -107,13 +107,12 @@ Status WriteJournal(const std::string& stateFolder, const RestoreJournal& journa
   return Status::Ok();
 }
 
-std::optional<RestoreJournal> ReadJournal(const std::string& stateFolder, Status& status) {
-  status = Status::Ok();
+Result<std::optional<RestoreJournal>> ReadJournal(const std::string& stateFolder) {
   const std::string path = JournalPath(stateFolder);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    if (access(path.c_str(), F_OK) == 0) status = Status::Error("Nie można odczytać pliku " + path);
-    return std::nullopt;
+    if (access(path.c_str(), F_OK) == 0) return Status::Error("Nie można odczytać pliku " + path);
+    return std::optional<RestoreJournal>();
   }
   RestoreJournal journal;
   std::string line;
@@ -132,11 +131,9 @@ std::optional<RestoreJournal> ReadJournal(const std::string& stateFolder, Status
       journal.Add(*key, *value);
     }
   }
-  if (first || journal.kind == DesktopKind::Unknown || !in.eof()) {
-    status = Status::Error("Uszkodzony plik " + path);
-    return std::nullopt;
-  }
-  return journal;
+  if (first || journal.kind == DesktopKind::Unknown || !in.eof())
+    return Status::Error("Uszkodzony plik " + path);
+  return std::optional<RestoreJournal>(std::move(journal));
 }
 
 Status RemoveJournal(const std::string& stateFolder) {

@@ -36,7 +36,7 @@ std::string JournalPath(const std::string& stateFolder);
 // new journal, never half of one.
 Status WriteJournal(const std::string& stateFolder, const RestoreJournal& journal);
 // Nothing when there is no journal; an error when it cannot be read or parsed.
-std::optional<RestoreJournal> ReadJournal(const std::string& stateFolder, Status& status);
+Result<std::optional<RestoreJournal>> ReadJournal(const std::string& stateFolder);
 Status RemoveJournal(const std::string& stateFolder);
 
 }  // namespace vendaro

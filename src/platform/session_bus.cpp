@@ -18,11 +18,13 @@ using BusPtr = std::unique_ptr<GDBusConnection, ObjectUnref>;
 constexpr const char* kNoBus = "brak połączenia z sesyjną magistralą D-Bus";
 
 // GDBus keeps one shared connection; this takes a reference to it.
-BusPtr SessionBus(std::string& problem) {
+Result<BusPtr> SessionBus() {
   GError* raw = nullptr;
   BusPtr bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
   ErrorPtr error(raw);
-  if (!bus) problem = std::string(kNoBus) + (error ? std::string(" (") + error->message + ")" : "");
+  if (!bus)
+    return Status::Error(std::string(kNoBus) +
+                         (error ? std::string(" (") + error->message + ")" : ""));
   return bus;
 }
 
@@ -44,26 +46,25 @@ void VariantUnref::operator()(GVariant* value) const {
   g_variant_unref(value);
 }
 
-Status CallSessionBus(const BusService& service, const char* method, GVariant* args,
-                      const char* replyType, WaitBudget& budget, VariantPtr& reply,
-                      std::string* errorName) {
-  reply.reset();
+Result<VariantPtr> CallSessionBus(const BusService& service, const char* method, GVariant* args,
+                                  const char* replyType, WaitBudget& budget,
+                                  std::string* errorName) {
   if (args) g_variant_ref_sink(args);
   VariantPtr ownedArgs(args);
-  std::string problem;
-  BusPtr bus = SessionBus(problem);
-  if (!bus) return Status::Error(problem);
+  const Result<BusPtr> bus = SessionBus();
+  if (!bus) return bus.status();
   if (budget.Spent()) return WaitBudget::TimedOut(std::string("usługa ") + service.who);
   GError* raw = nullptr;
+  VariantPtr reply;
   {
     Waiting waiting(budget);
     reply.reset(g_dbus_connection_call_sync(
-        bus.get(), service.name, service.path, service.interface, method, ownedArgs.get(),
+        bus->get(), service.name, service.path, service.interface, method, ownedArgs.get(),
         replyType ? G_VARIANT_TYPE(replyType) : nullptr, G_DBUS_CALL_FLAGS_NONE, budget.LeftMs(),
         nullptr, &raw));
   }
   ErrorPtr error(raw);
-  if (reply) return Status::Ok();
+  if (reply) return reply;
   if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_TIMED_OUT))
     return WaitBudget::TimedOut(std::string("usługa ") + service.who);
   if (!error) return Status::Error(std::string("usługa ") + service.who + " nie odpowiada");
@@ -83,18 +84,17 @@ Status CallSessionBus(const BusService& service, const char* method, GVariant* a
 }
 
 bool SessionBusReachable() {
-  std::string problem;
-  return SessionBus(problem) != nullptr;
+  return SessionBus().ok();
 }
 
 bool SessionBusNameAvailable(const std::string& name) {
-  std::string problem;
-  BusPtr bus = SessionBus(problem);
-  if (!bus) return false;
-  if (AskBool(bus.get(), "NameHasOwner", name)) return true;
+  const Result<BusPtr> connected = SessionBus();
+  if (!connected) return false;
+  GDBusConnection* bus = connected->get();
+  if (AskBool(bus, "NameHasOwner", name)) return true;
   GError* raw = nullptr;
   VariantPtr reply(g_dbus_connection_call_sync(
-      bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
       "ListActivatableNames", nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE,
       kChangeLimitMs, nullptr, &raw));
   ErrorPtr error(raw);

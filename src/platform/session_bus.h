@@ -31,11 +31,11 @@ struct BusService {
 // Calls `method` with `args` (a floating or owned tuple, consumed) and waits
 // at most what the budget has left.  `replyType` is a GVariant type string
 // such as "(s)", or nullptr for any.  The service may be started by the bus
-// if it is not running.  When the service answers with an error,
-// `errorName` (if given) gets its D-Bus name.
-Status CallSessionBus(const BusService& service, const char* method, GVariant* args,
-                      const char* replyType, WaitBudget& budget, VariantPtr& reply,
-                      std::string* errorName = nullptr);
+// if it is not running.  The reply; when the service answers with an error,
+// `errorName` (if given) also gets its D-Bus name.
+Result<VariantPtr> CallSessionBus(const BusService& service, const char* method, GVariant* args,
+                                  const char* replyType, WaitBudget& budget,
+                                  std::string* errorName = nullptr);
 
 // Whether the session bus can be reached, and whether a name on it has an
 // owner or can be started by the bus.

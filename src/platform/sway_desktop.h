@@ -17,7 +17,6 @@ class SwayDesktop : public FileShowingDesktop {
   explicit SwayDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
 
   DesktopKind kind() const override { return DesktopKind::Sway; }
-  std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:

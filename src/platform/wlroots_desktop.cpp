@@ -89,10 +89,9 @@ Status WlrootsDesktop::StartKept(const std::string& shownPath) {
   const std::string folder = FolderOf(shownPath);
   std::string previousFile;
   const pid_t previous = KeptSwaybg(folder, previousFile);
-  pid_t pid = -1;
-  if (Status status = ChildProcess::StartDetached("swaybg", SwaybgArguments(shownPath), pid);
-      !status)
-    return status;
+  const Result<pid_t> started = ChildProcess::StartDetached("swaybg", SwaybgArguments(shownPath));
+  if (!started) return started.status();
+  const pid_t pid = *started;
   if (int error = ReplaceFileContents(folder + kPidFileName, std::to_string(pid)); error != 0) {
     kill(pid, SIGTERM);
     return Status::Error("Nie można zapisać pliku " + folder + kPidFileName + ": " +

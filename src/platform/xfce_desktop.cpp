@@ -44,19 +44,18 @@ using Properties = std::map<std::string, VariantPtr>;
 
 Status ReadAll(Properties& properties, WaitBudget& budget) {
   properties.clear();
-  VariantPtr reply;
   std::string error;
-  if (Status status =
-          CallSessionBus(kXfconf, "GetAllProperties", g_variant_new("(ss)", kChannel, kBackdrop),
-                         "(a{sv})", budget, reply, &error);
-      !status) {
+  const Result<VariantPtr> reply =
+      CallSessionBus(kXfconf, "GetAllProperties", g_variant_new("(ss)", kChannel, kBackdrop),
+                     "(a{sv})", budget, &error);
+  if (!reply) {
     // A fresh account: xfdesktop has stored no backdrop yet.
     const bool none = error == "org.xfce.Xfconf.Error.PropertyNotFound" ||
                       error == "org.xfce.Xfconf.Error.ChannelNotFound";
-    return none ? Status::Ok() : status;
+    return none ? Status::Ok() : reply.status();
   }
   GVariantIter* iter = nullptr;
-  g_variant_get(reply.get(), "(a{sv})", &iter);
+  g_variant_get(reply->get(), "(a{sv})", &iter);
   const gchar* name = nullptr;
   GVariant* value = nullptr;
   while (g_variant_iter_next(iter, "{&sv}", &name, &value)) properties[name].reset(value);
@@ -65,17 +64,15 @@ Status ReadAll(Properties& properties, WaitBudget& budget) {
 }
 
 Status SetProperty(const std::string& property, GVariant* value, WaitBudget& budget) {
-  VariantPtr reply;
   return CallSessionBus(kXfconf, "SetProperty",
-                        g_variant_new("(ssv)", kChannel, property.c_str(), value), nullptr, budget,
-                        reply);
+                        g_variant_new("(ssv)", kChannel, property.c_str(), value), nullptr, budget)
+      .status();
 }
 
 Status ResetProperty(const std::string& property, WaitBudget& budget) {
-  VariantPtr reply;
   return CallSessionBus(kXfconf, "ResetProperty",
-                        g_variant_new("(ssb)", kChannel, property.c_str(), FALSE), nullptr, budget,
-                        reply);
+                        g_variant_new("(ssb)", kChannel, property.c_str(), FALSE), nullptr, budget)
+      .status();
 }
 
 std::string StyleOf(const std::string& imageProperty) {
@@ -158,7 +155,7 @@ Status XfceDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
       journal.Add(kPropertyPrefix + property, saved);
     }
   }
-  color_ = ColorOf(properties);
+  RememberBackgroundColor(ColorOf(properties));
   return Status::Ok();
 }
 
@@ -203,12 +200,10 @@ Status XfceDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
   return first;
 }
 
-std::optional<ColorValue> XfceDesktop::BackgroundColor() {
-  if (color_) return *color_;
+Result<std::optional<ColorValue>> XfceDesktop::ReadBackgroundColor(WaitBudget& budget) {
   Properties properties;
-  // Asked once: every composition asks, and a slow service must not slow each one.
-  if (ReadAll(properties, BudgetForCall())) color_ = ColorOf(properties);
-  return color_.value_or(std::nullopt);
+  if (Status status = ReadAll(properties, budget); !status) return status;
+  return ColorOf(properties);
 }
 
 }  // namespace vendaro

@@ -13,19 +13,16 @@ namespace vendaro {
 // back; properties we had to create are removed again.
 class XfceDesktop : public FileShowingDesktop {
  public:
-  explicit XfceDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
+  using FileShowingDesktop::FileShowingDesktop;
 
   DesktopKind kind() const override { return DesktopKind::Xfce; }
-  std::optional<ColorValue> BackgroundColor() override;
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
               WaitBudget& budget) override;
-
- private:
-  std::optional<std::optional<ColorValue>> color_;
+  Result<std::optional<ColorValue>> ReadBackgroundColor(WaitBudget& budget) override;
 };
 
 // The bus name of XFCE's settings service.

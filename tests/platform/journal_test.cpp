@@ -19,16 +19,16 @@ TEST(RestoreJournal, KeepsEveryByteAndTheOrder) {
   journal.Add("", "=");
   ASSERT_TRUE(WriteJournal(folder, journal));
 
-  Status status;
-  std::optional<RestoreJournal> read = ReadJournal(folder, status);
-  ASSERT_TRUE(status) << status.message();
-  ASSERT_TRUE(read);
-  EXPECT_EQ(*read, journal);
-  EXPECT_EQ(read->All("file"), (std::vector<std::string>{"", "second"}));
+  const Result<std::optional<RestoreJournal>> read = ReadJournal(folder);
+  ASSERT_TRUE(read) << read.message();
+  ASSERT_TRUE(*read);
+  EXPECT_EQ(**read, journal);
+  EXPECT_EQ((*read)->All("file"), (std::vector<std::string>{"", "second"}));
 
   ASSERT_TRUE(RemoveJournal(folder));
-  EXPECT_FALSE(ReadJournal(folder, status));
-  EXPECT_TRUE(status) << "no journal is not an error";
+  const Result<std::optional<RestoreJournal>> none = ReadJournal(folder);
+  EXPECT_TRUE(none) << "no journal is not an error";
+  EXPECT_FALSE(*none);
   EXPECT_TRUE(RemoveJournal(folder)) << "removing twice is harmless";
 }
 
@@ -37,9 +37,7 @@ TEST(RestoreJournal, DamagedFilesAreReportedNotGuessed) {
                            "backend=kde\nkey=bad %Z1 escape\n"}) {
     const std::string folder = MakeTempDir("journal");
     testing::WriteFileBytes(JournalPath(folder), text);
-    Status status;
-    EXPECT_FALSE(ReadJournal(folder, status)) << text;
-    EXPECT_FALSE(status) << text;
+    EXPECT_FALSE(ReadJournal(folder)) << text;
     // Recovery reports it and drops it: it can never be put back, and it
     // must not block the journals of later runs.
     EXPECT_FALSE(RecoverFromJournal(folder)) << text;

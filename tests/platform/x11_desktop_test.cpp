@@ -64,10 +64,11 @@ class RootView {
   // its connection closed, named in both properties.
   static Pixmap SetUsersBackground(const std::string& display, std::uint8_t r, std::uint8_t g,
                                    std::uint8_t b) {
-    Status status;
-    auto connection = x11::Connection::Open(display, status);
-    Pixmap pixmap = None;
-    EXPECT_TRUE(connection->Upload(testing::SolidCanvas(kWidth, kHeight, r, g, b), pixmap));
+    auto connection = std::move(*x11::Connection::Open(display));
+    const Result<Pixmap> uploaded =
+        connection->Upload(testing::SolidCanvas(kWidth, kHeight, r, g, b));
+    EXPECT_TRUE(uploaded);
+    const Pixmap pixmap = uploaded ? *uploaded : None;
     connection->SetRootPixmap(pixmap);
     XSetCloseDownMode(connection->display(), RetainPermanent);
     EXPECT_TRUE(connection->Sync("test"));
@@ -75,8 +76,7 @@ class RootView {
   }
 
   static void ClearUsersBackground(const std::string& display) {
-    Status status;
-    auto connection = x11::Connection::Open(display, status);
+    auto connection = std::move(*x11::Connection::Open(display));
     Pixmap current = connection->RootPixmap();
     connection->DeleteRootPixmap();
     if (current != None) XKillClient(connection->display(), current);
@@ -84,8 +84,7 @@ class RootView {
   }
 
   static bool Exists(const std::string& display, Pixmap pixmap) {
-    Status status;
-    return x11::Connection::Open(display, status)->PixmapExists(pixmap);
+    return (*x11::Connection::Open(display))->PixmapExists(pixmap);
   }
 
  private:
@@ -180,10 +179,10 @@ TEST_F(X11DesktopTest, AKilledRunIsMendedAtTheNextStart) {
 // bands under the request limit (a canvas of several bands).
 TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
   const Canvas canvas = testing::PatternCanvas(1500, 1000, 5);
-  Status status;
-  auto connection = x11::Connection::Open(display(), status);
-  x11::Connection::PixelLayout layout;
-  ASSERT_TRUE(connection->LayoutOfScreen(layout));
+  auto connection = std::move(*x11::Connection::Open(display()));
+  const Result<x11::Connection::PixelLayout> layoutRead = connection->LayoutOfScreen();
+  ASSERT_TRUE(layoutRead);
+  const x11::Connection::PixelLayout layout = *layoutRead;
   Display* dpy = connection->display();
   for (bool shared : {true, false}) {
     Pixmap pixmap =
@@ -215,12 +214,11 @@ TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
 TEST(X11LostServer, FailsTheChangeAndKeepsTheProgramRunning) {
   testing::XvfbServer server(kWidth, kHeight);
   if (server.display().empty()) GTEST_SKIP() << server.problem();
-  Status status;
-  auto connection = x11::Connection::Open(server.display(), status);
-  ASSERT_TRUE(connection);
+  auto opened = x11::Connection::Open(server.display());
+  ASSERT_TRUE(opened);
+  auto connection = std::move(*opened);
   server.Stop();
-  Pixmap pixmap = None;
-  status = connection->Upload(testing::SolidCanvas(kWidth, kHeight, 1, 2, 3), pixmap);
+  const Status status = connection->Upload(testing::SolidCanvas(kWidth, kHeight, 1, 2, 3)).status();
   EXPECT_FALSE(status);
   EXPECT_NE(status.message().find("Utracono"), std::string::npos) << status.message();
   connection.reset();

@@ -111,9 +111,9 @@ TEST_F(X11Monitors, EachMonitorShowsItsOwnPicture) {
     SCOPED_TRACE(split.name);
     if (std::string why = Start(split.width, split.height); !why.empty()) GTEST_SKIP() << why;
     ASSERT_TRUE(MakeMonitors(*server_, split.monitors));
-    Status status;
-    auto connection = x11::Connection::Open(display(), status);
-    ASSERT_TRUE(connection);
+    auto opened = x11::Connection::Open(display());
+    ASSERT_TRUE(opened);
+    auto connection = std::move(*opened);
     EXPECT_EQ(connection->Monitors(), split.monitors) << "as RandR lists them";
     connection.reset();
 

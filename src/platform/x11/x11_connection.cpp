@@ -90,13 +90,9 @@ void ConvertRows(const Canvas& canvas, int firstRow, int rows, const PixelLayout
 
 }  // namespace
 
-std::unique_ptr<Connection> Connection::Open(const std::string& name, Status& status) {
+Result<std::unique_ptr<Connection>> Connection::Open(const std::string& name) {
   Display* display = XOpenDisplay(name.c_str());
-  if (!display) {
-    status = Status::Error("Nie można połączyć się z serwerem X " + name);
-    return nullptr;
-  }
-  status = Status::Ok();
+  if (!display) return Status::Error("Nie można połączyć się z serwerem X " + name);
   return std::unique_ptr<Connection>(new Connection(display));
 }
 
@@ -177,7 +173,7 @@ bool Connection::PixmapExists(Pixmap pixmap) {
   return Sync("XGetGeometry") && answered;
 }
 
-Status Connection::LayoutOfScreen(PixelLayout& layout) {
+Result<Connection::PixelLayout> Connection::LayoutOfScreen() {
   Display* dpy = display();
   const int screen = DefaultScreen(dpy);
   const Visual* visual = DefaultVisual(dpy, screen);
@@ -188,47 +184,53 @@ Status Connection::LayoutOfScreen(PixelLayout& layout) {
       BitsPerPixel(dpy, depth) != 32 || !red || !green || !blue) {
     return Status::Error("Nieobsługiwany format ekranu X (głębia " + std::to_string(depth) + ")");
   }
-  layout = {
+  return PixelLayout{
       *red, *green, *blue,
       static_cast<std::uint32_t>(~(visual->red_mask | visual->green_mask | visual->blue_mask))};
-  return Status::Ok();
 }
 
-Status Connection::Upload(const Canvas& canvas, Pixmap& pixmap) {
-  PixelLayout layout;
-  if (Status status = LayoutOfScreen(layout); !status) return status;
+Result<Pixmap> Connection::Upload(const Canvas& canvas) {
+  if (Result<PixelLayout> layout = LayoutOfScreen(); !layout) return layout.status();
   Display* dpy = display();
-  pixmap = XCreatePixmap(dpy, root_, unsigned(canvas.width), unsigned(canvas.height),
-                         unsigned(DefaultDepth(dpy, DefaultScreen(dpy))));
-  return Put(canvas, pixmap, {});
+  const Pixmap pixmap = XCreatePixmap(dpy, root_, unsigned(canvas.width), unsigned(canvas.height),
+                                      unsigned(DefaultDepth(dpy, DefaultScreen(dpy))));
+  if (Status status = Put(canvas, pixmap, {}); !status) {
+    XFreePixmap(dpy, pixmap);
+    return status;
+  }
+  return pixmap;
 }
 
-Status Connection::CreateFilled(int width, int height, ColorValue rgb, Pixmap& pixmap) {
-  PixelLayout layout;
-  if (Status status = LayoutOfScreen(layout); !status) return status;
+Result<Pixmap> Connection::CreateFilled(int width, int height, ColorValue rgb) {
+  const Result<PixelLayout> layout = LayoutOfScreen();
+  if (!layout) return layout.status();
   if (width <= 0 || height <= 0 || width > kMaxLayoutExtent || height > kMaxLayoutExtent)
     return Status::Error("Nieobsługiwany rozmiar ekranu X " + std::to_string(width) + "×" +
                          std::to_string(height));
   Display* dpy = display();
-  pixmap = XCreatePixmap(dpy, root_, unsigned(width), unsigned(height),
-                         unsigned(DefaultDepth(dpy, DefaultScreen(dpy))));
+  const Pixmap pixmap = XCreatePixmap(dpy, root_, unsigned(width), unsigned(height),
+                                      unsigned(DefaultDepth(dpy, DefaultScreen(dpy))));
   GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
   XSetForeground(dpy, gc,
-                 layout.fixedBits | (std::uint32_t(RedOf(rgb)) << layout.red) |
-                     (std::uint32_t(GreenOf(rgb)) << layout.green) |
-                     (std::uint32_t(BlueOf(rgb)) << layout.blue));
+                 layout->fixedBits | (std::uint32_t(RedOf(rgb)) << layout->red) |
+                     (std::uint32_t(GreenOf(rgb)) << layout->green) |
+                     (std::uint32_t(BlueOf(rgb)) << layout->blue));
   XFillRectangle(dpy, pixmap, gc, 0, 0, unsigned(width), unsigned(height));
   XFreeGC(dpy, gc);
-  return Sync("XFillRectangle");
+  if (Status status = Sync("XFillRectangle"); !status) {
+    XFreePixmap(dpy, pixmap);
+    return status;
+  }
+  return pixmap;
 }
 
 Status Connection::Put(const Canvas& canvas, Pixmap pixmap, const std::vector<Rect>& places) {
-  PixelLayout layout;
-  if (Status status = LayoutOfScreen(layout); !status) return status;
+  const Result<PixelLayout> layout = LayoutOfScreen();
+  if (!layout) return layout.status();
   Display* dpy = display();
   GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
-  if (!UploadShared(canvas, layout, pixmap, gc, places))
-    UploadInBands(canvas, layout, pixmap, gc, places);
+  if (!UploadShared(canvas, *layout, pixmap, gc, places))
+    UploadInBands(canvas, *layout, pixmap, gc, places);
   XFreeGC(dpy, gc);
   return Sync("XPutImage");
 }

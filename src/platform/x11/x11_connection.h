@@ -28,7 +28,7 @@ struct DisplayClose {
 // ending the program, and a lost connection is reported instead of exiting.
 class Connection {
  public:
-  static std::unique_ptr<Connection> Open(const std::string& name, Status& status);
+  static Result<std::unique_ptr<Connection>> Open(const std::string& name);
   ~Connection();
 
   Display* display() const { return display_.get(); }
@@ -43,9 +43,9 @@ class Connection {
   void DeleteRootPixmap();
   bool PixmapExists(Pixmap pixmap);
   // A pixmap of the root's depth holding the canvas.
-  Status Upload(const Canvas& canvas, Pixmap& pixmap);
+  Result<Pixmap> Upload(const Canvas& canvas);
   // A pixmap of the root's depth and the given size in one RGB colour.
-  Status CreateFilled(int width, int height, ColorValue rgb, Pixmap& pixmap);
+  Result<Pixmap> CreateFilled(int width, int height, ColorValue rgb);
   // Draws the canvas into the pixmap at each of `places`, cut to the place's
   // size (and by the server to the pixmap's).
   Status Put(const Canvas& canvas, Pixmap pixmap, const std::vector<Rect>& places);
@@ -64,7 +64,7 @@ class Connection {
     std::uint32_t fixedBits = 0;  // alpha of a 32-bit visual: opaque
   };
   // An error for a screen format we cannot fill (not 24/32-bit TrueColor).
-  Status LayoutOfScreen(PixelLayout& layout);
+  Result<PixelLayout> LayoutOfScreen();
 
   // The two roads of Upload.  Through shared memory, when the server is on this machine; false when
   // that is not possible (then nothing was drawn).

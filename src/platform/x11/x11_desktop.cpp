@@ -30,8 +30,7 @@ const MonitorPicture* PictureFor(const Monitor& monitor, const Wallpapers& wallp
 }  // namespace
 
 bool X11DisplayOpens(const std::string& display) {
-  Status status;
-  return x11::Connection::Open(display, status) != nullptr;
+  return x11::Connection::Open(display).ok();
 }
 
 namespace {
@@ -79,9 +78,9 @@ bool DesktopWindowShown(Display* display, Window parent, Atom property, Atom des
 }  // namespace
 
 bool X11RootBackgroundVisible(const std::string& name) {
-  Status status;
-  auto connection = x11::Connection::Open(name, status);
-  if (!connection) return false;
+  auto opened = x11::Connection::Open(name);
+  if (!opened) return false;
+  x11::Connection* connection = opened->get();
   Display* display = connection->display();
   // A compositing manager draws the whole screen and may never show the root.
   const std::string manager = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
@@ -97,9 +96,9 @@ X11Desktop::X11Desktop(std::string display, std::string stateFolder)
     : JournaledDesktop(std::move(stateFolder)), display_(std::move(display)) {}
 
 Status X11Desktop::Capture(RestoreJournal& journal, WaitBudget&) {
-  Status status;
-  auto connection = x11::Connection::Open(display_, status);
-  if (!connection) return status;
+  auto opened = x11::Connection::Open(display_);
+  if (!opened) return opened.status();
+  x11::Connection* connection = opened->get();
   journal.Add(kDisplayKey, display_);
   journal.Add(kOriginalKey, x11::PixmapText(connection->RootPixmap()));
   return connection->Sync("_XROOTPMAP_ID");
@@ -116,9 +115,9 @@ Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& jo
                                 WaitBudget&) {
   if (wallpapers.monitors.empty() || wallpapers.primary().canvas->empty())
     return Status::Error("Pusty obraz tapety");
-  Status status;
-  auto connection = x11::Connection::Open(display_, status);
-  if (!connection) return status;
+  auto opened = x11::Connection::Open(display_);
+  if (!opened) return opened.status();
+  x11::Connection* connection = opened->get();
   // Where the monitors are now: the layout may have changed since the
   // pictures were composed for it.
   MonitorLayout monitors = connection->Monitors();
@@ -127,10 +126,10 @@ Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& jo
   }
   const ScreenSize root = connection->RootSize();
   const Pixmap before = connection->RootPixmap();
-  Pixmap pixmap = None;
-  if (status = connection->CreateFilled(root.width, root.height, wallpapers.background, pixmap);
-      !status)
-    return status;
+  const Result<Pixmap> filled =
+      connection->CreateFilled(root.width, root.height, wallpapers.background);
+  if (!filled) return filled.status();
+  const Pixmap pixmap = *filled;
   // Monitors of one size share a canvas: it is converted and sent once.
   std::vector<const Canvas*> sent;
   for (const MonitorPicture& picture : wallpapers.monitors) {
@@ -142,14 +141,14 @@ Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& jo
       if (shown && shown->canvas == picture.canvas) places.push_back(monitor.area);
     }
     if (places.empty()) continue;
-    if (status = connection->Put(*picture.canvas, pixmap, places); !status) {
+    if (Status status = connection->Put(*picture.canvas, pixmap, places); !status) {
       XFreePixmap(connection->display(), pixmap);
       return status;
     }
   }
   connection->SetRootPixmap(pixmap);
   XSetCloseDownMode(connection->display(), RetainPermanent);
-  if (status = connection->Sync("tło okna głównego"); !status) return status;
+  if (Status status = connection->Sync("tło okna głównego"); !status) return status;
   // Our previous pixmap lives on in the retained resources of our previous
   // connection; ending that client frees it.  Only while it is still the
   // background: once another program replaced it, its id may name a stranger.
@@ -164,10 +163,10 @@ Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& jo
 }
 
 Status X11Desktop::PutBack(const RestoreJournal& journal, WaitBudget&) {
-  Status status;
-  auto connection = x11::Connection::Open(journal.Find(kDisplayKey).value_or(display_), status);
+  auto opened = x11::Connection::Open(journal.Find(kDisplayKey).value_or(display_));
   // No server, no wallpaper of ours: it went with the server.
-  if (!connection) return Status::Ok();
+  if (!opened) return Status::Ok();
+  x11::Connection* connection = opened->get();
   const Pixmap ours = x11::PixmapFromText(journal.Find(kOursKey).value_or(""));
   const Pixmap original = x11::PixmapFromText(journal.Find(kOriginalKey).value_or(""));
   // Someone else set the background since (or the server was restarted): the

@@ -26,7 +26,6 @@ class X11Desktop : public JournaledDesktop {
 
   DesktopKind kind() const override { return DesktopKind::X11; }
   bool ShowsFromFile() const override { return false; }
-  std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
 
  protected:
