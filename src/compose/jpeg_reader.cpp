@@ -58,9 +58,12 @@ bool HarmlessWarning(const jpeg_error_mgr& error) {
 
 void FailOnWarning(j_common_ptr info, int level) {
   if (level >= 0 || HarmlessWarning(*info->err)) return;
+  // Plain buffers only: the jump skips destructors.
   char text[JMSG_LENGTH_MAX];
   (*info->err->format_message)(info, text);
-  ExitWithText(info, ("its data is damaged: " + std::string(text)).c_str());
+  char reason[JMSG_LENGTH_MAX + 32];
+  std::snprintf(reason, sizeof reason, "its data is damaged: %s", text);
+  ExitWithText(info, reason);
 }
 
 // Counts the entropy-decoding work of the scans as they come (libjpeg
