@@ -122,6 +122,11 @@ class Picture {
       return picture;
     }
     picture.loader_ = loader;
+    // libpng here allocates a chunk's stated length too; see png_chunks.h.
+    if (std::strcmp(loader, "VipsForeignLoadPngFile") == 0) {
+      if (Status damaged = PngProblem(WalkPngChunks(InputFile(picture.path_))); !damaged)
+        return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + damaged.message());
+    }
     picture.jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
     picture.image_ = picture.Open(1);
     const int orientation = Orientation(picture.image_);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "compose/decode_limits.h"
+#include "compose/png_chunks.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -17,8 +18,7 @@ namespace {
 
 // The file opened by its bytes; null when it is not a regular file that can
 // be opened.
-std::unique_ptr<QFile> OpenPicture(const std::string& path) {
-  InputFile picture(path);
+std::unique_ptr<QFile> OpenPicture(InputFile& picture) {
   if (!picture.isOpen()) return nullptr;
   auto file = std::make_unique<QFile>();
   if (!file->open(picture.handle(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
@@ -34,43 +34,6 @@ QByteArray FormatOf(QFile& file) {
   if (head.startsWith("BM")) return "bmp";
   if (head == QByteArray("\x89PNG\r\n\x1a\n", 8)) return "png";
   return {};
-}
-
-std::uint32_t Be32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
-// Ancillary chunks larger than this are left to the picture library's
-// reader: libpng inside Qt skips them, but Qt's reading for it holds several
-// times their size (300 MB and 1.7 s for a text chunk of 50 MB).
-constexpr std::uint32_t kLargestAncillaryChunk = 1 << 20;
-
-enum class PngChunks { Plain, Oriented, Unusual };
-
-// Walks the chunk list by its headers, without reading the data: a PNG
-// storing an orientation (an eXIf chunk before its pixels), which Qt would
-// not apply; or one with a chunk claiming more than the file holds or an
-// ancillary chunk beyond the bound above, for which libpng in Qt allocates
-// the length it is told (2 GB for a 1 x 1 picture ending in such a chunk).
-PngChunks WalkPngChunks(QFile& file) {
-  const std::int64_t size = file.size();
-  bool pixelsSeen = false;
-  std::uint8_t header[8];
-  for (std::int64_t at = 8; at + 8 <= size;) {
-    if (!file.seek(at) || file.read(reinterpret_cast<char*>(header), 8) != 8)
-      return PngChunks::Unusual;
-    const std::uint32_t length = Be32(header);
-    const bool ancillary = (header[4] & 0x20) != 0;
-    if (length > 0x7FFFFFFFu || std::int64_t{length} + 12 > size - at ||
-        (ancillary && length > kLargestAncillaryChunk))
-      return PngChunks::Unusual;
-    const std::string_view type(reinterpret_cast<const char*>(header + 4), 4);
-    if (type == "eXIf" && !pixelsSeen) return PngChunks::Oriented;
-    if (type == "IDAT") pixelsSeen = true;
-    if (type == "IEND") break;
-    at += std::int64_t{length} + 12;
-  }
-  return file.seek(0) ? PngChunks::Plain : PngChunks::Unusual;
 }
 
 std::uint32_t Le(const QByteArray& bytes, int at, int size) {
@@ -128,22 +91,41 @@ QSize BmpSize(QImageReader& reader) {
 
 }  // namespace
 
+Status PngProblem(PngChunks chunks) {
+  switch (chunks) {
+    case PngChunks::BeyondTheFile:
+      return Status::Error("a chunk claims more than the file holds");
+    case PngChunks::Oversized:
+      return Status::Error("a chunk of metadata is larger than a picture may have");
+    default:
+      return Status::Ok();
+  }
+}
+
 Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels) {
   const auto notMine = Claimed<QImage>::NotMine();
-  const auto file = OpenPicture(path);
+  InputFile picture(path);
+  char magic[8] = {};
+  const bool pngFile =
+      picture.ReadAt(magic, 8, 0) == 8 && std::memcmp(magic, "\x89PNG\r\n\x1a\n", 8) == 0;
+  const PngChunks chunks = pngFile ? WalkPngChunks(picture) : PngChunks::Plain;
+  const auto file = OpenPicture(picture);
   if (!file) return notMine;
   const QByteArray format = FormatOf(*file);
-  if (format.isEmpty() || (format == "png" && (!png || WalkPngChunks(*file) != PngChunks::Plain)))
-    return notMine;
+  const auto fail = [&path](const std::string& reason) {
+    return Status::Error("\"" + path + "\" cannot be decoded: " + reason);
+  };
+  if (format == "png" && png) {
+    if (Status damaged = PngProblem(chunks); !damaged) return fail(damaged.message());
+    if (chunks != PngChunks::Plain) return notMine;
+  }
+  if (format.isEmpty() || (format == "png" && !png)) return notMine;
   // Checked before the reader moves through the file.
   const std::string missing = format == "bmp" ? PixelsMissing(*file) : std::string();
   QImageReader reader(file.get(), format);
   const QSize size = format == "bmp" ? BmpSize(reader) : reader.size();
   const std::int64_t pixels = std::int64_t(size.width()) * size.height();
   if (size.isValid() && pixels > maxPixels) return notMine;
-  const auto fail = [&path](const std::string& reason) {
-    return Status::Error("\"" + path + "\" cannot be decoded: " + reason);
-  };
   if (!size.isValid() || size.isEmpty()) return fail("no size that can be drawn");
   if (!missing.empty()) return fail(missing);
   // Held as four bytes a pixel once read; Qt's own image may be smaller

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compose/path_outcome.h"
+#include "compose/png_chunks.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -21,5 +22,8 @@ namespace vendaro {
 // truncated picture, and so does one that would need more memory than
 // decode_limits.h allows.
 Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels);
+
+// Why a PNG file with these chunks cannot be decoded by any reader, or Ok.
+Status PngProblem(PngChunks chunks);
 
 }  // namespace vendaro

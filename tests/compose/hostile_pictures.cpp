@@ -27,8 +27,8 @@ void PutLittle(std::string& out, std::uint32_t value, int bytes) {
 // its options ("[interlace]").
 std::string Written(int width, int height, const char* suffix) {
   if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
-  const VImage image =
-      VImage::black(width, height, VImage::option()->set("bands", 3)).linear({1, 1, 1}, {90, 140, 40});
+  const VImage image = VImage::black(width, height, VImage::option()->set("bands", 3))
+                           .linear({1, 1, 1}, {90, 140, 40});
   void* data = nullptr;
   std::size_t size = 0;
   image.cast(VIPS_FORMAT_UCHAR).write_to_buffer(suffix, &data, &size);
@@ -50,9 +50,8 @@ std::vector<std::size_t> ScanStarts(const std::string& jpeg) {
 
 std::string PngWithTextClaiming(std::uint32_t claimed) {
   std::string png = Written(1, 1, ".png");
-  const std::string chunk = "tEXtComment\0hello";
-  png.insert(png.size() - 12, Big32(claimed) + std::string(chunk.data(), chunk.size()) +
-                                  Big32(Crc32(chunk)));
+  const std::string chunk("tEXtComment\0hello", 17);
+  png.insert(png.size() - 12, Big32(claimed) + chunk + Big32(Crc32(chunk)));
   return png;
 }
 

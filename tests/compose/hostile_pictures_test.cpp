@@ -1,13 +1,14 @@
 // Pictures whose headers claim far more than their files hold: each is drawn
 // or refused within the limits of decode_limits.h, with one reason when
 // refused and the plain background left behind.
+#include "hostile_pictures.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vips/vips8>
 
 #include "compose/compose_wallpaper.h"
-#include "hostile_pictures.h"
 #include "support/heap_peak.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
@@ -80,7 +81,7 @@ TEST(HostilePictures, ClaimsBeyondTheDataAreRefusedWithinTheLimits) {
     const char* reason;  // part of the reason given; null: drawn
   };
   const Case cases[] = {
-      {"text-chunk-2gb.png", testing::PngWithTextClaiming(0x7FFFFFF0u), 1, 1, nullptr},
+      {"text-chunk-2gb.png", testing::PngWithTextClaiming(0x7FFFFFF0u), 1, 1, "chunk"},
       {"empty-rle-16384.bmp", testing::RleBmpClaiming(16384, 16384), 16384, 16384, "run-length"},
       {"progressive-16384.jpg", testing::ProgressiveJpegClaiming(16384, 16384), 16384, 16384,
        "memory"},
@@ -105,16 +106,42 @@ TEST(HostilePictures, ClaimsBeyondTheDataAreRefusedWithinTheLimits) {
   }
 }
 
-TEST(HostilePictures, ScreenSizedPngWithAHugeChunkClaimIsDrawnWithinTheLimits) {
-  // The same PNG at the screen's own size takes the copying path in every
+TEST(HostilePictures, PngChunksClaimingTooMuchAreRefusedBeforeAnyReaderAllocates) {
+  // Before the pixels the picture library's reader allocated the claim too;
+  // at the screen's own size the picture takes the copying path in every
   // mode without a filter.
-  const std::string path = Save("screen-text-chunk.png", testing::PngWithTextClaiming(0x7FFFFFF0u));
+  std::string before = testing::PngWithTextClaiming(13);  // as long as it is
+  const std::size_t text = before.find("tEXt") - 4, pixels = before.find("IDAT") - 4;
+  const std::string chunk = before.substr(text, 4 + 4 + 13 + 4);
+  before.erase(text, chunk.size());
+  before.insert(pixels, chunk);
+  before.replace(pixels, 4, "\x7F\xFF\xFF\xF0");
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"after-pixels.png", testing::PngWithTextClaiming(0x7FFFFFF0u)},
+      {"just-beyond.png", testing::PngWithTextClaiming(40)},
+      {"before-pixels.png", before},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Save(c.name, c.bytes);
+    for (const Way& way : kEveryWay) {
+      SCOPED_TRACE(::testing::Message() << c.name << ", " << way.name);
+      const Drawn d = Draw(path, 1, 1, way, {1, 1});
+      EXPECT_TRUE(d.withinMemory) << d.peak / (1 << 20) << " MB";
+      EXPECT_FALSE(d.result.picture.ok());
+      EXPECT_NE(d.result.picture.message().find("chunk"), std::string::npos)
+          << d.result.picture.message();
+    }
+  }
+  // A chunk that does hold what it claims is no reason to refuse.
+  const std::string honest = Save("honest.png", testing::PngWithTextClaiming(13));
   for (const Way& way : kEveryWay) {
-    SCOPED_TRACE(way.name);
-    const Drawn d = Draw(path, 1, 1, way, {1, 1});
-    EXPECT_TRUE(d.withinMemory) << d.peak / (1 << 20) << " MB";
-    EXPECT_TRUE(d.result.picture.ok()) << d.result.picture.message();
-    EXPECT_EQ(PixelOf(d.result.canvas, 0, 0), Rgb(90, 140, 40));
+    const Drawn d = Draw(honest, 1, 1, way, {1, 1});
+    EXPECT_TRUE(d.result.picture.ok()) << way.name << ": " << d.result.picture.message();
+    EXPECT_EQ(PixelOf(d.result.canvas, 0, 0), Rgb(90, 140, 40)) << way.name;
   }
 }
 
@@ -150,14 +177,17 @@ TEST(HostilePictures, NearestNeighbourAndTurnedPicturesKeepOnlyTheSamplesDrawn) 
   const std::string png = Folder() + "/large.png";
   const std::string jpeg = Folder() + "/large-turned.jpg";
   {
-    const vips::VImage image =
-        vips::VImage::xyz(6000, 6000).extract_band(0).cast(VIPS_FORMAT_UCHAR).bandjoin_const({7, 9});
+    const vips::VImage image = vips::VImage::xyz(6000, 6000)
+                                   .extract_band(0)
+                                   .cast(VIPS_FORMAT_UCHAR)
+                                   .bandjoin_const({7, 9});
     image.write_to_file(png.c_str(), vips::VImage::option()->set("compression", 1));
     vips::VImage turned = image.copy();
     turned.set(VIPS_META_ORIENTATION, 6);
     turned.write_to_file(jpeg.c_str());
   }
-  const Way ways[] = {{"stretched nearest", 0, 0}, {"filled nearest", 2, 0}, {"original size", 3, 0}};
+  const Way ways[] = {
+      {"stretched nearest", 0, 0}, {"filled nearest", 2, 0}, {"original size", 3, 0}};
   for (const std::string& path : {png, jpeg}) {
     for (const Way& way : ways) {
       SCOPED_TRACE(::testing::Message() << path << ", " << way.name);
