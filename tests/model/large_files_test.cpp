@@ -76,7 +76,8 @@ TEST(LargeListFiles, EachDistinctPathIsProbedOnce) {
   });
   EXPECT_EQ(list, (EntryList{MakeEntry("/pictures/one.jpg", 8, 6),
                              MakeEntry("/pictures/two.jpg", 8, 6)}));
-  EXPECT_EQ(asked, (std::map<std::string, int>{{"/pictures/one.jpg", 1}, {"/pictures/two.jpg", 1}}));
+  EXPECT_EQ(asked,
+            (std::map<std::string, int>{{"/pictures/one.jpg", 1}, {"/pictures/two.jpg", 1}}));
 }
 
 TEST(LargeSettingsFiles, ReadInMemoryInProportionToTheirSize) {
