@@ -6,7 +6,10 @@
 # Builds build/fuzz with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # (installing clang-14 from scripts/fuzz-packages.txt if needed), writes the
 # seed corpus, and runs the target over a working corpus of its own that
-# grows between runs.  A single allocation above 512 MB, or an input taking
+# grows between runs.  To fuzz several targets at once, run one of them
+# first (or build them all), then start the others with VENDARO_FUZZ_BUILT=1,
+# which skips building and writing seeds, so that none rebuilds what
+# another is running.  A single allocation above 512 MB, or an input taking
 # over 10 s, counts as a finding like a crash does.  Findings land in
 # build/fuzz/findings/TARGET/.
 set -euo pipefail
@@ -22,15 +25,18 @@ if [[ -z $target || $target == list || ! " ${targets[*]} " =~ " $target " ]]; th
   exit 2
 fi
 
-scripts/deps.sh scripts/fuzz-packages.txt
 build=${VENDARO_FUZZ_BUILD:-build/fuzz}
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
-  -DVENDARO_SANITIZE=ON -DVENDARO_FUZZ=ON -DBUILD_TESTING=ON "${launcher[@]}" >/dev/null
-cmake --build "$build" --target "fuzz_$target" vendaro-fuzz-seeds
-"$build/bin/vendaro-fuzz-seeds" "$build/corpus"
+if [[ -z ${VENDARO_FUZZ_BUILT:-} ]]; then
+  scripts/deps.sh scripts/fuzz-packages.txt
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DVENDARO_SANITIZE=ON -DVENDARO_FUZZ=ON \
+    -DBUILD_TESTING=ON "${launcher[@]}" >/dev/null
+  cmake --build "$build" --target "fuzz_$target" vendaro-fuzz-seeds
+  "$build/bin/vendaro-fuzz-seeds" "$build/corpus"
+fi
 
 work="$build/work/$target"
 findings="$build/findings/$target"

@@ -11,10 +11,10 @@ namespace vendaro {
 // picture library's alike.
 enum class PngChunks {
   Plain,
-  Oriented,         // an eXIf chunk before the pixels (Qt would not apply it)
-  LargeAncillary,   // a chunk the picture does not need, over 1 MB
-  Oversized,        // a chunk the picture does not need, over 16 MB
-  BeyondTheFile,    // a chunk claiming more than the file holds
+  Oriented,        // an eXIf chunk before the pixels (Qt would not apply it)
+  LargeAncillary,  // a chunk the picture does not need, over 1 MB
+  Oversized,       // a chunk the picture does not need, over 16 MB
+  BeyondTheFile,   // a chunk claiming more than the file holds
 };
 PngChunks WalkPngChunks(const InputFile& file);
 

@@ -48,8 +48,8 @@ std::vector<std::size_t> ScanStarts(const std::string& jpeg) {
 
 }  // namespace
 
-std::string PngWithTextClaiming(std::uint32_t claimed) {
-  std::string png = Written(1, 1, ".png");
+std::string PngWithTextClaiming(std::uint32_t claimed, int width, int height) {
+  std::string png = Written(width, height, ".png");
   const std::string chunk("tEXtComment\0hello", 17);
   png.insert(png.size() - 12, Big32(claimed) + chunk + Big32(Crc32(chunk)));
   return png;
@@ -88,8 +88,8 @@ std::string ProgressiveJpegClaiming(std::uint16_t width, std::uint16_t height) {
   return jpeg;
 }
 
-std::string ProgressiveJpegRepeatingAScan(int repeats) {
-  const std::string jpeg = Written(64, 64, ".jpg[interlace]");
+std::string ProgressiveJpegRepeatingAScan(int repeats, int width, int height) {
+  const std::string jpeg = Written(width, height, ".jpg[interlace]");
   const std::size_t last = ScanStarts(jpeg).back();
   const std::size_t end = jpeg.rfind("\xFF\xD9");
   const std::string scan = jpeg.substr(last, end - last);

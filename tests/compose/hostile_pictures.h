@@ -9,8 +9,9 @@ namespace vendaro::testing {
 // smallest of its kind, as the bytes of a file.  Made here, from pictures
 // the picture library writes, so tests and benchmarks need no sample files.
 
-// A 1 x 1 PNG ending in a text chunk that claims `claimed` bytes.
-std::string PngWithTextClaiming(std::uint32_t claimed);
+// A PNG (1 x 1 unless given) ending in a text chunk that claims `claimed`
+// bytes.
+std::string PngWithTextClaiming(std::uint32_t claimed, int width = 1, int height = 1);
 
 // A run-length BMP (8 bits) claiming width x height with no pixel data but
 // the code that ends the picture.
@@ -19,8 +20,9 @@ std::string RleBmpClaiming(std::int32_t width, std::int32_t height);
 // A small progressive JPEG whose frame header claims width x height.
 std::string ProgressiveJpegClaiming(std::uint16_t width, std::uint16_t height);
 
-// A small progressive JPEG with its last scan repeated `repeats` times.
-std::string ProgressiveJpegRepeatingAScan(int repeats);
+// A progressive JPEG (64 x 64 unless given) with its last scan repeated
+// `repeats` times.
+std::string ProgressiveJpegRepeatingAScan(int repeats, int width = 64, int height = 64);
 
 // A baseline JPEG cut off half-way and closed with an end marker.
 std::string JpegCutAndClosed();

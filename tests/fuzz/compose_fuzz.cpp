@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o.FillColor = Rgb(data[2], data[3], 77);
   const ScreenSize screen{1 + data[4] % 64, 1 + data[5] % 48};
   const std::string path = fuzz::WriteFile("picture", fuzz::Text(data + 6, size - 6));
-  const RenderResult r = RenderEntry(MakeEntry(path, 1 + data[4] % 97, 1 + data[5] % 89), o,
-                                     screen, [](int) { return Rgb(1, 2, 3); });
+  const RenderResult r = RenderEntry(MakeEntry(path, 1 + data[4] % 97, 1 + data[5] % 89), o, screen,
+                                     [](int) { return Rgb(1, 2, 3); });
   if (r.canvas.width != screen.width || r.canvas.height != screen.height)
     fuzz::Fail("canvas of another size");
   if (r.picture.ok()) return 0;

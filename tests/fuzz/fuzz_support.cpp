@@ -31,8 +31,8 @@ const std::string& Folder() {
 
 std::string WriteFile(const std::string& name, std::string_view bytes) {
   const std::string path = Folder() + "/" + name;
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
-                                                                std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), std::streamsize(bytes.size()));
   return path;
 }
 

@@ -40,7 +40,8 @@ std::string ReadAll(const fs::path& path) {
 }
 
 Rgba Pattern(int x, int y) {
-  return {std::uint8_t(x * 37), std::uint8_t(y * 53), std::uint8_t((x ^ y) * 11), std::uint8_t(200 + x)};
+  return {std::uint8_t(x * 37), std::uint8_t(y * 53), std::uint8_t((x ^ y) * 11),
+          std::uint8_t(200 + x)};
 }
 
 // A small picture written by the library, as bytes; `suffix` holds the
@@ -48,8 +49,9 @@ Rgba Pattern(int x, int y) {
 std::string Picture(const std::string& suffix, int width, int height, int bands,
                     int orientation = 1) {
   const fs::path path = out / ("picture" + suffix.substr(0, suffix.find('[')));
-  vendaro::testing::WritePicture(path.string() + suffix.substr(std::min(suffix.find('['), suffix.size())),
-                                 width, height, bands, Pattern, orientation);
+  vendaro::testing::WritePicture(
+      path.string() + suffix.substr(std::min(suffix.find('['), suffix.size())), width, height,
+      bands, Pattern, orientation);
   std::string bytes = ReadAll(path);
   fs::remove(path);
   return bytes;
@@ -131,8 +133,8 @@ void PictureSeeds() {
     Seed("probe", p.name, p.bytes);
     Seed("qt_picture", p.name, p.bytes);
     if (p.name.ends_with(".jpg")) {
-      for (char shrink : {0, 1, 3}) Seed("jpeg_rows", std::to_string(int(shrink)) + "-" + p.name,
-                                         shrink + p.bytes);
+      for (char shrink : {0, 1, 3})
+        Seed("jpeg_rows", std::to_string(int(shrink)) + "-" + p.name, shrink + p.bytes);
     }
     Seed("compose", p.name, options[n++ % 5] + p.bytes);
   }
@@ -140,7 +142,8 @@ void PictureSeeds() {
     Regression("probe", p.name, p.bytes);
     Regression("qt_picture", p.name, p.bytes);
     if (p.name.ends_with(".jpg")) Regression("jpeg_rows", p.name, '\0' + p.bytes);
-    for (int i = 0; i < 5; ++i) Regression("compose", std::to_string(i) + "-" + p.name, options[i] + p.bytes);
+    for (int i = 0; i < 5; ++i)
+      Regression("compose", std::to_string(i) + "-" + p.name, options[i] + p.bytes);
   }
   const std::string exif("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 26);
   std::string little("II\x2a\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x03\0\0\0\0\0\0\0", 26);
@@ -153,7 +156,8 @@ void TextSeeds() {
       "[Zmiany]\r\nCzas zmian=15\r\nZmiana losowa=1\r\nRozciagniecie=2\r\nKolor=clRed\r\n"
       "Wyrownanie=4\r\nOstatnia pozycja=3\r\nInfo Zmiany=2024-05-06\r\n\r\n[Opcje]\r\nWersja=0\r\n";
   Seed("ini", "settings", settings);
-  Seed("ini", "lf-bom-quotes", "\xEF\xBB\xBF[zmiany]\n ; note\n kolor = \"$00FFEAD7\" \n[Zmiany]\nx=1");
+  Seed("ini", "lf-bom-quotes",
+       "\xEF\xBB\xBF[zmiany]\n ; note\n kolor = \"$00FFEAD7\" \n[Zmiany]\nx=1");
   Seed("ini", "cr-hex", "[Opcje]\rWersja=$10\r[Zmiany]\rRozciagniecie=0x103\r");
   Regression("ini", "settings-of-bare-cr", std::string(1 << 20, '\r') + settings);
   std::string shortLines;
@@ -178,7 +182,8 @@ void TextSeeds() {
   Seed("desktop_entry", "entry",
        "[Desktop Entry]\nType=Application\nName=Vendaro\nExec=\"/opt/my apps/vendaro\" %U\n"
        "X-GNOME-Autostart-enabled=true\n");
-  Seed("desktop_entry", "escapes", "[Desktop Entry]\nExec=\"/a\\\\\\\\b/\\$c\" %% --x\n[Other]\nExec=no\n");
+  Seed("desktop_entry", "escapes",
+       "[Desktop Entry]\nExec=\"/a\\\\\\\\b/\\$c\" %% --x\n[Other]\nExec=no\n");
   Seed("desktop_entry", "path", "/usr/bin/vendaro");
 
   vendaro::RestoreJournal journal;
