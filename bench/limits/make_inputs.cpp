@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
     return 2;
   }
-  out = argv[1];
-  std::filesystem::create_directories(out);
+  std::filesystem::create_directories(argv[1]);
+  // The list names its picture by an absolute path, as lists do.
+  out = std::filesystem::absolute(argv[1]);
   Write("png-text-chunk-2gb.png", PngWithTextClaiming(0x7FFFFFF0u));
   Write("png-text-chunk-2gb-1920x1080.png", PngWithTextClaiming(0x7FFFFFF0u, 1920, 1080));
   Write("png-text-chunk-2gb-3840x2160.png", PngWithTextClaiming(0x7FFFFFF0u, 3840, 2160));
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
   // and as a JPEG stored turned a quarter.
   using vips::VImage;
   const VImage xyz = VImage::xyz(16384, 16384);
-  const VImage pattern = ((xyz[0] ^ xyz[1]) & 255).cast(VIPS_FORMAT_UCHAR).bandjoin_const({90, 160});
+  const VImage pattern =
+      ((xyz[0] ^ xyz[1]) & 255).cast(VIPS_FORMAT_UCHAR).bandjoin_const({90, 160});
   pattern.write_to_file((out / "png-16384.png").c_str(), VImage::option()->set("compression", 1));
   VImage turned = pattern.copy();
   turned.set(VIPS_META_ORIENTATION, 6);

@@ -22,7 +22,7 @@ work="$build/work"
 cd "$work"
 
 measure() {  # label, then the command; prints time, peak memory, outcome
-  local label=$1 out status
+  local label=$1 out status done=${DONE:-drawn}
   shift
   set +e
   out=$(/usr/bin/time -f "@@ %e %M" "$@" 2>&1 >/dev/null)
@@ -31,7 +31,7 @@ measure() {  # label, then the command; prints time, peak memory, outcome
   local figures=$(grep '^@@' <<<"$out" | tail -1)
   local seconds=$(awk '{print $2}' <<<"$figures") kb=$(awk '{print $3}' <<<"$figures")
   local reason=$(grep -v '^@@' <<<"$out" | grep -v 'Command exited' | head -1 | cut -c1-70)
-  local outcome=drawn
+  local outcome=$done
   ((status != 0)) && outcome="refused: ${reason:-exit $status}"
   printf '%-44s %7.2f s %6d MB  %s\n' "$label" "$seconds" $((kb / 1024)) "$outcome"
 }
@@ -61,6 +61,7 @@ for screen in 1920x1080 3840x2160; do
   compose $screen "JPEG 16384^2 turned: nearest" jpeg-16384-turned.jpg --mode 0 --interp 0
 done
 echo "== files"
+DONE=read
 measure "list: 10 MB of bare CR" "$build/bin/vendaro-bench-read-files" list list-bare-cr.vdl
 measure "list: 327,680 copies of one path" "$build/bin/vendaro-bench-read-files" list list-copies.vdl
 measure "settings: 10 MB of bare CR" "$build/bin/vendaro-bench-read-files" settings settings-bare-cr.ini
