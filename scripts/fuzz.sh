@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes one parser with libFuzzer for a while:
 #
-#   scripts/fuzz.sh TARGET [SECONDS]     (default 300; TARGET "list" names them)
+#   scripts/fuzz.sh TARGET [SECONDS]     (default 300; --targets names them)
 #
 # Builds build/fuzz with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # (installing clang-14 from scripts/fuzz-packages.txt if needed), writes the
@@ -19,9 +19,12 @@ targets=(ini list color date desktop_entry restore_journal plasma_color plasma_s
   jpeg_rows qt_picture compose)
 target=${1:-}
 seconds=${2:-300}
-if [[ -z $target || $target == list || ! " ${targets[*]} " =~ " $target " ]]; then
+if [[ $target == --targets ]]; then
+  echo "${targets[*]}"
+  exit 0
+fi
+if [[ -z $target || ! " ${targets[*]} " =~ " $target " ]]; then
   echo "usage: scripts/fuzz.sh TARGET [SECONDS]; targets: ${targets[*]}" >&2
-  [[ $target == list ]] && exit 0
   exit 2
 fi
 
@@ -45,6 +48,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_strin
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
+# The file parsers write their input to a file and the settings file is
+# flushed to the disk at every write: in memory that costs nothing.
+[[ -d /dev/shm && -w /dev/shm ]] && export TMPDIR=/dev/shm
 corpora=("$work")
 for folder in "$build/corpus/seeds/$target" "$build/corpus/regressions/$target" \
   "tests/fuzz/regressions/$target"; do
@@ -53,7 +59,7 @@ done
 log="$build/fuzz-$target.log"
 echo "Fuzzing $target for $seconds s (log: $log)"
 set +e
-"$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=512 \
+"$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=512 -max_len=65536 \
   -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" "${corpora[@]}" >"$log" 2>&1
 status=$?
 set -e
