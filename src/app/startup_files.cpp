@@ -15,7 +15,7 @@ Status LoadActiveList(const std::string& dataFolder, EntryList& list, const Pict
   list.clear();
   std::string path = dataFolder + kDefaultListName;
   if (!PathExists(path)) return Status::Ok();
-  const Result<std::vector<std::string>> lines = ReadListFile(path);
+  const Result<ListLines> lines = ReadListFile(path);
   if (!lines) return lines.status();
   EntriesFromPaths(*lines, list, probe);
   return Status::Ok();

@@ -74,26 +74,39 @@ Status DrawNearest(Canvas& canvas, RowSource& rows, const Placement& p) {
   return Status::Ok();
 }
 
-// The part of the upright picture (width x height) that the placement
-// shows on the canvas.
+// first, first + 1, ..., end - 1.
+std::vector<std::int64_t> Range(std::int64_t first, std::int64_t end) {
+  std::vector<std::int64_t> values;
+  for (std::int64_t v = first; v < end; ++v) values.push_back(v);
+  return values;
+}
+
+// The picture pixels the visible outputs of an axis sample, once each.
+std::vector<std::int64_t> Samples(const Span& outputs, std::int64_t at, std::int64_t size,
+                                  std::int64_t sourceSize) {
+  std::vector<std::int64_t> values;
+  for (std::int64_t o = outputs.first; o < outputs.end; ++o) {
+    const std::int64_t sample = NearestSample(o - at, size, sourceSize);
+    if (values.empty() || values.back() != sample) values.push_back(sample);
+  }
+  return values;
+}
+
+}  // namespace
+
 PicturePart NeededPart(const Canvas& canvas, const Placement& p, std::int64_t width,
                        std::int64_t height) {
   switch (p.kind) {
     case PlacementKind::Unscaled: {
       const Span xs = Visible(p.x, width, canvas.width), ys = Visible(p.y, height, canvas.height);
-      return {xs.first - p.x, xs.end - p.x, ys.first - p.y, ys.end - p.y};
+      return {Range(xs.first - p.x, xs.end - p.x), Range(ys.first - p.y, ys.end - p.y)};
     }
     case PlacementKind::Tiled:
-      return {0, std::min<std::int64_t>(width, std::min(p.w, canvas.width)), 0,
-              std::min<std::int64_t>(height, std::min(p.h, canvas.height))};
-    case PlacementKind::Scaled: {
-      const Span xs = Visible(p.x, p.w, canvas.width), ys = Visible(p.y, p.h, canvas.height);
-      if (xs.empty() || ys.empty()) return {};
-      return {NearestSample(xs.first - p.x, p.w, width),
-              NearestSample(xs.end - 1 - p.x, p.w, width) + 1,
-              NearestSample(ys.first - p.y, p.h, height),
-              NearestSample(ys.end - 1 - p.y, p.h, height) + 1};
-    }
+      return {Range(0, std::min<std::int64_t>(width, std::min(p.w, canvas.width))),
+              Range(0, std::min<std::int64_t>(height, std::min(p.h, canvas.height)))};
+    case PlacementKind::Scaled:
+      return {Samples(Visible(p.x, p.w, canvas.width), p.x, p.w, width),
+              Samples(Visible(p.y, p.h, canvas.height), p.y, p.h, height)};
     case PlacementKind::Nothing:
       break;
   }
@@ -113,8 +126,6 @@ Status DrawRows(Canvas& canvas, RowSource& rows, const Placement& p) {
   }
   return Status::Ok();
 }
-
-}  // namespace
 
 Result<PathOutcome> DrawDirect(Canvas& canvas, const std::string& path, const Placement& p,
                                int interpolation, ColorValue background) {

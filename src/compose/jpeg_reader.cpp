@@ -6,7 +6,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "compose/decode_limits.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -21,15 +23,72 @@ struct ErrorManager {
   char message[JMSG_LENGTH_MAX];
 };
 
+[[noreturn]] void ExitWithText(j_common_ptr info, const char* text) {
+  auto* error = reinterpret_cast<ErrorManager*>(info->err);
+  std::snprintf(error->message, sizeof error->message, "%s", text);
+  std::longjmp(error->jump, 1);
+}
+
 void ExitWithMessage(j_common_ptr info) {
   auto* error = reinterpret_cast<ErrorManager*>(info->err);
+  if (info->err->msg_code == JERR_NO_BACKING_STORE)
+    ExitWithText(info, "decoding it would take more memory than a picture may use");
   (*info->err->format_message)(info, error->message);
   std::longjmp(error->jump, 1);
 }
 
-// Warnings (corrupt but readable data) are the library's to recover from;
-// an early end of the file is caught by the source below.
-void IgnoreMessage(j_common_ptr, int) {}
+// Whether a warning leaves the pixels as the file means them: metadata the
+// program does not use, and stray bytes between segments (often before the
+// end marker).  The others mean corrupt or missing data, which libjpeg
+// would draw as grey or smeared blocks: the picture counts as undecodable.
+bool HarmlessWarning(const jpeg_error_mgr& error) {
+  switch (error.msg_code) {
+    case JWRN_ADOBE_XFORM:
+    case JWRN_BOGUS_ICC:
+    case JWRN_JFIF_MAJOR:
+      return true;
+    case JWRN_EXTRANEOUS_DATA: {
+      const int marker = error.msg_parm.i[1];
+      return marker < 0xD0 || marker > 0xD7;  // not inside the entropy data
+    }
+    default:
+      return false;
+  }
+}
+
+void FailOnWarning(j_common_ptr info, int level) {
+  if (level >= 0 || HarmlessWarning(*info->err)) return;
+  // Plain buffers only: the jump skips destructors.
+  char text[JMSG_LENGTH_MAX];
+  (*info->err->format_message)(info, text);
+  char reason[JMSG_LENGTH_MAX + 32];
+  std::snprintf(reason, sizeof reason, "its data is damaged: %s", text);
+  ExitWithText(info, reason);
+}
+
+// Counts the entropy-decoding work of the scans as they come (libjpeg
+// calls this before each step of input) and stops a file whose scans would
+// take too long; see kMostScanBlocks.
+struct ScanCounter {
+  jpeg_progress_mgr pub;
+  int scan = 0;
+  std::int64_t blocks = 0;
+};
+
+void CountScanWork(j_common_ptr common) {
+  if (!common->is_decompressor) return;
+  auto* info = reinterpret_cast<j_decompress_ptr>(common);
+  auto* counter = reinterpret_cast<ScanCounter*>(info->progress);
+  if (info->input_scan_number == counter->scan) return;
+  counter->scan = info->input_scan_number;
+  for (int c = 0; c < info->comps_in_scan; ++c) {
+    const jpeg_component_info* component = info->cur_comp_info[c];
+    counter->blocks +=
+        std::int64_t{component->width_in_blocks} * std::int64_t{component->height_in_blocks};
+  }
+  if (counter->scan > kMostScans || counter->blocks > kMostScanBlocks)
+    ExitWithText(common, "its scans would take too long to decode");
+}
 
 // Reads the file in large blocks; at its end, supplies an end marker so the
 // decoder stops cleanly, and remembers that the data ran out.
@@ -90,19 +149,32 @@ struct JpegReader::Decoder {
   jpeg_decompress_struct info{};
   ErrorManager error{};
   FileSource source{};
+  ScanCounter scans{};
   bool created = false;
+
+  // The reason of the failure just caught: running out of data explains
+  // whatever libjpeg made of it.
+  Status Failure(const char* otherwise) const {
+    if (source.ended) return Status::Error(kPrematureEnd);
+    return Status::Error(error.message[0] ? error.message : otherwise);
+  }
 };
 
 namespace {
 
 bool ReadHeader(jpeg_decompress_struct& info, ErrorManager& error, FileSource& source,
-                bool& created) {
+                ScanCounter& scans, bool& created) {
   info.err = jpeg_std_error(&error.pub);
   error.pub.error_exit = ExitWithMessage;
-  error.pub.emit_message = IgnoreMessage;
+  error.pub.emit_message = FailOnWarning;
   if (setjmp(error.jump)) return false;
   jpeg_create_decompress(&info);
   created = true;
+  // Beyond this libjpeg asks for a backing store, which it has none of, and
+  // fails (see ExitWithMessage).
+  info.mem->max_memory_to_use = long{kDecodeMemoryBytes};
+  scans.pub.progress_monitor = CountScanWork;
+  info.progress = &scans.pub;
   source.pub.init_source = InitSource;
   source.pub.fill_input_buffer = FillBuffer;
   source.pub.skip_input_data = SkipInput;
@@ -119,6 +191,15 @@ bool StartDecoding(jpeg_decompress_struct& info, ErrorManager& error, int shrink
   info.scale_num = 1;
   info.scale_denom = static_cast<unsigned>(shrink);
   info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  return true;
+}
+
+// Reads every scan of a multi-scan file, in whatever colours it has.
+bool AbsorbScans(jpeg_decompress_struct& info, ErrorManager& error) {
+  if (setjmp(error.jump)) return false;
+  info.scale_num = 1;
+  info.scale_denom = 8;
   jpeg_start_decompress(&info);
   return true;
 }
@@ -179,8 +260,7 @@ Status JpegReader::Open(const std::string& path) {
     return Status::Error("not a JPEG file");
   Decoder& d = *decoder_;
   d.source.file = &file_;
-  if (!ReadHeader(d.info, d.error, d.source, d.created))
-    return Status::Error(d.error.message[0] ? d.error.message : kPrematureEnd);
+  if (!ReadHeader(d.info, d.error, d.source, d.scans, d.created)) return d.Failure(kPrematureEnd);
   // APP1 also carries XMP; the orientation is in the one that is EXIF.
   for (jpeg_saved_marker_ptr m = d.info.marker_list; m; m = m->next) {
     if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 ||
@@ -204,9 +284,38 @@ bool JpegReader::givesRgb() const {
   return space == JCS_YCbCr || space == JCS_RGB || space == JCS_GRAYSCALE;
 }
 
+std::int64_t JpegReader::HeldCoefficientBytes() const {
+  const jpeg_decompress_struct& info = decoder_->info;
+  // Only a file whose first scan leaves components or coefficients for
+  // later ones needs every coefficient kept until the last scan.
+  if (!info.progressive_mode && info.comps_in_scan >= info.num_components) return 0;
+  std::int64_t bytes = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    bytes += std::int64_t{component.width_in_blocks} * component.height_in_blocks *
+             std::int64_t{sizeof(JBLOCK)};
+  }
+  return bytes;
+}
+
+Status JpegReader::CheckMemory() const {
+  if (HeldCoefficientBytes() <= kDecodeMemoryBytes) return Status::Ok();
+  return Status::Error("decoding it would take " + std::to_string(HeldCoefficientBytes() >> 20) +
+                       " MB of memory, more than the " + std::to_string(kDecodeMemoryBytes >> 20) +
+                       " MB a picture may use");
+}
+
+Status JpegReader::CheckScans() {
+  if (Status fits = CheckMemory(); !fits) return fits;
+  if (HeldCoefficientBytes() == 0) return Status::Ok();
+  if (AbsorbScans(decoder_->info, decoder_->error)) return Status::Ok();
+  return decoder_->Failure("the picture cannot be decoded");
+}
+
 Status JpegReader::Start(int shrink) {
+  if (Status fits = CheckMemory(); !fits) return fits;
   if (StartDecoding(decoder_->info, decoder_->error, shrink)) return Status::Ok();
-  return Status::Error(decoder_->error.message);
+  return decoder_->Failure("the picture cannot be decoded");
 }
 
 int JpegReader::outputWidth() const {
@@ -218,10 +327,8 @@ int JpegReader::outputHeight() const {
 
 Status JpegReader::ReadRow(std::uint8_t* row) {
   Decoder& d = *decoder_;
-  if (!ReadOneRow(d.info, d.error, row))
-    return Status::Error(d.error.message[0] ? d.error.message
-                                            : "the picture has fewer rows than it claims");
-  if (d.source.ended) return Status::Error(kPrematureEnd);
+  if (!ReadOneRow(d.info, d.error, row) || d.source.ended)
+    return d.Failure("the picture has fewer rows than it claims");
   return Status::Ok();
 }
 
@@ -229,7 +336,7 @@ Status JpegReader::SkipRows(int rows) {
   Decoder& d = *decoder_;
   if (rows <= 0) return Status::Ok();
   if (!SkipSomeRows(d.info, d.error, rows) || d.source.ended)
-    return Status::Error(d.source.ended ? kPrematureEnd : d.error.message);
+    return d.Failure("the picture has fewer rows than it claims");
   return Status::Ok();
 }
 

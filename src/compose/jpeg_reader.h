@@ -11,8 +11,10 @@ namespace vendaro {
 
 // Reads a JPEG file row by row through libjpeg, at full size or at 1/2, 1/4
 // or 1/8 of it, as RGB.  libjpeg's errors never leave the reader: each call
-// returns them as its Status.  A file that ends early is a failure, not a
-// picture with a grey lower part.
+// returns them as its Status.  A file that ends early, or whose data is
+// corrupt, is a failure, not a picture with a grey lower part; so is one
+// that would take more memory or decoding work than the limits in
+// decode_limits.h allow.
 class JpegReader {
  public:
   JpegReader();
@@ -37,7 +39,19 @@ class JpegReader {
     return givesRgb() && std::int64_t{width()} * height() <= maxPixels;
   }
 
-  // Starts decoding at 1/shrink of the stored size.
+  // The coefficients libjpeg keeps for the whole picture while it decodes
+  // (progressive and other multi-scan files; 0 for one scan, which
+  // streams), and an error when they exceed the memory a picture may use.
+  std::int64_t HeldCoefficientBytes() const;
+  Status CheckMemory() const;
+
+  // For a file another decoder will read: whether it stays within the
+  // memory and scan limits, found by reading its scans once (a file of one
+  // scan is left alone: it costs what its rows cost).  Ends the reader.
+  Status CheckScans();
+
+  // Starts decoding at 1/shrink of the stored size.  A progressive file is
+  // read whole here.
   Status Start(int shrink);
   int outputWidth() const;
   int outputHeight() const;

@@ -2,13 +2,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <vips/vips8>
 
+#include "compose/decode_limits.h"
+#include "compose/direct_draw.h"
 #include "compose/jpeg_reader.h"
 #include "compose/picture_library.h"
 #include "compose/probe.h"
 #include "compose/qt_picture.h"
 #include "compose/repeat.h"
+#include "compose/row_sources.h"
+#include "compose/turn.h"
 #include "system/process.h"
 
 namespace vendaro {
@@ -74,24 +79,31 @@ int Orientation(const VImage& image) {
   return image.get_int(VIPS_META_ORIENTATION);
 }
 
-// A BMP picture, which the library has no loader for, read by Qt.
+void ReleaseQtPixels(VipsImage*, QImage* image) {
+  delete image;
+}
+
+// A BMP picture, which the library has no loader for, read by Qt.  The
+// library reads Qt's pixels where they are (four bytes a pixel, so rows
+// without padding): the picture is held once, not copied.
 Result<VImage> ImageFromQt(const std::string& path) {
-  const Result<Claimed<QImage>> picture = ReadWithQt(path, false, kMaxPicturePixels);
+  Result<Claimed<QImage>> picture = ReadWithQt(path, false, kMaxPicturePixels);
   if (!picture) return picture.status();
   if (!picture->mine())
     return Status::Error("\"" + path + "\" is not a BMP file that can be opened");
-  // The library takes rows without padding; QImage pads them to four bytes.
-  const QImage& image = picture->value();
-  const int bands = image.hasAlphaChannel() ? 4 : 3;
-  const std::size_t rowBytes = std::size_t(image.width()) * bands;
-  const std::size_t bytes = rowBytes * std::size_t(image.height());
-  auto* pixels = static_cast<std::uint8_t*>(std::malloc(bytes));
-  if (!pixels) return Status::Error("\"" + path + "\" cannot be decoded: out of memory");
-  for (int y = 0; y < image.height(); ++y)
-    std::memcpy(pixels + rowBytes * std::size_t(y), image.constScanLine(y), rowBytes);
-  VImage result = VImage::new_from_memory_steal(pixels, bytes, image.width(), image.height(), bands,
-                                                VIPS_FORMAT_UCHAR);
-  return result.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  auto* image = new QImage(std::move(picture->value()));
+  const bool alpha = image->hasAlphaChannel();
+  VipsImage* shared =
+      vips_image_new_from_memory(image->constBits(), std::size_t(image->sizeInBytes()),
+                                 image->width(), image->height(), 4, VIPS_FORMAT_UCHAR);
+  if (!shared) {
+    delete image;
+    return Status::Error("\"" + path + "\" cannot be decoded: out of memory");
+  }
+  g_signal_connect(shared, "postclose", G_CALLBACK(ReleaseQtPixels), image);
+  const VImage result(shared);
+  const VImage bands = alpha ? result : result.extract_band(0, VImage::option()->set("n", 3));
+  return bands.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 // A picture to draw, opened lazily (only the header is read here).  Truncated
@@ -109,9 +121,16 @@ class Picture {
       picture.uprightHeight_ = size->height;
       return picture;
     }
+    picture.loader_ = loader;
+    // libpng here allocates a chunk's stated length too; see png_chunks.h.
+    if (std::strcmp(loader, "VipsForeignLoadPngFile") == 0) {
+      if (Status damaged = PngProblem(WalkPngChunks(InputFile(picture.path_))); !damaged)
+        return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + damaged.message());
+    }
     picture.jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
     picture.image_ = picture.Open(1);
     const int orientation = Orientation(picture.image_);
+    picture.orientation_ = orientation;
     picture.rotated_ = orientation != 1;
     const bool swapped = orientation >= 5 && orientation <= 8;
     picture.uprightWidth_ = swapped ? picture.image_.height() : picture.image_.width();
@@ -122,6 +141,42 @@ class Picture {
   std::int64_t uprightWidth() const { return uprightWidth_; }
   std::int64_t uprightHeight() const { return uprightHeight_; }
   bool jpeg() const { return jpeg_; }
+  bool rotated() const { return rotated_; }
+  int orientation() const { return orientation_; }
+
+  // Whether decoding stays within the limits of decode_limits.h: the
+  // memory of what the loader holds whole (a GIF or WebP frame, an
+  // interlaced PNG, a progressive JPEG's coefficients, and the whole picture
+  // where the library turns it), and a JPEG's scans.  Checked before any
+  // pixel is decoded.
+  Status CheckLimits(bool turnedWhole) const {
+    if (byQt_) return Status::Ok();  // ReadWithQt checks its own
+    if (jpeg_) {
+      JpegReader reader;
+      if (Status opened = reader.Open(path_); !opened) return opened;
+      if (Status scans = reader.CheckScans(); !scans) return scans;
+    }
+    const std::int64_t pixels = std::int64_t{image_.width()} * image_.height();
+    const std::int64_t sampleBytes =
+        std::int64_t{image_.bands()} * std::int64_t(vips_format_sizeof(image_.format()));
+    std::int64_t held = 0;
+    const std::string_view loader(loader_);
+    if (loader.starts_with("VipsForeignLoadGif") || loader.starts_with("VipsForeignLoadWebp"))
+      held += pixels * 4;
+    if (image_.get_typeof("interlaced") != 0 && image_.get_int("interlaced") != 0)
+      held += pixels * sampleBytes;
+    if (turnedWhole && rotated_) held += pixels * sampleBytes;
+    if (held <= kDecodeMemoryBytes) return Status::Ok();
+    return Status::Error("decoding it would take " + std::to_string(held >> 20) +
+                         " MB of memory, more than the " +
+                         std::to_string(kDecodeMemoryBytes >> 20) + " MB a picture may use");
+  }
+
+  // The picture as stored, before any turn, read top to bottom.
+  Result<VImage> Stored() {
+    if (byQt_) return ImageFromQt(path_);
+    return image_;
+  }
 
   // The upright picture, decoded at 1/shrink of its size (JPEG only).
   Result<VImage> Upright(int shrink) {
@@ -143,9 +198,11 @@ class Picture {
   }
 
   std::string path_;
+  const char* loader_ = "";
   bool byQt_ = false;
   bool jpeg_ = false;
   bool rotated_ = false;
+  int orientation_ = 1;
   VImage image_;
   std::int64_t uprightWidth_ = 0;
   std::int64_t uprightHeight_ = 0;
@@ -344,6 +401,62 @@ bool Start() {
 
 // The library's C++ interface reports its failures by throwing VError; the
 // caller catches them.
+// The rows of a picture the library decodes, read top to bottom in strips
+// on the calling thread: the streaming loaders then hold a few rows at a
+// time, however large the picture.
+class LibraryRows : public RowSource {
+ public:
+  explicit LibraryRows(VImage image)
+      : image_(std::move(image)), region_(vips_region_new(image_.get_image())) {}
+  ~LibraryRows() override { g_object_unref(region_); }
+  LibraryRows(const LibraryRows&) = delete;
+  LibraryRows& operator=(const LibraryRows&) = delete;
+
+  int width() const override { return image_.width(); }
+  int height() const override { return image_.height(); }
+  Status Read(std::uint8_t* row) override {
+    if (next_ >= preparedEnd_) {
+      VipsRect strip{0, next_, width(), std::min(kStripRows, height() - next_)};
+      if (vips_region_prepare(region_, &strip) != 0) {
+        Status failed = Status::Error(vips_error_buffer());
+        vips_error_clear();
+        return failed;
+      }
+      preparedEnd_ = strip.top + strip.height;
+    }
+    std::memcpy(row, VIPS_REGION_ADDR(region_, 0, next_), std::size_t(width()) * 3);
+    ++next_;
+    return Status::Ok();
+  }
+  Status Skip(int rows) override {
+    next_ += rows;
+    return Status::Ok();
+  }
+
+ private:
+  static constexpr int kStripRows = 16;
+  VImage image_;
+  VipsRegion* region_;
+  int next_ = 0;
+  int preparedEnd_ = 0;
+};
+
+// Modes without a filter, and pictures stored turned in every mode but
+// smooth scaling, are copied row by row as the program's own paths copy
+// them: the library would hold the whole span its samples come from, or the
+// whole picture to turn it (800 MB for 16384 x 16384).
+Status DrawByRows(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
+  const Result<VImage> stored = picture.Stored();
+  if (!stored) return stored.status();
+  LibraryRows rows(OpaqueRgb(*stored, background));
+  if (!picture.rotated()) return DrawRows(canvas, rows, p);
+  Result<std::unique_ptr<RowSource>> turned =
+      TurnRows(rows, TurnOf(picture.orientation()),
+               NeededPart(canvas, p, picture.uprightWidth(), picture.uprightHeight()));
+  if (!turned) return turned.status();
+  return DrawRows(canvas, **turned, p);
+}
+
 Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement& placement,
                        int interpolation, ColorValue background) {
   Result<Picture> picture = Picture::FromFile(path);
@@ -352,6 +465,10 @@ Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement&
     return Status::Error("the picture claims " + std::to_string(picture->uprightWidth()) + " x " +
                          std::to_string(picture->uprightHeight()) +
                          " pixels, more than can be drawn");
+  const bool filtered = placement.kind == PlacementKind::Scaled && interpolation != 0;
+  if (Status fits = picture->CheckLimits(filtered); !fits) return fits;
+  if (!filtered && (placement.kind == PlacementKind::Scaled || picture->rotated()))
+    return DrawByRows(canvas, *picture, placement, background);
   switch (placement.kind) {
     case PlacementKind::Scaled:
       return DrawScaled(canvas, *picture, placement, interpolation, background);

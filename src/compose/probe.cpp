@@ -52,14 +52,19 @@ std::optional<std::int64_t> JpegExtent(std::string_view head) {
   }
 }
 
+// A header that cannot be read: libpng would allocate what it claims.
+constexpr std::int64_t kDamaged = -1;
+
 // PNG: the chunks up to the first image data, where the header reader stops.
-std::optional<std::int64_t> PngExtent(std::string_view head) {
+// A chunk there claiming more than the file holds would have libpng
+// allocate the claim (up to 2 GB) before it finds the file too short.
+std::optional<std::int64_t> PngExtent(std::string_view head, std::int64_t fileSize) {
   std::uint64_t pos = 8;
   for (;;) {
     if (pos + 8 > head.size()) return std::int64_t(pos + 8);
     if (head.substr(pos + 4, 4) == "IDAT") return std::int64_t(pos + 8);
     const std::uint32_t length = Be32(head, pos);
-    if (length > 0x7FFFFFFFu) return std::nullopt;
+    if (length > 0x7FFFFFFFu || std::int64_t(pos + 12 + length) > fileSize) return kDamaged;
     pos += 12 + std::uint64_t(length);
   }
 }
@@ -82,7 +87,7 @@ QByteArray FormatOf(const QByteArray& bytes) {
 // other formats get the whole file.
 std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head, std::int64_t fileSize) {
   if (format == "jpeg") return JpegExtent(View(head)).value_or(fileSize);
-  if (format == "png") return PngExtent(View(head)).value_or(fileSize);
+  if (format == "png") return PngExtent(View(head), fileSize).value_or(fileSize);
   if (format == "bmp") return head.size();
   return fileSize;
 }
@@ -122,7 +127,7 @@ Status NotAReadableFile() {
   return Status::Error("not a regular file that can be read");
 }
 
-enum class HeadState { InMemory, TooLarge, Unreadable };
+enum class HeadState { InMemory, TooLarge, Unreadable, Damaged };
 
 // Most headers sit in the first few kilobytes: reading just those into
 // memory costs hardly more than opening the file.
@@ -132,6 +137,7 @@ HeadState ReadHeader(const InputFile& file, std::int64_t fileSize, QByteArray& h
   format = FormatOf(head);
   for (;;) {
     const std::int64_t extent = HeaderExtent(format, head, fileSize);
+    if (extent == kDamaged) return HeadState::Damaged;
     if (extent > kMaxInMemoryHeader) return HeadState::TooLarge;
     if (extent <= head.size() || head.size() >= fileSize) return HeadState::InMemory;
     const qsizetype before = head.size();
@@ -152,6 +158,8 @@ Result<PictureSize> ProbePicture(const std::string& path) {
   switch (ReadHeader(picture, fileSize, head, format)) {
     case HeadState::Unreadable:
       return NotAReadableFile();
+    case HeadState::Damaged:
+      return Status::Error("a chunk claims more than the file holds");
     case HeadState::InMemory: {
       QBuffer buffer(&head);
       buffer.open(QIODevice::ReadOnly);

@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <string_view>
 
+#include "compose/decode_limits.h"
+#include "compose/png_chunks.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -14,8 +18,7 @@ namespace {
 
 // The file opened by its bytes; null when it is not a regular file that can
 // be opened.
-std::unique_ptr<QFile> OpenPicture(const std::string& path) {
-  InputFile picture(path);
+std::unique_ptr<QFile> OpenPicture(InputFile& picture) {
   if (!picture.isOpen()) return nullptr;
   auto file = std::make_unique<QFile>();
   if (!file->open(picture.handle(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
@@ -33,23 +36,6 @@ QByteArray FormatOf(QFile& file) {
   return {};
 }
 
-// Whether a PNG file stores an orientation (an eXIf chunk before its
-// pixels); Qt would not apply it.
-bool PngHasOrientation(QFile& file) {
-  const QByteArray head = file.peek(64 * 1024);
-  for (qsizetype at = 8; at + 8 <= head.size();) {
-    const std::uint32_t length = std::uint32_t(std::uint8_t(head[at])) << 24 |
-                                 std::uint32_t(std::uint8_t(head[at + 1])) << 16 |
-                                 std::uint32_t(std::uint8_t(head[at + 2])) << 8 |
-                                 std::uint8_t(head[at + 3]);
-    const QByteArray type = head.mid(at + 4, 4);
-    if (type == "eXIf") return true;
-    if (type == "IDAT" || type == "IEND") return false;
-    at += qsizetype(12) + qsizetype(length);
-  }
-  return true;  // undecided within the first block: leave it to the library
-}
-
 std::uint32_t Le(const QByteArray& bytes, int at, int size) {
   std::uint32_t value = 0;
   for (int i = size - 1; i >= 0; --i) value = value << 8 | std::uint8_t(bytes[at + i]);
@@ -57,30 +43,43 @@ std::uint32_t Le(const QByteArray& bytes, int at, int size) {
 }
 
 // Qt draws a cut-off BMP with its missing rows blank; like every other
-// truncated picture it counts as undecodable instead.  Compressed pixel data
-// has no size known in advance and is left to the decoder.
-bool PixelsCutOff(QFile& file) {
+// truncated picture it counts as undecodable instead.  Run-length data has
+// no size known in advance, but a run of its two bytes draws at most 255
+// pixels: a file claiming more pixels than its runs can hold relies on the
+// codes that leave the rest blank (an empty 16384 x 16384 picture in a few
+// bytes), which no real picture does.  The reason, or empty when the data
+// can hold the picture.
+std::string PixelsMissing(QFile& file) {
+  const std::string cutOff = "the file is cut off";
   const QByteArray header = file.peek(34);
-  if (header.size() < 26) return true;
+  if (header.size() < 26) return cutOff;
   const std::uint32_t headerSize = Le(header, 14, 4);
-  std::int64_t width = 0, height = 0, bits = 0;
+  std::int64_t width = 0, height = 0, bits = 0, compression = 0;
   if (headerSize == 12) {
     width = Le(header, 18, 2);
     height = Le(header, 20, 2);
     bits = Le(header, 24, 2);
   } else {
-    if (header.size() < 34) return true;
-    if (Le(header, 30, 4) != 0 && Le(header, 30, 4) != 3) return false;  // compressed
+    if (header.size() < 34) return cutOff;
     width = std::int32_t(Le(header, 18, 4));
     height = std::abs(std::int64_t(std::int32_t(Le(header, 22, 4))));
     bits = Le(header, 28, 2);
+    compression = Le(header, 30, 4);
   }
-  const std::int64_t rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
   // Compared by division: a forged header's rows times its height would not
   // fit in 64 bits.
   const std::int64_t pixelBytes = file.size() - std::int64_t(Le(header, 10, 4));
-  if (pixelBytes < 0) return true;
-  return rowBytes > 0 && height > pixelBytes / rowBytes;
+  if (pixelBytes < 0) return cutOff;
+  width = std::abs(width);
+  if (compression == 1 || compression == 2) {  // run-length, 8 or 4 bits
+    const std::int64_t mostPixels = (pixelBytes / 2) * 255;
+    if (width > 0 && height > mostPixels / width)
+      return "its run-length data cannot hold the picture it claims";
+    return {};
+  }
+  if (compression != 0 && compression != 3) return {};  // left to the decoder
+  const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+  return rowBytes > 0 && height > pixelBytes / rowBytes ? cutOff : std::string();
 }
 
 // Rows stored from the top are marked by a negative height, which Qt passes
@@ -92,28 +91,55 @@ QSize BmpSize(QImageReader& reader) {
 
 }  // namespace
 
+Status PngProblem(PngChunks chunks) {
+  switch (chunks) {
+    case PngChunks::BeyondTheFile:
+      return Status::Error("a chunk claims more than the file holds");
+    case PngChunks::Oversized:
+      return Status::Error("a chunk of metadata is larger than a picture may have");
+    default:
+      return Status::Ok();
+  }
+}
+
 Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels) {
   const auto notMine = Claimed<QImage>::NotMine();
-  const auto file = OpenPicture(path);
+  InputFile picture(path);
+  char magic[8] = {};
+  const bool pngFile =
+      picture.ReadAt(magic, 8, 0) == 8 && std::memcmp(magic, "\x89PNG\r\n\x1a\n", 8) == 0;
+  const PngChunks chunks = pngFile ? WalkPngChunks(picture) : PngChunks::Plain;
+  const auto file = OpenPicture(picture);
   if (!file) return notMine;
   const QByteArray format = FormatOf(*file);
-  if (format.isEmpty() || (format == "png" && (!png || PngHasOrientation(*file)))) return notMine;
-  // Checked before the reader moves through the file.
-  const bool cutOff = format == "bmp" && PixelsCutOff(*file);
-  QImageReader reader(file.get(), format);
-  const QSize size = format == "bmp" ? BmpSize(reader) : reader.size();
-  if (size.isValid() && std::int64_t(size.width()) * size.height() > maxPixels) return notMine;
   const auto fail = [&path](const std::string& reason) {
     return Status::Error("\"" + path + "\" cannot be decoded: " + reason);
   };
+  if (format == "png" && png) {
+    if (Status damaged = PngProblem(chunks); !damaged) return fail(damaged.message());
+    if (chunks != PngChunks::Plain) return notMine;
+  }
+  if (format.isEmpty() || (format == "png" && !png)) return notMine;
+  // Checked before the reader moves through the file.
+  const std::string missing = format == "bmp" ? PixelsMissing(*file) : std::string();
+  QImageReader reader(file.get(), format);
+  const QSize size = format == "bmp" ? BmpSize(reader) : reader.size();
+  const std::int64_t pixels = std::int64_t(size.width()) * size.height();
+  if (size.isValid() && pixels > maxPixels) return notMine;
   if (!size.isValid() || size.isEmpty()) return fail("no size that can be drawn");
-  if (cutOff) return fail("the file is cut off");
-  // The size was checked above; Qt's own limit would refuse large pictures
-  // that are fine.
-  reader.setAllocationLimit(int(maxPixels * 8 / (1024 * 1024)) + 1);
+  if (!missing.empty()) return fail(missing);
+  // Held as four bytes a pixel once read; Qt's own image may be smaller
+  // (indexed colours), so its limit alone would let a 1-bit picture grow
+  // thirty-two times on conversion.
+  if (pixels > kDecodeMemoryBytes / 4)
+    return fail("at " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                " pixels it would take more memory than a picture may use");
+  reader.setAllocationLimit(int(kDecodeMemoryBytes >> 20));
   QImage image = reader.read();
   if (image.isNull()) return fail(reader.errorString().toStdString());
-  image.convertTo(image.hasAlphaChannel() ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+  // Same depth as Qt's usual 32-bit result, so converted in place.
+  image.convertTo(image.hasAlphaChannel() ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
+  if (image.isNull()) return fail("out of memory");
   return Claimed<QImage>(std::move(image));
 }
 

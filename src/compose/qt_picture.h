@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compose/path_outcome.h"
+#include "compose/png_chunks.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -14,10 +15,15 @@ namespace vendaro {
 // bytes reach the system unchanged, as everywhere else.
 //
 // Reads a BMP file, or with `png` also a PNG file that stores no
-// orientation, of at most `maxPixels` pixels, as RGB888 or, where the file
-// has alpha, RGBA8888.  Anything else, larger pictures included, is not
-// Qt's: NotMine.  An error says why one of Qt's cannot be decoded; a cut-off
-// BMP counts as undecodable, like any other truncated picture.
+// orientation and no unusual chunks, of at most `maxPixels` pixels, as
+// RGBX8888 or, where the file has alpha, RGBA8888.  Anything else, larger
+// pictures included, is not Qt's: NotMine.  An error says why one of Qt's
+// cannot be decoded; a cut-off BMP counts as undecodable, like any other
+// truncated picture, and so does one that would need more memory than
+// decode_limits.h allows.
 Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels);
+
+// Why a PNG file with these chunks cannot be decoded by any reader, or Ok.
+Status PngProblem(PngChunks chunks);
 
 }  // namespace vendaro

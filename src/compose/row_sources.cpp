@@ -1,13 +1,12 @@
 #include "compose/row_sources.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "compose/jpeg_reader.h"
 #include "compose/qt_picture.h"
 #include "compose/renderer.h"
-#include "compose/span.h"
-#include "compose/turn.h"
 
 namespace vendaro {
 namespace {
@@ -28,35 +27,57 @@ class JpegRows : public RowSource {
   std::unique_ptr<JpegReader> reader_;
 };
 
-// A JPEG picture stored turned.  Its upright rows run across the stored
-// ones, so the stored rows covering the part needed are decoded first and
-// that part kept (by Keep): what the canvas shows, or for nearest-neighbour
-// scaling the span its samples come from.
-class TurnedJpegRows : public RowSource {
+// One axis of the kept samples: the upright positions wanted, and the
+// stored positions they lie on, ascending.  Turning maps an axis onto a
+// stored one either way round, so the i-th upright position is the i-th
+// stored one or the i-th from the end.
+class SampledAxis {
  public:
-  TurnedJpegRows(const JpegReader& reader, Turn turn, const PicturePart& part)
-      : turn_(turn),
-        storedWidth_(reader.outputWidth()),
-        storedHeight_(reader.outputHeight()),
-        part_(part) {}
+  SampledAxis(const std::vector<std::int64_t>& upright, std::int64_t storedSize, bool flip)
+      : flip_(flip) {
+    stored_.reserve(upright.size());
+    for (const std::int64_t p : upright) stored_.push_back(flip ? storedSize - 1 - p : p);
+    if (flip) std::reverse(stored_.begin(), stored_.end());
+  }
+  std::size_t size() const { return stored_.size(); }
+  const std::vector<std::int64_t>& stored() const { return stored_; }
+  // Where the i-th upright position's samples are kept.
+  std::size_t KeptIndex(std::size_t i) const { return flip_ ? stored_.size() - 1 - i : i; }
 
-  Status Keep(JpegReader& reader) {
+ private:
+  bool flip_;
+  std::vector<std::int64_t> stored_;
+};
+
+class TurnedRows : public RowSource {
+ public:
+  TurnedRows(Turn turn, std::int64_t storedWidth, std::int64_t storedHeight,
+             const PicturePart& part)
+      : turn_(turn),
+        storedWidth_(storedWidth),
+        storedHeight_(storedHeight),
+        part_(part),
+        // The upright axis that lies on the stored rows (X unless turned a
+        // quarter), and the one across them.
+        along_(turn.transposed ? part.rows : part.columns, storedWidth,
+               turn.transposed ? turn.flipY : turn.flipX),
+        down_(turn.transposed ? part.columns : part.rows, storedHeight,
+              turn.transposed ? turn.flipX : turn.flipY) {}
+
+  Status Keep(RowSource& stored) {
     if (part_.empty()) return Status::Ok();
-    // The stored box holding the part: upright X lies on the stored rows
-    // when turned a quarter, and either axis may run backwards.
-    const Span across{part_.left, part_.right}, down{part_.top, part_.bottom};
-    const auto [x0, x1] = turn_.transposed ? down.Flipped(storedWidth_, turn_.flipY)
-                                           : across.Flipped(storedWidth_, turn_.flipX);
-    const auto [y0, y1] = turn_.transposed ? across.Flipped(storedHeight_, turn_.flipX)
-                                           : down.Flipped(storedHeight_, turn_.flipY);
-    box_ = {x0, x1, y0, y1};
-    kept_.resize(static_cast<std::size_t>((x1 - x0) * (y1 - y0) * 3));
+    kept_.resize(along_.size() * down_.size() * 3);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(storedWidth_) * 3);
-    if (Status skipped = reader.SkipRows(static_cast<int>(y0)); !skipped) return skipped;
-    const std::size_t keptBytes = static_cast<std::size_t>(x1 - x0) * 3;
-    for (std::int64_t y = y0; y < y1; ++y) {
-      if (Status read = reader.ReadRow(row.data()); !read) return read;
-      std::memcpy(&kept_[static_cast<std::size_t>(y - y0) * keptBytes], &row[x0 * 3], keptBytes);
+    std::int64_t next = 0;  // the next stored row
+    std::uint8_t* to = kept_.data();
+    for (const std::int64_t y : down_.stored()) {
+      if (Status skipped = stored.Skip(static_cast<int>(y - next)); !skipped) return skipped;
+      if (Status read = stored.Read(row.data()); !read) return read;
+      next = y + 1;
+      for (const std::int64_t x : along_.stored()) {
+        std::memcpy(to, &row[static_cast<std::size_t>(x) * 3], 3);
+        to += 3;
+      }
     }
     return Status::Ok();
   }
@@ -69,15 +90,13 @@ class TurnedJpegRows : public RowSource {
   }
   Status Read(std::uint8_t* row) override {
     const std::int64_t v = next_++;
-    if (v < part_.top || v >= part_.bottom) return Status::Ok();
-    const std::int64_t keptWidth = box_.right - box_.left;
-    for (std::int64_t u = part_.left; u < part_.right; ++u) {
-      std::int64_t x = turn_.transposed ? v : u, y = turn_.transposed ? u : v;
-      if (turn_.transposed ? turn_.flipY : turn_.flipX) x = storedWidth_ - 1 - x;
-      if (turn_.transposed ? turn_.flipX : turn_.flipY) y = storedHeight_ - 1 - y;
-      std::memcpy(row + u * 3,
-                  &kept_[static_cast<std::size_t>((y - box_.top) * keptWidth + x - box_.left) * 3],
-                  3);
+    while (nextRow_ < part_.rows.size() && part_.rows[nextRow_] < v) ++nextRow_;
+    if (nextRow_ == part_.rows.size() || part_.rows[nextRow_] != v) return Status::Ok();
+    const std::size_t j = nextRow_;
+    for (std::size_t i = 0; i < part_.columns.size(); ++i) {
+      const std::size_t x = turn_.transposed ? along_.KeptIndex(j) : along_.KeptIndex(i);
+      const std::size_t y = turn_.transposed ? down_.KeptIndex(i) : down_.KeptIndex(j);
+      std::memcpy(row + part_.columns[i] * 3, &kept_[(y * along_.size() + x) * 3], 3);
     }
     return Status::Ok();
   }
@@ -90,9 +109,10 @@ class TurnedJpegRows : public RowSource {
   const Turn turn_;
   const std::int64_t storedWidth_, storedHeight_;
   const PicturePart part_;
-  PicturePart box_;  // in stored coordinates
-  std::vector<std::uint8_t> kept_;
+  const SampledAxis along_, down_;
+  std::vector<std::uint8_t> kept_;  // down_.size() rows of along_.size() pixels
   std::int64_t next_ = 0;
+  std::size_t nextRow_ = 0;
 };
 
 class QtRows : public RowSource {
@@ -102,8 +122,8 @@ class QtRows : public RowSource {
   int height() const override { return image_.height(); }
   Status Read(std::uint8_t* row) override {
     const std::uint8_t* from = image_.constScanLine(next_++);
-    if (image_.format() == QImage::Format_RGB888) {
-      std::memcpy(row, from, static_cast<std::size_t>(width()) * 3);
+    if (image_.format() == QImage::Format_RGBX8888) {
+      for (int x = 0; x < width(); ++x, from += 4, row += 3) std::memcpy(row, from, 3);
       return Status::Ok();
     }
     const int back[3] = {RedOf(background_), GreenOf(background_), BlueOf(background_)};
@@ -130,16 +150,22 @@ using ClaimedRows = Claimed<std::unique_ptr<RowSource>>;
 Result<ClaimedRows> JpegSource(std::unique_ptr<JpegReader> jpeg, const PartNeeded& needed) {
   if (Status started = jpeg->Start(1); !started) return started;
   const Turn turn = TurnOf(jpeg->orientation());
-  if (!turn.transposed && !turn.flipX && !turn.flipY)
-    return ClaimedRows(std::make_unique<JpegRows>(std::move(jpeg)));
-  const std::int64_t w = jpeg->outputWidth(), h = jpeg->outputHeight();
-  auto rows = std::make_unique<TurnedJpegRows>(
-      *jpeg, turn, needed(turn.transposed ? h : w, turn.transposed ? w : h));
-  if (Status kept = rows->Keep(*jpeg); !kept) return kept;
-  return ClaimedRows(std::move(rows));
+  auto stored = std::make_unique<JpegRows>(std::move(jpeg));
+  if (!turn.transposed && !turn.flipX && !turn.flipY) return ClaimedRows(std::move(stored));
+  const std::int64_t w = stored->width(), h = stored->height();
+  Result<std::unique_ptr<RowSource>> turned =
+      TurnRows(*stored, turn, needed(turn.transposed ? h : w, turn.transposed ? w : h));
+  if (!turned) return turned.status();
+  return ClaimedRows(std::move(*turned));
 }
 
 }  // namespace
+
+Result<std::unique_ptr<RowSource>> TurnRows(RowSource& stored, Turn turn, const PicturePart& part) {
+  auto rows = std::make_unique<TurnedRows>(turn, stored.width(), stored.height(), part);
+  if (Status kept = rows->Keep(stored); !kept) return kept;
+  return std::unique_ptr<RowSource>(std::move(rows));
+}
 
 Result<ClaimedRows> OpenRows(const std::string& path, ColorValue background,
                              const PartNeeded& needed) {

@@ -1,5 +1,7 @@
 #include "model/entry_list.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <string_view>
 #include <unordered_set>
 
@@ -12,6 +14,15 @@ void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& 
   if (!IsStorablePath(path)) return;
   const Result<PictureSize> size = probe(path);
   if (size) list.push_back(MakeEntry(path, size->width, size->height));
+}
+
+// Calls `take` with each line that is not empty (no picture has an empty
+// path) and has not been seen before, in order.
+template <typename Lines, typename Take>
+void ForEachDistinctLine(const Lines& lines, const Take& take) {
+  std::unordered_set<std::string_view> seen;
+  for (const std::string_view line : lines)
+    if (!line.empty() && seen.insert(line).second) take(line);
 }
 
 }  // namespace
@@ -45,28 +56,55 @@ void RemoveDuplicateEntries(EntryList& list) {
   list.resize(out);
 }
 
-std::vector<std::string> SplitListText(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      break;
+ListLines::ListLines(std::string text) : text_(std::move(text)) {
+  text_.resize(std::min(text_.size(), text_.find('\0')));
+  const auto eachStart = [this](const auto& take) {
+    std::size_t start = 0;
+    while (start < text_.size()) {
+      take(start);
+      const std::size_t end = text_.find_first_of("\r\n", start);
+      if (end == std::string::npos) break;
+      start = end + 1;
+      if (text_[end] == '\r' && start < text_.size() && text_[start] == '\n') ++start;
     }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
+  };
+  // Counted first: growing the list by doubling would hold up to three
+  // times what it needs while it moves.
+  std::size_t count = 0;
+  eachStart([&count](std::size_t) { ++count; });
+  starts_.reserve(count);
+  eachStart([this](std::size_t start) { starts_.push_back(static_cast<std::uint32_t>(start)); });
+}
+
+std::string_view ListLines::operator[](std::size_t i) const {
+  const std::size_t start = starts_[i];
+  const std::size_t next = i + 1 < starts_.size() ? starts_[i + 1] : text_.size();
+  std::string_view line(text_.data() + start, next - start);
+  // A line holds no CR or LF, so whatever ends it is its line end.
+  if (line.ends_with('\n')) line.remove_suffix(1);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  return line;
+}
+
+std::vector<std::string> ListLines::Strings() const {
+  std::vector<std::string> lines;
+  lines.reserve(size());
+  for (const std::string_view line : *this) lines.emplace_back(line);
   return lines;
 }
 
-Result<std::vector<std::string>> ReadListFile(const std::string& path) {
-  const FileBytes file = ReadWholeFile(path);
+ListLines SplitListText(std::string_view text) {
+  return ListLines(std::string(text));
+}
+
+Result<ListLines> ReadListFile(const std::string& path) {
+  FileBytes file = ReadWholeFile(path, kMaxListFileBytes);
+  if (file.error == EFBIG)
+    return Status::Error("The file \"" + path + "\" is larger than " +
+                         std::to_string(kMaxListFileBytes >> 20) + " MB: not a list of pictures.");
   if (file.error != 0)
     return Status::Error("Cannot open file \"" + path + "\". " + ErrorText(file.error));
-  return SplitListText(file.bytes);
+  return ListLines(std::move(file.bytes));
 }
 
 Status WriteListFile(const std::string& path, const EntryList& list) {
@@ -78,11 +116,24 @@ Status WriteListFile(const std::string& path, const EntryList& list) {
   return Status::Ok();
 }
 
+void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe) {
+  // A path listed again would probe to the same entry, which would then be
+  // removed as a duplicate: each is probed once.
+  ForEachDistinctLine(paths,
+                      [&](std::string_view path) { AppendProbed(list, std::string(path), probe); });
+  RemoveDuplicateEntries(list);
+}
+
 void EntriesFromPaths(const std::vector<std::string>& paths, EntryList& list,
                       const PictureProbe& probe) {
-  list.reserve(list.size() + paths.size());
-  for (const std::string& path : paths) AppendProbed(list, path, probe);
+  ForEachDistinctLine(paths,
+                      [&](std::string_view path) { AppendProbed(list, std::string(path), probe); });
   RemoveDuplicateEntries(list);
+}
+
+void AddListedPictures(EntryList& list, const ListLines& lines, const PictureProbe& probe) {
+  ForEachDistinctLine(
+      lines, [&](std::string_view path) { AddPictureFile(list, std::string(path), probe); });
 }
 
 }  // namespace vendaro

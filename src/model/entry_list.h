@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,12 +32,52 @@ void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe
 // place and the order of the rest is unchanged.
 void RemoveDuplicateEntries(EntryList& list);
 
+// The lines of a list file, kept as the file's text and where each line
+// starts: a list is read whole at start, and a file of millions of short or
+// empty lines must cost a few bytes a line, not a string each.
+class ListLines {
+ public:
+  ListLines() = default;
+  explicit ListLines(std::string text);
+
+  std::size_t size() const { return starts_.size(); }
+  bool empty() const { return starts_.empty(); }
+  std::string_view operator[](std::size_t i) const;
+  std::vector<std::string> Strings() const;
+
+  class Iterator {
+   public:
+    Iterator(const ListLines* lines, std::size_t i) : lines_(lines), i_(i) {}
+    std::string_view operator*() const { return (*lines_)[i_]; }
+    Iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return i_ == other.i_; }
+
+   private:
+    const ListLines* lines_;
+    std::size_t i_;
+  };
+  Iterator begin() const { return {this, 0}; }
+  Iterator end() const { return {this, size()}; }
+
+ private:
+  std::string text_;
+  std::vector<std::uint32_t> starts_;
+};
+
+// List files beyond this size are refused: 300,000 pictures with long paths
+// fit in it, and the lines of a larger file of empty lines would cost more
+// than the program is allowed to hold for them.
+inline constexpr std::int64_t kMaxListFileBytes = 32LL << 20;
+
 // The lines of a list file (CR LF, lone CR, lone LF; a last line without an
 // end; reading stops at the first NUL byte).
-Result<std::vector<std::string>> ReadListFile(const std::string& path);
+Result<ListLines> ReadListFile(const std::string& path);
 
 // The splitting rule of ReadListFile, for text already in memory.
-std::vector<std::string> SplitListText(std::string_view text);
+ListLines SplitListText(std::string_view text);
 
 // Writes each entry's path followed by CR LF, through a temporary file that is
 // renamed into place, so a failure never leaves a truncated list.
@@ -44,7 +85,13 @@ Status WriteListFile(const std::string& path, const EntryList& list);
 
 // Start-up reading: every path whose picture probes becomes an entry (no
 // extension rule, no separate existence test), then duplicates are removed.
+// Each distinct path is probed once, however often it is listed.
+void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe);
 void EntriesFromPaths(const std::vector<std::string>& paths, EntryList& list,
                       const PictureProbe& probe);
+
+// The list editor's loading: AddPictureFile for each distinct line, in the
+// order of their first appearance.
+void AddListedPictures(EntryList& list, const ListLines& lines, const PictureProbe& probe);
 
 }  // namespace vendaro

@@ -1,8 +1,6 @@
 #include "model/ini_file.h"
 
 #include <cerrno>
-#include <optional>
-#include <vector>
 
 #include "model/text_rules.h"
 #include "system/files.h"
@@ -13,39 +11,37 @@ namespace {
 // The private-profile functions hand out at most this many characters.
 constexpr std::size_t kMaxValueLength = 2047;
 
-struct IniLine {
-  std::string text;
-  std::string end;  // the line's own terminator, kept when rewriting
+// Settings files beyond this are not read (every key reads as its default)
+// and never written over: the program's own file stays under a kilobyte.
+constexpr std::int64_t kMaxFileBytes = 32LL << 20;
+
+// One line of the file by its offsets: its text is [start, textEnd), its
+// own line end (CR LF, CR, LF or none) [textEnd, next).
+struct LineSpan {
+  std::size_t start = 0, textEnd = 0, next = 0;
+  bool hasEnd() const { return next > textEnd; }
 };
 
-std::vector<IniLine> SplitLines(std::string_view bytes) {
-  std::vector<IniLine> lines;
+// Walks the lines of `bytes`; `visit(index, line, content)` returns false to
+// stop.  The content is the text without blanks around it and, on the first
+// line, without a UTF-8 byte order mark.
+template <typename Visit>
+void ForEachLine(std::string_view bytes, const Visit& visit) {
   std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t stop = bytes.find_first_of("\r\n", start);
-    if (stop == std::string_view::npos) {
-      lines.push_back({std::string(bytes.substr(start)), ""});
-      break;
+  for (std::size_t i = 0; start < bytes.size(); ++i) {
+    LineSpan line{start, bytes.find_first_of("\r\n", start), 0};
+    if (line.textEnd == std::string_view::npos) line.textEnd = bytes.size();
+    line.next = line.textEnd;
+    if (line.next < bytes.size()) {
+      ++line.next;
+      if (bytes[line.textEnd] == '\r' && line.next < bytes.size() && bytes[line.next] == '\n')
+        ++line.next;
     }
-    std::size_t next = stop + 1;
-    if (bytes[stop] == '\r' && next < bytes.size() && bytes[next] == '\n') ++next;
-    lines.push_back({std::string(bytes.substr(start, stop - start)),
-                     std::string(bytes.substr(stop, next - stop))});
-    start = next;
+    std::string_view text = bytes.substr(line.start, line.textEnd - line.start);
+    if (i == 0 && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (!visit(i, line, TrimBlanks(text))) return;
+    start = line.next;
   }
-  return lines;
-}
-
-std::string JoinLines(const std::vector<IniLine>& lines) {
-  std::string bytes;
-  for (const IniLine& line : lines) bytes.append(line.text).append(line.end);
-  return bytes;
-}
-
-std::string_view Content(const std::vector<IniLine>& lines, std::size_t i) {
-  std::string_view text = lines[i].text;
-  if (i == 0 && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  return TrimBlanks(text);
 }
 
 std::optional<std::string_view> SectionName(std::string_view content) {
@@ -68,28 +64,48 @@ std::optional<KeyLine> SplitKeyLine(std::string_view content) {
 
 // Where a key is, or would go, in the first section of its name.
 struct Location {
-  std::optional<std::size_t> section;
-  std::optional<std::size_t> key;
-  std::size_t lastFilled = 0;  // last non-blank line of the section
+  bool section = false;
+  bool done = false;  // the section has ended, or the key was found
+  std::optional<LineSpan> key;
+  std::string_view value;
+  LineSpan lastFilled;  // last non-blank line of the section
 };
 
-Location Locate(const std::vector<IniLine>& lines, std::string_view section, std::string_view key) {
-  Location where;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string_view content = Content(lines, i);
+// Locates every key in one pass: each is looked for only in the first
+// section of its name, up to the next section header.
+std::vector<Location> LocateAll(std::string_view bytes, const std::vector<IniFile::Key>& keys) {
+  std::vector<Location> where(keys.size());
+  std::size_t open = keys.size();  // keys whose search has not ended
+  ForEachLine(bytes, [&](std::size_t, const LineSpan& line, std::string_view content) {
     if (const auto name = SectionName(content)) {
-      if (where.section) break;
-      if (EqualsIgnoringAsciiCase(*name, section)) where.section = where.lastFilled = i;
-      continue;
+      for (std::size_t k = 0; k < keys.size(); ++k) {
+        Location& w = where[k];
+        if (w.done) continue;
+        if (w.section) {
+          w.done = true;
+          --open;
+        } else if (EqualsIgnoringAsciiCase(*name, keys[k].section)) {
+          w.section = true;
+          w.lastFilled = line;
+        }
+      }
+      return open > 0;
     }
-    if (!where.section) continue;
-    if (!content.empty()) where.lastFilled = i;
-    const auto line = SplitKeyLine(content);
-    if (line && EqualsIgnoringAsciiCase(line->key, key)) {
-      where.key = i;
-      break;
+    if (content.empty()) return true;
+    const auto keyLine = SplitKeyLine(content);
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      Location& w = where[k];
+      if (!w.section || w.done) continue;
+      w.lastFilled = line;
+      if (keyLine && EqualsIgnoringAsciiCase(keyLine->key, keys[k].key)) {
+        w.key = line;
+        w.value = keyLine->value;
+        w.done = true;
+        --open;
+      }
     }
-  }
+    return open > 0;
+  });
   return where;
 }
 
@@ -101,36 +117,54 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-std::string NewlineOf(const std::vector<IniLine>& lines) {
-  for (const IniLine& line : lines) {
-    if (!line.end.empty()) return line.end;
-  }
-  return "\r\n";
+// The first line end in the file, which new lines copy.
+std::string_view NewlineOf(std::string_view bytes) {
+  std::string_view newline = "\r\n";
+  ForEachLine(bytes, [&](std::size_t, const LineSpan& line, std::string_view) {
+    if (!line.hasEnd()) return true;
+    newline = bytes.substr(line.textEnd, line.next - line.textEnd);
+    return false;
+  });
+  return newline;
 }
 
-void PlaceKey(std::vector<IniLine>& lines, std::string_view section, std::string_view key,
-              std::string_view value) {
-  const Location where = Locate(lines, section, key);
-  const std::string newline = NewlineOf(lines);
+// The file's bytes with the key set: its line replaced, or a line added
+// after the last filled line of its section, or the section added at the end
+// (after a blank line).
+std::string PlaceKey(std::string_view bytes, std::string_view section, std::string_view key,
+                     std::string_view value) {
+  const Location where = LocateAll(bytes, {{section, key}}).front();
+  const std::string_view newline = NewlineOf(bytes);
   std::string text;
   text.append(key).append("=").append(value);
+  std::string out;
+  out.reserve(bytes.size() + text.size() + section.size() + 8);
   if (where.key) {
-    lines[*where.key].text = std::move(text);
-    return;
+    out.append(bytes.substr(0, where.key->start)).append(text);
+    out.append(bytes.substr(where.key->textEnd));
+    return out;
   }
   if (where.section) {
-    if (lines[where.lastFilled].end.empty()) lines[where.lastFilled].end = newline;
-    lines.insert(lines.begin() + std::ptrdiff_t(where.lastFilled + 1), {std::move(text), newline});
-    return;
+    const LineSpan& last = where.lastFilled;
+    out.append(bytes.substr(0, last.next));
+    if (!last.hasEnd()) out.append(newline);
+    out.append(text).append(newline).append(bytes.substr(last.next));
+    return out;
   }
-  if (!lines.empty()) {
-    if (lines.back().end.empty()) lines.back().end = newline;
-    if (!TrimBlanks(lines.back().text).empty()) lines.push_back({"", newline});
+  out.append(bytes);
+  if (!bytes.empty()) {
+    // The last line, found from the end.
+    std::size_t textEnd = bytes.size();
+    if (bytes.ends_with('\n') || bytes.ends_with('\r')) textEnd -= bytes.ends_with("\r\n") ? 2 : 1;
+    const std::size_t lastBreak =
+        textEnd == 0 ? std::string_view::npos : bytes.find_last_of("\r\n", textEnd - 1);
+    const std::size_t start = lastBreak == std::string_view::npos ? 0 : lastBreak + 1;
+    if (textEnd == bytes.size()) out.append(newline);
+    if (!TrimBlanks(bytes.substr(start, textEnd - start)).empty()) out.append(newline);
   }
-  std::string header;
-  header.append("[").append(section).append("]");
-  lines.push_back({std::move(header), newline});
-  lines.push_back({std::move(text), newline});
+  out.append("[").append(section).append("]").append(newline);
+  out.append(text).append(newline);
+  return out;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -141,20 +175,35 @@ bool HasLineBreak(std::string_view text) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
+std::vector<std::optional<std::string>> IniFile::ReadStrings(const std::vector<Key>& keys) const {
+  std::vector<std::optional<std::string>> values(keys.size());
+  const FileBytes file = ReadWholeFile(path_, kMaxFileBytes);
+  if (file.error != 0) return values;
+  const std::vector<Location> where = LocateAll(file.bytes, keys);
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    if (where[k].key) values[k] = std::string(Unquote(where[k].value).substr(0, kMaxValueLength));
+  return values;
+}
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
-  const FileBytes file = ReadWholeFile(path_);
-  if (file.error != 0) return std::string(defaultValue);
-  const std::vector<IniLine> lines = SplitLines(file.bytes);
-  const Location where = Locate(lines, section, key);
-  if (!where.key) return std::string(defaultValue);
-  const std::string_view value = Unquote(SplitKeyLine(Content(lines, *where.key))->value);
-  return std::string(value.substr(0, kMaxValueLength));
+  std::optional<std::string> value = ReadStrings({{section, key}}).front();
+  return value ? std::move(*value) : std::string(defaultValue);
+}
+
+std::int32_t IniFile::IntegerFrom(const std::optional<std::string>& text,
+                                  std::int32_t defaultValue) {
+  return ParseInteger(text.value_or("")).value_or(defaultValue);
+}
+
+DateTime IniFile::DateFrom(const std::optional<std::string>& text, DateTime defaultValue) {
+  if (!text || text->empty()) return defaultValue;
+  return ParseShortDate(*text).value_or(defaultValue);
 }
 
 std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
                                   std::int32_t defaultValue) const {
-  return ParseInteger(ReadString(section, key, "")).value_or(defaultValue);
+  return IntegerFrom(ReadStrings({{section, key}}).front(), defaultValue);
 }
 
 bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
@@ -163,9 +212,7 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 
 DateTime IniFile::ReadDate(std::string_view section, std::string_view key,
                            DateTime defaultValue) const {
-  const std::string text = ReadString(section, key, "");
-  if (text.empty()) return defaultValue;
-  return ParseShortDate(text).value_or(defaultValue);
+  return DateFrom(ReadStrings({{section, key}}).front(), defaultValue);
 }
 
 Status IniFile::WriteString(std::string_view section, std::string_view key,
@@ -173,12 +220,10 @@ Status IniFile::WriteString(std::string_view section, std::string_view key,
   const Status refused = Status::Error("Unable to write to " + path_);
   // A line break would split the line and plant keys of its own.
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return refused;
-  FileBytes file = ReadWholeFile(path_);
+  const FileBytes file = ReadWholeFile(path_, kMaxFileBytes);
   // Rewriting a file we could not read would throw its other keys away.
   if (file.error != 0 && file.error != ENOENT) return refused;
-  std::vector<IniLine> lines = SplitLines(file.bytes);
-  PlaceKey(lines, section, key, value);
-  if (ReplaceFileContents(path_, JoinLines(lines)) != 0) return refused;
+  if (ReplaceFileContents(path_, PlaceKey(file.bytes, section, key, value)) != 0) return refused;
   return Status::Ok();
 }
 

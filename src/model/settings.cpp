@@ -1,5 +1,9 @@
 #include "model/settings.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "model/ini_file.h"
 
 namespace vendaro {
@@ -14,31 +18,49 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // The value lands in an 8-bit field, so only its low byte survives; that
 // byte, taken as signed, becomes 0 when it lies outside 0..maximum.
-std::int8_t SmallField(const IniFile& file, const OptionKey& key, std::int8_t defaultValue) {
-  const std::int32_t read = file.ReadInteger(key.section, key.key, defaultValue);
+std::int8_t SmallField(const std::optional<std::string>& text, const OptionKey& key,
+                       std::int8_t defaultValue) {
+  const std::int32_t read = IniFile::IntegerFrom(text, defaultValue);
   const auto low = static_cast<std::int8_t>(static_cast<std::uint8_t>(read & 0xFF));
   return (low < 0 || low > key.maximum) ? std::int8_t(0) : low;
 }
 
-void ReadOption(const IniFile& file, const OptionKey& key, Options& options) {
+// One option from its text as read (nothing: the key is missing), by the
+// rules IniFile's typed reads apply.
+void ReadOption(const std::optional<std::string>& text, const OptionKey& key, Options& options) {
   std::visit(Overloaded{
                  [&](std::int32_t Options::*field) {
-                   options.*field = file.ReadInteger(key.section, key.key, options.*field);
+                   options.*field = IniFile::IntegerFrom(text, options.*field);
                  },
                  [&](bool Options::*field) {
-                   options.*field = file.ReadBool(key.section, key.key, options.*field);
+                   options.*field = IniFile::IntegerFrom(text, options.*field ? 1 : 0) != 0;
                  },
                  [&](std::int8_t Options::*field) {
-                   options.*field = SmallField(file, key, options.*field);
+                   options.*field = SmallField(text, key, options.*field);
                  },
                  [&](ColorValue Options::*field) {
                    const ColorValue fallback = options.*field;
-                   const std::string text =
-                       file.ReadString(key.section, key.key, ColorToString(fallback));
-                   options.*field = StringToColor(text).value_or(fallback);
+                   options.*field =
+                       StringToColor(text.value_or(ColorToString(fallback))).value_or(fallback);
                  },
              },
              key.field);
+}
+
+// Every option, and "Ostatnia pozycja" after them, from one reading of the
+// file.
+std::vector<std::optional<std::string>> ReadOptionTexts(const std::string& iniPath) {
+  std::vector<IniFile::Key> keys;
+  for (const OptionKey& key : kOptionKeys) keys.push_back({key.section, key.key});
+  keys.push_back({ini::kChanges, ini::kPosition});
+  return IniFile(iniPath).ReadStrings(keys);
+}
+
+Options OptionsFrom(const std::vector<std::optional<std::string>>& texts) {
+  Options options;
+  for (std::size_t i = 0; i < kOptionKeys.size(); ++i)
+    ReadOption(texts[i], kOptionKeys[i], options);
+  return options;
 }
 
 Status WriteOption(IniFile& file, const OptionKey& key, const Options& options) {
@@ -74,16 +96,14 @@ Status StampChange(IniFile& file, int trigger, const ChangeStamp& now) {
 }  // namespace
 
 Options LoadOptions(const std::string& iniPath) {
-  const IniFile file(iniPath);
-  Options options;
-  for (const OptionKey& key : kOptionKeys) ReadOption(file, key, options);
-  return options;
+  return OptionsFrom(ReadOptionTexts(iniPath));
 }
 
 Settings LoadSettings(const std::string& iniPath) {
+  const std::vector<std::optional<std::string>> texts = ReadOptionTexts(iniPath);
   Settings settings;
-  static_cast<Options&>(settings) = LoadOptions(iniPath);
-  settings.CurrentPosition = IniFile(iniPath).ReadInteger(ini::kChanges, ini::kPosition, 0);
+  static_cast<Options&>(settings) = OptionsFrom(texts);
+  settings.CurrentPosition = IniFile::IntegerFrom(texts.back(), 0);
   return settings;
 }
 

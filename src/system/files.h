@@ -17,6 +17,9 @@ struct FileBytes {
   std::string bytes;
 };
 FileBytes ReadWholeFile(const std::string& path);
+// The same for a file that may be larger than anything the program should
+// hold: beyond `maxBytes`, nothing is read and the error is EFBIG.
+FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes);
 
 // Replaces the file's content atomically: the bytes go to a new file beside
 // it, are flushed to the disk, and the new file is renamed over the old one.

@@ -176,14 +176,12 @@ void TForm1::DropPaths(const QStringList& paths) {
 
 void TForm1::LoadList(const QString& path) {
   model_->ReplaceAll({});
-  const Result<std::vector<std::string>> lines = ReadListFile(PathBytes(path));
+  const Result<ListLines> lines = ReadListFile(PathBytes(path));
   if (!lines) {
     prompts_.showError(this, QString::fromStdString(lines.message()));
     return;
   }
-  AddBatch([&](EntryList& added) {
-    for (const std::string& line : *lines) AddPictureFile(added, line, probe_);
-  });
+  AddBatch([&](EntryList& added) { AddListedPictures(added, *lines, probe_); });
 }
 
 void TForm1::SaveList(const QString& path) {

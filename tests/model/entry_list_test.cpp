@@ -121,5 +121,19 @@ TEST(EntriesFromPaths, KeepsWhatProbesWithoutExtensionRule) {
                              MakeEntry("/noquery.png", 0, 0)}));
 }
 
+TEST(AddListedPictures, ProbesEachDistinctLineOnceInOrder) {
+  const std::string dir = testing::MakeTempDir("listed");
+  for (const char* name : {"a.jpg", "b.png"}) testing::WriteFileBytes(dir + "/" + name, "x");
+  FakeProbe probe;
+  probe.sizes[dir + "/a.jpg"] = {1, 2};
+  probe.sizes[dir + "/b.png"] = {3, 4};
+  const std::string a = dir + "/a.jpg", b = dir + "/b.png";
+  EntryList list;
+  AddListedPictures(list, SplitListText(b + "\r\n\r\n" + a + "\r" + b + "\n" + a + "\n\n"),
+                    probe.Fn());
+  EXPECT_EQ(list, (EntryList{MakeEntry(b, 3, 4), MakeEntry(a, 1, 2)}));
+  EXPECT_EQ(probe.asked, (std::vector<std::string>{b, a}));
+}
+
 }  // namespace
 }  // namespace vendaro

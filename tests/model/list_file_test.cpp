@@ -28,9 +28,9 @@ struct ReadCase {
 
 // The lines of a list file that must be readable.
 Lines LinesOf(const std::string& path) {
-  const Result<Lines> read = ReadListFile(path);
+  const Result<ListLines> read = ReadListFile(path);
   EXPECT_TRUE(read.ok()) << read.message();
-  return read ? *read : Lines{};
+  return read ? read->Strings() : Lines{};
 }
 
 TEST(ReadListFile, SplitsAtEveryKindOfLineEnd) {
@@ -80,7 +80,7 @@ TEST(ReadListFile, TakesLongLinesAndBinaryJunkByteForByte) {
 
 TEST(ReadListFile, MissingFileFailsNamingIt) {
   const std::string path = testing::MakeTempDir("missing") + "/none.vdl";
-  const Result<Lines> read = ReadListFile(path);
+  const auto read = ReadListFile(path);
   EXPECT_FALSE(read.ok());
   EXPECT_NE(read.message().find(path), std::string::npos);
 }

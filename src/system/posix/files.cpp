@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace vendaro {
@@ -84,18 +85,30 @@ bool StatOf(const std::string& path, struct stat& st) {
 }  // namespace
 
 FileBytes ReadWholeFile(const std::string& path) {
+  return ReadWholeFile(path, std::numeric_limits<std::int64_t>::max());
+}
+
+FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes) {
   FileBytes result;
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     result.error = errno;
     return result;
   }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (st.st_size > maxBytes) {
+      result.error = EFBIG;
+      return result;
+    }
+    result.bytes.reserve(static_cast<std::size_t>(st.st_size));
+  }
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      result.error = errno;
+    if (n < 0 || static_cast<std::int64_t>(result.bytes.size()) + n > maxBytes) {
+      result.error = n < 0 ? errno : EFBIG;
       result.bytes.clear();
       return result;
     }

@@ -1,0 +1,69 @@
+// Writes the hostile inputs of bench/limits/run.sh into a folder: pictures
+// claiming far more than they hold, real pictures of the largest size, and
+// list and settings files of ten megabytes.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vips/vips8>
+
+#include "compose/renderer.h"
+#include "hostile_pictures.h"
+
+namespace {
+
+std::filesystem::path out;
+
+void Write(const std::string& name, const std::string& bytes) {
+  std::ofstream(out / name, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+std::string Repeated(const std::string& unit, std::size_t size, const std::string& tail = "") {
+  std::string text;
+  text.reserve(size + tail.size());
+  while (text.size() + unit.size() <= size) text += unit;
+  return text + tail;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace vendaro::testing;
+  if (argc != 2 || !vendaro::StartPictureLibrary()) {
+    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    return 2;
+  }
+  std::filesystem::create_directories(argv[1]);
+  // The list names its picture by an absolute path, as lists do.
+  out = std::filesystem::absolute(argv[1]);
+  Write("png-text-chunk-2gb.png", PngWithTextClaiming(0x7FFFFFF0u));
+  Write("png-text-chunk-2gb-1920x1080.png", PngWithTextClaiming(0x7FFFFFF0u, 1920, 1080));
+  Write("png-text-chunk-2gb-3840x2160.png", PngWithTextClaiming(0x7FFFFFF0u, 3840, 2160));
+  Write("bmp-rle-16384-empty.bmp", RleBmpClaiming(16384, 16384));
+  Write("jpeg-progressive-claims-16384.jpg", ProgressiveJpegClaiming(16384, 16384));
+  Write("jpeg-scan-repeated-1000.jpg", ProgressiveJpegRepeatingAScan(1000, 1920, 1080));
+  Write("jpeg-cut-and-closed.jpg", JpegCutAndClosed());
+  WriteManyScanJpeg((out / "jpeg-4096-300-valid-scans.jpg").string(), 4096, 4096, 300);
+
+  // The largest pictures drawn: a pattern that compresses well, as a PNG
+  // and as a JPEG stored turned a quarter.
+  using vips::VImage;
+  const VImage xyz = VImage::xyz(16384, 16384);
+  const VImage pattern =
+      ((xyz[0] ^ xyz[1]) & 255).cast(VIPS_FORMAT_UCHAR).bandjoin_const({90, 160});
+  pattern.write_to_file((out / "png-16384.png").c_str(), VImage::option()->set("compression", 1));
+  VImage turned = pattern.copy();
+  turned.set(VIPS_META_ORIENTATION, 6);
+  turned.write_to_file((out / "jpeg-16384-turned.jpg").c_str());
+  VImage::black(64, 48, VImage::option()->set("bands", 3))
+      .write_to_file((out / "small.jpg").c_str());
+
+  const std::size_t tenMegabytes = 10u << 20;
+  const std::string picture = (out / "small.jpg").string();
+  Write("list-bare-cr.vdl", Repeated("\r", tenMegabytes, picture));
+  Write("list-copies.vdl", Repeated(picture + "\r\n", 327680 * (picture.size() + 2)));
+  const std::string options = "[Zmiany]\r\nRozciagniecie=3\r\n";
+  Write("settings-bare-cr.ini", options + Repeated("\r", tenMegabytes));
+  Write("settings-short-lines.ini", options + Repeated("k=1\n", 2600000 * 4));
+  return 0;
+}

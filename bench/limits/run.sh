@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Peak resident memory and time of vendaro-compose (Release) on hostile
+# pictures of each kind the decoding limits cover, at 1920x1080 and
+# 3840x2160, and of reading 10 MB list and settings files as start-up does.
+# Inputs are generated (about 30 s the first time); nothing is committed.
+# Each row says whether the picture was drawn or refused, and why.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+[[ -x /usr/bin/time ]] || {
+  sudo_cmd=()
+  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends time
+}
+build="$root/build/bench-limits"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DVENDARO_BENCH=ON >/dev/null
+cmake --build "$build" --target vendaro-compose vendaro-bench-hostile-inputs \
+  vendaro-bench-read-files -j2 >/dev/null
+tool=${VENDARO_COMPOSE:-$build/bin/vendaro-compose}
+work="$build/work"
+[[ -f $work/settings-short-lines.ini ]] || "$build/bin/vendaro-bench-hostile-inputs" "$work"
+cd "$work"
+
+measure() {  # label, then the command; prints time, peak memory, outcome
+  local label=$1 out status done=${DONE:-drawn}
+  shift
+  set +e
+  out=$(/usr/bin/time -f "@@ %e %M" "$@" 2>&1 >/dev/null)
+  status=$?
+  set -e
+  local figures=$(grep '^@@' <<<"$out" | tail -1)
+  local seconds=$(awk '{print $2}' <<<"$figures") kb=$(awk '{print $3}' <<<"$figures")
+  local reason=$(grep -v '^@@' <<<"$out" | grep -v 'Command exited' | head -1 | cut -c1-70)
+  local outcome=$done
+  ((status != 0)) && outcome="refused: ${reason:-exit $status}"
+  printf '%-44s %7.2f s %6d MB  %s\n' "$label" "$seconds" $((kb / 1024)) "$outcome"
+}
+
+compose() {  # screen, label, picture, then options
+  local screen=$1 label=$2 picture=$3
+  shift 3
+  measure "$label" "$tool" --screen "$screen" "$@" "$picture" out.bmp
+}
+
+for screen in 1920x1080 3840x2160; do
+  echo "== $screen"
+  compose $screen "PNG, 2 GB text chunk: original size" png-text-chunk-2gb.png --mode 3
+  compose $screen "PNG, 2 GB text chunk: tiles" png-text-chunk-2gb.png --mode 4
+  compose $screen "PNG, 2 GB text chunk: nearest" png-text-chunk-2gb.png --mode 0 --interp 0
+  compose $screen "PNG, 2 GB text chunk: screen-sized" "png-text-chunk-2gb-$screen.png" --mode 0
+  for way in "bicubic:--mode 0 --interp 2" "nearest:--mode 0 --interp 0" "original size:--mode 3" \
+    "tiles:--mode 4"; do
+    compose $screen "BMP, empty RLE 16384^2: ${way%%:*}" bmp-rle-16384-empty.bmp ${way#*:}
+    compose $screen "JPEG, progressive 16384^2 claim: ${way%%:*}" \
+      jpeg-progressive-claims-16384.jpg ${way#*:}
+  done
+  compose $screen "JPEG, scan repeated 1000 times" jpeg-scan-repeated-1000.jpg --mode 1
+  compose $screen "JPEG, 4096^2 with 300 valid scans" jpeg-4096-300-valid-scans.jpg --mode 1
+  compose $screen "JPEG, cut off and closed" jpeg-cut-and-closed.jpg --mode 1
+  compose $screen "PNG 16384^2: nearest" png-16384.png --mode 0 --interp 0
+  compose $screen "JPEG 16384^2 turned: nearest" jpeg-16384-turned.jpg --mode 0 --interp 0
+done
+echo "== files"
+DONE=read
+measure "list: 10 MB of bare CR" "$build/bin/vendaro-bench-read-files" list list-bare-cr.vdl
+measure "list: 327,680 copies of one path" "$build/bin/vendaro-bench-read-files" list list-copies.vdl
+measure "settings: 10 MB of bare CR" "$build/bin/vendaro-bench-read-files" settings settings-bare-cr.ini
+measure "settings: 2.6 M short lines" "$build/bin/vendaro-bench-read-files" settings \
+  settings-short-lines.ini

@@ -1,0 +1,145 @@
+#include "hostile_pictures.h"
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+#include <vips/vips8>
+
+#include "compose/renderer.h"
+#include "test_pictures.h"
+
+namespace vendaro::testing {
+namespace {
+
+using vips::VImage;
+
+std::string Big32(std::uint32_t v) {
+  return {char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
+}
+
+void PutLittle(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(char((value >> (8 * i)) & 0xFF));
+}
+
+// The bytes of a picture the library writes: `suffix` names the format and
+// its options ("[interlace]").
+std::string Written(int width, int height, const char* suffix) {
+  if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
+  const VImage image = VImage::black(width, height, VImage::option()->set("bands", 3))
+                           .linear({1, 1, 1}, {90, 140, 40});
+  void* data = nullptr;
+  std::size_t size = 0;
+  image.cast(VIPS_FORMAT_UCHAR).write_to_buffer(suffix, &data, &size);
+  std::string bytes(static_cast<const char*>(data), size);
+  g_free(data);
+  return bytes;
+}
+
+// Where the scans start: each start-of-scan marker, in order.
+std::vector<std::size_t> ScanStarts(const std::string& jpeg) {
+  std::vector<std::size_t> starts;
+  for (std::size_t at = jpeg.find("\xFF\xDA"); at != std::string::npos;
+       at = jpeg.find("\xFF\xDA", at + 2))
+    starts.push_back(at);
+  return starts;
+}
+
+}  // namespace
+
+std::string PngWithTextClaiming(std::uint32_t claimed, int width, int height) {
+  std::string png = Written(width, height, ".png");
+  const std::string chunk("tEXtComment\0hello", 17);
+  png.insert(png.size() - 12, Big32(claimed) + chunk + Big32(Crc32(chunk)));
+  return png;
+}
+
+std::string RleBmpClaiming(std::int32_t width, std::int32_t height) {
+  const std::uint32_t offset = 14 + 40 + 256 * 4;
+  const std::string data("\x00\x01", 2);  // end of the picture
+  std::string out = "BM";
+  PutLittle(out, offset + std::uint32_t(data.size()), 4);
+  PutLittle(out, 0, 4);
+  PutLittle(out, offset, 4);
+  PutLittle(out, 40, 4);
+  PutLittle(out, std::uint32_t(width), 4);
+  PutLittle(out, std::uint32_t(height), 4);
+  PutLittle(out, 1, 2);
+  PutLittle(out, 8, 2);
+  PutLittle(out, 1, 4);  // run-length, 8 bits
+  PutLittle(out, std::uint32_t(data.size()), 4);
+  PutLittle(out, 2835, 4);
+  PutLittle(out, 2835, 4);
+  PutLittle(out, 256, 4);
+  PutLittle(out, 0, 4);
+  for (std::uint32_t i = 0; i < 256; ++i) PutLittle(out, i * 0x010101u, 4);
+  return out + data;
+}
+
+std::string ProgressiveJpegClaiming(std::uint16_t width, std::uint16_t height) {
+  std::string jpeg = Written(16, 16, ".jpg[interlace]");
+  const std::size_t frame = jpeg.find("\xFF\xC2");
+  if (frame == std::string::npos) throw std::runtime_error("not progressive");
+  jpeg[frame + 5] = char(height >> 8);
+  jpeg[frame + 6] = char(height & 0xFF);
+  jpeg[frame + 7] = char(width >> 8);
+  jpeg[frame + 8] = char(width & 0xFF);
+  return jpeg;
+}
+
+std::string ProgressiveJpegRepeatingAScan(int repeats, int width, int height) {
+  const std::string jpeg = Written(width, height, ".jpg[interlace]");
+  const std::size_t last = ScanStarts(jpeg).back();
+  const std::size_t end = jpeg.rfind("\xFF\xD9");
+  const std::string scan = jpeg.substr(last, end - last);
+  std::string out = jpeg.substr(0, end);
+  for (int i = 0; i < repeats; ++i) out += scan;
+  return out + "\xFF\xD9";
+}
+
+std::string JpegCutAndClosed() {
+  const std::string jpeg = Written(64, 48, ".jpg");
+  const std::size_t data = ScanStarts(jpeg).front();
+  return jpeg.substr(0, data + (jpeg.size() - data) / 2) + "\xFF\xD9";
+}
+
+void WriteManyScanJpeg(const std::string& path, int width, int height, int scans) {
+  // One DC scan, then a first scan of each AC coefficient with its low bits
+  // left out and one refinement scan for each bit: 1 + 63 x (1 + bits).
+  if (scans < 64 || scans > 1 + 63 * 14) throw std::invalid_argument("scans");
+  std::vector<int> bits(64, 0);
+  for (int extra = 0; extra < scans - 64; ++extra) ++bits[1 + extra % 63];
+  std::vector<jpeg_scan_info> script;
+  script.push_back({1, {0}, 0, 0, 0, 0});
+  for (int k = 1; k < 64; ++k) {
+    script.push_back({1, {0}, k, k, 0, bits[k]});
+    for (int b = bits[k]; b > 0; --b) script.push_back({1, {0}, k, k, b, b - 1});
+  }
+  jpeg_compress_struct info{};
+  jpeg_error_mgr error{};
+  info.err = jpeg_std_error(&error);
+  jpeg_create_compress(&info);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) throw std::runtime_error("cannot write " + path);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = JDIMENSION(width);
+  info.image_height = JDIMENSION(height);
+  info.input_components = 1;
+  info.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&info);
+  info.scan_info = script.data();
+  info.num_scans = int(script.size());
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) row[std::size_t(x)] = JSAMPLE((x * 7 + y * 3) & 0xFF);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
+}
+
+}  // namespace vendaro::testing
