@@ -73,9 +73,7 @@ ShownFormat SwaybgFormat() {
 WlrootsDesktop::~WlrootsDesktop() = default;
 
 Status WlrootsDesktop::SetWallpaper(const std::string& path, const Canvas& canvas) {
-  Wallpapers one;
-  one.monitors.push_back({{"", {0, 0, canvas.width, canvas.height}, true}, &canvas, path});
-  return SetWallpapers(one);
+  return SetWallpapers(OneScreen(canvas, path));
 }
 
 Status WlrootsDesktop::SetWallpapers(const Wallpapers& wallpapers) {

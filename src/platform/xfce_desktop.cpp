@@ -285,9 +285,7 @@ Status XfceDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
 
 Status XfceDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                          WaitBudget& budget) {
-  Wallpapers one;
-  one.monitors.push_back({{"", {0, 0, canvas.width, canvas.height}, true}, &canvas, path});
-  return ShowMonitors(one, journal, budget);
+  return ShowMonitors(OneScreen(canvas, path), journal, budget);
 }
 
 Status XfceDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
