@@ -6,6 +6,11 @@
 #
 #   scripts/test-desktops.sh [xfce|mate|gnome|kde|sway|cinnamon|all]...
 #
+# Each desktop runs twice: on one monitor (checks 1 to 8), then on two
+# (checks 9a to 9d; Xorg's dummy driver for the X desktops, two dummy
+# monitors for GNOME, two headless outputs for sway).  TD_MONITOR_RUNS="2"
+# runs only the second, while working on it.
+#
 # Binaries come from $VENDARO_BIN (default: a Release build in build/release).
 # Prints a table of checks and the folder with every component's log and the
 # screenshots; exits 1 when a check failed.
@@ -53,18 +58,22 @@ trap '[[ $BASHPID == "$main" && -n $current_mark ]] && td_kill_marked "$current_
 trap 'exit 130' INT TERM
 
 for desktop in "${desktops[@]}"; do
-  current_mark=vendaro-desktops-$$-$desktop
-  td_log "=== $desktop (logs in $work/$desktop/logs)"
-  timeout -k 10 "${TD_DESKTOP_TIMEOUT:-900}" bash "$repo/tests/desktops/run-desktop.sh" \
-    "$desktop" "$work/$desktop" "$results" "$work/bin" "$current_mark"
-  status=$?
-  if ((status == 124 || status == 137)); then
-    printf '%s\trun\tFAIL\tthe desktop'"'"'s run did not finish in %ss\n' "$desktop" "${TD_DESKTOP_TIMEOUT:-900}" >>"$results"
-  elif ((status != 0)); then
-    printf '%s\trun\tFAIL\trun-desktop.sh ended with %s\n' "$desktop" "$status" >>"$results"
-  fi
-  td_kill_marked "$current_mark"
-  current_mark=""
+  for monitors in ${TD_MONITOR_RUNS:-1 2}; do
+    session=$work/$desktop run=run
+    ((monitors == 2)) && session=$work/$desktop-two run=run-two
+    current_mark=vendaro-desktops-$$-$desktop-$monitors
+    td_log "=== $desktop on $monitors monitor(s) (logs in $session/logs)"
+    TD_MONITORS=$monitors timeout -k 10 "${TD_DESKTOP_TIMEOUT:-900}" bash "$repo/tests/desktops/run-desktop.sh" \
+      "$desktop" "$session" "$results" "$work/bin" "$current_mark"
+    status=$?
+    if ((status == 124 || status == 137)); then
+      printf '%s\t%s\tFAIL\tthe desktop'"'"'s run did not finish in %ss\n' "$desktop" "$run" "${TD_DESKTOP_TIMEOUT:-900}" >>"$results"
+    elif ((status != 0)); then
+      printf '%s\t%s\tFAIL\trun-desktop.sh ended with %s\n' "$desktop" "$run" "$status" >>"$results"
+    fi
+    td_kill_marked "$current_mark"
+    current_mark=""
+  done
 done
 
 echo

@@ -104,6 +104,19 @@ Rect KeepOnScreens(const Rect& window, const std::vector<Rect>& workAreas) {
   return moved;
 }
 
+Wallpapers OneScreen(const Canvas& canvas, const std::string& path) {
+  // Member by member: GCC 12 warns of a string it thinks uninitialised in
+  // the nested braces of an aggregate.
+  MonitorPicture picture;
+  picture.monitor.area = {0, 0, canvas.width, canvas.height};
+  picture.monitor.primary = true;
+  picture.canvas = &canvas;
+  picture.path = path;
+  Wallpapers wallpapers;
+  wallpapers.monitors.push_back(std::move(picture));
+  return wallpapers;
+}
+
 Canvas LayoutPicture(const Wallpapers& wallpapers) {
   MonitorLayout layout;
   for (const MonitorPicture& picture : wallpapers.monitors) layout.push_back(picture.monitor);

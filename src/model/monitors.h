@@ -84,6 +84,10 @@ struct Wallpapers {
   const MonitorPicture& primary() const { return monitors.front(); }
 };
 
+// A single screen's picture as a change's pictures: one monitor of the
+// canvas's size at the origin, without a name.
+Wallpapers OneScreen(const Canvas& canvas, const std::string& path);
+
 // The whole layout as one picture: LayoutBounds of the monitors, each
 // monitor's canvas at its place (clipped to its area), the rest in the
 // background colour.  Empty when the bounds exceed kMaxLayoutExtent.

@@ -81,17 +81,23 @@ struct KeyChange {
   VariantPtr value;
 };
 
+// One screen's picture fills it; the whole layout's picture is spread over
+// every monitor, each part where its monitor lies.
+constexpr const char* kOneScreen = "zoom";
+constexpr const char* kWholeLayout = "spanned";
+
 // The keys a change writes, with the values for the shown file.
 std::vector<std::pair<const char*, std::string>> WallpaperKeys(DesktopKind kind,
-                                                               const std::string& shownPath) {
+                                                               const std::string& shownPath,
+                                                               const char* options = kOneScreen) {
   const std::string url = FileUrl(shownPath);
   switch (kind) {
     case DesktopKind::Gnome:
-      return {{"picture-uri", url}, {"picture-uri-dark", url}, {"picture-options", "zoom"}};
+      return {{"picture-uri", url}, {"picture-uri-dark", url}, {"picture-options", options}};
     case DesktopKind::Cinnamon:
-      return {{"picture-uri", url}, {"picture-options", "zoom"}};
+      return {{"picture-uri", url}, {"picture-options", options}};
     case DesktopKind::Mate:
-      return {{"picture-filename", shownPath}, {"picture-options", "zoom"}};
+      return {{"picture-filename", shownPath}, {"picture-options", options}};
     default:
       return {};
   }
@@ -194,19 +200,38 @@ Status GSettingsDesktop::Capture(RestoreJournal& journal, WaitBudget&) {
 
 Status GSettingsDesktop::Show(const std::string& path, const Canvas& canvas,
                               RestoreJournal& journal, WaitBudget& budget) {
+  return ShowPicture({path, &canvas}, kOneScreen, journal, budget);
+}
+
+Status GSettingsDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                                      WaitBudget& budget) {
+  if (wallpapers.monitors.size() < 2)
+    return FileShowingDesktop::ShowMonitors(wallpapers, journal, budget);
+  // These desktops take one picture for all monitors: the whole layout, made
+  // here, with each monitor's composition where the monitor lies.
+  const Canvas whole = LayoutPicture(wallpapers);
+  if (whole.empty()) return Status::Error("układ monitorów jest za duży na jeden obraz tapety");
+  return ShowPicture({"", &whole}, kWholeLayout, journal, budget);
+}
+
+Status GSettingsDesktop::ShowPicture(const ShownSource& picture, const char* options,
+                                     RestoreJournal& journal, WaitBudget& budget) {
   const Background background(kind_);
   if (Status problem = background.Problem(); !problem) return problem;
-  return ShowFile(path, canvas, GdkPixbufFormat(), journal, [&](const std::string& shownPath) {
-    std::vector<KeyChange> changes;
-    for (const auto& [key, value] : WallpaperKeys(kind_, shownPath)) {
-      if (!background.HasKey(key)) continue;
-      // GSettings strings are UTF-8; a plain path (MATE) may not be.
-      if (!g_utf8_validate(value.data(), gssize(value.size()), nullptr))
-        return Status::Error("ścieżka " + shownPath + " nie jest tekstem UTF-8");
-      changes.push_back({key, VariantPtr(g_variant_ref_sink(g_variant_new_string(value.c_str())))});
-    }
-    return Write(background, changes, budget);
-  });
+  return ShowFiles(
+      {picture}, GdkPixbufFormat(), journal, [&](const std::vector<std::string>& shown) {
+        const std::string& shownPath = shown.front();
+        std::vector<KeyChange> changes;
+        for (const auto& [key, value] : WallpaperKeys(kind_, shownPath, options)) {
+          if (!background.HasKey(key)) continue;
+          // GSettings strings are UTF-8; a plain path (MATE) may not be.
+          if (!g_utf8_validate(value.data(), gssize(value.size()), nullptr))
+            return Status::Error("ścieżka " + shownPath + " nie jest tekstem UTF-8");
+          changes.push_back(
+              {key, VariantPtr(g_variant_ref_sink(g_variant_new_string(value.c_str())))});
+        }
+        return Write(background, changes, budget);
+      });
 }
 
 Status GSettingsDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {

@@ -31,9 +31,17 @@ class GSettingsDesktop : public FileShowingDesktop {
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
               WaitBudget& budget) override;
+  // One monitor: its picture, zoomed (it has the screen's size).  Several:
+  // the whole layout's picture, spanned over them.
+  Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                      WaitBudget& budget) override;
   Result<std::optional<ColorValue>> ReadBackgroundColor(WaitBudget& budget) override;
 
  private:
+  // Writes the picture's file and the keys that show it with `options`.
+  Status ShowPicture(const ShownSource& picture, const char* options, RestoreJournal& journal,
+                     WaitBudget& budget);
+
   DesktopKind kind_;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/journaled_desktop.h"
 
+#include <algorithm>
+
 namespace vendaro {
 
 Status JournaledDesktop::Named(const Status& status) const {
@@ -73,20 +75,29 @@ Status JournaledDesktop::RestoreUserWallpaper() {
   return RemoveJournal(stateFolder_);
 }
 
+Status FileShowingDesktop::ShowFiles(
+    const std::vector<ShownSource>& sources, ShownFormat format, RestoreJournal& journal,
+    const std::function<Status(const std::vector<std::string>& shownPaths)>& hand) {
+  Result<std::vector<std::string>> written = WriteShownFiles(stateFolder(), sources, format);
+  if (!written) return written.status();
+  const std::vector<std::string>& shown = *written;
+  const std::vector<std::string> before = journal.All(kShownFileKey);
+  for (const std::string& path : shown) journal.Add(kShownFileKey, path);
+  if (Status status = hand(shown); !status) return status;
+  // The desktop names the new files now; the older ones are ours to drop.
+  for (const std::string& file : before) {
+    if (std::find(shown.begin(), shown.end(), file) == shown.end()) RemoveOwnFile(file);
+  }
+  journal.Erase(kShownFileKey);
+  for (const std::string& path : shown) journal.Add(kShownFileKey, path);
+  return Status::Ok();
+}
+
 Status FileShowingDesktop::ShowFile(
     const std::string& bmpPath, const Canvas& canvas, ShownFormat format, RestoreJournal& journal,
     const std::function<Status(const std::string& shownPath)>& hand) {
-  std::string shownPath;
-  if (Status status = WriteShownFile(bmpPath, canvas, format, shownPath); !status) return status;
-  const std::vector<std::string> before = journal.All(kShownFileKey);
-  journal.Add(kShownFileKey, shownPath);
-  if (Status status = hand(shownPath); !status) return status;
-  // The desktop names the new file now; the older ones are ours to drop.
-  for (const std::string& file : before) {
-    if (file != shownPath) RemoveOwnFile(file);
-  }
-  journal.Set(kShownFileKey, shownPath);
-  return Status::Ok();
+  return ShowFiles({{bmpPath, &canvas}}, format, journal,
+                   [&](const std::vector<std::string>& shown) { return hand(shown.front()); });
 }
 
 void RemoveJournaledFiles(const RestoreJournal& journal) {

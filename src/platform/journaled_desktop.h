@@ -70,11 +70,15 @@ class FileShowingDesktop : public JournaledDesktop {
   using JournaledDesktop::JournaledDesktop;
 
  protected:
-  // Writes a new shown file and hands its path to `hand` (which tells the
-  // desktop).  When that works, the files shown before are removed; when it
-  // fails the new file stays listed in the journal, since a service that
-  // timed out may still take it later, and goes with the next change or the
-  // give-back.
+  // Writes a new shown file for each source, in the state folder, and hands
+  // their paths, in the same order, to `hand` (which tells the desktop).
+  // When that works, the files shown before are removed; when it fails the
+  // new files stay listed in the journal, since a service that timed out
+  // may still take them later, and go with the next change or the give-back.
+  Status ShowFiles(const std::vector<ShownSource>& sources, ShownFormat format,
+                   RestoreJournal& journal,
+                   const std::function<Status(const std::vector<std::string>& shownPaths)>& hand);
+  // The same for a single picture.
   Status ShowFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
                   RestoreJournal& journal,
                   const std::function<Status(const std::string& shownPath)>& hand);

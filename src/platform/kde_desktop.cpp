@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <cmath>
 
 #include "platform/child_process.h"
 #include "platform/kde_script.h"
@@ -26,7 +27,66 @@ Result<std::string> ReadDesktops(WaitBudget& budget) {
   return parsed.toJson(QJsonDocument::Compact).toStdString();
 }
 
+// Whether each desktop holds the picture of its screen, as
+// SetScreenImagesScript printed it.
+Status CheckScreenImages(const std::string& output, const std::vector<std::string>& byScreen,
+                         const std::string& other) {
+  const QJsonArray desktops = QJsonDocument::fromJson(QByteArray::fromStdString(output)).array();
+  if (desktops.isEmpty())
+    return Status::Error("Plasma nie ma pulpitu, na którym można ustawić tapetę");
+  for (const QJsonValue& desktop : desktops) {
+    const int screen = desktop.toObject().value("screen").toInt(-1);
+    const std::string& want = screen >= 0 && std::size_t(screen) < byScreen.size()
+                                  ? byScreen[std::size_t(screen)]
+                                  : other;
+    if (desktop.toObject().value("image").toString().toStdString() != want)
+      return Status::Error("pulpit Plasmy nie przyjął nowej tapety");
+  }
+  return Status::Ok();
+}
+
+// Whether `size` is `logical` times one scale in both directions (to a
+// pixel of rounding).
+bool ScaledAlike(const Rect& device, const Rect& logical) {
+  if (logical.width <= 0 || logical.height <= 0) return false;
+  const double scale = double(device.width) / logical.width;
+  return scale >= 1 && std::abs(logical.height * scale - device.height) <= scale;
+}
+
 }  // namespace
+
+std::optional<std::vector<Rect>> ParsePlasmaScreens(const std::string& json) {
+  const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(json));
+  if (!parsed.isArray()) return std::nullopt;
+  std::vector<Rect> screens;
+  for (const QJsonValue& value : parsed.array()) {
+    const QJsonObject screen = value.toObject();
+    // Logical pixels may be fractional under fractional scaling.
+    screens.push_back({int(std::lround(screen.value("x").toDouble())),
+                       int(std::lround(screen.value("y").toDouble())),
+                       int(std::lround(screen.value("width").toDouble())),
+                       int(std::lround(screen.value("height").toDouble()))});
+  }
+  return screens;
+}
+
+std::vector<int> MonitorsOfScreens(const std::vector<Rect>& screens, const Wallpapers& wallpapers) {
+  const std::vector<MonitorPicture>& monitors = wallpapers.monitors;
+  std::vector<int> found;
+  for (const Rect& screen : screens) {
+    int match = -1;
+    for (std::size_t i = 0; i < monitors.size() && match < 0; ++i) {
+      if (monitors[i].monitor.area == screen) match = int(i);
+    }
+    for (std::size_t i = 0; i < monitors.size() && match < 0; ++i) {
+      const Rect& area = monitors[i].monitor.area;
+      if (area.left == screen.left && area.top == screen.top && ScaledAlike(area, screen))
+        match = int(i);
+    }
+    found.push_back(match);
+  }
+  return found;
+}
 
 Result<std::string> EvaluatePlasmaScript(const std::string& script, WaitBudget& budget) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -92,6 +152,32 @@ Status KdeDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJo
     }
     return Status::Ok();
   });
+}
+
+Status KdeDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                                WaitBudget& budget) {
+  if (wallpapers.monitors.size() < 2)
+    return FileShowingDesktop::ShowMonitors(wallpapers, journal, budget);
+  const Result<std::string> listed = EvaluatePlasmaScript(ReadScreensScript(), budget);
+  if (!listed) return listed.status();
+  const std::optional<std::vector<Rect>> screens = ParsePlasmaScreens(*listed);
+  if (!screens) return Status::Error("Plasma zwróciła nieczytelną listę ekranów");
+  const std::vector<int> monitorOf = MonitorsOfScreens(*screens, wallpapers);
+  const MonitorSources sources = DistinctPictures(wallpapers);
+  // Qt reads BMP itself.
+  return ShowFiles(
+      sources.sources, ShownFormat::Bmp, journal, [&](const std::vector<std::string>& shown) {
+        const std::string other = FileUrl(shown.front());
+        std::vector<std::string> byScreen;
+        for (const int monitor : monitorOf) {
+          byScreen.push_back(monitor < 0 ? other
+                                         : FileUrl(shown[sources.sourceOf[std::size_t(monitor)]]));
+        }
+        const Result<std::string> output =
+            EvaluatePlasmaScript(SetScreenImagesScript(byScreen, other), budget);
+        if (!output) return output.status();
+        return CheckScreenImages(*output, byScreen, other);
+      });
 }
 
 Status KdeDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {

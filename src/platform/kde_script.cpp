@@ -1,5 +1,6 @@
 #include "platform/kde_script.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QString>
 #include <cstdio>
@@ -52,24 +53,68 @@ std::string ReadDesktopsScript() {
          "print(JSON.stringify(saved));\n";
 }
 
-std::string SetImageScript(const std::string& url) {
-  // A missing FillMode means the plugin's default, "scaled and cropped",
-  // which shows a screen-sized picture exactly; writing it would add a key
-  // the user never had.  Only a tiling or centring mode is changed.
-  return "var url = " + JsStringLiteral(url) +
-         ";\n"
-         "var shown = [];\n"
-         "desktops().forEach(function (d) {\n"
-         "  d.wallpaperPlugin = 'org.kde.image';\n"
-         "  " +
-         kGroup +
+namespace {
+
+// Sets `url` (an expression) on desktop d, leaving a fill mode that shows a
+// screen-sized picture exactly as it is.  A missing FillMode means the
+// plugin's default, "scaled and cropped"; writing it would add a key the
+// user never had.  Only a tiling or centring mode is changed.
+std::string SetImageOnDesktop(const std::string& url) {
+  return std::string("  d.wallpaperPlugin = 'org.kde.image';\n  ") + kGroup +
          "\n"
-         "  d.writeConfig('Image', url);\n"
+         "  d.writeConfig('Image', " +
+         url +
+         ");\n"
          "  if (d.configKeys.indexOf('FillMode') >= 0 &&\n"
          "      [0, 1, 2].indexOf(Number(d.readConfig('FillMode'))) < 0)\n"
          "    d.writeConfig('FillMode', 2);\n"
-         "  d.reloadConfig();\n"
+         "  d.reloadConfig();\n";
+}
+
+// A JSON string, which is a JavaScript string literal too.
+std::string JsonString(const std::string& text) {
+  const QJsonDocument wrapped(QJsonArray{QString::fromUtf8(text.data(), qsizetype(text.size()))});
+  const std::string array =
+      EscapeLineSeparators(QString::fromUtf8(wrapped.toJson(QJsonDocument::Compact)));
+  return array.substr(1, array.size() - 2);
+}
+
+}  // namespace
+
+std::string SetImageScript(const std::string& url) {
+  return "var url = " + JsStringLiteral(url) +
+         ";\n"
+         "var shown = [];\n"
+         "desktops().forEach(function (d) {\n" +
+         SetImageOnDesktop("url") +
          "  shown.push(String(d.readConfig('Image')));\n"
+         "});\n"
+         "print(JSON.stringify(shown));\n";
+}
+
+std::string ReadScreensScript() {
+  return "var screens = [];\n"
+         "for (var i = 0; i < screenCount; ++i) {\n"
+         "  var g = screenGeometry(i);\n"
+         "  screens.push({x: g.x, y: g.y, width: g.width, height: g.height});\n"
+         "}\n"
+         "print(JSON.stringify(screens));\n";
+}
+
+std::string SetScreenImagesScript(const std::vector<std::string>& byScreen,
+                                  const std::string& other) {
+  std::string urls;
+  for (const std::string& url : byScreen) urls += (urls.empty() ? "" : ", ") + JsonString(url);
+  return "var urls = [" + urls +
+         "];\n"
+         "var other = " +
+         JsonString(other) +
+         ";\n"
+         "var shown = [];\n"
+         "desktops().forEach(function (d) {\n"
+         "  var url = d.screen >= 0 && d.screen < urls.length ? urls[d.screen] : other;\n" +
+         SetImageOnDesktop("url") +
+         "  shown.push({screen: d.screen, image: String(d.readConfig('Image'))});\n"
          "});\n"
          "print(JSON.stringify(shown));\n";
 }

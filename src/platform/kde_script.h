@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vendaro {
 
@@ -21,6 +22,17 @@ std::string ReadDesktopsScript();
 // Shows the file (a file:// URL) on every desktop through the image plugin,
 // and prints a JSON array of the Image each desktop holds afterwards.
 std::string SetImageScript(const std::string& url);
+
+// Prints a JSON array of each screen's geometry ({x, y, width, height}, in
+// Plasma's logical pixels), indexed by Plasma's screen number.
+std::string ReadScreensScript();
+
+// Shows on each desktop the file (a file:// URL) of its screen from
+// `byScreen`, indexed by Plasma's screen number, and `other` on desktops of
+// screens past its end or of no screen; prints a JSON array of each
+// desktop's screen and the Image it holds afterwards ({screen, image}).
+std::string SetScreenImagesScript(const std::vector<std::string>& byScreen,
+                                  const std::string& other);
 
 // Puts back what ReadDesktopsScript printed (given as its JSON text).
 std::string RestoreDesktopsScript(const std::string& savedJson);

@@ -18,21 +18,21 @@ namespace {
 // default level, and the file only lives for one wallpaper.
 constexpr int kFastPngQuality = 80;
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+std::string WithSlash(const std::string& folder) {
+  return folder.empty() || folder.back() == '/' ? folder : folder + "/";
 }
 
 // Encoded in memory and written through the byte path, so a folder name that
-// is not UTF-8 works too.
-Status WritePng(const Canvas& canvas, const std::string& path) {
+// is not UTF-8 works too.  Qt writes a canvas without alpha as a 24-bit BMP,
+// which every loader reads.
+Status WriteEncoded(const Canvas& canvas, const std::string& path, const char* format) {
   if (canvas.empty()) return Status::Error("Brak obrazu do zapisania");
   const QImage image(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
                      QImage::Format_RGB888);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "png");
+  QImageWriter writer(&buffer, format);
   writer.setQuality(kFastPngQuality);
   if (!writer.write(image)) {
     return Status::Error("Nie można zapisać pliku " + path + ": " +
@@ -93,24 +93,54 @@ ShownFormat GdkPixbufFormat() {
   return format;
 }
 
-Status WriteShownFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
-                      std::string& shownPath) {
+Result<std::string> WriteShownFile(const std::string& folder, const std::string& bmpPath,
+                                   const Canvas& canvas, ShownFormat format) {
   const char* ext = format == ShownFormat::Png ? ".png" : ".bmp";
-  const std::string folder = FolderOf(bmpPath);
+  const bool link = format == ShownFormat::Bmp && !bmpPath.empty();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string path = folder + UniqueStem(attempt) + ext;
-    if (format == ShownFormat::Png) {
+    const std::string path = WithSlash(folder) + UniqueStem(attempt) + ext;
+    if (!link) {
       if (access(path.c_str(), F_OK) == 0) continue;
-      if (Status status = WritePng(canvas, path); !status) return status;
+      if (Status status = WriteEncoded(canvas, path, format == ShownFormat::Png ? "png" : "bmp");
+          !status)
+        return status;
     } else if (int error = LinkBmp(bmpPath, path); error == EEXIST) {
       continue;
     } else if (error != 0) {
       return Status::Error("Nie można zapisać pliku " + path + ": " + ErrorText(error));
     }
-    shownPath = path;
-    return Status::Ok();
+    return path;
   }
   return Status::Error("Nie można utworzyć pliku tapety w " + folder);
+}
+
+MonitorSources DistinctPictures(const Wallpapers& wallpapers) {
+  MonitorSources found;
+  for (const MonitorPicture& picture : wallpapers.monitors) {
+    std::size_t index = 0;
+    while (index < found.sources.size() && found.sources[index].canvas != picture.canvas) ++index;
+    if (index == found.sources.size()) found.sources.push_back({picture.path, picture.canvas});
+    found.sourceOf.push_back(index);
+  }
+  return found;
+}
+
+Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
+                                                 const std::vector<ShownSource>& sources,
+                                                 ShownFormat format) {
+  std::vector<std::string> shown;
+  for (const ShownSource& source : sources) {
+    Result<std::string> written =
+        source.canvas ? WriteShownFile(folder, source.bmpPath, *source.canvas, format)
+                      : Result<std::string>(Status::Error("Brak obrazu do zapisania"));
+    if (!written) {
+      // Not handed to anyone yet: nothing can be showing them.
+      for (const std::string& path : shown) RemoveOwnFile(path);
+      return written.status();
+    }
+    shown.push_back(std::move(*written));
+  }
+  return shown;
 }
 
 bool IsShownFileName(const std::string& name) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "model/canvas.h"
+#include "model/monitors.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -18,13 +21,37 @@ ShownFormat GdkPixbufFormat();
 // The same decision from the text of a loaders.cache file.
 ShownFormat FormatFromLoaderCache(const std::string& cacheText);
 
-// Writes the file a desktop is handed, beside the composed BMP, under a name
-// no desktop can have seen before: GNOME Shell and Plasma cache pictures by
-// name, and a new process must not reuse an older process's name either.
-// BMP: a hard link to the composed file (a copy where links fail); PNG:
-// written with fast compression.  `shownPath` gets the new file's path.
-Status WriteShownFile(const std::string& bmpPath, const Canvas& canvas, ShownFormat format,
-                      std::string& shownPath);
+// Writes the file a desktop is handed into `folder`, under a name no desktop
+// can have seen before: GNOME Shell and Plasma cache pictures by name, and a
+// new process must not reuse an older process's name either.  BMP: a hard
+// link to the composed file `bmpPath` (a copy where links fail), or, for a
+// picture made here that has no file (empty `bmpPath`), the canvas written
+// as BMP; PNG: the canvas written with fast compression.  Returns the new
+// file's path.
+Result<std::string> WriteShownFile(const std::string& folder, const std::string& bmpPath,
+                                   const Canvas& canvas, ShownFormat format);
+
+// One picture a change hands the desktop as a file: its composed BMP (empty
+// for a picture made here, such as the whole layout) and its pixels.
+struct ShownSource {
+  std::string bmpPath;
+  const Canvas* canvas = nullptr;
+};
+
+// The different pictures of a change, the primary's first (monitors of one
+// size share a canvas, and so one file), and for each monitor of the
+// Wallpapers, in their order, the index of its picture.
+struct MonitorSources {
+  std::vector<ShownSource> sources;
+  std::vector<std::size_t> sourceOf;
+};
+MonitorSources DistinctPictures(const Wallpapers& wallpapers);
+
+// WriteShownFile for each source, their paths in the same order; when one
+// cannot be written, those written before it are removed again.
+Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
+                                                 const std::vector<ShownSource>& sources,
+                                                 ShownFormat format);
 
 // Whether a file name (without folder) is one WriteShownFile makes.
 bool IsShownFileName(const std::string& name);

@@ -177,16 +177,33 @@ std::optional<std::string> SwayQuotedPath(const std::string& path) {
   return "\"" + word + "'\"";
 }
 
-std::vector<std::string> SwayOutputNames(const std::string& outputsJson) {
-  std::vector<std::string> names;
+std::vector<SwayOutput> SwayOutputs(const std::string& outputsJson) {
+  std::vector<SwayOutput> found;
   const QJsonArray outputs =
       QJsonDocument::fromJson(QByteArray::fromStdString(outputsJson)).array();
   for (const QJsonValue& output : outputs) {
     const QJsonObject object = output.toObject();
-    if (object.value("active").toBool(true) && object.value("name").isString())
-      names.push_back(object.value("name").toString().toStdString());
+    if (!object.value("active").toBool(true) || !object.value("name").isString()) continue;
+    const QJsonObject rect = object.value("rect").toObject();
+    const QJsonObject mode = object.value("current_mode").toObject();
+    // The rect is in the layout's logical pixels; the mode is the device's.
+    const QJsonObject& size = mode.contains("width") ? mode : rect;
+    found.push_back({object.value("name").toString().toStdString(),
+                     {rect.value("x").toInt(), rect.value("y").toInt(), size.value("width").toInt(),
+                      size.value("height").toInt()}});
   }
-  return names;
+  return found;
+}
+
+int MonitorOfOutput(const SwayOutput& output, const Wallpapers& wallpapers) {
+  const std::vector<MonitorPicture>& monitors = wallpapers.monitors;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    if (!output.name.empty() && monitors[i].monitor.name == output.name) return int(i);
+  }
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    if (monitors[i].monitor.area == output.area) return int(i);
+  }
+  return -1;
 }
 
 bool SwaybgReadsBmp() {
@@ -210,19 +227,44 @@ Status SwayDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
 
 Status SwayDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                          WaitBudget& budget) {
-  ProgramResult outputs = RunProgram(kSwaymsg, {"-t", "get_outputs"}, budget);
-  if (!outputs.status) return outputs.status;
-  const std::vector<std::string> names = SwayOutputNames(outputs.out);
-  if (names.empty()) return Status::Error("sway nie ma włączonego ekranu");
+  return ShowOnOutputs(
+      {{path, &canvas}}, journal, budget,
+      [](const SwayOutput&, const std::vector<std::string>& shown) -> const std::string& {
+        return shown.front();
+      });
+}
+
+Status SwayDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                                 WaitBudget& budget) {
+  if (wallpapers.monitors.size() < 2)
+    return FileShowingDesktop::ShowMonitors(wallpapers, journal, budget);
+  const MonitorSources sources = DistinctPictures(wallpapers);
+  return ShowOnOutputs(
+      sources.sources, journal, budget,
+      [&](const SwayOutput& output, const std::vector<std::string>& shown) -> const std::string& {
+        const int monitor = MonitorOfOutput(output, wallpapers);
+        return monitor < 0 ? shown.front() : shown[sources.sourceOf[std::size_t(monitor)]];
+      });
+}
+
+Status SwayDesktop::ShowOnOutputs(
+    const std::vector<ShownSource>& sources, RestoreJournal& journal, WaitBudget& budget,
+    const std::function<const std::string&(const SwayOutput& output,
+                                           const std::vector<std::string>& shown)>& fileOf) {
+  ProgramResult listed = RunProgram(kSwaymsg, {"-t", "get_outputs"}, budget);
+  if (!listed.status) return listed.status;
+  const std::vector<SwayOutput> outputs = SwayOutputs(listed.out);
+  if (outputs.empty()) return Status::Error("sway nie ma włączonego ekranu");
   const ShownFormat format = SwaybgReadsBmp() ? ShownFormat::Bmp : ShownFormat::Png;
-  return ShowFile(path, canvas, format, journal, [&](const std::string& shownPath) {
-    const std::optional<std::string> file = SwayQuotedPath(shownPath);
-    if (!file) return Status::Error("sway nie przyjmie ścieżki " + shownPath);
+  return ShowFiles(sources, format, journal, [&](const std::vector<std::string>& shown) {
     std::vector<std::string> commands;
-    for (const std::string& name : names) {
-      if (name.find_first_of("\"\n") != std::string::npos)
-        return Status::Error("nieobsługiwana nazwa ekranu " + name);
-      commands.push_back("output \"" + name + "\" bg " + *file + " stretch");
+    for (const SwayOutput& output : outputs) {
+      const std::string& shownPath = fileOf(output, shown);
+      const std::optional<std::string> file = SwayQuotedPath(shownPath);
+      if (!file) return Status::Error("sway nie przyjmie ścieżki " + shownPath);
+      if (output.name.find_first_of("\"\n") != std::string::npos)
+        return Status::Error("nieobsługiwana nazwa ekranu " + output.name);
+      commands.push_back("output \"" + output.name + "\" bg " + *file + " stretch");
     }
     return RunCommands(commands, budget);
   });

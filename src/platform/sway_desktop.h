@@ -7,6 +7,14 @@
 
 namespace vendaro {
 
+// One of sway's active outputs: its name, and where it lies in device
+// pixels (its position in the layout, the size of its mode).
+struct SwayOutput {
+  std::string name;
+  Rect area;
+  bool operator==(const SwayOutput&) const = default;
+};
+
 // sway: the wallpaper is set through sway itself, `output NAME bg FILE
 // stretch` for each output, which replaces the swaybg sway started from the
 // user's own `output … bg` line (a swaybg of ours would be drawn under it).
@@ -23,6 +31,16 @@ class SwayDesktop : public FileShowingDesktop {
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
               WaitBudget& budget) override;
+  // Each output its own monitor's picture; one we have none for, the primary's.
+  Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                      WaitBudget& budget) override;
+
+ private:
+  // Asks sway for its outputs and sets on each the file `FileOf` names for it.
+  Status ShowOnOutputs(
+      const std::vector<ShownSource>& sources, RestoreJournal& journal, WaitBudget& budget,
+      const std::function<const std::string&(const SwayOutput& output,
+                                             const std::vector<std::string>& shown)>& fileOf);
 };
 
 // The `output NAME bg …` commands that give back the backgrounds a sway
@@ -35,8 +53,13 @@ std::vector<std::string> SwayBackgroundCommands(const std::string& configText);
 // a path that sway cannot be given (a line break).
 std::optional<std::string> SwayQuotedPath(const std::string& path);
 
-// The names of sway's active outputs from `swaymsg -t get_outputs`.
-std::vector<std::string> SwayOutputNames(const std::string& outputsJson);
+// sway's active outputs from `swaymsg -t get_outputs`.
+std::vector<SwayOutput> SwayOutputs(const std::string& outputsJson);
+
+// Which monitor of `wallpapers` an output shows: the one of its name, else
+// the one at its place with its size (a name the display server did not
+// give), else none (-1): the output came after the composition.
+int MonitorOfOutput(const SwayOutput& output, const Wallpapers& wallpapers);
 
 // Whether swaybg can read BMP (it reads through gdk-pixbuf when built with it).
 bool SwaybgReadsBmp();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <thread>
 
@@ -15,12 +16,20 @@ constexpr const char* kPidFileName = "vendaro-swaybg.pid";
 // swaybg gives up at once on a compositor without layer shell.
 constexpr auto kStartCheck = std::chrono::milliseconds(150);
 
-std::vector<std::string> SwaybgArguments(const std::string& shownPath) {
-  return {"-o", "*", "-i", shownPath, "-m", "stretch"};
-}
-
-std::string FolderOf(const std::string& path) {
-  return path.substr(0, path.rfind('/') + 1);
+// The primary's picture on every output no name matches; with several
+// monitors each named one its own.
+std::vector<std::string> SwaybgArguments(const Wallpapers& wallpapers,
+                                         const MonitorSources& sources,
+                                         const std::vector<std::string>& shown) {
+  std::vector<std::string> arguments{"-o", "*", "-i", shown.front(), "-m", "stretch"};
+  if (wallpapers.monitors.size() < 2) return arguments;
+  for (std::size_t i = 0; i < wallpapers.monitors.size(); ++i) {
+    const std::string& name = wallpapers.monitors[i].monitor.name;
+    if (name.empty() || name == "*") continue;
+    arguments.insert(arguments.end(),
+                     {"-o", name, "-i", shown[sources.sourceOf[i]], "-m", "stretch"});
+  }
+  return arguments;
 }
 
 std::string WithSlash(const std::string& folder) {
@@ -28,21 +37,31 @@ std::string WithSlash(const std::string& folder) {
 }
 
 // The kept swaybg named in the pid file, if that process is still a swaybg
-// showing a file of this folder (a pid may have been reused since), and the
-// file it shows.
-pid_t KeptSwaybg(const std::string& folder, std::string& shown) {
+// showing files of this folder (a pid may have been reused since), and the
+// files it shows.
+struct KeptProcess {
+  pid_t pid = -1;
+  std::vector<std::string> shown;
+};
+
+KeptProcess KeptSwaybg(const std::string& folder) {
   FileBytes text = ReadWholeFile(folder + kPidFileName);
-  if (text.error != 0) return -1;
+  if (text.error != 0) return {};
   const pid_t pid = static_cast<pid_t>(std::atol(text.bytes.c_str()));
-  if (pid <= 0) return -1;
+  if (pid <= 0) return {};
   FileBytes command = ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline");
+  if (command.error != 0 || command.bytes.find("swaybg") == std::string::npos) return {};
+  KeptProcess kept;
   const std::string marker = std::string(1, '\0') + folder + "vendaro-shown-";
-  const std::size_t at = command.bytes.find(marker);
-  if (command.error != 0 || command.bytes.find("swaybg") == std::string::npos ||
-      at == std::string::npos)
-    return -1;
-  shown = command.bytes.c_str() + at + 1;
-  return pid;
+  for (std::size_t at = command.bytes.find(marker); at != std::string::npos;
+       at = command.bytes.find(marker, at + 1)) {
+    const std::string file = command.bytes.c_str() + at + 1;
+    if (std::find(kept.shown.begin(), kept.shown.end(), file) == kept.shown.end())
+      kept.shown.push_back(file);
+  }
+  if (kept.shown.empty()) return {};
+  kept.pid = pid;
+  return kept;
 }
 
 ShownFormat SwaybgFormat() {
@@ -54,18 +73,26 @@ ShownFormat SwaybgFormat() {
 WlrootsDesktop::~WlrootsDesktop() = default;
 
 Status WlrootsDesktop::SetWallpaper(const std::string& path, const Canvas& canvas) {
+  return SetWallpapers(OneScreen(canvas, path));
+}
+
+Status WlrootsDesktop::SetWallpapers(const Wallpapers& wallpapers) {
   EndChange();
-  std::string shownPath;
-  if (Status status = WriteShownFile(path, canvas, SwaybgFormat(), shownPath); !status)
-    return status;
+  if (wallpapers.monitors.empty()) return Status::Error("Pusty obraz tapety");
+  const MonitorSources sources = DistinctPictures(wallpapers);
+  Result<std::vector<std::string>> written =
+      WriteShownFiles(stateFolder_, sources.sources, SwaybgFormat());
+  if (!written) return written.status();
+  std::vector<std::string>& shown = *written;
+  const std::vector<std::string> arguments = SwaybgArguments(wallpapers, sources, shown);
   Status status;
   if (keep_) {
-    status = StartKept(shownPath);
+    status = StartKept(arguments);
   } else {
     // The new child draws before the old one goes, so the desktop never
     // flashes the user's background between two of ours.
     ChildProcess next;
-    status = next.Start("swaybg", SwaybgArguments(shownPath));
+    status = next.Start("swaybg", arguments);
     if (status) {
       std::this_thread::sleep_for(kStartCheck);
       if (!next.Running()) status = Status::Error("swaybg zakończył się od razu");
@@ -77,19 +104,20 @@ Status WlrootsDesktop::SetWallpaper(const std::string& path, const Canvas& canva
     }
   }
   if (!status) {
-    RemoveOwnFile(shownPath);
+    for (const std::string& file : shown) RemoveOwnFile(file);
     return status;
   }
-  if (!keep_) RemoveOwnFile(current_);
-  current_ = shownPath;
+  if (!keep_) {
+    for (const std::string& file : current_) RemoveOwnFile(file);
+  }
+  current_ = std::move(shown);
   return Status::Ok();
 }
 
-Status WlrootsDesktop::StartKept(const std::string& shownPath) {
-  const std::string folder = FolderOf(shownPath);
-  std::string previousFile;
-  const pid_t previous = KeptSwaybg(folder, previousFile);
-  const Result<pid_t> started = ChildProcess::StartDetached("swaybg", SwaybgArguments(shownPath));
+Status WlrootsDesktop::StartKept(const std::vector<std::string>& arguments) {
+  const std::string folder = WithSlash(stateFolder_);
+  const KeptProcess previous = KeptSwaybg(folder);
+  const Result<pid_t> started = ChildProcess::StartDetached("swaybg", arguments);
   if (!started) return started.status();
   const pid_t pid = *started;
   if (int error = ReplaceFileContents(folder + kPidFileName, std::to_string(pid)); error != 0) {
@@ -97,19 +125,18 @@ Status WlrootsDesktop::StartKept(const std::string& shownPath) {
     return Status::Error("Nie można zapisać pliku " + folder + kPidFileName + ": " +
                          ErrorText(error));
   }
-  if (previous > 0) {
-    kill(previous, SIGTERM);
-    RemoveOwnFile(previousFile);
+  if (previous.pid > 0) {
+    kill(previous.pid, SIGTERM);
+    for (const std::string& file : previous.shown) RemoveOwnFile(file);
   }
   return Status::Ok();
 }
 
 void WlrootsDesktop::StopKept() {
   const std::string folder = WithSlash(stateFolder_);
-  std::string file;
-  if (const pid_t pid = KeptSwaybg(folder, file); pid > 0) {
-    kill(pid, SIGTERM);
-    RemoveOwnFile(file);
+  if (const KeptProcess kept = KeptSwaybg(folder); kept.pid > 0) {
+    kill(kept.pid, SIGTERM);
+    for (const std::string& file : kept.shown) RemoveOwnFile(file);
   }
   RemoveOwnFile(folder + kPidFileName);
 }
@@ -117,7 +144,7 @@ void WlrootsDesktop::StopKept() {
 Status WlrootsDesktop::RestoreUserWallpaper() {
   if (keep_) return Status::Ok();
   child_.Stop();
-  RemoveOwnFile(current_);
+  for (const std::string& file : current_) RemoveOwnFile(file);
   current_.clear();
   StopKept();
   return Status::Ok();

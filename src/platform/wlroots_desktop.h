@@ -19,6 +19,10 @@ class WlrootsDesktop : public DesktopBackend {
 
   DesktopKind kind() const override { return DesktopKind::Wlroots; }
   Status SetWallpaper(const std::string& path, const Canvas& canvas) override;
+  // One swaybg for every output: `-o NAME` for each monitor's picture, and
+  // the primary's on `-o *`, which swaybg uses for an output that no name
+  // matches (one that came after the composition).
+  Status SetWallpapers(const Wallpapers& wallpapers) override;
   Status RestoreUserWallpaper() override;
   std::optional<ColorValue> BackgroundColor() override { return std::nullopt; }
   // The swaybg of a one-off change runs on by itself; the next one-off
@@ -26,13 +30,13 @@ class WlrootsDesktop : public DesktopBackend {
   void KeepAfterExit() override { keep_ = true; }
 
  private:
-  Status StartKept(const std::string& shownPath);
-  // Ends the swaybg a one-off change left running, and its file.
+  Status StartKept(const std::vector<std::string>& arguments);
+  // Ends the swaybg a one-off change left running, and its files.
   void StopKept();
 
   std::string stateFolder_;
   ChildProcess child_;
-  std::string current_;
+  std::vector<std::string> current_;
   bool keep_ = false;
 };
 

@@ -2,8 +2,13 @@
 
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <optional>
+#include <set>
+#include <string_view>
 #include <vector>
 
 #include "platform/session_bus.h"
@@ -134,53 +139,176 @@ std::optional<ColorValue> ColorOf(const Properties& properties) {
   return std::nullopt;
 }
 
+// Where an image property belongs:
+// "/backdrop/<screen>/monitor<NAME>/<workspace>/last-image".
+struct ImagePlace {
+  std::string screen;
+  std::string monitor;  // NAME
+  std::string workspace;
+};
+
+std::optional<ImagePlace> PlaceOf(const std::string& property) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t slash; (slash = property.find('/', start)) != std::string::npos;
+       start = slash + 1)
+    parts.push_back(property.substr(start, slash - start));
+  parts.push_back(property.substr(start));
+  const std::string monitor = "monitor";
+  if (parts.size() != 6 || !parts[0].empty() || "/" + parts[1] != kBackdrop ||
+      parts[3].rfind(monitor, 0) != 0 || "/" + parts[5] != kImageSuffix)
+    return std::nullopt;
+  return ImagePlace{parts[2], parts[3].substr(monitor.size()), parts[4]};
+}
+
+std::string ImageProperty(const ImagePlace& place) {
+  return std::string(kBackdrop) + "/" + place.screen + "/monitor" + place.monitor + "/" +
+         place.workspace + kImageSuffix;
+}
+
+// xfconf refuses property names with other characters, so a monitor named
+// with them cannot have a backdrop of its own.
+bool FitsPropertyName(const std::string& name) {
+  if (name.empty()) return false;
+  for (const char c : name) {
+    const bool fits = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      std::string_view("_-.:,[]{}<>").find(c) != std::string_view::npos;
+    if (!fits) return false;
+  }
+  return true;
+}
+
+// Journals the user's values of an image property and its style, or that
+// we create them.
+void JournalImage(const Properties& properties, const std::string& image, RestoreJournal& journal) {
+  for (const std::string& property : {image, StyleOf(image)}) {
+    auto found = properties.find(property);
+    std::string saved = kCreated;
+    if (found != properties.end()) {
+      std::unique_ptr<gchar, TextFree> text(g_variant_print(found->second.get(), TRUE));
+      saved = kValuePrefix + std::string(text.get());
+    }
+    journal.Add(kPropertyPrefix + property, saved);
+  }
+}
+
+// Journals every image property the journal does not hold yet, and, for
+// each of `monitors` that has no image property, the ones we create for it:
+// one for each workspace the other monitors have.  Whether it added any.
+bool JournalNewImages(const Properties& properties, const MonitorLayout& monitors,
+                      RestoreJournal& journal) {
+  std::vector<std::string> known = JournaledProperties(journal);
+  bool added = false;
+  for (const auto& [name, value] : properties) {
+    if (!EndsWith(name, kImageSuffix) || std::find(known.begin(), known.end(), name) != known.end())
+      continue;
+    JournalImage(properties, name, journal);
+    known.push_back(name);
+    added = true;
+  }
+  std::set<std::string> screens;
+  std::set<std::string> workspaces;
+  std::set<std::string> shown;  // monitors that have a backdrop
+  for (const std::string& property : known) {
+    if (const std::optional<ImagePlace> place = PlaceOf(property)) {
+      screens.insert(place->screen);
+      workspaces.insert(place->workspace);
+      shown.insert(place->monitor);
+    }
+  }
+  if (screens.empty()) screens.insert("screen0");
+  if (workspaces.empty()) workspaces.insert("workspace0");
+  for (const Monitor& monitor : monitors) {
+    if (!FitsPropertyName(monitor.name) || !shown.insert(monitor.name).second) continue;
+    for (const std::string& screen : screens) {
+      for (const std::string& workspace : workspaces) {
+        JournalImage(properties, ImageProperty({screen, monitor.name, workspace}), journal);
+        added = true;
+      }
+    }
+  }
+  return added;
+}
+
+// The file for an image (or style) property: its monitor's picture, or the
+// primary's for a monitor we have none for.
+const std::string& FileFor(const std::string& property, const Wallpapers& wallpapers,
+                           const MonitorSources& sources, const std::vector<std::string>& shown) {
+  const std::string image =
+      EndsWith(property, kStyleSuffix)
+          ? property.substr(0, property.size() - std::strlen(kStyleSuffix)) + kImageSuffix
+          : property;
+  if (const std::optional<ImagePlace> place = PlaceOf(image); place && !place->monitor.empty()) {
+    for (std::size_t i = 0; i < wallpapers.monitors.size(); ++i) {
+      if (wallpapers.monitors[i].monitor.name == place->monitor) return shown[sources.sourceOf[i]];
+    }
+  }
+  return shown.front();
+}
+
+// Writes each property its value and reads them back: what xfdesktop will
+// be told is what we wrote.
+Status WriteImages(const std::vector<std::string>& written, const Wallpapers& wallpapers,
+                   const MonitorSources& sources, const std::vector<std::string>& shown,
+                   WaitBudget& budget) {
+  // xfconf's strings are UTF-8 (D-Bus carries no other).
+  for (const std::string& path : shown) {
+    if (!g_utf8_validate(path.data(), gssize(path.size()), nullptr))
+      return Status::Error("ścieżka " + path + " nie jest tekstem UTF-8");
+  }
+  const auto value = [&](const std::string& property) {
+    return OurValue(property, FileFor(property, wallpapers, sources, shown));
+  };
+  for (const std::string& property : written) {
+    if (Status status = SetProperty(property, value(property), budget); !status) return status;
+  }
+  Properties now;
+  if (Status status = ReadAll(now, budget); !status) return status;
+  for (const std::string& property : written) {
+    VariantPtr want(g_variant_ref_sink(value(property)));
+    auto found = now.find(property);
+    if (found == now.end() || !g_variant_equal(found->second.get(), want.get()))
+      return Status::Error("właściwość " + property + " nie przyjęła nowej wartości");
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 Status XfceDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
   Properties properties;
   if (Status status = ReadAll(properties, budget); !status) return status;
-  std::vector<std::string> images;
-  for (const auto& [name, value] : properties) {
-    if (EndsWith(name, kImageSuffix)) images.push_back(name);
-  }
-  if (images.empty()) images.push_back(kFirstImage);
-  for (const std::string& image : images) {
-    for (const std::string& property : {image, StyleOf(image)}) {
-      auto found = properties.find(property);
-      std::string saved = kCreated;
-      if (found != properties.end()) {
-        std::unique_ptr<gchar, TextFree> text(g_variant_print(found->second.get(), TRUE));
-        saved = kValuePrefix + std::string(text.get());
-      }
-      journal.Add(kPropertyPrefix + property, saved);
-    }
-  }
+  if (!JournalNewImages(properties, {}, journal)) JournalImage(properties, kFirstImage, journal);
   RememberBackgroundColor(ColorOf(properties));
   return Status::Ok();
 }
 
 Status XfceDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                          WaitBudget& budget) {
-  return ShowFile(path, canvas, GdkPixbufFormat(), journal, [&](const std::string& shownPath) {
-    // xfconf's strings are UTF-8 (D-Bus carries no other).
-    if (!g_utf8_validate(shownPath.data(), gssize(shownPath.size()), nullptr))
-      return Status::Error("ścieżka " + shownPath + " nie jest tekstem UTF-8");
-    const std::vector<std::string> written = JournaledProperties(journal);
-    for (const std::string& property : written) {
-      if (Status status = SetProperty(property, OurValue(property, shownPath), budget); !status)
-        return status;
-    }
-    // Read back: what xfdesktop will be told is what we wrote.
-    Properties now;
-    if (Status status = ReadAll(now, budget); !status) return status;
-    for (const std::string& property : written) {
-      VariantPtr want(g_variant_ref_sink(OurValue(property, shownPath)));
-      auto found = now.find(property);
-      if (found == now.end() || !g_variant_equal(found->second.get(), want.get()))
-        return Status::Error("właściwość " + property + " nie przyjęła nowej wartości");
-    }
-    return Status::Ok();
-  });
+  return ShowMonitors(OneScreen(canvas, path), journal, budget);
+}
+
+Status XfceDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
+                                 WaitBudget& budget) {
+  if (wallpapers.monitors.empty()) return Status::Error("Pusty obraz tapety");
+  // xfdesktop stores a backdrop for each monitor and workspace it finds, so
+  // properties may have come since the journal was begun; a monitor of ours
+  // that has none yet gets its own.  Their values are journaled before
+  // anything is written to them.
+  Properties properties;
+  if (Status status = ReadAll(properties, budget); !status) return status;
+  MonitorLayout named;
+  if (wallpapers.monitors.size() > 1) {
+    for (const MonitorPicture& picture : wallpapers.monitors) named.push_back(picture.monitor);
+  }
+  if (JournalNewImages(properties, named, journal)) {
+    if (Status status = WriteJournal(stateFolder(), journal); !status) return status;
+  }
+  const MonitorSources sources = DistinctPictures(wallpapers);
+  return ShowFiles(
+      sources.sources, GdkPixbufFormat(), journal, [&](const std::vector<std::string>& shown) {
+        return WriteImages(JournaledProperties(journal), wallpapers, sources, shown, budget);
+      });
 }
 
 Status XfceDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {

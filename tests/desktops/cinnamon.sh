@@ -6,7 +6,7 @@
 
 d_start() {
   export XDG_CURRENT_DESKTOP=X-Cinnamon DESKTOP_SESSION=cinnamon XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
-  td_start_xvfb && td_start_dbus || return 1
+  td_start_x && td_start_dbus || return 1
   # For the screensaver's and power daemon's login-manager lookups.
   td_start_system_bus || return 1
   gs set org.nemo.desktop show-desktop-icons false || { echo "gsettings cannot write to dconf"; return 1; }

@@ -8,6 +8,12 @@ TD_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 TD_USER=vendaro-desktops
 TD_W=1280
 TD_H=800
+# TD_MONITORS=2 runs the desktop on two monitors: A, the primary, TD_W×TD_H
+# at the origin, and B, TD_BW×TD_BH right of it (half A's size, so that a
+# picture composed for A and scaled to B looks different from B's own).
+: "${TD_MONITORS:=1}"
+TD_BW=$((TD_W / 2))
+TD_BH=$((TD_H / 2))
 # Every process of a session gets TD_MARK=<this> in its environment, so that
 # cleanup finds exactly ours, D-Bus-activated services included.
 : "${TD_MARK:=vendaro-desktops-$$}"
@@ -120,6 +126,15 @@ td_start_system_bus() {
   td_wait_until 10 test -S "$XDG_RUNTIME_DIR/system_bus" || { echo "the system bus did not start"; return 1; }
 }
 
+# The X server of the session.  Two monitors need Xorg with the dummy
+# driver: Xvfb has a single RandR output, and monitors made on it with
+# `xrandr --setmonitor NAME … none` have no output, which GTK 3 (xfdesktop,
+# caja, csd-background) and Qt 5 (plasmashell) leave out: they see one
+# monitor.
+td_start_x() {
+  if ((TD_MONITORS == 2)); then td_start_xorg_two; else td_start_xvfb; fi
+}
+
 # Xvfb picks a free display itself and tells its number through a pipe.
 td_start_xvfb() {
   local size=${1:-${TD_W}x${TD_H}} fifo=$TD_SESSION/displayfd number
@@ -134,6 +149,65 @@ td_start_xvfb() {
   td_log "Xvfb on $DISPLAY"
 }
 
+# Xorg with the dummy driver, run as the user: each DUMMYn is a RandR output
+# that has a mode and a place, as a real monitor would.  They are given in
+# the configuration as the outputs' preferred modes, so that a desktop that
+# lays out its monitors itself (Cinnamon's csd-xrandr: each output in its
+# preferred mode, side by side) keeps them.
+td_start_xorg_two() {
+  local conf=$TD_SESSION/xorg.conf fifo=$TD_SESSION/displayfd number
+  cat >"$conf" <<EOF
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 64000
+  Option "Monitor-DUMMY0" "a"
+  Option "Monitor-DUMMY1" "b"
+EndSection
+Section "Monitor"
+  Identifier "a"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+  Option "PreferredMode" "${TD_W}x$TD_H"
+  Option "Primary" "true"
+EndSection
+Section "Monitor"
+  Identifier "b"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+  Option "PreferredMode" "${TD_BW}x$TD_BH"
+  Option "Enable" "true"
+  Option "RightOf" "a"
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "a"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual $((TD_W + TD_BW)) $TD_H
+  EndSubSection
+EndSection
+EOF
+  chmod 644 "$conf"
+  rm -f "$fifo"
+  mkfifo "$fifo"
+  chown "$TD_USER:" "$fifo"
+  # Xorg moves an older log aside, so it needs a folder of its own.
+  install -d -o "$TD_USER" "$TD_LOGS/xorg"
+  td_spawn xorg bash -c 'exec /usr/lib/xorg/Xorg -displayfd 3 -config "$1" -logfile "$2" -nolisten tcp \
+    -noreset -novtswitch -sharevts 3>"$3"' xorg "$conf" "$TD_LOGS/xorg/Xorg.log" "$fifo"
+  number=$(timeout 15 head -n1 "$fifo")
+  [[ -n $number ]] || { echo "Xorg did not start (see xorg.log)"; return 1; }
+  export DISPLAY=:$number
+  td_log "Xorg on $DISPLAY: $(td_as_user xrandr --listmonitors | tr '\n' ' ')"
+}
+
 # Screenshots.  The default is the X root window; sway overrides it.
 td_shot_x() { td_as_user xwd -root -silent -display "$DISPLAY" | convert xwd:- "$1"; }
 
@@ -143,14 +217,17 @@ TD_COLOURS=(
   user:200,120,40 oneoff:40,200,200 list1:200,40,40 list2:40,200,40 list3:40,40,200
   hung:120,60,160 eight1:210,210,40 eight2:200,40,200 eight3:128,128,128 eight4:245,245,245
   eight5:90,20,20 eight6:20,90,20 eight7:20,20,100 eight8:245,160,190
+  twin:250,200,0 margin:30,60,90
 )
 td_make_pictures() {
-  local entry name rgb
+  local entry name rgb size
   : >"$TD_SESSION/pics/palette.txt"
   for entry in "${TD_COLOURS[@]}"; do
     name=${entry%%:*}
     rgb=${entry#*:}
-    convert -size "${TD_W}x${TD_H}" "xc:rgb($rgb)" -depth 8 "PNG24:$TD_SESSION/pics/$name.png"
+    # A quarter of the screen for the two-monitor check, shown at its own size.
+    [[ $name == twin ]] && size=$((TD_W / 4))x$((TD_H / 4)) || size=${TD_W}x$TD_H
+    convert -size "$size" "xc:rgb($rgb)" -depth 8 "PNG24:$TD_SESSION/pics/$name.png"
     echo "$name ${rgb//,/ }" >>"$TD_SESSION/pics/palette.txt"
   done
   chmod 644 "$TD_SESSION"/pics/*
@@ -174,6 +251,29 @@ td_wait_for() {
     # shellcheck disable=SC2053 # WANT may be a pattern: 'list[123]'
     [[ $found == 0 && ${TD_SEEN%% *} == $want ]] && break
     found=1
+    td_over "$start" "$seconds" && break
+    sleep 0.3
+  done
+  [[ -f $shot ]] && convert "$shot" "$TD_SESSION/shots/$step.png" 2>/dev/null
+  return $found
+}
+
+# Polls the screen until every point shows its colour (pixels.py --each
+# NAME@X,Y …), at most SECONDS; TD_SEEN and TD_TOOK as td_wait_for leaves
+# them, the last shot as shots/STEP.png.
+td_wait_for_each() {
+  local seconds=$1 step=$2 start found=1 shot=$TD_SESSION/shots/current.ppm
+  shift 2
+  start=$(td_now)
+  while :; do
+    if declare -F d_before_shot >/dev/null; then d_before_shot; fi
+    TD_SEEN="no screenshot"
+    if d_shot "$shot" 2>>"$TD_LOGS/screenshots.log"; then
+      TD_SEEN=$(python3 "$TD_HERE/pixels.py" "$shot" "$TD_SESSION/pics/palette.txt" --each "$@" 2>&1)
+      found=$?
+    fi
+    TD_TOOK=$(td_since "$start")
+    ((found == 0)) && break
     td_over "$start" "$seconds" && break
     sleep 0.3
   done

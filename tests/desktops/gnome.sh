@@ -2,10 +2,18 @@
 # draws the background only behind windows and in the overview's workspace
 # preview; with no window open it starts in the overview, and we keep it there.
 
+# Two monitors: mutter's dummy monitors all take the one mode of
+# MUTTER_DEBUG_DUMMY_MODE_SPECS (given several specs, mutter 43 used one),
+# so B is A's size here, side by side in a window twice as wide.
+if ((TD_MONITORS == 2)); then
+  TD_BW=$TD_W
+  TD_BH=$TD_H
+fi
+
 d_start() {
   export XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome XDG_SESSION_TYPE=wayland
-  export MUTTER_DEBUG_DUMMY_MODE_SPECS=${TD_W}x$TD_H
-  td_start_xvfb && td_start_dbus || return 1
+  export MUTTER_DEBUG_DUMMY_MODE_SPECS=${TD_W}x$TD_H MUTTER_DEBUG_NUM_DUMMY_MONITORS=$TD_MONITORS
+  td_start_xvfb $((TD_W * TD_MONITORS))x$TD_H && td_start_dbus || return 1
   # Without a system bus the shell dies in its login-manager proxy.
   td_start_system_bus || return 1
   td_spawn gnome-shell gnome-shell --nested --wayland --no-x11
@@ -27,6 +35,20 @@ d_before_shot() { show_overview 2>/dev/null; }
 d_points() {
   local x y
   for y in 200 400 600; do for x in 300 640 980; do printf '%d,%d ' "$x" "$y"; done; done
+}
+
+# Two monitors: each shows the overview, with its workspace preview where
+# this run measured it (monitor A's preview leaves out the top bar's 33
+# rows).  A point of the layout goes to the same place in its preview.
+d_map_point() {
+  local x=$1 y=$2
+  if ((TD_MONITORS == 2 && x < TD_W)); then
+    echo $((188 + x * 904 / TD_W)) $((122 + (y - 33) * 904 / TD_W))
+  elif ((TD_MONITORS == 2)); then
+    echo $((1427 + (x - TD_W) * 986 / TD_W)) $((92 + y * 986 / TD_W))
+  else
+    echo "$x" "$y"
+  fi
 }
 
 d_user_picture() {

@@ -4,10 +4,10 @@
 d_start() {
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 DESKTOP_SESSION=plasma
   export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
-  td_start_xvfb && td_start_dbus || return 1
+  td_start_x && td_start_dbus || return 1
   td_spawn plasmashell plasmashell --no-respawn
-  td_wait_until 60 plasma_script 'print(desktops().length)' ||
-    { echo "plasmashell does not answer on D-Bus (see plasmashell.log)"; return 1; }
+  td_wait_until 60 has_every_screen ||
+    { echo "plasmashell does not answer on D-Bus with a screen for each monitor (see plasmashell.log)"; return 1; }
   # It draws its default wallpaper a moment after it answers.
   sleep 3
 }
@@ -15,6 +15,10 @@ d_start() {
 plasma_script() {
   td_as_user dbus-send --session --print-reply=literal --reply-timeout=5000 --dest=org.kde.plasmashell \
     /PlasmaShell org.kde.PlasmaShell.evaluateScript "string:$1"
+}
+
+has_every_screen() {
+  [[ $(plasma_script 'print(screenCount)') =~ ^[[:space:]]*$TD_MONITORS[[:space:]]*$ ]]
 }
 
 # The tool that Plasma's own wallpaper settings use from the command line.

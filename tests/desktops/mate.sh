@@ -3,7 +3,7 @@
 
 d_start() {
   export XDG_CURRENT_DESKTOP=MATE DESKTOP_SESSION=mate XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
-  td_start_xvfb && td_start_dbus || return 1
+  td_start_x && td_start_dbus || return 1
   # Desktop icons would cover the sample points.
   local key
   for key in computer-icon-visible home-icon-visible network-icon-visible trash-icon-visible volumes-visible; do

@@ -7,7 +7,8 @@
 #
 # DESKTOP.sh beside this file provides the desktop's part: d_start,
 # d_user_picture, d_dump, d_service_pid, d_shot (and may override d_points
-# and define d_before_shot).
+# and define d_before_shot and d_map_point).  With TD_MONITORS=2 the desktop
+# runs on two monitors and the checks are those of two-monitors.sh.
 set -uo pipefail
 TD_MARK=$5
 source "$(dirname "$0")/common.sh"
@@ -25,6 +26,7 @@ trap 'exit 130' INT TERM
 PICS=$TD_SESSION/pics
 CHECKS=(1-user 2-oneoff 3-start 4-next 5-quit 6-eight-oneoffs 7a-hung-compose 7b-hung-next 7c-hung-quit
   7d-journal 8-leftovers)
+((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9d-two-quit)
 
 compose() { td_timed "$1" "$2" "$TD_BIN/vendaro-compose" --set "$PICS/$3.png"; }
 
@@ -95,6 +97,11 @@ if ! d_start >"$TD_LOGS/start.log" 2>&1; then
   exit 0
 fi
 write_vendaro_config
+if ((TD_MONITORS == 2)); then
+  source "$TD_HERE/two-monitors.sh"
+  declare -F d_stop >/dev/null && d_stop
+  exit 0
+fi
 
 # 1. The user's own picture, set through the desktop's own settings.
 d_user_picture "$PICS/user.png" >>"$TD_LOGS/user-picture.log" 2>&1

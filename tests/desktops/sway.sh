@@ -4,10 +4,13 @@
 
 d_start() {
   export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
-  export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+  export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=$TD_MONITORS
   mkdir -p "$XDG_CONFIG_HOME/sway"
-  # A headless output starts at 1920x1080; the mode line makes it our size.
-  sed "s|^output \* bg .*|output * bg $TD_SESSION/pics/user.png fill\noutput * mode ${TD_W}x$TD_H|" \
+  # A headless output starts at 1920x1080; the mode lines make them our sizes.
+  local outputs="output * mode ${TD_W}x$TD_H"
+  ((TD_MONITORS == 2)) && outputs="output HEADLESS-1 mode ${TD_W}x$TD_H position 0 0\n"
+  ((TD_MONITORS == 2)) && outputs+="output HEADLESS-2 mode ${TD_BW}x$TD_BH position $TD_W 0"
+  sed "s|^output \* bg .*|output * bg $TD_SESSION/pics/user.png fill\n$outputs|" \
     /etc/sway/config >"$XDG_CONFIG_HOME/sway/config"
   grep -q "^output \* bg $TD_SESSION" "$XDG_CONFIG_HOME/sway/config" ||
     { echo "/etc/sway/config has no 'output * bg' line"; return 1; }

@@ -5,15 +5,16 @@ xfconf() { td_as_user timeout 5 xfconf-query --channel xfce4-desktop "$@"; }
 
 d_start() {
   export XDG_CURRENT_DESKTOP=XFCE DESKTOP_SESSION=xfce XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
-  td_start_xvfb && td_start_dbus || return 1
+  td_start_x && td_start_dbus || return 1
   td_spawn xfconfd /usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd
   td_wait_until 10 xfconf --list || { echo "xfconfd does not answer"; return 1; }
   # Desktop icons would cover the sample points.
   xfconf --property /desktop-icons/style --create --type int --set 0
   td_spawn xfdesktop xfdesktop --disable-wm-check
   # xfdesktop stores a backdrop for each monitor it finds once it draws.
-  td_wait_until 20 td_as_user bash -c 'xfconf-query --channel xfce4-desktop --list | grep -q /last-image$' ||
-    { echo "xfdesktop stored no backdrop (see xfdesktop.log)"; return 1; }
+  td_wait_until 20 td_as_user bash -c "(( \$(xfconf-query --channel xfce4-desktop --list |
+      grep '/last-image\$' | sed 's|/workspace.*||' | sort -u | wc -l) >= $TD_MONITORS ))" ||
+    { echo "xfdesktop stored no backdrop for each monitor (see xfdesktop.log)"; return 1; }
 }
 
 # As the settings dialog does: the image of every monitor and workspace.

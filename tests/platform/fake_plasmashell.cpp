@@ -1,8 +1,10 @@
 // Stands in for plasmashell on a private session bus: records every script
 // it is asked to evaluate as script-<n>.js in the folder given, answers the
-// reading script with reply.json from there and the setting script with the
-// URL it sets, once for each desktop of reply.json (or with shown.json from
-// there, when that exists), and stalls while a file named "hang" exists.
+// reading script with reply.json from there, the screens script with
+// screens.json, and the setting scripts with the URL each desktop of
+// reply.json gets (by its "screen" for the script that sets one a screen),
+// or with shown.json from there when that exists; stalls while a file
+// named "hang" exists.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QThread>
 #include <cstdio>
 
@@ -27,6 +30,8 @@ class FakePlasmaShell : public QObject {
     log.close();
     if (folder_.exists("hang")) QThread::sleep(5);
     if (script.startsWith("var url = '")) return Shown(script);
+    if (script.startsWith("var urls = [")) return ShownByScreen(script);
+    if (script.contains("screenGeometry")) return Read("screens.json", "[]");
     if (!script.contains("saved.push")) return {};
     return Read("reply.json", "[]");
   }
@@ -45,6 +50,27 @@ class FakePlasmaShell : public QObject {
         QJsonDocument::fromJson(Read("reply.json", "[]").toUtf8()).array().size();
     QJsonArray shown;
     for (qsizetype i = 0; i < desktops; ++i) shown.append(url);
+    return QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact));
+  }
+
+  // The first two lines: "var urls = [JSON…];" and "var other = JSON;".
+  QString ShownByScreen(const QString& script) const {
+    if (folder_.exists("shown.json")) return Read("shown.json", "[]");
+    const QStringList lines = script.split('\n');
+    const auto json = [](QString line) {
+      line = line.mid(line.indexOf('=') + 1).trimmed();
+      line.chop(1);  // ';'
+      return QJsonDocument::fromJson(("[" + line + "]").toUtf8()).array().first();
+    };
+    const QJsonArray urls = json(lines.value(0)).toArray();
+    const QString other = json(lines.value(1)).toString();
+    QJsonArray shown;
+    for (const QJsonValue& desktop :
+         QJsonDocument::fromJson(Read("reply.json", "[]").toUtf8()).array()) {
+      const int screen = desktop.toObject().value("screen").toInt(-1);
+      const QString url = screen >= 0 && screen < urls.size() ? urls[screen].toString() : other;
+      shown.append(QJsonObject{{"screen", screen}, {"image", url}});
+    }
     return QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact));
   }
 

@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 
@@ -132,6 +133,57 @@ TEST_F(WlrootsDesktopTest, AOneOffChangeOutlivesUsUntilTheResidentProgramEnds) {
   }
 }
 
+// swaybg takes the named output's picture over `-o *`'s.
+TEST_F(WlrootsDesktopTest, EachNamedOutputGetsItsMonitorsPictureAndOldFilesGo) {
+  const MonitorLayout layout{{"A", {0, 0, 16, 8}, true}, {"B", {16, 0, 8, 4}}, {"", {24, 0, 8, 4}}};
+  WlrootsDesktop desktop(state);
+  std::vector<std::string> before;
+  for (int change = 0; change < 2; ++change) {
+    const testing::TestWallpapers pictures(state, layout, change * 10);
+    ASSERT_TRUE(desktop.SetWallpapers(pictures.view()));
+    ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == std::size_t(change + 1); }));
+    const std::vector<std::string> shown = testing::ShownFiles(state);
+    ASSERT_EQ(shown.size(), 2u) << "one file a monitor size, the previous change's gone";
+    for (const std::string& file : before)
+      EXPECT_EQ(std::find(shown.begin(), shown.end(), file), shown.end()) << "gone: " << file;
+    const std::string a = pictures.Which(shown[0]) == pictures.SizeOf("A") ? shown[0] : shown[1];
+    const std::string b = a == shown[0] ? shown[1] : shown[0];
+    EXPECT_EQ(pictures.Which(b), pictures.SizeOf("B"));
+    pid_t newest = Runs(runs)[0];
+    for (pid_t pid : Runs(runs)) newest = Ended(pid) ? newest : pid;
+    EXPECT_EQ(ArgsOf(newest),
+              (std::vector<std::string>{"-o", "*", "-i", a, "-m", "stretch", "-o", "A", "-i", a,
+                                        "-m", "stretch", "-o", "B", "-i", b, "-m", "stretch"}));
+    before = shown;
+  }
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  for (pid_t pid : Runs(runs)) EXPECT_TRUE(Ended(pid));
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+}
+
+// The swaybg a one-off change left shows a file for each monitor size.
+TEST_F(WlrootsDesktopTest, EveryFileOfAReplacedOneOffGoesWithIt) {
+  const MonitorLayout layout{{"A", {0, 0, 16, 8}, true}, {"B", {16, 0, 8, 4}}};
+  const testing::TestWallpapers pictures(state, layout);
+  pid_t oneOff = -1;
+  {
+    WlrootsDesktop desktop(state);
+    desktop.KeepAfterExit();
+    ASSERT_TRUE(desktop.SetWallpapers(pictures.view()));
+    ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 1; }));
+    oneOff = Runs(runs)[0];
+  }
+  ASSERT_EQ(testing::ShownFiles(state).size(), 2u);
+  WlrootsDesktop resident(state);
+  ASSERT_TRUE(resident.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 3)));
+  EXPECT_TRUE(testing::WaitUntil([&] { return Ended(oneOff); }));
+  EXPECT_EQ(testing::ShownFiles(state).size(), 1u) << "only the resident program's own";
+  ASSERT_TRUE(resident.RestoreUserWallpaper());
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+  kill(oneOff, SIGTERM);
+  waitpid(oneOff, nullptr, 0);
+}
+
 TEST_F(WlrootsDesktopTest, AMissingSwaybgIsReported) {
   setenv("PATH", "/nonexistent", 1);
   WlrootsDesktop desktop(state);
@@ -182,6 +234,67 @@ TEST_F(SwayDesktopTest, SetsEachOutputThroughSwayAndGivesTheConfigsBackgroundBac
   EXPECT_EQ(Commands().back(), "output * bg /usr/share/backgrounds/user.png fill");
   EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
   EXPECT_FALSE(FileExists(JournalPath(state)));
+}
+
+// Ours: HEADLESS-1, the primary, and a monitor whose name the display
+// server did not give at HEADLESS-2's place; sway also has an output that
+// came after the composition.
+TEST_F(SwayDesktopTest, EachOutputGetsItsMonitorsPictureInOneCall) {
+  WriteFileBytes(sway + "/outputs.json", R"([
+    {"name": "HEADLESS-1", "active": true, "rect": {"x": 0, "y": 0, "width": 16, "height": 8},
+     "current_mode": {"width": 16, "height": 8}},
+    {"name": "HEADLESS-2", "active": true, "rect": {"x": 16, "y": 0, "width": 8, "height": 4},
+     "current_mode": {"width": 8, "height": 4}},
+    {"name": "DP-9", "active": true, "rect": {"x": 24, "y": 0, "width": 8, "height": 4},
+     "current_mode": {"width": 8, "height": 4}}])");
+  const testing::TestWallpapers pictures(
+      state, {{"HEADLESS-1", {0, 0, 16, 8}, true}, {"", {16, 0, 8, 4}}});
+  SwayDesktop desktop(state);
+  ASSERT_TRUE(desktop.SetWallpapers(pictures.view()));
+  const std::vector<std::string> shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 2u);
+  const std::string a =
+      pictures.Which(shown[0]) == pictures.SizeOf("HEADLESS-1") ? shown[0] : shown[1];
+  const std::string b = a == shown[0] ? shown[1] : shown[0];
+  EXPECT_EQ(Commands(), std::vector<std::string>{
+                            "output \"HEADLESS-1\" bg " + *SwayQuotedPath(a) +
+                            " stretch; output \"HEADLESS-2\" bg " + *SwayQuotedPath(b) +
+                            " stretch; output \"DP-9\" bg " + *SwayQuotedPath(a) + " stretch"});
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+}
+
+struct OutputRow {
+  const char* name;
+  SwayOutput output;
+  int monitor;
+};
+
+class SwayOutputTest : public ::testing::TestWithParam<OutputRow> {};
+
+// Ours: DP-1 (the primary) and HDMI-A-1 right of it, in device pixels.
+TEST_P(SwayOutputTest, FindsTheMonitorAnOutputShows) {
+  Canvas canvas;
+  Wallpapers ours;
+  ours.monitors = {{{"DP-1", {0, 0, 1920, 1080}, true}, &canvas, ""},
+                   {{"HDMI-A-1", {1920, 0, 3840, 2160}}, &canvas, ""}};
+  EXPECT_EQ(MonitorOfOutput(GetParam().output, ours), GetParam().monitor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SwayOutputTest,
+    ::testing::Values(OutputRow{"by_name", {"HDMI-A-1", {5, 5, 1, 1}}, 1},
+                      OutputRow{"by_place_without_our_name", {"X-1", {1920, 0, 3840, 2160}}, 1},
+                      OutputRow{"came_later", {"DP-3", {5760, 0, 1920, 1080}}, -1}),
+    [](const ::testing::TestParamInfo<OutputRow>& row) { return std::string(row.param.name); });
+
+// sway's rect is in logical pixels; our monitors are in the mode's.
+TEST(SwayOutputs, TakeThePlaceFromTheRectAndTheSizeFromTheMode) {
+  EXPECT_EQ(SwayOutputs(R"([{"name": "DP-1", "active": true,
+      "rect": {"x": 1920, "y": 0, "width": 1920, "height": 1080},
+      "current_mode": {"width": 3840, "height": 2160, "refresh": 60000}},
+    {"name": "DP-2", "active": false}])"),
+            (std::vector<SwayOutput>{{"DP-1", {1920, 0, 3840, 2160}}}));
 }
 
 TEST_F(SwayDesktopTest, AOneOffChangeIsGivenBackByTheNextStart) {

@@ -131,6 +131,38 @@ TEST_P(GSettingsDesktopTest, UsersValuesComeBackAndUnsetKeysAreReset) {
   EXPECT_FALSE(FileExists(JournalPath(state)));
 }
 
+// These desktops take one picture: with several monitors it is the whole
+// layout, spanned, and the user's picture-options comes back as it was.
+TEST_P(GSettingsDesktopTest, SeveralMonitorsGetTheWholeLayoutSpannedOneGetsItsOwnZoomed) {
+  Settings settings(GetParam());
+  settings.Set("picture-options", "scaled");
+  GSettingsDesktop desktop(GetParam(), state);
+  const testing::TestWallpapers two(state, {{"A", {0, 0, 16, 8}, true}, {"B", {16, 2, 8, 4}}});
+  ASSERT_TRUE(desktop.SetWallpapers(two.view()));
+  std::vector<std::string> shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u);
+  const std::string spanned = shown[0];
+  EXPECT_EQ(settings.Get(PictureKey()), PictureValue(spanned));
+  EXPECT_EQ(settings.Get("picture-options"), "spanned");
+  EXPECT_TRUE(testing::ImageFileShows(spanned, LayoutPicture(two.view())))
+      << "each monitor's picture where it lies, the fill colour elsewhere";
+
+  const testing::TestWallpapers one(state, {{"A", {0, 0, 16, 8}, true}}, 5);
+  ASSERT_TRUE(desktop.SetWallpapers(one.view()));
+  shown = testing::ShownFiles(state);
+  ASSERT_EQ(shown.size(), 1u) << "the spanned picture went once the next one was set";
+  EXPECT_NE(shown[0], spanned);
+  EXPECT_EQ(settings.Get("picture-options"), "zoom");
+  EXPECT_EQ(two.Which(shown[0]), "?");
+  EXPECT_EQ(one.Which(shown[0]), "16x8");
+
+  ASSERT_TRUE(desktop.SetWallpapers(two.view()));
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(settings.Get("picture-options"), "scaled");
+  EXPECT_FALSE(settings.UserSet(PictureKey()));
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
+}
+
 TEST_P(GSettingsDesktopTest, NeverSetKeysStayUnset) {
   GSettingsDesktop desktop(GetParam(), state);
   ASSERT_TRUE(desktop.SetWallpaper(testing::WriteComposedFile(state, "a.bmp"),

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <chrono>
 #include <set>
 
@@ -57,10 +58,14 @@ TEST(PlasmaColor, ReadsBothStoredForms) {
 // a JSON object, so the scripts run as Plasma would run them.
 constexpr const char* kPlasmaApi = R"JS(
 var configs = JSON.parse(process.argv[2]);
+var plasmaScreens = JSON.parse(process.argv[3]);
+var screenCount = plasmaScreens.length;
+function screenGeometry(i) { return plasmaScreens[i]; }
 function desktops() {
   return configs.map(function (c, i) {
     return {
       id: i + 1,
+      screen: c.screen === undefined ? -1 : c.screen,
       get wallpaperPlugin() { return c.plugin; },
       set wallpaperPlugin(p) { c.plugin = p; },
       set currentConfigGroup(g) { c.group = g.join('/'); c.keys = c.keys || {};
@@ -82,13 +87,15 @@ struct ScriptRun {
   std::string configs;  // the desktops' configs afterwards, as JSON
 };
 
-// Runs a script against desktops in `configs`; nothing without node.
-std::optional<ScriptRun> RunInPlasma(const std::string& script, const std::string& configs) {
+// Runs a script against desktops in `configs` on `screens` (geometries by
+// Plasma's screen number); nothing without node.
+std::optional<ScriptRun> RunInPlasma(const std::string& script, const std::string& configs,
+                                     const std::string& screens = "[]") {
   const std::string file = MakeTempDir("js") + "/script.js";
   WriteFileBytes(file, std::string(kPlasmaApi) + script +
                            "\nprocess.stdout.write(JSON.stringify({printed: printed, configs: "
                            "configs.map(function (c) { delete c.group; return c; })}));\n");
-  ProgramResult result = RunProgram("node", {file, configs}, 20000);
+  ProgramResult result = RunProgram("node", {file, configs, screens}, 20000);
   if (!result.status) return std::nullopt;
   const QJsonObject out = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
   return ScriptRun{out.value("printed").toString().toStdString(),
@@ -137,6 +144,79 @@ TEST(PlasmaScripts, GivingBackLeavesTheConfigAsItWas) {
     EXPECT_EQ(inUse(back->configs), inUse(before)) << "after: " << back->configs;
   }
 }
+
+// Plasma's screens in Plasma's order, ours the primary first.
+TEST(PlasmaScripts, EachScreensDesktopGetsItsScreensPicture) {
+  if (FindProgram("node").empty()) GTEST_SKIP() << "node is not installed";
+  const std::string screens =
+      R"([{"x": 1280, "y": 0, "width": 640, "height": 400}, {"x": 0, "y": 0, "width": 1280, "height": 800}])";
+  const auto read = RunInPlasma(ReadScreensScript(), "[]", screens);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(ParsePlasmaScreens(read->printed),
+            (std::vector<Rect>{{1280, 0, 640, 400}, {0, 0, 1280, 800}}));
+
+  // A desktop of no screen (another activity's, a screen gone), and one of a
+  // screen that came after the composition.
+  const std::string desktops =
+      R"([{"plugin": "org.kde.image", "screen": 0, "keys": {}}, {"plugin": "org.kde.image", "screen": 1, "keys": {}},)"
+      R"( {"plugin": "org.kde.slideshow", "screen": -1, "keys": {}}, {"plugin": "org.kde.image", "screen": 2, "keys": {}}])";
+  const auto set = RunInPlasma(
+      SetScreenImagesScript({"file:///s/b.bmp", "file:///s/a'\"\u2028.bmp"}, "file:///s/a.bmp"),
+      desktops, screens);
+  ASSERT_TRUE(set);
+  std::vector<std::string> images;
+  for (const QJsonValue& c :
+       QJsonDocument::fromJson(QByteArray::fromStdString(set->configs)).array())
+    images.push_back(c.toObject()
+                         .value("keys")
+                         .toObject()
+                         .value("Wallpaper/org.kde.image/General")
+                         .toObject()
+                         .value("Image")
+                         .toString()
+                         .toStdString());
+  EXPECT_EQ(images, (std::vector<std::string>{"file:///s/b.bmp", "file:///s/a'\"\u2028.bmp",
+                                              "file:///s/a.bmp", "file:///s/a.bmp"}));
+  const QJsonArray shown = QJsonDocument::fromJson(QByteArray::fromStdString(set->printed)).array();
+  ASSERT_EQ(shown.size(), 4);
+  EXPECT_EQ(shown[1].toObject().value("screen").toInt(), 1);
+  EXPECT_EQ(shown[1].toObject().value("image").toString().toStdString(),
+            "file:///s/a'\"\u2028.bmp");
+}
+
+struct ScreensRow {
+  const char* name;
+  std::vector<Rect> screens;  // Plasma's, by its screen number
+  std::vector<int> monitors;  // ours for each
+};
+
+class PlasmaScreensTest : public ::testing::TestWithParam<ScreensRow> {};
+
+// Ours: the primary 1920×1080 at the origin, a 2560×1440 one right of it.
+TEST_P(PlasmaScreensTest, MatchesPlasmasScreensToOurMonitorsByPlace) {
+  Canvas canvas;
+  Wallpapers ours;
+  ours.monitors = {{{"DP-1", {0, 0, 1920, 1080}, true}, &canvas, ""},
+                   {{"HDMI-A-1", {1920, 0, 2560, 1440}}, &canvas, ""}};
+  EXPECT_EQ(MonitorsOfScreens(GetParam().screens, ours), GetParam().monitors);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PlasmaScreensTest,
+    ::testing::Values(
+        ScreensRow{"same_order", {{0, 0, 1920, 1080}, {1920, 0, 2560, 1440}}, {0, 1}},
+        ScreensRow{"plasmas_own_order", {{1920, 0, 2560, 1440}, {0, 0, 1920, 1080}}, {1, 0}},
+        // Plasma's geometry in logical pixels: the second monitor at scale 2.
+        ScreensRow{"scaled", {{0, 0, 1920, 1080}, {1920, 0, 1280, 720}}, {0, 1}},
+        // Scaled to a fraction: 2560 / 1.5 rounds to 1707.
+        ScreensRow{"fractional_scale", {{1920, 0, 1707, 960}}, {1}},
+        // A screen that came after the composition, one that moved, one
+        // with another aspect at a monitor's corner.
+        ScreensRow{"unknown",
+                   {{4480, 0, 1024, 768}, {0, 100, 1920, 1080}, {1920, 0, 2560, 1600}},
+                   {-1, -1, -1}},
+        ScreensRow{"none", {}, {}}),
+    [](const ::testing::TestParamInfo<ScreensRow>& row) { return std::string(row.param.name); });
 
 // A session bus of our own with the fake plasmashell on it.
 class KdeDesktopTest : public ::testing::Test {
@@ -235,6 +315,47 @@ TEST_F(KdeDesktopTest, ADesktopThatDoesNotTakeThePictureIsAFailure) {
   const Status status = desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1));
   EXPECT_FALSE(status);
   EXPECT_NE(status.message().find("KDE Plasma"), std::string::npos) << status.message();
+}
+
+// Plasma's screen 0 is our second monitor, and a desktop belongs to no screen.
+TEST_F(KdeDesktopTest, EachScreensDesktopGetsItsMonitorsPictureUnderNewNamesEachChange) {
+  WriteFileBytes(shell + "/reply.json",
+                 R"([{"id":1,"screen":0,"plugin":"org.kde.image","Image":"file:///u.jpg"},)"
+                 R"({"id":2,"screen":1,"plugin":"org.kde.image","Image":"file:///u.jpg"},)"
+                 R"({"id":3,"screen":-1,"plugin":"org.kde.image"}])");
+  WriteFileBytes(shell + "/screens.json",
+                 R"([{"x":16,"y":0,"width":8,"height":4},{"x":0,"y":0,"width":16,"height":8}])");
+  const MonitorLayout layout{{"A", {0, 0, 16, 8}, true}, {"B", {16, 0, 8, 4}}};
+  KdeDesktop desktop(state);
+  std::vector<std::string> before;
+  for (int change = 0; change < 2; ++change) {
+    const testing::TestWallpapers pictures(state, layout, change * 10);
+    ASSERT_TRUE(desktop.SetWallpapers(pictures.view()));
+    const std::vector<std::string> shown = testing::ShownFiles(state);
+    ASSERT_EQ(shown.size(), 2u) << "one file a monitor size, the previous change's gone";
+    std::string a, b;
+    for (const std::string& file : shown) {
+      EXPECT_EQ(std::find(before.begin(), before.end(), file), before.end()) << "a new name";
+      (pictures.Which(file) == pictures.SizeOf("A") ? a : b) = file;
+    }
+    ASSERT_EQ(pictures.Which(b), pictures.SizeOf("B"));
+    const int set = change == 0 ? 3 : 5;
+    EXPECT_EQ(Script(set - 1), ReadScreensScript()) << "the screens are read at each change";
+    EXPECT_EQ(Script(set), SetScreenImagesScript({FileUrl(b), FileUrl(a)}, FileUrl(a)));
+    before = shown;
+  }
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(ShownFile(state), "");
+}
+
+TEST_F(KdeDesktopTest, ADesktopWithoutItsScreensPictureIsAFailure) {
+  WriteFileBytes(shell + "/screens.json", R"([{"x":0,"y":0,"width":16,"height":8}])");
+  WriteFileBytes(shell + "/shown.json", R"([{"screen":0,"image":"file:///home/u/it's.jpg"}])");
+  KdeDesktop desktop(state);
+  const testing::TestWallpapers pictures(state, {{"A", {0, 0, 16, 8}, true}, {"B", {16, 0, 8, 4}}});
+  const Status status = desktop.SetWallpapers(pictures.view());
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.message().find("nie przyjął"), std::string::npos) << status.message();
 }
 
 TEST_F(KdeDesktopTest, AKilledRunIsMendedAtTheNextStart) {

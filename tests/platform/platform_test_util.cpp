@@ -112,10 +112,12 @@ std::string AwkwardUtf8Folder(const char* prefix) {
   return folder;
 }
 
-bool PngShows(const std::string& path, const Canvas& canvas) {
+namespace {
+
+bool ImageShows(const std::string& path, const Canvas& canvas, const char* format) {
   const std::string bytes = ReadFileBytes(path);
   const QImage image =
-      QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "png")
+      QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), format)
           .convertToFormat(QImage::Format_RGB888);
   if (image.width() != canvas.width || image.height() != canvas.height) return false;
   for (int y = 0; y < canvas.height; ++y) {
@@ -123,6 +125,54 @@ bool PngShows(const std::string& path, const Canvas& canvas) {
       return false;
   }
   return true;
+}
+
+std::string SizeName(const Canvas& canvas) {
+  return std::to_string(canvas.width) + "x" + std::to_string(canvas.height);
+}
+
+}  // namespace
+
+bool PngShows(const std::string& path, const Canvas& canvas) {
+  return ImageShows(path, canvas, "png");
+}
+
+bool ImageFileShows(const std::string& path, const Canvas& canvas) {
+  return ImageShows(path, canvas, nullptr);
+}
+
+TestWallpapers::TestWallpapers(const std::string& folder, const MonitorLayout& monitors, int seed) {
+  for (const Monitor& monitor : monitors) {
+    std::size_t index = 0;
+    while (index < canvases_.size() && (canvases_[index]->width != monitor.area.width ||
+                                        canvases_[index]->height != monitor.area.height))
+      ++index;
+    if (index == canvases_.size()) {
+      canvases_.push_back(std::make_unique<Canvas>(
+          PatternCanvas(monitor.area.width, monitor.area.height, seed + int(index))));
+      const std::string name = SizeName(*canvases_.back()) + "-" + std::to_string(seed);
+      files_.push_back(WriteComposedFile(folder, "photo.jpg." + name + ".bmp"));
+      WriteFileBytes(files_.back(), "BM composed for " + name);
+    }
+    view_.monitors.push_back({monitor, canvases_[index].get(), files_[index]});
+  }
+  view_.background = Rgb(1, 2, 3);
+}
+
+std::string TestWallpapers::Which(const std::string& shownPath) const {
+  const std::string bytes = ReadFileBytes(shownPath);
+  for (std::size_t i = 0; i < canvases_.size(); ++i) {
+    if (bytes == ReadFileBytes(files_[i]) || ImageFileShows(shownPath, *canvases_[i]))
+      return SizeName(*canvases_[i]);
+  }
+  return "?";
+}
+
+std::string TestWallpapers::SizeOf(const std::string& monitorName) const {
+  for (const MonitorPicture& picture : view_.monitors) {
+    if (picture.monitor.name == monitorName) return SizeName(*picture.canvas);
+  }
+  return "?";
 }
 
 bool WaitUntil(const std::function<bool()>& done) {

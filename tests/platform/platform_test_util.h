@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,34 @@ std::string AwkwardUtf8Folder(const char* prefix);
 
 // Whether the PNG file holds exactly the canvas's pixels.
 bool PngShows(const std::string& path, const Canvas& canvas);
+
+// One change's pictures for several monitors, as the compositor hands them
+// to a desktop: a pattern canvas of each monitor's size (monitors of one
+// size share it) and a composed file for each size in `folder`, whose bytes
+// name the size and the seed, so that a hard link to it tells which picture
+// it is.
+class TestWallpapers {
+ public:
+  TestWallpapers(const std::string& folder, const MonitorLayout& monitors, int seed = 0);
+  TestWallpapers(const TestWallpapers&) = delete;
+  TestWallpapers& operator=(const TestWallpapers&) = delete;
+
+  const Wallpapers& view() const { return view_; }
+  // Which monitor's picture a shown file holds, as that monitor's size
+  // ("16x8"): a link to (or copy of) its composed file, or a BMP or PNG of
+  // its canvas; "?" when none.
+  std::string Which(const std::string& shownPath) const;
+  // The size name of a monitor's picture.
+  std::string SizeOf(const std::string& monitorName) const;
+
+ private:
+  std::vector<std::unique_ptr<Canvas>> canvases_;
+  std::vector<std::string> files_;
+  Wallpapers view_;
+};
+
+// Whether the picture file (BMP or PNG) holds exactly the canvas's pixels.
+bool ImageFileShows(const std::string& path, const Canvas& canvas);
 
 // Polls until `done` or about ten seconds pass; for servers that start.
 bool WaitUntil(const std::function<bool()>& done);

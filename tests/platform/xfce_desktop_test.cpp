@@ -1,16 +1,20 @@
 // The XFCE backend against a stand-in xfconfd on a private session bus.
+// GIO first: its headers use a member named `signals`, which Qt defines.
 #include "platform/xfce_desktop.h"
 
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <chrono>
 
 #include "platform/child_process.h"
 #include "platform/desktop_probe.h"
 #include "platform/restore_journal.h"
+#include "platform/session_bus.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 
@@ -42,6 +46,15 @@ class XfceDesktopTest : public ::testing::Test {
     ASSERT_TRUE(testing::WaitUntil([&] { return probe.BusNameHasOwner(kXfconfBusName); }));
   }
   void TearDown() override { fake.Stop(); }
+
+  // The service again, holding `props` (JSON).
+  void Restart(const std::string& props) {
+    fake.Stop();
+    WriteFileBytes(service + "/props.json", props);
+    ASSERT_TRUE(fake.Start(VENDARO_BIN_DIR "/platform_fake_xfconfd", {service}));
+    SystemProbe probe;
+    ASSERT_TRUE(testing::WaitUntil([&] { return probe.BusNameHasOwner(kXfconfBusName); }));
+  }
 
   // A property as the service holds it: "string:…", "int:…", or "" when missing.
   std::string Get(const char* property) {
@@ -86,6 +99,74 @@ TEST_F(XfceDesktopTest, EveryWorkspaceGetsItAndTheUsersValuesComeBackWithTheirTy
   EXPECT_EQ(Get(kStyle1), "") << "created by us, so removed";
   EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
   EXPECT_FALSE(FileExists(JournalPath(state)));
+}
+
+// Our monitors: A (the primary), B, C of B's size, and one whose name no
+// xfconf property can hold.  xfdesktop has stored backdrops for A, B and a
+// monitor that is gone.
+TEST_F(XfceDesktopTest, EachMonitorsPropertiesGetItsPictureAndComeBackAsTheyWere) {
+  constexpr const char* kA0 = "/backdrop/screen0/monitorA/workspace0/last-image";
+  constexpr const char* kA1 = "/backdrop/screen0/monitorA/workspace1/last-image";
+  constexpr const char* kA0Style = "/backdrop/screen0/monitorA/workspace0/image-style";
+  constexpr const char* kB0 = "/backdrop/screen0/monitorB/workspace0/last-image";
+  constexpr const char* kB1 = "/backdrop/screen0/monitorB/workspace1/last-image";
+  constexpr const char* kGone = "/backdrop/screen0/monitorGone/workspace0/last-image";
+  constexpr const char* kC0 = "/backdrop/screen0/monitorC/workspace0/last-image";
+  constexpr const char* kC1 = "/backdrop/screen0/monitorC/workspace1/last-image";
+  constexpr const char* kC1Style = "/backdrop/screen0/monitorC/workspace1/image-style";
+  Restart(R"({")" + std::string(kA0) + R"(": "/home/u/a0.jpg", ")" + kA1 +
+          R"(": "/home/u/a1.jpg", ")" + kA0Style + R"(": 1, ")" + kB0 +
+          R"(": "/home/u/b0.jpg", ")" + kGone + R"(": "/home/u/g.jpg"})");
+  const MonitorLayout layout{{"A", {0, 0, 16, 8}, true},
+                             {"B", {16, 0, 8, 4}},
+                             {"C", {24, 0, 8, 4}},
+                             {"two words", {32, 0, 16, 8}}};
+  XfceDesktop desktop(state);
+  const auto picture = [&](const testing::TestWallpapers& pictures, const char* property) {
+    const std::string value = Get(property);
+    return value.rfind("string:", 0) == 0 ? pictures.Which(value.substr(7)) : value;
+  };
+
+  const testing::TestWallpapers first(state, layout, 0);
+  const Status set = desktop.SetWallpapers(first.view());
+  ASSERT_TRUE(set) << set.message();
+  EXPECT_EQ(picture(first, kA0), first.SizeOf("A"));
+  EXPECT_EQ(picture(first, kA1), first.SizeOf("A"));
+  EXPECT_EQ(picture(first, kB0), first.SizeOf("B"));
+  EXPECT_EQ(picture(first, kGone), first.SizeOf("A")) << "no picture for it: the primary's";
+  EXPECT_EQ(picture(first, kC0), first.SizeOf("C")) << "created for each workspace";
+  EXPECT_EQ(picture(first, kC1), first.SizeOf("C"));
+  EXPECT_EQ(Get(kC1Style), "int:5");
+  EXPECT_EQ(Get(kB1), "") << "xfdesktop has not stored it";
+  EXPECT_EQ(ReadFileBytes(service + "/calls.log").find("monitortwo"), std::string::npos);
+  EXPECT_EQ(testing::ShownFiles(state).size(), 2u) << "one file for each monitor size";
+
+  // xfdesktop stores a backdrop of its own for a workspace of B.
+  WaitBudget budget;
+  ASSERT_TRUE(CallSessionBus(
+      {kXfconfBusName, "/org/xfce/Xfconf", "org.xfce.Xfconf", "xfconfd"}, "SetProperty",
+      g_variant_new("(ssv)", "xfce4-desktop", kB1, g_variant_new_string("/home/u/b1.jpg")), nullptr,
+      budget));
+  const std::vector<std::string> before = testing::ShownFiles(state);
+  const testing::TestWallpapers second(state, layout, 10);
+  ASSERT_TRUE(desktop.SetWallpapers(second.view()));
+  EXPECT_EQ(picture(second, kB1), second.SizeOf("B"));
+  EXPECT_EQ(picture(second, kC0), second.SizeOf("C"));
+  const std::vector<std::string> now = testing::ShownFiles(state);
+  EXPECT_EQ(now.size(), 2u);
+  for (const std::string& file : before)
+    EXPECT_EQ(std::find(now.begin(), now.end(), file), now.end()) << "gone: " << file;
+
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(Get(kA0), "string:/home/u/a0.jpg");
+  EXPECT_EQ(Get(kA1), "string:/home/u/a1.jpg");
+  EXPECT_EQ(Get(kA0Style), "int:1");
+  EXPECT_EQ(Get(kB0), "string:/home/u/b0.jpg");
+  EXPECT_EQ(Get(kB1), "string:/home/u/b1.jpg") << "journaled when it came";
+  EXPECT_EQ(Get(kGone), "string:/home/u/g.jpg");
+  EXPECT_EQ(Get(kC0), "") << "created by us, so removed";
+  EXPECT_EQ(Get(kC1Style), "");
+  EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
 }
 
 // Before xfdesktop has stored a backdrop, xfconfd answers with an error.

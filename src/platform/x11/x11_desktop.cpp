@@ -106,9 +106,7 @@ Status X11Desktop::Capture(RestoreJournal& journal, WaitBudget&) {
 
 Status X11Desktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                         WaitBudget& budget) {
-  Wallpapers one;
-  one.monitors.push_back({{"", {0, 0, canvas.width, canvas.height}, true}, &canvas, path});
-  return ShowMonitors(one, journal, budget);
+  return ShowMonitors(OneScreen(canvas, path), journal, budget);
 }
 
 Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,

@@ -1,0 +1,98 @@
+# The two-monitor checks of the real-desktop suite, sourced by run-desktop.sh
+# when the desktop runs on monitors A (the primary, TD_W×TD_H at the origin)
+# and B (TD_BW×TD_BH right of it): each monitor shows the user's picture,
+# then a picture composed for that monitor, then the resident program's,
+# and the user's again once it quit.  A desktop that shows the monitors
+# elsewhere in its screenshots (GNOME's overview) maps each point with
+# d_map_point.
+
+monitor_a=(0 0 "$TD_W" "$TD_H")
+monitor_b=("$TD_W" 0 "$TD_BW" "$TD_BH")
+
+point() { # NAME X Y
+  local x=$2 y=$3
+  declare -F d_map_point >/dev/null && read -r x y < <(d_map_point "$x" "$y")
+  printf '%s@%d,%d\n' "$1" "$x" "$y"
+}
+
+# Nine points of a monitor, at a quarter, half and three quarters of its sides.
+everywhere() { # NAME LEFT TOP WIDTH HEIGHT
+  local fx fy
+  for fy in 1 2 3; do
+    for fx in 1 2 3; do point "$1" $(($2 + $4 * fx / 4)) $(($3 + $5 * fy / 4)); done
+  done
+}
+
+# What `twin` composed for a monitor at its own size, centred, with margins
+# in the `margin` colour, looks like: the picture inside two of its corners,
+# the margin beyond two of its edges and near the monitor's left.  The same
+# composition scaled from another monitor's size would have its corners
+# elsewhere.
+composed_for() { # LEFT TOP WIDTH HEIGHT
+  local cx=$(($1 + $3 / 2)) cy=$(($2 + $4 / 2)) hw=$((TD_W / 8)) hh=$((TD_H / 8))
+  point twin "$cx" "$cy"
+  point twin $((cx - hw + 30)) $((cy - hh + 30))
+  point twin $((cx + hw - 30)) $((cy + hh - 30))
+  point margin $((cx + hw + 40)) "$cy"
+  point margin "$cx" $((cy + hh + 40))
+  point margin $(($1 + $3 / 8)) "$cy"
+}
+
+mapfile -t both_user < <(everywhere user "${monitor_a[@]}"; everywhere user "${monitor_b[@]}")
+mapfile -t both_list1 < <(everywhere list1 "${monitor_a[@]}"; everywhere list1 "${monitor_b[@]}")
+mapfile -t each_own < <(composed_for "${monitor_a[@]}"; composed_for "${monitor_b[@]}")
+
+# 9a. The user's own picture on both monitors.
+d_user_picture "$PICS/user.png" >>"$TD_LOGS/user-picture.log" 2>&1
+if td_wait_for_each 40 9a-two-user "${both_user[@]}"; then
+  td_result 9a-two-user pass "shown after ${TD_TOOK}s"
+else
+  td_result 9a-two-user FAIL "screen shows $TD_SEEN"
+fi
+sleep 1
+dump before
+
+# 9b. A one-off change composes for each monitor: `twin` at its own size in
+# the middle of each, in the chosen margin colour.
+td_timed 30 two-oneoff "$TD_BIN/vendaro-compose" --mode 3 --align 0 --fill 1 --color '$005A3C1E' \
+  --set "$PICS/twin.png"
+if ((TD_RC != 0)); then
+  td_result 9b-two-oneoff FAIL "vendaro-compose --set exit $TD_RC after ${TD_TOOK}s: $TD_ERR"
+else
+  took=$TD_TOOK
+  if td_wait_for_each 15 9b-two-oneoff "${each_own[@]}"; then
+    td_result 9b-two-oneoff pass "set in ${took}s, each monitor its own after ${TD_TOOK}s"
+  else
+    td_result 9b-two-oneoff FAIL "set in ${took}s (exit 0), screen shows $TD_SEEN"
+  fi
+fi
+dump two-oneoff
+
+# 9c. The resident program gives the one-off change back and shows the first
+# picture of its list on both monitors.
+start_resident vendaro
+if td_wait_for_each 30 9c-two-start "${both_list1[@]}"; then
+  td_result 9c-two-start pass "first picture on both after ${TD_TOOK}s"
+else
+  td_result 9c-two-start FAIL "screen shows $TD_SEEN$(td_alive "$RESIDENT" || echo ', vendaro ended')"
+fi
+
+# 9d. `vendaro quit` gives both monitors the user's picture back, leaves the
+# settings as they were and nothing of ours behind.
+td_timed 30 quit "$TD_BIN/vendaro" quit
+quit="exit $TD_RC after ${TD_TOOK}s"
+end_resident 10
+dump after-quit
+settings_diff after-quit
+leftovers
+problems=()
+[[ $quit == "exit 0 "* ]] || problems+=("vendaro quit $quit: $TD_ERR")
+[[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
+[[ -n $DIFF ]] && problems+=("$DIFF")
+[[ -n $LEFT ]] && problems+=("left: $LEFT")
+td_wait_for_each 10 9d-two-quit "${both_user[@]}" || problems+=("screen shows $TD_SEEN")
+if ((${#problems[@]})); then
+  td_result 9d-two-quit FAIL "$(IFS=';'; echo "${problems[*]}")"
+else
+  td_result 9d-two-quit pass "user's picture back on both after ${TD_TOOK}s, settings identical, nothing left"
+fi
