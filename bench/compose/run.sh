@@ -9,6 +9,7 @@
 # against writing the BMP alone.  Inputs are generated; nothing is committed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/bench/common.sh"
 runs=${BENCH_RUNS:-7}
 
 need=()
@@ -19,17 +20,9 @@ command -v convert >/dev/null || need+=(imagemagick)
 command -v gm >/dev/null || need+=(graphicsmagick)
 [[ -x /usr/bin/time ]] || need+=(time)
 /usr/bin/python3 -c 'import PIL' 2>/dev/null || need+=(python3-pil)
-if ((${#need[@]})); then
-  echo "Installing: ${need[*]}"
-  sudo_cmd=()
-  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+bench_install "${need[@]}"
 
-build="$root/build/bench-compose"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --target vendaro-compose -j2 >/dev/null
+bench_build bench-compose vendaro-compose
 tool="$build/bin/vendaro-compose"
 
 work="$build/work"

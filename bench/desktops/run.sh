@@ -12,6 +12,7 @@
 # reloading does not compete with the next run for the CPU.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/bench/common.sh"
 runs=${BENCH_RUNS:-15}
 
 need=()
@@ -23,42 +24,21 @@ command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
 [[ -f /usr/share/glib-2.0/schemas/org.mate.background.gschema.xml ]] || need+=(mate-desktop-common)
 [[ -f /usr/share/glib-2.0/schemas/org.gnome.desktop.background.gschema.xml ]] ||
   need+=(gsettings-desktop-schemas)
-if ((${#need[@]})); then
-  echo "Installing: ${need[*]}"
-  sudo_cmd=()
-  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+bench_install "${need[@]}"
 
-build="$root/build/bench-desktops"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --target vendaro-compose -j2 >/dev/null
+bench_build bench-desktops vendaro-compose
 compose="$build/bin/vendaro-compose"
 
 work="$build/work"
 rm -rf "$work/home" "$work/runtime"
-mkdir -p "$work/home" "$work/runtime"
+mkdir -p "$work/runtime"
 chmod 700 "$work/runtime"
 cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.state"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.data"
+bench_private_home "$work"
 export XDG_RUNTIME_DIR="$work/runtime"
-unset DISPLAY WAYLAND_DISPLAY SWAYSOCK KDE_FULL_SESSION DESKTOP_SESSION GSETTINGS_BACKEND
+unset DISPLAY GSETTINGS_BACKEND
 
-# A photo-like picture: large soft structures in each channel plus fine grain.
-if [[ ! -f photo.jpg ]]; then
-  for b in 1 2 3; do
-    vips gaussnoise "soft$b.v" 375 250 --sigma 60 --mean 128
-    vips resize "soft$b.v" "big$b.v" 16 --kernel cubic
-    vips gaussnoise "grain$b.v" 6000 4000 --sigma 12 --mean 0
-    vips add "big$b.v" "grain$b.v" "band$b.v"
-  done
-  vips bandjoin "band1.v band2.v band3.v" joined.v
-  vips cast joined.v cast.v uchar
-  vips jpegsave cast.v photo.jpg --Q 90
-  rm -f soft*.v big*.v grain*.v band*.v joined.v cast.v
-fi
+bench_photo
 
 # The session bus starts dconf-service and xfconfd on the first call, as a
 # desktop session's bus does.

@@ -6,16 +6,10 @@
 # Each row says whether the picture was drawn or refused, and why.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-[[ -x /usr/bin/time ]] || {
-  sudo_cmd=()
-  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends time
-}
-build="$root/build/bench-limits"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DVENDARO_BENCH=ON >/dev/null
-cmake --build "$build" --target vendaro-compose vendaro-bench-hostile-inputs \
-  vendaro-bench-read-files -j2 >/dev/null
+source "$root/bench/common.sh"
+[[ -x /usr/bin/time ]] || bench_install time
+bench_build bench-limits vendaro-compose vendaro-bench-hostile-inputs vendaro-bench-read-files \
+  -- -DVENDARO_BENCH=ON
 tool=${VENDARO_COMPOSE:-$build/bin/vendaro-compose}
 work="$build/work"
 [[ -f $work/settings-short-lines.ini ]] || "$build/bin/vendaro-bench-hostile-inputs" "$work"

@@ -9,6 +9,7 @@
 # so nothing outside it is touched.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/bench/common.sh"
 runs=${BENCH_RUNS:-10}
 
 need=()
@@ -16,40 +17,19 @@ command -v hyperfine >/dev/null || need+=(hyperfine)
 command -v feh >/dev/null || need+=(feh)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v vips >/dev/null || need+=(libvips-tools)
-if ((${#need[@]})); then
-  echo "Installing: ${need[*]}"
-  sudo_cmd=()
-  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+bench_install "${need[@]}"
 
-build="$root/build/bench-x11"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVENDARO_BENCH=ON >/dev/null
-cmake --build "$build" --target vendaro-compose vendaro-bench-x11-upload -j2 >/dev/null
+bench_build bench-x11 vendaro-compose vendaro-bench-x11-upload -- -DVENDARO_BENCH=ON
 compose="$build/bin/vendaro-compose"
 upload="$build/bin/vendaro-bench-x11-upload"
 
 work="$build/work"
-mkdir -p "$work/home" "$work/state"
+mkdir -p "$work/state"
 cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.state"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.data"
-unset XDG_CURRENT_DESKTOP DESKTOP_SESSION WAYLAND_DISPLAY SWAYSOCK KDE_FULL_SESSION DBUS_SESSION_BUS_ADDRESS
+bench_private_home "$work"
+unset XDG_CURRENT_DESKTOP DBUS_SESSION_BUS_ADDRESS
 
-# A photo-like picture: large soft structures in each channel plus fine grain.
-if [[ ! -f photo.jpg ]]; then
-  for b in 1 2 3; do
-    vips gaussnoise "soft$b.v" 375 250 --sigma 60 --mean 128
-    vips resize "soft$b.v" "big$b.v" 16 --kernel cubic
-    vips gaussnoise "grain$b.v" 6000 4000 --sigma 12 --mean 0
-    vips add "big$b.v" "grain$b.v" "band$b.v"
-  done
-  vips bandjoin "band1.v band2.v band3.v" joined.v
-  vips cast joined.v cast.v uchar
-  vips jpegsave cast.v photo.jpg --Q 90
-  rm -f soft*.v big*.v grain*.v band*.v joined.v cast.v
-fi
+bench_photo
 [[ -f screen.bmp ]] || "$compose" --screen 3840x2160 --mode 2 photo.jpg screen.bmp
 
 display=
