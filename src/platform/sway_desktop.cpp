@@ -1,13 +1,11 @@
 #include "platform/sway_desktop.h"
 
-#include <strings.h>
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <sstream>
 
 #include "platform/child_process.h"
+#include "platform/sway_config.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -17,75 +15,6 @@ constexpr const char* kSwaymsg = "swaymsg";
 constexpr const char* kLineKey = "sway bg";
 // The config sets no background: sway drew none of its own.
 constexpr const char* kNoneKey = "sway none";
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// Where each word of a line starts and ends; quotes keep spaces inside a word.
-std::vector<std::pair<std::size_t, std::size_t>> Words(const std::string& line) {
-  std::vector<std::pair<std::size_t, std::size_t>> words;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size()) break;
-    const std::size_t start = i;
-    char quote = 0;
-    for (; i < line.size(); ++i) {
-      const char c = line[i];
-      if (quote) {
-        if (c == '\\' && i + 1 < line.size()) {
-          ++i;
-        } else if (c == quote) {
-          quote = 0;
-        }
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == ' ' || c == '\t') {
-        break;
-      }
-    }
-    words.emplace_back(start, i);
-  }
-  return words;
-}
-
-std::string Word(const std::string& line, const std::pair<std::size_t, std::size_t>& word) {
-  return line.substr(word.first, word.second - word.first);
-}
-
-bool IsBackgroundWord(const std::string& word) {
-  return strcasecmp(word.c_str(), "bg") == 0 || strcasecmp(word.c_str(), "background") == 0;
-}
-
-// The command giving back the background of `output NAME <subcommands>`.
-std::optional<std::string> BackgroundOf(const std::string& output, const std::string& subcommands) {
-  for (const auto& word : Words(subcommands)) {
-    if (IsBackgroundWord(Word(subcommands, word)))
-      return "output " + output + " " + subcommands.substr(word.first);
-  }
-  return std::nullopt;
-}
-
-// The config as sway reads it: one logical line per entry, continuations joined.
-std::vector<std::string> LogicalLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string pending;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line.back() == '\\') {
-      pending += line.substr(0, line.size() - 1);
-      continue;
-    }
-    lines.push_back(Trimmed(pending + line));
-    pending.clear();
-  }
-  if (!pending.empty()) lines.push_back(Trimmed(pending));
-  return lines;
-}
 
 // swaymsg ends with an error when sway refused a command; sway's reason is
 // in the replies.
@@ -112,49 +41,6 @@ Status RunCommands(const std::vector<std::string>& commands, WaitBudget& budget)
 }
 
 }  // namespace
-
-std::vector<std::string> SwayBackgroundCommands(const std::string& configText) {
-  std::vector<std::string> commands;
-  std::string block;   // the output a `output NAME {` block is about
-  int otherDepth = 0;  // inside some other block
-  for (const std::string& line : LogicalLines(configText)) {
-    if (line.empty() || line[0] == '#') continue;
-    if (!block.empty() || otherDepth > 0) {
-      if (line == "}") {
-        if (otherDepth > 0) {
-          --otherDepth;
-        } else {
-          block.clear();
-        }
-        continue;
-      }
-      if (line.back() == '{') {
-        ++otherDepth;
-        continue;
-      }
-      if (!block.empty() && otherDepth == 0) {
-        if (auto command = BackgroundOf(block, line)) commands.push_back(*command);
-      }
-      continue;
-    }
-    const auto words = Words(line);
-    const bool isOutput =
-        words.size() >= 2 && strcasecmp(Word(line, words[0]).c_str(), "output") == 0;
-    if (line.back() == '{') {
-      if (isOutput && words.size() == 3) {
-        block = Word(line, words[1]);
-      } else {
-        ++otherDepth;
-      }
-      continue;
-    }
-    if (isOutput && words.size() >= 3) {
-      if (auto command = BackgroundOf(Word(line, words[1]), line.substr(words[2].first)))
-        commands.push_back(*command);
-    }
-  }
-  return commands;
-}
 
 std::optional<std::string> SwayQuotedPath(const std::string& path) {
   // sway expands the file name like a shell word (wordexp): single quotes
@@ -218,8 +104,10 @@ Status SwayDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
   if (!result.status) return result.status;
   const QJsonObject reply = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
   if (!reply.value("config").isString()) return Status::Error("sway nie podał swojej konfiguracji");
+  // Debian's config, for one, takes the files of a folder in with `include`.
+  const std::string loaded = reply.value("config").toString().toStdString();
   const std::vector<std::string> commands =
-      SwayBackgroundCommands(reply.value("config").toString().toStdString());
+      SwayBackgroundCommands(SwayConfigWithIncludes(loaded, SwayConfigPath(loaded)));
   for (const std::string& command : commands) journal.Add(kLineKey, command);
   if (commands.empty()) journal.Add(kNoneKey, "");
   return Status::Ok();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/journaled_desktop.h"
+#include "platform/sway_config.h"
 
 namespace vendaro {
 
@@ -19,7 +20,8 @@ struct SwayOutput {
 // stretch` for each output, which replaces the swaybg sway started from the
 // user's own `output … bg` line (a swaybg of ours would be drawn under it).
 // The user's lines are read from the loaded config (`swaymsg -t get_config`)
-// before the first change, journaled, and sent again to give it back.
+// and the files it includes before the first change, journaled, and sent
+// again to give it back.
 class SwayDesktop : public FileShowingDesktop {
  public:
   explicit SwayDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
@@ -42,11 +44,6 @@ class SwayDesktop : public FileShowingDesktop {
       const std::function<const std::string&(const SwayOutput& output,
                                              const std::vector<std::string>& shown)>& fileOf);
 };
-
-// The `output NAME bg …` commands that give back the backgrounds a sway
-// config sets, in its order: single lines and `output NAME { … }` blocks,
-// `bg` or `background`, comments and line continuations as sway reads them.
-std::vector<std::string> SwayBackgroundCommands(const std::string& configText);
 
 // The path as one word of a sway command: quoted for sway's parser and for
 // the shell-style expansion sway applies to background files.  Nothing for

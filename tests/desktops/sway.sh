@@ -10,9 +10,16 @@ d_start() {
   local outputs="output * mode ${TD_W}x$TD_H"
   ((TD_MONITORS == 2)) && outputs="output HEADLESS-1 mode ${TD_W}x$TD_H position 0 0\n"
   ((TD_MONITORS == 2)) && outputs+="output HEADLESS-2 mode ${TD_BW}x$TD_BH position $TD_W 0"
-  sed "s|^output \* bg .*|output * bg $TD_SESSION/pics/user.png fill\n$outputs|" \
-    /etc/sway/config >"$XDG_CONFIG_HOME/sway/config"
-  grep -q "^output \* bg $TD_SESSION" "$XDG_CONFIG_HOME/sway/config" ||
+  # On two monitors the background comes from a file the config includes,
+  # as users split their configs.
+  local background="output * bg $TD_SESSION/pics/user.png fill"
+  if ((TD_MONITORS == 2)); then
+    mkdir -p "$XDG_CONFIG_HOME/sway/config.d"
+    echo "$background" >"$XDG_CONFIG_HOME/sway/config.d/wallpaper.conf"
+    background="include config.d/*"
+  fi
+  sed "s|^output \* bg .*|$background\n$outputs|" /etc/sway/config >"$XDG_CONFIG_HOME/sway/config"
+  grep -qF "$background" "$XDG_CONFIG_HOME/sway/config" ||
     { echo "/etc/sway/config has no 'output * bg' line"; return 1; }
   chown -R "$TD_USER:" "$XDG_CONFIG_HOME/sway"
   td_start_dbus || return 1
@@ -24,7 +31,8 @@ d_start() {
   td_wait_until 20 td_as_user timeout 5 swaymsg -t get_outputs || { echo "sway does not answer"; return 1; }
 }
 
-# The bg line was written into the config before sway started.
+# The bg line was written into the config (or a file it includes) before
+# sway started.
 d_user_picture() { echo "set by the config's output * bg line"; }
 
 d_shot_sway() { td_as_user timeout 5 grim -t ppm - >"$1"; }

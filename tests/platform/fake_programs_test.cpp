@@ -327,45 +327,6 @@ TEST_F(SwayDesktopTest, AStoppedSwayCostsOneTimeLimit) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-struct ConfigRow {
-  const char* name;
-  const char* config;
-  std::vector<std::string> commands;
-};
-
-class SwayConfigTest : public ::testing::TestWithParam<ConfigRow> {};
-
-TEST_P(SwayConfigTest, FindsTheBackgroundsTheConfigSets) {
-  EXPECT_EQ(SwayBackgroundCommands(GetParam().config), GetParam().commands);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SwayConfigTest,
-    ::testing::Values(
-        ConfigRow{"debian_default",
-                  "# Default wallpaper\noutput * bg /usr/share/backgrounds/sway/a.png fill\n",
-                  {"output * bg /usr/share/backgrounds/sway/a.png fill"}},
-        ConfigRow{"none", "set $mod Mod4\n# output * bg x fill\n", {}},
-        ConfigRow{"several_in_order",
-                  "output HDMI-A-1 background ~/a.jpg fit #000000\noutput * bg $wall fill\n",
-                  {"output HDMI-A-1 background ~/a.jpg fit #000000", "output * bg $wall fill"}},
-        ConfigRow{"other_subcommands_first",
-                  "output DP-1 mode 1920x1080 pos 0 0 bg \"/a b.png\" stretch\n",
-                  {"output DP-1 bg \"/a b.png\" stretch"}},
-        ConfigRow{"block",
-                  "output \"DP-1\" {\n  mode 1920x1080\n  bg /x.png center\n}\n",
-                  {"output \"DP-1\" bg /x.png center"}},
-        ConfigRow{
-            "continued_line", "output * \\\n    bg /y.png tile\n", {"output * bg /y.png tile"}},
-        ConfigRow{"other_blocks_ignored",
-                  "mode \"resize\" {\n  bindsym h resize shrink width 10px\n}\nbar {\n  "
-                  "position top\n  colors {\n    background #323232\n  }\n}\n",
-                  {}},
-        ConfigRow{"solid_colour",
-                  "output * bg #112233 solid_color\n",
-                  {"output * bg #112233 solid_color"}}),
-    [](const ::testing::TestParamInfo<ConfigRow>& row) { return std::string(row.param.name); });
-
 // sway expands the file like a shell word and parses its own quoting
 // first; each row was checked against sway 1.7's swaybg arguments.
 TEST(SwayQuotedPath, KeepsEveryCharacterLiteralThroughBothParsers) {
