@@ -7,7 +7,7 @@
 #   scripts/test-desktops.sh [xfce|mate|gnome|kde|sway|cinnamon|all]...
 #
 # Each desktop runs twice: on one monitor (checks 1 to 8), then on two
-# (checks 9a to 9d; Xorg's dummy driver for the X desktops, two dummy
+# (checks 9a to 9e; Xorg's dummy driver for the X desktops, two dummy
 # monitors for GNOME, two headless outputs for sway).  TD_MONITOR_RUNS="2"
 # runs only the second, while working on it.
 #

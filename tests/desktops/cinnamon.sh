@@ -25,3 +25,6 @@ d_user_picture() {
 d_dump() { td_as_user timeout 5 dconf dump /; }
 
 d_service_pid() { td_marked_named dconf-service; }
+
+d_unplug() { td_unplug_dummy; }
+d_plug() { td_plug_dummy; }

@@ -208,6 +208,10 @@ EOF
   td_log "Xorg on $DISPLAY: $(td_as_user xrandr --listmonitors | tr '\n' ' ')"
 }
 
+# Monitor B of Xorg's dummy driver off and on again at its place.
+td_unplug_dummy() { td_as_user xrandr --output DUMMY1 --off; }
+td_plug_dummy() { td_as_user xrandr --output DUMMY1 --auto --right-of DUMMY0; }
+
 # Screenshots.  The default is the X root window; sway overrides it.
 td_shot_x() { td_as_user xwd -root -silent -display "$DISPLAY" | convert xwd:- "$1"; }
 

@@ -37,3 +37,6 @@ d_dump() {
 }
 
 d_service_pid() { td_pid plasmashell; }
+
+d_unplug() { td_unplug_dummy; }
+d_plug() { td_plug_dummy; }

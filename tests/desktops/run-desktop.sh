@@ -26,7 +26,7 @@ trap 'exit 130' INT TERM
 PICS=$TD_SESSION/pics
 CHECKS=(1-user 2-oneoff 3-start 4-next 5-quit 6-eight-oneoffs 7a-hung-compose 7b-hung-next 7c-hung-quit
   7d-journal 8-leftovers)
-((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9d-two-quit)
+((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit)
 
 compose() { td_timed "$1" "$2" "$TD_BIN/vendaro-compose" --set "$PICS/$3.png"; }
 

@@ -43,3 +43,6 @@ d_dump() {
 }
 
 d_service_pid() { td_pid sway; }
+
+d_unplug() { td_as_user timeout 5 swaymsg output HEADLESS-2 disable; }
+d_plug() { td_as_user timeout 5 swaymsg output HEADLESS-2 enable; }

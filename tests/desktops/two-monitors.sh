@@ -77,6 +77,27 @@ else
   td_result 9c-two-start FAIL "screen shows $TD_SEEN$(td_alive "$RESIDENT" || echo ', vendaro ended')"
 fi
 
+# 9e. Monitor B goes and comes back (a projector, a dock) while the resident
+# program runs: once the layout settles, A keeps the picture, B shows it
+# again (not the desktop's own background) and the list has not moved on.
+# Desktops that cannot unplug a monitor here (GNOME's dummy monitors) say so.
+if declare -F d_unplug >/dev/null; then
+  mapfile -t only_a < <(everywhere list1 "${monitor_a[@]}")
+  problems=()
+  d_unplug >>"$TD_LOGS/replug.log" 2>&1 || problems+=("unplugging failed (replug.log)")
+  td_wait_for_each 10 9e-unplugged "${only_a[@]}" || problems+=("with B gone, screen shows $TD_SEEN")
+  d_plug >>"$TD_LOGS/replug.log" 2>&1 || problems+=("plugging in failed (replug.log)")
+  td_wait_for_each 15 9e-replug "${both_list1[@]}" || problems+=("with B back, screen shows $TD_SEEN")
+  td_alive "$RESIDENT" || problems+=("vendaro ended")
+  if ((${#problems[@]})); then
+    td_result 9e-replug FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result 9e-replug pass "B shows the picture again after ${TD_TOOK}s, list position kept"
+  fi
+else
+  td_result 9e-replug skip "this desktop's monitors cannot be unplugged here"
+fi
+
 # 9d. `vendaro quit` gives both monitors the user's picture back, leaves the
 # settings as they were and nothing of ours behind.
 td_timed 30 quit "$TD_BIN/vendaro" quit

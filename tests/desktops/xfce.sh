@@ -29,3 +29,6 @@ d_user_picture() {
 d_dump() { xfconf --list --verbose; }
 
 d_service_pid() { td_pid xfconfd; }
+
+d_unplug() { td_unplug_dummy; }
+d_plug() { td_plug_dummy; }
