@@ -4,7 +4,7 @@
 # the screen shows.  Installs the desktops' Debian packages (hundreds of MB),
 # so it is not part of scripts/test.sh.
 #
-#   scripts/test-desktops.sh [xfce|mate|gnome|kde|sway|cinnamon|all]...
+#   scripts/test-desktops.sh [xfce|mate|gnome|kde|sway|cinnamon|budgie|all]...
 #
 # Each desktop runs twice: on one monitor (checks 1 to 8), then on two
 # (checks 9a to 9e; Xorg's dummy driver for the X desktops, two dummy
@@ -17,14 +17,14 @@
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/tests/desktops/common.sh"
-all=(xfce mate gnome kde sway cinnamon)
+all=(xfce mate gnome kde sway cinnamon budgie)
 
 desktops=()
 for arg in "${@:-all}"; do
   case $arg in
     all) desktops+=("${all[@]}") ;;
-    xfce | mate | gnome | kde | sway | cinnamon) desktops+=("$arg") ;;
-    *) echo "usage: $0 [xfce|mate|gnome|kde|sway|cinnamon|all]..." >&2; exit 2 ;;
+    xfce | mate | gnome | kde | sway | cinnamon | budgie) desktops+=("$arg") ;;
+    *) echo "usage: $0 [xfce|mate|gnome|kde|sway|cinnamon|budgie|all]..." >&2; exit 2 ;;
   esac
 done
 [[ $(id -u) == 0 ]] || { echo "$0: needs root (installs packages, runs the desktops as $TD_USER)" >&2; exit 2; }
