@@ -104,7 +104,8 @@ std::string RelativeTo(const std::string& folder, const std::string& pattern) {
 // The files an `include` pattern names.  WRDE_NOCMD: a config is text, and
 // reading it must not run what it says.
 std::vector<std::string> IncludedFiles(const std::string& pattern, const std::string& folder) {
-  const bool anchored = !pattern.empty() && (pattern[0] == '/' || pattern[0] == '~' || pattern[0] == '$');
+  const bool anchored =
+      !pattern.empty() && (pattern[0] == '/' || pattern[0] == '~' || pattern[0] == '$');
   if (!anchored && folder.empty()) return {};
   const std::string word = anchored ? pattern : RelativeTo(folder, pattern);
   wordexp_t expanded{};
@@ -199,9 +200,9 @@ std::string SwayConfigPath(const std::string& loadedText) {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
   const std::string xdg = configHome && *configHome ? configHome : home + "/.config";
   // sway's own order.
-  const std::vector<std::string> places = {
-      home + "/.sway/config", xdg + "/sway/config", home + "/.i3/config",
-      xdg + "/i3/config",     "/etc/sway/config",   "/etc/i3/config"};
+  const std::vector<std::string> places = {home + "/.sway/config", xdg + "/sway/config",
+                                           home + "/.i3/config",   xdg + "/i3/config",
+                                           "/etc/sway/config",     "/etc/i3/config"};
   for (const std::string& place : places) {
     if (place[0] != '/' || !IsNonFolder(place)) continue;
     const FileBytes read = ReadWholeFile(place, kMaxConfigBytes);

@@ -80,22 +80,27 @@ class SwayIncludesTest : public ::testing::Test {
 TEST_F(SwayIncludesTest, TakesTheBackgroundsOfIncludedFilesInSwaysOrder) {
   WriteFileBytes(config_ + "/config.d/10-outputs.conf",
                  "output DP-1 bg /a.png fill\ninclude ../config.d/10-outputs.conf\n"
-                 "include " + config_ + "/config\n");
+                 "include " +
+                     config_ + "/config\n");
   WriteFileBytes(config_ + "/config.d/20-more.conf", "output DP-2 {\n  bg /b.png fit\n}\n");
   WriteFileBytes(home_ + "/wallpaper.conf", "output * background /c.png center\n");
   WriteFileBytes(other_ + "/last.conf", "output HDMI-A-1 bg /d.png tile\n");
-  const std::string text = "output * bg /first.png fill\ninclude config.d/*\n"
-                           "include ~/wallpaper.conf\ninclude " + other_ + "/last.conf\n"
-                           "include /no/such/file\ninclude $(touch " + marker_ + ")\n";
+  const std::string text =
+      "output * bg /first.png fill\ninclude config.d/*\n"
+      "include ~/wallpaper.conf\ninclude " +
+      other_ +
+      "/last.conf\n"
+      "include /no/such/file\ninclude $(touch " +
+      marker_ + ")\n";
   WriteFileBytes(config_ + "/config", text);
 
   const std::string path = SwayConfigPath(text);
   EXPECT_EQ(path, config_ + "/config");
-  EXPECT_EQ(SwayBackgroundCommands(SwayConfigWithIncludes(text, path)),
-            (std::vector<std::string>{"output * bg /first.png fill", "output DP-1 bg /a.png fill",
-                                      "output DP-2 bg /b.png fit",
-                                      "output * background /c.png center",
-                                      "output HDMI-A-1 bg /d.png tile"}))
+  EXPECT_EQ(
+      SwayBackgroundCommands(SwayConfigWithIncludes(text, path)),
+      (std::vector<std::string>{"output * bg /first.png fill", "output DP-1 bg /a.png fill",
+                                "output DP-2 bg /b.png fit", "output * background /c.png center",
+                                "output HDMI-A-1 bg /d.png tile"}))
       << "each file once, in the order sway reads them";
   EXPECT_FALSE(FileExists(marker_)) << "a pattern must never run a command";
 }
