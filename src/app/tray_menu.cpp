@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <utility>
 
 #include "vendaro_version.h"
@@ -35,7 +36,9 @@ TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
           [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::DoubleClick ||
                 (reason == QSystemTrayIcon::Trigger && handlers_.clickIsDoubleClick)) {
-              handlers_.doubleClick();
+              // Later, not inside the tray's call: on a D-Bus tray the host
+              // waits for our answer while the settings window is open.
+              QTimer::singleShot(0, this, [this] { handlers_.doubleClick(); });
             }
           });
 }

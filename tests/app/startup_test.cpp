@@ -293,15 +293,19 @@ TEST_F(FormTest, DoubleClickOpensSettingsOnceAtATime) {
                           openFlag = raw->settingsWindowOpen();
                           itemEnabled = raw->items().Ustawienia1.enabled;
                           emit raw->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+                          // As the open window's own event loop would.
+                          QCoreApplication::processEvents();
                         },
                         {}});
   emit form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+  QCoreApplication::processEvents();
   EXPECT_EQ(opened, 1);
   EXPECT_TRUE(openFlag);
   EXPECT_FALSE(itemEnabled);
   EXPECT_FALSE(form->settingsWindowOpen());
   EXPECT_TRUE(form->items().Ustawienia1.enabled);
   emit form->trayIcon()->activated(QSystemTrayIcon::Trigger);
+  QCoreApplication::processEvents();
   EXPECT_EQ(opened, 1);
 }
 
