@@ -187,20 +187,27 @@ void TForm2::Timer2Timer() {
 }
 
 Status TForm2::ComposeAndSet(const WallpaperEntry& entry) {
+  // The session may have ended while a notification showed: the user's
+  // wallpaper is back by now, and ours must not come after it.
+  if (impl_->closed) return Status::Ok();
   DesktopBackend* backend = desktop();
   if (!backend) return Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
-  WallpapersSetter setter = [backend](const Wallpapers& wallpapers) {
+  WallpapersSetter setter = [this, backend](const Wallpapers& wallpapers) {
+    if (impl_->closed) return Status::Ok();
     return backend->SetWallpapers(wallpapers);
   };
   // The desktop's colour, asked while composing, and the change share one
   // time limit: a stopped service holds the program once, not twice.
   backend->BeginChange();
   // Read once: the screens may change while the desktop is called.
-  impl_->composedLayout = monitorLayout();
+  const MonitorLayout layout = monitorLayout();
   WallpaperFiles files{state().wallpaperFile, state().monitorFiles};
   LayoutComposeResult result =
-      ComposeWallpapers(entry, settings(), impl_->composedLayout, systemColors(), tempFolder(),
+      ComposeWallpapers(entry, settings(), layout, systemColors(), tempFolder(),
                         backend->ShowsFromFile(), files, setter);
+  // Only a layout the desktop took counts as composed for: after a failure
+  // the next screen change composes again.
+  if (result.status) impl_->composedLayout = layout;
   state().wallpaperFile = files.primary;
   state().monitorFiles = files.others;
   ReportMonitorsLeftOut(result.composition.skippedMonitors);

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <functional>
 
 #include "app/change_scheduler.h"
 #include "app/tray_menu.h"
@@ -46,21 +47,28 @@ TEST(ScreenChanges, ABurstOfChangesCountsOnceAfterItSettles) {
   EXPECT_EQ(settled, 2);
 }
 
-// Counts the notification windows that were shown.
+// Counts the notification windows that were shown, and does `onShow` as
+// each shows.
 class ShownWindows : public QObject {
  public:
-  explicit ShownWindows(const char* name) : name_(name) { qApp->installEventFilter(this); }
+  explicit ShownWindows(const char* name, std::function<void()> onShow = {})
+      : name_(name), onShow_(std::move(onShow)) {
+    qApp->installEventFilter(this);
+  }
   ~ShownWindows() override { qApp->removeEventFilter(this); }
   int count = 0;
 
  protected:
   bool eventFilter(QObject* object, QEvent* event) override {
-    if (event->type() == QEvent::Show && object->objectName() == name_) ++count;
+    if (event->type() != QEvent::Show || object->objectName() != name_) return false;
+    ++count;
+    if (onShow_) onShow_();
     return false;
   }
 
  private:
   QString name_;
+  std::function<void()> onShow_;
 };
 
 TEST_F(FormTest, TheWallpaperFollowsTheMonitorsWithoutMovingInTheList) {
@@ -96,6 +104,39 @@ TEST_F(FormTest, TheWallpaperFollowsTheMonitorsWithoutMovingInTheList) {
   form->FormClose();
   EXPECT_FALSE(FileExists(temp_ + "a.png.bmp"));
   EXPECT_FALSE(FileExists(temp_ + "a.png.40x30.bmp")) << "every monitor's file goes at the end";
+}
+
+TEST_F(FormTest, ALayoutTheDesktopRefusedIsComposedForAgain) {
+  WriteList("default.vdl", {Picture("a.png", 16, 12)});
+  WriteIni("Okno informacji=0\r\n");
+  MonitorLayout monitors{{"A", {0, 0, 64, 48}, true}};
+  monitorsHook_ = [&monitors] { return monitors; };
+  std::unique_ptr<TForm2> form = MakeForm();
+  ASSERT_TRUE(form->FormCreate());
+  monitors.push_back({"B", {64, 0, 40, 30}, false});
+  desktop_->setResult = Status::Error("the desktop is busy");
+  form->ScreensChanged();
+  ASSERT_EQ(desktop_->setMonitors.size(), 2u);
+  desktop_->setResult = Status::Ok();
+  form->ScreensChanged();
+  EXPECT_EQ(desktop_->setMonitors.size(), 3u) << "the refused layout still wants its wallpaper";
+  form->FormClose();
+}
+
+// The session ends while the notification of a change shows (it runs the
+// event loop): the user's wallpaper comes back and ours must not follow it.
+TEST_F(FormTest, ASessionEndDuringAChangeLeavesTheUsersWallpaper) {
+  WriteList("default.vdl", {Picture("a.png", 16, 12), Picture("b.png", 8, 8)});
+  WriteIni("Okno informacji=1\r\n");
+  std::unique_ptr<TForm2> form = MakeForm();
+  ASSERT_TRUE(form->FormCreate());
+  ASSERT_EQ(desktop_->setPaths.size(), 1u);
+  ShownWindows notifications("TForm5", [&form] { form->FormClose(); });
+  form->items().Nastpnatapeta1.Click();
+  EXPECT_EQ(notifications.count, 1);
+  EXPECT_EQ(desktop_->restoreCount, 1);
+  EXPECT_EQ(desktop_->setPaths.size(), 1u);
+  EXPECT_FALSE(desktop_->ourWallpaperShown);
 }
 
 TEST_F(FormTest, AMonitorThatCannotGetAWallpaperIsToldOnce) {
@@ -141,6 +182,8 @@ TEST(TrayActivation, AClickOpensTheSettingsOnlyWhereTheTrayNeverSendsADoubleClic
     int opened = 0;
     TrayMenu tray(items, {[] {}, [&] { ++opened; }, row.statusNotifierTray});
     emit tray.TrayIcon1->activated(row.reason);
+    EXPECT_EQ(opened, 0) << "not inside the tray's call";
+    QCoreApplication::processEvents();
     EXPECT_EQ(opened, row.opens ? 1 : 0);
   }
 }
