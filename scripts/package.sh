@@ -34,7 +34,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 cmake --build "$build" >&2
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-deb="$root/$build/vendaro_${version}_$(dpkg --print-architecture).deb"
+[[ $build == /* ]] || build=$root/$build
+deb="$build/vendaro_${version}_$(dpkg --print-architecture).deb"
 rm -f "$deb"
 (cd "$build" && cpack -G DEB) >&2
 [[ -f "$deb" ]] || { echo "cpack made no $deb" >&2; exit 1; }

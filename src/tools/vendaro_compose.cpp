@@ -61,7 +61,10 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
       const std::string path = c == 0
                                    ? ComposedFilePath(folder, entry)
                                    : MonitorFilePath(folder, entry, {canvas.width, canvas.height});
-      if (Status written = WriteBmp(path, canvas); !written) return written;
+      if (Status written = WriteBmp(path, canvas); !written) {
+        for (const std::string& file : ours) RemoveFile(file);
+        return written;
+      }
       ours.push_back(path);
       if (c == 0)
         paths[0] = path;
