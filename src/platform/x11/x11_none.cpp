@@ -22,6 +22,10 @@ Status X11Desktop::Show(const std::string&, const Canvas&, RestoreJournal&, Wait
   return Status::Error("Program zbudowano bez obsługi X11");
 }
 
+Status X11Desktop::ShowMonitors(const Wallpapers&, RestoreJournal&, WaitBudget&) {
+  return Status::Error("Program zbudowano bez obsługi X11");
+}
+
 Status X11Desktop::PutBack(const RestoreJournal&, WaitBudget&) {
   return Status::Ok();
 }
