@@ -52,6 +52,7 @@ class ChildProcess {
   // it.  Its process id.
   static Result<pid_t> StartDetached(const std::string& name, const std::vector<std::string>& args);
   bool Running();
+  pid_t pid() const { return pid_; }
   // SIGTERM, then SIGKILL if it does not end within the timeout.
   void Stop();
 

@@ -2,7 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QVariant>
 
 namespace vendaro {
@@ -12,10 +13,15 @@ bool StatusNotifierTrayInUse() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(watcher))
     return false;
-  QDBusInterface tray(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-  // A hung tray must not hold the start for D-Bus's 25 seconds.
-  tray.setTimeout(2000);
-  return tray.property("IsStatusNotifierHostRegistered").toBool();
+  // Asked directly: a QDBusInterface would first ask the watcher to describe
+  // itself, with D-Bus's 25 seconds to wait should the tray hang.
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      watcher, QStringLiteral("/StatusNotifierWatcher"),
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+  get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+  const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+  return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
 }
 
 }  // namespace vendaro
