@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "compose/decode_limits.h"
 #include "system/files.h"
@@ -97,6 +98,8 @@ struct FileSource {
   InputFile* file;
   bool ended;
   JOCTET buffer[64 * 1024];
+  // Where the first EXIF block of the header goes, for the orientation.
+  std::vector<std::uint8_t>* exif;
 };
 
 constexpr JOCTET kEndMarker[] = {0xFF, JPEG_EOI};
@@ -135,6 +138,35 @@ void SkipInput(j_decompress_ptr info, long count) {
 
 void TermSource(j_decompress_ptr) {}
 
+int NextByte(j_decompress_ptr info) {
+  jpeg_source_mgr* source = info->src;
+  if (source->bytes_in_buffer == 0) FillBuffer(info);
+  --source->bytes_in_buffer;
+  return *source->next_input_byte++;
+}
+
+// Keeps the first EXIF block and skips every other APP1 (XMP, more EXIF)
+// unread: libjpeg's own saving would hold them all, as many as the file
+// has room for.
+boolean ReadApp1(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<FileSource*>(info->src);
+  const int high = NextByte(info);
+  long length = (long{high} << 8 | NextByte(info)) - 2;
+  constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+  if (source->exif->empty() && length >= long{sizeof kExif}) {
+    std::vector<std::uint8_t> block;
+    block.reserve(static_cast<std::size_t>(length));
+    for (; length > 0 && block.size() < sizeof kExif; --length)
+      block.push_back(static_cast<std::uint8_t>(NextByte(info)));
+    if (std::memcmp(block.data(), kExif, sizeof kExif) == 0) {
+      for (; length > 0; --length) block.push_back(static_cast<std::uint8_t>(NextByte(info)));
+      *source->exif = std::move(block);
+    }
+  }
+  SkipInput(info, length);
+  return TRUE;
+}
+
 std::uint32_t Read16(const std::uint8_t* p, bool little) {
   return little ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
 }
@@ -149,6 +181,7 @@ struct JpegReader::Decoder {
   jpeg_decompress_struct info{};
   ErrorManager error{};
   FileSource source{};
+  std::vector<std::uint8_t> exif;
   ScanCounter scans{};
   bool created = false;
 
@@ -181,7 +214,7 @@ bool ReadHeader(jpeg_decompress_struct& info, ErrorManager& error, FileSource& s
   source.pub.resync_to_restart = jpeg_resync_to_restart;
   source.pub.term_source = TermSource;
   info.src = &source.pub;
-  jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_set_marker_processor(&info, JPEG_APP0 + 1, ReadApp1);
   jpeg_read_header(&info, TRUE);
   return !source.ended;
 }
@@ -260,15 +293,10 @@ Status JpegReader::Open(const std::string& path) {
     return Status::Error("not a JPEG file");
   Decoder& d = *decoder_;
   d.source.file = &file_;
+  d.source.exif = &d.exif;
   if (!ReadHeader(d.info, d.error, d.source, d.scans, d.created)) return d.Failure(kPrematureEnd);
-  // APP1 also carries XMP; the orientation is in the one that is EXIF.
-  for (jpeg_saved_marker_ptr m = d.info.marker_list; m; m = m->next) {
-    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 ||
-        std::memcmp(m->data, "Exif\0\0", 6) != 0)
-      continue;
-    orientation_ = ExifOrientation(m->data, m->data_length);
-    break;
-  }
+  if (!d.exif.empty()) orientation_ = ExifOrientation(d.exif.data(), d.exif.size());
+  d.exif = {};
   return Status::Ok();
 }
 

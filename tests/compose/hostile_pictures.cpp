@@ -104,6 +104,16 @@ std::string JpegCutAndClosed() {
   return jpeg.substr(0, data + (jpeg.size() - data) / 2) + "\xFF\xD9";
 }
 
+std::string JpegWithExifBlocks(int blocks) {
+  const std::string jpeg = Written(64, 48, ".jpg");
+  std::string block = "\xFF\xE1\xFF\xFF";
+  block += std::string("Exif\0\0", 6);
+  block.resize(2 + 0xFFFF, 'x');
+  std::string bytes = jpeg.substr(0, 2);
+  for (int i = 0; i < blocks; ++i) bytes += block;
+  return bytes + jpeg.substr(2);
+}
+
 void WriteManyScanJpeg(const std::string& path, int width, int height, int scans) {
   // One DC scan, then a first scan of each AC coefficient with its low bits
   // left out and one refinement scan for each bit: 1 + 63 x (1 + bits).

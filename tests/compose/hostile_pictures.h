@@ -27,6 +27,10 @@ std::string ProgressiveJpegRepeatingAScan(int repeats, int width = 64, int heigh
 // A baseline JPEG cut off half-way and closed with an end marker.
 std::string JpegCutAndClosed();
 
+// A baseline JPEG (64 x 48) with `blocks` full-size EXIF blocks (APP1,
+// 64 KB each) before its picture.
+std::string JpegWithExifBlocks(int blocks);
+
 // A progressive JPEG in `path`, grey, width x height, with `scans` valid
 // scans (successive approximation spread over the coefficients), no
 // warnings: the work of decoding grows with scans x size.

@@ -106,6 +106,18 @@ TEST(HostilePictures, ClaimsBeyondTheDataAreRefusedWithinTheLimits) {
   }
 }
 
+// libjpeg would keep every APP1 block it is asked to save: memory as large
+// as the file.
+TEST(HostilePictures, ManyExifBlocksAreSkippedNotHeld) {
+  const std::string path = Save("many-exif.jpg", testing::JpegWithExifBlocks(500));
+  for (const Way& way : kEveryWay) {
+    SCOPED_TRACE(way.name);
+    const Drawn d = Draw(path, 64, 48, way, {64, 48}, 16LL << 20);
+    EXPECT_TRUE(d.result.picture.ok()) << d.result.picture.message();
+    EXPECT_TRUE(d.withinMemory) << d.peak / (1 << 20) << " MB for a 32 MB file";
+  }
+}
+
 TEST(HostilePictures, PngChunksClaimingTooMuchAreRefusedBeforeAnyReaderAllocates) {
   // Before the pixels the picture library's reader allocated the claim too;
   // at the screen's own size the picture takes the copying path in every
