@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "compose/bmp_writer.h"
@@ -51,7 +52,11 @@ void RenderJobs(std::vector<SizeJob>& jobs, const WallpaperEntry& entry, const O
   };
   std::vector<std::thread> threads;
   threads.reserve(workers - 1);
-  for (unsigned t = 1; t < workers; ++t) threads.emplace_back(work);
+  try {
+    for (unsigned t = 1; t < workers; ++t) threads.emplace_back(work);
+  } catch (const std::system_error&) {
+    // No more threads to be had (a process limit): this one does the rest.
+  }
   work();
   for (std::thread& thread : threads) thread.join();
 }
