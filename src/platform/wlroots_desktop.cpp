@@ -1,5 +1,6 @@
 #include "platform/wlroots_desktop.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -120,6 +121,10 @@ Status WlrootsDesktop::StartKept(const std::vector<std::string>& arguments) {
   const Result<pid_t> started = ChildProcess::StartDetached("swaybg", arguments);
   if (!started) return started.status();
   const pid_t pid = *started;
+  // One that cannot draw (no layer shell, a file it cannot read) ends at
+  // once; the wallpaper shown until now stays then.
+  std::this_thread::sleep_for(kStartCheck);
+  if (waitpid(pid, nullptr, WNOHANG) == pid) return Status::Error("swaybg zakończył się od razu");
   if (int error = ReplaceFileContents(folder + kPidFileName, std::to_string(pid)); error != 0) {
     kill(pid, SIGTERM);
     return Status::Error("Nie można zapisać pliku " + folder + kPidFileName + ": " +

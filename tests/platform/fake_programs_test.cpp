@@ -89,6 +89,25 @@ TEST_F(WlrootsDesktopTest, OurChildDrawsAndStopsWhenGivenBack) {
   EXPECT_EQ(testing::ShownFiles(state), std::vector<std::string>{});
 }
 
+TEST_F(WlrootsDesktopTest, AOneOffSwaybgThatEndsAtOnceFailsAndTheLastOneStays) {
+  WlrootsDesktop first(state);
+  first.KeepAfterExit();
+  ASSERT_TRUE(first.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
+  ASSERT_TRUE(testing::WaitUntil([&] { return Runs(runs).size() == 1; }));
+  const pid_t shown = Runs(runs)[0];
+  const std::vector<std::string> files = testing::ShownFiles(state);
+
+  setenv("FAKE_SWAYBG_FAILS", "1", 1);
+  WlrootsDesktop next(state);
+  next.KeepAfterExit();
+  EXPECT_FALSE(next.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 2)));
+  unsetenv("FAKE_SWAYBG_FAILS");
+  EXPECT_FALSE(Ended(shown)) << "the wallpaper on screen stays";
+  EXPECT_EQ(testing::ShownFiles(state), files);
+  kill(shown, SIGTERM);
+  waitpid(shown, nullptr, 0);
+}
+
 TEST_F(WlrootsDesktopTest, TheChildDiesWhenWeAreKilled) {
   std::string output;
   ASSERT_TRUE(testing::SetAndGetKilled(DesktopKind::Wlroots, state, bmp, 4, 4, 1, 2, 3, &output))
