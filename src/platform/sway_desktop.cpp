@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 #include "platform/child_process.h"
 #include "platform/sway_config.h"
@@ -161,8 +162,12 @@ Status SwayDesktop::ShowOnOutputs(
 Status SwayDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
   std::vector<std::string> commands = journal.All(kLineKey);
   // sway draws no background without a `bg` line; the nearest we can ask
-  // for is a plain one.
-  if (commands.empty()) commands.push_back("output * bg #000000 solid_color");
+  // for is a plain one, first, for every output the user's lines do not
+  // name (ours went to all of them, and our files go now).
+  const bool everyOutput = std::any_of(commands.begin(), commands.end(), [](const std::string& c) {
+    return c.rfind("output * ", 0) == 0 || c.rfind("output \"*\" ", 0) == 0;
+  });
+  if (!everyOutput) commands.insert(commands.begin(), "output * bg #000000 solid_color");
   return RunCommands(commands, budget);
 }
 

@@ -338,6 +338,17 @@ TEST_F(SwayDesktopTest, ARefusedCommandIsAFailureWithSwaysReason) {
   EXPECT_NE(status.message().find("Invalid output"), std::string::npos) << status.message();
 }
 
+// Ours went to every output; the user's lines may name only some.
+TEST_F(SwayDesktopTest, OutputsTheConfigDoesNotNameGetAPlainBackgroundBack) {
+  SetConfig("output HEADLESS-1 bg /usr/share/backgrounds/user.png fill\n");
+  SwayDesktop desktop(state);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, testing::PatternCanvas(4, 4, 1)));
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+  EXPECT_EQ(Commands().back(),
+            "output * bg #000000 solid_color; output HEADLESS-1 bg /usr/share/backgrounds/user.png "
+            "fill");
+}
+
 TEST_F(SwayDesktopTest, AStoppedSwayCostsOneTimeLimit) {
   WriteFileBytes(sway + "/hang", "");
   SwayDesktop desktop(state);
