@@ -123,20 +123,28 @@ std::string RestoreDesktopsScript(const std::string& savedJson) {
   const QJsonDocument saved = QJsonDocument::fromJson(QByteArray::fromStdString(savedJson));
   const std::string json =
       EscapeLineSeparators(QString::fromUtf8(saved.toJson(QJsonDocument::Compact)));
+  // A desktop that came since the first change (a new monitor) shows ours,
+  // whose file goes now: it gets the first desktop's wallpaper.
   return "var saved = " + (saved.isArray() ? json : std::string("[]")) +
          ";\n"
          "desktops().forEach(function (d) {\n"
-         "  saved.forEach(function (entry) {\n"
-         "    if (entry.id !== d.id) return;\n"
-         "    d.wallpaperPlugin = entry.plugin;\n"
+         "  var entry = saved.filter(function (e) { return e.id === d.id; })[0];\n"
+         "  if (entry === undefined) {\n"
+         "    if (saved.length === 0 || d.wallpaperPlugin !== 'org.kde.image') return;\n"
          "    " +
          kGroup +
          "\n"
-         "    ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
-         "      if (entry[key] !== undefined) d.writeConfig(key, entry[key]);\n"
-         "    });\n"
-         "    d.reloadConfig();\n"
+         "    if (String(d.readConfig('Image')).indexOf('/vendaro-shown-') < 0) return;\n"
+         "    entry = saved[0];\n"
+         "  }\n"
+         "  d.wallpaperPlugin = entry.plugin;\n"
+         "  " +
+         kGroup +
+         "\n"
+         "  ['Image', 'FillMode', 'Color'].forEach(function (key) {\n"
+         "    if (entry[key] !== undefined) d.writeConfig(key, entry[key]);\n"
          "  });\n"
+         "  d.reloadConfig();\n"
          "});\n";
 }
 

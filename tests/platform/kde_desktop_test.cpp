@@ -102,6 +102,34 @@ std::optional<ScriptRun> RunInPlasma(const std::string& script, const std::strin
                    QJsonDocument(out.value("configs").toArray()).toJson().toStdString()};
 }
 
+// A monitor plugged in while ours showed: Plasma made a desktop for it, and
+// the change that followed gave it ours.  Its file goes at the end, so the
+// give-back must not leave it there.
+TEST(PlasmaScripts, ADesktopThatCameLaterGetsTheUsersWallpaperBack) {
+  if (FindProgram("node").empty()) GTEST_SKIP() << "node is not installed";
+  const std::string group = "Wallpaper/org.kde.image/General";
+  const std::string one = R"({"plugin": "org.kde.image", "keys": {")" + group +
+                          R"(": {"Image": "file:///u.jpg", "FillMode": "1"}}})";
+  const auto read = RunInPlasma(ReadDesktopsScript(), "[" + one + "]");
+  ASSERT_TRUE(read);
+  const std::string later = R"({"plugin": "org.kde.image", "keys": {")" + group +
+                            R"(": {"Image": "file:///plasma/default.png"}}})";
+  const auto set = RunInPlasma(SetImageScript("file:///state/vendaro-shown-1-2.bmp"),
+                               "[" + one + "," + later + "]");
+  ASSERT_TRUE(set);
+  const auto back = RunInPlasma(RestoreDesktopsScript(read->printed), set->configs);
+  ASSERT_TRUE(back);
+  const QJsonArray desktops =
+      QJsonDocument::fromJson(QByteArray::fromStdString(back->configs)).array();
+  ASSERT_EQ(desktops.size(), 2);
+  for (const QJsonValue& d : desktops) {
+    const QJsonObject keys =
+        d.toObject().value("keys").toObject().value(QString::fromStdString(group)).toObject();
+    EXPECT_EQ(keys.value("Image").toString(), "file:///u.jpg") << back->configs;
+    EXPECT_EQ(keys.value("FillMode").toString(), "1");
+  }
+}
+
 // What a give-back leaves must be what was there: no key added, none lost.
 TEST(PlasmaScripts, GivingBackLeavesTheConfigAsItWas) {
   if (FindProgram("node").empty()) GTEST_SKIP() << "node is not installed";
