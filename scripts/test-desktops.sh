@@ -6,6 +6,9 @@
 #
 #   scripts/test-desktops.sh [xfce|mate|gnome|kde|sway|cinnamon|budgie|all]...
 #
+# A desktop is a script of its own in tests/desktops (its "# packages:" line
+# marks it as one).
+#
 # Each desktop runs twice: on one monitor (checks 1 to 8), then on two
 # (checks 9a to 9e; Xorg's dummy driver for the X desktops, two dummy
 # monitors for GNOME, two headless outputs for sway).  TD_MONITOR_RUNS="2"
@@ -17,15 +20,18 @@
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/tests/desktops/common.sh"
-all=(xfce mate gnome kde sway cinnamon budgie)
+mapfile -t all < <(td_desktops)
 
 desktops=()
 for arg in "${@:-all}"; do
-  case $arg in
-    all) desktops+=("${all[@]}") ;;
-    xfce | mate | gnome | kde | sway | cinnamon | budgie) desktops+=("$arg") ;;
-    *) echo "usage: $0 [xfce|mate|gnome|kde|sway|cinnamon|budgie|all]..." >&2; exit 2 ;;
-  esac
+  if [[ $arg == all ]]; then
+    desktops+=("${all[@]}")
+  elif [[ " ${all[*]} " == *" $arg "* ]]; then
+    desktops+=("$arg")
+  else
+    echo "usage: $0 [$(IFS='|'; echo "${all[*]}")|all]..." >&2
+    exit 2
+  fi
 done
 [[ $(id -u) == 0 ]] || { echo "$0: needs root (installs packages, runs the desktops as $TD_USER)" >&2; exit 2; }
 

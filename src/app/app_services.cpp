@@ -1,11 +1,11 @@
 #include <cstdio>
 
 #include "app/main_form.h"
-#include "platform/autostart_store.h"
-#include "platform/desktop.h"
-#include "platform/folders.h"
-#include "platform/screen.h"
-#include "platform/tray_host.h"
+#include "platform/desktop/desktop.h"
+#include "platform/display/screen.h"
+#include "platform/session/autostart_store.h"
+#include "platform/session/folders.h"
+#include "platform/session/tray_host.h"
 #include "system/clock.h"
 #include "system/process.h"
 #include "system/report.h"

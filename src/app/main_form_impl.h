@@ -11,7 +11,7 @@
 #include "app/screen_changes.h"
 #include "app/tray_menu.h"
 #include "model/platform_random.h"
-#include "platform/instance_lock.h"
+#include "platform/session/instance_lock.h"
 
 namespace vendaro {
 

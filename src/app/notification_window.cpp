@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QScreen>
 
-#include "platform/path_text.h"
+#include "platform/session/path_text.h"
 
 namespace vendaro {
 namespace {

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "model/wallpaper_entry.h"
-#include "platform/screen.h"
+#include "platform/display/screen.h"
 
 class QFrame;
 class QLabel;

@@ -8,7 +8,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/path_text.h"
+#include "platform/session/path_text.h"
 
 namespace vendaro {
 namespace {

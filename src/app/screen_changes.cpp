@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "model/monitors.h"
-#include "platform/screen.h"
+#include "platform/display/screen.h"
 
 namespace vendaro {
 

@@ -1,6 +1,6 @@
 #include "app/version_check.h"
 
-#include "platform/version_library.h"
+#include "platform/session/version_library.h"
 #include "vendaro_version.h"
 
 namespace vendaro {

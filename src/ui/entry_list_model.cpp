@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "model/wallpaper_entry.h"
-#include "platform/path_text.h"
+#include "platform/session/path_text.h"
 
 namespace vendaro {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "platform/path_text.h"
+#include "platform/session/path_text.h"
 #include "system/files.h"
 
 namespace vendaro {

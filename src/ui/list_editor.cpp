@@ -14,8 +14,8 @@
 #include <QToolButton>
 
 #include "app/main_form.h"
-#include "platform/folders.h"
-#include "platform/path_text.h"
+#include "platform/session/folders.h"
+#include "platform/session/path_text.h"
 #include "system/process.h"
 #include "ui/entry_list_model.h"
 #include "ui/icons.h"

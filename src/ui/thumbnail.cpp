@@ -10,7 +10,7 @@
 
 #include "app/main_form.h"
 #include "model/wallpaper_entry.h"
-#include "platform/path_text.h"
+#include "platform/session/path_text.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/entry_list_model.h"
 #include "ui/preview_window.h"

@@ -13,7 +13,7 @@
 
 #include "app/main_form.h"
 #include "model/ini_file.h"
-#include "platform/dummy_desktop.h"
+#include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 
 namespace vendaro::testing {

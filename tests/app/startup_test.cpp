@@ -8,7 +8,7 @@
 
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
-#include "platform/instance_lock.h"
+#include "platform/session/instance_lock.h"
 #include "vendaro_paths.h"
 #include "vendaro_version.h"
 

@@ -1,3 +1,4 @@
+# packages: budgie-core dconf-cli dconf-service gsettings-desktop-schemas xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
 # Budgie: its window manager (budgie-wm, a compositing X11 window manager)
 # draws the background from org.gnome.desktop.background in the real dconf
 # database.  The panel and the rest of the session are not needed for it.

@@ -1,3 +1,4 @@
+# packages: cinnamon cinnamon-session cinnamon-settings-daemon nemo dconf-cli dconf-service xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 # Cinnamon: the whole session (cinnamon-session starts cinnamon, the csd-*
 # daemons and nemo-desktop) on Xvfb.  csd-background draws the picture into
 # the root window's pixmap and cinnamon composites it.  nemo-desktop's icon

@@ -23,12 +23,29 @@ td_log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
 td_now() { echo "${EPOCHREALTIME/,/.}"; }
 td_since() { awk -v a="$1" -v b="$(td_now)" 'BEGIN { printf "%.1f", b - a }'; }
 
-# Installs the packages.txt lines of the named desktops that are missing;
-# apt-get waits for another apt run (other builds share this machine).
+# The desktops of the suite: every script here with a "# packages:" line.
+td_desktops() {
+  local script
+  for script in "$TD_HERE"/*.sh; do
+    grep -q '^# packages:' "$script" && basename "$script" .sh
+  done
+}
+
+# The packages a desktop needs: "common" in packages.txt, the others in the
+# "# packages:" line of the desktop's script.
+td_packages() {
+  if [[ $1 == common ]]; then
+    awk '$1 == "common:" { $1 = ""; print }' "$TD_HERE/packages.txt"
+  else
+    sed -n 's/^# packages://p' "$TD_HERE/$1.sh"
+  fi
+}
+
+# Installs the packages of the named desktops that are missing; apt-get
+# waits for another apt run (other builds share this machine).
 td_install() {
-  local missing=() pkg
-  for pkg in $(awk -v want=" $* " '{ name = $1; sub(/:$/, "", name) }
-      index(want, " " name " ") { $1 = ""; print }' "$TD_HERE/packages.txt"); do
+  local missing=() pkg name
+  for pkg in $(for name in "$@"; do td_packages "$name"; done); do
     [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
   done
   ((${#missing[@]})) || return 0

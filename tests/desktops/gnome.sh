@@ -1,3 +1,4 @@
+# packages: gnome-shell dconf-cli dconf-service gsettings-desktop-schemas qt6-wayland
 # GNOME: gnome-shell as a nested Wayland compositor in a window on Xvfb.  It
 # draws the background only behind windows and in the overview's workspace
 # preview; with no window open it starts in the overview, and we keep it there.

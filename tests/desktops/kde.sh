@@ -1,3 +1,4 @@
+# packages: plasma-workspace plasma-desktop xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 # KDE Plasma: plasmashell draws the desktop on Xvfb (no KWin); the wallpaper
 # lives in its containments' config, reached through its scripting D-Bus call.
 

@@ -1,3 +1,4 @@
+# packages: caja dconf-cli dconf-service dconf-gsettings-backend mate-desktop-common xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 # MATE: caja draws the desktop on Xvfb from org.mate.background in the real
 # dconf database, whose writer (dconf-service) the session bus starts.
 

@@ -1,3 +1,4 @@
+# packages: sway swaybg grim qt6-wayland
 # sway: the headless wlroots backend with the pixman renderer; the user's
 # wallpaper is Debian's default config's `output * bg` line (pointing at the
 # user's picture), which sway draws with a swaybg child of its own.

@@ -1,3 +1,4 @@
+# packages: xfdesktop4 xfconf xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 # XFCE: xfdesktop draws the background on Xvfb from the xfce4-desktop channel
 # of xfconfd, which we start ourselves so that check 7 can stop it.
 

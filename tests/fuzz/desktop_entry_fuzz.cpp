@@ -1,7 +1,7 @@
 // Desktop entries: reading a key and its Exec value; a program path written
 // as an Exec value reads back as itself.
 #include "fuzz_support.h"
-#include "platform/desktop_entry.h"
+#include "platform/session/desktop_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vendaro;

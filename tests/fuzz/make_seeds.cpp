@@ -11,7 +11,7 @@
 
 #include "hostile_pictures.h"
 #include "model/local_date.h"
-#include "platform/restore_journal.h"
+#include "platform/desktop/restore_journal.h"
 #include "test_pictures.h"
 
 namespace {

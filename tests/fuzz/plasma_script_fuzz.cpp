@@ -1,7 +1,7 @@
 // Text from outside entering Plasma's scripts: always one plain-ASCII
 // string literal, whatever the bytes.
 #include "fuzz_support.h"
-#include "platform/kde_script.h"
+#include "platform/desktops/kde/kde_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vendaro;

@@ -1,6 +1,6 @@
 // The restore journal: what reads writes back and reads the same.
 #include "fuzz_support.h"
-#include "platform/restore_journal.h"
+#include "platform/desktop/restore_journal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vendaro;

@@ -1,10 +1,10 @@
-#include "platform/autostart_store.h"
+#include "platform/session/autostart_store.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "model/autostart.h"
-#include "platform/desktop_entry.h"
+#include "platform/session/desktop_entry.h"
 #include "support/test_environment.h"
 
 namespace vendaro {

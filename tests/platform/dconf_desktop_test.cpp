@@ -6,9 +6,9 @@
 #include <chrono>
 #include <csignal>
 
-#include "platform/child_process.h"
-#include "platform/gsettings_desktop.h"
-#include "platform/restore_journal.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/desktops/gsettings/gsettings_desktop.h"
+#include "platform/ipc/child_process.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 

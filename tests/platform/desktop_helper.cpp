@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/desktop_probe.h"
+#include "platform/desktop/desktop_probe.h"
 #include "platform_test_util.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "platform/desktop_probe.h"
+#include "platform/desktop/desktop_probe.h"
 
 namespace vendaro {
 namespace {

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <csignal>
 
-#include "platform/restore_journal.h"
-#include "platform/sway_desktop.h"
-#include "platform/wlroots_desktop.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/desktops/sway/sway_desktop.h"
+#include "platform/desktops/wlroots/wlroots_desktop.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 

@@ -1,12 +1,12 @@
 // GIO first: its headers use a member named `signals`, which Qt defines.
-#include "platform/gsettings_desktop.h"
+#include "platform/desktops/gsettings/gsettings_desktop.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/child_process.h"
-#include "platform/restore_journal.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/ipc/child_process.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/restore_journal.h"
-#include "platform/shown_file.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/desktop/shown_file.h"
 #include "support/test_environment.h"
 
 namespace vendaro {

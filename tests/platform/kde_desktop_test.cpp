@@ -1,4 +1,4 @@
-#include "platform/kde_desktop.h"
+#include "platform/desktops/kde/kde_desktop.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,11 +10,11 @@
 #include <chrono>
 #include <set>
 
-#include "platform/child_process.h"
-#include "platform/desktop_probe.h"
-#include "platform/kde_script.h"
-#include "platform/restore_journal.h"
-#include "platform/shown_file.h"
+#include "platform/desktop/desktop_probe.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/desktop/shown_file.h"
+#include "platform/desktops/kde/kde_script.h"
+#include "platform/ipc/child_process.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 
@@ -87,6 +87,13 @@ struct ScriptRun {
   std::string configs;  // the desktops' configs afterwards, as JSON
 };
 
+// The scripts run in node; scripts/packages.txt installs it, so a run
+// without it is a broken test machine, not a test to leave out.
+::testing::AssertionResult NodeInstalled() {
+  if (!FindProgram("node").empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "node is not installed (scripts/deps.sh installs it)";
+}
+
 // Runs a script against desktops in `configs` on `screens` (geometries by
 // Plasma's screen number); nothing without node.
 std::optional<ScriptRun> RunInPlasma(const std::string& script, const std::string& configs,
@@ -106,7 +113,7 @@ std::optional<ScriptRun> RunInPlasma(const std::string& script, const std::strin
 // the change that followed gave it ours.  Its file goes at the end, so the
 // give-back must not leave it there.
 TEST(PlasmaScripts, ADesktopThatCameLaterGetsTheUsersWallpaperBack) {
-  if (FindProgram("node").empty()) GTEST_SKIP() << "node is not installed";
+  ASSERT_TRUE(NodeInstalled());
   const std::string group = "Wallpaper/org.kde.image/General";
   const std::string one = R"({"plugin": "org.kde.image", "keys": {")" + group +
                           R"(": {"Image": "file:///u.jpg", "FillMode": "1"}}})";
@@ -132,7 +139,7 @@ TEST(PlasmaScripts, ADesktopThatCameLaterGetsTheUsersWallpaperBack) {
 
 // What a give-back leaves must be what was there: no key added, none lost.
 TEST(PlasmaScripts, GivingBackLeavesTheConfigAsItWas) {
-  if (FindProgram("node").empty()) GTEST_SKIP() << "node is not installed";
+  ASSERT_TRUE(NodeInstalled());
   const std::string group = "Wallpaper/org.kde.image/General";
   const std::string rows[] = {
       // The user set only the picture: FillMode and Color stay unset.
@@ -175,7 +182,7 @@ TEST(PlasmaScripts, GivingBackLeavesTheConfigAsItWas) {
 
 // Plasma's screens in Plasma's order, ours the primary first.
 TEST(PlasmaScripts, EachScreensDesktopGetsItsScreensPicture) {
-  if (FindProgram("node").empty()) GTEST_SKIP() << "node is not installed";
+  ASSERT_TRUE(NodeInstalled());
   const std::string screens =
       R"([{"x": 1280, "y": 0, "width": 640, "height": 400}, {"x": 0, "y": 0, "width": 1280, "height": 800}])";
   const auto read = RunInPlasma(ReadScreensScript(), "[]", screens);

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/child_process.h"
-#include "platform/shown_file.h"
+#include "platform/desktop/shown_file.h"
+#include "platform/ipc/child_process.h"
 #include "support/test_environment.h"
 
 namespace vendaro::testing {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/canvas.h"
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 
 namespace vendaro::testing {
 

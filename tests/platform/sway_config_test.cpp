@@ -1,4 +1,4 @@
-#include "platform/sway_config.h"
+#include "platform/desktops/sway/sway_config.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 // The windowing platform the resident program asks for, Qt's own texts in
 // Polish, and whether the tray speaks D-Bus.
-#include "platform/windowing.h"
+#include "platform/display/windowing.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,9 +10,9 @@
 #include <QMessageBox>
 #include <chrono>
 
-#include "platform/child_process.h"
-#include "platform/desktop_probe.h"
-#include "platform/tray_host.h"
+#include "platform/desktop/desktop_probe.h"
+#include "platform/ipc/child_process.h"
+#include "platform/session/tray_host.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 

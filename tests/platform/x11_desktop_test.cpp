@@ -1,12 +1,12 @@
-#include "platform/x11/x11_desktop.h"
+#include "platform/desktops/x11/x11_desktop.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "platform/desktop_probe.h"
-#include "platform/restore_journal.h"
-#include "platform/x11/x11_connection.h"
+#include "platform/desktop/desktop_probe.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/display/x11_connection.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 #include "xvfb_server.h"
@@ -65,8 +65,7 @@ class RootView {
   static Pixmap SetUsersBackground(const std::string& display, std::uint8_t r, std::uint8_t g,
                                    std::uint8_t b) {
     auto connection = std::move(*x11::Connection::Open(display));
-    const Result<Pixmap> uploaded =
-        connection->Upload(testing::SolidCanvas(kWidth, kHeight, r, g, b));
+    const Result<Pixmap> uploaded = connection->CreateFilled(kWidth, kHeight, Rgb(r, g, b));
     EXPECT_TRUE(uploaded);
     const Pixmap pixmap = uploaded ? *uploaded : None;
     connection->SetRootPixmap(pixmap);
@@ -218,7 +217,7 @@ TEST(X11LostServer, FailsTheChangeAndKeepsTheProgramRunning) {
   ASSERT_TRUE(opened);
   auto connection = std::move(*opened);
   server.Stop();
-  const Status status = connection->Upload(testing::SolidCanvas(kWidth, kHeight, 1, 2, 3)).status();
+  const Status status = connection->CreateFilled(kWidth, kHeight, Rgb(1, 2, 3)).status();
   EXPECT_FALSE(status);
   EXPECT_NE(status.message().find("Utracono"), std::string::npos) << status.message();
   connection.reset();

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "platform/x11/x11_connection.h"
-#include "platform/x11/x11_desktop.h"
+#include "platform/desktops/x11/x11_desktop.h"
+#include "platform/display/x11_connection.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 #include "xvfb_server.h"

@@ -1,6 +1,6 @@
 // The XFCE backend against a stand-in xfconfd on a private session bus.
 // GIO first: its headers use a member named `signals`, which Qt defines.
-#include "platform/xfce_desktop.h"
+#include "platform/desktops/xfce/xfce_desktop.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "platform/child_process.h"
-#include "platform/desktop_probe.h"
-#include "platform/restore_journal.h"
-#include "platform/session_bus.h"
+#include "platform/desktop/desktop_probe.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/ipc/child_process.h"
+#include "platform/ipc/session_bus.h"
 #include "platform_test_util.h"
 #include "support/test_environment.h"
 

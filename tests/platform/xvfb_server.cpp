@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "platform/x11/x11_desktop.h"
+#include "platform/desktops/x11/x11_desktop.h"
 #include "platform_test_util.h"
 
 namespace vendaro::testing {

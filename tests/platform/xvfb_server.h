@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/child_process.h"
+#include "platform/ipc/child_process.h"
 
 namespace vendaro::testing {
 

@@ -13,11 +13,11 @@
 #include <vips/vips8>
 
 #include "compose/renderer.h"
-#include "platform/child_process.h"
-#include "platform/folders.h"
+#include "platform/desktop/restore_journal.h"
+#include "platform/desktop/shown_file.h"
+#include "platform/ipc/child_process.h"
 #include "platform/platform_test_util.h"
-#include "platform/restore_journal.h"
-#include "platform/shown_file.h"
+#include "platform/session/folders.h"
 #include "platform/xvfb_server.h"
 #include "support/test_environment.h"
 

@@ -8,8 +8,8 @@
 #include <vips/vips8>
 
 #include "compose/renderer.h"
-#include "platform/child_process.h"
-#include "platform/folders.h"
+#include "platform/ipc/child_process.h"
+#include "platform/session/folders.h"
 #include "platform/xvfb_server.h"
 #include "support/test_environment.h"
 

@@ -12,7 +12,7 @@
 #include <filesystem>
 
 #include "model/wallpaper_entry.h"
-#include "platform/dummy_desktop.h"
+#include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 #include "system/files.h"
 #include "ui/preview_window.h"

@@ -15,7 +15,7 @@
 
 #include "model/ini_file.h"
 #include "model/wallpaper_entry.h"
-#include "platform/dummy_desktop.h"
+#include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/settings_fixture.h"

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "model/wallpaper_entry.h"
-#include "platform/autostart_store.h"
-#include "platform/dummy_desktop.h"
+#include "platform/session/autostart_store.h"
+#include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 
 namespace vendaro::testing {

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "app/notification_window.h"
-#include "platform/windowing.h"
+#include "platform/display/windowing.h"
 #include "support/test_environment.h"
 #include "ui/about_window.h"
 #include "ui/additional_settings_dialog.h"

@@ -1,0 +1,114 @@
+#include "platform/session/autostart_store.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/session/desktop_entry.h"
+#include "system/files.h"
+
+namespace vendaro {
+namespace {
+
+constexpr const char* kEntryName = "Vendaro.desktop";
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The folder itself, or the nearest path above it that exists: where the
+// missing folders would be created.  It must be a folder we may write in.
+std::string NearestExisting(std::string path) {
+  while (path.size() > 1 && access(path.c_str(), F_OK) != 0) {
+    const std::size_t slash = path.rfind('/');
+    path = slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+  }
+  return path;
+}
+
+bool MakeFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string part = path.substr(0, slash);
+    if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) return IsDirectory(path);
+  }
+}
+
+std::string ConfigHome() {
+  if (const char* value = std::getenv("XDG_CONFIG_HOME"); value && value[0] == '/') return value;
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : "") + "/.config";
+}
+
+std::string FirstConfigDir() {
+  const char* value = std::getenv("XDG_CONFIG_DIRS");
+  std::string dirs = value && *value ? value : "";
+  std::string first = dirs.substr(0, dirs.find(':'));
+  return first.empty() || first[0] != '/' ? std::string("/etc/xdg") : first;
+}
+
+}  // namespace
+
+XdgAutostartStore::XdgAutostartStore(std::string userFolder, std::string systemFolder)
+    : userFolder_(std::move(userFolder)), systemFolder_(std::move(systemFolder)) {}
+
+const std::string& XdgAutostartStore::FolderOf(AutostartScope scope) const {
+  return scope == AutostartScope::AllUsers ? systemFolder_ : userFolder_;
+}
+
+std::string XdgAutostartStore::EntryPath(AutostartScope scope) const {
+  return FolderOf(scope) + "/" + kEntryName;
+}
+
+bool XdgAutostartStore::CanRead(AutostartScope scope) {
+  return access(FolderOf(scope).c_str(), R_OK | X_OK) == 0;
+}
+
+bool XdgAutostartStore::CanWrite(AutostartScope scope) {
+  const std::string folder = NearestExisting(FolderOf(scope));
+  return IsDirectory(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool XdgAutostartStore::Exists(AutostartScope scope) {
+  return access(EntryPath(scope).c_str(), F_OK) == 0;
+}
+
+std::optional<std::string> XdgAutostartStore::ReadCommand(AutostartScope scope) {
+  FileBytes file = ReadWholeFile(EntryPath(scope));
+  if (file.error != 0) return std::nullopt;
+  std::optional<std::string> exec = DesktopEntryValue(file.bytes, "Exec");
+  if (!exec) return std::nullopt;
+  std::optional<std::vector<std::string>> arguments = ParseExecValue(*exec);
+  // A command with arguments does not start the bare program path.
+  if (!arguments || arguments->size() != 1) return std::nullopt;
+  return arguments->front();
+}
+
+bool XdgAutostartStore::Write(AutostartScope scope, const std::string& executablePath) {
+  if (!MakeFolders(FolderOf(scope))) return false;
+  return ReplaceFileContents(EntryPath(scope), AutostartEntryText(executablePath)) == 0;
+}
+
+bool XdgAutostartStore::Remove(AutostartScope scope) {
+  return unlink(EntryPath(scope).c_str()) == 0 || errno == ENOENT;
+}
+
+std::unique_ptr<XdgAutostartStore> MakeAutostartStore() {
+  return std::make_unique<XdgAutostartStore>(ConfigHome() + "/autostart",
+                                             FirstConfigDir() + "/autostart");
+}
+
+std::string AutostartEntryText(const std::string& executablePath) {
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=Vendaro\n"
+         "Exec=" +
+         ExecValueFor(executablePath) +
+         "\n"
+         "X-GNOME-Autostart-enabled=true\n";
+}
+
+}  // namespace vendaro
