@@ -15,7 +15,7 @@
 #include "platform/desktop/shown_file.h"
 #include "platform/desktops/kde/kde_script.h"
 #include "platform/ipc/child_process.h"
-#include "platform_test_util.h"
+#include "platform/platform_test_util.h"
 #include "support/test_environment.h"
 
 namespace vendaro {

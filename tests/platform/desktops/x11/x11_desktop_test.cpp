@@ -7,9 +7,9 @@
 #include "platform/desktop/desktop_probe.h"
 #include "platform/desktop/restore_journal.h"
 #include "platform/display/x11_connection.h"
-#include "platform_test_util.h"
+#include "platform/platform_test_util.h"
+#include "platform/xvfb_server.h"
 #include "support/test_environment.h"
-#include "xvfb_server.h"
 
 namespace vendaro {
 namespace {

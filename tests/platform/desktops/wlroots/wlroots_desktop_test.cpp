@@ -1,5 +1,7 @@
 // The sway and wlroots backends against stand-in programs on PATH that
 // record how they were called (tests/platform/fakes).
+#include "platform/desktops/wlroots/wlroots_desktop.h"
+
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,8 +15,7 @@
 
 #include "platform/desktop/restore_journal.h"
 #include "platform/desktops/sway/sway_desktop.h"
-#include "platform/desktops/wlroots/wlroots_desktop.h"
-#include "platform_test_util.h"
+#include "platform/platform_test_util.h"
 #include "support/test_environment.h"
 
 namespace vendaro {

@@ -12,8 +12,8 @@
 
 #include "platform/desktop/desktop_probe.h"
 #include "platform/ipc/child_process.h"
+#include "platform/platform_test_util.h"
 #include "platform/session/tray_host.h"
-#include "platform_test_util.h"
 #include "support/test_environment.h"
 
 namespace vendaro {

@@ -9,7 +9,7 @@
 #include "platform/desktop/restore_journal.h"
 #include "platform/desktops/gsettings/gsettings_desktop.h"
 #include "platform/ipc/child_process.h"
-#include "platform_test_util.h"
+#include "platform/platform_test_util.h"
 #include "support/test_environment.h"
 
 namespace vendaro {

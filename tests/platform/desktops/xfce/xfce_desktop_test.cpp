@@ -15,7 +15,7 @@
 #include "platform/desktop/restore_journal.h"
 #include "platform/ipc/child_process.h"
 #include "platform/ipc/session_bus.h"
-#include "platform_test_util.h"
+#include "platform/platform_test_util.h"
 #include "support/test_environment.h"
 
 namespace vendaro {
