@@ -13,7 +13,7 @@
 #include <QStandardItemModel>
 #include <QToolButton>
 
-#include "app/main_form.h"
+#include "app/resident_session.h"
 #include "platform/folders.h"
 #include "platform/path_text.h"
 #include "system/process.h"
@@ -239,7 +239,7 @@ void TForm1::BitBtn7Click() {
     prompts_.showInformation(this, "Brak tapet na liście.");
     return;
   }
-  const std::string folder = ListSaveFolder(mainForm_.executablePath(), mainForm_.dataFolder());
+  const std::string folder = ListSaveFolder(session_.executablePath(), session_.dataFolder());
   const QString path = prompts_.chooseListToSave(this, PathText(folder));
   if (!path.isEmpty()) SaveList(path);
 }
