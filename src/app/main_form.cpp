@@ -7,16 +7,10 @@
 #include "platform/desktop.h"
 #include "system/report.h"
 
-// Resources of a static library are registered by hand.
-static void InitResources() {
-  Q_INIT_RESOURCE(vendaro);
-}
-
 namespace vendaro {
 
 TForm2::TForm2(AppServices services, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), impl_(std::make_unique<Impl>()) {
-  InitResources();
   setObjectName(QStringLiteral("TForm2"));
   const int settleMs = services.screenSettleMs > 0 ? services.screenSettleMs : kScreenSettleMs;
   impl_->session = std::make_unique<ResidentSession>(

@@ -17,6 +17,12 @@
 #include "system/process.h"
 #include "system/report.h"
 
+// Resources of a static library are registered by hand: the tray's and the
+// notification window's icons.
+static void InitResources() {
+  Q_INIT_RESOURCE(vendaro);
+}
+
 namespace vendaro {
 
 ResidentSession::ResidentSession(AppServices services, Hooks hooks)
@@ -25,6 +31,7 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
       scheduler_(SchedulerClock{services_.now, services_.millisecondsSinceBoot, services_.bootId},
                  random_, MakeSchedulerHooks()),
       timer_(std::make_unique<QTimer>()) {
+  InitResources();
   items().Nastpnatapeta1.onClick = [this] { Next(); };
   items().Poprzedniatapeta1.onClick = [this] { Previous(); };
   timer_->setObjectName(QStringLiteral("Timer2"));
