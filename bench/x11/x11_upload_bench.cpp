@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "platform/desktop_probe.h"
+#include "platform/desktop/detection.h"
 
 namespace {
 

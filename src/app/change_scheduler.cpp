@@ -1,9 +1,9 @@
 #include "app/change_scheduler.h"
 
-#include <cstdio>
 #include <exception>
 #include <utility>
 
+#include "app/old_bitmaps.h"
 #include "model/ini_file.h"
 #include "model/wallpaper_entry.h"
 
@@ -34,12 +34,9 @@ ChangeStamp SchedulerClock::Stamp() const {
 }
 
 ChangeScheduler::ChangeScheduler(SchedulerClock clock, PlatformRandom& random, SchedulerHooks hooks)
-    : clock_(std::move(clock)), random_(random), hooks_(std::move(hooks)) {
-  items_.Nastpnatapeta1.onClick = [this] { Nastpnatapeta1Click(); };
-  items_.Poprzedniatapeta1.onClick = [this] { Poprzedniatapeta1Click(); };
-}
+    : clock_(std::move(clock)), random_(random), hooks_(std::move(hooks)) {}
 
-void ChangeScheduler::Timer2Timer() {
+void ChangeScheduler::Tick() {
   // With nothing to show, a change would only repeat the empty-list balloon
   // (every second when Apply has set the interval to 0): rest instead.
   if (state_.list.empty()) return;
@@ -49,10 +46,10 @@ void ChangeScheduler::Timer2Timer() {
     // Computed in 32 bits as the original did, then widened with its sign.
     auto limit = static_cast<std::int32_t>(static_cast<std::uint32_t>(s.IntervalMinutes) * 60u);
     if (s.ElapsedSeconds < std::int64_t{limit}) return;
-    items_.Nastpnatapeta1.Click();
+    Next();
     s.ElapsedSeconds = 0;
   } else if (s.ChangeTrigger == 1) {
-    if (DaySpan(s.LastChangeDate, LocalDateOf(clock_.now())) > 0) items_.Nastpnatapeta1.Click();
+    if (DaySpan(s.LastChangeDate, LocalDateOf(clock_.now())) > 0) Next();
   }
 }
 
@@ -67,7 +64,7 @@ void ChangeScheduler::StartUpDecision() {
     due = DueAtStartUnderSessionTrigger();
   }
   if (due) {
-    items_.Nastpnatapeta1.Click();
+    Next();
   } else {
     ApplyCurrentEntry();
   }
@@ -89,7 +86,8 @@ bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
   return threshold > static_cast<std::int64_t>(nowMs);
 }
 
-void ChangeScheduler::Nastpnatapeta1Click() {
+void ChangeScheduler::Next() {
+  if (changing_) return;
   Settings& s = state_.settings;
   auto count = static_cast<std::uint32_t>(state_.list.size());
   s.PreviousPosition = s.CurrentPosition;
@@ -104,7 +102,8 @@ void ChangeScheduler::Nastpnatapeta1Click() {
   StorePosition();
 }
 
-void ChangeScheduler::Poprzedniatapeta1Click() {
+void ChangeScheduler::Previous() {
+  if (changing_) return;
   Settings& s = state_.settings;
   s.CurrentPosition = s.PreviousPosition;
   s.ElapsedSeconds = 1;
@@ -123,7 +122,7 @@ void ChangeScheduler::StorePosition() {
 void ChangeScheduler::ApplyCurrentEntry() {
   // Apply in the settings window can be pressed inside the notification
   // window's message pumps: its change follows once this one has ended.
-  if (inChange_) {
+  if (changing_) {
     applyAgain_ = true;
     return;
   }
@@ -134,7 +133,7 @@ void ChangeScheduler::ApplyCurrentEntry() {
 }
 
 void ChangeScheduler::ComposeAgain(std::function<bool()> stillNeeded) {
-  if (inChange_) {
+  if (changing_) {
     composeAgain_ = std::move(stillNeeded);
     return;
   }
@@ -159,11 +158,11 @@ void ChangeScheduler::ComposeAgainNow() {
   // A picture that went away is the next change's to drop; putting another
   // one up now would move in the list.
   if (!hooks_.fileExists(entry.path)) return;
-  inChange_ = true;
+  changing_ = true;
   SetChangeItemsEnabled(false);
   ChangeScope scope([this] {
     SetChangeItemsEnabled(true);
-    inChange_ = false;
+    changing_ = false;
     Changed();
   });
   Changed();
@@ -177,12 +176,14 @@ void ChangeScheduler::ComposeAgainNow() {
 }
 
 void ChangeScheduler::ApplyOnce() {
-  inChange_ = true;
+  changing_ = true;
   SetChangeItemsEnabled(false);
   ChangeScope scope([this] {
-    RemoveStaleBitmaps();
+    // Every position but the current one.
+    RemoveOldBitmaps(state_.tempFolder, 0, static_cast<std::int64_t>(state_.list.size()),
+                     state_.settings.CurrentPosition);
     SetChangeItemsEnabled(true);
-    inChange_ = false;
+    changing_ = false;
     Changed();
   });
   Changed();
@@ -229,22 +230,13 @@ void ChangeScheduler::ComposeCurrent() {
   if (!status) hooks_.showError(status.message());
 }
 
-void ChangeScheduler::RemoveStaleBitmaps() const {
-  const Settings& s = state_.settings;
-  for (std::size_t i = 0; i < state_.list.size(); ++i) {
-    if (static_cast<std::int64_t>(i) == s.CurrentPosition) continue;
-    std::string stale = state_.tempFolder + std::to_string(i) + "wall.bmp";
-    if (hooks_.fileExists(stale)) std::remove(stale.c_str());
-  }
-}
-
 void ChangeScheduler::SetChangeItemsEnabled(bool enabled) {
   items_.Nastpnatapeta1.enabled = enabled;
   items_.Poprzedniatapeta1.enabled = enabled;
   items_.Ustawienia1.enabled = enabled && !state_.settingsWindowOpen;
 }
 
-void ChangeScheduler::PopupMenu1Popup() {
+void ChangeScheduler::MenuOpening() {
   bool any = !state_.list.empty();
   items_.Nastpnatapeta1.visible = any;
   items_.Poprzedniatapeta1.visible = any;

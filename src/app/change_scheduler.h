@@ -18,9 +18,9 @@
 
 namespace vendaro {
 
-// A tray menu item as the commands see it.  Click does nothing while the item
-// is disabled: that is the guard that keeps a change from starting inside a
-// change, so the timer, the menu and remote commands all go through Click.
+// A tray menu item as the commands see it: the menu and the remote commands
+// go through Click, which does nothing while the item is disabled.  Next and
+// Previous are disabled for the length of a change.
 class MenuItem {
  public:
   void Click() const {
@@ -48,7 +48,7 @@ struct SchedulerClock {
 };
 
 // What the resident program works on.  The scheduler holds it; the windows
-// reach it through the main form.
+// reach it through the ResidentSession that owns the scheduler.
 struct ResidentState {
   Settings settings;
   EntryList list;
@@ -82,11 +82,18 @@ class ChangeScheduler {
   ResidentState& state() { return state_; }
   const ResidentState& state() const { return state_; }
 
-  void Timer2Timer();
+  // The change timer's second: a change when the trigger says one is due.
+  void Tick();
   void StartUpDecision();
+  // The next picture (in order or at random) and the previous one, each
+  // stored as the position; nothing happens while a change is in progress.
+  void Next();
+  void Previous();
   void ApplyCurrentEntry();
-  void PopupMenu1Popup();
-  bool InChange() const { return inChange_; }
+  // The tray menu opens: the change items show only with a list.
+  void MenuOpening();
+  // A change (or a composition for new screens) is in progress.
+  bool changing() const { return changing_; }
   // The monitors changed: the current picture is composed again for them,
   // without the notification window, without moving in the list and without
   // touching the timer or the stored position.  Inside a change it waits
@@ -95,8 +102,6 @@ class ChangeScheduler {
   void ComposeAgain(std::function<bool()> stillNeeded);
 
  private:
-  void Nastpnatapeta1Click();
-  void Poprzedniatapeta1Click();
   void ApplyOnce();
   void ComposeAgainNow();
   void RunWaiting();
@@ -104,7 +109,6 @@ class ChangeScheduler {
   bool DueAtStartUnderSessionTrigger() const;
   void DropVanishedEntries();
   void ComposeCurrent();
-  void RemoveStaleBitmaps() const;
   void SetChangeItemsEnabled(bool enabled);
   void Changed() const;
   std::string IniPath() const { return state_.dataFolder + kSettingsFileName; }
@@ -114,7 +118,7 @@ class ChangeScheduler {
   PlatformRandom& random_;
   SchedulerHooks hooks_;
   TrayItems items_;
-  bool inChange_ = false;
+  bool changing_ = false;
   bool applyAgain_ = false;
   std::function<bool()> composeAgain_;
 };

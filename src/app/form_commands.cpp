@@ -25,18 +25,19 @@ QMessageBox::Icon BoxIcon(UserMessage::Icon icon) {
 }  // namespace
 
 void TForm2::Ustawienia1Click() {
-  TrayItems& tray = items();
+  ResidentSession& session = *impl_->session;
+  TrayItems& tray = session.items();
   tray.Ustawienia1.enabled = false;
-  state().settingsWindowOpen = true;
+  session.state().settingsWindowOpen = true;
   ItemsChanged();
   if (hooks_.showSettings) hooks_.showSettings();
-  state().settingsWindowOpen = false;
-  tray.Ustawienia1.enabled = !impl_->scheduler->InChange();
+  session.state().settingsWindowOpen = false;
+  tray.Ustawienia1.enabled = !session.changing();
   ItemsChanged();
 }
 
 void TForm2::Vendaro1Click() {
-  TrayItems& tray = items();
+  TrayItems& tray = impl_->session->items();
   tray.Vendaro1.enabled = false;
   ItemsChanged();
   if (hooks_.showAbout) hooks_.showAbout();
@@ -48,7 +49,7 @@ void TForm2::Zamknij1Click() {
   // Inside a change (a command arriving during the notification window's
   // message pumps) the change finishes first, or it would set our wallpaper
   // again after the user's had been given back.
-  if (impl_->scheduler->InChange()) {
+  if (impl_->session->changing()) {
     impl_->closePending = true;
     return;
   }
@@ -59,34 +60,34 @@ void TForm2::Zamknij1Click() {
 
 void TForm2::ItemsChanged() {
   impl_->tray->Sync();
-  if (impl_->closePending && !impl_->scheduler->InChange()) {
+  if (impl_->closePending && !impl_->session->changing()) {
     impl_->closePending = false;
     QTimer::singleShot(0, this, [this] { Zamknij1Click(); });
   }
 }
 
 void TForm2::RunRemoteCommand(RemoteCommand command) {
-  TrayItems& tray = items();
+  ResidentSession& session = *impl_->session;
   switch (command) {
     case RemoteCommand::Next:
-      tray.Nastpnatapeta1.Click();
+      session.items().Nastpnatapeta1.Click();
       break;
     case RemoteCommand::Previous:
-      tray.Poprzedniatapeta1.Click();
+      session.items().Poprzedniatapeta1.Click();
       break;
     // Answered first: the modal window would keep the caller waiting.
     case RemoteCommand::Settings:
-      QTimer::singleShot(0, this, [this] { items().Ustawienia1.Click(); });
+      QTimer::singleShot(0, this, [this] { impl_->session->items().Ustawienia1.Click(); });
       break;
     case RemoteCommand::Quit:
-      tray.Zamknij1.Click();
+      session.items().Zamknij1.Click();
       break;
   }
 }
 
 void TForm2::Tell(const UserMessage& message) {
-  if (services_.tellUser) {
-    services_.tellUser(message);
+  if (const auto& tellUser = impl_->session->services().tellUser) {
+    tellUser(message);
     return;
   }
   QString text = QString::fromStdString(message.text);

@@ -73,10 +73,6 @@ void TrayMenu::Hide() {
   TrayIcon1->hide();
 }
 
-bool TrayMenu::IsVisible() const {
-  return TrayIcon1->isVisible();
-}
-
 bool TrayMenu::ShowBalloon(const QString& text) {
   if (!TrayIcon1->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable() ||
       !QSystemTrayIcon::supportsMessages()) {

@@ -23,7 +23,7 @@ class TrayMenu : public QObject {
 
  public:
   struct Handlers {
-    std::function<void()> popup;        // PopupMenu1Popup
+    std::function<void()> popup;        // the menu is about to open
     std::function<void()> doubleClick;  // TrayIcon1DblClick
     // A D-Bus (StatusNotifierItem) tray reports a click only as Trigger,
     // never as DoubleClick: there the click stands for the double click.
@@ -36,7 +36,6 @@ class TrayMenu : public QObject {
   void Sync();
   void Show();
   void Hide();
-  bool IsVisible() const;
   // A warning balloon titled "Vendaro"; false where no tray can show it.
   bool ShowBalloon(const QString& text);
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vendaro {
 
@@ -36,8 +37,17 @@ std::string ErrorText(int error);
 bool PathExists(const std::string& path);
 bool IsNonFolder(const std::string& path);
 bool IsFolder(const std::string& path);
+// Whether `path` is a regular file (a link is followed).
+bool IsRegularFile(const std::string& path);
 // Whether `path` is a folder this process may create files in.
 bool IsWritableFolder(const std::string& path);
+
+// The folder part of a path, with its trailing '/'; "./" for a bare name.
+std::string FolderOfPath(const std::string& path);
+
+// The names directly inside `folder`, without "." and "..", in the order the
+// file system lists them; none when the folder cannot be read.
+std::vector<std::string> FolderEntryNames(const std::string& folder);
 
 // Removes a file; true when it is gone (a file already missing counts).
 bool RemoveFile(const std::string& path);

@@ -3,7 +3,6 @@
 #include <QCollator>
 #include <QString>
 #include <algorithm>
-#include <filesystem>
 #include <utility>
 
 #include "platform/session/path_text.h"
@@ -74,19 +73,13 @@ void SortEntries(EntryList& entries) {
 }
 
 void ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& probe) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  for (fs::directory_iterator it(fs::path(folder), error), end; !error && it != end;
-       it.increment(error)) {
-    std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
-    AddPictureFile(list, folder + it->path().filename().string(), probe);
+  for (const std::string& name : FolderEntryNames(folder)) {
+    if (!IsFolder(folder + name)) AddPictureFile(list, folder + name, probe);
   }
 }
 
 void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
+  if (IsFolder(path)) {
     ScanFolder(path.ends_with('/') ? path : path + '/', list, probe);
   } else {
     AddPictureFile(list, path, probe);
@@ -94,7 +87,9 @@ void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe
 }
 
 std::string ListSaveFolder(const std::string& executablePath, const std::string& dataFolder) {
-  const std::string folder = executablePath.substr(0, executablePath.rfind('/') + 1);
+  // A bare name says nothing of where the program lies.
+  if (executablePath.find('/') == std::string::npos) return dataFolder;
+  const std::string folder = FolderOfPath(executablePath);
   return IsWritableFolder(folder) ? folder : dataFolder;
 }
 

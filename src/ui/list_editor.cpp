@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,7 +12,7 @@
 #include <QStandardItemModel>
 #include <QToolButton>
 
-#include "app/main_form.h"
+#include "app/resident_session.h"
 #include "platform/session/folders.h"
 #include "platform/session/path_text.h"
 #include "system/process.h"
@@ -239,7 +238,7 @@ void TForm1::BitBtn7Click() {
     prompts_.showInformation(this, "Brak tapet na liście.");
     return;
   }
-  const std::string folder = ListSaveFolder(mainForm_.executablePath(), mainForm_.dataFolder());
+  const std::string folder = ListSaveFolder(session_.executablePath(), session_.dataFolder());
   const QString path = prompts_.chooseListToSave(this, PathText(folder));
   if (!path.isEmpty()) SaveList(path);
 }

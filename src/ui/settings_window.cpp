@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/main_form.h"
+#include "app/resident_session.h"
 #include "compose/probe.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/entry_list_model.h"
@@ -24,7 +24,6 @@
 #include "ui/look.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"
-#include "ui/settings_apply.h"
 #include "ui/up_down.h"
 
 namespace vendaro {
@@ -43,9 +42,9 @@ int FloorHalf(int value) {
 
 }  // namespace
 
-TForm1::TForm1(TForm2& mainForm, Prompts prompts, PictureProbe probe, QWidget* parent)
+TForm1::TForm1(ResidentSession& session, Prompts prompts, PictureProbe probe, QWidget* parent)
     : QDialog(parent),
-      mainForm_(mainForm),
+      session_(session),
       prompts_(std::move(prompts)),
       probe_(probe ? std::move(probe) : PictureProbe(ProbePicture)),
       clock_([] { return std::chrono::system_clock::now(); }),
@@ -172,10 +171,10 @@ void TForm1::BuildButtons() {
 
 void TForm1::FormCreate() {
   setAcceptDrops(true);
-  const ScreenSize screen = mainForm_.screenSize();
+  const ScreenSize screen = session_.screenSize();
   move(FloorHalf(screen.width - width()), FloorHalf(screen.height - height()));
 
-  Form4 = new TForm4(mainForm_.systemColors(), prompts_, this);
+  Form4 = new TForm4(session_.systemColors(), prompts_, this);
   Form4->PlaceBesideSettingsWindow();
   ConnectDialog();
 
@@ -184,20 +183,19 @@ void TForm1::FormCreate() {
   Image1->setGeometry(kRightColumn + (kRightColumnWidth - kThumbnailWidth) / 2, 44, kThumbnailWidth,
                       thumbnailHeight);
   thumbnailFrame_->setGeometry(Image1->geometry().adjusted(-3, -3, 3, 3));
-  SetIntervalControlsEnabled(mainForm_.settings().ChangeTrigger == 0);
+  SetIntervalControlsEnabled(session_.settings().ChangeTrigger == 0);
 
   LastFolder.clear();
-  WindowListCount = static_cast<int>(mainForm_.activeList().size());
-  model_->ReplaceAll(mainForm_.activeList());
+  WindowListCount = static_cast<int>(session_.activeList().size());
+  model_->ReplaceAll(session_.activeList());
 
-  Options shown = mainForm_.settings();
+  Options shown = session_.settings();
   // The file's flag: the program in memory never changes it.
-  shown.VersionCheck = ReadVersionFlag(mainForm_.settingsPath());
+  shown.VersionCheck = ReadVersionFlag(session_.settingsPath());
   SetValues(shown);
   Timer1Timer();
   Timer1->start();
-  ComboBox2->setCurrentIndex(
-      DetectAutostart(mainForm_.autostartStore(), mainForm_.executablePath()));
+  ComboBox2->setCurrentIndex(session_.autostart());
 }
 
 void TForm1::SetValues(const Options& options) {
@@ -243,10 +241,10 @@ void TForm1::UpDown1Click() {
 void TForm1::Timer1Timer() {
   const auto moment = clock_();
   RemainingTimeInput input;
-  input.activeListEmpty = mainForm_.activeList().empty();
+  input.activeListEmpty = session_.activeList().empty();
   input.trigger = Form4->Values({}).ChangeTrigger;
-  input.intervalMinutes = mainForm_.settings().IntervalMinutes;
-  input.elapsedSeconds = mainForm_.settings().ElapsedSeconds;
+  input.intervalMinutes = session_.settings().IntervalMinutes;
+  input.elapsedSeconds = session_.settings().ElapsedSeconds;
   input.today = LocalDateOf(moment);
   input.now = LocalDateTimeOf(moment);
   Label1->setText(QString::fromUtf8(RemainingTimeText(input)));
@@ -272,7 +270,7 @@ void TForm1::BitBtn8Click() {
   request.rows = &model_->entries();
   request.currentRow = CurrentRow();
   request.windowListCount = WindowListCount;
-  if (Status applied = ApplySettings(mainForm_, request, this); !applied) {
+  if (Status applied = session_.Apply(request, this); !applied) {
     prompts_.showError(this, QString::fromStdString(applied.message()));
   }
 }

@@ -27,21 +27,21 @@ class QToolButton;
 namespace vendaro {
 
 class EntryListModel;
-class TForm2;
+class ResidentSession;
 class TForm4;
 class UpDown;
 struct ListSelection;
 
 // The settings window: the edited picture list with its commands and
 // thumbnail on the left and top, the options and OK / Apply / Cancel below.
-// It works on its own controls; only Apply hands anything to the main form.
+// It works on its own controls; only Apply hands anything to the session.
 class TForm1 : public QDialog {
   Q_OBJECT
 
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
-  TForm1(TForm2& mainForm, Prompts prompts = Prompts::System(), PictureProbe probe = nullptr,
-         QWidget* parent = nullptr);
+  TForm1(ResidentSession& session, Prompts prompts = Prompts::System(),
+         PictureProbe probe = nullptr, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // --- list side ---
@@ -144,7 +144,7 @@ class TForm1 : public QDialog {
   int CurrentRow() const;
   void ShowThumbnail(QImage picture);
 
-  TForm2& mainForm_;
+  ResidentSession& session_;
   Prompts prompts_;
   PictureProbe probe_;
   Clock clock_;

@@ -6,11 +6,11 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
-#include <filesystem>
 
-#include "app/main_form.h"
+#include "app/resident_session.h"
 #include "model/wallpaper_entry.h"
 #include "platform/session/path_text.h"
+#include "system/files.h"
 #include "ui/additional_settings_dialog.h"
 #include "ui/entry_list_model.h"
 #include "ui/preview_window.h"
@@ -18,11 +18,6 @@
 
 namespace vendaro {
 namespace {
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
 
 QImage ImageOfCanvas(const Canvas& canvas) {
   const QImage view(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
@@ -43,12 +38,12 @@ void TForm1::FormShow() {
   if (model_->rowCount() == 0) return;
   // A position left outside the list (pictures dropped at start) means the first entry.
   const auto positionInList = [this] {
-    const int position = mainForm_.settings().CurrentPosition;
+    const int position = session_.settings().CurrentPosition;
     return position >= 0 && position < model_->rowCount() ? position : 0;
   };
   MakeCurrent(positionInList(), false);
-  if (FileExists(mainForm_.wallpaperFile())) {
-    ShowThumbnail(QImage(PathText(mainForm_.wallpaperFile())));
+  if (IsRegularFile(session_.wallpaperFile())) {
+    ShowThumbnail(QImage(PathText(session_.wallpaperFile())));
   } else {
     ListBox1Click();
   }
@@ -60,8 +55,8 @@ void TForm1::ListBox1Click() {
   const int row = CurrentRow();
   if (row < 0) return;
   const WallpaperEntry& entry = model_->entries()[static_cast<std::size_t>(row)];
-  if (FileExists(entry.path)) {
-    const ComposeResult composed = mainForm_.ComposePreview(entry, Values());
+  if (IsRegularFile(entry.path)) {
+    const ComposeResult composed = session_.ComposePreview(entry, Values());
     if (composed.status && !composed.canvas.empty()) ShowThumbnail(ImageOfCanvas(composed.canvas));
     return;
   }

@@ -7,8 +7,8 @@
 
 namespace vendaro {
 
-void ShowSettingsWindow(TForm2& mainForm) {
-  TForm1 settings(mainForm);
+void ShowSettingsWindow(ResidentSession& session) {
+  TForm1 settings(session);
   settings.exec();
 }
 

@@ -6,10 +6,10 @@ class QWidget;
 
 namespace vendaro {
 
-class TForm2;
+class ResidentSession;
 
-// The settings window, modal, on the main form's state; returns when closed.
-void ShowSettingsWindow(TForm2& mainForm);
+// The settings window, modal, on the session's state; returns when closed.
+void ShowSettingsWindow(ResidentSession& session);
 
 // The About window shown without waiting and painted at once: the splash
 // at start.  The caller deletes it.

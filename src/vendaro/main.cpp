@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/remote_control.h"
+#include "app/resident_session.h"
 #include "compose/renderer.h"
 #include "model/wallpaper_entry.h"
 #include "platform/display/windowing.h"
@@ -58,7 +59,7 @@ int RunResident(int argc, char** argv) {
 
   std::unique_ptr<QWidget> splash(CreateSplash());
   TForm2 form(AppServices::System());
-  form.SetWindowHooks({[&form] { ShowSettingsWindow(form); }, [] { ShowAboutModal(); }});
+  form.SetWindowHooks({[&form] { ShowSettingsWindow(form.session()); }, [] { ShowAboutModal(); }});
 
   SessionEndWatcher sessionEnd;
   bool ending = false;

@@ -84,7 +84,7 @@ TEST_F(SchedulerTest, ApplyPressedWhileComposingAgainFollowsIt) {
   };
   scheduler_.ComposeAgain(nullptr);
   EXPECT_EQ(Composed(), (Ticks{0, 2}));
-  EXPECT_FALSE(scheduler_.InChange());
+  EXPECT_FALSE(scheduler_.changing());
 }
 
 TEST_F(SchedulerTest, AFailedCompositionAgainIsTold) {
@@ -92,7 +92,7 @@ TEST_F(SchedulerTest, AFailedCompositionAgainIsTold) {
   composeResult_ = Status::Error("the desktop refused");
   scheduler_.ComposeAgain(nullptr);
   EXPECT_EQ(errors_, std::vector<std::string>{"the desktop refused"});
-  EXPECT_FALSE(scheduler_.InChange());
+  EXPECT_FALSE(scheduler_.changing());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/resident_session.h"
 #include "model/ini_file.h"
 #include "support/dummy_desktop.h"
 #include "support/test_environment.h"
@@ -59,6 +60,10 @@ class FormTest : public ::testing::Test {
   }
 
   std::unique_ptr<TForm2> MakeForm(bool remoteControl = false) {
+    return std::make_unique<TForm2>(MakeServices(remoteControl));
+  }
+
+  AppServices MakeServices(bool remoteControl = false) {
     AppServices services;
     services.now = [] { return std::chrono::system_clock::from_time_t(1'773'489'600); };
     services.millisecondsSinceBoot = [] { return std::uint64_t{3'600'000}; };
@@ -75,7 +80,7 @@ class FormTest : public ::testing::Test {
     services.performanceCounter = [] { return std::uint64_t{42}; };
     services.tellUser = [this](const UserMessage& message) { messages_.push_back(message); };
     services.remoteControl = remoteControl;
-    return std::make_unique<TForm2>(std::move(services));
+    return services;
   }
 
   std::vector<std::string> MessageTexts() const {

@@ -62,7 +62,7 @@ TEST_F(RemoteTest, CommandsActAsTheTrayItems) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << row.word << " disabled=" << row.disableFirst);
-    TrayItems& items = form_->items();
+    TrayItems& items = form_->session().items();
     items.Nastpnatapeta1.enabled = !row.disableFirst;
     items.Ustawienia1.enabled = !row.disableFirst;
     EXPECT_EQ(Send(row.word), row.answer);

@@ -35,6 +35,8 @@ class SchedulerTest : public ::testing::Test {
     settings_.IntervalMinutes = 1;
     settings_.PreviousPosition = -1;
     now_ = At(2026, 3, 14, 12, 0, 0);
+    scheduler_.items().Nastpnatapeta1.onClick = [this] { scheduler_.Next(); };
+    scheduler_.items().Poprzedniatapeta1.onClick = [this] { scheduler_.Previous(); };
   }
 
   static std::chrono::system_clock::time_point At(int y, int mo, int d, int h, int mi, int s) {
@@ -82,7 +84,7 @@ class SchedulerTest : public ::testing::Test {
     std::vector<int> ticks;
     for (int tick = 1; tick <= count; ++tick) {
       std::size_t before = composed_.size();
-      scheduler_.Timer2Timer();
+      scheduler_.Tick();
       if (composed_.size() != before) ticks.push_back(tick);
     }
     return ticks;

@@ -217,7 +217,7 @@ TEST_F(SchedulerTest, NothingStartsInsideAChange) {
   duringCompose_ = [this, &nested] {
     if (nested++) return;
     settings_.ElapsedSeconds = 59;
-    scheduler_.Timer2Timer();  // the limit is reached inside the change
+    scheduler_.Tick();  // the limit is reached inside the change
     scheduler_.items().Nastpnatapeta1.Click();
     scheduler_.items().Poprzedniatapeta1.Click();
     scheduler_.items().Ustawienia1.Click();
@@ -244,7 +244,7 @@ TEST_F(SchedulerTest, ApplyPressedInsideAChangeFollowsIt) {
   };
   scheduler_.ApplyCurrentEntry();
   EXPECT_EQ(Composed(), (Ticks{0, 2}));
-  EXPECT_FALSE(scheduler_.InChange());
+  EXPECT_FALSE(scheduler_.changing());
 }
 
 TEST_F(SchedulerTest, SettingsItemStaysDisabledWhileTheWindowIsOpen) {
@@ -273,7 +273,7 @@ TEST_F(SchedulerTest, FailedCompositionRestoresItemsAndTellsOnce) {
     scheduler_.items().Nastpnatapeta1.Click();
     EXPECT_EQ(errors_, std::vector<std::string>{"Cannot create file"});
     EXPECT_FALSE(shown_);
-    EXPECT_FALSE(scheduler_.InChange());
+    EXPECT_FALSE(scheduler_.changing());
     EXPECT_TRUE(scheduler_.items().Nastpnatapeta1.enabled);
     EXPECT_TRUE(scheduler_.items().Ustawienia1.enabled);
   }
@@ -289,7 +289,7 @@ TEST_F(SchedulerTest, EmptyListShowsTheBalloonOnceAndRests) {
   EXPECT_EQ(settings_.PreviousPosition, 0);
   EXPECT_EQ(TickAndRecord(120), Ticks{});
   EXPECT_EQ(balloons_.size(), 1u);
-  scheduler_.PopupMenu1Popup();
+  scheduler_.MenuOpening();
   EXPECT_FALSE(scheduler_.items().Nastpnatapeta1.visible);
   EXPECT_FALSE(scheduler_.items().Poprzedniatapeta1.visible);
   EXPECT_TRUE(scheduler_.items().Ustawienia1.visible);

@@ -96,11 +96,11 @@ TEST_F(FormTest, TheWallpaperFollowsTheMonitorsWithoutMovingInTheList) {
   EXPECT_EQ(set[1].first, monitors[1]);
   EXPECT_EQ(set[0].second, temp_ + "a.png.bmp");
   EXPECT_EQ(set[1].second, temp_ + "a.png.40x30.bmp");
-  EXPECT_EQ(form->composedLayout(), monitors);
-  EXPECT_EQ(form->settings().CurrentPosition, 0);
+  EXPECT_EQ(form->session().composedLayout(), monitors);
+  EXPECT_EQ(form->session().settings().CurrentPosition, 0);
   EXPECT_EQ(notifications.count, 1) << "no notification for a change of screens";
   EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
-  EXPECT_EQ(form->settings().ElapsedSeconds, 1);
+  EXPECT_EQ(form->session().settings().ElapsedSeconds, 1);
   form->FormClose();
   EXPECT_FALSE(FileExists(temp_ + "a.png.bmp"));
   EXPECT_FALSE(FileExists(temp_ + "a.png.40x30.bmp")) << "every monitor's file goes at the end";
@@ -132,7 +132,7 @@ TEST_F(FormTest, ASessionEndDuringAChangeLeavesTheUsersWallpaper) {
   ASSERT_TRUE(form->FormCreate());
   ASSERT_EQ(desktop_->setPaths.size(), 1u);
   ShownWindows notifications("TForm5", [&form] { form->FormClose(); });
-  form->items().Nastpnatapeta1.Click();
+  form->session().items().Nastpnatapeta1.Click();
   EXPECT_EQ(notifications.count, 1);
   EXPECT_EQ(desktop_->restoreCount, 1);
   EXPECT_EQ(desktop_->setPaths.size(), 1u);
@@ -152,7 +152,7 @@ TEST_F(FormTest, AMonitorThatCannotGetAWallpaperIsToldOnce) {
   EXPECT_EQ(messages_[0].way, UserMessage::Way::Balloon);
   EXPECT_NE(messages_[0].text.find("HDMI-9"), std::string::npos) << messages_[0].text;
 
-  form->ApplyCurrentEntry();
+  form->session().ApplyCurrentEntry();
   EXPECT_EQ(messages_.size(), 1u) << "not again at every change";
   monitors[1].area = {64, 0, 32, 24};
   form->ScreensChanged();

@@ -21,8 +21,8 @@ TEST_F(FormTest, FirstStartWithoutFilesUsesDefaults) {
   std::unique_ptr<TForm2> form = MakeForm();
   ASSERT_TRUE(form->FormCreate());
   EXPECT_TRUE(form->resident());
-  EXPECT_EQ(form->settings().IntervalMinutes, 5);
-  EXPECT_TRUE(form->activeList().empty());
+  EXPECT_EQ(form->session().settings().IntervalMinutes, 5);
+  EXPECT_TRUE(form->session().activeList().empty());
   EXPECT_TRUE(form->trayIcon()->isVisible());
   EXPECT_TRUE(form->Timer2->isActive());
   // No settings file: the version check runs, and no library lies beside us.
@@ -57,7 +57,7 @@ TEST_F(FormTest, ListFilesAtStart) {
     WriteIni("");
     std::unique_ptr<TForm2> form = MakeForm();
     ASSERT_TRUE(form->FormCreate());
-    EXPECT_EQ(form->activeList().size(), row.entries);
+    EXPECT_EQ(form->session().activeList().size(), row.entries);
     EXPECT_EQ(FileExists(data_ + "vendaro.cfg"), row.legacyLeft);
     if (row.legacyLeft) {
       EXPECT_EQ(ReadFileBytes(data_ + "vendaro.cfg"), legacyBefore);
@@ -91,7 +91,7 @@ TEST_F(FormTest, IntervalBelowOneRunsWithFive) {
     WriteIni(std::string("Czas zmian=") + row.stored + "\r\n");
     std::unique_ptr<TForm2> form = MakeForm();
     ASSERT_TRUE(form->FormCreate());
-    EXPECT_EQ(form->settings().IntervalMinutes, row.expected);
+    EXPECT_EQ(form->session().settings().IntervalMinutes, row.expected);
   }
 }
 
@@ -219,11 +219,11 @@ TEST_F(FormTest, CloseGivesBackTheWallpaperRemovesTheBitmapAndStoresThePosition)
   WriteIni("Ostatnia pozycja=1\r\nKiedy zmiana=1\r\n");
   std::unique_ptr<TForm2> form = MakeForm();
   ASSERT_TRUE(form->FormCreate());
-  form->items().Nastpnatapeta1.Click();
+  form->session().items().Nastpnatapeta1.Click();
   ASSERT_EQ(desktop_->setPaths.size(), 2u);
   EXPECT_EQ(desktop_->setPaths.back(), temp_ + "c.png.bmp");
-  EXPECT_EQ(form->wallpaperFile(), temp_ + "c.png.bmp");
-  EXPECT_TRUE(FileExists(form->wallpaperFile()));
+  EXPECT_EQ(form->session().wallpaperFile(), temp_ + "c.png.bmp");
+  EXPECT_TRUE(FileExists(form->session().wallpaperFile()));
   EXPECT_FALSE(FileExists(temp_ + "b.png.bmp"));
 
   form->FormClose();
@@ -275,7 +275,7 @@ TEST_F(FormTest, MenuHidesChangeItemsOnAnEmptyList) {
   emit form->popupMenu()->aboutToShow();
   EXPECT_FALSE(next->isVisible());
   EXPECT_FALSE(previous->isVisible());
-  form->scheduler().state().list.push_back(MakeEntry(Picture("a.png", 4, 4), 4, 4));
+  form->session().state().list.push_back(MakeEntry(Picture("a.png", 4, 4), 4, 4));
   emit form->popupMenu()->aboutToShow();
   EXPECT_TRUE(next->isVisible());
   EXPECT_TRUE(previous->isVisible());
@@ -290,8 +290,8 @@ TEST_F(FormTest, DoubleClickOpensSettingsOnceAtATime) {
   TForm2* raw = form.get();
   form->SetWindowHooks({[&] {
                           ++opened;
-                          openFlag = raw->settingsWindowOpen();
-                          itemEnabled = raw->items().Ustawienia1.enabled;
+                          openFlag = raw->session().state().settingsWindowOpen;
+                          itemEnabled = raw->session().items().Ustawienia1.enabled;
                           emit raw->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
                           // As the open window's own event loop would.
                           QCoreApplication::processEvents();
@@ -302,8 +302,8 @@ TEST_F(FormTest, DoubleClickOpensSettingsOnceAtATime) {
   EXPECT_EQ(opened, 1);
   EXPECT_TRUE(openFlag);
   EXPECT_FALSE(itemEnabled);
-  EXPECT_FALSE(form->settingsWindowOpen());
-  EXPECT_TRUE(form->items().Ustawienia1.enabled);
+  EXPECT_FALSE(form->session().state().settingsWindowOpen);
+  EXPECT_TRUE(form->session().items().Ustawienia1.enabled);
   emit form->trayIcon()->activated(QSystemTrayIcon::Trigger);
   QCoreApplication::processEvents();
   EXPECT_EQ(opened, 1);

@@ -232,7 +232,7 @@ TEST_F(ListSide, ThumbnailsNeverTouchTheWallpaper) {
   EXPECT_EQ(window.thumbnailPicture().size(), QSize(320, 240)) << "composed at screen size";
   EXPECT_EQ(State().wallpaperFile, tempFolder + "applied.bmp");
   EXPECT_EQ(testing::ReadFileBytes(State().wallpaperFile), "not a picture");
-  EXPECT_TRUE(static_cast<DummyDesktop*>(mainForm->desktop())->setPaths.empty());
+  EXPECT_TRUE(static_cast<DummyDesktop*>(session->desktop())->setPaths.empty());
   std::vector<std::string> written;
   for (const auto& file : std::filesystem::directory_iterator(tempFolder)) {
     written.push_back(file.path().filename().string());

@@ -28,7 +28,7 @@ SettingsWindowFixture::SettingsWindowFixture() : root(MakeTempDir("settings")) {
   services.executablePath = "/opt/vendaro/vendaro";
   services.dataFolder = dataFolder;
   services.tempFolder = tempFolder;
-  mainForm = std::make_unique<TForm2>(std::move(services));
+  session = std::make_unique<ResidentSession>(std::move(services));
   State().dataFolder = dataFolder;
   State().tempFolder = tempFolder;
   State().settings.IntervalMinutes = 5;
@@ -50,7 +50,7 @@ SettingsWindowFixture::SettingsWindowFixture() : root(MakeTempDir("settings")) {
 
 SettingsWindowFixture::~SettingsWindowFixture() {
   window.reset();
-  mainForm.reset();
+  session.reset();
 }
 
 WallpaperEntry SettingsWindowFixture::MakePicture(const std::string& name, int width, int height,
@@ -63,7 +63,7 @@ WallpaperEntry SettingsWindowFixture::MakePicture(const std::string& name, int w
 }
 
 TForm1& SettingsWindowFixture::OpenWindow() {
-  window = std::make_unique<TForm1>(*mainForm, prompts);
+  window = std::make_unique<TForm1>(*session, prompts);
   return *window;
 }
 

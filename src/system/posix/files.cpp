@@ -1,5 +1,6 @@
 #include "system/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -148,8 +149,30 @@ bool IsFolder(const std::string& path) {
   return StatOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return StatOf(path, st) && S_ISREG(st.st_mode);
+}
+
 bool IsWritableFolder(const std::string& path) {
   return IsFolder(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string FolderOfPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::vector<std::string> FolderEntryNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "system/files.h"
+
 namespace vendaro {
 
 std::string ExecutablePath() {
@@ -18,9 +20,7 @@ std::string ExecutablePath() {
 }
 
 std::string ExecutableFolder() {
-  const std::string path = ExecutablePath();
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+  return FolderOfPath(ExecutablePath());
 }
 
 void LowerProcessPriority() {

@@ -1,0 +1,135 @@
+#pragma once
+
+// The resident program's state and the operations on it, in one place: the
+// settings and the active list, the folders, the change timer, the
+// composition of a change and Apply.  The settings window and its dialogs
+// reach the program only through the first part of this class; the main
+// form (tray, remote commands, start and end) uses the second.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/app_services.h"
+#include "app/change_scheduler.h"
+#include "compose/compose_wallpaper.h"
+#include "model/autostart.h"
+#include "model/entry_list.h"
+#include "model/monitors.h"
+#include "model/settings.h"
+#include "system/status.h"
+
+class QTimer;
+class QWidget;
+
+namespace vendaro {
+
+class TForm5;
+
+// What the settings window hands over on Apply, read from its controls and
+// from the additional-settings dialog.
+struct ApplyRequest {
+  Options options;
+  AutostartChoice autostart = kNoAutostart;
+  const EntryList* rows = nullptr;  // the edited list, in row order
+  int currentRow = -1;              // the row holding the focus; -1 for none
+  int windowListCount = 0;          // entries of the active list when the window opened
+};
+
+class ResidentSession {
+ public:
+  // What the session asks of the program around it.
+  struct Hooks {
+    // Shows a message (a box, or the tray's balloon).
+    std::function<void(const UserMessage&)> tell;
+    // The enabled or visible state of a tray item changed, or a change ended.
+    std::function<void()> itemsChanged;
+  };
+  explicit ResidentSession(AppServices services, Hooks hooks = {});
+  ~ResidentSession();
+  ResidentSession(const ResidentSession&) = delete;
+  ResidentSession& operator=(const ResidentSession&) = delete;
+
+  // --- what the windows see and do ---
+  const Settings& settings() const;
+  const EntryList& activeList() const;
+  const std::string& dataFolder() const;
+  const std::string& tempFolder() const;
+  // The composed file on the desktop now; empty before the first change.
+  const std::string& wallpaperFile() const;
+  const std::string& executablePath() const;
+  std::string settingsPath() const { return dataFolder() + kSettingsFileName; }
+  // The primary monitor's size, which a preview is composed for.
+  ScreenSize screenSize() const;
+  SystemColorResolver systemColors() const;
+  // The autostart entry the system holds for this program now.
+  AutostartChoice autostart() const;
+  // A preview of `entry` with `options`; touches neither the desktop nor the
+  // wallpaper file.
+  ComposeResult ComposePreview(const WallpaperEntry& entry, const Options& options);
+  // The whole Apply, in this order: the data folder resolved again, the
+  // autostart entry, the settings file, the options, the list (and
+  // "default.vdl"), the change itself and the clean-up of leftover bitmaps.
+  // `window` is disabled and the change timer stopped for the duration; both
+  // come back however Apply ends.  A failed settings write stops Apply
+  // there; a failed list write still hands the list over.  The returned
+  // error is for the user to see.
+  Status Apply(const ApplyRequest& request, QWidget* window = nullptr);
+  // The next and the previous picture: what the tray items do.  Nothing
+  // happens while a change is in progress.
+  void Next();
+  void Previous();
+  bool changing() const { return scheduler_.changing(); }
+
+  // --- for the main form ---
+  AppServices& services() { return services_; }
+  ResidentState& state() { return scheduler_.state(); }
+  TrayItems& items() { return scheduler_.items(); }
+  ChangeScheduler& scheduler() { return scheduler_; }
+  QTimer* changeTimer() const { return timer_.get(); }
+  // Start-up after the instance lock: folders, desktop, settings, version
+  // check and list.  False when the program is to end (told to the user).
+  bool Load();
+  // The first change (or the current picture again) and the timer.
+  void Begin();
+  // The end of the session: the user's wallpaper back, the composed files
+  // removed, the position stored.  Nothing composed later reaches the desktop.
+  void End();
+  // Puts the entry at CurrentPosition on the desktop.
+  void ApplyCurrentEntry();
+  // The monitors have changed: the current picture is composed again when
+  // they differ from those it was composed for.
+  void ComposeForNewScreens();
+  // The monitors now, and those the wallpaper on the desktop was composed for.
+  MonitorLayout monitorLayout() const;
+  const MonitorLayout& composedLayout() const { return composedLayout_; }
+  ChangeStamp Now() const;
+  DesktopBackend* desktop();
+
+ private:
+  SchedulerHooks MakeSchedulerHooks();
+  void Tell(UserMessage::Icon icon, UserMessage::Way way, const std::string& text);
+  bool LoadList();
+  bool PassVersionCheck();
+  Status ComposeAndSet(const WallpaperEntry& entry);
+  void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
+  void TakeOptions(const Options& options, const ChangeStamp& now);
+  void TakeList(const EntryList& list, int currentRow);
+  void RestoreUserWallpaper();
+  std::string ResolvedDataFolder() const;
+
+  AppServices services_;
+  Hooks hooks_;
+  PlatformRandom random_;
+  ChangeScheduler scheduler_;
+  std::unique_ptr<QTimer> timer_;
+  std::unique_ptr<TForm5> notification_;
+  // The monitors the wallpaper on the desktop was composed for.
+  MonitorLayout composedLayout_;
+  // The monitors last reported as left out, so a message is not repeated at
+  // every change.
+  std::string monitorsLeftOut_;
+  bool ended_ = false;
+};
+
+}  // namespace vendaro
