@@ -261,7 +261,7 @@ void TForm2::ResolveDataFolderAgain() {
 void TForm2::TakeOptions(const Options& options, const ChangeStamp& now) {
   Settings& settings = state().settings;
   static_cast<Options&>(settings) = options;
-  if (options.ChangeTrigger == 1) settings.LastChangeDate = now.today;
+  if (options.ChangeTrigger == ChangeWhen::OnceADay) settings.LastChangeDate = now.today;
 }
 
 void TForm2::TakeList(const EntryList& list, int currentRow) {

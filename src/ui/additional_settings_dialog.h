@@ -56,7 +56,7 @@ class TForm4 : public QDialog {
  signals:
   // A choice that changes the composition: the thumbnail is composed again.
   void compositionChanged();
-  void triggerChanged(int trigger);
+  void triggerChanged(ChangeWhen trigger);
   // The close box hid the dialog.
   void closedByUser();
 
@@ -66,10 +66,10 @@ class TForm4 : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QComboBox* AddCombo(QGroupBox* group, const char* name, const QStringList& items);
+  QComboBox* AddCombo(QGroupBox* group, const char* name, const ChoiceInfo& choice);
   // The combo boxes and the option each one shows.
-  std::array<std::pair<QComboBox*, std::int8_t Options::*>, 5> Choices() const;
-  QGroupBox* AddGroup(const char* name, const QString& title, int top, int height);
+  std::array<std::pair<QComboBox*, ChoiceField>, 5> Choices() const;
+  QGroupBox* AddGroup(const char* name, const ChoiceInfo& choice, int top, int height);
   void ComboBox2Change();
   void ShowColorPanel();
 

@@ -14,7 +14,7 @@ TEST(ParseComposeCommand, DefaultsAreTheSettingsFileDefaults) {
   const ParsedComposeCommand p = ParseComposeCommand({"pic.png"});
   ASSERT_TRUE(p.status.ok()) << p.status.message();
   EXPECT_EQ(ExplainOptions(p.command.options),
-            "options: mode=0 align=0 fill=0 color=clBackground interp=2 smooth=0\n");
+            "options: mode=0 align=0 fill=0 interp=2 smooth=0 color=clBackground\n");
   EXPECT_EQ(p.command.picture, "pic.png");
   EXPECT_TRUE(p.command.output.empty());
   EXPECT_FALSE(p.command.screen);
@@ -29,7 +29,7 @@ TEST(ParseComposeCommand, EveryOptionLandsInItsField) {
   ASSERT_TRUE(p.status.ok()) << p.status.message();
   const ComposeCommand& c = p.command;
   EXPECT_EQ(ExplainOptions(c.options),
-            "options: mode=4 align=8 fill=2 color=$00FFEAD7 interp=1 smooth=1\n");
+            "options: mode=4 align=8 fill=2 interp=1 smooth=1 color=$00FFEAD7\n");
   EXPECT_EQ(c.screen->width, 1366);
   EXPECT_EQ(c.screen->height, 768);
   EXPECT_EQ(c.recordedSize->width, 0);
@@ -48,7 +48,7 @@ TEST(ParseComposeCommand, SettingsFileThenLaterOptionsOverride) {
   ASSERT_TRUE(p.status.ok()) << p.status.message();
   // The mode before --settings is replaced; interpolation 9 is out of range.
   EXPECT_EQ(ExplainOptions(p.command.options),
-            "options: mode=3 align=2 fill=2 color=clRed interp=0 smooth=1\n");
+            "options: mode=3 align=2 fill=2 interp=0 smooth=1 color=clRed\n");
 }
 
 TEST(ParseComposeCommand, BadInputIsRefusedWithOneLine) {

@@ -48,7 +48,7 @@ TEST_F(ComposeTool, ExplainPrintsTheTwoLinesAndWritesTheBmp) {
                          Path("las.png") + " " + out);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
-            "options: mode=3 align=0 fill=1 color=clRed interp=2 smooth=0\n"
+            "options: mode=3 align=0 fill=1 interp=2 smooth=0 color=clRed\n"
             "placement: Unscaled x=112 y=84 w=800 h=600 edgeFill=1\n");
   const std::string bmp = ReadFileBytes(out);
   ASSERT_EQ(bmp.size(), 54u + 1024 * 768 * 3);
