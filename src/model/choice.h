@@ -24,12 +24,13 @@ class Choice {
 
 // What the user and the command line see of a choice.
 struct ChoiceInfo {
-  const char* name;       // vendaro-compose's option without "--"
-  const char* title;      // the window's label above the items
-  const char* about;      // what the choice decides, for --help and the manual
-  bool onCommandLine;     // vendaro-compose takes it as --NAME INDEX
+  const char* name;                       // vendaro-compose's option without "--"
+  const char* title;                      // the window's label above the items
+  const char* about;                      // what the choice decides, for --help and the manual
+  bool onCommandLine;                     // vendaro-compose takes it as --NAME INDEX
   std::span<const char* const> captions;  // the windows' items, in stored order
   std::span<const char* const> meanings;  // the same items for --help and the manual
+  const char* detail = "";                // more for the manual, after the items
 
   constexpr int maximum() const { return static_cast<int>(captions.size()) - 1; }
 };

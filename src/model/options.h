@@ -91,30 +91,74 @@ inline constexpr const char* kAutostartMeanings[] = {"no", "for the current user
 }  // namespace items
 
 inline constexpr ChoiceInfo kModeChoice{
-    "mode", "Sposób wyświtlania tapety :", "display mode",
-    true,   items::kModeCaptions,          items::kModeMeanings};
-inline constexpr ChoiceInfo kAlignChoice{"align", "Wyrównanie tapety : ", "alignment",
-                                         true,    items::kAlignCaptions,  items::kAlignMeanings};
-inline constexpr ChoiceInfo kFillChoice{"fill", "Wypełnienie braków : ", "margins",
-                                        true,   items::kFillCaptions,    items::kFillMeanings};
-inline constexpr ChoiceInfo kInterpChoice{"interp",
-                                          "Typ skalowania (interpolacja) :",
-                                          "scaling filter",
-                                          true,
-                                          items::kInterpCaptions,
-                                          items::kInterpMeanings};
+    .name = "mode",
+    .title = "Sposób wyświtlania tapety :",
+    .about = "display mode",
+    .onCommandLine = true,
+    .captions = items::kModeCaptions,
+    .meanings = items::kModeMeanings,
+    .detail =
+        "Stretching ignores the picture's proportions. Fitting scales until one side fills "
+        "the screen, keeping proportions; margins remain on the other axis. Covering "
+        "scales until the screen is covered, keeping proportions, and cuts the overflow "
+        "off. Original size does not scale, and tiles are unscaled copies laid across the "
+        "screen.",
+};
+inline constexpr ChoiceInfo kAlignChoice{
+    .name = "align",
+    .title = "Wyrównanie tapety : ",
+    .about = "alignment",
+    .onCommandLine = true,
+    .captions = items::kAlignCaptions,
+    .meanings = items::kAlignMeanings,
+    .detail = "The centre, then clockwise from the top-left corner.",
+};
+inline constexpr ChoiceInfo kFillChoice{
+    .name = "fill",
+    .title = "Wypełnienie braków : ",
+    .about = "margins",
+    .onCommandLine = true,
+    .captions = items::kFillCaptions,
+    .meanings = items::kFillMeanings,
+    .detail =
+        "Drawing the edges out repeats the picture's outermost rows and columns to the "
+        "screen's edges.",
+};
+inline constexpr ChoiceInfo kInterpChoice{
+    .name = "interp",
+    .title = "Typ skalowania (interpolacja) :",
+    .about = "scaling filter",
+    .onCommandLine = true,
+    .captions = items::kInterpCaptions,
+    .meanings = items::kInterpMeanings,
+};
 inline constexpr ChoiceInfo kSmoothChoice{
-    "smooth", "Wygładzanie krawędzi :", "edge smoothing",
-    true,     items::kSmoothCaptions,   items::kSmoothMeanings};
+    .name = "smooth",
+    .title = "Wygładzanie krawędzi :",
+    .about = "edge smoothing",
+    .onCommandLine = true,
+    .captions = items::kSmoothCaptions,
+    .meanings = items::kSmoothMeanings,
+    .detail =
+        "The picture is drawn upright on whole pixels, so there is no edge to smooth and "
+        "the choice changes nothing; it is kept for the settings file.",
+};
 inline constexpr ChoiceInfo kTriggerChoice{
-    "trigger", "Zmiana tapety :",       "when to change",
-    false,     items::kTriggerCaptions, items::kTriggerMeanings};
-inline constexpr ChoiceInfo kAutostartChoice{"autostart",
-                                             "Uruchamianie programu przy starcie systemu :",
-                                             "start at login",
-                                             false,
-                                             items::kAutostartCaptions,
-                                             items::kAutostartMeanings};
+    .name = "trigger",
+    .title = "Zmiana tapety :",
+    .about = "when to change",
+    .onCommandLine = false,
+    .captions = items::kTriggerCaptions,
+    .meanings = items::kTriggerMeanings,
+};
+inline constexpr ChoiceInfo kAutostartChoice{
+    .name = "autostart",
+    .title = "Uruchamianie programu przy starcie systemu :",
+    .about = "start at login",
+    .onCommandLine = false,
+    .captions = items::kAutostartCaptions,
+    .meanings = items::kAutostartMeanings,
+};
 
 // The options the user chooses in the settings windows; each default is the
 // value given here, the one place it is written.

@@ -14,6 +14,7 @@
 //   choices.synopsis  the [--NAME RANGE] of every choice vendaro-compose takes
 //   choices.defaults  "NAME INDEX" of each of those, at the default
 //   choices.explain   --explain's "options:" line, as .BI arguments
+//   choices.options   (alone on a line) the OPTIONS entry of each of those
 // An unknown name stops the build.
 #include <cstdio>
 #include <fstream>
@@ -66,6 +67,20 @@ std::string Range(const ChoiceInfo& choice) {
   return "0\\-" + std::to_string(choice.maximum());
 }
 
+std::string Capitalised(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
+  return text;
+}
+
+// The option and its value, what it decides, the items and the detail.
+std::string OptionEntry(const ChoiceInfo& choice, const char* key) {
+  std::string text = ".TP\n.BI \\-\\-" + std::string(choice.name) + " \" N\"\n" +
+                     Capitalised(choice.about) + " (\\(lq" + Troff(Trimmed(choice.title)) +
+                     "\\(rq, settings key \\(lq" + key + "\\(rq):\n" + Items(choice) + "\n";
+  if (*choice.detail) text += ".IP\n" + Troff(choice.detail) + "\n";
+  return text;
+}
+
 std::string EveryCommandLineChoice(const std::string& what) {
   std::string text;
   const Options defaults;
@@ -75,13 +90,15 @@ std::string EveryCommandLineChoice(const std::string& what) {
     const std::string name = field->info->name;
     if (what == "synopsis") {
       text += ".RB [ \\-\\-" + name + "\n.IR " + Range(*field->info) + " ]\n";
+    } else if (what == "options") {
+      text += OptionEntry(*field->info, key.key);
     } else if (what == "defaults") {
       text += (text.empty() ? "" : ", ") + name + " " + std::to_string(field->get(defaults));
     } else {
       text += (text.empty() ? "\"options: " : " \" ") + name + "=\" N";
     }
   }
-  if (what == "synopsis" && !text.empty()) text.pop_back();
+  if ((what == "synopsis" || what == "options") && !text.empty()) text.pop_back();
   return text;
 }
 
@@ -90,7 +107,7 @@ std::optional<std::string> Expand(const std::string& token) {
   if (dot == std::string::npos) return std::nullopt;
   const std::string name = token.substr(0, dot), what = token.substr(dot + 1);
   if (name == "choices") {
-    if (what == "synopsis" || what == "defaults" || what == "explain")
+    if (what == "synopsis" || what == "defaults" || what == "explain" || what == "options")
       return EveryCommandLineChoice(what);
     return std::nullopt;
   }

@@ -37,12 +37,12 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   setFont(UiFont(kTahoma, 11));
 
   GroupBox1 = AddGroup("GroupBox1", kAlignChoice, 8, 54);
-  ComboBox1 = AddCombo(GroupBox1, "ComboBox1", kAlignChoice);
+  ComboBox1 = AddCombo(GroupBox1, "ComboBox1", kAlignField);
   ComboBox1->setIconSize(QSize(16, 16));
   for (int i = 0; i < ComboBox1->count(); ++i) ComboBox1->setItemIcon(i, AlignmentIcon(i));
 
   GroupBox2 = AddGroup("GroupBox2", kFillChoice, 70, 90);
-  ComboBox2 = AddCombo(GroupBox2, "ComboBox2", kFillChoice);
+  ComboBox2 = AddCombo(GroupBox2, "ComboBox2", kFillField);
   Panel1 = new QLabel("Kolor", GroupBox2);
   Panel1->setObjectName("Panel1");
   Panel1->setAlignment(Qt::AlignCenter);
@@ -51,11 +51,11 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   Panel1->installEventFilter(this);
 
   GroupBox3 = AddGroup("GroupBox3", kInterpChoice, 168, 54);
-  ComboBox3 = AddCombo(GroupBox3, "ComboBox3", kInterpChoice);
+  ComboBox3 = AddCombo(GroupBox3, "ComboBox3", kInterpField);
   GroupBox5 = AddGroup("GroupBox5", kSmoothChoice, 230, 54);
-  ComboBox5 = AddCombo(GroupBox5, "ComboBox5", kSmoothChoice);
+  ComboBox5 = AddCombo(GroupBox5, "ComboBox5", kSmoothField);
   GroupBox4 = AddGroup("GroupBox4", kTriggerChoice, 292, 54);
-  ComboBox4 = AddCombo(GroupBox4, "ComboBox4", kTriggerChoice);
+  ComboBox4 = AddCombo(GroupBox4, "ComboBox4", kTriggerField);
 
   CheckBox1 = new QCheckBox("Okno o zmianach tapety", this);
   CheckBox1->setObjectName("CheckBox1");
@@ -86,10 +86,11 @@ QGroupBox* TForm4::AddGroup(const char* name, const ChoiceInfo& choice, int top,
   return group;
 }
 
-QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const ChoiceInfo& choice) {
+QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const ChoiceField& field) {
   auto* combo = new QComboBox(group);
   combo->setObjectName(name);
-  AddChoiceItems(combo, choice);
+  AddChoiceItems(combo, *field.info);
+  choices_.emplace_back(combo, field);
   combo->setView(new QListView(combo));
   const ColorValue base = FromQColor(combo->palette().color(QPalette::Base));
   combo->setItemDelegate(new ComboRowDelegate(base, combo));
@@ -97,16 +98,8 @@ QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const ChoiceInfo
   return combo;
 }
 
-std::array<std::pair<QComboBox*, ChoiceField>, 5> TForm4::Choices() const {
-  return {{{ComboBox1, kAlignField},
-           {ComboBox2, kFillField},
-           {ComboBox3, kInterpField},
-           {ComboBox4, kTriggerField},
-           {ComboBox5, kSmoothField}}};
-}
-
 void TForm4::SetValues(const Options& options) {
-  for (const auto& [combo, field] : Choices()) {
+  for (const auto& [combo, field] : choices_) {
     const QSignalBlocker quiet(combo);
     combo->setCurrentIndex(field.get(options));
   }
@@ -116,7 +109,7 @@ void TForm4::SetValues(const Options& options) {
 }
 
 Options TForm4::Values(Options options) const {
-  for (const auto& [combo, field] : Choices()) field.set(options, combo->currentIndex());
+  for (const auto& [combo, field] : choices_) field.set(options, combo->currentIndex());
   options.ShowChangeWindow = CheckBox1->isChecked();
   options.FillColor = ChosenColor;
   return options;

@@ -2,9 +2,8 @@
 
 #include <QDialog>
 #include <QTimer>
-#include <array>
-#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "compose/compose_wallpaper.h"
 #include "model/options.h"
@@ -66,13 +65,14 @@ class TForm4 : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QComboBox* AddCombo(QGroupBox* group, const char* name, const ChoiceInfo& choice);
-  // The combo boxes and the option each one shows.
-  std::array<std::pair<QComboBox*, ChoiceField>, 5> Choices() const;
+  // A combo box offering the choice, shown and read with the others.
+  QComboBox* AddCombo(QGroupBox* group, const char* name, const ChoiceField& field);
   QGroupBox* AddGroup(const char* name, const ChoiceInfo& choice, int top, int height);
   void ComboBox2Change();
   void ShowColorPanel();
 
+  // The combo boxes and the option each one shows.
+  std::vector<std::pair<QComboBox*, ChoiceField>> choices_;
   SystemColorResolver systemColors_;
   Prompts prompts_;
   // Snaps back once a drag of the dialog has ended, not at every step of it.
