@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "support/test_environment.h"
@@ -66,6 +67,29 @@ TEST(ParseComposeCommand, SettingsFileThenLaterOptionsOverride) {
   };
   for (const auto& [name, value] : explained)
     EXPECT_EQ(Explained(p.command.options, name), value) << name;
+}
+
+// Every choice the command line takes, at each end of its range and past it:
+// the value lands in its own field and nowhere else.
+TEST(ParseComposeCommand, EachChoiceTakesItsWholeRangeAndNoMore) {
+  for (const OptionKey& key : kOptionKeys) {
+    const auto* choice = std::get_if<ChoiceField>(&key.field);
+    if (!choice || !choice->info->onCommandLine) continue;
+    const std::string option = std::string("--") + choice->info->name;
+    const int last = choice->info->maximum();
+    for (const int index : {0, last}) {
+      const ParsedComposeCommand p = ParseComposeCommand({option, std::to_string(index), "a.png"});
+      ASSERT_TRUE(p.status.ok()) << option << " " << index << ": " << p.status.message();
+      EXPECT_EQ(choice->get(p.command.options), index) << option;
+      Options expected;
+      choice->set(expected, index);
+      EXPECT_EQ(ExplainOptions(p.command.options), ExplainOptions(expected)) << option;
+    }
+    const ParsedComposeCommand past =
+        ParseComposeCommand({option, std::to_string(last + 1), "a.png"});
+    EXPECT_FALSE(past.status.ok()) << option;
+    EXPECT_FALSE(past.misused) << option;
+  }
 }
 
 TEST(ParseComposeCommand, BadInputIsRefusedWithOneLine) {
