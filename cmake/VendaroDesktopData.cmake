@@ -32,13 +32,19 @@ foreach(size 16 22 24 32 48 64 128 256)
 endforeach()
 install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 
-# Manual pages: the version filled in, gzipped as Debian wants them; -n
-# keeps the file's name and time out of the archive, so the same source
-# gives the same package.
+# Manual pages: the version filled in, then the lists of choices from the
+# options table (vendaro-man-choices, built here and run at build time), and
+# gzipped as Debian wants them; -n keeps the file's name and time out of the
+# archive, so the same source gives the same package.
 set(VENDARO_MAN_PRIVATE_LIBDIR ${CMAKE_INSTALL_FULL_LIBDIR}/vendaro)
 set(man_pages)
 foreach(page vendaro vendaro-compose)
-  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${data_out}/man/${page}.1 @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${data_out}/man/${page}.1.choices @ONLY)
+  add_custom_command(OUTPUT ${data_out}/man/${page}.1
+    COMMAND vendaro-man-choices ${data_out}/man/${page}.1.choices ${data_out}/man/${page}.1
+    DEPENDS vendaro-man-choices ${data_out}/man/${page}.1.choices
+    COMMENT "Listing the choices in ${page}(1)"
+    VERBATIM)
   set(gz ${data_out}/man/${page}.1.gz)
   add_custom_command(OUTPUT ${gz}
     COMMAND gzip -9 -n -c ${data_out}/man/${page}.1 > ${gz}

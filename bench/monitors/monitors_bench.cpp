@@ -57,8 +57,8 @@ std::pair<double, double> Measure(const Case& c, const std::string& picture) {
   const pid_t child = fork();
   if (child == 0) {
     Options options;
-    options.DisplayMode = 2;
-    options.Interpolation = 2;
+    options.DisplayMode = PictureMode::FillAndCrop;
+    options.Interpolation = ScaleFilter::Bicubic;
     const WallpaperEntry entry = MakeEntry(picture, 6000, 4000);
     const auto start = Clock::now();
     const LayoutComposition composed = RenderLayout(entry, options, c.monitors, nullptr, g_workers);

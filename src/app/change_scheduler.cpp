@@ -41,14 +41,14 @@ void ChangeScheduler::Tick() {
   // (every second when Apply has set the interval to 0): rest instead.
   if (state_.list.empty()) return;
   Settings& s = state_.settings;
-  if (s.ChangeTrigger == 0) {
+  if (s.ChangeTrigger == ChangeWhen::AfterInterval) {
     ++s.ElapsedSeconds;
     // Computed in 32 bits as the original did, then widened with its sign.
     auto limit = static_cast<std::int32_t>(static_cast<std::uint32_t>(s.IntervalMinutes) * 60u);
     if (s.ElapsedSeconds < std::int64_t{limit}) return;
     Next();
     s.ElapsedSeconds = 0;
-  } else if (s.ChangeTrigger == 1) {
+  } else if (s.ChangeTrigger == ChangeWhen::OnceADay) {
     if (DaySpan(s.LastChangeDate, LocalDateOf(clock_.now())) > 0) Next();
   }
 }
@@ -56,11 +56,11 @@ void ChangeScheduler::Tick() {
 void ChangeScheduler::StartUpDecision() {
   Settings& s = state_.settings;
   bool due = false;
-  if (s.ChangeTrigger == 1) {
+  if (s.ChangeTrigger == ChangeWhen::OnceADay) {
     DateTime today = LocalDateOf(clock_.now());
     s.LastChangeDate = IniFile(IniPath()).ReadDate(ini::kChanges, ini::kChangeInfo, today);
     due = DaySpan(s.LastChangeDate, today) > 0;
-  } else if (s.ChangeTrigger == 2) {
+  } else if (s.ChangeTrigger == ChangeWhen::OncePerStart) {
     due = DueAtStartUnderSessionTrigger();
   }
   if (due) {
@@ -114,7 +114,7 @@ void ChangeScheduler::Previous() {
 void ChangeScheduler::StorePosition() {
   Settings& s = state_.settings;
   ChangeStamp stamp = clock_.Stamp();
-  if (s.ChangeTrigger == 1) s.LastChangeDate = stamp.today;
+  if (s.ChangeTrigger == ChangeWhen::OnceADay) s.LastChangeDate = stamp.today;
   Status status = SavePosition(IniPath(), s.CurrentPosition, s.ChangeTrigger, stamp);
   if (!status) hooks_.showError(status.message());
 }

@@ -255,7 +255,7 @@ SystemColorResolver ResidentSession::systemColors() const {
 }
 
 AutostartChoice ResidentSession::autostart() const {
-  if (!services_.autostart) return kNoAutostart;
+  if (!services_.autostart) return AutostartChoice::None;
   return DetectAutostart(*services_.autostart, executablePath());
 }
 

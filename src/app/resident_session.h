@@ -30,7 +30,7 @@ class TForm5;
 // from the additional-settings dialog.
 struct ApplyRequest {
   Options options;
-  AutostartChoice autostart = kNoAutostart;
+  AutostartChoice autostart = AutostartChoice::None;
   const EntryList* rows = nullptr;  // the edited list, in row order
   int currentRow = -1;              // the row holding the focus; -1 for none
   int windowListCount = 0;          // entries of the active list when the window opened

@@ -60,7 +60,7 @@ void ResidentSession::TakeOptions(const Options& options, const ChangeStamp& now
   Settings& settings = state().settings;
   static_cast<Options&>(settings) = options;
   // "Info Zmiany" was just written with today's date for the daily trigger.
-  if (options.ChangeTrigger == 1) settings.LastChangeDate = now.today;
+  if (options.ChangeTrigger == ChangeWhen::OnceADay) settings.LastChangeDate = now.today;
 }
 
 void ResidentSession::TakeList(const EntryList& list, int currentRow) {

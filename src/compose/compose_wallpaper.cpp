@@ -26,7 +26,7 @@ RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, Sc
   result.picture =
       DrawPicture(result.canvas, entry.path, result.placement, options.Interpolation, background);
   const Placement& p = result.placement;
-  if (options.GapFill == 2 && p.edgeFill)
+  if (options.GapFill == MarginFill::EdgeCopy && p.edgeFill)
     CopyEdgesToMargins(result.canvas, p.x, p.y, p.w, p.h, screen.width, screen.height,
                        options.Alignment);
   return result;

@@ -128,8 +128,9 @@ Status DrawRows(Canvas& canvas, RowSource& rows, const Placement& p) {
 }
 
 Result<PathOutcome> DrawDirect(Canvas& canvas, const std::string& path, const Placement& p,
-                               int interpolation, ColorValue background) {
-  if (p.kind == PlacementKind::Scaled && interpolation != 0) return PathOutcome::NotMine;
+                               Choice<ScaleFilter> interpolation, ColorValue background) {
+  if (p.kind == PlacementKind::Scaled && interpolation != ScaleFilter::Nearest)
+    return PathOutcome::NotMine;
   const auto needed = [&canvas, &p](std::int64_t width, std::int64_t height) {
     return NeededPart(canvas, p, width, height);
   };

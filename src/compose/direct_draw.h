@@ -21,7 +21,7 @@ namespace vendaro {
 // caller then draws it the general way.  After a failure the canvas holds
 // part of a picture.
 Result<PathOutcome> DrawDirect(Canvas& canvas, const std::string& path, const Placement& placement,
-                               int interpolation, ColorValue background);
+                               Choice<ScaleFilter> interpolation, ColorValue background);
 
 // The copying itself, from any upright rows, for the picture library's
 // pictures too: a placement without a filter.

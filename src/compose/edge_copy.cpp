@@ -94,7 +94,8 @@ ColorValue MeanColor(ColorValue a, ColorValue b) {
 }
 
 void CopyEdgesToMargins(Canvas& canvas, std::int32_t x0, std::int32_t y0, std::int32_t PW,
-                        std::int32_t PH, std::int32_t SW, std::int32_t SH, int alignment) {
+                        std::int32_t PH, std::int32_t SW, std::int32_t SH,
+                        Choice<PictureAlign> alignment) {
   if (canvas.empty() || PW <= 0 || PH <= 0) return;
   Surface s(canvas);
   const std::int64_t left = x0, top = y0;
@@ -112,12 +113,18 @@ void CopyEdgesToMargins(Canvas& canvas, std::int32_t x0, std::int32_t y0, std::i
   }
   const auto topRow = SampleRow(s, top, visibleLeft, visibleRight);
   const auto bottomRow = SampleRow(s, bottom - 1, visibleLeft, visibleRight);
-  const int h = alignment;
+  // A corner is filled where the picture stands away from both of its edges.
+  const auto awayFrom = [h = PictureAlign(alignment)](PictureAlign a, PictureAlign b,
+                                                      PictureAlign c) {
+    return h == PictureAlign::Centre || h == a || h == b || h == c;
+  };
+  using A = PictureAlign;
   const Corner corners[] = {
-      {0, bottom, left, SH, left, bottom - 1, h == 0 || h == 2 || h == 3 || h == 4},
-      {0, 0, left, top, left, top, h == 0 || h == 4 || h == 5 || h == 6},
-      {right, 0, SW, top, right - 1, top, h == 0 || h == 6 || h == 7 || h == 8},
-      {right, bottom, SW, SH, right - 1, bottom - 1, h == 0 || h == 1 || h == 2 || h == 8},
+      {0, bottom, left, SH, left, bottom - 1, awayFrom(A::TopCentre, A::TopRight, A::RightCentre)},
+      {0, 0, left, top, left, top, awayFrom(A::RightCentre, A::BottomRight, A::BottomCentre)},
+      {right, 0, SW, top, right - 1, top, awayFrom(A::BottomCentre, A::BottomLeft, A::LeftCentre)},
+      {right, bottom, SW, SH, right - 1, bottom - 1,
+       awayFrom(A::TopLeft, A::TopCentre, A::LeftCentre)},
   };
   std::optional<Pixel> cornerColours[4];
   for (int i = 0; i < 4; ++i) {

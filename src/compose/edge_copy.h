@@ -4,6 +4,7 @@
 
 #include "model/canvas.h"
 #include "model/color.h"
+#include "model/options.h"
 
 namespace vendaro {
 
@@ -18,6 +19,7 @@ ColorValue MeanColor(ColorValue a, ColorValue b);
 // Samples are taken before the first write; a sample that lies outside the
 // canvas is never written into it.
 void CopyEdgesToMargins(Canvas& canvas, std::int32_t x0, std::int32_t y0, std::int32_t PW,
-                        std::int32_t PH, std::int32_t SW, std::int32_t SH, int alignment);
+                        std::int32_t PH, std::int32_t SW, std::int32_t SH,
+                        Choice<PictureAlign> alignment);
 
 }  // namespace vendaro

@@ -186,7 +186,7 @@ Status DecodeInto(JpegReader& reader, RowRing& ring, int firstRow, int endRow) {
 }  // namespace
 
 Result<PathOutcome> DrawJpegScaled(Canvas& canvas, const std::string& path, const Placement& p,
-                                   int interpolation) {
+                                   Choice<ScaleFilter> interpolation) {
   JpegReader reader;
   if (!reader.Open(path) || !reader.drawable(kMaxPicturePixels)) return PathOutcome::NotMine;
   const Turn turn = TurnOf(reader.orientation());
@@ -201,7 +201,8 @@ Result<PathOutcome> DrawJpegScaled(Canvas& canvas, const std::string& path, cons
 
   const int shrink = JpegShrinkFor(std::min(double(width) / p.w, double(height) / p.h));
   if (Status started = reader.Start(shrink); !started) return started;
-  const ResampleKernel kernel = interpolation == 1 ? ResampleKernel::Linear : ResampleKernel::Cubic;
+  const ResampleKernel kernel =
+      interpolation == ScaleFilter::Bilinear ? ResampleKernel::Linear : ResampleKernel::Cubic;
   // Resampled in the stored orientation, over the outputs that land on the
   // canvas once turned.  Scales come from the stored size: a decoded pixel
   // covers `shrink` stored pixels, the last one perhaps fewer.

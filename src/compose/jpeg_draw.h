@@ -10,7 +10,7 @@
 namespace vendaro {
 
 // Draws a JPEG picture resampled to the placement's rectangle (bilinear for
-// interpolation 1, bicubic otherwise), decoding on the calling thread while
+// ScaleFilter::Bilinear, bicubic otherwise), decoding on the calling thread while
 // a second thread resamples the rows as they come, straight into the canvas.
 // Only the rows and columns that land on the canvas are computed, and the
 // picture is never held whole in memory.
@@ -22,6 +22,6 @@ namespace vendaro {
 // beyond the size limit): the caller draws it the general way.  After a
 // failure the canvas holds part of a picture.
 Result<PathOutcome> DrawJpegScaled(Canvas& canvas, const std::string& path,
-                                   const Placement& placement, int interpolation);
+                                   const Placement& placement, Choice<ScaleFilter> interpolation);
 
 }  // namespace vendaro

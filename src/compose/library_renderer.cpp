@@ -224,11 +224,11 @@ VImage OpaqueRgb(VImage image, ColorValue background) {
   return image;
 }
 
-VipsKernel KernelFor(int interpolation) {
-  switch (interpolation) {
-    case 0:
+VipsKernel KernelFor(Choice<ScaleFilter> interpolation) {
+  switch (ScaleFilter(interpolation)) {
+    case ScaleFilter::Nearest:
       return VIPS_KERNEL_NEAREST;
-    case 1:
+    case ScaleFilter::Bilinear:
       return VIPS_KERNEL_LINEAR;
     default:
       return VIPS_KERNEL_CUBIC;
@@ -239,17 +239,17 @@ VipsKernel KernelFor(int interpolation) {
 // picture is shrunk at least as much on both axes, so the kernel still does
 // the last (downward) step.  Nearest neighbour keeps the full decode: a block
 // average would not be the nearest sample.
-int JpegShrink(const Picture& picture, const Placement& p, int interpolation) {
-  if (!picture.jpeg() || interpolation == 0) return 1;
+int JpegShrink(const Picture& picture, const Placement& p, Choice<ScaleFilter> interpolation) {
+  if (!picture.jpeg() || interpolation == ScaleFilter::Nearest) return 1;
   return JpegShrinkFor(
       std::min(double(picture.uprightWidth()) / p.w, double(picture.uprightHeight()) / p.h));
 }
 
-const char* InterpolatorFor(int interpolation) {
-  switch (interpolation) {
-    case 0:
+const char* InterpolatorFor(Choice<ScaleFilter> interpolation) {
+  switch (ScaleFilter(interpolation)) {
+    case ScaleFilter::Nearest:
       return "nearest";
-    case 1:
+    case ScaleFilter::Bilinear:
       return "bilinear";
     default:
       return "bicubic";
@@ -262,7 +262,7 @@ const char* InterpolatorFor(int interpolation) {
 // the kernel); what is left is one affine step that computes only the
 // pixels asked for.
 VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible,
-                int interpolation) {
+                Choice<ScaleFilter> interpolation) {
   // Shrinking goes through reduce, which reads a streamed picture in order
   // (the affine step would jump about and fail on it); with the nearest
   // kernel reduce picks the centre sample, like the affine step would.  The
@@ -271,21 +271,22 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
   const double hshrink = std::min(1.0, double(w) / image.width());
   const double vshrink = std::min(1.0, double(h) / image.height());
   if (hshrink < 1.0 || vshrink < 1.0)
-    image = image.resize(hshrink, VImage::option()
-                                      ->set("vscale", vshrink)
-                                      ->set("kernel", KernelFor(interpolation))
-                                      ->set("gap", interpolation == 0 ? 1e6 : 2.0));
+    image =
+        image.resize(hshrink, VImage::option()
+                                  ->set("vscale", vshrink)
+                                  ->set("kernel", KernelFor(interpolation))
+                                  ->set("gap", interpolation == ScaleFilter::Nearest ? 1e6 : 2.0));
   const auto visiblePart = [&visible](const VImage& whole) {
     return whole.extract_area(int(visible.x), int(visible.y), int(visible.w), int(visible.h));
   };
   if (image.width() == w && image.height() == h) return visiblePart(image);
   // Whole-number enlargement by nearest neighbour: exact blocks, copied.
-  if (interpolation == 0 && w % image.width() == 0 && h % image.height() == 0)
+  if (interpolation == ScaleFilter::Nearest && w % image.width() == 0 && h % image.height() == 0)
     return visiblePart(image.zoom(int(w / image.width()), int(h / image.height())));
   // The library maps output X to input (X - odx) / scale - idx and samples
   // nearest at the floor, the smooth filters at pixel centres; these offsets
   // give centre-to-centre mapping for both.
-  const double inputShift = interpolation == 0 ? 0.0 : 0.5;
+  const double inputShift = interpolation == ScaleFilter::Nearest ? 0.0 : 0.5;
   const std::vector<int> area{int(visible.x), int(visible.y), int(visible.w), int(visible.h)};
   return image.affine(
       {double(w) / image.width(), 0.0, 0.0, double(h) / image.height()},
@@ -301,8 +302,8 @@ VImage Resample(VImage image, std::int64_t w, std::int64_t h, const Box& visible
 
 constexpr double kHeldBytesLimit = 32.0 * 1024 * 1024;
 
-Status DrawScaled(Canvas& canvas, Picture& picture, const Placement& p, int interpolation,
-                  ColorValue background) {
+Status DrawScaled(Canvas& canvas, Picture& picture, const Placement& p,
+                  Choice<ScaleFilter> interpolation, ColorValue background) {
   const Box visible = Intersect({p.x, p.y, p.w, p.h}, {0, 0, canvas.width, canvas.height});
   if (visible.empty()) return Status::Ok();
   const Result<VImage> upright = picture.Upright(JpegShrink(picture, p, interpolation));
@@ -458,14 +459,15 @@ Status DrawByRows(Canvas& canvas, Picture& picture, const Placement& p, ColorVal
 }
 
 Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement& placement,
-                       int interpolation, ColorValue background) {
+                       Choice<ScaleFilter> interpolation, ColorValue background) {
   Result<Picture> picture = Picture::FromFile(path);
   if (!picture) return picture.status();
   if (picture->uprightWidth() * picture->uprightHeight() > kMaxPicturePixels)
     return Status::Error("the picture claims " + std::to_string(picture->uprightWidth()) + " x " +
                          std::to_string(picture->uprightHeight()) +
                          " pixels, more than can be drawn");
-  const bool filtered = placement.kind == PlacementKind::Scaled && interpolation != 0;
+  const bool filtered =
+      placement.kind == PlacementKind::Scaled && interpolation != ScaleFilter::Nearest;
   if (Status fits = picture->CheckLimits(filtered); !fits) return fits;
   if (!filtered && (placement.kind == PlacementKind::Scaled || picture->rotated()))
     return DrawByRows(canvas, *picture, placement, background);
@@ -482,8 +484,8 @@ Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement&
   return Status::Ok();
 }
 
-Status Draw(Canvas& canvas, const std::string& path, const Placement& placement, int interpolation,
-            ColorValue background) {
+Status Draw(Canvas& canvas, const std::string& path, const Placement& placement,
+            Choice<ScaleFilter> interpolation, ColorValue background) {
   if (!Start()) return Status::Error("the picture library cannot be started");
   Status drawn;
   try {

@@ -18,7 +18,7 @@ struct PictureLibrary {
   bool (*start)();
   // As DrawPicture, except that a failure leaves the canvas as it is.
   Status (*draw)(Canvas& canvas, const std::string& path, const Placement& placement,
-                 int interpolation, ColorValue background);
+                 Choice<ScaleFilter> interpolation, ColorValue background);
 };
 
 // The module's file, looked for beside the executable and then in the

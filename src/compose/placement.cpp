@@ -75,30 +75,30 @@ double Ratio(std::int32_t a, std::int32_t b) {
 
 enum class Anchor { Start, Centre, End };
 
-Anchor HorizontalAnchor(int alignment) {
+Anchor HorizontalAnchor(PictureAlign alignment) {
   switch (alignment) {
-    case 1:
-    case 7:
-    case 8:
+    case PictureAlign::TopLeft:
+    case PictureAlign::BottomLeft:
+    case PictureAlign::LeftCentre:
       return Anchor::Start;
-    case 3:
-    case 4:
-    case 5:
+    case PictureAlign::TopRight:
+    case PictureAlign::RightCentre:
+    case PictureAlign::BottomRight:
       return Anchor::End;
     default:
       return Anchor::Centre;
   }
 }
 
-Anchor VerticalAnchor(int alignment) {
+Anchor VerticalAnchor(PictureAlign alignment) {
   switch (alignment) {
-    case 1:
-    case 2:
-    case 3:
+    case PictureAlign::TopLeft:
+    case PictureAlign::TopCentre:
+    case PictureAlign::TopRight:
       return Anchor::Start;
-    case 5:
-    case 6:
-    case 7:
+    case PictureAlign::BottomRight:
+    case PictureAlign::BottomCentre:
+    case PictureAlign::BottomLeft:
       return Anchor::End;
     default:
       return Anchor::Centre;
@@ -155,7 +155,8 @@ Placement Stretch(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_
   return {PlacementKind::Scaled, 0, 0, SW, SH, false};
 }
 
-Placement Fit(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH, int alignment) {
+Placement Fit(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
+              PictureAlign alignment) {
   const double sr = Ratio(SW, SH);
   const double pr = Ratio(PW, PH);
   if (pr == sr) {
@@ -171,7 +172,7 @@ Placement Fit(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH
 }
 
 Placement FillAndCrop(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
-                      int alignment) {
+                      PictureAlign alignment) {
   const double sr = Ratio(SW, SH);
   const double pr = Ratio(PW, PH);
   if (pr > sr) {
@@ -186,7 +187,7 @@ Placement FillAndCrop(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::in
 }
 
 Placement Original(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
-                   int alignment) {
+                   PictureAlign alignment) {
   return {PlacementKind::Unscaled,
           AnchorOffsetInt(HorizontalAnchor(alignment), SW - PW),
           AnchorOffsetInt(VerticalAnchor(alignment), SH - PH),
@@ -198,19 +199,19 @@ Placement Original(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32
 }  // namespace
 
 Placement PlacePicture(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
-                       int displayMode, int alignment) {
+                       Choice<PictureMode> displayMode, Choice<PictureAlign> alignment) {
   // A size query that failed records 0: nothing to divide by or step with.
   if (PW <= 0 || PH <= 0 || SW <= 0 || SH <= 0) return {};
-  switch (displayMode) {
-    case 0:
+  switch (PictureMode(displayMode)) {
+    case PictureMode::Stretch:
       return Stretch(PW, PH, SW, SH);
-    case 1:
+    case PictureMode::Fit:
       return Fit(PW, PH, SW, SH, alignment);
-    case 2:
+    case PictureMode::FillAndCrop:
       return FillAndCrop(PW, PH, SW, SH, alignment);
-    case 3:
+    case PictureMode::OriginalSize:
       return Original(PW, PH, SW, SH, alignment);
-    case 4:
+    case PictureMode::Tiles:
       return {PlacementKind::Tiled, 0, 0, PW, PH, false};
   }
   return {};

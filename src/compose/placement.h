@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "model/options.h"
+
 namespace vendaro {
 
 enum class PlacementKind { Unscaled, Scaled, Tiled, Nothing };
@@ -17,10 +19,8 @@ struct Placement {
   bool edgeFill = false;
 };
 
-// Display modes 0..4: stretch, fit, fill and crop, original size, tiles.
-// Alignments 0..8: centre, then clockwise from the top-left corner.
 Placement PlacePicture(std::int32_t PW, std::int32_t PH, std::int32_t SW, std::int32_t SH,
-                       int displayMode, int alignment);
+                       Choice<PictureMode> displayMode, Choice<PictureAlign> alignment);
 
 const char* PlacementKindName(PlacementKind kind);
 

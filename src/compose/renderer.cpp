@@ -59,12 +59,12 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
 }
 
 Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
-                   int interpolation, ColorValue background) {
+                   Choice<ScaleFilter> interpolation, ColorValue background) {
   if (placement.kind == PlacementKind::Nothing || canvas.empty()) return Status::Ok();
   // JPEG, and for the modes without a filter also BMP and PNG, are drawn
   // without the picture library.
   const Result<PathOutcome> drawn =
-      placement.kind == PlacementKind::Scaled && interpolation != 0
+      placement.kind == PlacementKind::Scaled && interpolation != ScaleFilter::Nearest
           ? DrawJpegScaled(canvas, path, placement, interpolation)
           : DrawDirect(canvas, path, placement, interpolation, background);
   Status status = drawn.status();

@@ -30,9 +30,9 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb);
 
 // Draws the picture at `path` on the canvas as `placement` says, upright,
 // over the background colour `background` (RGB) that the canvas was filled
-// with.  interpolation: 0 nearest, 1 bilinear, 2 bicubic.  When the picture
+// with, scaled with the filter `interpolation`.  When the picture
 // cannot be drawn the canvas is plain background again.
 Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
-                   int interpolation, ColorValue background);
+                   Choice<ScaleFilter> interpolation, ColorValue background);
 
 }  // namespace vendaro

@@ -23,27 +23,27 @@ void RegisterIn(AutostartStore& store, AutostartScope scope, const std::string& 
 AutostartChoice DetectAutostart(AutostartStore& store, const std::string& executablePath) {
   if (store.CanRead(AutostartScope::AllUsers) &&
       IsOurs(store, AutostartScope::AllUsers, executablePath)) {
-    return kAutostartAllUsers;
+    return AutostartChoice::AllUsers;
   }
   if (store.CanRead(AutostartScope::CurrentUser) &&
       IsOurs(store, AutostartScope::CurrentUser, executablePath)) {
-    return kAutostartCurrentUser;
+    return AutostartChoice::CurrentUser;
   }
-  return kNoAutostart;
+  return AutostartChoice::None;
 }
 
 void SyncAutostart(AutostartStore& store, AutostartChoice choice,
                    const std::string& executablePath) {
   switch (choice) {
-    case kNoAutostart:
+    case AutostartChoice::None:
       RemoveFrom(store, AutostartScope::AllUsers);
       RemoveFrom(store, AutostartScope::CurrentUser);
       break;
-    case kAutostartCurrentUser:
+    case AutostartChoice::CurrentUser:
       RemoveFrom(store, AutostartScope::AllUsers);
       RegisterIn(store, AutostartScope::CurrentUser, executablePath);
       break;
-    case kAutostartAllUsers:
+    case AutostartChoice::AllUsers:
       RemoveFrom(store, AutostartScope::CurrentUser);
       RegisterIn(store, AutostartScope::AllUsers, executablePath);
       break;

@@ -3,13 +3,12 @@
 #include <optional>
 #include <string>
 
+#include "model/options.h"
+
 namespace vendaro {
 
 // The two places a start at log-on can be registered.
 enum class AutostartScope { CurrentUser, AllUsers };
-
-// The autostart choice as the settings window's combo box indexes it.
-enum AutostartChoice : int { kNoAutostart = 0, kAutostartCurrentUser = 1, kAutostartAllUsers = 2 };
 
 // Where the registrations live (desktop entries on Linux, the Run key on
 // Windows).  Tests use an in-memory or temporary-folder store.

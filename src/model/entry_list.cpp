@@ -93,10 +93,6 @@ std::vector<std::string> ListLines::Strings() const {
   return lines;
 }
 
-ListLines SplitListText(std::string_view text) {
-  return ListLines(std::string(text));
-}
-
 Result<ListLines> ReadListFile(const std::string& path) {
   FileBytes file = ReadWholeFile(path, kMaxListFileBytes);
   if (file.error == EFBIG)

@@ -76,9 +76,6 @@ inline constexpr std::int64_t kMaxListFileBytes = 32LL << 20;
 // end; reading stops at the first NUL byte).
 Result<ListLines> ReadListFile(const std::string& path);
 
-// The splitting rule of ReadListFile, for text already in memory.
-ListLines SplitListText(std::string_view text);
-
 // Writes each entry's path followed by CR LF, through a temporary file that is
 // renamed into place, so a failure never leaves a truncated list.
 Status WriteListFile(const std::string& path, const EntryList& list);

@@ -206,10 +206,6 @@ std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key
   return IntegerFrom(ReadStrings({{section, key}}).front(), defaultValue);
 }
 
-bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
-  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
-}
-
 DateTime IniFile::ReadDate(std::string_view section, std::string_view key,
                            DateTime defaultValue) const {
   return DateFrom(ReadStrings({{section, key}}).front(), defaultValue);

@@ -41,11 +41,10 @@ class IniFile {
   // default.
   std::int32_t ReadInteger(std::string_view section, std::string_view key,
                            std::int32_t defaultValue) const;
-  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
   // The locale's short date format; text that does not parse gives the default.
   DateTime ReadDate(std::string_view section, std::string_view key, DateTime defaultValue) const;
 
-  // The rules of ReadInteger, ReadBool and ReadDate for a value already
+  // The rules of ReadInteger and ReadDate for a value already
   // read (nothing: the key is missing).
   static std::int32_t IntegerFrom(const std::optional<std::string>& text,
                                   std::int32_t defaultValue);

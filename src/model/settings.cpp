@@ -18,11 +18,10 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // The value lands in an 8-bit field, so only its low byte survives; that
 // byte, taken as signed, becomes 0 when it lies outside 0..maximum.
-std::int8_t SmallField(const std::optional<std::string>& text, const OptionKey& key,
-                       std::int8_t defaultValue) {
+int ChoiceIndex(const std::optional<std::string>& text, int maximum, int defaultValue) {
   const std::int32_t read = IniFile::IntegerFrom(text, defaultValue);
   const auto low = static_cast<std::int8_t>(static_cast<std::uint8_t>(read & 0xFF));
-  return (low < 0 || low > key.maximum) ? std::int8_t(0) : low;
+  return (low < 0 || low > maximum) ? 0 : low;
 }
 
 // One option from its text as read (nothing: the key is missing), by the
@@ -35,8 +34,8 @@ void ReadOption(const std::optional<std::string>& text, const OptionKey& key, Op
                  [&](bool Options::*field) {
                    options.*field = IniFile::IntegerFrom(text, options.*field ? 1 : 0) != 0;
                  },
-                 [&](std::int8_t Options::*field) {
-                   options.*field = SmallField(text, key, options.*field);
+                 [&](const ChoiceField& field) {
+                   field.set(options, ChoiceIndex(text, field.info->maximum(), field.get(options)));
                  },
                  [&](ColorValue Options::*field) {
                    const ColorValue fallback = options.*field;
@@ -71,8 +70,8 @@ Status WriteOption(IniFile& file, const OptionKey& key, const Options& options) 
                         [&](bool Options::*field) {
                           return file.WriteBool(key.section, key.key, options.*field);
                         },
-                        [&](std::int8_t Options::*field) {
-                          return file.WriteInteger(key.section, key.key, options.*field);
+                        [&](const ChoiceField& field) {
+                          return file.WriteInteger(key.section, key.key, field.get(options));
                         },
                         [&](ColorValue Options::*field) {
                           return file.WriteString(key.section, key.key,
@@ -84,9 +83,10 @@ Status WriteOption(IniFile& file, const OptionKey& key, const Options& options) 
 
 // "Info Zmiany" in the form the trigger gives it; the once-per-start trigger
 // also records which system start it was.
-Status StampChange(IniFile& file, int trigger, const ChangeStamp& now) {
-  if (trigger == 1) return file.WriteDate(ini::kChanges, ini::kChangeInfo, now.today);
-  if (trigger != 2) return Status::Ok();
+Status StampChange(IniFile& file, ChangeWhen trigger, const ChangeStamp& now) {
+  if (trigger == ChangeWhen::OnceADay)
+    return file.WriteDate(ini::kChanges, ini::kChangeInfo, now.today);
+  if (trigger != ChangeWhen::OncePerStart) return Status::Ok();
   Status status = file.WriteInteger(ini::kChanges, ini::kChangeInfo, now.secondsSinceBoot);
   if (status && !now.bootId.empty())
     status = file.WriteString(ini::kChanges, ini::kBootId, now.bootId);
@@ -116,7 +116,7 @@ Status SaveAllOptions(const std::string& iniPath, const Options& values, const C
   return StampChange(file, values.ChangeTrigger, now);
 }
 
-Status SavePosition(const std::string& iniPath, std::int32_t position, int trigger,
+Status SavePosition(const std::string& iniPath, std::int32_t position, Choice<ChangeWhen> trigger,
                     const ChangeStamp& now) {
   IniFile file(iniPath);
   Status status = file.WriteInteger(ini::kChanges, ini::kPosition, position);

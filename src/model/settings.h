@@ -39,7 +39,7 @@ struct ChangeStamp {
 Status SaveAllOptions(const std::string& iniPath, const Options& values, const ChangeStamp& now);
 
 // Next, Previous and close: "Ostatnia pozycja", then "Info Zmiany" by trigger.
-Status SavePosition(const std::string& iniPath, std::int32_t position, int trigger,
+Status SavePosition(const std::string& iniPath, std::int32_t position, Choice<ChangeWhen> trigger,
                     const ChangeStamp& now);
 
 // "Opcje"/"Wersja" as the file holds it now.

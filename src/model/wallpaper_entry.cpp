@@ -22,17 +22,6 @@ std::string EntryText(const WallpaperEntry& entry) {
   return text;
 }
 
-Result<WallpaperEntry> ParseEntry(std::string_view text) {
-  WallpaperEntry entry{TagValue(text, "<n>"), 0, 0};
-  for (auto [tag, size] : {std::pair{"<w>", &entry.width}, std::pair{"<h>", &entry.height}}) {
-    const std::string value = TagValue(text, tag);
-    const std::optional<std::int32_t> number = ParseInteger(value);
-    if (!number) return Status::Error("'" + value + "' is not a valid integer value");
-    *size = *number;
-  }
-  return entry;
-}
-
 std::string TagValue(std::string_view entry, std::string_view tag) {
   if (tag.empty()) return {};
   const std::size_t tagPos = entry.find(tag);

@@ -22,10 +22,8 @@ struct WallpaperEntry {
 WallpaperEntry MakeEntry(std::string_view path, int width, int height);
 
 // The entry as tagged text, "<n>PATH</n><w>W</w><h>H</h>", the form entries
-// are exchanged in; and back, with the sizes read as the settings file
-// reads integers ("'abc' is not a valid integer value" otherwise).
+// are sorted by.
 std::string EntryText(const WallpaperEntry& entry);
-Result<WallpaperEntry> ParseEntry(std::string_view text);
 
 // The text between `tag` (such as "<n>") and its closing tag, or empty text.
 std::string TagValue(std::string_view entry, std::string_view tag);

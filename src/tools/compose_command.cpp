@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <variant>
 
 #include "model/color.h"
 #include "model/settings.h"
@@ -27,6 +28,40 @@ std::optional<ScreenSize> Dimensions(const std::string& text, int least) {
   const auto h = WholeNumber(text.substr(cross + 1));
   if (!w || !h || *w < least || *h < least) return std::nullopt;
   return ScreenSize{*w, *h};
+}
+
+// The choices vendaro-compose takes, in the settings file's order.
+std::vector<ChoiceField> CommandLineChoices() {
+  std::vector<ChoiceField> choices;
+  for (const OptionKey& key : kOptionKeys) {
+    const auto* choice = std::get_if<ChoiceField>(&key.field);
+    if (choice && choice->info->onCommandLine) choices.push_back(*choice);
+  }
+  return choices;
+}
+
+std::string Range(const ChoiceInfo& choice) {
+  return "0-" + std::to_string(choice.maximum());
+}
+
+// "  --mode 0-4       display mode: 0 stretch, 1 fit ...", wrapped at 79
+// columns under the column the meanings start in.
+std::string ChoiceHelp(const ChoiceInfo& choice) {
+  const std::string indent(19, ' ');
+  std::string head = std::string("  --") + choice.name + " " + Range(choice);
+  head.resize(indent.size(), ' ');
+  std::string text = head, line = std::string(choice.about) + ":";
+  for (std::size_t i = 0; i < choice.meanings.size(); ++i) {
+    const std::string item =
+        std::to_string(i) + " " + choice.meanings[i] + (i + 1 < choice.meanings.size() ? "," : "");
+    if (indent.size() + line.size() + 1 + item.size() > 79) {
+      text += line + "\n" + indent;
+      line = item;
+    } else {
+      line += " " + item;
+    }
+  }
+  return text + line + "\n";
 }
 
 class Parser {
@@ -76,14 +111,15 @@ class Parser {
     return args_[next_++];
   }
 
-  void Index(const std::string& option, int last, std::int8_t& field) {
+  void Index(const std::string& option, const ChoiceField& field) {
     const auto text = Value(option);
     if (!text) return;
     const auto value = WholeNumber(*text);
+    const int last = field.info->maximum();
     if (!value || *value < 0 || *value > last)
       Fail(option + " takes 0 to " + std::to_string(last) + ", not '" + *text + "'");
     else
-      field = static_cast<std::int8_t>(*value);
+      field.set(parsed_.command.options, *value);
   }
 
   void Size(const std::string& option, int least, std::optional<ScreenSize>& field) {
@@ -113,21 +149,13 @@ class Parser {
   }
 
   void Option(const std::string& arg) {
-    Options& o = parsed_.command.options;
+    for (const ChoiceField& choice : CommandLineChoices()) {
+      if (arg == std::string("--") + choice.info->name) return Index(arg, choice);
+    }
     if (arg == "--screen")
       Size(arg, 1, parsed_.command.screen);
     else if (arg == "--size")
       Size(arg, 0, parsed_.command.recordedSize);
-    else if (arg == "--mode")
-      Index(arg, 4, o.DisplayMode);
-    else if (arg == "--align")
-      Index(arg, 8, o.Alignment);
-    else if (arg == "--fill")
-      Index(arg, 2, o.GapFill);
-    else if (arg == "--interp")
-      Index(arg, 2, o.Interpolation);
-    else if (arg == "--smooth")
-      Index(arg, 1, o.Smoothing);
     else if (arg == "--color")
       Colour(arg);
     else if (arg == "--settings")
@@ -177,6 +205,8 @@ const char* ComposeUsage() {
 }
 
 std::string ComposeHelp() {
+  std::string choices;
+  for (const ChoiceField& choice : CommandLineChoices()) choices += ChoiceHelp(*choice.info);
   return std::string(ComposeUsage()) +
          "\n"
          "Composes one wallpaper from PICTURE exactly as vendaro would, writes it to\n"
@@ -187,16 +217,10 @@ std::string ComposeHelp() {
          "Options:\n"
          "  --screen WxH     the screen's size (default: the primary screen's; needed\n"
          "                   where there is no display)\n"
-         "  --size WxH       the picture's size recorded in the list (default: measured)\n"
-         "  --mode 0-4       0 stretch, 1 fit keeping proportions, 2 cover and crop,\n"
-         "                   3 original size, 4 tiles\n"
-         "  --align 0-8      0 centre, then clockwise from 1 top left to 8 left centre\n"
-         "  --fill 0-2       margins: 0 desktop colour, 1 the --color colour,\n"
-         "                   2 the picture's edges drawn out\n"
+         "  --size WxH       the picture's size recorded in the list (default: measured)\n" +
+         choices +
          "  --color TEXT     a colour as the settings file writes it: clRed, clBackground,\n"
          "                   $00BBGGRR\n"
-         "  --interp 0-2     scaling filter: 0 none, 1 bilinear, 2 bicubic\n"
-         "  --smooth 0-1     edge smoothing: 0 off, 1 on\n"
          "  --settings FILE  the display options of a settings file (vendaro.ini);\n"
          "                   options after it override them\n"
          "  --explain        first print the options and the placement, one line each\n"
@@ -209,10 +233,10 @@ std::string ComposeHelp() {
 }
 
 std::string ExplainOptions(const Options& o) {
-  return "options: mode=" + std::to_string(o.DisplayMode) +
-         " align=" + std::to_string(o.Alignment) + " fill=" + std::to_string(o.GapFill) +
-         " color=" + ColorToString(o.FillColor) + " interp=" + std::to_string(o.Interpolation) +
-         " smooth=" + std::to_string(o.Smoothing) + "\n";
+  std::string text = "options:";
+  for (const ChoiceField& choice : CommandLineChoices())
+    text += std::string(" ") + choice.info->name + "=" + std::to_string(choice.get(o));
+  return text + " color=" + ColorToString(o.FillColor) + "\n";
 }
 
 std::string ExplainPlacement(const Placement& p) {

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <array>
 
+#include "ui/choice_items.h"
 #include "ui/icons.h"
 #include "ui/look.h"
 #include "ui/option_rules.h"
@@ -35,17 +36,13 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   setFixedSize(198, 425);
   setFont(UiFont(kTahoma, 11));
 
-  GroupBox1 = AddGroup("GroupBox1", "Wyrównanie tapety : ", 8, 54);
-  ComboBox1 =
-      AddCombo(GroupBox1, "ComboBox1",
-               {"Do środka", "Lewy górny", "Środkowy górny", "Prawy górny", "Prawy środkowy",
-                "Prawy dolny", "Środkowy dolny", "Lewy dolny", "Lewy środkowy"});
+  GroupBox1 = AddGroup("GroupBox1", kAlignChoice, 8, 54);
+  ComboBox1 = AddCombo(GroupBox1, "ComboBox1", kAlignField);
   ComboBox1->setIconSize(QSize(16, 16));
   for (int i = 0; i < ComboBox1->count(); ++i) ComboBox1->setItemIcon(i, AlignmentIcon(i));
 
-  GroupBox2 = AddGroup("GroupBox2", "Wypełnienie braków : ", 70, 90);
-  ComboBox2 =
-      AddCombo(GroupBox2, "ComboBox2", {"Kolor pulpitu", "Wybrany kolor", "Kopiowanie brzegów"});
+  GroupBox2 = AddGroup("GroupBox2", kFillChoice, 70, 90);
+  ComboBox2 = AddCombo(GroupBox2, "ComboBox2", kFillField);
   Panel1 = new QLabel("Kolor", GroupBox2);
   Panel1->setObjectName("Panel1");
   Panel1->setAlignment(Qt::AlignCenter);
@@ -53,13 +50,12 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   Panel1->setGeometry(16, 54, kComboWidth, 25);
   Panel1->installEventFilter(this);
 
-  GroupBox3 = AddGroup("GroupBox3", "Typ skalowania (interpolacja) :", 168, 54);
-  ComboBox3 = AddCombo(GroupBox3, "ComboBox3", {"Brak", "Bilinear", "Bicubic"});
-  GroupBox5 = AddGroup("GroupBox5", "Wygładzanie krawędzi :", 230, 54);
-  ComboBox5 = AddCombo(GroupBox5, "ComboBox5", {"Brak", "AntiAliasing"});
-  GroupBox4 = AddGroup("GroupBox4", "Zmiana tapety :", 292, 54);
-  ComboBox4 =
-      AddCombo(GroupBox4, "ComboBox4", {"Po podanym czasie", "Raz dziennie", "Raz na jedną sesje"});
+  GroupBox3 = AddGroup("GroupBox3", kInterpChoice, 168, 54);
+  ComboBox3 = AddCombo(GroupBox3, "ComboBox3", kInterpField);
+  GroupBox5 = AddGroup("GroupBox5", kSmoothChoice, 230, 54);
+  ComboBox5 = AddCombo(GroupBox5, "ComboBox5", kSmoothField);
+  GroupBox4 = AddGroup("GroupBox4", kTriggerChoice, 292, 54);
+  ComboBox4 = AddCombo(GroupBox4, "ComboBox4", kTriggerField);
 
   CheckBox1 = new QCheckBox("Okno o zmianach tapety", this);
   CheckBox1->setObjectName("CheckBox1");
@@ -75,7 +71,7 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   }
   connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
   connect(ComboBox4, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) emit triggerChanged(index);
+    if (index >= 0) emit triggerChanged(ChangeWhen(index));
   });
 
   snapBack_.setSingleShot(true);
@@ -83,17 +79,18 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   connect(&snapBack_, &QTimer::timeout, this, &TForm4::PlaceBesideSettingsWindow);
 }
 
-QGroupBox* TForm4::AddGroup(const char* name, const QString& title, int top, int height) {
-  auto* group = new QGroupBox(title, this);
+QGroupBox* TForm4::AddGroup(const char* name, const ChoiceInfo& choice, int top, int height) {
+  auto* group = new QGroupBox(QString::fromUtf8(choice.title), this);
   group->setObjectName(name);
   group->setGeometry(kGroupLeft, top, kGroupWidth, height);
   return group;
 }
 
-QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const QStringList& items) {
+QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const ChoiceField& field) {
   auto* combo = new QComboBox(group);
   combo->setObjectName(name);
-  combo->addItems(items);
+  AddChoiceItems(combo, *field.info);
+  choices_.emplace_back(combo, field);
   combo->setView(new QListView(combo));
   const ColorValue base = FromQColor(combo->palette().color(QPalette::Base));
   combo->setItemDelegate(new ComboRowDelegate(base, combo));
@@ -101,18 +98,10 @@ QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const QStringLis
   return combo;
 }
 
-std::array<std::pair<QComboBox*, std::int8_t Options::*>, 5> TForm4::Choices() const {
-  return {{{ComboBox1, &Options::Alignment},
-           {ComboBox2, &Options::GapFill},
-           {ComboBox3, &Options::Interpolation},
-           {ComboBox4, &Options::ChangeTrigger},
-           {ComboBox5, &Options::Smoothing}}};
-}
-
 void TForm4::SetValues(const Options& options) {
-  for (const auto& [combo, field] : Choices()) {
+  for (const auto& [combo, field] : choices_) {
     const QSignalBlocker quiet(combo);
-    combo->setCurrentIndex(options.*field);
+    combo->setCurrentIndex(field.get(options));
   }
   CheckBox1->setChecked(options.ShowChangeWindow);
   ChosenColor = options.FillColor;
@@ -120,15 +109,15 @@ void TForm4::SetValues(const Options& options) {
 }
 
 Options TForm4::Values(Options options) const {
-  for (const auto& [combo, field] : Choices())
-    options.*field = static_cast<std::int8_t>(combo->currentIndex());
+  for (const auto& [combo, field] : choices_) field.set(options, combo->currentIndex());
   options.ShowChangeWindow = CheckBox1->isChecked();
   options.FillColor = ChosenColor;
   return options;
 }
 
 void TForm4::ShowColorPanel() {
-  const ColorPanelState state = ColorPanelForGapFill(ComboBox2->currentIndex(), ChosenColor);
+  const ColorPanelState state =
+      ColorPanelForGapFill(MarginFill(ComboBox2->currentIndex()), ChosenColor);
   Panel1->setVisible(state.visible);
   Panel1->setCursor(state.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
   const ColorValue shown =
@@ -147,7 +136,7 @@ void TForm4::ComboBox2Change() {
 }
 
 void TForm4::Panel1Click() {
-  if (ComboBox2->currentIndex() != 1) return;
+  if (MarginFill(ComboBox2->currentIndex()) != MarginFill::ChosenColour) return;
   const std::optional<QColor> chosen =
       prompts_.chooseColor(this, Panel1->palette().color(QPalette::Window));
   if (!chosen) return;

@@ -2,9 +2,8 @@
 
 #include <QDialog>
 #include <QTimer>
-#include <array>
-#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "compose/compose_wallpaper.h"
 #include "model/options.h"
@@ -56,7 +55,7 @@ class TForm4 : public QDialog {
  signals:
   // A choice that changes the composition: the thumbnail is composed again.
   void compositionChanged();
-  void triggerChanged(int trigger);
+  void triggerChanged(ChangeWhen trigger);
   // The close box hid the dialog.
   void closedByUser();
 
@@ -66,13 +65,14 @@ class TForm4 : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QComboBox* AddCombo(QGroupBox* group, const char* name, const QStringList& items);
-  // The combo boxes and the option each one shows.
-  std::array<std::pair<QComboBox*, std::int8_t Options::*>, 5> Choices() const;
-  QGroupBox* AddGroup(const char* name, const QString& title, int top, int height);
+  // A combo box offering the choice, shown and read with the others.
+  QComboBox* AddCombo(QGroupBox* group, const char* name, const ChoiceField& field);
+  QGroupBox* AddGroup(const char* name, const ChoiceInfo& choice, int top, int height);
   void ComboBox2Change();
   void ShowColorPanel();
 
+  // The combo boxes and the option each one shows.
+  std::vector<std::pair<QComboBox*, ChoiceField>> choices_;
   SystemColorResolver systemColors_;
   Prompts prompts_;
   // Snaps back once a drag of the dialog has ended, not at every step of it.

@@ -12,12 +12,12 @@ std::string RemainingTimeText(const RemainingTimeInput& input) {
   const std::string prefix = "Do kolejnej zmiany pozostało : ";
   if (input.activeListEmpty) return "Do kolejnej zmiany pozostało :";
   std::int64_t remaining = 0;
-  if (input.trigger == 0) {
+  if (input.trigger == ChangeWhen::AfterInterval) {
     // The counter is compared as its low 32 bits, signed, as the scheduler keeps it.
     const auto elapsed =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(input.elapsedSeconds));
     remaining = static_cast<std::int32_t>(std::int64_t{input.intervalMinutes} * 60 - elapsed);
-  } else if (input.trigger == 1) {
+  } else if (input.trigger == ChangeWhen::OnceADay) {
     remaining = static_cast<std::int64_t>((input.today + 1 - input.now) * 86400);
   } else {
     return prefix;
@@ -37,12 +37,12 @@ ColorValue RowColor(bool selected, int index, ColorValue base) {
   return index % 2 == 0 ? DarkenBy6(color) : color;
 }
 
-ColorPanelState ColorPanelForGapFill(int gapFill, ColorValue& chosenColor) {
-  switch (gapFill) {
-    case 0:
+ColorPanelState ColorPanelForGapFill(Choice<MarginFill> gapFill, ColorValue& chosenColor) {
+  switch (MarginFill(gapFill)) {
+    case MarginFill::DesktopColour:
       chosenColor = kClBackground;
       return {true, false, kClBackground};
-    case 1:
+    case MarginFill::ChosenColour:
       return {true, true, chosenColor};
     default:
       return {false, false, chosenColor};

@@ -5,6 +5,7 @@
 
 #include "model/color.h"
 #include "model/local_date.h"
+#include "model/options.h"
 
 namespace vendaro {
 
@@ -15,7 +16,7 @@ const char* MinuteUnitText(int minutes);
 // What the remaining-time label needs to know.
 struct RemainingTimeInput {
   bool activeListEmpty = true;
-  int trigger = 0;  // the dialog's change-trigger item
+  Choice<ChangeWhen> trigger;  // the dialog's item
   std::int32_t intervalMinutes = 0;
   std::int64_t elapsedSeconds = 0;
   DateTime today = 0;  // local date at midnight
@@ -29,12 +30,12 @@ inline constexpr ColorValue kRowHighlight = Rgb(215, 234, 255);  // "$00FFEAD7"
 ColorValue RowColor(bool selected, int index, ColorValue base);
 
 // The colour swatch of the additional-settings dialog for a gap-fill choice.
-// Choice 0 resets the working colour to the desktop colour.
+// The desktop colour resets the working colour to it.
 struct ColorPanelState {
   bool visible = true;
   bool handCursor = false;
   ColorValue color = kClBackground;
 };
-ColorPanelState ColorPanelForGapFill(int gapFill, ColorValue& chosenColor);
+ColorPanelState ColorPanelForGapFill(Choice<MarginFill> gapFill, ColorValue& chosenColor);
 
 }  // namespace vendaro

@@ -19,6 +19,7 @@
 #include "app/resident_session.h"
 #include "compose/probe.h"
 #include "ui/additional_settings_dialog.h"
+#include "ui/choice_items.h"
 #include "ui/entry_list_model.h"
 #include "ui/icons.h"
 #include "ui/look.h"
@@ -102,21 +103,15 @@ void TForm1::BuildOptionsSide() {
   CheckBox4->setGeometry(kRightColumn + 4, 258, kRightColumnWidth, 20);
   connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
 
-  Label4 = new QLabel("Sposób wyświtlania tapety :", this);
+  Label4 = new QLabel(QString::fromUtf8(kModeChoice.title), this);
   Label4->setObjectName("Label4");
   Label4->setGeometry(8, 298, 250, 16);
-  ComboBox1 = AddOwnerDrawnCombo(
-      "ComboBox1",
-      {"Rozciągnięcie do rozmiaru ekranu", "Rozciągnięcie z zachowaniem proporcji",
-       "Rozc. z zach. proporcji + przycięcie", "Oryginalny rozmiar", "Kafelkowanie"},
-      QRect(8, 316, 250, 24));
+  ComboBox1 = AddOwnerDrawnCombo("ComboBox1", kModeChoice, QRect(8, 316, 250, 24));
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
-  Label5 = new QLabel("Uruchamianie programu przy starcie systemu :", this);
+  Label5 = new QLabel(QString::fromUtf8(kAutostartChoice.title), this);
   Label5->setObjectName("Label5");
   Label5->setGeometry(266, 298, 250, 16);
-  ComboBox2 = AddOwnerDrawnCombo(
-      "ComboBox2", {"Nie uruchamiaj", "Dla aktualnego użytkownika", "Dla wszystkich użytkowników"},
-      QRect(266, 316, 249, 24));
+  ComboBox2 = AddOwnerDrawnCombo("ComboBox2", kAutostartChoice, QRect(266, 316, 249, 24));
 
   CheckBox3 = new QCheckBox("Sprawdzaj wersję programu przy starcie", this);
   CheckBox3->setObjectName("CheckBox3");
@@ -133,11 +128,11 @@ void TForm1::BuildOptionsSide() {
   connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 }
 
-QComboBox* TForm1::AddOwnerDrawnCombo(const char* name, const QStringList& items, QRect geometry) {
+QComboBox* TForm1::AddOwnerDrawnCombo(const char* name, const ChoiceInfo& choice, QRect geometry) {
   auto* combo = new QComboBox(this);
   combo->setObjectName(name);
   combo->setFont(UiFont(kVerdana, 11));
-  combo->addItems(items);
+  AddChoiceItems(combo, choice);
   combo->setView(new QListView(combo));
   combo->setItemDelegate(new ComboRowDelegate(Rgb(255, 255, 255), combo));
   combo->setGeometry(geometry);
@@ -183,7 +178,7 @@ void TForm1::FormCreate() {
   Image1->setGeometry(kRightColumn + (kRightColumnWidth - kThumbnailWidth) / 2, 44, kThumbnailWidth,
                       thumbnailHeight);
   thumbnailFrame_->setGeometry(Image1->geometry().adjusted(-3, -3, 3, 3));
-  SetIntervalControlsEnabled(session_.settings().ChangeTrigger == 0);
+  SetIntervalControlsEnabled(session_.settings().ChangeTrigger == ChangeWhen::AfterInterval);
 
   LastFolder.clear();
   WindowListCount = static_cast<int>(session_.activeList().size());
@@ -195,7 +190,7 @@ void TForm1::FormCreate() {
   SetValues(shown);
   Timer1Timer();
   Timer1->start();
-  ComboBox2->setCurrentIndex(session_.autostart());
+  ComboBox2->setCurrentIndex(static_cast<int>(session_.autostart()));
 }
 
 void TForm1::SetValues(const Options& options) {
@@ -204,7 +199,7 @@ void TForm1::SetValues(const Options& options) {
   CheckBox1->setChecked(options.RandomOrder);
   {
     const QSignalBlocker quiet(ComboBox1);
-    ComboBox1->setCurrentIndex(options.DisplayMode);
+    ComboBox1->setCurrentIndex(kModeField.get(options));
   }
   Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
   CheckBox3->setChecked(options.VersionCheck);
@@ -215,15 +210,16 @@ Options TForm1::Values() const {
   Options options;
   options.IntervalMinutes = UpDown1->position();
   options.RandomOrder = CheckBox1->isChecked();
-  options.DisplayMode = static_cast<std::int8_t>(ComboBox1->currentIndex());
+  kModeField.set(options, ComboBox1->currentIndex());
   options.VersionCheck = CheckBox3->isChecked();
   return Form4->Values(options);
 }
 
 void TForm1::ConnectDialog() {
   connect(Form4, &TForm4::compositionChanged, this, &TForm1::ListBox1Click);
-  connect(Form4, &TForm4::triggerChanged, this,
-          [this](int trigger) { SetIntervalControlsEnabled(trigger == 0); });
+  connect(Form4, &TForm4::triggerChanged, this, [this](ChangeWhen trigger) {
+    SetIntervalControlsEnabled(trigger == ChangeWhen::AfterInterval);
+  });
   connect(Form4, &TForm4::closedByUser, this, [this] { CheckBox4->setChecked(false); });
 }
 
@@ -266,7 +262,7 @@ void TForm1::ComboBox1Change() {
 void TForm1::BitBtn8Click() {
   ApplyRequest request;
   request.options = Values();
-  request.autostart = static_cast<AutostartChoice>(std::max(0, ComboBox2->currentIndex()));
+  request.autostart = AutostartChoice(std::max(0, ComboBox2->currentIndex()));
   request.rows = &model_->entries();
   request.currentRow = CurrentRow();
   request.windowListCount = WindowListCount;

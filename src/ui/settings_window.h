@@ -130,7 +130,7 @@ class TForm1 : public QDialog {
                           int top);
   void BuildOptionsSide();
   void BuildButtons();
-  QComboBox* AddOwnerDrawnCombo(const char* name, const QStringList& items, QRect geometry);
+  QComboBox* AddOwnerDrawnCombo(const char* name, const ChoiceInfo& choice, QRect geometry);
   void FormCreate();
   void FormShow();
   void ConnectDialog();

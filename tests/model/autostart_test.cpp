@@ -8,6 +8,11 @@
 namespace vendaro {
 namespace {
 
+// Short names for the three choices.
+constexpr AutostartChoice kNoAutostart = AutostartChoice::None;
+constexpr AutostartChoice kAutostartCurrentUser = AutostartChoice::CurrentUser;
+constexpr AutostartChoice kAutostartAllUsers = AutostartChoice::AllUsers;
+
 constexpr const char* kExe = "/opt/vendaro/bin/vendaro";
 
 // One place: absent, holding a command, or holding something unreadable.

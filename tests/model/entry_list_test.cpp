@@ -129,8 +129,7 @@ TEST(AddListedPictures, ProbesEachDistinctLineOnceInOrder) {
   probe.sizes[dir + "/b.png"] = {3, 4};
   const std::string a = dir + "/a.jpg", b = dir + "/b.png";
   EntryList list;
-  AddListedPictures(list, SplitListText(b + "\r\n\r\n" + a + "\r" + b + "\n" + a + "\n\n"),
-                    probe.Fn());
+  AddListedPictures(list, ListLines(b + "\r\n\r\n" + a + "\r" + b + "\n" + a + "\n\n"), probe.Fn());
   EXPECT_EQ(list, (EntryList{MakeEntry(b, 3, 4), MakeEntry(a, 1, 2)}));
   EXPECT_EQ(probe.asked, (std::vector<std::string>{b, a}));
 }

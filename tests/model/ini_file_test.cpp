@@ -58,7 +58,6 @@ TEST_F(IniFileTest, MissingFileReadsDefaults) {
   const IniFile file(path_);
   EXPECT_EQ(file.ReadString("Zmiany", "Kolor", "clBackground"), "clBackground");
   EXPECT_EQ(file.ReadInteger("Zmiany", "Czas zmian", 5), 5);
-  EXPECT_TRUE(file.ReadBool("Opcje", "Wersja", true));
   EXPECT_EQ(file.ReadDate("Zmiany", "Info Zmiany", 123.0), 123.0);
   EXPECT_FALSE(testing::FileExists(path_));
 }
@@ -68,40 +67,38 @@ TEST_F(IniFileTest, CutsValuesAt2047Characters) {
   EXPECT_EQ(IniFile(path_).ReadString("s", "k", ""), std::string(2047, 'v'));
 }
 
-TEST_F(IniFileTest, IntegerAndBooleanEncodings) {
+TEST_F(IniFileTest, IntegerEncodings) {
   const struct {
     const char* text;
     std::int32_t integer;  // read with default -7
-    bool boolean;          // read with default true
   } cases[] = {
-      {"30", 30, true},
-      {"0x1E", 30, true},
-      {"0X1e", 30, true},
-      {"$1E", 30, true},
-      {"-3", -3, true},
-      {"+4", 4, true},
-      {"0", 0, false},
-      {"2", 2, true},
-      {"$FFFFFFFF", -1, true},
-      {"2147483647", 2147483647, true},
-      {"-2147483648", INT32_MIN, true},
-      {"2147483648", -7, true},
-      {"$100000000", -7, true},
-      {"abc", -7, true},
-      {"12abc", -7, true},
-      {"", -7, true},
-      {"0x", -7, true},
-      {"$", -7, true},
-      {"1.5", -7, true},
-      {"\"42\"", 42, true},
-      {"0012", 12, true},
-      {"- 1", -7, true},
+      {"30", 30},
+      {"0x1E", 30},
+      {"0X1e", 30},
+      {"$1E", 30},
+      {"-3", -3},
+      {"+4", 4},
+      {"0", 0},
+      {"2", 2},
+      {"$FFFFFFFF", -1},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", -7},
+      {"$100000000", -7},
+      {"abc", -7},
+      {"12abc", -7},
+      {"", -7},
+      {"0x", -7},
+      {"$", -7},
+      {"1.5", -7},
+      {"\"42\"", 42},
+      {"0012", 12},
+      {"- 1", -7},
   };
   for (const auto& c : cases) {
     Put(std::string("[Zmiany]\r\nk=") + c.text + "\r\n");
     const IniFile file(path_);
     EXPECT_EQ(file.ReadInteger("Zmiany", "k", -7), c.integer) << c.text;
-    EXPECT_EQ(file.ReadBool("Zmiany", "k", true), c.boolean) << c.text;
   }
 }
 

@@ -11,16 +11,6 @@ TEST(EntryText, ConcatenatesPathAndDecimalSize) {
   EXPECT_EQ(EntryText(MakeEntry("/x y/ż.jpg", 0, 0)), "<n>/x y/ż.jpg</n><w>0</w><h>0</h>");
 }
 
-TEST(ParseEntry, ReadsTheTextBackAndRefusesSizesThatAreNotIntegers) {
-  const WallpaperEntry morze = MakeEntry("/Tapety/morze.png", 800, 600);
-  ASSERT_TRUE(ParseEntry(EntryText(morze)).ok());
-  EXPECT_EQ(*ParseEntry(EntryText(morze)), morze);
-  EXPECT_EQ(ParseEntry("<n>/x.png</n><w>$10</w><h>-2</h>")->width, 16);
-  EXPECT_EQ(ParseEntry("<n>/x.png</n><w>abc</w><h>10</h>").message(),
-            "'abc' is not a valid integer value");
-  EXPECT_EQ(ParseEntry("<n>a.png</n><w>5</w><h></h>").message(), "'' is not a valid integer value");
-}
-
 struct TagCase {
   const char* entry;
   const char* tag;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "support/test_environment.h"
@@ -10,11 +11,20 @@
 namespace vendaro {
 namespace {
 
+// What --explain's line gives for `name`, by name, so that the tests hold
+// whatever other options the line lists.
+std::string Explained(const Options& options, const std::string& name) {
+  const std::string line = ExplainOptions(options);
+  const std::size_t at = line.find(" " + name + "=");
+  if (line.rfind("options:", 0) != 0 || at == std::string::npos) return "(not explained)";
+  const std::size_t from = at + name.size() + 2;
+  return line.substr(from, line.find_first_of(" \n", from) - from);
+}
+
 TEST(ParseComposeCommand, DefaultsAreTheSettingsFileDefaults) {
   const ParsedComposeCommand p = ParseComposeCommand({"pic.png"});
   ASSERT_TRUE(p.status.ok()) << p.status.message();
-  EXPECT_EQ(ExplainOptions(p.command.options),
-            "options: mode=0 align=0 fill=0 color=clBackground interp=2 smooth=0\n");
+  EXPECT_EQ(ExplainOptions(p.command.options), ExplainOptions(Options{}));
   EXPECT_EQ(p.command.picture, "pic.png");
   EXPECT_TRUE(p.command.output.empty());
   EXPECT_FALSE(p.command.screen);
@@ -28,8 +38,12 @@ TEST(ParseComposeCommand, EveryOptionLandsInItsField) {
        "--smooth", "1",        "--explain", "--set",   "a.jpg",     "out.bmp"});
   ASSERT_TRUE(p.status.ok()) << p.status.message();
   const ComposeCommand& c = p.command;
-  EXPECT_EQ(ExplainOptions(c.options),
-            "options: mode=4 align=8 fill=2 color=$00FFEAD7 interp=1 smooth=1\n");
+  const std::pair<const char*, const char*> explained[] = {
+      {"mode", "4"},   {"align", "8"},  {"fill", "2"},
+      {"interp", "1"}, {"smooth", "1"}, {"color", "$00FFEAD7"},
+  };
+  for (const auto& [name, value] : explained) EXPECT_EQ(Explained(c.options, name), value) << name;
+  EXPECT_TRUE(ExplainOptions(c.options).ends_with("\n"));
   EXPECT_EQ(c.screen->width, 1366);
   EXPECT_EQ(c.screen->height, 768);
   EXPECT_EQ(c.recordedSize->width, 0);
@@ -47,8 +61,35 @@ TEST(ParseComposeCommand, SettingsFileThenLaterOptionsOverride) {
       ParseComposeCommand({"--mode", "1", "--settings", ini, "--align", "2", "p.png"});
   ASSERT_TRUE(p.status.ok()) << p.status.message();
   // The mode before --settings is replaced; interpolation 9 is out of range.
-  EXPECT_EQ(ExplainOptions(p.command.options),
-            "options: mode=3 align=2 fill=2 color=clRed interp=0 smooth=1\n");
+  const std::pair<const char*, const char*> explained[] = {
+      {"mode", "3"},   {"align", "2"},  {"fill", "2"},
+      {"interp", "0"}, {"smooth", "1"}, {"color", "clRed"},
+  };
+  for (const auto& [name, value] : explained)
+    EXPECT_EQ(Explained(p.command.options, name), value) << name;
+}
+
+// Every choice the command line takes, at each end of its range and past it:
+// the value lands in its own field and nowhere else.
+TEST(ParseComposeCommand, EachChoiceTakesItsWholeRangeAndNoMore) {
+  for (const OptionKey& key : kOptionKeys) {
+    const auto* choice = std::get_if<ChoiceField>(&key.field);
+    if (!choice || !choice->info->onCommandLine) continue;
+    const std::string option = std::string("--") + choice->info->name;
+    const int last = choice->info->maximum();
+    for (const int index : {0, last}) {
+      const ParsedComposeCommand p = ParseComposeCommand({option, std::to_string(index), "a.png"});
+      ASSERT_TRUE(p.status.ok()) << option << " " << index << ": " << p.status.message();
+      EXPECT_EQ(choice->get(p.command.options), index) << option;
+      Options expected;
+      choice->set(expected, index);
+      EXPECT_EQ(ExplainOptions(p.command.options), ExplainOptions(expected)) << option;
+    }
+    const ParsedComposeCommand past =
+        ParseComposeCommand({option, std::to_string(last + 1), "a.png"});
+    EXPECT_FALSE(past.status.ok()) << option;
+    EXPECT_FALSE(past.misused) << option;
+  }
 }
 
 TEST(ParseComposeCommand, BadInputIsRefusedWithOneLine) {

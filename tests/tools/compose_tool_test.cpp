@@ -9,6 +9,7 @@
 #include "compose/picture_library.h"
 #include "compose/renderer.h"
 #include "support/test_environment.h"
+#include "tools/compose_command.h"
 #include "vendaro_paths.h"
 #include "vendaro_version.h"
 
@@ -47,9 +48,13 @@ TEST_F(ComposeTool, ExplainPrintsTheTwoLinesAndWritesTheBmp) {
   const ToolRun r = Tool("--screen 1024x768 --mode 3 --fill 1 --color clRed --explain " +
                          Path("las.png") + " " + out);
   EXPECT_EQ(r.exitCode, 0) << r.err;
+  // The options line as the parser's own explanation of the same command.
+  Options asked;
+  asked.DisplayMode = PictureMode::OriginalSize;
+  asked.GapFill = MarginFill::ChosenColour;
+  asked.FillColor = Rgb(255, 0, 0);
   EXPECT_EQ(r.out,
-            "options: mode=3 align=0 fill=1 color=clRed interp=2 smooth=0\n"
-            "placement: Unscaled x=112 y=84 w=800 h=600 edgeFill=1\n");
+            ExplainOptions(asked) + "placement: Unscaled x=112 y=84 w=800 h=600 edgeFill=1\n");
   const std::string bmp = ReadFileBytes(out);
   ASSERT_EQ(bmp.size(), 54u + 1024 * 768 * 3);
   const std::size_t row84 = 54 + (767 - 84) * 1024 * 3;

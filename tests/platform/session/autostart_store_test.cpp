@@ -10,6 +10,11 @@
 namespace vendaro {
 namespace {
 
+// Short names for the three choices.
+constexpr AutostartChoice kNoAutostart = AutostartChoice::None;
+constexpr AutostartChoice kAutostartCurrentUser = AutostartChoice::CurrentUser;
+constexpr AutostartChoice kAutostartAllUsers = AutostartChoice::AllUsers;
+
 using testing::FileExists;
 using testing::MakeTempDir;
 using testing::ReadFileBytes;
