@@ -44,11 +44,10 @@ ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& optio
 
 // The resident program's call as it still reads; every argument after the
 // colours is unused.
-inline ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& options,
-                                      ScreenSize screen, const SystemColorResolver& systemColor,
-                                      bool, const std::string&, std::string&,
-                                      const std::function<Status(const std::string&,
-                                                                 const Canvas&)>&) {
+inline ComposeResult ComposeWallpaper(
+    const WallpaperEntry& entry, const Options& options, ScreenSize screen,
+    const SystemColorResolver& systemColor, bool, const std::string&, std::string&,
+    const std::function<Status(const std::string&, const Canvas&)>&) {
   return ComposeWallpaper(entry, options, screen, systemColor);
 }
 
