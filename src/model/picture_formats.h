@@ -22,7 +22,7 @@ enum class DrawingPath {
 
 struct PictureFormatInfo {
   PictureFormat format;
-  std::string_view name;  // as the user knows it
+  std::string_view name;                         // as the user knows it
   std::span<const std::string_view> extensions;  // lower case, with the dot
   DrawingPath path;
 };
