@@ -126,6 +126,14 @@ class Picture {
       picture.uprightHeight_ = size->height;
       return picture;
     }
+    // The library's JPEG reader would look for the next marker through any
+    // junk after the header, the whole file long; the program's own reader
+    // reads the header within a bound and fails where the library would.
+    if (*format == PictureFormat::Jpeg) {
+      JpegReader header;
+      if (Status opened = header.Open(picture.path_); !opened)
+        return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + opened.message());
+    }
     // libpng here allocates a chunk's stated length too; see png_chunks.h.
     if (*format == PictureFormat::Png) {
       if (Status damaged = PngProblem(WalkPngChunks(*picture.file_)); !damaged)

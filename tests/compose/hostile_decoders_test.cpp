@@ -67,8 +67,7 @@ Drawn Draw(const std::string& path, int width, int height, int mode, int interpo
   const Clock::time_point start = Clock::now();
   const double cpuStart = CpuSeconds();
   const HeapPeak peak(kAllowed);
-  RenderResult r =
-      RenderEntry(MakeEntry(path, width, height), o, kScreen, [](int) { return 0u; });
+  RenderResult r = RenderEntry(MakeEntry(path, width, height), o, kScreen, [](int) { return 0u; });
   return {std::move(r), peak.bytes(), peak.within(), Seconds(start), CpuSeconds() - cpuStart};
 }
 
@@ -94,8 +93,7 @@ TEST(HostileDecoders, RefusedBeforeTheDecoderSpendsWhatTheHeaderClaims) {
        "text"},
       {Save("gif-16384.gif", testing::GifClaiming(16384, 16384)), 16384, 16384, "memory"},
       {Save("webp-8000.webp", testing::WebpClaiming(8000, 8000)), 8000, 8000, "memory"},
-      {Save("rle-filled-8000.bmp", testing::RleBmpFilled(8000, 8000)), 8000, 8000,
-       "run-length"},
+      {Save("rle-filled-8000.bmp", testing::RleBmpFilled(8000, 8000)), 8000, 8000, "run-length"},
   };
   const std::string tiled = Folder() + "/tiled-65536x4096.tif";
   testing::WriteTiledTiff(tiled, 65536, 4096);
@@ -157,8 +155,8 @@ TEST(HostileDecoders, CmykTakesNoLongerThanAboutTwiceItsYcbcrTwin) {
   }
 }
 
-// The probe reads a header, never the file: what follows a JPEG's header
-// is not searched for its markers.
+// The probe and the drawing paths read a header, never the file: what
+// follows a JPEG's header is not searched for its markers.
 TEST(HostileDecoders, JunkAfterAJpegHeaderIsNotRead) {
   const std::string path = Save("header-then-10gb.jpg", testing::JpegHeaderOnly());
   const int file = ::open(path.c_str(), O_WRONLY);
@@ -169,6 +167,11 @@ TEST(HostileDecoders, JunkAfterAJpegHeaderIsNotRead) {
   const Result<PictureSize> size = ProbePicture(path);
   EXPECT_LT(Seconds(start), 1.0);
   EXPECT_FALSE(size.ok());
+  for (const auto& way : kWays) {
+    const Drawn d = Draw(path, 64, 48, way[0], way[1]);
+    EXPECT_LT(d.seconds, 3.0);
+    EXPECT_FALSE(d.result.picture.ok());
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The accepted formats, told by their signature: each is probed and drawn
 // by the readers the format table names, a file of any other kind is
 // refused whatever its name, and nothing in a name is read as options.
+#include "model/picture_formats.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include "compose/compose_wallpaper.h"
 #include "compose/probe.h"
 #include "hostile_pictures.h"
-#include "model/picture_formats.h"
 #include "support/heap_peak.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
@@ -48,7 +49,7 @@ constexpr int kWays[][2] = {{0, 2}, {0, 0}, {3, 2}};
 
 TEST(PictureFormats, EveryAcceptedFormatIsProbedAndDrawn) {
   const ColorValue colour = Rgb(200, 120, 40);
-  const char* files[] = {"a.jpg", "a.png", "a.gif", "a.bmp", "a.tif",
+  const char* files[] = {"a.jpg",  "a.png",  "a.gif",  "a.bmp", "a.tif",
                          "a.webp", "a.avif", "a.heic", "a.jxl"};
   for (const char* file : files) {
     SCOPED_TRACE(file);
@@ -104,12 +105,9 @@ TEST(PictureFormats, NothingInANameIsReadAsOptions) {
     std::string name;
     Rgba colour;
   } files[] = {
-      {"a.tif", {255, 0, 0}},
-      {"a.tif[page=0]", {0, 255, 0}},
-      {"b.png", {255, 0, 0}},
-      {"b.png[unlimited]", {0, 0, 255}},
-      {"c.jpg", {255, 0, 0}},
-      {"c.jpg[shrink=2]", {0, 255, 0}},
+      {"a.tif", {255, 0, 0}}, {"a.tif[page=0]", {0, 255, 0}},
+      {"b.png", {255, 0, 0}}, {"b.png[unlimited]", {0, 0, 255}},
+      {"c.jpg", {255, 0, 0}}, {"c.jpg[shrink=2]", {0, 255, 0}},
   };
   for (const auto& f : files) {
     const std::string plain = folder + "/written" + f.name.substr(1, 4);
