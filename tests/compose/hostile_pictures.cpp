@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 #include <vips/vips8>
@@ -46,6 +47,36 @@ std::vector<std::size_t> ScanStarts(const std::string& jpeg) {
        at = jpeg.find("\xFF\xDA", at + 2))
     starts.push_back(at);
   return starts;
+}
+
+// Writes `path` through libjpeg: `set` chooses the colours and scans
+// after the defaults, and sample i of row y is `sample(i, y)`.
+void CompressJpeg(const std::string& path, int width, int height, int components, J_COLOR_SPACE in,
+                  const std::function<void(jpeg_compress_struct&)>& set,
+                  const std::function<JSAMPLE(std::size_t, int)>& sample) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr error{};
+  info.err = jpeg_std_error(&error);
+  jpeg_create_compress(&info);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) throw std::runtime_error("cannot write " + path);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = JDIMENSION(width);
+  info.image_height = JDIMENSION(height);
+  info.input_components = components;
+  info.in_color_space = in;
+  jpeg_set_defaults(&info);
+  set(info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * std::size_t(components));
+  for (int y = 0; y < height; ++y) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = sample(i, y);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
 }
 
 }  // namespace
@@ -131,35 +162,15 @@ void WriteManyScanJpeg(const std::string& path, int width, int height, int scans
     script.push_back({1, {0}, k, k, 0, bits[k]});
     for (int b = bits[k]; b > 0; --b) script.push_back({1, {0}, k, k, b, b - 1});
   }
-  jpeg_compress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_compress(&info);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw std::runtime_error("cannot write " + path);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = JDIMENSION(width);
-  info.image_height = JDIMENSION(height);
-  info.input_components = 1;
-  info.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  info.scan_info = script.data();
-  info.num_scans = int(script.size());
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) row[std::size_t(x)] = JSAMPLE((x * 7 + y * 3) & 0xFF);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
+  CompressJpeg(
+      path, width, height, 1, JCS_GRAYSCALE,
+      [&script](jpeg_compress_struct& info) {
+        info.scan_info = script.data();
+        info.num_scans = int(script.size());
+      },
+      [](std::size_t x, int y) { return JSAMPLE((int(x) * 7 + y * 3) & 0xFF); });
 }
 
-}  // namespace vendaro::testing
-
-namespace vendaro::testing {
 namespace {
 
 std::string Chunk(const std::string& type, const std::string& data) {
@@ -297,31 +308,14 @@ void WriteFloatTiff(const std::string& path, int width, int height) {
 }
 
 void WriteLargeJpeg(const std::string& path, int width, int height, JpegColours colours) {
-  const int components = colours == JpegColours::Ycbcr ? 3 : 4;
-  jpeg_compress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_compress(&info);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw std::runtime_error("cannot write " + path);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = JDIMENSION(width);
-  info.image_height = JDIMENSION(height);
-  info.input_components = components;
-  info.in_color_space = components == 3 ? JCS_RGB : JCS_CMYK;
-  jpeg_set_defaults(&info);
-  if (colours != JpegColours::Ycbcr)
-    jpeg_set_colorspace(&info, colours == JpegColours::Ycck ? JCS_YCCK : JCS_CMYK);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * std::size_t(components));
-  for (int y = 0; y < height; ++y) {
-    for (std::size_t x = 0; x < row.size(); ++x) row[x] = JSAMPLE((x + std::size_t(y)) & 0x3F);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
+  const bool rgb = colours == JpegColours::Ycbcr;
+  CompressJpeg(
+      path, width, height, rgb ? 3 : 4, rgb ? JCS_RGB : JCS_CMYK,
+      [colours](jpeg_compress_struct& info) {
+        if (colours != JpegColours::Ycbcr)
+          jpeg_set_colorspace(&info, colours == JpegColours::Ycck ? JCS_YCCK : JCS_CMYK);
+      },
+      [](std::size_t i, int y) { return JSAMPLE((i + std::size_t(y)) & 0x3F); });
 }
 
 }  // namespace vendaro::testing
