@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   WriteManyScanJpeg((out / "jpeg-4096-300-valid-scans.jpg").string(), 4096, 4096, 300);
 
   // What the decoders rather than the headers would spend.
-  Write("png-text-unpacking-to-3600mb.png", PngWithTextUnpackingTo(40 << 20, 90));
+  Write("png-text-unpacking-to-3600mb.png", PngWithTextUnpackingTo(7 << 20, 512));
   Write("gif-claims-16384.gif", GifClaiming(16384, 16384));
   Write("webp-claims-8000.webp", WebpClaiming(8000, 8000));
   Write("bmp-rle-8000-filled.bmp", RleBmpFilled(8000, 8000));

@@ -215,7 +215,8 @@ std::string PngWithTextUnpackingTo(std::int64_t unpacked, int chunks) {
   const std::string text = Chunk("zTXt", std::string("Comment\0\0", 9) + DeflatedZeros(unpacked));
   std::string all;
   for (int i = 0; i < chunks; ++i) all += text;
-  png.insert(png.size() - 12, all);
+  // Before the pixels, where every reader and the probe read it.
+  png.insert(png.find("IDAT") - 4, all);
   return png;
 }
 

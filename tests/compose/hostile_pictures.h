@@ -44,7 +44,8 @@ void WriteManyScanJpeg(const std::string& path, int width, int height, int scans
 namespace vendaro::testing {
 
 // A PNG (1 x 1) with `chunks` zTXt chunks, each of which unpacks to
-// `unpacked` bytes: a file of kilobytes whose text takes gigabytes.
+// `unpacked` bytes: a file of kilobytes whose text takes gigabytes.  libpng
+// drops a chunk that unpacks to more than 8 MB, and keeps every smaller one.
 std::string PngWithTextUnpackingTo(std::int64_t unpacked, int chunks);
 
 // A GIF whose screen and only frame claim width x height, with one pixel of

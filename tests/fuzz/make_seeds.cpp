@@ -120,7 +120,7 @@ std::vector<Named> HostilePictures() {
       {"jpeg-progressive-claims-16384-square.jpg", ProgressiveJpegClaiming(16384, 16384)},
       {"jpeg-progressive-scan-repeated-1000-times.jpg", ProgressiveJpegRepeatingAScan(1000)},
       {"jpeg-cut-off-and-closed-with-end-marker.jpg", JpegCutAndClosed()},
-      {"png-text-unpacking-to-48mb.png", PngWithTextUnpackingTo(16 << 20, 3)},
+      {"png-text-unpacking-to-32mb.png", PngWithTextUnpackingTo(4 << 20, 8)},
       {"gif-claims-16384-square.gif", GifClaiming(16384, 16384)},
       {"webp-claims-8000-square.webp", WebpClaiming(8000, 8000)},
       {"bmp-run-length-5000-square-filled.bmp", RleBmpFilled(5000, 5000)},
