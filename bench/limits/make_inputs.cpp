@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(argv[1]);
   // The list names its picture by an absolute path, as lists do.
   out = std::filesystem::absolute(argv[1]);
+  using vips::VImage;
   Write("png-text-chunk-2gb.png", PngWithTextClaiming(0x7FFFFFF0u));
   Write("png-text-chunk-2gb-1920x1080.png", PngWithTextClaiming(0x7FFFFFF0u, 1920, 1080));
   Write("png-text-chunk-2gb-3840x2160.png", PngWithTextClaiming(0x7FFFFFF0u, 3840, 2160));
@@ -45,9 +46,27 @@ int main(int argc, char** argv) {
   Write("jpeg-cut-and-closed.jpg", JpegCutAndClosed());
   WriteManyScanJpeg((out / "jpeg-4096-300-valid-scans.jpg").string(), 4096, 4096, 300);
 
+  // What the decoders rather than the headers would spend.
+  Write("png-text-unpacking-to-3600mb.png", PngWithTextUnpackingTo(7 << 20, 512));
+  Write("gif-claims-16384.gif", GifClaiming(16384, 16384));
+  Write("webp-claims-8000.webp", WebpClaiming(8000, 8000));
+  Write("bmp-rle-8000-filled.bmp", RleBmpFilled(8000, 8000));
+  WriteTiledTiff((out / "tiff-65536x4096-tiled.tif").string(), 65536, 4096);
+  WriteFloatTiff((out / "tiff-16384-float.tif").string(), 16384, 16384);
+  WriteLargeJpeg((out / "jpeg-16384-ycbcr.jpg").string(), 16384, 16384, JpegColours::Ycbcr);
+  WriteLargeJpeg((out / "jpeg-16384-cmyk.jpg").string(), 16384, 16384, JpegColours::Cmyk);
+  WriteLargeJpeg((out / "jpeg-16384-ycck.jpg").string(), 16384, 16384, JpegColours::Ycck);
+  Write("jpeg-header-then-10gb.jpg", JpegHeaderOnly());
+  std::filesystem::resize_file(out / "jpeg-header-then-10gb.jpg", 10ULL << 30);  // sparse
+  for (const NamedBytes& other : OtherKindsNamedAsPictures())
+    Write("other-" + other.name, other.bytes);
+  // Two files, one named as the other with options after it.
+  VImage::black(64, 48).write_to_file((out / "a.tif").c_str());
+  (VImage::black(64, 48) + 255).cast(VIPS_FORMAT_UCHAR).write_to_file((out / "b.tif").c_str());
+  std::filesystem::rename(out / "b.tif", out / "a.tif[page=0]");
+
   // The largest pictures drawn: a pattern that compresses well, as a PNG
   // and as a JPEG stored turned a quarter.
-  using vips::VImage;
   const VImage xyz = VImage::xyz(16384, 16384);
   const VImage pattern =
       ((xyz[0] ^ xyz[1]) & 255).cast(VIPS_FORMAT_UCHAR).bandjoin_const({90, 160});

@@ -12,7 +12,7 @@ bench_build bench-limits vendaro-compose vendaro-bench-hostile-inputs vendaro-be
   -- -DVENDARO_BENCH=ON
 tool=${VENDARO_COMPOSE:-$build/bin/vendaro-compose}
 work="$build/work"
-[[ -f $work/settings-short-lines.ini ]] || "$build/bin/vendaro-bench-hostile-inputs" "$work"
+[[ -f $work/jpeg-16384-ycck.jpg ]] || "$build/bin/vendaro-bench-hostile-inputs" "$work"
 cd "$work"
 
 measure() {  # label, then the command; prints time, peak memory, outcome
@@ -53,6 +53,23 @@ for screen in 1920x1080 3840x2160; do
   compose $screen "JPEG, cut off and closed" jpeg-cut-and-closed.jpg --mode 1
   compose $screen "PNG 16384^2: nearest" png-16384.png --mode 0 --interp 0
   compose $screen "JPEG 16384^2 turned: nearest" jpeg-16384-turned.jpg --mode 0 --interp 0
+  compose $screen "PNG, text unpacking to 3.6 GB: bicubic" png-text-unpacking-to-3600mb.png \
+    --mode 0 --interp 2
+  compose $screen "PNG, text unpacking to 3.6 GB: nearest" png-text-unpacking-to-3600mb.png \
+    --mode 0 --interp 0
+  compose $screen "GIF, 16384^2 claim: bicubic" gif-claims-16384.gif --mode 0 --interp 2
+  compose $screen "WebP, 8000^2 claim (38 bytes): bicubic" webp-claims-8000.webp --mode 0 --interp 2
+  compose $screen "TIFF 65536x4096 in 4096^2 tiles: bicubic" tiff-65536x4096-tiled.tif --mode 0
+  compose $screen "TIFF 16384^2 float: bicubic" tiff-16384-float.tif --mode 0 --interp 2
+  compose $screen "BMP, RLE 8000^2 filled: nearest" bmp-rle-8000-filled.bmp --mode 0 --interp 0
+  for colours in ycbcr cmyk ycck; do
+    compose $screen "JPEG 16384^2 $colours: nearest" jpeg-16384-$colours.jpg --mode 0 --interp 0
+  done
+  compose $screen "JPEG header, then 10 GB of junk" jpeg-header-then-10gb.jpg --mode 1
+  for other in other-*; do
+    compose $screen "another kind: ${other#other-}" "$other" --mode 0
+  done
+  compose $screen "a.tif[page=0] beside a.tif (white)" "a.tif[page=0]" --mode 0
 done
 echo "== files"
 DONE=read

@@ -1,9 +1,7 @@
 #include "compose/compose_wallpaper.h"
 
-#include "compose/bmp_writer.h"
 #include "compose/edge_copy.h"
 #include "compose/renderer.h"
-#include "system/files.h"
 
 namespace vendaro {
 
@@ -33,34 +31,9 @@ RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, Sc
 }
 
 ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& options,
-                               ScreenSize screen, const SystemColorResolver& systemColor,
-                               bool preview, const std::string& tempFolder,
-                               std::string& wallpaperFile, const WallpaperSetter& setter) {
+                               ScreenSize screen, const SystemColorResolver& systemColor) {
   RenderResult rendered = RenderEntry(entry, options, screen, systemColor);
-  ComposeResult result{Status::Ok(), std::move(rendered.canvas), {}, rendered.picture};
-  if (preview) return result;
-
-  // Without the private folder the file would land in whatever the current
-  // folder happens to be.
-  if (tempFolder.empty()) {
-    result.status = Status::Error("No private folder to write the wallpaper to");
-    return result;
-  }
-  const std::string output = ComposedFilePath(tempFolder, entry);
-  result.status = WriteBmp(output, result.canvas);
-  if (!result.status) return result;
-  result.status = setter ? setter(output, result.canvas) : Status::Error("no desktop to set");
-  if (!result.status) {
-    // The desktop still shows the previous file; only a new name is removed.
-    if (output != wallpaperFile) RemoveFile(output);
-    return result;
-  }
-  result.outputPath = output;
-  // The new wallpaper is in place; a previous file that cannot be removed is
-  // only clutter, not a reason to report the change as failed.
-  if (!wallpaperFile.empty() && wallpaperFile != output) RemoveFile(wallpaperFile);
-  wallpaperFile = output;
-  return result;
+  return {Status::Ok(), std::move(rendered.canvas), rendered.picture};
 }
 
 }  // namespace vendaro

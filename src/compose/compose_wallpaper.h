@@ -30,26 +30,26 @@ struct RenderResult {
 RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
                          const SystemColorResolver& systemColor);
 
-// Hands a written wallpaper file (and its pixels) to the desktop.
-using WallpaperSetter = std::function<Status(const std::string& path, const Canvas& canvas)>;
-
 struct ComposeResult {
   Status status;
   Canvas canvas;
-  std::string outputPath;  // the file written (apply mode)
-  Status picture;          // as in RenderResult
+  Status picture;  // as in RenderResult
 };
 
-// The whole change.  Apply mode (preview false): the canvas is written as a
-// 24-bit BMP named after the picture in tempFolder through a temporary file,
-// handed to `setter`, and only then is the previous `wallpaperFile` deleted
-// (when its path differs) and `wallpaperFile` set to the new path.  A failure
-// leaves the desktop and `wallpaperFile` as they were.  Preview mode writes
-// nothing and never touches `wallpaperFile`: the caller shows the canvas.
+// A preview of the change: the composition in memory, nothing written and
+// the desktop untouched; the caller shows the canvas.  Changes themselves go
+// through ComposeWallpapers (layout_composition.h).
 ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& options,
-                               ScreenSize screen, const SystemColorResolver& systemColor,
-                               bool preview, const std::string& tempFolder,
-                               std::string& wallpaperFile, const WallpaperSetter& setter);
+                               ScreenSize screen, const SystemColorResolver& systemColor);
+
+// The resident program's call as it still reads; every argument after the
+// colours is unused.
+inline ComposeResult ComposeWallpaper(
+    const WallpaperEntry& entry, const Options& options, ScreenSize screen,
+    const SystemColorResolver& systemColor, bool, const std::string&, std::string&,
+    const std::function<Status(const std::string&, const Canvas&)>&) {
+  return ComposeWallpaper(entry, options, screen, systemColor);
+}
 
 // tempFolder + the picture's file name + ".bmp".
 std::string ComposedFilePath(const std::string& tempFolder, const WallpaperEntry& entry);

@@ -26,4 +26,14 @@ inline constexpr std::int64_t kMostScanBlocks = 60'000'000;
 // dozen.
 inline constexpr int kMostScans = 500;
 
+// Samples wider than a byte (16-bit, float) are converted to bytes in
+// several steps over the whole picture, where bytes pass straight through:
+// a float TIFF of 16384 x 16384 (11 KB compressed) took 8 to 11 s.  A
+// 16-bit photo of 40 megapixels needs 240 MB of them.
+inline constexpr std::int64_t kMostWideSampleBytes = 768LL << 20;
+
+// Run-length BMP is unpacked by Qt whole and slowly (5 s and 347 MB for
+// 8000 x 8000); the format is a relic of small pictures.
+inline constexpr std::int64_t kMostRunLengthPixels = 4096LL * 4096LL;
+
 }  // namespace vendaro

@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,14 @@ struct FileSource {
   JOCTET buffer[64 * 1024];
   // Where the first EXIF block of the header goes, for the orientation.
   std::vector<std::uint8_t>* exif;
+  // How much more of the file the header may take: libjpeg looks for the
+  // next marker through whatever bytes come, so a header followed by junk
+  // would have it read the whole file (47 s for 10 GB) before it fails.
+  std::int64_t headerLeft;
 };
+
+// More than any header takes, a long chain of metadata blocks included.
+constexpr std::int64_t kMostHeaderBytes = 64LL << 20;
 
 constexpr JOCTET kEndMarker[] = {0xFF, JPEG_EOI};
 
@@ -111,7 +119,9 @@ void InitSource(j_decompress_ptr) {}
 
 boolean FillBuffer(j_decompress_ptr info) {
   auto* source = reinterpret_cast<FileSource*>(info->src);
-  const std::int64_t n = source->file->Read(source->buffer, sizeof source->buffer);
+  const std::int64_t n =
+      source->headerLeft > 0 ? source->file->Read(source->buffer, sizeof source->buffer) : 0;
+  source->headerLeft -= n;
   if (n <= 0) {
     source->ended = true;
     source->pub.next_input_byte = kEndMarker;
@@ -133,6 +143,7 @@ void SkipInput(j_decompress_ptr info, long count) {
   }
   const long beyond = count - static_cast<long>(source->pub.bytes_in_buffer);
   source->pub.bytes_in_buffer = 0;
+  source->headerLeft -= beyond;
   if (!source->file->Skip(beyond)) FillBuffer(info);
 }
 
@@ -215,7 +226,9 @@ bool ReadHeader(jpeg_decompress_struct& info, ErrorManager& error, FileSource& s
   source.pub.term_source = TermSource;
   info.src = &source.pub;
   jpeg_set_marker_processor(&info, JPEG_APP0 + 1, ReadApp1);
+  source.headerLeft = kMostHeaderBytes;
   jpeg_read_header(&info, TRUE);
+  source.headerLeft = std::numeric_limits<std::int64_t>::max();
   return !source.ended;
 }
 

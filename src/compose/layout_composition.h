@@ -57,12 +57,12 @@ struct LayoutComposeResult {
   LayoutComposition composition;
 };
 
-// The whole change for a layout, as ComposeWallpaper does it for one screen:
-// the primary's canvas is written as ComposedFilePath names it, and, with
-// `everyMonitorFile`, each other size beside it (MonitorFilePath); the
-// pictures are handed to `setter`; only then are the files of the previous
-// wallpaper that the new one does not reuse removed and `files` updated.
-// A failure leaves the desktop and `files` as they were.
+// The whole change, for one screen or several: the primary's canvas is
+// written as ComposedFilePath names it, and, with `everyMonitorFile`, each
+// other size beside it (MonitorFilePath); the pictures are handed to
+// `setter`; only then are the files of the previous wallpaper that the new
+// one does not reuse removed and `files` updated.  A failure leaves the
+// desktop and `files` as they were.
 LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options& options,
                                       const MonitorLayout& layout,
                                       const SystemColorResolver& systemColor,

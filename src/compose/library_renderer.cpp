@@ -1,18 +1,23 @@
+#include <gmodule.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vips/vips8>
 
 #include "compose/decode_limits.h"
 #include "compose/direct_draw.h"
+#include "compose/format_readers.h"
 #include "compose/jpeg_reader.h"
 #include "compose/picture_library.h"
 #include "compose/probe.h"
 #include "compose/qt_picture.h"
 #include "compose/repeat.h"
 #include "compose/row_sources.h"
+#include "compose/tiff_layout.h"
 #include "compose/turn.h"
 #include "system/process.h"
 
@@ -66,14 +71,6 @@ Status RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64
   return failed;
 }
 
-// The built-in loader that reads the file, or null where the library has
-// none (BMP: Qt reads those).
-const char* BuiltInLoader(const std::string& path) {
-  const char* loader = vips_foreign_find_load(path.c_str());
-  vips_error_clear();
-  return loader;
-}
-
 int Orientation(const VImage& image) {
   if (image.get_typeof(VIPS_META_ORIENTATION) == 0) return 1;
   return image.get_int(VIPS_META_ORIENTATION);
@@ -106,28 +103,42 @@ Result<VImage> ImageFromQt(const std::string& path) {
   return bands.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
-// A picture to draw, opened lazily (only the header is read here).  Truncated
-// data counts as undecodable rather than drawing a half-grey picture.
+// A picture to draw, opened lazily (only the header is read here) by the
+// loader its signature names, from the file opened once: nothing in its name
+// is read as options ("a.tif[page=0]" is a file of that name), and a file of
+// another kind never reaches a loader that would take it.  Truncated data
+// counts as undecodable rather than drawing a half-grey picture.
 class Picture {
  public:
   static Result<Picture> FromFile(std::string path) {
     Picture picture(std::move(path));
-    const char* loader = BuiltInLoader(picture.path_);
-    if (!loader) {
+    picture.file_ = std::make_shared<InputFile>(picture.path_);
+    if (!picture.file_->isOpen())
+      return Status::Error("\"" + picture.path_ + "\" cannot be opened");
+    const std::optional<PictureFormat> format = FormatOfFile(*picture.file_);
+    if (!format) return Status::Error("\"" + picture.path_ + "\": " + UnknownFormatReason());
+    picture.format_ = *format;
+    if (!LibraryLoaderOf(*format)) {
       const Result<PictureSize> size = ProbePicture(picture.path_);
-      if (!size) return Status::Error("\"" + picture.path_ + "\" is not a known file format");
+      if (!size) return Status::Error("\"" + picture.path_ + "\": " + size.message());
       picture.byQt_ = true;
       picture.uprightWidth_ = size->width;
       picture.uprightHeight_ = size->height;
       return picture;
     }
-    picture.loader_ = loader;
+    // The library's JPEG reader would look for the next marker through any
+    // junk after the header, the whole file long; the program's own reader
+    // reads the header within a bound and fails where the library would.
+    if (*format == PictureFormat::Jpeg) {
+      JpegReader header;
+      if (Status opened = header.Open(picture.path_); !opened)
+        return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + opened.message());
+    }
     // libpng here allocates a chunk's stated length too; see png_chunks.h.
-    if (std::strcmp(loader, "VipsForeignLoadPngFile") == 0) {
-      if (Status damaged = PngProblem(WalkPngChunks(InputFile(picture.path_))); !damaged)
+    if (*format == PictureFormat::Png) {
+      if (Status damaged = PngProblem(WalkPngChunks(*picture.file_)); !damaged)
         return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + damaged.message());
     }
-    picture.jpeg_ = std::strcmp(loader, "VipsForeignLoadJpegFile") == 0;
     picture.image_ = picture.Open(1);
     const int orientation = Orientation(picture.image_);
     picture.orientation_ = orientation;
@@ -140,42 +151,36 @@ class Picture {
 
   std::int64_t uprightWidth() const { return uprightWidth_; }
   std::int64_t uprightHeight() const { return uprightHeight_; }
-  bool jpeg() const { return jpeg_; }
+  bool jpeg() const { return format_ == PictureFormat::Jpeg; }
   bool rotated() const { return rotated_; }
   int orientation() const { return orientation_; }
 
-  // Whether decoding stays within the limits of decode_limits.h: the
-  // memory of what the loader holds whole (a GIF or WebP frame, an
-  // interlaced PNG, a progressive JPEG's coefficients, and the whole picture
-  // where the library turns it), and a JPEG's scans.  Checked before any
-  // pixel is decoded.
+  // Whether decoding stays within the limits of decode_limits.h.  Checked
+  // before any pixel is decoded.
   Status CheckLimits(bool turnedWhole) const {
     if (byQt_) return Status::Ok();  // ReadWithQt checks its own
-    if (jpeg_) {
+    if (jpeg()) {
       JpegReader reader;
       if (Status opened = reader.Open(path_); !opened) return opened;
       if (Status scans = reader.CheckScans(); !scans) return scans;
     }
-    const std::int64_t pixels = std::int64_t{image_.width()} * image_.height();
     const std::int64_t sampleBytes =
         std::int64_t{image_.bands()} * std::int64_t(vips_format_sizeof(image_.format()));
-    std::int64_t held = 0;
-    const std::string_view loader(loader_);
-    if (loader.starts_with("VipsForeignLoadGif") || loader.starts_with("VipsForeignLoadWebp"))
-      held += pixels * 4;
-    if (image_.get_typeof("interlaced") != 0 && image_.get_int("interlaced") != 0)
-      held += pixels * sampleBytes;
-    if (turnedWhole && rotated_) held += pixels * sampleBytes;
+    if (sampleBytes > image_.bands() &&
+        std::int64_t{image_.width()} * image_.height() * sampleBytes > kMostWideSampleBytes)
+      return Status::Error("its samples wider than a byte would take too long to convert");
+    const std::int64_t held = HeldBytes(turnedWhole);
     if (held <= kDecodeMemoryBytes) return Status::Ok();
     return Status::Error("decoding it would take " + std::to_string(held >> 20) +
                          " MB of memory, more than the " +
                          std::to_string(kDecodeMemoryBytes >> 20) + " MB a picture may use");
   }
 
-  // The picture as stored, before any turn, read top to bottom.
-  Result<VImage> Stored() {
+  // The picture as stored, before any turn, read top to bottom; a JPEG
+  // decoded at 1/shrink of its size.
+  Result<VImage> Stored(int shrink) {
     if (byQt_) return ImageFromQt(path_);
-    return image_;
+    return shrink > 1 ? Open(shrink) : image_;
   }
 
   // The upright picture, decoded at 1/shrink of its size (JPEG only).
@@ -188,19 +193,43 @@ class Picture {
  private:
   explicit Picture(std::string path) : path_(std::move(path)) {}
 
+  // What the loader holds whole as it decodes: a GIF frame; a WebP picture,
+  // which its decoder and the library each hold (530 MB at 8000 x 8000); an
+  // interlaced PNG; a TIFF's row of tiles or strip; and the whole picture
+  // where the library turns it.
+  std::int64_t HeldBytes(bool turnedWhole) const {
+    const std::int64_t pixels = std::int64_t{image_.width()} * image_.height();
+    const std::int64_t sampleBytes =
+        std::int64_t{image_.bands()} * std::int64_t(vips_format_sizeof(image_.format()));
+    std::int64_t held = 0;
+    if (format_ == PictureFormat::Gif) held += pixels * 4;
+    if (format_ == PictureFormat::Webp) held += pixels * 8;
+    if (format_ == PictureFormat::Tiff) held += TiffBandBytes(*file_);
+    if (image_.get_typeof("interlaced") != 0 && image_.get_int("interlaced") != 0)
+      held += pixels * sampleBytes;
+    if (turnedWhole && rotated_) held += pixels * sampleBytes;
+    return held;
+  }
+
   VImage Open(int shrink) const {
     // Turning a picture needs its rows out of order, so those are opened for
     // random access; everything else streams top to bottom.
     vips::VOption* options = VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     if (!rotated_) options->set("access", VIPS_ACCESS_SEQUENTIAL);
     if (shrink > 1) options->set("shrink", shrink);
-    return VImage::new_from_file(path_.c_str(), options);
+    // The file already open, under a name of the system's that holds no
+    // options; each opening reads from its own position.
+    const std::string opened = "/proc/self/fd/" + std::to_string(file_->handle());
+    const vips::VSource source = vips::VSource::new_from_file(opened.c_str());
+    VImage out;
+    VImage::call(LibraryLoaderOf(format_), options->set("source", source)->set("out", &out));
+    return out;
   }
 
   std::string path_;
-  const char* loader_ = "";
+  std::shared_ptr<InputFile> file_;
+  PictureFormat format_ = PictureFormat::Jpeg;
   bool byQt_ = false;
-  bool jpeg_ = false;
   bool rotated_ = false;
   int orientation_ = 1;
   VImage image_;
@@ -372,21 +401,44 @@ std::string FirstLine(const std::string& text) {
   return line.empty() ? "the picture cannot be decoded" : line;
 }
 
-// The library's optional modules (ImageMagick, PDF, HEIF, JPEG XL, slide
-// scanners) are left out: every accepted kind of picture has a built-in
-// loader or goes through Qt, and the modules would cost start-up time and
-// resident memory and hand odd files to large decoders.  The library looks
-// for them under $VIPSHOME/lib when that is set, so during its start it is
-// pointed where no folder can exist.
+// Of the library's optional modules only those of accepted formats are
+// loaded (HEIF and AVIF, JPEG XL); the others (ImageMagick, PDF, slide
+// scanners) would cost start-up time and resident memory and hand odd files
+// to large decoders.  The library looks for modules under $VIPSHOME/lib
+// when that is set, so during its start it is pointed where no folder can
+// exist, and the wanted ones are loaded by name afterwards.  A module that
+// is missing leaves its format undecodable, with the library's reason.
 bool StartWithoutModules() {
   const TemporaryEnvironment noModules("VIPSHOME", "/dev/null");
   return VIPS_INIT("vendaro") == 0;
+}
+
+void LoadWantedModules() {
+  for (const char* name : {"vips-heif", "vips-jxl"}) {
+    const std::string file = std::string(VENDARO_VIPS_MODULES) + "/" + name + ".so";
+    if (GModule* module = g_module_open(file.c_str(), G_MODULE_BIND_LAZY))
+      g_module_make_resident(module);
+  }
+}
+
+// Every loader but the accepted formats' is blocked for the process: were a
+// file to reach the library by another way than FromFile, no other decoder
+// would take it either.  (Blocking the operations the library marks
+// untrusted would add nothing for loading, and would block the JPEG XL
+// writer of the tests' pictures.)
+void BlockOtherLoaders() {
+  vips_operation_block_set("VipsForeignLoad", TRUE);
+  for (const PictureFormatInfo& info : PictureFormats())
+    if (const char* loader = LibraryLoaderClassOf(info.format))
+      vips_operation_block_set(loader, FALSE);
 }
 
 // Starts the library once; see StartWithoutModules.
 bool Start() {
   static const bool started = [] {
     if (!StartWithoutModules()) return false;
+    LoadWantedModules();
+    BlockOtherLoaders();
     // Decoder warnings would go to the terminal; the ones that matter fail
     // the load (fail_on) and reach the caller as the picture's problem.
     g_log_set_handler(
@@ -446,14 +498,25 @@ class LibraryRows : public RowSource {
 // smooth scaling, are copied row by row as the program's own paths copy
 // them: the library would hold the whole span its samples come from, or the
 // whole picture to turn it (800 MB for 16384 x 16384).
+//
+// A JPEG shrunk a lot is decoded at 1/2, 1/4 or 1/8 of its size even here,
+// where its sample is then a block's average rather than one pixel: the
+// pictures that reach this path (CMYK and YCCK) would otherwise have every
+// pixel decoded and converted, thirty times as long as their YCbCr twin.
 Status DrawByRows(Canvas& canvas, Picture& picture, const Placement& p, ColorValue background) {
-  const Result<VImage> stored = picture.Stored();
+  const int shrink = p.kind == PlacementKind::Scaled && picture.jpeg()
+                         ? JpegShrinkFor(std::min(double(picture.uprightWidth()) / p.w,
+                                                  double(picture.uprightHeight()) / p.h))
+                         : 1;
+  const Result<VImage> stored = picture.Stored(shrink);
   if (!stored) return stored.status();
   LibraryRows rows(OpaqueRgb(*stored, background));
   if (!picture.rotated()) return DrawRows(canvas, rows, p);
+  const Turn turn = TurnOf(picture.orientation());
+  const std::int64_t width = turn.transposed ? rows.height() : rows.width();
+  const std::int64_t height = turn.transposed ? rows.width() : rows.height();
   Result<std::unique_ptr<RowSource>> turned =
-      TurnRows(rows, TurnOf(picture.orientation()),
-               NeededPart(canvas, p, picture.uprightWidth(), picture.uprightHeight()));
+      TurnRows(rows, turn, NeededPart(canvas, p, width, height));
   if (!turned) return turned.status();
   return DrawRows(canvas, **turned, p);
 }
@@ -498,7 +561,19 @@ Status Draw(Canvas& canvas, const std::string& path, const Placement& placement,
   return drawn ? drawn : Status::Error(FirstLine(drawn.message()));
 }
 
-constexpr PictureLibrary kLibrary{Start, Draw};
+Result<PictureSize> Size(const std::string& path) {
+  if (!Start()) return Status::Error("the picture library cannot be started");
+  try {
+    Result<Picture> picture = Picture::FromFile(path);
+    if (!picture) return picture.status();
+    return PictureSize{int(picture->uprightWidth()), int(picture->uprightHeight())};
+  } catch (const VError& e) {
+    vips_error_clear();
+    return Status::Error(FirstLine(e.what()));
+  }
+}
+
+constexpr PictureLibrary kLibrary{Start, Draw, Size};
 
 }  // namespace
 }  // namespace vendaro

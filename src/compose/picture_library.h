@@ -6,6 +6,7 @@
 #include "compose/renderer.h"
 #include "model/canvas.h"
 #include "model/color.h"
+#include "model/entry_list.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -19,6 +20,8 @@ struct PictureLibrary {
   // As DrawPicture, except that a failure leaves the canvas as it is.
   Status (*draw)(Canvas& canvas, const std::string& path, const Placement& placement,
                  Choice<ScaleFilter> interpolation, ColorValue background);
+  // The upright size from the header, for the formats Qt cannot read.
+  Result<PictureSize> (*size)(const std::string& path);
 };
 
 // The module's file, looked for beside the executable and then in the

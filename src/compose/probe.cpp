@@ -10,6 +10,9 @@
 #include <optional>
 #include <string_view>
 
+#include "compose/format_readers.h"
+#include "compose/renderer.h"
+#include "model/picture_formats.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -73,23 +76,33 @@ std::string_view View(const QByteArray& bytes) {
   return {bytes.constData(), std::size_t(bytes.size())};
 }
 
-// The formats recognised by their signature, named as Qt's readers are; the
-// name spares Qt asking every reader whether it knows the content.
-QByteArray FormatOf(const QByteArray& bytes) {
-  const std::string_view head = View(bytes);
-  if (head.starts_with("\xFF\xD8\xFF")) return "jpeg";
-  if (head.starts_with("\x89PNG\r\n\x1A\n")) return "png";
-  if (head.starts_with("BM")) return "bmp";
-  return {};
+// How many leading bytes the header reader needs.  BMP has a fixed header;
+// a JPEG whose segments cannot be walked gets what a header may take, not
+// the whole file: its reader would otherwise hunt for markers through
+// whatever follows (47 s for a header before 10 GB of junk).  Other formats
+// get the whole file.
+std::int64_t HeaderExtent(PictureFormat format, const QByteArray& head, std::int64_t fileSize) {
+  switch (format) {
+    case PictureFormat::Jpeg:
+      return std::min(JpegExtent(View(head)).value_or(kMaxInMemoryHeader), fileSize);
+    case PictureFormat::Png:
+      return PngExtent(View(head), fileSize).value_or(fileSize);
+    case PictureFormat::Bmp:
+      return head.size();
+    default:
+      // Where Qt has no reader the picture library reads the file itself.
+      return QtReaderOf(format) ? fileSize : head.size();
+  }
 }
 
-// How many leading bytes the header reader needs.  BMP has a fixed header;
-// other formats get the whole file.
-std::int64_t HeaderExtent(const QByteArray& format, const QByteArray& head, std::int64_t fileSize) {
-  if (format == "jpeg") return JpegExtent(View(head)).value_or(fileSize);
-  if (format == "png") return PngExtent(View(head), fileSize).value_or(fileSize);
-  if (format == "bmp") return head.size();
-  return fileSize;
+// PNG's size is the first chunk's first eight bytes: read there, as no
+// reader would stop before unpacking the text chunks that may come next.
+Result<PictureSize> PngSize(std::string_view head) {
+  if (head.size() < 24 || head.substr(12, 4) != "IHDR") return Status::Error("no size");
+  const std::uint32_t width = Be32(head, 16), height = Be32(head, 20);
+  if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
+    return Status::Error("no size");
+  return PictureSize{int(width), int(height)};
 }
 
 // Extends `head` to `length` bytes of the file (fewer at its end).
@@ -108,11 +121,11 @@ bool ReadHead(const InputFile& file, QByteArray& head, std::int64_t length) {
 
 // Asking for the size reads the header only; no pixels are decoded, so a
 // header claiming a huge picture costs nothing.
-Result<PictureSize> SizeFrom(QIODevice& device, const QByteArray& format) {
-  QImageReader reader(&device, format);
+Result<PictureSize> SizeFrom(QIODevice& device, PictureFormat format) {
+  QImageReader reader(&device, QtReaderOf(format));
   QSize size = reader.size();
   // A BMP stored from the top row down says so with a negative height.
-  if (format == "bmp") size.setHeight(std::abs(size.height()));
+  if (format == PictureFormat::Bmp) size.setHeight(std::abs(size.height()));
   if (!size.isValid() || size.isEmpty()) {
     const bool known = reader.error() != QImageReader::UnsupportedFormatError;
     return Status::Error(known ? "no size" : "unknown format");
@@ -127,14 +140,16 @@ Status NotAReadableFile() {
   return Status::Error("not a regular file that can be read");
 }
 
-enum class HeadState { InMemory, TooLarge, Unreadable, Damaged };
+enum class HeadState { InMemory, TooLarge, Unreadable, Damaged, Unknown };
 
 // Most headers sit in the first few kilobytes: reading just those into
 // memory costs hardly more than opening the file.
 HeadState ReadHeader(const InputFile& file, std::int64_t fileSize, QByteArray& head,
-                     QByteArray& format) {
+                     PictureFormat& format) {
   if (!ReadHead(file, head, std::min(fileSize, kFirstRead))) return HeadState::Unreadable;
-  format = FormatOf(head);
+  const std::optional<PictureFormat> known = FormatBySignature(View(head));
+  if (!known) return HeadState::Unknown;
+  format = *known;
   for (;;) {
     const std::int64_t extent = HeaderExtent(format, head, fileSize);
     if (extent == kDamaged) return HeadState::Damaged;
@@ -154,18 +169,25 @@ Result<PictureSize> ProbePicture(const std::string& path) {
   if (!picture.isOpen()) return NotAReadableFile();
   const std::int64_t fileSize = picture.size();
   QByteArray head;
-  QByteArray format;
+  PictureFormat format = PictureFormat::Jpeg;
   switch (ReadHeader(picture, fileSize, head, format)) {
     case HeadState::Unreadable:
       return NotAReadableFile();
+    case HeadState::Unknown:
+      return Status::Error(UnknownFormatReason());
     case HeadState::Damaged:
       return Status::Error("a chunk claims more than the file holds");
     case HeadState::InMemory: {
+      if (format == PictureFormat::Png) return PngSize(View(head));
+      // Qt has no reader for these; the picture library reads their header.
+      if (!QtReaderOf(format)) return ProbeWithLibrary(path);
       QBuffer buffer(&head);
       buffer.open(QIODevice::ReadOnly);
       return SizeFrom(buffer, format);
     }
     case HeadState::TooLarge:
+      if (format == PictureFormat::Png) return PngSize(View(head));
+      if (!QtReaderOf(format)) return ProbeWithLibrary(path);
       break;
   }
   QFile file;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "compose/decode_limits.h"
+#include "compose/format_readers.h"
 #include "compose/png_chunks.h"
 #include "system/files.h"
 
@@ -25,15 +26,6 @@ std::unique_ptr<QFile> OpenPicture(InputFile& picture) {
     return nullptr;
   picture.ReleaseHandle();
   return file;
-}
-
-// The format is named, so that Qt does not load every image plugin to ask
-// whether one of them knows the content.
-QByteArray FormatOf(QFile& file) {
-  const QByteArray head = file.peek(8);
-  if (head.startsWith("BM")) return "bmp";
-  if (head == QByteArray("\x89PNG\r\n\x1a\n", 8)) return "png";
-  return {};
 }
 
 std::uint32_t Le(const QByteArray& bytes, int at, int size) {
@@ -72,6 +64,8 @@ std::string PixelsMissing(QFile& file) {
   if (pixelBytes < 0) return cutOff;
   width = std::abs(width);
   if (compression == 1 || compression == 2) {  // run-length, 8 or 4 bits
+    if (width > 0 && height > kMostRunLengthPixels / width)
+      return "its run-length data would take too long to unpack";
     const std::int64_t mostPixels = (pixelBytes / 2) * 255;
     if (width > 0 && height > mostPixels / width)
       return "its run-length data cannot hold the picture it claims";
@@ -97,6 +91,8 @@ Status PngProblem(PngChunks chunks) {
       return Status::Error("a chunk claims more than the file holds");
     case PngChunks::Oversized:
       return Status::Error("a chunk of metadata is larger than a picture may have");
+    case PngChunks::TextTooLarge:
+      return Status::Error("its text unpacks to more than a picture may have");
     default:
       return Status::Ok();
   }
@@ -105,13 +101,15 @@ Status PngProblem(PngChunks chunks) {
 Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64_t maxPixels) {
   const auto notMine = Claimed<QImage>::NotMine();
   InputFile picture(path);
-  char magic[8] = {};
-  const bool pngFile =
-      picture.ReadAt(magic, 8, 0) == 8 && std::memcmp(magic, "\x89PNG\r\n\x1a\n", 8) == 0;
+  // The format is named, so that Qt does not ask every image reader whether
+  // it knows the content.
+  const std::optional<PictureFormat> kind = FormatOfFile(picture);
+  const bool pngFile = kind == PictureFormat::Png;
   const PngChunks chunks = pngFile ? WalkPngChunks(picture) : PngChunks::Plain;
   const auto file = OpenPicture(picture);
   if (!file) return notMine;
-  const QByteArray format = FormatOf(*file);
+  const QByteArray format =
+      pngFile || kind == PictureFormat::Bmp ? QByteArray(QtReaderOf(*kind)) : QByteArray();
   const auto fail = [&path](const std::string& reason) {
     return Status::Error("\"" + path + "\" cannot be decoded: " + reason);
   };

@@ -39,6 +39,12 @@ bool StartPictureLibrary() {
   return library && (*library)->start();
 }
 
+Result<PictureSize> ProbeWithLibrary(const std::string& path) {
+  const Result<const PictureLibrary*>& library = LoadedLibrary();
+  if (!library) return Status::Error("the picture library cannot be loaded: " + library.message());
+  return (*library)->size(path);
+}
+
 bool NeedsPictureLibrary(const std::string& path) {
   JpegReader jpeg;
   return !jpeg.Open(path) || !jpeg.drawable(kMaxPicturePixels);

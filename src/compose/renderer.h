@@ -5,6 +5,7 @@
 #include "compose/placement.h"
 #include "model/canvas.h"
 #include "model/color.h"
+#include "model/entry_list.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -21,6 +22,10 @@ bool StartPictureLibrary();
 // False for pictures certain to be drawn without the picture library in
 // every mode: JPEG files of a drawable size that come out as RGB.
 bool NeedsPictureLibrary(const std::string& path);
+
+// The upright size of the picture at `path` as the picture library reads
+// it from the header, for the formats Qt has no reader for.
+Result<PictureSize> ProbeWithLibrary(const std::string& path);
 
 // Pictures claiming more pixels than this are refused before decoding.
 inline constexpr long long kMaxPicturePixels = 16384LL * 16384LL;

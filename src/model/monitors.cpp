@@ -32,11 +32,6 @@ struct Extent {
 
 }  // namespace
 
-bool Rect::Intersects(const Rect& other) const {
-  return !empty() && !other.empty() && left < other.right() && other.left < right() &&
-         top < other.bottom() && other.top < bottom();
-}
-
 CheckedLayout CheckLayout(const MonitorLayout& layout) {
   CheckedLayout checked;
   Extent extent;

@@ -19,7 +19,6 @@ struct Rect {
   long long right() const { return static_cast<long long>(left) + width; }
   long long bottom() const { return static_cast<long long>(top) + height; }
   bool empty() const { return width <= 0 || height <= 0; }
-  bool Intersects(const Rect& other) const;
   bool operator==(const Rect&) const = default;
 };
 

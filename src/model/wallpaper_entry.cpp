@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "model/picture_formats.h"
 #include "model/text_rules.h"
 
 namespace vendaro {
@@ -55,17 +56,9 @@ std::string FileNamePart(std::string_view path) {
 }
 
 bool IsAcceptedPictureName(std::string_view path) {
-  static constexpr std::array<std::string_view, 7> kAccepted = {".bmp",  ".jpg", ".jpeg", ".tif",
-                                                                ".tiff", ".png", ".gif"};
   const std::string name = FileNamePart(path);
   const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  std::string extension = name.substr(dot);
-  // Only ASCII letters can fold into the accepted names, so ASCII folding
-  // gives the same answer as the code page's lower-casing.
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-  return std::find(kAccepted.begin(), kAccepted.end(), extension) != kAccepted.end();
+  return dot != std::string::npos && IsAcceptedExtension(std::string_view(name).substr(dot));
 }
 
 }  // namespace vendaro

@@ -33,8 +33,8 @@ std::string TagValue(std::string_view entry, std::string_view tag);
 // names may contain.  Such a path is refused like a picture that does not load.
 bool IsStorablePath(std::string_view path);
 
-// True when the file name's extension is one of the accepted picture
-// extensions (.bmp .jpg .jpeg .tif .tiff .png .gif), compared lower-cased.
+// True when the file name's extension is one of the accepted formats'
+// (model/picture_formats.h), compared lower-cased.
 bool IsAcceptedPictureName(std::string_view path);
 
 // The file-name part of a path: everything after the last '/' (and, for a

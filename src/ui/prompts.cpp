@@ -5,16 +5,17 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "model/picture_formats.h"
+
 namespace vendaro {
 namespace {
 
 const QString kListFilter = QStringLiteral("Lista tapet (*.vdl);;Wszystkie pliki (*.*)");
 
 QStringList ChoosePictures(QWidget* parent) {
-  return QFileDialog::getOpenFileNames(
-      parent, {}, {},
-      QStringLiteral("Obrazki (*.jpg *.jpeg *.jpe *.bmp *.tif *.tiff *.png *.gif);;"
-                     "Wszystkie pliki (*.*)"));
+  return QFileDialog::getOpenFileNames(parent, {}, {},
+                                       QStringLiteral("Obrazki (%1);;Wszystkie pliki (*.*)")
+                                           .arg(QString::fromStdString(ExtensionPatterns())));
 }
 
 QString ChooseFolder(QWidget* parent, const QString& lastFolder) {

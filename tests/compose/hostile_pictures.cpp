@@ -1,8 +1,11 @@
 #include "hostile_pictures.h"
 
 #include <jpeglib.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 #include <vips/vips8>
@@ -46,6 +49,36 @@ std::vector<std::size_t> ScanStarts(const std::string& jpeg) {
   return starts;
 }
 
+// Writes `path` through libjpeg: `set` chooses the colours and scans
+// after the defaults, and sample i of row y is `sample(i, y)`.
+void CompressJpeg(const std::string& path, int width, int height, int components, J_COLOR_SPACE in,
+                  const std::function<void(jpeg_compress_struct&)>& set,
+                  const std::function<JSAMPLE(std::size_t, int)>& sample) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr error{};
+  info.err = jpeg_std_error(&error);
+  jpeg_create_compress(&info);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) throw std::runtime_error("cannot write " + path);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = JDIMENSION(width);
+  info.image_height = JDIMENSION(height);
+  info.input_components = components;
+  info.in_color_space = in;
+  jpeg_set_defaults(&info);
+  set(info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * std::size_t(components));
+  for (int y = 0; y < height; ++y) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = sample(i, y);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
+}
+
 }  // namespace
 
 std::string PngWithTextClaiming(std::uint32_t claimed, int width, int height) {
@@ -56,8 +89,11 @@ std::string PngWithTextClaiming(std::uint32_t claimed, int width, int height) {
 }
 
 std::string RleBmpClaiming(std::int32_t width, std::int32_t height) {
+  return RleBmp(width, height, std::string("\x00\x01", 2));  // end of the picture
+}
+
+std::string RleBmp(std::int32_t width, std::int32_t height, const std::string& data) {
   const std::uint32_t offset = 14 + 40 + 256 * 4;
-  const std::string data("\x00\x01", 2);  // end of the picture
   std::string out = "BM";
   PutLittle(out, offset + std::uint32_t(data.size()), 4);
   PutLittle(out, 0, 4);
@@ -126,30 +162,161 @@ void WriteManyScanJpeg(const std::string& path, int width, int height, int scans
     script.push_back({1, {0}, k, k, 0, bits[k]});
     for (int b = bits[k]; b > 0; --b) script.push_back({1, {0}, k, k, b, b - 1});
   }
-  jpeg_compress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_compress(&info);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw std::runtime_error("cannot write " + path);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = JDIMENSION(width);
-  info.image_height = JDIMENSION(height);
-  info.input_components = 1;
-  info.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  info.scan_info = script.data();
-  info.num_scans = int(script.size());
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) row[std::size_t(x)] = JSAMPLE((x * 7 + y * 3) & 0xFF);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
+  CompressJpeg(
+      path, width, height, 1, JCS_GRAYSCALE,
+      [&script](jpeg_compress_struct& info) {
+        info.scan_info = script.data();
+        info.num_scans = int(script.size());
+      },
+      [](std::size_t x, int y) { return JSAMPLE((int(x) * 7 + y * 3) & 0xFF); });
+}
+
+namespace {
+
+std::string Chunk(const std::string& type, const std::string& data) {
+  const std::string body = type + data;
+  return Big32(std::uint32_t(data.size())) + body + Big32(Crc32(body));
+}
+
+// `size` zero bytes, deflated as tightly as zlib can.
+std::string DeflatedZeros(std::int64_t size) {
+  z_stream stream{};
+  deflateInit(&stream, 9);
+  std::vector<Bytef> zeros(1 << 20, 0);
+  std::string out;
+  Bytef buffer[65536];
+  for (std::int64_t left = size; left > 0 || stream.avail_in > 0;) {
+    if (stream.avail_in == 0) {
+      const std::int64_t n = std::min<std::int64_t>(left, std::int64_t(zeros.size()));
+      stream.next_in = zeros.data();
+      stream.avail_in = uInt(n);
+      left -= n;
+    }
+    stream.next_out = buffer;
+    stream.avail_out = sizeof buffer;
+    deflate(&stream, Z_NO_FLUSH);
+    out.append(reinterpret_cast<const char*>(buffer), sizeof buffer - stream.avail_out);
   }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
+  int result = Z_OK;
+  while (result != Z_STREAM_END) {
+    stream.next_out = buffer;
+    stream.avail_out = sizeof buffer;
+    result = deflate(&stream, Z_FINISH);
+    out.append(reinterpret_cast<const char*>(buffer), sizeof buffer - stream.avail_out);
+  }
+  deflateEnd(&stream);
+  return out;
+}
+
+}  // namespace
+
+std::string PngWithTextUnpackingTo(std::int64_t unpacked, int chunks) {
+  std::string png = Written(1, 1, ".png");
+  const std::string text = Chunk("zTXt", std::string("Comment\0\0", 9) + DeflatedZeros(unpacked));
+  std::string all;
+  for (int i = 0; i < chunks; ++i) all += text;
+  // Before the pixels, where every reader and the probe read it.
+  png.insert(png.find("IDAT") - 4, all);
+  return png;
+}
+
+std::string GifClaiming(std::uint16_t width, std::uint16_t height) {
+  std::string gif = "GIF89a";
+  PutLittle(gif, width, 2);
+  PutLittle(gif, height, 2);
+  gif += std::string("\x80\x00\x00", 3);  // two-colour global table
+  gif += std::string("\x00\x00\x00\xff\xff\xff", 6);
+  gif.push_back(',');
+  PutLittle(gif, 0, 4);
+  PutLittle(gif, width, 2);
+  PutLittle(gif, height, 2);
+  gif.push_back('\0');
+  gif += std::string("\x02\x02\x44\x01\x00", 5);  // LZW: clear, one pixel, end
+  return gif + ";";
+}
+
+std::string WebpClaiming(int width, int height) {
+  std::string lossless("\x2F", 1);
+  PutLittle(lossless,
+            std::uint32_t(width - 1) | std::uint32_t(height - 1) << 14 | 1u << 28 /* alpha */, 4);
+  lossless += std::string(13, '\0');
+  std::string riff = "WEBPVP8L";
+  PutLittle(riff, std::uint32_t(lossless.size()), 4);
+  riff += lossless;
+  std::string out = "RIFF";
+  PutLittle(out, std::uint32_t(riff.size()), 4);
+  return out + riff;
+}
+
+std::string RleBmpFilled(std::int32_t width, std::int32_t height) {
+  std::string data;
+  for (std::int32_t y = 0; y < height; ++y) {
+    for (std::int32_t left = width; left > 0; left -= 255) {
+      data.push_back(char(std::min(left, 255)));
+      data.push_back(char(y & 0xFF));
+    }
+    data += std::string("\0\0", 2);  // end of the row
+  }
+  return RleBmp(width, height, data + std::string("\0\x01", 2));
+}
+
+std::string JpegHeaderOnly() {
+  const std::string jpeg = Written(64, 48, ".jpg");
+  return jpeg.substr(0, ScanStarts(jpeg).front());
+}
+
+std::vector<NamedBytes> OtherKindsNamedAsPictures() {
+  std::string fits = "SIMPLE  =                    T";
+  fits += std::string(50, ' ') + "BITPIX  =                    8" + std::string(49, ' ');
+  fits += "NAXIS   =                    2" + std::string(49, ' ');
+  fits += "NAXIS1  =                16384" + std::string(50, ' ');
+  fits += "NAXIS2  =                16384" + std::string(50, ' ') + "END";
+  fits.resize(2880, ' ');
+  std::string matlab = "MATLAB 5.0 MAT-file, Platform: GLNXA64";
+  matlab.resize(124, ' ');
+  matlab += std::string("\x00\x01IM", 4);
+  return {
+      {"drawing.png",
+       "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+       "width=\"16384\" height=\"16384\"><rect width=\"16384\" height=\"16384\"/>"
+       "</svg>\n"},
+      {"ascii-ppm-16384.png", "P3\n16384 16384\n255\n"},
+      {"binary-ppm-16384.jpg", "P6\n16384 16384\n255\n"},
+      {"fits.tif", fits},
+      {"document.png", "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\ntrailer << >>\n%%EOF\n"},
+      {"matlab.gif", matlab},
+      {"radiance.png", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 16384 +X 16384\n"},
+  };
+}
+
+void WriteTiledTiff(const std::string& path, int width, int height) {
+  if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
+  VImage::black(width, height, VImage::option()->set("bands", 3))
+      .cast(VIPS_FORMAT_UCHAR)
+      .tiffsave(path.c_str(), VImage::option()
+                                  ->set("tile", true)
+                                  ->set("tile_width", 4096)
+                                  ->set("tile_height", 4096)
+                                  ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE));
+}
+
+void WriteFloatTiff(const std::string& path, int width, int height) {
+  if (!StartPictureLibrary()) throw std::runtime_error("no picture library");
+  VImage::black(width, height)
+      .cast(VIPS_FORMAT_FLOAT)
+      .tiffsave(path.c_str(),
+                VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE));
+}
+
+void WriteLargeJpeg(const std::string& path, int width, int height, JpegColours colours) {
+  const bool rgb = colours == JpegColours::Ycbcr;
+  CompressJpeg(
+      path, width, height, rgb ? 3 : 4, rgb ? JCS_RGB : JCS_CMYK,
+      [colours](jpeg_compress_struct& info) {
+        if (colours != JpegColours::Ycbcr)
+          jpeg_set_colorspace(&info, colours == JpegColours::Ycck ? JCS_YCCK : JCS_CMYK);
+      },
+      [](std::size_t i, int y) { return JSAMPLE((i + std::size_t(y)) & 0x3F); });
 }
 
 }  // namespace vendaro::testing

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "compose/probe_pictures.h"
+#include "model/picture_formats.h"
 #include "support/test_environment.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -135,7 +136,7 @@ TEST(ProbePicture, SaysWhyItFails) {
       {dir + "/missing.png", notAFile},
       {dir, notAFile},
       {dir + "/fifo.png", notAFile},
-      {Put("why-text.jpg", "to nie jest obrazek\n"), "unknown format"},
+      {Put("why-text.jpg", "to nie jest obrazek\n"), UnknownFormatReason()},
       {Put("why-gif-magic.gif", "GIF89a\x01"), "no size"},
       {Put("why-zero-size.png", testing::PngHeaderOnly(0, 0)), "no size"},
   };

@@ -105,19 +105,30 @@ std::vector<Named> Pictures() {
       {"frames.gif", Picture(".gif", 6, 5, 3)},
       {"strips.tif", Picture(".tif", 7, 5, 3)},
       {"lossless.webp", Picture(".webp[lossless]", 6, 6, 4)},
+      {"small.avif", Picture(".avif", 8, 6, 3)},
+      {"small.heic", Picture(".heic", 8, 6, 3)},
+      {"small.jxl", Picture(".jxl", 8, 6, 3)},
   };
 }
 
 // The pictures that probe fine and claimed far more than they held.
 std::vector<Named> HostilePictures() {
   using namespace vendaro::testing;
-  return {
+  std::vector<Named> pictures = {
       {"png-text-chunk-claims-2gb.png", PngWithTextClaiming(0x7FFFFFF0u)},
       {"bmp-run-length-claims-16384-square-without-data.bmp", RleBmpClaiming(16384, 16384)},
       {"jpeg-progressive-claims-16384-square.jpg", ProgressiveJpegClaiming(16384, 16384)},
       {"jpeg-progressive-scan-repeated-1000-times.jpg", ProgressiveJpegRepeatingAScan(1000)},
       {"jpeg-cut-off-and-closed-with-end-marker.jpg", JpegCutAndClosed()},
+      {"png-text-unpacking-to-32mb.png", PngWithTextUnpackingTo(4 << 20, 8)},
+      {"gif-claims-16384-square.gif", GifClaiming(16384, 16384)},
+      {"webp-claims-8000-square.webp", WebpClaiming(8000, 8000)},
+      {"bmp-run-length-5000-square-filled.bmp", RleBmpFilled(5000, 5000)},
+      {"jpeg-header-without-scan.jpg", JpegHeaderOnly()},
   };
+  for (const NamedBytes& other : OtherKindsNamedAsPictures())
+    pictures.push_back({"another-kind-" + other.name, other.bytes});
+  return pictures;
 }
 
 void PictureSeeds() {

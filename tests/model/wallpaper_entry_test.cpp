@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
+#include "model/picture_formats.h"
+
 namespace vendaro {
 namespace {
 
@@ -48,12 +53,62 @@ TEST(IsAcceptedPictureName, LowerCasedExtensionMustBeInTheList) {
       {"/a/x.JPEG", true}, {"/a/x.Tiff", true},      {"C:\\Foto\\LAS.JPG", true},
       {"x.bmp", true},     {"x.png", true},          {"x.gif", true},
       {"x.tif", true},     {"/a/.png", true},        {"a.tar.gif", true},
-      {"x.jpe", false},    {"x.webp", false},        {"noextension", false},
+      {"x.jpe", true},     {"x.webp", true},         {"x.AVIF", true},
+      {"x.heic", true},    {"x.jxl", true},          {"x.svg", false},
+      {"x.ppm", false},    {"x.pdf", false},         {"noextension", false},
       {"a.jpg.", false},   {"/dir.jpg/file", false}, {"C:\\dir.png\\file", false},
       {"", false},         {"x.jpg ", false},        {"x.JPG\xff", false},
   };
   for (const auto& [path, accepted] : cases) {
     EXPECT_EQ(IsAcceptedPictureName(path), accepted) << path;
+  }
+}
+
+// The format is told by the first bytes alone, each kind by its own
+// signature, and anything else is none of them.
+TEST(FormatBySignature, TellsEachAcceptedFormatAndNothingElse) {
+  using namespace std::string_literals;
+  const std::pair<std::string, std::optional<PictureFormat>> cases[] = {
+      {"\xFF\xD8\xFF\xE0"s, PictureFormat::Jpeg},
+      {"\x89PNG\r\n\x1A\n"s, PictureFormat::Png},
+      {"GIF87a"s, PictureFormat::Gif},
+      {"GIF89a"s, PictureFormat::Gif},
+      {"BM"s, PictureFormat::Bmp},
+      {"II*\0"s, PictureFormat::Tiff},
+      {"MM\0*"s, PictureFormat::Tiff},
+      {"II+\0"s, PictureFormat::Tiff},
+      {"RIFF\0\0\0\0WEBPVP8L"s, PictureFormat::Webp},
+      {"\0\0\0\x1C"
+       "ftypavif"s,
+       PictureFormat::Heif},
+      {"\0\0\0\x18"
+       "ftypheic"s,
+       PictureFormat::Heif},
+      {"\xFF\x0A"s, PictureFormat::JpegXl},
+      {"\0\0\0\x0CJXL \r\n\x87\n"s, PictureFormat::JpegXl},
+      {"\xFF\xD8"s, std::nullopt},  // cut before the third byte
+      {"RIFF\0\0\0\0WAVEfmt "s, std::nullopt},
+      {"\0\0\0\x18"
+       "ftypmp42"s,
+       std::nullopt},  // a video
+      {"GIF90a"s, std::nullopt},
+      {"P6\n16384 16384\n255\n"s, std::nullopt},
+      {"<?xml version=\"1.0\"?><svg"s, std::nullopt},
+      {"%PDF-1.4"s, std::nullopt},
+      {""s, std::nullopt},
+  };
+  for (const auto& [head, format] : cases) EXPECT_TRUE(FormatBySignature(head) == format) << head;
+}
+
+// Every extension of the table is one the list editor accepts, and the
+// dialog offers each.
+TEST(PictureFormats, ListEditorAndDialogOfferTheSameExtensions) {
+  const std::string patterns = " " + ExtensionPatterns() + " ";
+  for (const PictureFormatInfo& info : PictureFormats()) {
+    for (const std::string_view extension : info.extensions) {
+      EXPECT_TRUE(IsAcceptedPictureName("x" + std::string(extension))) << extension;
+      EXPECT_NE(patterns.find(" *" + std::string(extension) + " "), std::string::npos) << extension;
+    }
   }
 }
 

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "model/picture_formats.h"
+
 namespace vendaro {
 namespace {
 
@@ -54,8 +56,9 @@ TEST(FileDialogs, OfferTheirFiltersAndModes) {
         QFileDialog* dialog = AsFileDialog(shown);
         if (dialog == nullptr) return;
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles) << "several files at once";
+        // Every extension of the format table, and nothing else.
         EXPECT_EQ(dialog->nameFilters(),
-                  QStringList({"Obrazki (*.jpg *.jpeg *.jpe *.bmp *.tif *.tiff *.png *.gif)",
+                  QStringList({QString::fromStdString("Obrazki (" + ExtensionPatterns() + ")"),
                                "Wszystkie pliki (*.*)"}));
       },
       Cancel);
