@@ -1,8 +1,14 @@
 #include "model/entry_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <exception>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "system/files.h"
@@ -23,6 +29,61 @@ void ForEachDistinctLine(const Lines& lines, const Take& take) {
   std::unordered_set<std::string_view> seen;
   for (const std::string_view line : lines)
     if (!line.empty() && seen.insert(line).second) take(line);
+}
+
+// Keeps the entries for which `keep(i)` is true, asked once for each index
+// in ascending order, moving each kept entry at most once: erasing entries
+// one by one would move the rest every time.  Returns how many went.
+template <typename Keep>
+std::size_t KeepOnly(EntryList& list, const Keep& keep) {
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (!keep(i)) continue;
+    if (out != i) list[out] = std::move(list[i]);
+    ++out;
+  }
+  const std::size_t removed = list.size() - out;
+  list.resize(out);
+  return removed;
+}
+
+// Probes every path, `threads` at a time, each thread taking the next few
+// paths not yet taken: pictures of very different header sizes keep every
+// thread busy to the end.  An exception from a probe is thrown again here.
+std::vector<std::optional<PictureSize>> ProbeAll(const std::vector<std::string_view>& paths,
+                                                 const PictureProbe& probe, unsigned threads) {
+  constexpr std::size_t kBatch = 64;
+  std::vector<std::optional<PictureSize>> sizes(paths.size());
+  std::atomic<std::size_t> next{0};
+  std::mutex failure;
+  std::exception_ptr thrown;
+  const auto work = [&] {
+    try {
+      for (std::size_t from; (from = next.fetch_add(kBatch)) < paths.size();) {
+        for (std::size_t i = from; i < std::min(paths.size(), from + kBatch); ++i) {
+          Result<PictureSize> size = probe(std::string(paths[i]));
+          if (size) sizes[i] = *size;
+        }
+      }
+    } catch (...) {
+      const std::lock_guard lock(failure);
+      if (!thrown) thrown = std::current_exception();
+      next = paths.size();
+    }
+  };
+  std::vector<std::thread> helpers;
+  const std::size_t wanted = std::min<std::size_t>(threads, paths.size() / kBatch + 1);
+  for (std::size_t t = 1; t < wanted; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: fewer do the work
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  if (thrown) std::rethrow_exception(thrown);
+  return sizes;
 }
 
 }  // namespace
@@ -47,13 +108,21 @@ void RemoveDuplicateEntries(EntryList& list) {
                                                                                     hash, equal);
     for (std::size_t i = 0; i < list.size(); ++i) keep[i] = seen.insert(&list[i]).second;
   }
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (!keep[i]) continue;
-    if (out != i) list[out] = std::move(list[i]);
-    ++out;
-  }
-  list.resize(out);
+  KeepOnly(list, [&keep](std::size_t i) { return keep[i]; });
+}
+
+std::size_t DropMissingEntries(EntryList& list,
+                               const std::function<bool(const std::string& path)>& exists) {
+  return KeepOnly(list, [&](std::size_t i) { return exists(list[i].path); });
+}
+
+void RemoveEntriesAt(EntryList& list, const std::vector<int>& rows) {
+  auto next = rows.begin();
+  KeepOnly(list, [&](std::size_t i) {
+    if (next == rows.end() || static_cast<std::size_t>(*next) != i) return true;
+    ++next;
+    return false;
+  });
 }
 
 ListLines::ListLines(std::string text) : text_(std::move(text)) {
@@ -116,11 +185,23 @@ Status WriteListFile(const std::string& path, const EntryList& list) {
   return Status::Ok();
 }
 
-void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe) {
+void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe,
+                      unsigned threads) {
   // A path listed again would probe to the same entry, which would then be
   // removed as a duplicate: each is probed once.
-  ForEachDistinctLine(paths,
-                      [&](std::string_view path) { AppendProbed(list, std::string(path), probe); });
+  if (threads <= 1) {
+    ForEachDistinctLine(
+        paths, [&](std::string_view path) { AppendProbed(list, std::string(path), probe); });
+  } else {
+    std::vector<std::string_view> distinct;
+    ForEachDistinctLine(paths, [&distinct](std::string_view path) {
+      if (IsStorablePath(path)) distinct.push_back(path);
+    });
+    const std::vector<std::optional<PictureSize>> sizes = ProbeAll(distinct, probe, threads);
+    list.reserve(list.size() + distinct.size());
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+      if (sizes[i]) list.push_back(MakeEntry(distinct[i], sizes[i]->width, sizes[i]->height));
+  }
   RemoveDuplicateEntries(list);
 }
 

@@ -44,14 +44,22 @@ void EntryListModel::AppendBatch(const EntryList& added) {
 }
 
 void EntryListModel::RemoveRows(std::vector<int> rows) {
+  std::erase_if(rows, [this](int row) { return row < 0 || row >= rowCount(); });
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    if (*it < 0 || *it >= rowCount()) continue;
-    beginRemoveRows({}, *it, *it);
-    entries_.erase(entries_.begin() + *it);
+  if (rows.empty()) return;
+  if (rows.back() - rows.front() + 1 == static_cast<int>(rows.size())) {
+    beginRemoveRows({}, rows.front(), rows.back());
+    entries_.erase(entries_.begin() + rows.front(), entries_.begin() + rows.back() + 1);
     endRemoveRows();
+    return;
   }
+  // Scattered rows taken out one by one would move the rows after each of
+  // them, in the list and in every view's bookkeeping: quadratic in a large
+  // list.  One reset instead, which leaves the views without a current row.
+  beginResetModel();
+  RemoveEntriesAt(entries_, rows);
+  endResetModel();
 }
 
 void EntryListModel::Reorder(const std::function<void(EntryList&)>& change) {

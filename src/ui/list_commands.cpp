@@ -55,6 +55,19 @@ bool MoveSelectedDown(EntryList& entries, ListSelection& selection) {
   return true;
 }
 
+int CurrentAfterRemoval(std::vector<int> rows, int current, int count) {
+  std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  if (current < 0 || current >= count || static_cast<int>(rows.size()) == count) return -1;
+  auto at = std::lower_bound(rows.begin(), rows.end(), current);
+  if (at == rows.end() || *at != current) return current - static_cast<int>(at - rows.begin());
+  // The removed block that holds the current row.
+  while (at != rows.begin() && *(at - 1) == *at - 1) --at;
+  if (*at == 0) return 0;
+  return *at - 1 - static_cast<int>(at - rows.begin());
+}
+
 void SortEntries(EntryList& entries) {
   // Folded first: not every collation backend honours case-insensitivity.
   QCollator collator;
