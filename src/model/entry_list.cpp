@@ -31,6 +31,19 @@ void ForEachDistinctLine(const Lines& lines, const Take& take) {
     if (!line.empty() && seen.insert(line).second) take(line);
 }
 
+// Entries by value, held as pointers into their lists.
+struct EntryHash {
+  std::size_t operator()(const WallpaperEntry* e) const {
+    const std::uint64_t size =
+        std::uint64_t(std::uint32_t(e->width)) << 32 | std::uint32_t(e->height);
+    return std::hash<std::string_view>()(e->path) ^ std::hash<std::uint64_t>()(size);
+  }
+};
+struct EntryEqual {
+  bool operator()(const WallpaperEntry* a, const WallpaperEntry* b) const { return *a == *b; }
+};
+using EntrySet = std::unordered_set<const WallpaperEntry*, EntryHash, EntryEqual>;
+
 // Keeps the entries for which `keep(i)` is true, asked once for each index
 // in ascending order, moving each kept entry at most once: erasing entries
 // one by one would move the rest every time.  Returns how many went.
@@ -96,19 +109,22 @@ void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe
 void RemoveDuplicateEntries(EntryList& list) {
   // Same result as comparing every pair, in linear time: an entry stays when
   // no earlier entry equals it.
-  const auto hash = [](const WallpaperEntry* e) {
-    const std::uint64_t size =
-        std::uint64_t(std::uint32_t(e->width)) << 32 | std::uint32_t(e->height);
-    return std::hash<std::string_view>()(e->path) ^ std::hash<std::uint64_t>()(size);
-  };
-  const auto equal = [](const WallpaperEntry* a, const WallpaperEntry* b) { return *a == *b; };
   std::vector<bool> keep(list.size());
   {
-    std::unordered_set<const WallpaperEntry*, decltype(hash), decltype(equal)> seen(list.size(),
-                                                                                    hash, equal);
+    EntrySet seen(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) keep[i] = seen.insert(&list[i]).second;
   }
   KeepOnly(list, [&keep](std::size_t i) { return keep[i]; });
+}
+
+std::optional<EntryList> NewDistinctEntries(const EntryList& list, const EntryList& added) {
+  EntrySet seen(list.size() + added.size());
+  for (const WallpaperEntry& entry : list)
+    if (!seen.insert(&entry).second) return std::nullopt;
+  EntryList fresh;
+  for (const WallpaperEntry& entry : added)
+    if (seen.insert(&entry).second) fresh.push_back(entry);
+  return fresh;
 }
 
 std::size_t DropMissingEntries(EntryList& list,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,12 @@ void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe
 // Removes later byte-equal copies in place; the first occurrence keeps its
 // place and the order of the rest is unchanged.
 void RemoveDuplicateEntries(EntryList& list);
+
+// What joining `added` after `list` and removing duplicates adds to `list`:
+// the entries of `added` equal to no entry of `list` and no earlier one of
+// `added`, in order.  Nothing when `list` holds duplicates itself (the join
+// would then change its rows too).
+std::optional<EntryList> NewDistinctEntries(const EntryList& list, const EntryList& added);
 
 // Drops every entry whose file `exists` says is gone, in one pass from the
 // first entry to the last (each is asked about once); the entries kept stay

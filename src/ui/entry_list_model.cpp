@@ -1,6 +1,7 @@
 #include "ui/entry_list_model.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "model/wallpaper_entry.h"
 #include "platform/path_text.h"
@@ -28,18 +29,19 @@ void EntryListModel::ReplaceAll(EntryList entries) {
 }
 
 void EntryListModel::AppendBatch(const EntryList& added) {
-  EntryList combined = entries_;
-  combined.insert(combined.end(), added.begin(), added.end());
-  RemoveDuplicateEntries(combined);
-  const bool oldRowsKept = combined.size() >= entries_.size() &&
-                           std::equal(entries_.begin(), entries_.end(), combined.begin());
-  if (!oldRowsKept) {
+  // The usual case adds rows after the old ones without copying the list.
+  std::optional<EntryList> fresh = NewDistinctEntries(entries_, added);
+  if (!fresh) {
+    EntryList combined = entries_;
+    combined.insert(combined.end(), added.begin(), added.end());
+    RemoveDuplicateEntries(combined);
     ReplaceAll(std::move(combined));
     return;
   }
-  if (combined.size() == entries_.size()) return;
-  beginInsertRows({}, rowCount(), static_cast<int>(combined.size()) - 1);
-  entries_ = std::move(combined);
+  if (fresh->empty()) return;
+  beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(fresh->size()) - 1);
+  entries_.insert(entries_.end(), std::make_move_iterator(fresh->begin()),
+                  std::make_move_iterator(fresh->end()));
   endInsertRows();
 }
 

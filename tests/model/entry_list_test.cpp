@@ -105,6 +105,35 @@ TEST(RemoveDuplicateEntries, MatchesThePairwiseRuleOnALargeList) {
   EXPECT_EQ(list, expected);
 }
 
+TEST(NewDistinctEntries, WhatTheJoinWithoutDuplicatesAdds) {
+  struct Case {
+    std::vector<std::string> list, added;
+    std::optional<std::vector<std::string>> fresh;
+  };
+  const Case cases[] = {
+      {{}, {}, std::vector<std::string>{}},
+      {{"a", "b"}, {"c", "a", "d", "c"}, std::vector<std::string>{"c", "d"}},
+      {{"a"}, {"a", "a"}, std::vector<std::string>{}},
+      {{"a", "b", "a"}, {"c"}, std::nullopt},  // the old rows would change too
+  };
+  for (const Case& c : cases) {
+    const std::optional<EntryList> fresh =
+        NewDistinctEntries(EntriesOf(c.list), EntriesOf(c.added));
+    ASSERT_EQ(fresh.has_value(), c.fresh.has_value());
+    if (fresh) {
+      EXPECT_EQ(*fresh, EntriesOf(*c.fresh));
+      EntryList joined = EntriesOf(c.list);
+      for (const std::string& path : c.added) joined.push_back(MakeEntry(path, 1, 1));
+      RemoveDuplicateEntries(joined);
+      EntryList appended = EntriesOf(c.list);
+      appended.insert(appended.end(), fresh->begin(), fresh->end());
+      EXPECT_EQ(appended, joined);
+    }
+  }
+  // The same path at another size is another entry.
+  EXPECT_EQ(NewDistinctEntries(EntriesOf({"a"}, 1), EntriesOf({"a"}, 2))->size(), 1u);
+}
+
 TEST(DropMissingEntries, KeepsThePresentInOrderAskingOncePerEntry) {
   const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
       {{}, {}},
