@@ -50,3 +50,20 @@ bench_photo() {
   vips jpegsave cast.v photo.jpg --Q 90
   rm -f soft*.v big*.v grain*.v band*.v joined.v cast.v
 }
+
+# Starts Xvfb with one screen of SIZE (WxHxDEPTH) on a display number no
+# other server holds, sets DISPLAY and `xvfb` (its process id) and waits
+# until it answers.
+bench_xvfb() {  # SIZE
+  local n
+  display=
+  for n in $(seq 150 250); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    display=:$n
+    break
+  done
+  Xvfb "$display" -noreset -nolisten tcp -screen 0 "$1" >/dev/null 2>&1 &
+  xvfb=$!
+  export DISPLAY=$display
+  for _ in $(seq 100); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+}

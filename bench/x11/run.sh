@@ -32,17 +32,8 @@ unset XDG_CURRENT_DESKTOP DBUS_SESSION_BUS_ADDRESS
 bench_photo
 [[ -f screen.bmp ]] || "$compose" --screen 3840x2160 --mode 2 photo.jpg screen.bmp
 
-display=
-for n in $(seq 150 250); do
-  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-  display=:$n
-  break
-done
-Xvfb "$display" -noreset -nolisten tcp -screen 0 3840x2160x24 &
-xvfb=$!
+bench_xvfb 3840x2160x24
 trap 'kill $xvfb' EXIT
-for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display
 
 # The third command writes the same file without setting it: the difference
 # is what setting costs.

@@ -205,14 +205,7 @@ void ChangeScheduler::ApplyOnce() {
 }
 
 void ChangeScheduler::DropVanishedEntries() {
-  EntryList& list = state_.list;
-  for (std::size_t i = 0; i < list.size();) {
-    if (hooks_.fileExists(list[i].path)) {
-      ++i;
-    } else {
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-    }
-  }
+  DropMissingEntries(state_.list, hooks_.fileExists);
 }
 
 void ChangeScheduler::ComposeCurrent() {

@@ -1,5 +1,7 @@
 #include "app/startup_files.h"
 
+#include <thread>
+
 #include "model/settings.h"
 #include "system/files.h"
 
@@ -17,7 +19,8 @@ Status LoadActiveList(const std::string& dataFolder, EntryList& list, const Pict
   if (!PathExists(path)) return Status::Ok();
   const Result<ListLines> lines = ReadListFile(path);
   if (!lines) return lines.status();
-  EntriesFromPaths(*lines, list, probe);
+  // Measuring a large list is most of the wait for the first wallpaper.
+  EntriesFromPaths(*lines, list, probe, std::thread::hardware_concurrency());
   return Status::Ok();
 }
 

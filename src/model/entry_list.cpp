@@ -1,8 +1,14 @@
 #include "model/entry_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <exception>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "system/files.h"
@@ -25,6 +31,74 @@ void ForEachDistinctLine(const Lines& lines, const Take& take) {
     if (!line.empty() && seen.insert(line).second) take(line);
 }
 
+// Entries by value, held as pointers into their lists.
+struct EntryHash {
+  std::size_t operator()(const WallpaperEntry* e) const {
+    const std::uint64_t size =
+        std::uint64_t(std::uint32_t(e->width)) << 32 | std::uint32_t(e->height);
+    return std::hash<std::string_view>()(e->path) ^ std::hash<std::uint64_t>()(size);
+  }
+};
+struct EntryEqual {
+  bool operator()(const WallpaperEntry* a, const WallpaperEntry* b) const { return *a == *b; }
+};
+using EntrySet = std::unordered_set<const WallpaperEntry*, EntryHash, EntryEqual>;
+
+// Keeps the entries for which `keep(i)` is true, asked once for each index
+// in ascending order, moving each kept entry at most once: erasing entries
+// one by one would move the rest every time.  Returns how many went.
+template <typename Keep>
+std::size_t KeepOnly(EntryList& list, const Keep& keep) {
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (!keep(i)) continue;
+    if (out != i) list[out] = std::move(list[i]);
+    ++out;
+  }
+  const std::size_t removed = list.size() - out;
+  list.resize(out);
+  return removed;
+}
+
+// Probes every path, `threads` at a time, each thread taking the next few
+// paths not yet taken: pictures of very different header sizes keep every
+// thread busy to the end.  An exception from a probe is thrown again here.
+std::vector<std::optional<PictureSize>> ProbeAll(const std::vector<std::string_view>& paths,
+                                                 const PictureProbe& probe, unsigned threads) {
+  constexpr std::size_t kBatch = 64;
+  std::vector<std::optional<PictureSize>> sizes(paths.size());
+  std::atomic<std::size_t> next{0};
+  std::mutex failure;
+  std::exception_ptr thrown;
+  const auto work = [&] {
+    try {
+      for (std::size_t from; (from = next.fetch_add(kBatch)) < paths.size();) {
+        for (std::size_t i = from; i < std::min(paths.size(), from + kBatch); ++i) {
+          Result<PictureSize> size = probe(std::string(paths[i]));
+          if (size) sizes[i] = *size;
+        }
+      }
+    } catch (...) {
+      const std::lock_guard lock(failure);
+      if (!thrown) thrown = std::current_exception();
+      next = paths.size();
+    }
+  };
+  std::vector<std::thread> helpers;
+  const std::size_t wanted = std::min<std::size_t>(threads, paths.size() / kBatch + 1);
+  for (std::size_t t = 1; t < wanted; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: fewer do the work
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  if (thrown) std::rethrow_exception(thrown);
+  return sizes;
+}
+
 }  // namespace
 
 void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe& probe) {
@@ -35,25 +109,36 @@ void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe
 void RemoveDuplicateEntries(EntryList& list) {
   // Same result as comparing every pair, in linear time: an entry stays when
   // no earlier entry equals it.
-  const auto hash = [](const WallpaperEntry* e) {
-    const std::uint64_t size =
-        std::uint64_t(std::uint32_t(e->width)) << 32 | std::uint32_t(e->height);
-    return std::hash<std::string_view>()(e->path) ^ std::hash<std::uint64_t>()(size);
-  };
-  const auto equal = [](const WallpaperEntry* a, const WallpaperEntry* b) { return *a == *b; };
   std::vector<bool> keep(list.size());
   {
-    std::unordered_set<const WallpaperEntry*, decltype(hash), decltype(equal)> seen(list.size(),
-                                                                                    hash, equal);
+    EntrySet seen(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) keep[i] = seen.insert(&list[i]).second;
   }
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (!keep[i]) continue;
-    if (out != i) list[out] = std::move(list[i]);
-    ++out;
-  }
-  list.resize(out);
+  KeepOnly(list, [&keep](std::size_t i) { return keep[i]; });
+}
+
+std::optional<EntryList> NewDistinctEntries(const EntryList& list, const EntryList& added) {
+  EntrySet seen(list.size() + added.size());
+  for (const WallpaperEntry& entry : list)
+    if (!seen.insert(&entry).second) return std::nullopt;
+  EntryList fresh;
+  for (const WallpaperEntry& entry : added)
+    if (seen.insert(&entry).second) fresh.push_back(entry);
+  return fresh;
+}
+
+std::size_t DropMissingEntries(EntryList& list,
+                               const std::function<bool(const std::string& path)>& exists) {
+  return KeepOnly(list, [&](std::size_t i) { return exists(list[i].path); });
+}
+
+void RemoveEntriesAt(EntryList& list, const std::vector<int>& rows) {
+  auto next = rows.begin();
+  KeepOnly(list, [&](std::size_t i) {
+    if (next == rows.end() || static_cast<std::size_t>(*next) != i) return true;
+    ++next;
+    return false;
+  });
 }
 
 ListLines::ListLines(std::string text) : text_(std::move(text)) {
@@ -112,11 +197,23 @@ Status WriteListFile(const std::string& path, const EntryList& list) {
   return Status::Ok();
 }
 
-void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe) {
+void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe,
+                      unsigned threads) {
   // A path listed again would probe to the same entry, which would then be
   // removed as a duplicate: each is probed once.
-  ForEachDistinctLine(paths,
-                      [&](std::string_view path) { AppendProbed(list, std::string(path), probe); });
+  if (threads <= 1) {
+    ForEachDistinctLine(
+        paths, [&](std::string_view path) { AppendProbed(list, std::string(path), probe); });
+  } else {
+    std::vector<std::string_view> distinct;
+    ForEachDistinctLine(paths, [&distinct](std::string_view path) {
+      if (IsStorablePath(path)) distinct.push_back(path);
+    });
+    const std::vector<std::optional<PictureSize>> sizes = ProbeAll(distinct, probe, threads);
+    list.reserve(list.size() + distinct.size());
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+      if (sizes[i]) list.push_back(MakeEntry(distinct[i], sizes[i]->width, sizes[i]->height));
+  }
   RemoveDuplicateEntries(list);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,22 @@ void AddPictureFile(EntryList& list, const std::string& path, const PictureProbe
 // Removes later byte-equal copies in place; the first occurrence keeps its
 // place and the order of the rest is unchanged.
 void RemoveDuplicateEntries(EntryList& list);
+
+// What joining `added` after `list` and removing duplicates adds to `list`:
+// the entries of `added` equal to no entry of `list` and no earlier one of
+// `added`, in order.  Nothing when `list` holds duplicates itself (the join
+// would then change its rows too).
+std::optional<EntryList> NewDistinctEntries(const EntryList& list, const EntryList& added);
+
+// Drops every entry whose file `exists` says is gone, in one pass from the
+// first entry to the last (each is asked about once); the entries kept stay
+// in their order.  Returns how many were dropped.
+std::size_t DropMissingEntries(EntryList& list,
+                               const std::function<bool(const std::string& path)>& exists);
+
+// Removes the entries at `rows` (ascending, distinct, each inside the list) in
+// one pass; the rest keep their order.
+void RemoveEntriesAt(EntryList& list, const std::vector<int>& rows);
 
 // The lines of a list file, kept as the file's text and where each line
 // starts: a list is read whole at start, and a file of millions of short or
@@ -82,8 +99,11 @@ Status WriteListFile(const std::string& path, const EntryList& list);
 
 // Start-up reading: every path whose picture probes becomes an entry (no
 // extension rule, no separate existence test), then duplicates are removed.
-// Each distinct path is probed once, however often it is listed.
-void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe);
+// Each distinct path is probed once, however often it is listed.  With
+// `threads` above one the probes run on that many threads (the probe must
+// then be safe to call from several at once); the result is the same.
+void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProbe& probe,
+                      unsigned threads = 1);
 void EntriesFromPaths(const std::vector<std::string>& paths, EntryList& list,
                       const PictureProbe& probe);
 

@@ -1,6 +1,7 @@
 #include "ui/entry_list_model.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "model/wallpaper_entry.h"
 #include "platform/session/path_text.h"
@@ -28,30 +29,39 @@ void EntryListModel::ReplaceAll(EntryList entries) {
 }
 
 void EntryListModel::AppendBatch(const EntryList& added) {
-  EntryList combined = entries_;
-  combined.insert(combined.end(), added.begin(), added.end());
-  RemoveDuplicateEntries(combined);
-  const bool oldRowsKept = combined.size() >= entries_.size() &&
-                           std::equal(entries_.begin(), entries_.end(), combined.begin());
-  if (!oldRowsKept) {
+  // The usual case adds rows after the old ones without copying the list.
+  std::optional<EntryList> fresh = NewDistinctEntries(entries_, added);
+  if (!fresh) {
+    EntryList combined = entries_;
+    combined.insert(combined.end(), added.begin(), added.end());
+    RemoveDuplicateEntries(combined);
     ReplaceAll(std::move(combined));
     return;
   }
-  if (combined.size() == entries_.size()) return;
-  beginInsertRows({}, rowCount(), static_cast<int>(combined.size()) - 1);
-  entries_ = std::move(combined);
+  if (fresh->empty()) return;
+  beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(fresh->size()) - 1);
+  entries_.insert(entries_.end(), std::make_move_iterator(fresh->begin()),
+                  std::make_move_iterator(fresh->end()));
   endInsertRows();
 }
 
 void EntryListModel::RemoveRows(std::vector<int> rows) {
+  std::erase_if(rows, [this](int row) { return row < 0 || row >= rowCount(); });
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    if (*it < 0 || *it >= rowCount()) continue;
-    beginRemoveRows({}, *it, *it);
-    entries_.erase(entries_.begin() + *it);
+  if (rows.empty()) return;
+  if (rows.back() - rows.front() + 1 == static_cast<int>(rows.size())) {
+    beginRemoveRows({}, rows.front(), rows.back());
+    entries_.erase(entries_.begin() + rows.front(), entries_.begin() + rows.back() + 1);
     endRemoveRows();
+    return;
   }
+  // Scattered rows taken out one by one would move the rows after each of
+  // them, in the list and in every view's bookkeeping: quadratic in a large
+  // list.  One reset instead, which leaves the views without a current row.
+  beginResetModel();
+  RemoveEntriesAt(entries_, rows);
+  endResetModel();
 }
 
 void EntryListModel::Reorder(const std::function<void(EntryList&)>& change) {

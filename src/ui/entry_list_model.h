@@ -28,7 +28,9 @@ class EntryListModel : public QAbstractListModel {
   // One batch of additions: the new entries go after the old ones and then
   // duplicates are removed once over the whole list.
   void AppendBatch(const EntryList& added);
-  // Removes the given rows (in any order).
+  // Removes the given rows (in any order; rows outside the list are
+  // ignored).  One block is removed as such; scattered rows reset the model,
+  // so views lose their current row (see CurrentAfterRemoval).
   void RemoveRows(std::vector<int> rows);
   // Reorders in place; views keep their current and selected row numbers.
   void Reorder(const std::function<void(EntryList&)>& change);

@@ -20,6 +20,13 @@ bool MoveSelectedUp(EntryList& entries, ListSelection& selection);
 // The mirror image: blocked by a selected last entry.
 bool MoveSelectedDown(EntryList& entries, ListSelection& selection);
 
+// The current row once `rows` (in any order; repeats and rows outside the
+// list are ignored) are taken out of a list of `count`: a row kept stays
+// current under its new number; a removed one hands over to the nearest row
+// kept above it, or with none above to the first row kept.  -1 when no row
+// is current or none is left.
+int CurrentAfterRemoval(std::vector<int> rows, int current, int count);
+
 // Whole entry strings, ascending, without regard to case, in the user's
 // locale order (so by full path, folder first).
 void SortEntries(EntryList& entries);

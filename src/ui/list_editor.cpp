@@ -209,7 +209,9 @@ void TForm1::BitBtn4Click() {
 
 void TForm1::RemoveRowsQuietly(std::vector<int> rows) {
   const QuietScope quiet(quietList_);
+  const int current = CurrentAfterRemoval(rows, CurrentRow(), model_->rowCount());
   model_->RemoveRows(std::move(rows));
+  if (CurrentRow() != current) MakeCurrent(current, false);
 }
 
 void TForm1::BitBtn1Click() {

@@ -82,10 +82,12 @@ TEST_F(SchedulerTest, VanishedPicturesAreDroppedInOnePass) {
     std::size_t left;
   };
   const Row rows[] = {
-      {4, {1}, 1, {2}, 3},     // the next entry takes the index
-      {3, {2}, 2, {0}, 2},     // the last one gone: the first is shown
-      {4, {0, 1}, 0, {2}, 2},  // two in a row, one pass
-      {2, {0, 1}, 0, {}, 0},   // nothing left: the balloon
+      {4, {1}, 1, {2}, 3},           // the next entry takes the index
+      {3, {2}, 2, {0}, 2},           // the last one gone: the first is shown
+      {4, {0, 1}, 0, {2}, 2},        // two in a row, one pass
+      {2, {0, 1}, 0, {}, 0},         // nothing left: the balloon
+      {7, {0, 2, 5}, 2, {4}, 4},     // gone ones mixed in: the index stays
+      {6, {0, 2, 3, 5}, 3, {1}, 2},  // now past the end: the first is shown
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.position);

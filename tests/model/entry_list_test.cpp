@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -105,6 +106,89 @@ TEST(RemoveDuplicateEntries, MatchesThePairwiseRuleOnALargeList) {
   EXPECT_EQ(list, expected);
 }
 
+TEST(NewDistinctEntries, WhatTheJoinWithoutDuplicatesAdds) {
+  struct Case {
+    std::vector<std::string> list, added;
+    std::optional<std::vector<std::string>> fresh;
+  };
+  const Case cases[] = {
+      {{}, {}, std::vector<std::string>{}},
+      {{"a", "b"}, {"c", "a", "d", "c"}, std::vector<std::string>{"c", "d"}},
+      {{"a"}, {"a", "a"}, std::vector<std::string>{}},
+      {{"a", "b", "a"}, {"c"}, std::nullopt},  // the old rows would change too
+  };
+  for (const Case& c : cases) {
+    const std::optional<EntryList> fresh =
+        NewDistinctEntries(EntriesOf(c.list), EntriesOf(c.added));
+    ASSERT_EQ(fresh.has_value(), c.fresh.has_value());
+    if (fresh) {
+      EXPECT_EQ(*fresh, EntriesOf(*c.fresh));
+      EntryList joined = EntriesOf(c.list);
+      for (const std::string& path : c.added) joined.push_back(MakeEntry(path, 1, 1));
+      RemoveDuplicateEntries(joined);
+      EntryList appended = EntriesOf(c.list);
+      appended.insert(appended.end(), fresh->begin(), fresh->end());
+      EXPECT_EQ(appended, joined);
+    }
+  }
+  // The same path at another size is another entry.
+  EXPECT_EQ(NewDistinctEntries(EntriesOf({"a"}, 1), EntriesOf({"a"}, 2))->size(), 1u);
+}
+
+TEST(DropMissingEntries, KeepsThePresentInOrderAskingOncePerEntry) {
+  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+      {{}, {}},
+      {{"gone", "gone"}, {}},
+      {{"a", "gone", "b"}, {"a", "b"}},
+      {{"gone", "gone", "a", "gone", "b", "c", "gone"}, {"a", "b", "c"}},
+      {{"a", "b"}, {"a", "b"}},
+  };
+  for (const auto& [input, expected] : cases) {
+    EntryList list = EntriesOf(input);
+    std::vector<std::string> asked;
+    const std::size_t dropped = DropMissingEntries(list, [&asked](const std::string& path) {
+      asked.push_back(path);
+      return path != "gone";
+    });
+    EXPECT_EQ(list, EntriesOf(expected));
+    EXPECT_EQ(asked, input);
+    EXPECT_EQ(dropped, input.size() - expected.size());
+  }
+}
+
+TEST(DropMissingEntries, ALargeListWhoseDriveWentAway) {
+  // Every entry gone, and every other one: one question per entry, and no
+  // entry erased while the pass runs (each erase would move all after it).
+  for (const int step : {1, 2}) {
+    EntryList list;
+    for (int i = 0; i < 200000; ++i) list.push_back(MakeEntry("/m/" + std::to_string(i), i, 1));
+    std::size_t asked = 0;
+    std::size_t shortest = list.size();
+    DropMissingEntries(list, [&](const std::string&) {
+      shortest = std::min(shortest, list.size());
+      return ++asked % 2 == 0 && step == 2;
+    });
+    EXPECT_EQ(asked, 200000u);
+    EXPECT_EQ(shortest, 200000u);
+    ASSERT_EQ(list.size(), step == 1 ? 0u : 100000u);
+    if (step == 2) {
+      EXPECT_EQ(list[10].path, "/m/21");
+    }
+  }
+}
+
+TEST(RemoveEntriesAt, TakesOutExactlyTheRowsNamed) {
+  const std::pair<std::vector<int>, std::vector<std::string>> cases[] = {
+      {{}, {"a", "b", "c", "d", "e"}}, {{0}, {"b", "c", "d", "e"}}, {{1, 3}, {"a", "c", "e"}},
+      {{0, 1, 4}, {"c", "d"}},         {{0, 1, 2, 3, 4}, {}},
+  };
+  for (const auto& [rows, expected] : cases) {
+    EntryList list = EntriesOf({"a", "b", "c", "d", "e"});
+    RemoveEntriesAt(list, rows);
+    EXPECT_EQ(list, EntriesOf(expected));
+  }
+}
+
 TEST(EntriesFromPaths, KeepsWhatProbesWithoutExtensionRule) {
   FakeProbe probe;
   probe.sizes["/a.jpg"] = {10, 20};
@@ -119,6 +203,27 @@ TEST(EntriesFromPaths, KeepsWhatProbesWithoutExtensionRule) {
   EXPECT_EQ(list, (EntryList{MakeEntry("/old.png", 1, 1), MakeEntry("/a.jpg", 10, 20),
                              MakeEntry("/A.JPG", 10, 20), MakeEntry("/pic.webp", 30, 40),
                              MakeEntry("/noquery.png", 0, 0)}));
+}
+
+TEST(EntriesFromPaths, ProbingOnSeveralThreadsGivesTheSameList) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i)
+    text += "/p/" + std::to_string(i % 3000) + (i % 5 ? ".jpg\n" : "\n");
+  text += "/x</n>y.png\n";
+  const ListLines lines = SplitListText(text);
+  // Sizes from the name alone, so the probe is safe on any thread; every
+  // seventh picture does not load.
+  const PictureProbe probe = [](const std::string& path) -> Result<PictureSize> {
+    const std::size_t n = std::hash<std::string>()(path);
+    if (n % 7 == 0) return Status::Error("no picture");
+    return PictureSize{static_cast<int>(n % 3), 1};
+  };
+  EntryList alone{MakeEntry("/p/1.jpg", 1, 1)};
+  EntryList shared = alone;
+  EntriesFromPaths(lines, alone, probe);
+  EntriesFromPaths(lines, shared, probe, 4);
+  EXPECT_GT(alone.size(), 2000u);
+  EXPECT_EQ(shared, alone);
 }
 
 TEST(AddListedPictures, ProbesEachDistinctLineOnceInOrder) {

@@ -146,6 +146,75 @@ TEST_F(ListSide, ShortcutsBelongToTheList) {
   EXPECT_TRUE(SelectedRows(reopened).size() <= 1) << "and does not select all";
 }
 
+// Marks `rows` and makes `current` the current row without selecting it.
+void Select(TForm1& window, const std::vector<int>& rows, int current) {
+  QItemSelection marks;
+  for (int row : rows) {
+    const QModelIndex index = window.ListBox1->model()->index(row, 0);
+    marks.select(index, index);
+  }
+  QItemSelectionModel* selection = window.ListBox1->selectionModel();
+  selection->setCurrentIndex(window.ListBox1->model()->index(current, 0),
+                             QItemSelectionModel::NoUpdate);
+  selection->select(marks, QItemSelectionModel::ClearAndSelect);
+}
+
+TEST_F(ListSide, DeletingASelectionKeepsOrderAndMovesTheCurrentRowUp) {
+  struct Row {
+    std::vector<int> selected;
+    int current;
+    std::string left;  // the first letters of the names left
+    int currentAfter;
+  };
+  const Row rows[] = {
+      {{1, 3, 5}, 3, "acegh", 1},    // to the nearest row kept above
+      {{0, 1, 4}, 1, "cdfgh", 0},    // none kept above: the first row kept
+      {{2, 3, 6, 7}, 7, "abef", 3},  // the last rows
+      {{1, 6}, 4, "acdefh", 3},      // an unselected current row stays with its entry
+      {{2, 3, 4}, 3, "abfgh", 1},    // one block
+      {{0, 2}, 0, "bdefgh", 0},      // the first row
+      {{0, 1, 2, 3, 4, 5, 6, 7}, 2, "", -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.left);
+    State().list.clear();
+    TForm1& window =
+        OpenWith({"a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png"});
+    Select(window, row.selected, row.current);
+    QTest::mouseClick(window.BitBtn4, Qt::LeftButton);
+    std::string left;
+    for (const std::string& name : Names(window.entries())) left += name[0];
+    EXPECT_EQ(left, row.left);
+    EXPECT_EQ(window.ListBox1->currentIndex().row(), row.currentAfter);
+    EXPECT_TRUE(SelectedRows(window).empty());
+    window.close();
+  }
+}
+
+TEST_F(ListSide, DeletingHalfOfALargeListIsOneModelChange) {
+  constexpr int kCount = 60000;
+  answerYes = false;  // the pictures are not there
+  for (int i = 0; i < kCount; ++i) {
+    State().list.push_back(MakeEntry("/pictures/" + std::to_string(i) + ".jpg", 8, 6));
+  }
+  TForm1& window = OpenWindow();
+  window.show();
+  std::vector<int> everyOther;
+  for (int i = 1; i < kCount; i += 2) everyOther.push_back(i);
+  Select(window, everyOther, 1001);
+  int changes = 0;
+  const auto count = [&changes] { ++changes; };
+  QAbstractItemModel* model = window.ListBox1->model();
+  QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, count);
+  QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, count);
+  QObject::connect(model, &QAbstractItemModel::layoutAboutToBeChanged, count);
+  QTest::mouseClick(window.BitBtn4, Qt::LeftButton);
+  EXPECT_EQ(changes, 1);
+  ASSERT_EQ(window.entries().size(), std::size_t{kCount / 2});
+  EXPECT_EQ(window.entries()[17].path, "/pictures/34.jpg");
+  EXPECT_EQ(window.ListBox1->currentIndex().row(), 500);
+}
+
 TEST_F(ListSide, SortByNameHeaderOrdersWholePaths) {
   TForm1& window = OpenWindow();
   window.show();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QCollator>
 #include <algorithm>
 #include <filesystem>
 
@@ -137,6 +138,29 @@ TEST(SortEntries, WholeEntryCaseInsensitive) {
   EXPECT_EQ(list[0].path, "/A/y.jpg");
   EXPECT_EQ(list[1].path, "/a/z.jpg");
   EXPECT_EQ(list[2].path, "/B/a.jpg");
+}
+
+TEST(SortEntries, ALargeListSortsAsOneStableSort) {
+  // Large enough to be sorted in parts; names equal but for case, and so
+  // equal to the sort, lie far apart and must keep their order.
+  EntryList list;
+  for (int i = 0; i < 42000; ++i) {
+    const std::string name = std::to_string((i * 7919) % 14000);
+    list.push_back(
+        MakeEntry("/p/" + (i % 2 ? name : "N" + name) + (i % 3 ? ".jpg" : ".JPG"), 1, 1));
+  }
+  QCollator collator;
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  std::vector<std::pair<QCollatorSortKey, std::size_t>> keys;
+  for (std::size_t i = 0; i < list.size(); ++i)
+    keys.emplace_back(collator.sortKey(QString::fromStdString(EntryText(list[i])).toCaseFolded()),
+                      i);
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+  EntryList expected;
+  for (const auto& key : keys) expected.push_back(list[key.second]);
+  SortEntries(list);
+  EXPECT_EQ(list, expected);
 }
 
 TEST(ScanFolder, OnlyPicturesDirectlyInside) {
