@@ -10,8 +10,8 @@
 #include "compose/probe.h"
 #include "model/wallpaper_entry.h"
 #include "platform/desktop/desktop.h"
-#include "platform/session/folders.h"
 #include "platform/desktop/system_colors.h"
+#include "platform/session/folders.h"
 #include "platform/session/version_library.h"
 #include "system/files.h"
 #include "system/process.h"
@@ -207,9 +207,7 @@ MonitorLayout ResidentSession::monitorLayout() const {
 }
 
 ComposeResult ResidentSession::ComposePreview(const WallpaperEntry& entry, const Options& options) {
-  std::string untouched = wallpaperFile();
-  return ComposeWallpaper(entry, options, screenSize(), systemColors(), true, tempFolder(),
-                          untouched, {});
+  return ComposeWallpaper(entry, options, screenSize(), systemColors());
 }
 
 const Settings& ResidentSession::settings() const {

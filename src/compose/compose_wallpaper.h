@@ -42,15 +42,6 @@ struct ComposeResult {
 ComposeResult ComposeWallpaper(const WallpaperEntry& entry, const Options& options,
                                ScreenSize screen, const SystemColorResolver& systemColor);
 
-// The resident program's call as it still reads; every argument after the
-// colours is unused.
-inline ComposeResult ComposeWallpaper(
-    const WallpaperEntry& entry, const Options& options, ScreenSize screen,
-    const SystemColorResolver& systemColor, bool, const std::string&, std::string&,
-    const std::function<Status(const std::string&, const Canvas&)>&) {
-  return ComposeWallpaper(entry, options, screen, systemColor);
-}
-
 // tempFolder + the picture's file name + ".bmp".
 std::string ComposedFilePath(const std::string& tempFolder, const WallpaperEntry& entry);
 

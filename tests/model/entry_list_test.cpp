@@ -210,7 +210,7 @@ TEST(EntriesFromPaths, ProbingOnSeveralThreadsGivesTheSameList) {
   for (int i = 0; i < 5000; ++i)
     text += "/p/" + std::to_string(i % 3000) + (i % 5 ? ".jpg\n" : "\n");
   text += "/x</n>y.png\n";
-  const ListLines lines = SplitListText(text);
+  const ListLines lines(text);
   // Sizes from the name alone, so the probe is safe on any thread; every
   // seventh picture does not load.
   const PictureProbe probe = [](const std::string& path) -> Result<PictureSize> {
