@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "support/run_all_tests.h"
 #include "support/test_environment.h"
 
 int main(int argc, char** argv) {
   vendaro::testing::IsolateEnvironment();
   ::testing::InitGoogleTest(&argc, argv);
-  const int result = RUN_ALL_TESTS();
+  const int result = vendaro::testing::RunAllTests();
   vendaro::testing::RemoveSandbox();
   return result;
 }

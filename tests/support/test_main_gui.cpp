@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "support/run_all_tests.h"
 #include "support/test_environment.h"
 
 // Widget tests run in-process on the offscreen platform with one
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
   vendaro::testing::IsolateEnvironment();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  const int result = RUN_ALL_TESTS();
+  const int result = vendaro::testing::RunAllTests();
   vendaro::testing::RemoveSandbox();
   return result;
 }
