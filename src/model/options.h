@@ -82,7 +82,7 @@ inline constexpr const char* kInterpMeanings[] = {"none (nearest neighbour)", "b
 inline constexpr const char* kSmoothCaptions[] = {"Brak", "AntiAliasing"};
 inline constexpr const char* kSmoothMeanings[] = {"off", "anti-aliasing"};
 inline constexpr const char* kTriggerCaptions[] = {"Po podanym czasie", "Raz dziennie",
-                                                   "Raz na jedną sesje"};
+                                                   "Raz na jedną sesję"};
 inline constexpr const char* kTriggerMeanings[] = {"every so many minutes", "once a day",
                                                    "once per system start"};
 inline constexpr const char* kAutostartCaptions[] = {"Nie uruchamiaj", "Dla aktualnego użytkownika",
@@ -92,7 +92,7 @@ inline constexpr const char* kAutostartMeanings[] = {"no", "for the current user
 
 inline constexpr ChoiceInfo kModeChoice{
     .name = "mode",
-    .title = "Sposób wyświtlania tapety :",
+    .title = "Sposób wyświetlania tapety :",
     .about = "display mode",
     .onCommandLine = true,
     .captions = items::kModeCaptions,
