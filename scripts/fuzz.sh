@@ -29,6 +29,10 @@ if [[ -z $target || ! " ${targets[*]} " =~ " $target " ]]; then
 fi
 
 build=${VENDARO_FUZZ_BUILD:-build/fuzz}
+# The seed writer is sanitized too: it needs the same options.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 if [[ -z ${VENDARO_FUZZ_BUILT:-} ]]; then
   scripts/deps.sh scripts/fuzz-packages.txt
   launcher=()
@@ -44,9 +48,6 @@ fi
 work="$build/work/$target"
 findings="$build/findings/$target"
 mkdir -p "$work" "$findings"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
 # The file parsers write their input to a file and the settings file is
 # flushed to the disk at every write: in memory that costs nothing.

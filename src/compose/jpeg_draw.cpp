@@ -151,9 +151,10 @@ class Resampler {
     for (std::size_t j = 0; j < outputRows; ++j) {
       if (!ring.WaitFor(rows_.end(j))) return;
       for (int k = 0; k < rows_.count; ++k)
-        sources_[k] = ring.Row(rows_.first[j] + k) + static_cast<std::size_t>(inFirst_) * 3;
-      BlendRows(sources_.data(), &rows_.weight[j * rows_.count], rows_.count, blended_.data(),
-                blended_.size() - 1);
+        sources_[static_cast<std::size_t>(k)] =
+            ring.Row(rows_.first[j] + k) + static_cast<std::size_t>(inFirst_) * 3;
+      BlendRows(sources_.data(), &rows_.weight[j * static_cast<std::size_t>(rows_.count)],
+                rows_.count, blended_.data(), blended_.size() - 1);
       std::uint8_t* direct = placer_.Direct(static_cast<int>(j));
       BlendColumns(blended_.data(), inFirst_, columns_, direct ? direct : turned_.data());
       if (!direct) placer_.Place(static_cast<int>(j), turned_.data());

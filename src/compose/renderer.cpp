@@ -55,7 +55,7 @@ Canvas MakeCanvas(int width, int height, ColorValue rgb) {
   if (width <= 0 || height <= 0) return canvas;
   canvas.width = width;
   canvas.height = height;
-  canvas.rgb.resize(static_cast<std::size_t>(width) * height * 3);
+  canvas.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   std::uint8_t* data = canvas.rgb.data();
   data[0] = RedOf(rgb);
   data[1] = GreenOf(rgb);

@@ -49,8 +49,9 @@ AxisTaps MakeAxisTaps(ResampleKernel kernel, double scale, std::int64_t begin, s
   taps.count = std::min(sourceSize, static_cast<int>(std::ceil(2.0 * reach)) + 1);
   const std::size_t n = static_cast<std::size_t>(end - begin);
   taps.first.resize(n);
-  taps.weight.assign(n * taps.count, 0.0f);
-  std::vector<double> folded(taps.count);
+  const auto stride = static_cast<std::size_t>(taps.count);
+  taps.weight.assign(n * stride, 0.0f);
+  std::vector<double> folded(stride);
   for (std::size_t i = 0; i < n; ++i) {
     const double centre =
         (static_cast<double>(begin + static_cast<std::int64_t>(i)) + 0.5) * scale - 0.5;
@@ -68,8 +69,8 @@ AxisTaps MakeAxisTaps(ResampleKernel kernel, double scale, std::int64_t begin, s
       sum += w;
     }
     taps.first[i] = first;
-    for (int k = 0; k < taps.count; ++k)
-      taps.weight[i * taps.count + k] = static_cast<float>(sum != 0.0 ? folded[k] / sum : 0.0);
+    for (std::size_t k = 0; k < stride; ++k)
+      taps.weight[i * stride + k] = static_cast<float>(sum != 0.0 ? folded[k] / sum : 0.0);
   }
   return taps;
 }
@@ -123,7 +124,7 @@ void BlendColumns(const float* in, int inFirst, const AxisTaps& taps, std::uint8
   std::size_t x = 0;
   for (; x + 1 < n; x += 2) {
     const float *a = source(x), *b = source(x + 1);
-    const float* wa = taps.weight.data() + x * count;
+    const float* wa = taps.weight.data() + x * static_cast<std::size_t>(count);
     const float* wb = wa + count;
     __m128 a0 = Tap(a, wa, 0), b0 = Tap(b, wb, 0);
     __m128 a1 = _mm_setzero_ps(), b1 = _mm_setzero_ps();
@@ -143,7 +144,7 @@ void BlendColumns(const float* in, int inFirst, const AxisTaps& taps, std::uint8
   }
   if (x < n) {
     const float* a = source(x);
-    const float* wa = taps.weight.data() + x * count;
+    const float* wa = taps.weight.data() + x * static_cast<std::size_t>(count);
     __m128 sum = Tap(a, wa, 0);
     for (int k = 1; k < count; ++k) sum = _mm_add_ps(sum, Tap(a, wa, k));
     StorePixel(sum, out + x * 3);

@@ -20,9 +20,11 @@ struct Canvas {
   std::vector<std::uint8_t> rgb;
 
   bool empty() const { return width <= 0 || height <= 0; }
-  std::uint8_t* row(int y) { return rgb.data() + static_cast<std::size_t>(y) * width * 3; }
+  std::uint8_t* row(int y) {
+    return rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
+  }
   const std::uint8_t* row(int y) const {
-    return rgb.data() + static_cast<std::size_t>(y) * width * 3;
+    return rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
   }
 };
 
