@@ -205,7 +205,7 @@ void ChangeScheduler::ApplyOnce() {
 }
 
 void ChangeScheduler::DropVanishedEntries() {
-  DropMissingEntries(state_.list, hooks_.fileExists);
+  DropMissingEntries(state_.list, hooks_.fileExists, hooks_.listChanging);
 }
 
 void ChangeScheduler::ComposeCurrent() {

@@ -128,8 +128,15 @@ std::optional<EntryList> NewDistinctEntries(const EntryList& list, const EntryLi
 }
 
 std::size_t DropMissingEntries(EntryList& list,
-                               const std::function<bool(const std::string& path)>& exists) {
-  return KeepOnly(list, [&](std::size_t i) { return exists(list[i].path); });
+                               const std::function<bool(const std::string& path)>& exists,
+                               const std::function<void()>& beforeDropping) {
+  std::size_t firstGone = 0;
+  while (firstGone < list.size() && exists(list[firstGone].path)) ++firstGone;
+  if (firstGone == list.size()) return 0;
+  if (beforeDropping) beforeDropping();
+  return KeepOnly(list, [&](std::size_t i) {
+    return i < firstGone || (i > firstGone && exists(list[i].path));
+  });
 }
 
 void RemoveEntriesAt(EntryList& list, const std::vector<int>& rows) {
