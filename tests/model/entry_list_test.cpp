@@ -156,6 +156,23 @@ TEST(DropMissingEntries, KeepsThePresentInOrderAskingOncePerEntry) {
   }
 }
 
+TEST(DropMissingEntries, TellsOnceBeforeTheFirstDropAndOnlyThen) {
+  const std::vector<std::string> cases[] = {
+      {}, {"a", "b"}, {"gone"}, {"a", "b", "gone"}, {"gone", "a", "gone"},
+  };
+  for (const auto& input : cases) {
+    EntryList list = EntriesOf(input);
+    int told = 0;
+    const std::size_t dropped = DropMissingEntries(
+        list, [](const std::string& path) { return path != "gone"; },
+        [&] {
+          ++told;
+          EXPECT_EQ(list, EntriesOf(input)) << "told before anything changed";
+        });
+    EXPECT_EQ(told, dropped > 0 ? 1 : 0) << input.size();
+  }
+}
+
 TEST(DropMissingEntries, ALargeListWhoseDriveWentAway) {
   // Every entry gone, and every other one: one question per entry, and no
   // entry erased while the pass runs (each erase would move all after it).
