@@ -44,6 +44,7 @@ ResidentSession::~ResidentSession() = default;
 SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   SchedulerHooks hooks;
   hooks.fileExists = PathExists;
+  hooks.fileExistsOnThreads = true;
   hooks.listChanging = [this] {
     if (listWatcher_) listWatcher_();
   };
