@@ -205,7 +205,8 @@ void ChangeScheduler::ApplyOnce() {
 }
 
 void ChangeScheduler::DropVanishedEntries() {
-  DropMissingEntries(state_.list, hooks_.fileExists);
+  DropMissingEntries(state_.list, hooks_.fileExists, hooks_.listChanging,
+                     hooks_.fileExistsOnThreads);
 }
 
 void ChangeScheduler::ComposeCurrent() {

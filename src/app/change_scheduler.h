@@ -62,6 +62,10 @@ struct ResidentState {
 
 struct SchedulerHooks {
   std::function<bool(const std::string& path)> fileExists;
+  // Whether fileExists may be called from two threads at once.
+  bool fileExistsOnThreads = false;
+  // Called before gone entries are dropped from the list.
+  std::function<void()> listChanging;
   std::function<void(const WallpaperEntry& entry)> showNotification;
   std::function<void()> hideNotification;
   // Composes the entry and sets it as the wallpaper.

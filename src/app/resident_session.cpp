@@ -44,6 +44,10 @@ ResidentSession::~ResidentSession() = default;
 SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   SchedulerHooks hooks;
   hooks.fileExists = PathExists;
+  hooks.fileExistsOnThreads = true;
+  hooks.listChanging = [this] {
+    if (listWatcher_) listWatcher_();
+  };
   hooks.showNotification = [this](const WallpaperEntry& entry) {
     notification_ = std::make_unique<TForm5>();
     notification_->ShowFor(entry);
@@ -111,7 +115,8 @@ bool ResidentSession::PassVersionCheck() {
 }
 
 bool ResidentSession::LoadList() {
-  Status status = LoadActiveList(state().dataFolder, state().list, ProbePicture);
+  Status status =
+      LoadActiveList(state().dataFolder, state().tempFolder, state().list, ProbePicture);
   if (status) return true;
   // Going on with an empty list would let the next save replace the list the
   // user cannot read now; end instead, nothing lost.

@@ -75,6 +75,12 @@ class ResidentSession {
   // there; a failed list write still hands the list over.  The returned
   // error is for the user to see.
   Status Apply(const ApplyRequest& request, QWidget* window = nullptr);
+  // `beforeChange` is called before the active list changes (a change drops
+  // gone entries, Apply takes another list), so that a window showing the
+  // list without a copy can take one.  One watcher at a time, known by
+  // `owner`; a newer watch replaces an older one, and only its owner ends it.
+  void WatchActiveList(const void* owner, std::function<void()> beforeChange);
+  void StopWatchingActiveList(const void* owner);
   // The next and the previous picture: what the tray items do.  Nothing
   // happens while a change is in progress.
   void Next();
@@ -130,6 +136,8 @@ class ResidentSession {
   // every change.
   std::string monitorsLeftOut_;
   bool ended_ = false;
+  const void* listWatcherOwner_ = nullptr;
+  std::function<void()> listWatcher_;
 };
 
 }  // namespace vendaro

@@ -1,6 +1,7 @@
 // Apply, and the hand-over of the settings window's options and list.
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 
 #include "app/old_bitmaps.h"
 #include "app/resident_session.h"
@@ -40,7 +41,10 @@ Status ResidentSession::Apply(const ApplyRequest& request, QWidget* window) {
   if (Status saved = SaveAllOptions(settingsPath(), request.options, now); !saved) return saved;
   TakeOptions(request.options, now);
 
+  // The rows may be the active list itself, which the change below may
+  // shorten: their count is taken now.
   const EntryList& rows = *request.rows;
+  const auto rowCount = static_cast<std::int64_t>(rows.size());
   Status listWritten;
   if (rows.empty()) {
     TakeList(rows, request.currentRow);
@@ -52,7 +56,7 @@ Status ResidentSession::Apply(const ApplyRequest& request, QWidget* window) {
   ApplyCurrentEntry();
   // Positions the list no longer has; the change above took care of the
   // others.
-  RemoveOldBitmaps(tempFolder(), static_cast<std::int64_t>(rows.size()), request.windowListCount);
+  RemoveOldBitmaps(tempFolder(), rowCount, request.windowListCount);
   return listWritten;
 }
 
@@ -67,13 +71,28 @@ void ResidentSession::TakeList(const EntryList& list, int currentRow) {
   ResidentState& s = state();
   s.settings.PreviousPosition = s.settings.CurrentPosition;
   s.settings.CurrentPosition = currentRow >= 0 ? currentRow : 0;
-  s.list = list;
+  // The window may hand over the very list it shows unedited.
+  if (&list != &s.list) {
+    if (listWatcher_) listWatcher_();
+    s.list = list;
+  }
   // Nothing to change to: the timer rests until a list comes.
   if (list.empty()) {
     s.settings.IntervalMinutes = 0;
   } else {
     s.settings.ElapsedSeconds = 1;
   }
+}
+
+void ResidentSession::WatchActiveList(const void* owner, std::function<void()> beforeChange) {
+  listWatcherOwner_ = owner;
+  listWatcher_ = std::move(beforeChange);
+}
+
+void ResidentSession::StopWatchingActiveList(const void* owner) {
+  if (owner != listWatcherOwner_) return;
+  listWatcherOwner_ = nullptr;
+  listWatcher_ = nullptr;
 }
 
 void ResidentSession::RestoreUserWallpaper() {

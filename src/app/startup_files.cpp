@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "model/settings.h"
+#include "model/size_cache.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -13,14 +14,25 @@ bool MoveLegacyList(const std::string& dataFolder) {
   return MoveWithoutReplacing(from, to);
 }
 
-Status LoadActiveList(const std::string& dataFolder, EntryList& list, const PictureProbe& probe) {
+Status LoadActiveList(const std::string& dataFolder, const std::string& stateFolder,
+                      EntryList& list, const PictureProbe& probe) {
   list.clear();
   std::string path = dataFolder + kDefaultListName;
   if (!PathExists(path)) return Status::Ok();
   const Result<ListLines> lines = ReadListFile(path);
   if (!lines) return lines.status();
-  // Measuring a large list is most of the wait for the first wallpaper.
-  EntriesFromPaths(*lines, list, probe, std::thread::hardware_concurrency());
+  // Measuring a large list is most of the wait for the first wallpaper:
+  // what was measured before is remembered, the rest measured on every core.
+  const unsigned threads = std::thread::hardware_concurrency();
+  if (stateFolder.empty()) {
+    EntriesFromPaths(*lines, list, probe, threads);
+    return Status::Ok();
+  }
+  PictureSizeCache cache(stateFolder + kSizeCacheName);
+  EntriesFromPaths(*lines, list, cache.InFrontOf(probe), threads);
+  // A cache that cannot be written costs the next start its time, nothing
+  // else: the list is loaded all the same.
+  static_cast<void>(cache.Save());
   return Status::Ok();
 }
 

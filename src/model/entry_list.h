@@ -41,9 +41,16 @@ std::optional<EntryList> NewDistinctEntries(const EntryList& list, const EntryLi
 
 // Drops every entry whose file `exists` says is gone, in one pass from the
 // first entry to the last (each is asked about once); the entries kept stay
-// in their order.  Returns how many were dropped.
+// in their order.  `beforeDropping`, when given, is called once before the
+// list changes, and only when something is dropped.  With `parallel`, a list
+// of kParallelChecksFrom entries or more is asked about on two threads at
+// once (`exists` must then be safe to call so); the result is the same.
+// Returns how many were dropped.
+inline constexpr std::size_t kParallelChecksFrom = 8192;
 std::size_t DropMissingEntries(EntryList& list,
-                               const std::function<bool(const std::string& path)>& exists);
+                               const std::function<bool(const std::string& path)>& exists,
+                               const std::function<void()>& beforeDropping = {},
+                               bool parallel = false);
 
 // Removes the entries at `rows` (ascending, distinct, each inside the list) in
 // one pass; the rest keep their order.

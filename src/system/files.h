@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,15 @@ bool IsNonFolder(const std::string& path);
 bool IsFolder(const std::string& path);
 // Whether `path` is a regular file (a link is followed).
 bool IsRegularFile(const std::string& path);
+// A regular file's size and last modification time (nanoseconds since the
+// epoch): both change when its content is rewritten.  Nothing for a path that
+// is not a regular file (a link is followed) or cannot be looked at.
+struct FileStamp {
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> RegularFileStamp(const std::string& path);
 // Whether `path` is a folder this process may create files in.
 bool IsWritableFolder(const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "model/wallpaper_entry.h"
 #include "platform/session/path_text.h"
@@ -11,12 +12,12 @@ namespace vendaro {
 EntryListModel::EntryListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 int EntryListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+  return parent.isValid() ? 0 : static_cast<int>(entries().size());
 }
 
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const WallpaperEntry& entry = entries_[static_cast<std::size_t>(index.row())];
+  const WallpaperEntry& entry = entries()[static_cast<std::size_t>(index.row())];
   if (role == kSizeRole) return QStringLiteral("%1x%2").arg(entry.width).arg(entry.height);
   if (role == Qt::DisplayRole) return PathText(FileNamePart(entry.path));
   return {};
@@ -24,24 +25,38 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
 
 void EntryListModel::ReplaceAll(EntryList entries) {
   beginResetModel();
-  entries_ = std::move(entries);
+  shown_ = nullptr;
+  own_ = std::move(entries);
   endResetModel();
+}
+
+void EntryListModel::Show(const EntryList& list) {
+  beginResetModel();
+  shown_ = &list;
+  own_ = EntryList();
+  endResetModel();
+}
+
+void EntryListModel::Detach() {
+  // The same rows: views see no change.
+  if (shown_ != nullptr) own_ = *std::exchange(shown_, nullptr);
 }
 
 void EntryListModel::AppendBatch(const EntryList& added) {
   // The usual case adds rows after the old ones without copying the list.
-  std::optional<EntryList> fresh = NewDistinctEntries(entries_, added);
+  std::optional<EntryList> fresh = NewDistinctEntries(entries(), added);
   if (!fresh) {
-    EntryList combined = entries_;
+    EntryList combined = entries();
     combined.insert(combined.end(), added.begin(), added.end());
     RemoveDuplicateEntries(combined);
     ReplaceAll(std::move(combined));
     return;
   }
   if (fresh->empty()) return;
+  Detach();
   beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(fresh->size()) - 1);
-  entries_.insert(entries_.end(), std::make_move_iterator(fresh->begin()),
-                  std::make_move_iterator(fresh->end()));
+  own_.insert(own_.end(), std::make_move_iterator(fresh->begin()),
+              std::make_move_iterator(fresh->end()));
   endInsertRows();
 }
 
@@ -52,7 +67,15 @@ void EntryListModel::RemoveRows(std::vector<int> rows) {
   if (rows.empty()) return;
   if (rows.back() - rows.front() + 1 == static_cast<int>(rows.size())) {
     beginRemoveRows({}, rows.front(), rows.back());
-    entries_.erase(entries_.begin() + rows.front(), entries_.begin() + rows.back() + 1);
+    if (shown_ != nullptr) {
+      // Only the rows kept are copied.
+      const EntryList& shown = *std::exchange(shown_, nullptr);
+      own_.reserve(shown.size() - rows.size());
+      own_.assign(shown.begin(), shown.begin() + rows.front());
+      own_.insert(own_.end(), shown.begin() + rows.back() + 1, shown.end());
+    } else {
+      own_.erase(own_.begin() + rows.front(), own_.begin() + rows.back() + 1);
+    }
     endRemoveRows();
     return;
   }
@@ -60,13 +83,15 @@ void EntryListModel::RemoveRows(std::vector<int> rows) {
   // them, in the list and in every view's bookkeeping: quadratic in a large
   // list.  One reset instead, which leaves the views without a current row.
   beginResetModel();
-  RemoveEntriesAt(entries_, rows);
+  Detach();
+  RemoveEntriesAt(own_, rows);
   endResetModel();
 }
 
 void EntryListModel::Reorder(const std::function<void(EntryList&)>& change) {
   emit layoutAboutToBeChanged();
-  change(entries_);
+  Detach();
+  change(own_);
   emit layoutChanged();
 }
 

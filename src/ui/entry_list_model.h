@@ -10,6 +10,8 @@ namespace vendaro {
 
 // The edited list itself: the settings window's list control shows these
 // entries and every command changes them here, so no second copy exists.
+// Until the first edit the rows may be another's list, shown without a copy
+// (Show); the owner of that list calls Detach before changing it.
 class EntryListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -20,11 +22,17 @@ class EntryListModel : public QAbstractListModel {
 
   explicit EntryListModel(QObject* parent = nullptr);
 
-  const EntryList& entries() const { return entries_; }
+  const EntryList& entries() const { return shown_ != nullptr ? *shown_ : own_; }
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
   void ReplaceAll(EntryList entries);
+  // Shows `list` as the rows without copying it; it must outlive the model
+  // or be let go by Detach or ReplaceAll, and stay as it is until then.
+  void Show(const EntryList& list);
+  // The rows become the model's own copy (nothing happens when they are).
+  void Detach();
+  bool shared() const { return shown_ != nullptr; }
   // One batch of additions: the new entries go after the old ones and then
   // duplicates are removed once over the whole list.
   void AppendBatch(const EntryList& added);
@@ -36,7 +44,8 @@ class EntryListModel : public QAbstractListModel {
   void Reorder(const std::function<void(EntryList&)>& change);
 
  private:
-  EntryList entries_;
+  const EntryList* shown_ = nullptr;
+  EntryList own_;
 };
 
 }  // namespace vendaro

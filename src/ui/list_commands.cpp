@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "model/polish_plural.h"
 #include "platform/session/path_text.h"
 #include "system/files.h"
 
@@ -139,25 +140,51 @@ void SortEntries(EntryList& entries) {
   entries = std::move(ordered);
 }
 
-void ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& probe) {
+FolderScan ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& probe) {
+  FolderScan left;
+  EntryList found;
   for (const std::string& name : FolderEntryNames(folder)) {
-    if (!IsFolder(folder + name)) AddPictureFile(list, folder + name, probe);
+    const std::string path = folder + name;
+    if (IsFolder(path)) continue;
+    if (!IsAcceptedPictureName(path)) {
+      ++left.unsupported;
+      continue;
+    }
+    const std::size_t before = found.size();
+    AddPictureFile(found, path, probe);
+    if (found.size() == before) ++left.unreadable;
   }
+  // The file system lists a folder in no useful order; a person expects
+  // the names as the list's own sort puts them.
+  SortEntries(found);
+  list.insert(list.end(), std::make_move_iterator(found.begin()),
+              std::make_move_iterator(found.end()));
+  return left;
 }
 
-void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe) {
+void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe,
+                    FolderScan& left) {
   if (IsFolder(path)) {
-    ScanFolder(path.ends_with('/') ? path : path + '/', list, probe);
+    const FolderScan scanned = ScanFolder(path.ends_with('/') ? path : path + '/', list, probe);
+    left.unsupported += scanned.unsupported;
+    left.unreadable += scanned.unreadable;
   } else {
     AddPictureFile(list, path, probe);
   }
 }
 
-std::string ListSaveFolder(const std::string& executablePath, const std::string& dataFolder) {
-  // A bare name says nothing of where the program lies.
-  if (executablePath.find('/') == std::string::npos) return dataFolder;
-  const std::string folder = FolderOfPath(executablePath);
-  return IsWritableFolder(folder) ? folder : dataFolder;
+std::string LeftOutMessage(const FolderScan& left) {
+  std::string text;
+  const auto add = [&text](std::size_t count, const char* why) {
+    if (count == 0) return;
+    const long n = static_cast<long>(count);
+    if (!text.empty()) text += '\n';
+    text += "Pominięto " + std::to_string(n) + " " + PolishPlural(n, "plik", "pliki", "plików") +
+            ": " + why;
+  };
+  add(left.unsupported, "nieobsługiwany format");
+  add(left.unreadable, "nie udało się odczytać obrazu");
+  return text;
 }
 
 }  // namespace vendaro

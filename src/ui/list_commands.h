@@ -31,16 +31,23 @@ int CurrentAfterRemoval(std::vector<int> rows, int current, int count);
 // locale order (so by full path, folder first).
 void SortEntries(EntryList& entries);
 
+// The files of a folder that were left out.
+struct FolderScan {
+  std::size_t unsupported = 0;  // of a format the program does not take
+  std::size_t unreadable = 0;   // of a taken format, but not measured
+};
+
 // Appends the pictures directly inside `folder` (a path ending in '/'), in
-// the order the file system lists them; subfolders are not entered.
-void ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& probe);
+// the order SortEntries gives them; subfolders are not entered.
+FolderScan ScanFolder(const std::string& folder, EntryList& list, const PictureProbe& probe);
 
-// A dropped or chosen item: a folder is scanned, anything else added as a file.
-void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe);
+// A dropped or chosen item: a folder is scanned, anything else added as a
+// file.  What a scanned folder left out is added to `left`.
+void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe,
+                    FolderScan& left);
 
-// Where the dialog that saves a list starts: the program's own folder, unless
-// no file can be made there (an installed program's /usr/bin), and then the
-// data folder, which holds the active list.
-std::string ListSaveFolder(const std::string& executablePath, const std::string& dataFolder);
+// The one message telling what a scan left out, in Polish with the counts'
+// plural forms; empty when nothing was.
+std::string LeftOutMessage(const FolderScan& left);
 
 }  // namespace vendaro

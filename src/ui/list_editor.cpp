@@ -16,6 +16,7 @@
 #include "platform/session/folders.h"
 #include "platform/session/path_text.h"
 #include "system/process.h"
+#include "ui/dialog_folder.h"
 #include "ui/entry_list_model.h"
 #include "ui/icons.h"
 #include "ui/list_commands.h"
@@ -62,6 +63,8 @@ void TForm1::BuildListSide() {
   HeaderControl1->setHighlightSections(false);
   HeaderControl1->setStretchLastSection(false);
   HeaderControl1->setSectionResizeMode(QHeaderView::Interactive);
+  HeaderControl1->setSortIndicatorShown(true);
+  HeaderControl1->setSortIndicator(-1, Qt::AscendingOrder);
   HeaderControl1->resizeSection(0, 185);
   HeaderControl1->resizeSection(1, 80);
   HeaderControl1->setGeometry(0, 0, kListWidth, kHeaderHeight);
@@ -151,7 +154,19 @@ QToolButton* TForm1::AddCommand(const char* buttonName, const char* itemName,
 void TForm1::AddBatch(const std::function<void(EntryList&)>& fill) {
   EntryList added;
   fill(added);
+  const int before = model_->rowCount();
   model_->AppendBatch(added);
+  if (model_->rowCount() != before) ShowSorted(false);
+}
+
+void TForm1::TellLeftOut(const FolderScan& left) {
+  const std::string text = LeftOutMessage(left);
+  if (!text.empty()) prompts_.showInformation(this, QString::fromStdString(text));
+}
+
+void TForm1::ShowSorted(bool sorted) {
+  sorted_ = sorted;
+  HeaderControl1->setSortIndicator(sorted ? 0 : -1, Qt::AscendingOrder);
 }
 
 void TForm1::AddPictureFiles(const QStringList& paths) {
@@ -164,13 +179,18 @@ void TForm1::AddFolder(const QString& folder) {
   std::string path = PathBytes(folder);
   if (!path.ends_with('/')) path += '/';
   LastFolder = path;
-  AddBatch([&](EntryList& added) { ScanFolder(path, added, probe_); });
+  dialogFolder_.UsedFolder(path);
+  FolderScan left;
+  AddBatch([&](EntryList& added) { left = ScanFolder(path, added, probe_); });
+  TellLeftOut(left);
 }
 
 void TForm1::DropPaths(const QStringList& paths) {
+  FolderScan left;
   AddBatch([&](EntryList& added) {
-    for (const QString& path : paths) AddDroppedItem(PathBytes(path), added, probe_);
+    for (const QString& path : paths) AddDroppedItem(PathBytes(path), added, probe_, left);
   });
+  TellLeftOut(left);
 }
 
 void TForm1::LoadList(const QString& path) {
@@ -190,12 +210,14 @@ void TForm1::SaveList(const QString& path) {
 }
 
 void TForm1::BitBtn3Click() {
-  const QStringList paths = prompts_.choosePictures(this);
-  if (!paths.isEmpty()) AddPictureFiles(paths);
+  const QStringList paths = prompts_.choosePictures(this, PathText(dialogFolder_.Start()));
+  if (paths.isEmpty()) return;
+  dialogFolder_.UsedFile(PathBytes(paths.front()));
+  AddPictureFiles(paths);
 }
 
 void TForm1::BitBtn10Click() {
-  const QString folder = prompts_.chooseFolder(this, PathText(LastFolder));
+  const QString folder = prompts_.chooseFolder(this, PathText(dialogFolder_.Start()));
   if (!folder.isEmpty()) AddFolder(folder);
 }
 
@@ -227,12 +249,16 @@ void TForm1::MoveSelection(bool (*move)(EntryList&, ListSelection&)) {
   const QuietScope quiet(quietList_);
   bool moved = false;
   model_->Reorder([&](EntryList& list) { moved = move(list, selection); });
-  if (moved) SetSelection(selection);
+  if (!moved) return;
+  SetSelection(selection);
+  ShowSorted(false);
 }
 
 void TForm1::BitBtn9Click() {
-  const QString path = prompts_.chooseListToLoad(this);
-  if (!path.isEmpty()) LoadList(path);
+  const QString path = prompts_.chooseListToLoad(this, PathText(dialogFolder_.Start()));
+  if (path.isEmpty()) return;
+  dialogFolder_.UsedFile(PathBytes(path));
+  LoadList(path);
 }
 
 void TForm1::BitBtn7Click() {
@@ -240,17 +266,23 @@ void TForm1::BitBtn7Click() {
     prompts_.showInformation(this, "Brak tapet na liście.");
     return;
   }
-  const std::string folder = ListSaveFolder(session_.executablePath(), session_.dataFolder());
-  const QString path = prompts_.chooseListToSave(this, PathText(folder));
-  if (!path.isEmpty()) SaveList(path);
+  const QString path = prompts_.chooseListToSave(this, PathText(dialogFolder_.Start()));
+  if (path.isEmpty()) return;
+  dialogFolder_.UsedFile(PathBytes(path));
+  SaveList(path);
 }
 
 // The current row keeps its number, so it now usually holds another entry.
 void TForm1::HeaderControl1SectionClick(int section) {
-  if (section != 0) return;
+  if (section != 0) {
+    // The header turned the arrow to this column itself; only "Nazwa" sorts.
+    ShowSorted(sorted_);
+    return;
+  }
   const QuietScope quiet(quietList_);
   model_->Reorder(SortEntries);
   ListBox1->selectionModel()->clearSelection();
+  ShowSorted(true);
 }
 
 ListSelection TForm1::CurrentSelection() const {

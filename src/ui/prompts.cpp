@@ -12,21 +12,21 @@ namespace {
 
 const QString kListFilter = QStringLiteral("Lista tapet (*.vdl);;Wszystkie pliki (*.*)");
 
-QStringList ChoosePictures(QWidget* parent) {
-  return QFileDialog::getOpenFileNames(parent, {}, {},
+QStringList ChoosePictures(QWidget* parent, const QString& startFolder) {
+  return QFileDialog::getOpenFileNames(parent, {}, startFolder,
                                        QStringLiteral("Obrazki (%1);;Wszystkie pliki (*.*)")
                                            .arg(QString::fromStdString(ExtensionPatterns())));
 }
 
-QString ChooseFolder(QWidget* parent, const QString& lastFolder) {
-  const QString start = QDir(lastFolder).exists() ? lastFolder : QString();
+QString ChooseFolder(QWidget* parent, const QString& startFolder) {
+  const QString start = QDir(startFolder).exists() ? startFolder : QString();
   // Read-only: the browser picks a folder and offers no way to make one.
   return QFileDialog::getExistingDirectory(parent, QStringLiteral("Wybierz katalog"), start,
                                            QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
 }
 
-QString ChooseListToLoad(QWidget* parent) {
-  QFileDialog dialog(parent, {}, {}, kListFilter);
+QString ChooseListToLoad(QWidget* parent, const QString& startFolder) {
+  QFileDialog dialog(parent, {}, startFolder, kListFilter);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();

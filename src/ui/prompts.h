@@ -13,9 +13,10 @@ namespace vendaro {
 // The questions and dialogs the settings windows put to the user, passed in
 // so that tests answer them without a person.  Empty results mean "cancelled".
 struct Prompts {
-  std::function<QStringList(QWidget*)> choosePictures;
-  std::function<QString(QWidget*, const QString& lastFolder)> chooseFolder;
-  std::function<QString(QWidget*)> chooseListToLoad;
+  // Each file dialog opens in the folder given.
+  std::function<QStringList(QWidget*, const QString& startFolder)> choosePictures;
+  std::function<QString(QWidget*, const QString& startFolder)> chooseFolder;
+  std::function<QString(QWidget*, const QString& startFolder)> chooseListToLoad;
   std::function<QString(QWidget*, const QString& startFolder)> chooseListToSave;
   std::function<std::optional<QColor>(QWidget*, const QColor& start)> chooseColor;
   // "Nie znaleziono pliku…": true for Yes.

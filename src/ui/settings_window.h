@@ -30,7 +30,9 @@ class EntryListModel;
 class ResidentSession;
 class TForm4;
 class UpDown;
+struct FolderScan;
 struct ListSelection;
+class DialogFolder;
 
 // The settings window: the edited picture list with its commands and
 // thumbnail on the left and top, the options and OK / Apply / Cancel below.
@@ -136,6 +138,11 @@ class TForm1 : public QDialog {
   void ConnectDialog();
   void SetIntervalControlsEnabled(bool enabled);
   void AddBatch(const std::function<void(EntryList&)>& fill);
+  // One message for the files a folder scan left out.
+  void TellLeftOut(const FolderScan& left);
+  // The "Nazwa" arrow: the rows are in that column's order until an edit
+  // other than a removal.
+  void ShowSorted(bool sorted);
   void RemoveRowsQuietly(std::vector<int> rows);
   void MoveSelection(bool (*move)(EntryList&, ListSelection&));
   ListSelection CurrentSelection() const;
@@ -154,6 +161,8 @@ class TForm1 : public QDialog {
   bool shown_ = false;
   int quietList_ = 0;  // > 0 while the window itself moves the current row
   int rowAtPress_ = -1;
+  bool sorted_ = false;
+  DialogFolder& dialogFolder_;
 };
 
 }  // namespace vendaro

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <random>
 
@@ -153,6 +154,53 @@ TEST(DropMissingEntries, KeepsThePresentInOrderAskingOncePerEntry) {
     EXPECT_EQ(list, EntriesOf(expected));
     EXPECT_EQ(asked, input);
     EXPECT_EQ(dropped, input.size() - expected.size());
+  }
+}
+
+TEST(DropMissingEntries, TellsOnceBeforeTheFirstDropAndOnlyThen) {
+  const std::vector<std::string> cases[] = {
+      {}, {"a", "b"}, {"gone"}, {"a", "b", "gone"}, {"gone", "a", "gone"},
+  };
+  for (const auto& input : cases) {
+    EntryList list = EntriesOf(input);
+    int told = 0;
+    const std::size_t dropped = DropMissingEntries(
+        list, [](const std::string& path) { return path != "gone"; },
+        [&] {
+          ++told;
+          EXPECT_EQ(list, EntriesOf(input)) << "told before anything changed";
+        });
+    EXPECT_EQ(told, dropped > 0 ? 1 : 0) << input.size();
+  }
+}
+
+TEST(DropMissingEntries, OnTwoThreadsKeepsWhatOneThreadKeeps) {
+  const struct {
+    const char* name;
+    int every;  // every n-th entry is gone; 0: none
+  } cases[] = {{"none gone", 0}, {"all gone", 1}, {"scattered", 7}, {"one at the end", 20000}};
+  for (const auto& c : cases) {
+    EntryList list;
+    for (int i = 0; i < 20000; ++i) list.push_back(MakeEntry("/m/" + std::to_string(i), i, 1));
+    const auto gone = [&c](const std::string& path) {
+      const int i = std::stoi(path.substr(3));
+      return c.every > 0 && (i + 1) % c.every == 0;
+    };
+    EntryList oneThread = list;
+    DropMissingEntries(oneThread, [&](const std::string& p) { return !gone(p); });
+    std::atomic<int> asked{0};
+    int told = 0;
+    const std::size_t dropped = DropMissingEntries(
+        list,
+        [&](const std::string& p) {
+          ++asked;
+          return !gone(p);
+        },
+        [&told] { ++told; }, true);
+    EXPECT_EQ(list, oneThread) << c.name;
+    EXPECT_EQ(asked, 20000) << c.name;
+    EXPECT_EQ(dropped, 20000 - oneThread.size()) << c.name;
+    EXPECT_EQ(told, dropped > 0 ? 1 : 0) << c.name;
   }
 }
 

@@ -15,6 +15,7 @@
 #include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 #include "system/files.h"
+#include "ui/list_commands.h"
 #include "ui/preview_window.h"
 #include "ui/settings_fixture.h"
 
@@ -132,7 +133,7 @@ TEST_F(ListSide, ShortcutsBelongToTheList) {
 
   int asked = 0;
   window.findChild<QAction*>("Dodajzdjciadolisty1")->setShortcut(QKeySequence("Ctrl+A"));
-  prompts.choosePictures = [&asked](QWidget*) {
+  prompts.choosePictures = [&asked](QWidget*, const QString&) {
     ++asked;
     return QStringList();
   };
@@ -340,18 +341,125 @@ TEST_F(ListSide, SavingAnEmptyListIsRefused) {
   EXPECT_EQ(asked, 0) << "no save dialog for an empty list";
 }
 
-TEST_F(ListSide, SavingFromAnInstalledProgramStartsInTheDataFolder) {
-  // The fixture's program, /opt/vendaro/vendaro, lies where no file can be
-  // made, as /usr/bin is for an installed one.
-  ASSERT_FALSE(IsWritableFolder("/opt/vendaro/"));
-  QString start;
-  prompts.chooseListToSave = [&start](QWidget*, const QString& folder) {
-    start = folder;
+TEST_F(ListSide, FileDialogsStartInPicturesThenWhereTheLastWasUsedAllRunLong) {
+  const std::string trip = root + "/trip/";
+  std::filesystem::create_directories(trip);
+  for (const char* name : {"b.png", "notes.txt", "A.png", "clip.mp4"}) {
+    QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(trip + name), "PNG");
+  }
+  std::vector<QString> starts;
+  const auto started = [&starts](const QString& folder) {
+    starts.push_back(folder);
     return QString();
+  };
+  prompts.chooseListToSave = [&](QWidget*, const QString& folder) { return started(folder); };
+  prompts.chooseListToLoad = [&](QWidget*, const QString& folder) { return started(folder); };
+  prompts.choosePictures = [&](QWidget*, const QString& folder) {
+    started(folder);
+    return QStringList();
+  };
+  prompts.chooseFolder = [&](QWidget*, const QString& folder) {
+    started(folder);
+    return QString::fromStdString(trip);
   };
   TForm1& window = OpenWith({"a.png"});
   QTest::mouseClick(window.BitBtn7, Qt::LeftButton);
-  EXPECT_EQ(start, QString::fromStdString(dataFolder));
+  QTest::mouseClick(window.BitBtn10, Qt::LeftButton);
+  QTest::mouseClick(window.BitBtn9, Qt::LeftButton);
+  window.close();
+  QTest::mouseClick(OpenWindow().BitBtn3, Qt::LeftButton);
+  const QString pictures = QString::fromStdString(pictureFolder);
+  const QString chosen = QString::fromStdString(trip);
+  EXPECT_EQ(starts, (std::vector<QString>{pictures, pictures, chosen, chosen}));
+  // The folder's pictures came in name order; the rest was counted once.
+  EXPECT_EQ(Names(session->activeList()), (std::vector<std::string>{"a.png"}));
+  EXPECT_EQ(questions, (std::vector<QString>{"Pominięto 2 pliki: nieobsługiwany format"}));
+}
+
+TEST_F(ListSide, AddedFolderComesInNameOrder) {
+  const std::string trip = root + "/order/";
+  std::filesystem::create_directories(trip);
+  for (const char* name : {"żaba.png", "b10.png", "Ala.png", "b2.png", "łąka.png", "c.png"}) {
+    QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(trip + name), "PNG");
+  }
+  TForm1& window = OpenWith({"first.png"});
+  window.AddFolder(QString::fromStdString(trip));
+  EntryList sorted = window.entries();
+  SortEntries(sorted);
+  std::vector<std::string> names = Names(window.entries());
+  ASSERT_EQ(names.size(), 7u);
+  EXPECT_EQ(names.front(), "first.png") << "added after the list";
+  names.erase(names.begin());
+  std::erase_if(sorted, [](const WallpaperEntry& e) { return e.path.ends_with("first.png"); });
+  EXPECT_EQ(names, Names(sorted));
+  EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(ListSide, NameArrowShowsWhileTheRowsAreInNameOrder) {
+  TForm1& window = OpenWith({"c.png", "a.png", "b.png"});
+  QHeaderView& header = *window.HeaderControl1;
+  const auto clickColumn = [&header](int x) {
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(x, 8));
+  };
+  const auto arrow = [&header] {
+    return header.isSortIndicatorShown() ? header.sortIndicatorSection() : -1;
+  };
+  EXPECT_EQ(arrow(), -1) << "the list is in its own order";
+  clickColumn(60);
+  EXPECT_EQ(arrow(), 0);
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::AscendingOrder);
+  clickColumn(60);
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::AscendingOrder) << "a second click sorts the same";
+  clickColumn(220);
+  EXPECT_EQ(arrow(), 0) << "Rozmiar does not sort";
+  Select(window, {2}, 2);
+  window.BitBtn4Click();
+  EXPECT_EQ(arrow(), 0) << "a removal keeps the order";
+  Select(window, {1}, 1);
+  window.BitBtn1Click();
+  EXPECT_EQ(arrow(), -1) << "a move breaks it";
+  clickColumn(60);
+  MakePicture("0.png", 4, 4);
+  window.AddPictureFiles({QString::fromStdString(pictureFolder + "0.png")});
+  EXPECT_EQ(arrow(), -1) << "so does an addition";
+}
+
+TEST_F(ListSide, TheWindowShowsTheActiveListUntilEditedAndKeepsItsRowsThroughAChange) {
+  const struct {
+    const char* name;
+    bool edit;
+    bool apply;
+    std::vector<std::string> windowAfter;
+    std::vector<std::string> sessionAfter;
+  } rows[] = {
+      {"a change while the window is open",
+       false,
+       false,
+       {"a.png", "b.png", "c.png"},
+       {"a.png", "c.png"}},
+      {"an edit, then Cancel", true, false, {"a.png", "b.png"}, {"a.png", "c.png"}},
+      {"an edit, then Apply", true, true, {"a.png", "b.png"}, {"a.png"}},
+  };
+  for (const auto& row : rows) {
+    State().list.clear();
+    State().settings.CurrentPosition = 0;
+    TForm1& window = OpenWith({"a.png", "b.png", "c.png"});
+    EXPECT_EQ(&window.entries(), &session->activeList()) << row.name << ": no copy on opening";
+    if (row.edit) {
+      Select(window, {2}, 2);
+      window.BitBtn4Click();
+    }
+    // The picture goes; the next change drops it from the active list.
+    std::filesystem::remove(pictureFolder + "b.png");
+    session->Next();
+    if (row.edit && row.apply) {
+      window.BitBtn8Click();
+    }
+    EXPECT_EQ(Names(window.entries()), row.windowAfter) << row.name;
+    EXPECT_EQ(window.ListBox1->model()->rowCount(), int(row.windowAfter.size())) << row.name;
+    EXPECT_EQ(Names(session->activeList()), row.sessionAfter) << row.name;
+    window.reject();
+  }
 }
 
 TEST_F(ListSide, SavedListLoadsBackAndLoadErrorsLeaveItEmpty) {

@@ -51,7 +51,7 @@ const QStringList kListFilters{"Lista tapet (*.vdl)", "Wszystkie pliki (*.*)"};
 TEST(FileDialogs, OfferTheirFiltersAndModes) {
   const Prompts prompts = Prompts::System();
   WhileShown<QStringList>(
-      [&] { return prompts.choosePictures(nullptr); },
+      [&] { return prompts.choosePictures(nullptr, QDir::tempPath()); },
       [](QWidget* shown) {
         QFileDialog* dialog = AsFileDialog(shown);
         if (dialog == nullptr) return;
@@ -62,7 +62,7 @@ TEST(FileDialogs, OfferTheirFiltersAndModes) {
                                "Wszystkie pliki (*.*)"}));
       },
       Cancel);
-  WhileShown<QString>([&] { return prompts.chooseListToLoad(nullptr); },
+  WhileShown<QString>([&] { return prompts.chooseListToLoad(nullptr, QDir::tempPath()); },
                       [](QWidget* shown) {
                         QFileDialog* dialog = AsFileDialog(shown);
                         if (dialog == nullptr) return;

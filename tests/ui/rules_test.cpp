@@ -1,6 +1,5 @@
 // The rules of the settings windows, without any window.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QCollator>
 #include <algorithm>
@@ -8,6 +7,7 @@
 
 #include "model/wallpaper_entry.h"
 #include "support/test_environment.h"
+#include "ui/dialog_folder.h"
 #include "ui/list_commands.h"
 #include "ui/option_rules.h"
 
@@ -163,51 +163,82 @@ TEST(SortEntries, ALargeListSortsAsOneStableSort) {
   EXPECT_EQ(list, expected);
 }
 
-TEST(ScanFolder, OnlyPicturesDirectlyInside) {
+TEST(ScanFolder, OnlyPicturesDirectlyInsideInNameOrderCountingTheRest) {
   const std::string folder = testing::MakeTempDir("scan") + "/";
-  for (const char* name : {"a.jpg", "b.png", "notes.txt", "c.JPEG"}) {
+  // Created out of order: the file system's order is not the names'.
+  for (const char* name : {"b.png", "notes.txt", "A.jpg", "c.JPEG", "broken.jpg", "clip.mp4"}) {
     testing::WriteFileBytes(folder + name, "x");
   }
   std::filesystem::create_directory(folder + "sub.jpg");
   testing::WriteFileBytes(folder + "sub.jpg/inner.jpg", "x");
-  const PictureProbe probe = [](const std::string&) { return PictureSize{4, 3}; };
+  const PictureProbe probe = [](const std::string& path) -> Result<PictureSize> {
+    if (path.ends_with("broken.jpg")) return Status::Error("not a picture");
+    return PictureSize{4, 3};
+  };
 
-  EntryList list;
-  AddDroppedItem(folder.substr(0, folder.size() - 1), list, probe);
+  EntryList list = {MakeEntry("/z/already.png", 1, 1)};
+  FolderScan left;
+  AddDroppedItem(folder.substr(0, folder.size() - 1), list, probe, left);
   std::vector<std::string> names;
   for (const auto& entry : list) names.push_back(FileNamePart(entry.path));
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"a.jpg", "b.png", "c.JPEG"}));
-  EXPECT_EQ(std::to_string(list.front().width), "4");
+  EXPECT_EQ(names, (std::vector<std::string>{"already.png", "A.jpg", "b.png", "c.JPEG"}));
+  EXPECT_EQ(list.back().width, 4);
+  EXPECT_EQ(left.unsupported, 2u);
+  EXPECT_EQ(left.unreadable, 1u);
 }
 
-TEST(ListSaveFolder, TheProgramsFolderOnlyWhenAFileCanBeMadeThere) {
+TEST(LeftOutMessage, CountsWithPolishPluralForms) {
+  const struct {
+    FolderScan left;
+    const char* text;
+  } cases[] = {
+      {{0, 0}, ""},
+      {{1, 0}, "Pominięto 1 plik: nieobsługiwany format"},
+      {{4, 0}, "Pominięto 4 pliki: nieobsługiwany format"},
+      {{12, 0}, "Pominięto 12 plików: nieobsługiwany format"},
+      {{22, 0}, "Pominięto 22 pliki: nieobsługiwany format"},
+      {{25, 0}, "Pominięto 25 plików: nieobsługiwany format"},
+      {{0, 3}, "Pominięto 3 pliki: nie udało się odczytać obrazu"},
+      {{5, 1},
+       "Pominięto 5 plików: nieobsługiwany format\n"
+       "Pominięto 1 plik: nie udało się odczytać obrazu"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LeftOutMessage(c.left), c.text) << c.text;
+}
+
+TEST(DialogFolder, PicturesFirstThenTheFolderLastUsedWhileItExists) {
   namespace fs = std::filesystem;
-  const std::string root = testing::MakeTempDir("save");
-  const std::string data = root + "/data/";
-  const std::string build = root + "/build/bin/";
-  const std::string readOnly = root + "/usr/bin/";
-  fs::create_directories(build);
-  fs::create_directories(readOnly);
-  fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
-  testing::WriteFileBytes(root + "/file", "");
+  const std::string root = testing::MakeTempDir("dialogs");
+  const std::string pictures = root + "/Obrazy", trip = root + "/Obrazy/Wakacje";
+  const std::string lists = root + "/listy";
+  fs::create_directories(trip);
+  fs::create_directories(lists);
+  const std::string home = qEnvironmentVariable("HOME").toStdString() + "/";
   const struct {
     const char* name;
-    std::string executable;
+    std::string pictures;
+    void (*use)(DialogFolder& folder, const std::string& root);
     std::string start;
-    bool rootWritesAnywhere;  // the row says nothing when the tests run as root
   } rows[] = {
-      {"a build folder", build + "vendaro", build, false},
-      {"installed in a folder the user cannot write", readOnly + "vendaro", data, true},
-      {"a folder that is gone", root + "/gone/vendaro", data, false},
-      {"a file where the folder should be", root + "/file/vendaro", data, false},
-      {"no folder at all", "vendaro", data, false},
+      {"nothing used yet", pictures, [](DialogFolder&, const std::string&) {}, pictures + "/"},
+      {"no Pictures folder", root + "/Pictures", [](DialogFolder&, const std::string&) {}, home},
+      {"a folder added", pictures,
+       [](DialogFolder& f, const std::string& r) { f.UsedFolder(r + "/Obrazy/Wakacje"); },
+       trip + "/"},
+      {"a list saved after it", pictures,
+       [](DialogFolder& f, const std::string& r) {
+         f.UsedFolder(r + "/Obrazy/Wakacje");
+         f.UsedFile(r + "/listy/moja.vdl");
+       },
+       lists + "/"},
+      {"the last folder since removed", pictures,
+       [](DialogFolder& f, const std::string& r) { f.UsedFolder(r + "/gone"); }, pictures + "/"},
   };
   for (const auto& row : rows) {
-    if (row.rootWritesAnywhere && geteuid() == 0) continue;
-    EXPECT_EQ(ListSaveFolder(row.executable, data), row.start) << row.name;
+    DialogFolder folder(row.pictures);
+    row.use(folder, root);
+    EXPECT_EQ(folder.Start(), row.start) << row.name;
   }
-  fs::permissions(readOnly, fs::perms::owner_all);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/session/autostart_store.h"
 #include "support/dummy_desktop.h"
 #include "support/test_environment.h"
+#include "ui/dialog_folder.h"
 
 namespace vendaro::testing {
 
@@ -35,9 +36,11 @@ SettingsWindowFixture::SettingsWindowFixture() : root(MakeTempDir("settings")) {
   State().settings.ElapsedSeconds = 1;
   State().settings.Interpolation = 2;
 
-  prompts.choosePictures = [](QWidget*) { return QStringList(); };
+  // Each test starts as a new run would, with its own Pictures folder.
+  DialogFolder::OfThisRun() = DialogFolder(pictureFolder);
+  prompts.choosePictures = [](QWidget*, const QString&) { return QStringList(); };
   prompts.chooseFolder = [](QWidget*, const QString&) { return QString(); };
-  prompts.chooseListToLoad = [](QWidget*) { return QString(); };
+  prompts.chooseListToLoad = [](QWidget*, const QString&) { return QString(); };
   prompts.chooseListToSave = [](QWidget*, const QString&) { return QString(); };
   prompts.chooseColor = [](QWidget*, const QColor&) { return std::optional<QColor>(); };
   prompts.askRemoveMissing = [this](QWidget*, const QString& text) {

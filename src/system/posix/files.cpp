@@ -154,6 +154,13 @@ bool IsRegularFile(const std::string& path) {
   return StatOf(path, st) && S_ISREG(st.st_mode);
 }
 
+std::optional<FileStamp> RegularFileStamp(const std::string& path) {
+  struct stat st {};
+  if (!StatOf(path, st) || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileStamp{st.st_size,
+                   std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 bool IsWritableFolder(const std::string& path) {
   return IsFolder(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
