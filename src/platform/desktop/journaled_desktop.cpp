@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/desktop/users_change.h"
+
 namespace vendaro {
 
 Status JournaledDesktop::Named(const Status& status) const {
@@ -38,12 +40,53 @@ Status JournaledDesktop::SetWallpapers(const Wallpapers& wallpapers) {
   });
 }
 
+bool JournaledDesktop::NamesOurs(const std::string& value, const RestoreJournal&) const {
+  return NamesShownFile(value);
+}
+
+void JournaledDesktop::ReadWhatOthersWrote() {
+  if (!journal_) return;
+  Result<std::optional<RestoreJournal>> read = ReadJournal(stateFolder_);
+  // Gone or unreadable: ours in memory is what there is to write back.
+  if (read && *read && (*read)->kind == kind()) journal_ = std::move(**read);
+}
+
+void JournaledDesktop::NoteOurs(WaitBudget& budget) {
+  RestoreJournal now;
+  now.kind = kind();
+  // Not readable now: the reading after an earlier change of ours still
+  // serves, as a value of ours differs from it only by naming our file.
+  if (Capture(now, budget)) afterOurs_ = std::move(now);
+}
+
+void JournaledDesktop::TakeUsersChange(WaitBudget& budget) {
+  if (!journal_ || !afterOurs_) return;
+  RestoreJournal now;
+  now.kind = kind();
+  // Not readable now: the journal stays as it is, and so does the reading
+  // after our change, for the next time.
+  if (!Capture(now, budget)) return;
+  const RestoreJournal& journal = *journal_;
+  std::optional<RestoreJournal> updated = WithUsersChange(
+      journal, *afterOurs_, now,
+      [this, &journal](const std::string& value) { return NamesOurs(value, journal); });
+  if (!updated) return;
+  // Noted once: until our next change the user's values are the ones read.
+  afterOurs_ = std::move(now);
+  if (WriteJournal(stateFolder_, *updated)) journal_ = std::move(updated);
+}
+
 Status JournaledDesktop::Journaled(
     const std::function<Status(RestoreJournal& journal, WaitBudget& budget)>& show) {
   WaitBudget& budget = BudgetForCall();
   EndChange();
+  const JournalLock lock(stateFolder_, kJournalLockWaitMs);
+  if (lock.busy()) return Named(Status::Error("inny proces programu trzyma dziennik przywracania"));
+  ReadWhatOthersWrote();
   if (!journal_) {
     if (Status status = BeginJournal(budget); !status) return Named(status);
+  } else {
+    TakeUsersChange(budget);
   }
   RestoreJournal updated = *journal_;
   Status status = show(updated, budget);
@@ -53,6 +96,7 @@ Status JournaledDesktop::Journaled(
     journal_ = std::move(updated);
     if (status && !written) return written;
   }
+  if (status) NoteOurs(budget);
   return Named(status);
 }
 
@@ -68,10 +112,16 @@ std::optional<ColorValue> JournaledDesktop::BackgroundColor() {
 Status JournaledDesktop::RestoreUserWallpaper() {
   if (!journal_) return Status::Ok();
   WaitBudget budget;
+  // Without the lock the journal is still read and given back: at the end
+  // nothing is better than waiting.
+  const JournalLock lock(stateFolder_, kJournalLockWaitMs);
+  ReadWhatOthersWrote();
+  TakeUsersChange(budget);
   Status status = PutBack(*journal_, budget);
   if (!status) return Named(status);
   RemoveJournaledFiles(*journal_);
   journal_.reset();
+  afterOurs_.reset();
   return RemoveJournal(stateFolder_);
 }
 
@@ -82,11 +132,20 @@ Status FileShowingDesktop::ShowFiles(
   if (!written) return written.status();
   const std::vector<std::string>& shown = *written;
   const std::vector<std::string> before = journal.All(kShownFileKey);
+  const std::vector<std::string> earlier = journal.All(kEarlierFileKey);
   for (const std::string& path : shown) journal.Add(kShownFileKey, path);
   if (Status status = hand(shown); !status) return status;
-  // The desktop names the new files now; the older ones are ours to drop.
+  auto named = [](const std::vector<std::string>& files, const std::string& file) {
+    return std::find(files.begin(), files.end(), file) != files.end();
+  };
+  // The desktop names the new files now; those before them stay for one
+  // more change, the earlier ones are ours to drop.
+  for (const std::string& file : earlier) {
+    if (!named(shown, file) && !named(before, file)) RemoveOwnFile(file);
+  }
+  journal.Erase(kEarlierFileKey);
   for (const std::string& file : before) {
-    if (std::find(shown.begin(), shown.end(), file) == shown.end()) RemoveOwnFile(file);
+    if (!named(shown, file)) journal.Add(kEarlierFileKey, file);
   }
   journal.Erase(kShownFileKey);
   for (const std::string& path : shown) journal.Add(kShownFileKey, path);
@@ -101,7 +160,9 @@ Status FileShowingDesktop::ShowFile(
 }
 
 void RemoveJournaledFiles(const RestoreJournal& journal) {
-  for (const std::string& file : journal.All(kShownFileKey)) RemoveOwnFile(file);
+  for (const char* key : {kShownFileKey, kEarlierFileKey}) {
+    for (const std::string& file : journal.All(key)) RemoveOwnFile(file);
+  }
 }
 
 }  // namespace vendaro
