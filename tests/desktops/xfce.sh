@@ -2,6 +2,9 @@
 # XFCE: xfdesktop draws the background on Xvfb from the xfce4-desktop channel
 # of xfconfd, which we start ourselves so that check 7 can stop it.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 xfconf() { td_as_user timeout 5 xfconf-query --channel xfce4-desktop "$@"; }
 
 d_start() {

@@ -1,0 +1,85 @@
+# Checks 10 to 12 of a one-monitor run, sourced by run-desktop.sh after
+# check 8: the user's own change while the resident program runs, a one-off
+# change during it, and a long run of quick changes.  A desktop script sets
+# TD_READS_WALLPAPER=1 where its current wallpaper can be read back.
+
+SHARED_CHECKS=(10-users-change 11-oneoff-during 12-quick-changes)
+
+# 10. The user picks a picture with the desktop's own settings while the
+# resident program runs; the program changes once more and quits: the
+# user's newer picture is the one given back.
+check_users_change() {
+  if [[ ${TD_READS_WALLPAPER:-0} != 1 ]]; then
+    td_result 10-users-change skip "the desktop's wallpaper cannot be read back"
+    return
+  fi
+  start_resident vendaro-10
+  td_wait_for 'list[123]' 30 10-start || td_log "the resident program shows nothing: $TD_SEEN"
+  d_user_picture "$PICS/mine.png" >>"$TD_LOGS/user-picture.log" 2>&1
+  td_wait_for mine 20 10-mine || td_log "the user's new picture is not shown: $TD_SEEN"
+  td_timed 30 next-10 "$TD_BIN/vendaro" next
+  td_wait_for 'list[123]' 10 10-next || td_log "after next the screen shows $TD_SEEN"
+  td_timed 30 quit-10 "$TD_BIN/vendaro" quit
+  end_resident 10
+  if td_wait_for mine 10 10-users-change; then
+    td_result 10-users-change pass "the user's new picture back after ${TD_TOOK}s"
+  else
+    td_result 10-users-change FAIL "screen shows $TD_SEEN"
+  fi
+  # The next checks start from the first picture of the user.
+  d_user_picture "$PICS/user.png" >>"$TD_LOGS/user-picture.log" 2>&1
+  td_wait_for user 20 10-user-again >/dev/null
+}
+
+# 11. A one-off change while the resident program runs, then `next` and
+# `quit`: the user's picture is back and nothing of ours is left.
+check_oneoff_during() {
+  start_resident vendaro-11
+  td_wait_for 'list[123]' 30 11-start || td_log "the resident program shows nothing: $TD_SEEN"
+  compose 30 oneoff-11 oneoff
+  local problems=()
+  ((TD_RC == 0)) || problems+=("vendaro-compose --set exit $TD_RC: $TD_ERR")
+  td_wait_for oneoff 10 11-oneoff || problems+=("the one-off change is not shown: $TD_SEEN")
+  td_timed 30 next-11 "$TD_BIN/vendaro" next
+  td_wait_for 'list[123]' 10 11-next || problems+=("after next: $TD_SEEN")
+  td_timed 30 quit-11 "$TD_BIN/vendaro" quit
+  end_resident 10
+  [[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
+  td_wait_for user 10 11-quit || problems+=("after quit: $TD_SEEN")
+  leftovers
+  [[ -n $LEFT ]] && problems+=("left: $LEFT")
+  if ((${#problems[@]})); then
+    td_result 11-oneoff-during FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result 11-oneoff-during pass "user's picture back, nothing left"
+  fi
+}
+
+# 12. Twelve rounds of a resident start and quit followed by a one-off
+# change: each of the 24 changes is shown.  TD_QUICK_ROUNDS shortens it.
+check_quick_changes() {
+  local rounds=${TD_QUICK_ROUNDS:-12} stale=() i shown=0
+  for i in $(seq "$rounds"); do
+    start_resident "vendaro-12-$i"
+    if td_wait_for 'list[123]' 10 "12-resident$i"; then ((shown++)); else stale+=("resident #$i: ${TD_SEEN%% *}"); fi
+    td_timed 30 "quit-12-$i" "$TD_BIN/vendaro" quit
+    end_resident 10
+    compose 30 "oneoff-12-$i" "eight$(((i - 1) % 8 + 1))"
+    if ((TD_RC == 0)) && td_wait_for "eight$(((i - 1) % 8 + 1))" 8 "12-oneoff$i"; then
+      ((shown++))
+    else
+      stale+=("one-off #$i: exit $TD_RC ${TD_SEEN%% *}")
+    fi
+  done
+  if ((${#stale[@]})); then
+    td_result 12-quick-changes FAIL "$shown of $((rounds * 2)) shown; ${stale[*]:0:4}"
+  else
+    td_result 12-quick-changes pass "all $((rounds * 2)) shown"
+  fi
+}
+
+run_shared_checks() {
+  check_users_change
+  check_oneoff_during
+  check_quick_changes
+}
