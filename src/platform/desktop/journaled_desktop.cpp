@@ -1,10 +1,26 @@
 #include "platform/desktop/journaled_desktop.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/desktop/users_change.h"
 
 namespace vendaro {
+namespace {
+
+// A desktop that did not answer within the time limit may still take the
+// change a moment later (a stopped settings service carries out its queue
+// once it goes on): it is read again for this long before the change
+// counts as not confirmed.
+constexpr int kConfirmLaterMs = 1000;
+constexpr int kConfirmStepMs = 100;
+
+std::string BaseName(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
+
+}  // namespace
 
 Status JournaledDesktop::Named(const Status& status) const {
   if (status) return status;
@@ -76,6 +92,26 @@ void JournaledDesktop::TakeUsersChange(WaitBudget& budget) {
   if (WriteJournal(stateFolder_, *updated)) journal_ = std::move(updated);
 }
 
+bool JournaledDesktop::ShowsLater(const std::vector<std::string>& files) {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(kConfirmLaterMs);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+    if (left.count() <= 0) return false;
+    WaitBudget budget(int(left.count()));
+    RestoreJournal now;
+    now.kind = kind();
+    if (Capture(now, budget)) {
+      for (const auto& [key, value] : now.entries) {
+        for (const std::string& file : files) {
+          if (value.find(BaseName(file)) != std::string::npos) return true;
+        }
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kConfirmStepMs));
+  }
+}
+
 Status JournaledDesktop::Journaled(
     const std::function<Status(RestoreJournal& journal, WaitBudget& budget)>& show) {
   WaitBudget& budget = BudgetForCall();
@@ -90,11 +126,23 @@ Status JournaledDesktop::Journaled(
   }
   RestoreJournal updated = *journal_;
   Status status = show(updated, budget);
+  // The files this change handed over, by the journal.
+  std::vector<std::string> handed = updated.All(kShownFileKey);
+  std::erase_if(handed, [&](const std::string& file) {
+    const std::vector<std::string> before = journal_->All(kShownFileKey);
+    return std::find(before.begin(), before.end(), file) != before.end();
+  });
   if (updated != *journal_) {
     // Even after a failure: what was shown must be cleaned up later.
     Status written = WriteJournal(stateFolder_, updated);
     journal_ = std::move(updated);
     if (status && !written) return written;
+  }
+  // Out of time is not a refusal: a change that lands late is no failure.
+  if (!status && budget.Spent() && !handed.empty()) {
+    if (ShowsLater(handed)) return Status::Ok();
+    status =
+        Status::Error(status.message() + "; zmiana tapety niepotwierdzona, może jeszcze nastąpić");
   }
   if (status) NoteOurs(budget);
   return Named(status);

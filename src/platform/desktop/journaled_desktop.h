@@ -69,6 +69,8 @@ class JournaledDesktop : public DesktopBackend {
   // Makes a wallpaper the user chose since our last change the one given
   // back at the end.
   void TakeUsersChange(WaitBudget& budget);
+  // Whether the desktop, read again for a short while, names one of `files`.
+  bool ShowsLater(const std::vector<std::string>& files);
 
   std::string stateFolder_;
   std::optional<RestoreJournal> journal_;
