@@ -39,7 +39,8 @@ TEST(SwayReloadEvent, OnlyAWorkspaceReloadCounts) {
       {2, R"({"change": "reload"})", false},
       {kWorkspace, "not json", false},
   };
-  for (const Row& row : rows) EXPECT_EQ(IsSwayReloadEvent(row.type, row.payload), row.reload) << row.payload;
+  for (const Row& row : rows)
+    EXPECT_EQ(IsSwayReloadEvent(row.type, row.payload), row.reload) << row.payload;
 }
 
 // Answers one subscription on a thread of its own (the program waits for
