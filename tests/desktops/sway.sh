@@ -45,5 +45,7 @@ d_dump() {
 
 d_service_pid() { td_pid sway; }
 
+d_reload() { td_as_user timeout 5 swaymsg reload; }
+
 d_unplug() { td_as_user timeout 5 swaymsg output HEADLESS-2 disable; }
 d_plug() { td_as_user timeout 5 swaymsg output HEADLESS-2 enable; }
