@@ -1,5 +1,7 @@
 // What counts as the user's own change, and how the journal under it stays
 // whole when two of our processes share it.
+#include "platform/desktop/users_change.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <thread>
 
 #include "platform/desktop/journaled_desktop.h"
-#include "platform/desktop/users_change.h"
 #include "platform/platform_test_util.h"
 #include "support/test_environment.h"
 
@@ -129,9 +130,9 @@ TEST(UsersChange, WhatTheUserPickedLastIsGivenBack) {
   // Steps: 'o' our change, 'u'/'v' the user picks u.jpg/v.jpg, 'x' the
   // desktop stops answering, 'a' it answers again; then we quit.
   const std::pair<const char*, const char*> rows[] = {
-      {"oo", "user.jpg"},  {"ouo", "u.jpg"},   {"ou", "u.jpg"},     {"ouovo", "v.jpg"},
-      {"ouv", "v.jpg"},    {"oouuo", "u.jpg"}, {"oxoau", "u.jpg"},  {"oxuo", "user.jpg"},
-      {"ouoou", "u.jpg"},  {"", "user.jpg"},
+      {"oo", "user.jpg"}, {"ouo", "u.jpg"},   {"ou", "u.jpg"},    {"ouovo", "v.jpg"},
+      {"ouv", "v.jpg"},   {"oouuo", "u.jpg"}, {"oxoau", "u.jpg"}, {"oxuo", "user.jpg"},
+      {"ouoou", "u.jpg"}, {"", "user.jpg"},
   };
   for (const auto& [steps, givenBack] : rows) {
     SCOPED_TRACE(steps);

@@ -35,8 +35,8 @@ TEST(SessionEnd, EachWayTheSessionEndsIsHeard) {
   const std::string folder = testing::MakeTempDir("end-bus");
   const std::string address = "unix:path=" + folder + "/socket";
   ChildProcess bus;
-  ASSERT_TRUE(bus.Start("dbus-daemon", {"--session", "--nofork", "--nopidfile",
-                                        "--address=" + address}));
+  ASSERT_TRUE(
+      bus.Start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=" + address}));
   ASSERT_TRUE(testing::WaitUntil([&] { return testing::FileExists(folder + "/socket"); }));
   setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
 

@@ -101,7 +101,10 @@ std::unique_ptr<SwayReloadWatcher> SwayReloadWatcher::Start(const std::string& s
   if (!WriteAll(socket.get(), SwayIpcMessage(kSubscribe, R"(["workspace"])")) ||
       !Readable(socket.get(), kAnswerMs) || !ReadMessage(socket.get(), type, answer) ||
       type != kSubscribe ||
-      !QJsonDocument::fromJson(QByteArray::fromStdString(answer)).object().value("success").toBool())
+      !QJsonDocument::fromJson(QByteArray::fromStdString(answer))
+           .object()
+           .value("success")
+           .toBool())
     return nullptr;
   return std::unique_ptr<SwayReloadWatcher>(
       new SwayReloadWatcher(std::move(socket), std::move(reloaded)));
