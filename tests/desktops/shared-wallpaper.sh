@@ -5,7 +5,7 @@
 # TD_READS_WALLPAPER=1 where its current wallpaper can be read back.
 
 SHARED_CHECKS=(10-users-change 11-oneoff-during 12-quick-changes 13-slow-service 14-reload
-  15-session-end)
+  16-qt-scale 17-desktop-scale 15-session-end)
 
 # 10. The user picks a picture with the desktop's own settings while the
 # resident program runs; the program changes once more and quits: the
@@ -153,11 +153,51 @@ check_session_end() {
   fi
 }
 
+# The size of the newest picture we handed the desktop.
+newest_shown_size() {
+  local newest
+  newest=$(ls -t "$TD_VSTATE"/vendaro-shown-* 2>/dev/null | head -n1)
+  [[ -n $newest ]] && identify -format '%wx%h' "$newest" 2>/dev/null
+}
+
+# The resident program composes at the monitor's own pixels, started with
+# `environment` (NAME=value words), on a desktop that may be scaled.
+scaled_resident() {
+  local check=$1 name=$2
+  shift 2
+  td_spawn "$name" env "$@" "$TD_BIN/vendaro"
+  RESIDENT=$(td_pid "$name")
+  td_wait_for 'list[123]' 30 "$check-start" || td_log "the resident program shows nothing: $TD_SEEN"
+  local size
+  size=$(newest_shown_size)
+  if [[ $size == "${TD_W}x$TD_H" ]]; then
+    td_result "$check" pass "composed ${size}"
+  else
+    td_result "$check" FAIL "composed ${size:-nothing} for a ${TD_W}x$TD_H monitor"
+  fi
+  td_timed 30 "quit-$check" "$TD_BIN/vendaro" quit
+  end_resident 10
+}
+
+# 16. Qt scaled by 1.5 (QT_SCALE_FACTOR); 17. the desktop's own scale
+# (d_scale: sway 1.5, X11 Xft.dpi 144), where the desktop script has one.
+check_scales() {
+  scaled_resident 16-qt-scale vendaro-16 QT_SCALE_FACTOR=1.5
+  if ! declare -F d_scale >/dev/null; then
+    td_result 17-desktop-scale skip "no scale to set on this headless desktop"
+    return
+  fi
+  d_scale 1.5 >>"$TD_LOGS/scale.log" 2>&1
+  scaled_resident 17-desktop-scale vendaro-17
+  d_scale 1 >>"$TD_LOGS/scale.log" 2>&1
+}
+
 run_shared_checks() {
   check_users_change
   check_oneoff_during
   check_quick_changes
   check_slow_service
   check_reload
+  check_scales
   check_session_end
 }

@@ -36,3 +36,6 @@ d_service_pid() { td_pid xfconfd; }
 
 d_unplug() { td_unplug_dummy; }
 d_plug() { td_plug_dummy; }
+
+# The X desktop's scale as Qt reads it: Xft.dpi, 96 a step.
+d_scale() { awk -v s="$1" 'BEGIN { printf "Xft.dpi: %d\n", 96 * s }' | td_as_user xrdb -merge; }
