@@ -9,8 +9,8 @@ namespace {
 // the letters told are the boxes the user sees.
 TEST(FailureRuns, OneBoxForARunOfTheSameFailure) {
   const std::pair<const char*, const char*> rows[] = {
-      {"aaaa", "a"},      {"aa.aa", "aa"}, {"abab", "abab"},
-      {"aabba", "aba"},   {"....", ""},    {"a.a.a", "aaa"},
+      {"aaaa", "a"},    {"aa.aa", "aa"}, {"abab", "abab"},
+      {"aabba", "aba"}, {"....", ""},    {"a.a.a", "aaa"},
   };
   for (const auto& [events, told] : rows) {
     FailureRuns runs;

@@ -62,6 +62,8 @@ void RemoveLeftovers(const std::string& stateFolder, const std::optional<Restore
 }  // namespace
 
 Status RecoverFromJournal(const std::string& stateFolder) {
+  // Not under a one-off change that is writing the journal right now.
+  const JournalLock lock(stateFolder, kJournalLockWaitMs);
   const Result<std::optional<RestoreJournal>> read = ReadJournal(stateFolder);
   if (!read || !*read) {
     // A journal that cannot be understood can never be used; keeping it would
