@@ -184,19 +184,5 @@ TEST(SharedJournal, TwoWritersAtOnceLoseNoFile) {
   EXPECT_EQ(testing::ShownFiles(f.folder), std::vector<std::string>());
 }
 
-TEST(ShownFiles, TheChangeBeforeStaysTheOneBeforeThatGoes) {
-  Fixture f;
-  auto desktop = f.Desktop();
-  std::vector<std::string> shown;
-  for (int change = 0; change < 4; ++change) {
-    ASSERT_TRUE(f.Set(*desktop));
-    shown.push_back(f.store->picture);
-    std::vector<std::string> kept(shown.end() - std::min<std::ptrdiff_t>(2, shown.size()),
-                                  shown.end());
-    std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(testing::ShownFiles(f.folder), kept) << "after change " << change;
-  }
-}
-
 }  // namespace
 }  // namespace vendaro

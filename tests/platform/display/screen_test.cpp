@@ -54,12 +54,5 @@ TEST(DeviceLayout, TheServersPixelsWinOverQtsScaledSizes) {
   }
 }
 
-TEST(DeviceLayout, NoScreenAtAllStillGivesOneMonitor) {
-  const MonitorLayout layout = DeviceLayout(Status::Error("brak"), {});
-  ASSERT_EQ(layout.size(), 1u);
-  EXPECT_TRUE(layout.front().primary);
-  EXPECT_FALSE(layout.front().area.empty());
-}
-
 }  // namespace
 }  // namespace vendaro
