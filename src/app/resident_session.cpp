@@ -1,8 +1,10 @@
 #include "app/resident_session.h"
 
 #include <QTimer>
+#include <memory>
 #include <utility>
 
+#include "app/failure_runs.h"
 #include "app/notification_window.h"
 #include "app/startup_files.h"
 #include "app/version_check.h"
@@ -53,12 +55,18 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
     notification_->ShowFor(entry);
   };
   hooks.hideNotification = [this] { notification_.reset(); };
-  hooks.compose = [this](const WallpaperEntry& entry) { return ComposeAndSet(entry); };
+  // One box for a run of the same failure.
+  auto runs = std::make_shared<FailureRuns>();
+  hooks.compose = [this, runs](const WallpaperEntry& entry) {
+    Status status = ComposeAndSet(entry);
+    if (status) runs->Succeeded();
+    return status;
+  };
   hooks.showBalloon = [this](const std::string& text) {
     Tell(UserMessage::Icon::Warning, UserMessage::Way::Balloon, text);
   };
-  hooks.showError = [this](const std::string& text) {
-    Tell(UserMessage::Icon::Error, UserMessage::Way::Box, text);
+  hooks.showError = [this, runs](const std::string& text) {
+    if (runs->ShouldTell(text)) Tell(UserMessage::Icon::Error, UserMessage::Way::Box, text);
   };
   hooks.itemsChanged = [this] {
     if (hooks_.itemsChanged) hooks_.itemsChanged();

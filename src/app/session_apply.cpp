@@ -10,6 +10,10 @@
 namespace vendaro {
 namespace {
 
+constexpr const char* kAllUsersAutostartRefused =
+    "Uruchamianie dla wszystkich użytkowników wymaga uprawnień administratora. "
+    "Pozostawiono dotychczasowe ustawienie autostartu.";
+
 // Keeps the window and the change timer off while Apply runs; a change
 // started from the timer inside ApplyCurrentEntry would race the new list.
 class ApplyPause {
@@ -35,7 +39,9 @@ class ApplyPause {
 Status ResidentSession::Apply(const ApplyRequest& request, QWidget* window) {
   ApplyPause pause(window, timer_.get());
   state().dataFolder = ResolvedDataFolder();
-  if (services_.autostart) SyncAutostart(*services_.autostart, request.autostart, executablePath());
+  if (services_.autostart &&
+      !SyncAutostart(*services_.autostart, request.autostart, executablePath()))
+    Tell(UserMessage::Icon::Warning, UserMessage::Way::Box, kAllUsersAutostartRefused);
 
   const ChangeStamp now = Now();
   if (Status saved = SaveAllOptions(settingsPath(), request.options, now); !saved) return saved;

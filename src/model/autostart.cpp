@@ -32,7 +32,7 @@ AutostartChoice DetectAutostart(AutostartStore& store, const std::string& execut
   return AutostartChoice::None;
 }
 
-void SyncAutostart(AutostartStore& store, AutostartChoice choice,
+bool SyncAutostart(AutostartStore& store, AutostartChoice choice,
                    const std::string& executablePath) {
   switch (choice) {
     case AutostartChoice::None:
@@ -44,10 +44,12 @@ void SyncAutostart(AutostartStore& store, AutostartChoice choice,
       RegisterIn(store, AutostartScope::CurrentUser, executablePath);
       break;
     case AutostartChoice::AllUsers:
-      RemoveFrom(store, AutostartScope::CurrentUser);
       RegisterIn(store, AutostartScope::AllUsers, executablePath);
+      if (!IsOurs(store, AutostartScope::AllUsers, executablePath)) return false;
+      RemoveFrom(store, AutostartScope::CurrentUser);
       break;
   }
+  return true;
 }
 
 }  // namespace vendaro

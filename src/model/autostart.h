@@ -30,9 +30,12 @@ class AutostartStore {
 // Which choice is in force: a machine-wide registration of ours wins.
 AutostartChoice DetectAutostart(AutostartStore& store, const std::string& executablePath);
 
-// Makes the store match the choice, working on the other place first and
-// writing only when needed.  Failures are silent.
-void SyncAutostart(AutostartStore& store, AutostartChoice choice,
+// Makes the store match the choice, writing only when needed: the other
+// place is cleared first, except for the user's own registration, which
+// goes only once the one for all users exists (never no autostart at all).
+// False when the registration for all users could not be made (it needs an
+// administrator); other failures are silent.
+bool SyncAutostart(AutostartStore& store, AutostartChoice choice,
                    const std::string& executablePath);
 
 }  // namespace vendaro

@@ -3,6 +3,9 @@
 # draws the background from org.gnome.desktop.background in the real dconf
 # database.  The panel and the rest of the session are not needed for it.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 d_start() {
   export XDG_CURRENT_DESKTOP=Budgie:GNOME DESKTOP_SESSION=budgie-desktop XDG_SESSION_TYPE=x11
   export QT_QPA_PLATFORM=xcb

@@ -5,6 +5,9 @@
 # window is opaque black here (no transparency on Xvfb), so its icons are
 # turned off, which also keeps them off the sample points.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 d_start() {
   export XDG_CURRENT_DESKTOP=X-Cinnamon DESKTOP_SESSION=cinnamon XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
   td_start_x && td_start_dbus || return 1

@@ -238,7 +238,7 @@ TD_COLOURS=(
   user:200,120,40 oneoff:40,200,200 list1:200,40,40 list2:40,200,40 list3:40,40,200
   hung:120,60,160 eight1:210,210,40 eight2:200,40,200 eight3:128,128,128 eight4:245,245,245
   eight5:90,20,20 eight6:20,90,20 eight7:20,20,100 eight8:245,160,190
-  twin:250,200,0 margin:30,60,90
+  twin:250,200,0 margin:30,60,90 mine:160,200,90
 )
 td_make_pictures() {
   local entry name rgb size

@@ -3,6 +3,9 @@
 # draws the background only behind windows and in the overview's workspace
 # preview; with no window open it starts in the overview, and we keep it there.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 # Two monitors: mutter's dummy monitors all take the one mode of
 # MUTTER_DEBUG_DUMMY_MODE_SPECS (given several specs, mutter 43 used one),
 # so B is A's size here, side by side in a window twice as wide.

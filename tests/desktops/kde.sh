@@ -2,6 +2,9 @@
 # KDE Plasma: plasmashell draws the desktop on Xvfb (no KWin); the wallpaper
 # lives in its containments' config, reached through its scripting D-Bus call.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 d_start() {
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 DESKTOP_SESSION=plasma
   export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb

@@ -2,6 +2,9 @@
 # MATE: caja draws the desktop on Xvfb from org.mate.background in the real
 # dconf database, whose writer (dconf-service) the session bus starts.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 d_start() {
   export XDG_CURRENT_DESKTOP=MATE DESKTOP_SESSION=mate XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
   td_start_x && td_start_dbus || return 1
@@ -27,3 +30,6 @@ d_service_pid() { td_marked_named dconf-service; }
 
 d_unplug() { td_unplug_dummy; }
 d_plug() { td_plug_dummy; }
+
+# The X desktop's scale as Qt reads it: Xft.dpi, 96 a step.
+d_scale() { awk -v s="$1" 'BEGIN { printf "Xft.dpi: %d\n", 96 * s }' | td_as_user xrdb -merge; }

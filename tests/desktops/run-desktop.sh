@@ -26,6 +26,8 @@ trap 'exit 130' INT TERM
 PICS=$TD_SESSION/pics
 CHECKS=(1-user 2-oneoff 3-start 4-next 5-quit 6-eight-oneoffs 7a-hung-compose 7b-hung-next 7c-hung-quit
   7d-journal 8-leftovers)
+source "$TD_HERE/shared-wallpaper.sh"
+CHECKS+=("${SHARED_CHECKS[@]}")
 ((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit)
 
 compose() { td_timed "$1" "$2" "$TD_BIN/vendaro-compose" --set "$PICS/$3.png"; }
@@ -266,5 +268,6 @@ if [[ -n $left_after_quit || -n $LEFT ]]; then
 else
   td_result 8-leftovers pass "no files, no processes"
 fi
+run_shared_checks
 declare -F d_stop >/dev/null && d_stop
 exit 0

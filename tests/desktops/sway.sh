@@ -45,5 +45,10 @@ d_dump() {
 
 d_service_pid() { td_pid sway; }
 
+d_reload() { td_as_user timeout 5 swaymsg reload; }
+
 d_unplug() { td_as_user timeout 5 swaymsg output HEADLESS-2 disable; }
 d_plug() { td_as_user timeout 5 swaymsg output HEADLESS-2 enable; }
+
+# The outputs' scale (1.5: a 1280x800 output is 853x533 in the layout).
+d_scale() { td_as_user timeout 5 swaymsg output '*' scale "$1"; }

@@ -2,6 +2,9 @@
 # XFCE: xfdesktop draws the background on Xvfb from the xfce4-desktop channel
 # of xfconfd, which we start ourselves so that check 7 can stop it.
 
+# The desktop's wallpaper is read back before each change and at quit.
+TD_READS_WALLPAPER=1
+
 xfconf() { td_as_user timeout 5 xfconf-query --channel xfce4-desktop "$@"; }
 
 d_start() {
@@ -33,3 +36,6 @@ d_service_pid() { td_pid xfconfd; }
 
 d_unplug() { td_unplug_dummy; }
 d_plug() { td_plug_dummy; }
+
+# The X desktop's scale as Qt reads it: Xft.dpi, 96 a step.
+d_scale() { awk -v s="$1" 'BEGIN { printf "Xft.dpi: %d\n", 96 * s }' | td_as_user xrdb -merge; }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -71,19 +72,25 @@ TEST_F(ComposeOnDesktop, SetsWithoutAWindowingPlatform) {
 }
 
 // Eight changes, each from a new process: each gets a name never used (GNOME
-// caches by name), and only the current file stays; the composed bitmap
-// never does.
+// caches by name), and only the current file and the one before stay (the
+// desktop may still be loading that); the composed bitmap never does.
 TEST_F(ComposeOnDesktop, OneOffChangesLeaveOnlyTheCurrentFile) {
   const std::string state = ResolveTempFolder();
-  std::set<std::string> seen;
+  // What an earlier test left is no name of this one's.
+  const std::vector<std::string> earlier = testing::ShownFiles(state);
+  std::set<std::string> seen(earlier.begin(), earlier.end());
   for (int i = 0; i < 8; ++i) {
     const ProgramResult r = Run({"--screen", "64x48", "--set", Picture()}, "no-such-compositor");
     ASSERT_TRUE(r.status) << r.err;
     const std::vector<std::string> shown = testing::ShownFiles(state);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(seen.insert(shown[0]).second) << shown[0] << " was used before";
+    ASSERT_LE(shown.size(), 2u);
+    const std::size_t fresh = std::count_if(shown.begin(), shown.end(),
+                                            [&](const std::string& s) { return !seen.count(s); });
+    EXPECT_EQ(fresh, 1u) << "one name never used before";
+    seen.insert(shown.begin(), shown.end());
     std::vector<std::string> names = testing::FileNames(state);
-    EXPECT_EQ(names.size(), 2u) << "the journal and the shown file, no composed bitmap";
+    EXPECT_EQ(names.size(), shown.size() + 1)
+        << "the journal and the shown files, no composed bitmap";
   }
   ASSERT_TRUE(RecoverFromJournal(state));
   EXPECT_EQ(testing::FileNames(state), std::vector<std::string>{});

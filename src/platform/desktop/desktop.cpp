@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/desktop/desktop_probe.h"
 #include "platform/desktop/journaled_desktop.h"
@@ -41,8 +42,10 @@ bool IsOurLeftover(const std::string& name) {
 void RemoveLeftovers(const std::string& stateFolder, const std::optional<RestoreJournal>& kept) {
   const std::string folder =
       stateFolder.empty() || stateFolder.back() == '/' ? stateFolder : stateFolder + "/";
-  const std::vector<std::string> keep =
-      kept ? kept->All(kShownFileKey) : std::vector<std::string>();
+  std::vector<std::string> keep;
+  for (const char* key : {kShownFileKey, kEarlierFileKey}) {
+    if (kept) std::ranges::copy(kept->All(key), std::back_inserter(keep));
+  }
   DIR* dir = opendir(folder.c_str());
   if (!dir) return;
   std::vector<std::string> doomed;
@@ -59,6 +62,8 @@ void RemoveLeftovers(const std::string& stateFolder, const std::optional<Restore
 }  // namespace
 
 Status RecoverFromJournal(const std::string& stateFolder) {
+  // Not under a one-off change that is writing the journal right now.
+  const JournalLock lock(stateFolder, kJournalLockWaitMs);
   const Result<std::optional<RestoreJournal>> read = ReadJournal(stateFolder);
   if (!read || !*read) {
     // A journal that cannot be understood can never be used; keeping it would

@@ -54,13 +54,27 @@ class JournaledDesktop : public DesktopBackend {
   const std::string& stateFolder() const { return stateFolder_; }
   // "Pulpit GNOME: " and the reason, for a failure the user is told of.
   Status Named(const Status& status) const;
+  // Whether a value Capture reads names a picture of ours rather than the
+  // user's: one of our shown files, by default.
+  virtual bool NamesOurs(const std::string& value, const RestoreJournal& journal) const;
 
  private:
   Status BeginJournal(WaitBudget& budget);
   Status Journaled(const std::function<Status(RestoreJournal& journal, WaitBudget& budget)>& show);
+  // Takes up what another of our processes wrote to the journal meanwhile.
+  void ReadWhatOthersWrote();
+  // What the desktop holds right after our change, to tell the user's own
+  // change by later.
+  void NoteOurs(WaitBudget& budget);
+  // Makes a wallpaper the user chose since our last change the one given
+  // back at the end.
+  void TakeUsersChange(WaitBudget& budget);
+  // Whether the desktop, read again for a short while, names one of `files`.
+  bool ShowsLater(const std::vector<std::string>& files);
 
   std::string stateFolder_;
   std::optional<RestoreJournal> journal_;
+  std::optional<RestoreJournal> afterOurs_;
   std::optional<std::optional<ColorValue>> color_;
 };
 
@@ -72,9 +86,12 @@ class FileShowingDesktop : public JournaledDesktop {
  protected:
   // Writes a new shown file for each source, in the state folder, and hands
   // their paths, in the same order, to `hand` (which tells the desktop).
-  // When that works, the files shown before are removed; when it fails the
-  // new files stay listed in the journal, since a service that timed out
-  // may still take them later, and go with the next change or the give-back.
+  // When that works, the files of the change before stay, as the desktop
+  // may still be loading them (GNOME Shell loads in the background, and a
+  // file gone under it stops its wallpapers for good), and those of the
+  // change before that go.  When it fails the new files stay listed in the
+  // journal, since a service that timed out may still take them later, and
+  // go with a later change or the give-back.
   Status ShowFiles(const std::vector<ShownSource>& sources, ShownFormat format,
                    RestoreJournal& journal,
                    const std::function<Status(const std::vector<std::string>& shownPaths)>& hand);
@@ -87,5 +104,7 @@ class FileShowingDesktop : public JournaledDesktop {
 // Removes the files a journal lists as shown by us.
 void RemoveJournaledFiles(const RestoreJournal& journal);
 inline constexpr const char* kShownFileKey = "file";
+// The files of the change before the last, kept for one more change.
+inline constexpr const char* kEarlierFileKey = "earlier";
 
 }  // namespace vendaro

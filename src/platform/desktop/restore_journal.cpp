@@ -1,12 +1,16 @@
 #include "platform/desktop/restore_journal.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "system/files.h"
 
@@ -131,6 +135,32 @@ Status RemoveJournal(const std::string& stateFolder) {
     return Status::Error("Nie można usunąć pliku " + path + ": " + std::strerror(errno));
   }
   return Status::Ok();
+}
+
+}  // namespace vendaro
+
+namespace vendaro {
+
+JournalLock::JournalLock(const std::string& stateFolder, int waitMs) {
+  // The folder itself: a lock file would outlive us there, and removing
+  // it would let two processes lock two different files.
+  const std::string folder = stateFolder.empty() ? "." : stateFolder;
+  UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return;
+  // Polled, not blocking: a holder that hangs must not hang us.
+  constexpr int kStepMs = 10;
+  for (int waited = 0;; waited += kStepMs) {
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+      fd_ = std::move(fd);
+      return;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR) return;
+    if (waited >= waitMs) {
+      busy_ = true;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
+  }
 }
 
 }  // namespace vendaro

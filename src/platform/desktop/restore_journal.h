@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/desktop/desktop.h"
+#include "platform/ipc/unique_fd.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -38,5 +39,23 @@ Status WriteJournal(const std::string& stateFolder, const RestoreJournal& journa
 // Nothing when there is no journal; an error when it cannot be read or parsed.
 Result<std::optional<RestoreJournal>> ReadJournal(const std::string& stateFolder);
 Status RemoveJournal(const std::string& stateFolder);
+
+// Held around reading, changing and writing the journal: the resident
+// program and a one-off change from the command line share it, and each
+// must read what the other wrote before writing its own.  An flock on the
+// state folder, so it goes with a process that dies and leaves no file.
+class JournalLock {
+ public:
+  // Waits up to `waitMs` for the lock.  A folder that cannot be opened is
+  // no one's to share: nothing is held, and nothing is busy.
+  JournalLock(const std::string& stateFolder, int waitMs);
+  // Another process held it all the time waited.
+  bool busy() const { return busy_; }
+
+ private:
+  UniqueFd fd_;
+  bool busy_ = false;
+};
+inline constexpr int kJournalLockWaitMs = 4000;
 
 }  // namespace vendaro

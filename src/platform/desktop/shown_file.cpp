@@ -147,6 +147,11 @@ bool IsShownFileName(const std::string& name) {
   return name.rfind(kShownPrefix, 0) == 0;
 }
 
+bool NamesShownFile(const std::string& text) {
+  // No byte of the name is ever percent-encoded in a URL.
+  return text.find(kShownPrefix) != std::string::npos;
+}
+
 std::string FileUrl(const std::string& path) {
   static const char* kHex = "0123456789ABCDEF";
   std::string url = "file://";

@@ -55,6 +55,8 @@ Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
 
 // Whether a file name (without folder) is one WriteShownFile makes.
 bool IsShownFileName(const std::string& name);
+// Whether a text (a path, a URL, a setting's value) names such a file.
+bool NamesShownFile(const std::string& text);
 
 // A file:// URI with every byte outside the unreserved set and '/'
 // percent-encoded, so it is plain ASCII whatever the path holds.

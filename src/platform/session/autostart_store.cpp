@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/ipc/child_process.h"
 #include "platform/session/desktop_entry.h"
 #include "system/files.h"
 
@@ -13,6 +14,8 @@ namespace vendaro {
 namespace {
 
 constexpr const char* kEntryName = "Vendaro.desktop";
+// The user types a password: as long as it takes, within reason.
+constexpr int kPolkitWaitMs = 5 * 60 * 1000;
 
 bool IsDirectory(const std::string& path) {
   struct stat st {};
@@ -52,8 +55,11 @@ std::string FirstConfigDir() {
 
 }  // namespace
 
-XdgAutostartStore::XdgAutostartStore(std::string userFolder, std::string systemFolder)
-    : userFolder_(std::move(userFolder)), systemFolder_(std::move(systemFolder)) {}
+XdgAutostartStore::XdgAutostartStore(std::string userFolder, std::string systemFolder,
+                                     Elevate elevate)
+    : userFolder_(std::move(userFolder)),
+      systemFolder_(std::move(systemFolder)),
+      elevate_(std::move(elevate)) {}
 
 const std::string& XdgAutostartStore::FolderOf(AutostartScope scope) const {
   return scope == AutostartScope::AllUsers ? systemFolder_ : userFolder_;
@@ -67,9 +73,13 @@ bool XdgAutostartStore::CanRead(AutostartScope scope) {
   return access(FolderOf(scope).c_str(), R_OK | X_OK) == 0;
 }
 
-bool XdgAutostartStore::CanWrite(AutostartScope scope) {
+bool XdgAutostartStore::CanWriteItself(AutostartScope scope) const {
   const std::string folder = NearestExisting(FolderOf(scope));
   return IsDirectory(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool XdgAutostartStore::CanWrite(AutostartScope scope) {
+  return CanWriteItself(scope) || (scope == AutostartScope::AllUsers && elevate_);
 }
 
 bool XdgAutostartStore::Exists(AutostartScope scope) {
@@ -88,17 +98,45 @@ std::optional<std::string> XdgAutostartStore::ReadCommand(AutostartScope scope) 
 }
 
 bool XdgAutostartStore::Write(AutostartScope scope, const std::string& executablePath) {
+  if (!CanWriteItself(scope)) return WriteElevated(scope, executablePath);
   if (!MakeFolders(FolderOf(scope))) return false;
   return ReplaceFileContents(EntryPath(scope), AutostartEntryText(executablePath)) == 0;
 }
 
+// The entry is written where we may, then installed in place by the
+// administrator's `install`, which makes the missing folders too.
+bool XdgAutostartStore::WriteElevated(AutostartScope scope, const std::string& executablePath) {
+  if (scope != AutostartScope::AllUsers || !elevate_) return false;
+  char name[] = "/tmp/vendaro-autostart-XXXXXX";
+  const int fd = mkstemp(name);
+  if (fd < 0) return false;
+  close(fd);
+  const bool written =
+      ReplaceFileContents(name, AutostartEntryText(executablePath)) == 0 && chmod(name, 0644) == 0;
+  const bool installed =
+      written && elevate_({"/usr/bin/install", "-D", "-m", "0644", name, EntryPath(scope)});
+  unlink(name);
+  return installed && ReadCommand(scope) == executablePath;
+}
+
 bool XdgAutostartStore::Remove(AutostartScope scope) {
-  return unlink(EntryPath(scope).c_str()) == 0 || errno == ENOENT;
+  if (unlink(EntryPath(scope).c_str()) == 0 || errno == ENOENT) return true;
+  const bool denied = errno == EACCES || errno == EPERM;
+  if (!denied || scope != AutostartScope::AllUsers || !elevate_) return false;
+  return elevate_({"/bin/rm", "-f", EntryPath(scope)}) && !Exists(scope);
+}
+
+XdgAutostartStore::Elevate PolkitElevation() {
+  const std::string pkexec = FindProgram("pkexec");
+  if (pkexec.empty()) return {};
+  return [pkexec](const std::vector<std::string>& command) {
+    return bool(RunProgram(pkexec, command, kPolkitWaitMs).status);
+  };
 }
 
 std::unique_ptr<XdgAutostartStore> MakeAutostartStore() {
   return std::make_unique<XdgAutostartStore>(ConfigHome() + "/autostart",
-                                             FirstConfigDir() + "/autostart");
+                                             FirstConfigDir() + "/autostart", PolkitElevation());
 }
 
 std::string AutostartEntryText(const std::string& executablePath) {

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QDBusConnection>
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
@@ -50,7 +51,18 @@ Status SessionEndWatcher::Watch() {
   notifier_ = new QSocketNotifier(fds_[1], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &SessionEndWatcher::Drain);
   Install(OnSignal);
+  // libdbus tells of a lost connection with a signal of its own.
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (bus.isConnected()) {
+    bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                SLOT(BusGone()));
+  }
   return Status::Ok();
+}
+
+void SessionEndWatcher::BusGone() {
+  emit sessionEnding();
 }
 
 SessionEndWatcher::~SessionEndWatcher() {

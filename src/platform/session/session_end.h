@@ -9,7 +9,9 @@ class QSocketNotifier;
 namespace vendaro {
 
 // Turns SIGTERM, SIGHUP and SIGINT into a Qt signal on the GUI thread: the
-// handler only writes a byte to a socket pair, which a notifier reads.
+// handler only writes a byte to a socket pair, which a notifier reads.  The
+// loss of the session bus ends the session too: the bus goes with the
+// session, and a program left without one can only fail at every change.
 class SessionEndWatcher : public QObject {
   Q_OBJECT
 
@@ -23,6 +25,9 @@ class SessionEndWatcher : public QObject {
 
  signals:
   void sessionEnding();
+
+ private slots:
+  void BusGone();
 
  private:
   void Drain();

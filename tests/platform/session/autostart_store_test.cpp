@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "model/autostart.h"
+#include "platform/ipc/child_process.h"
 #include "platform/session/desktop_entry.h"
 #include "support/test_environment.h"
 
@@ -139,6 +142,50 @@ TEST_F(AutostartStoreTest, NoRightsMeansSilentSkip) {
   SyncAutostart(store, kAutostartAllUsers, exe);
   EXPECT_EQ(DetectAutostart(store, exe), kNoAutostart);
   EXPECT_FALSE(FileExists(root + "/home/autostart/Vendaro.desktop"));
+}
+
+// An ordinary user chooses "for all users": the administrator is asked
+// (here a stand-in that answers as polkit would), and the user's own entry
+// goes only once the one for every user is there.
+TEST(AutostartForAllUsers, TheUsersOwnEntryGoesOnlyOnceTheOtherExists) {
+  struct Row {
+    const char* name;
+    bool polkit;     // whether there is a way to ask
+    bool answerYes;  // what the administrator answers
+    bool inForce;
+    AutostartChoice after;
+  };
+  const Row rows[] = {
+      {"the administrator agrees", true, true, true, kAutostartAllUsers},
+      {"the administrator refuses", true, false, false, kAutostartCurrentUser},
+      {"no way to ask", false, false, false, kAutostartCurrentUser},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string root = MakeTempDir("autostart-admin");
+    const std::string exe = "/usr/bin/vendaro";
+    // A file where the folder should be: the user cannot make it, whoever
+    // runs the test; the administrator can.
+    WriteFileBytes(root + "/etc", "not a folder");
+    std::vector<std::vector<std::string>> asked;
+    XdgAutostartStore::Elevate elevate;
+    if (row.polkit) {
+      elevate = [&](const std::vector<std::string>& command) {
+        asked.push_back(command);
+        if (!row.answerYes) return false;
+        std::remove((root + "/etc").c_str());
+        std::vector<std::string> args(command.begin() + 1, command.end());
+        return bool(RunProgram(command.front(), args).status);
+      };
+    }
+    XdgAutostartStore store(root + "/home/autostart", root + "/etc/xdg/autostart", elevate);
+    ASSERT_TRUE(store.Write(AutostartScope::CurrentUser, exe));
+
+    EXPECT_EQ(SyncAutostart(store, kAutostartAllUsers, exe), row.inForce);
+    EXPECT_EQ(DetectAutostart(store, exe), row.after);
+    EXPECT_EQ(store.Exists(AutostartScope::CurrentUser), !row.inForce);
+    EXPECT_EQ(asked.size(), row.polkit ? 1u : 0u);
+  }
 }
 
 TEST(AutostartFolders, FollowTheXdgVariables) {

@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
 #include "platform/desktops/sway/sway_config.h"
 #include "platform/ipc/child_process.h"
@@ -155,11 +158,42 @@ Status SwayDesktop::ShowOnOutputs(
         return Status::Error("nieobsługiwana nazwa ekranu " + output.name);
       commands.push_back("output \"" + output.name + "\" bg " + *file + " stretch");
     }
-    return RunCommands(commands, budget);
+    Status status;
+    {
+      // Not crossed by a reload's ShowAgain, which would set the older ones.
+      const std::lock_guard lock(mutex_);
+      status = RunCommands(commands, budget);
+      if (status) shownCommands_ = std::move(commands);
+    }
+    if (status) ListenForReloads();
+    return status;
   });
 }
 
+SwayDesktop::~SwayDesktop() {
+  watcher_.reset();
+}
+
+void SwayDesktop::ListenForReloads() {
+  // A one-off change ends at once; only the resident program listens.
+  if (oneOff_ || watcher_) return;
+  const char* socket = std::getenv("SWAYSOCK");
+  watcher_ = SwayReloadWatcher::Start(socket ? socket : "", [this] { ShowAgain(); });
+}
+
+void SwayDesktop::ShowAgain() {
+  // sway starts the config's swaybg as it reloads: ours replaces it after.
+  constexpr auto kAfterReload = std::chrono::milliseconds(200);
+  std::this_thread::sleep_for(kAfterReload);
+  const std::lock_guard lock(mutex_);
+  if (shownCommands_.empty()) return;
+  WaitBudget budget;
+  (void)RunCommands(shownCommands_, budget);
+}
+
 Status SwayDesktop::PutBack(const RestoreJournal& journal, WaitBudget& budget) {
+  const std::lock_guard lock(mutex_);
+  shownCommands_.clear();  // a reload keeps the user's now
   std::vector<std::string> commands = journal.All(kLineKey);
   // sway draws no background without a `bg` line; the nearest we can ask
   // for is a plain one, first, for every output the user's lines do not

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/desktop/journaled_desktop.h"
 #include "platform/desktops/sway/sway_config.h"
+#include "platform/desktops/sway/sway_reload.h"
 
 namespace vendaro {
 
@@ -21,13 +24,19 @@ struct SwayOutput {
 // user's own `output … bg` line (a swaybg of ours would be drawn under it).
 // The user's lines are read from the loaded config (`swaymsg -t get_config`)
 // and the files it includes before the first change, journaled, and sent
-// again to give it back.
+// again to give it back.  A reload of sway's config (`swaymsg reload`)
+// brings the config's background back over ours: the resident program
+// listens for reloads on sway's IPC socket and sets ours again.  The config
+// is all that can be read of the user's wallpaper: one they set at run time
+// with swaymsg is not known, and the config's comes back at the end.
 class SwayDesktop : public FileShowingDesktop {
  public:
   explicit SwayDesktop(std::string stateFolder) : FileShowingDesktop(std::move(stateFolder)) {}
+  ~SwayDesktop() override;
 
   DesktopKind kind() const override { return DesktopKind::Sway; }
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
+  void KeepAfterExit() override { oneOff_ = true; }
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
@@ -43,6 +52,16 @@ class SwayDesktop : public FileShowingDesktop {
       const std::vector<ShownSource>& sources, RestoreJournal& journal, WaitBudget& budget,
       const std::function<const std::string&(const SwayOutput& output,
                                              const std::vector<std::string>& shown)>& fileOf);
+  // Once ours is shown, sway's reloads are listened for, and each sets
+  // ours again.
+  void ListenForReloads();
+  void ShowAgain();
+
+  bool oneOff_ = false;
+  std::mutex mutex_;
+  std::vector<std::string> shownCommands_;  // under mutex_
+  // Last: it ends (and stops calling ShowAgain) before the rest goes.
+  std::unique_ptr<SwayReloadWatcher> watcher_;
 };
 
 // The path as one word of a sway command: quoted for sway's parser and for

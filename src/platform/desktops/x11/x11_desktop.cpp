@@ -104,6 +104,11 @@ Status X11Desktop::Capture(RestoreJournal& journal, WaitBudget&) {
   return connection->Sync("_XROOTPMAP_ID");
 }
 
+bool X11Desktop::NamesOurs(const std::string& value, const RestoreJournal& journal) const {
+  const std::optional<std::string> ours = journal.Find(kOursKey);
+  return ours && *ours == value;
+}
+
 Status X11Desktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                         WaitBudget& budget) {
   return ShowMonitors(OneScreen(canvas, path), journal, budget);

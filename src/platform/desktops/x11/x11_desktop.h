@@ -35,6 +35,9 @@ class X11Desktop : public JournaledDesktop {
               WaitBudget& budget) override;
   Status ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
                       WaitBudget& budget) override;
+  // Ours is the pixmap the journal names (this process's or a one-off
+  // change's); any other background is someone else's.
+  bool NamesOurs(const std::string& value, const RestoreJournal& journal) const override;
 
  private:
   std::string display_;

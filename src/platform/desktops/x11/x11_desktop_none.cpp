@@ -14,6 +14,10 @@ bool X11RootBackgroundVisible(const std::string&) {
 X11Desktop::X11Desktop(std::string display, std::string stateFolder)
     : JournaledDesktop(std::move(stateFolder)), display_(std::move(display)) {}
 
+bool X11Desktop::NamesOurs(const std::string&, const RestoreJournal&) const {
+  return false;
+}
+
 Status X11Desktop::Capture(RestoreJournal&, WaitBudget&) {
   return Status::Error("Program zbudowano bez obsługi X11");
 }
