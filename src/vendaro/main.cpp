@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/remote_control.h"
 #include "app/resident_session.h"
+#include "compose/picture_helpers.h"
 #include "compose/renderer.h"
 #include "model/wallpaper_entry.h"
 #include "platform/display/windowing.h"
@@ -94,6 +96,8 @@ int RunResident(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The locale's short date format is what the settings file stores dates in.
   std::setlocale(LC_ALL, "");
+  // The resident copy's helper for pictures: no windows, no Qt application.
+  if (argc == 2 && std::string_view(argv[1]) == kPictureHelperArgument) return RunPictureHelper();
   using Kind = ProgramRequest::Kind;
   const ProgramRequest request = ParseProgramArguments({argv + 1, argv + argc});
   switch (request.kind) {

@@ -1,0 +1,158 @@
+#include "compose/picture_helpers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <utility>
+
+#include "compose/placement.h"
+#include "compose/renderer.h"
+
+namespace vendaro {
+namespace {
+
+std::string Number(long long value) {
+  return std::to_string(value);
+}
+
+}  // namespace
+
+PictureBudget BudgetFor(ScreenSize screen) {
+  const long long pixels = std::max(1LL, static_cast<long long>(screen.width) * screen.height);
+  const double scale = std::max(1.0, static_cast<double>(pixels) / kBasePixels);
+  PictureBudget budget;
+  const auto extraPixels = static_cast<std::uint64_t>(std::max(0LL, pixels - kBasePixels));
+  budget.addressSpaceBytes = kBaseAddressSpaceBytes + extraPixels * 3 * kCanvasCopies;
+  budget.cpuSeconds = static_cast<int>(std::ceil(kBaseSeconds * scale));
+  budget.wall = std::chrono::milliseconds(budget.cpuSeconds * 1000LL);
+  return budget;
+}
+
+PictureBudget ProbeBudget() {
+  return BudgetFor({1920, 1080});
+}
+
+PictureHelpers::PictureHelpers(std::string program) : program_(std::move(program)) {}
+
+PictureHelpers::~PictureHelpers() {
+  CancelAll();
+}
+
+std::unique_ptr<BoundedChild> PictureHelpers::Take() {
+  std::lock_guard lock(mutex_);
+  std::unique_ptr<BoundedChild> helper;
+  if (idle_.empty()) {
+    helper = std::make_unique<BoundedChild>();
+  } else {
+    helper = std::move(idle_.back());
+    idle_.pop_back();
+  }
+  busy_.push_back(helper.get());
+  return helper;
+}
+
+void PictureHelpers::Give(std::unique_ptr<BoundedChild> helper) {
+  std::lock_guard lock(mutex_);
+  busy_.erase(std::find(busy_.begin(), busy_.end(), helper.get()));
+  // A helper that ended is not worth keeping: the next call starts one.
+  if (helper->running()) idle_.push_back(std::move(helper));
+}
+
+void PictureHelpers::CancelAll() {
+  std::lock_guard lock(mutex_);
+  for (BoundedChild* helper : busy_) helper->Cancel();
+  idle_.clear();
+}
+
+void PictureHelpers::KeepIdle(std::size_t keep) {
+  std::lock_guard lock(mutex_);
+  if (idle_.size() > keep) idle_.resize(keep);
+}
+
+PictureHelpers::Answer PictureHelpers::Ask(const Record& request, const PictureBudget& budget) {
+  std::unique_ptr<BoundedChild> helper = Take();
+  Answer answer;
+  if (!helper->running()) {
+    answer.status = helper->Start(program_, {kPictureHelperArgument});
+    if (!answer.status) {
+      answer.status = Status::Error("Nie można uruchomić procesu dekodującego obrazy: " +
+                                    answer.status.message());
+      Give(std::move(helper));
+      return answer;
+    }
+  }
+  std::string bytes;
+  const BoundedChild::Outcome outcome =
+      helper->Exchange(EncodeRecord(request), RecordLength, bytes, budget.wall);
+  DecodedRecord decoded;
+  if (outcome != BoundedChild::Outcome::Answered ||
+      DecodeRecord(bytes, decoded) != RecordState::Whole || decoded.fields.empty()) {
+    // Whatever the helper did, it is not to be trusted with another picture.
+    helper->Stop();
+    answer.status = Status::Error(kBeyondLimitsReason);
+  } else {
+    answer.fields = std::move(decoded.fields);
+  }
+  Give(std::move(helper));
+  return answer;
+}
+
+namespace {
+
+bool ReadInt(const std::string& text, int& value) {
+  const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+Result<PictureSize> PictureHelpers::Probe(const std::string& path) {
+  const PictureBudget budget = ProbeBudget();
+  Answer answer = Ask({"probe", path, Number(static_cast<long long>(budget.addressSpaceBytes)),
+                       Number(budget.cpuSeconds)},
+                      budget);
+  if (!answer.status) return answer.status;
+  const Record& f = answer.fields;
+  PictureSize size;
+  if (f[0] == "ok" && f.size() == 3 && ReadInt(f[1], size.width) && ReadInt(f[2], size.height))
+    return size;
+  if (f[0] == "no" && f.size() == 2) return Status::Error(f[1]);
+  return Status::Error(kBeyondLimitsReason);
+}
+
+RenderResult PictureHelpers::Render(const WallpaperEntry& entry, const Options& options,
+                                    ScreenSize screen) {
+  const PictureBudget budget = BudgetFor(screen);
+  const ColorValue background = ResolveFillColor(options.FillColor, nullptr);
+  Answer answer = Ask({"draw", entry.path, Number(entry.width), Number(entry.height),
+                       Number(static_cast<int>(options.DisplayMode)),
+                       Number(static_cast<int>(options.Alignment)),
+                       Number(static_cast<int>(options.GapFill)),
+                       Number(static_cast<int>(options.Interpolation)), Number(background),
+                       Number(screen.width), Number(screen.height),
+                       Number(static_cast<long long>(budget.addressSpaceBytes)),
+                       Number(budget.cpuSeconds)},
+                      budget);
+  RenderResult result;
+  result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
+                                  options.DisplayMode, options.Alignment);
+  const Record& f = answer.fields;
+  const std::size_t bytes = static_cast<std::size_t>(screen.width) * screen.height * 3;
+  if (answer.status && f[0] == "ok" && f.size() == 3 && f[2].size() == bytes) {
+    result.canvas.width = screen.width;
+    result.canvas.height = screen.height;
+    result.canvas.rgb.assign(f[2].begin(), f[2].end());
+    result.picture = f[1].empty() ? Status::Ok() : Status::Error(f[1]);
+    return result;
+  }
+  result.canvas = MakeCanvas(screen.width, screen.height, background);
+  if (!answer.status)
+    result.picture = answer.status;
+  else if (f[0] == "no" && f.size() == 2)
+    result.picture = Status::Error(f[1]);
+  else
+    result.picture = Status::Error(kBeyondLimitsReason);
+  return result;
+}
+
+}  // namespace vendaro
