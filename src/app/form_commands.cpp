@@ -70,13 +70,14 @@ void TForm2::ItemsChanged() {
 Status TForm2::RunRemoteCommand(RemoteCommand command) {
   ResidentSession& session = *impl_->session;
   TrayItems& items = session.items();
-  // What the tray would not do now is refused with the reason, not ignored.
+  // What the tray would not do now is refused with the reason, not ignored:
+  // the change items are off only inside a change, the settings item also
+  // while its window is open.
   const auto refused = [&session](const MenuItem& item) -> std::optional<Status> {
     if (item.enabled) return std::nullopt;
-    if (session.changing())
-      return Status::Error(
-          "Trwa zmiana tapety; polecenie nie zostało wykonane, spróbuj za chwilę.");
-    return Status::Error("Okno ustawień jest już otwarte.");
+    if (&item == &session.items().Ustawienia1 && !session.changing())
+      return Status::Error("Okno ustawień jest już otwarte.");
+    return Status::Error("Trwa zmiana tapety; polecenie nie zostało wykonane, spróbuj za chwilę.");
   };
   switch (command) {
     case RemoteCommand::Next:

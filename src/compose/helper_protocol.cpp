@@ -28,8 +28,7 @@ RecordState Decode(std::string_view bytes, DecodedRecord* out, std::size_t& used
     return s;
   for (std::size_t i = 0; i < count; ++i) {
     std::size_t length = 0;
-    if (RecordState s = ReadNumber(bytes, at, ':', kMaxFieldBytes, length);
-        s != RecordState::Whole)
+    if (RecordState s = ReadNumber(bytes, at, ':', kMaxFieldBytes, length); s != RecordState::Whole)
       return s;
     if (bytes.size() - at < length) return RecordState::Incomplete;
     if (out) out->fields.emplace_back(bytes.substr(at, length));

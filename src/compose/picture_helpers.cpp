@@ -69,11 +69,26 @@ void PictureHelpers::KeepIdle(std::size_t keep) {
   if (idle_.size() > keep) idle_.resize(keep);
 }
 
+Status PictureHelpers::StartHelper(BoundedChild& helper) {
+  if (Status started = helper.Start(program_, {kPictureHelperArgument}); !started) return started;
+  // Its start (loading its libraries on a busy machine) is not the first
+  // picture's time; a program that does not greet as a helper is none.
+  std::string bytes;
+  DecodedRecord decoded;
+  if (helper.Exchange(EncodeRecord({"hello"}), RecordLength, bytes, kHelperStartLimit) !=
+          BoundedChild::Outcome::Answered ||
+      DecodeRecord(bytes, decoded) != RecordState::Whole || decoded.fields != Record{"ok"}) {
+    helper.Stop();
+    return Status::Error(program_ + " nie odpowiada jak proces dekodujący");
+  }
+  return Status::Ok();
+}
+
 PictureHelpers::Answer PictureHelpers::Ask(const Record& request, const PictureBudget& budget) {
   std::unique_ptr<BoundedChild> helper = Take();
   Answer answer;
   if (!helper->running()) {
-    answer.status = helper->Start(program_, {kPictureHelperArgument});
+    answer.status = StartHelper(*helper);
     if (!answer.status) {
       answer.status = Status::Error("Nie można uruchomić procesu dekodującego obrazy: " +
                                     answer.status.message());
@@ -124,15 +139,13 @@ RenderResult PictureHelpers::Render(const WallpaperEntry& entry, const Options& 
                                     ScreenSize screen) {
   const PictureBudget budget = BudgetFor(screen);
   const ColorValue background = ResolveFillColor(options.FillColor, nullptr);
-  Answer answer = Ask({"draw", entry.path, Number(entry.width), Number(entry.height),
-                       Number(static_cast<int>(options.DisplayMode)),
-                       Number(static_cast<int>(options.Alignment)),
-                       Number(static_cast<int>(options.GapFill)),
-                       Number(static_cast<int>(options.Interpolation)), Number(background),
-                       Number(screen.width), Number(screen.height),
-                       Number(static_cast<long long>(budget.addressSpaceBytes)),
-                       Number(budget.cpuSeconds)},
-                      budget);
+  Answer answer = Ask(
+      {"draw", entry.path, Number(entry.width), Number(entry.height),
+       Number(static_cast<int>(options.DisplayMode)), Number(static_cast<int>(options.Alignment)),
+       Number(static_cast<int>(options.GapFill)), Number(static_cast<int>(options.Interpolation)),
+       Number(background), Number(screen.width), Number(screen.height),
+       Number(static_cast<long long>(budget.addressSpaceBytes)), Number(budget.cpuSeconds)},
+      budget);
   RenderResult result;
   result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
                                   options.DisplayMode, options.Alignment);

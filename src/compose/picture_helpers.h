@@ -36,6 +36,9 @@ inline constexpr long long kBasePixels = 1920LL * 1080LL;
 inline constexpr std::uint64_t kCanvasCopies = 4;
 
 PictureBudget BudgetFor(ScreenSize screen);
+// How long a new helper may take to start, before its first picture.
+inline constexpr std::chrono::milliseconds kHelperStartLimit{30000};
+
 // Measuring reads a header only: the base budget.
 PictureBudget ProbeBudget();
 
@@ -70,6 +73,7 @@ class PictureHelpers {
     Record fields;
   };
   Answer Ask(const Record& request, const PictureBudget& budget);
+  Status StartHelper(BoundedChild& helper);
   std::unique_ptr<BoundedChild> Take();
   void Give(std::unique_ptr<BoundedChild> helper);
 

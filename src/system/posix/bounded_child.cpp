@@ -66,18 +66,27 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
     return Status::Error(std::string("socketpair: ") + std::strerror(errno));
+  // Closed by a successful exec; a failed one writes its error number here.
+  int execError[2];
+  if (::pipe2(execError, O_CLOEXEC) != 0) {
+    const int error = errno;
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return Status::Error(std::string("pipe: ") + std::strerror(error));
+  }
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid < 0) {
     const int error = errno;
-    ::close(ends[0]);
-    ::close(ends[1]);
+    for (int fd : {ends[0], ends[1], execError[0], execError[1]}) ::close(fd);
     return Status::Error(std::string("fork: ") + std::strerror(error));
   }
   if (pid == 0) {
     // Only async-signal-safe calls until exec: the parent has threads.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(127);
+    // A group of its own: anything it starts is killed with it.
+    ::setpgid(0, 0);
     const int null = ::open("/dev/null", O_RDWR);
     ::dup2(ends[1], 0);
     ::dup2(ends[1], 1);
@@ -86,9 +95,24 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::execve(program.c_str(), argv.data(), environ);
+    const int error = errno;
+    (void)!::write(execError[1], &error, sizeof error);
     ::_exit(127);
   }
   ::close(ends[1]);
+  ::close(execError[1]);
+  int error = 0;
+  ssize_t n;
+  do {
+    n = ::read(execError[0], &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  ::close(execError[0]);
+  if (n == static_cast<ssize_t>(sizeof error)) {
+    ::close(ends[0]);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return Status::Error(program + ": " + std::strerror(error));
+  }
   toChild_ = fromChild_ = ends[0];
   cancelled_ = false;
   pid_ = pid;
@@ -96,8 +120,7 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
 }
 
 BoundedChild::Outcome BoundedChild::Exchange(std::string_view request, const AnswerLength& length,
-                                             std::string& answer,
-                                             std::chrono::milliseconds limit) {
+                                             std::string& answer, std::chrono::milliseconds limit) {
   answer.clear();
   if (!running()) return Outcome::NotStarted;
   const Clock::time_point deadline = Clock::now() + limit;
@@ -128,6 +151,7 @@ BoundedChild::Outcome BoundedChild::Ended(bool timedOut) {
   const pid_t pid = pid_.load();
   int status = 0;
   if (pid > 0) {
+    ::kill(-pid, SIGKILL);
     ::kill(pid, SIGKILL);
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -143,7 +167,9 @@ BoundedChild::Outcome BoundedChild::Ended(bool timedOut) {
 void BoundedChild::Cancel() {
   cancelled_ = true;
   const pid_t pid = pid_.load();
-  if (pid > 0) ::kill(pid, SIGKILL);
+  if (pid <= 0) return;
+  ::kill(-pid, SIGKILL);
+  ::kill(pid, SIGKILL);
 }
 
 void BoundedChild::Stop() {
