@@ -6,11 +6,16 @@
 //   vendaro-bench-helper change HELPER WxH ROUNDS PICTURE
 //     median time of a change's composition and BMP write in this process
 //     (as before the helpers) and through a warm helper, and a cold start.
+//   vendaro-bench-helper probe HELPER COUNT PICTURE
+//     measures the picture COUNT times on one thread per core, as start-up
+//     measures a list, in this process and through one helper per thread.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "compose/bmp_writer.h"
@@ -100,15 +105,42 @@ int Change(char** argv) {
   return 0;
 }
 
+int Probes(char** argv) {
+  const int count = std::max(1, std::atoi(argv[3]));
+  const std::string path = argv[4];
+  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  auto run = [&](const PictureProbe& probe) {
+    const auto start = Clock::now();
+    std::atomic<int> next{0}, failed{0};
+    std::vector<std::thread> workers;
+    for (unsigned t = 0; t < threads; ++t)
+      workers.emplace_back([&] {
+        while (next.fetch_add(1) < count)
+          if (!probe(path)) ++failed;
+      });
+    for (std::thread& worker : workers) worker.join();
+    if (failed > 0) std::exit(1);
+    return Ms(start);
+  };
+  PictureHelpers helpers(argv[2]);
+  const double here = run(ProbePicture);
+  const double there = run([&helpers](const std::string& p) { return helpers.Probe(p); });
+  std::printf("%d probes on %u threads: in process %.0f ms, through helpers %.0f ms\n", count,
+              threads, here, there);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   if (what == "draw" && argc == 7) return Draw(argv);
   if (what == "change" && argc == 6) return Change(argv);
+  if (what == "probe" && argc == 5) return Probes(argv);
   std::fputs(
       "usage: vendaro-bench-helper draw HELPER WxH MODE INTERP PICTURE\n"
-      "       vendaro-bench-helper change HELPER WxH ROUNDS PICTURE\n",
+      "       vendaro-bench-helper change HELPER WxH ROUNDS PICTURE\n"
+      "       vendaro-bench-helper probe HELPER COUNT PICTURE\n",
       stderr);
   return 2;
 }

@@ -90,10 +90,13 @@ for screen in 1920x1080 3840x2160; do
   helper $screen "a FIFO named .png" fifo.png 0 2
 done
 echo "== a change: composition and BMP write, before and with the helper"
+command -v vips >/dev/null || bench_install libvips-tools
 bench_photo
 for screen in 1920x1080 3840x2160; do
   "$build/bin/vendaro-bench-helper" change "$build/bin/vendaro" $screen 7 photo.jpg
 done
+echo "== measuring a list"
+"$build/bin/vendaro-bench-helper" probe "$build/bin/vendaro" 200000 png-16384.png
 echo "== files"
 DONE=read
 measure "list: 10 MB of bare CR" "$build/bin/vendaro-bench-read-files" list list-bare-cr.vdl
