@@ -56,8 +56,7 @@ int Draw(char** argv) {
   options.Interpolation = std::atoi(argv[5]);
   options.FillColor = 0;
   const Result<PictureSize> size = helpers.Probe(argv[6]);
-  const WallpaperEntry entry =
-      MakeEntry(argv[6], size ? size->width : 1, size ? size->height : 1);
+  const WallpaperEntry entry = MakeEntry(argv[6], size ? size->width : 1, size ? size->height : 1);
   const RenderResult drawn = helpers.Render(entry, options, screen);
   helpers.KeepIdle(0);  // reaped now, so its peak counts
   if (!size || !drawn.picture) {

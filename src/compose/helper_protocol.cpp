@@ -21,7 +21,7 @@ RecordState ReadNumber(std::string_view bytes, std::size_t& at, char stop, std::
   return RecordState::Whole;
 }
 
-RecordState Decode(std::string_view bytes, DecodedRecord* out, std::size_t& used) {
+RecordState Decode(std::string_view bytes, std::vector<std::string_view>* out, std::size_t& used) {
   std::size_t at = 0;
   std::size_t count = 0;
   if (RecordState s = ReadNumber(bytes, at, ';', kMaxFields, count); s != RecordState::Whole)
@@ -31,7 +31,7 @@ RecordState Decode(std::string_view bytes, DecodedRecord* out, std::size_t& used
     if (RecordState s = ReadNumber(bytes, at, ':', kMaxFieldBytes, length); s != RecordState::Whole)
       return s;
     if (bytes.size() - at < length) return RecordState::Incomplete;
-    if (out) out->fields.emplace_back(bytes.substr(at, length));
+    if (out) out->push_back(bytes.substr(at, length));
     at += length;
   }
   used = at;
@@ -48,12 +48,21 @@ std::string EncodeRecord(const Record& fields) {
 
 RecordState DecodeRecord(std::string_view bytes, DecodedRecord& out) {
   out = {};
-  std::size_t used = 0;
-  const RecordState state = Decode(bytes, &out, used);
-  if (state == RecordState::Whole)
-    out.used = used;
-  else
-    out.fields.clear();
+  std::vector<std::string_view> fields;
+  const RecordState state = DecodeRecordViews(bytes, fields, out.used);
+  out.fields.assign(fields.begin(), fields.end());
+  return state;
+}
+
+RecordState DecodeRecordViews(std::string_view bytes, std::vector<std::string_view>& fields,
+                              std::size_t& used) {
+  fields.clear();
+  used = 0;
+  const RecordState state = Decode(bytes, &fields, used);
+  if (state != RecordState::Whole) {
+    fields.clear();
+    used = 0;
+  }
   return state;
 }
 

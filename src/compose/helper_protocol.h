@@ -27,6 +27,9 @@ enum class RecordState { Whole, Incomplete, Malformed };
 // Malformed when no continuation can: a bad number, too many fields, a
 // field beyond kMaxFieldBytes.
 RecordState DecodeRecord(std::string_view bytes, DecodedRecord& out);
+// The same with the fields as views into `bytes`: a canvas is not copied.
+RecordState DecodeRecordViews(std::string_view bytes, std::vector<std::string_view>& fields,
+                              std::size_t& used);
 // Only the length of the first whole record: 0 while it is incomplete, and
 // all of `bytes` when it is malformed (the reader stops and DecodeRecord
 // tells).

@@ -8,6 +8,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "compose/picture_helpers.h"
 #include "compose/probe.h"
@@ -23,6 +24,9 @@ namespace vendaro {
 namespace {
 
 constexpr std::size_t kReadChunk = 65536;
+// The caller's wall clock ends a request first; the helper's own alarm is
+// for a caller that is gone.
+constexpr int kAlarmSlackSeconds = 2;
 
 template <typename T>
 bool ReadNumber(const std::string& text, T& value) {
@@ -34,13 +38,18 @@ bool ReadChoice(const std::string& text, const ChoiceInfo& info, int& value) {
   return ReadNumber(text, value) && value >= 0 && value <= info.maximum();
 }
 
-// The limits a request carries in its last two fields.
-bool ApplyLimits(const Record& r) {
+// The limits a request carries in its last two fields.  The address space
+// is measured afresh only when the budget changes or after a drawing: a
+// list's thousands of probes share one.
+bool ApplyLimits(const Record& r, bool drawing) {
+  static std::uint64_t lastBytes = 0;
   std::uint64_t bytes = 0;
   int seconds = 0;
   if (!ReadNumber(r[r.size() - 2], bytes) || !ReadNumber(r.back(), seconds) || seconds < 1)
     return false;
-  LimitThisProcess(bytes, seconds);
+  LimitTime(seconds, seconds + kAlarmSlackSeconds);
+  if (drawing || bytes != lastBytes) LimitAddressSpace(bytes);
+  lastBytes = drawing ? 0 : bytes;
   return true;
 }
 
@@ -58,7 +67,7 @@ void HangForTests(const std::string&) {}
 #endif
 
 Record Probe(const Record& r) {
-  if (r.size() != 4 || !ApplyLimits(r)) return {"no", "bad request"};
+  if (r.size() != 4 || !ApplyLimits(r, false)) return {"no", "bad request"};
   const Result<PictureSize> size = ProbePicture(r[1]);
   if (!size) return {"no", size.message()};
   return {"ok", std::to_string(size->width), std::to_string(size->height)};
@@ -75,7 +84,8 @@ Record Draw(const Record& r) {
       !ReadChoice(r[6], kFillChoice, gap) || !ReadChoice(r[7], kInterpChoice, interp) ||
       !ReadNumber(r[8], fill) || fill > 0xFFFFFFu || !ReadNumber(r[9], screen.width) ||
       !ReadNumber(r[10], screen.height) || screen.width < 1 || screen.height < 1 ||
-      static_cast<long long>(screen.width) * screen.height > kMaxPicturePixels || !ApplyLimits(r))
+      static_cast<long long>(screen.width) * screen.height > kMaxPicturePixels ||
+      !ApplyLimits(r, true))
     return {"no", "bad request"};
   entry.path = r[1];
   options.DisplayMode = mode;
@@ -104,14 +114,21 @@ Record Answer(const Record& request) {
   }
 }
 
-bool WriteAll(const std::string& bytes) {
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + at, bytes.size() - at);
+bool WriteAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    at += static_cast<std::size_t>(n);
+    bytes.remove_prefix(static_cast<std::size_t>(n));
   }
+  return true;
+}
+
+// The record without gathering it first: a canvas is written from where it is.
+bool WriteRecord(const Record& fields) {
+  if (!WriteAll(std::to_string(fields.size()) + ';')) return false;
+  for (const std::string& field : fields)
+    if (!WriteAll(std::to_string(field.size()) + ':') || !WriteAll(field)) return false;
   return true;
 }
 
@@ -126,10 +143,12 @@ int RunPictureHelper() {
     if (state == RecordState::Malformed) return EXIT_FAILURE;
     if (state == RecordState::Whole) {
       received.erase(0, request.used);
-      const std::string answer = EncodeRecord(Answer(request.fields));
-      // The pixels are sent: the pages they took go back before the next picture.
-      ReleaseFreeMemory();
-      if (!WriteAll(answer)) return EXIT_FAILURE;
+      const Record answer = Answer(request.fields);
+      if (!WriteRecord(answer)) return EXIT_FAILURE;
+      ::alarm(0);
+      // After a drawing, the pages its picture took go back before the next;
+      // a probe holds too little to be worth the time.
+      if (!request.fields.empty() && request.fields.front() == "draw") ReleaseFreeMemory();
       continue;
     }
     const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);

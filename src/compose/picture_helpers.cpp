@@ -41,12 +41,14 @@ PictureHelpers::~PictureHelpers() {
 std::unique_ptr<BoundedChild> PictureHelpers::Take() {
   std::lock_guard lock(mutex_);
   std::unique_ptr<BoundedChild> helper;
-  if (idle_.empty()) {
-    helper = std::make_unique<BoundedChild>();
-  } else {
+  // One that ended while idle (killed from outside) is not handed out: its
+  // next picture would be blamed for it.
+  while (!idle_.empty() && !helper) {
     helper = std::move(idle_.back());
     idle_.pop_back();
+    if (!helper->Alive()) helper.reset();
   }
+  if (!helper) helper = std::make_unique<BoundedChild>();
   busy_.push_back(helper.get());
   return helper;
 }
@@ -96,17 +98,15 @@ PictureHelpers::Answer PictureHelpers::Ask(const Record& request, const PictureB
       return answer;
     }
   }
-  std::string bytes;
   const BoundedChild::Outcome outcome =
-      helper->Exchange(EncodeRecord(request), RecordLength, bytes, budget.wall);
-  DecodedRecord decoded;
+      helper->Exchange(EncodeRecord(request), RecordLength, answer.bytes, budget.wall);
+  std::size_t used = 0;
   if (outcome != BoundedChild::Outcome::Answered ||
-      DecodeRecord(bytes, decoded) != RecordState::Whole || decoded.fields.empty()) {
+      DecodeRecordViews(answer.bytes, answer.fields, used) != RecordState::Whole ||
+      answer.fields.empty()) {
     // Whatever the helper did, it is not to be trusted with another picture.
     helper->Stop();
     answer.status = Status::Error(kBeyondLimitsReason);
-  } else {
-    answer.fields = std::move(decoded.fields);
   }
   Give(std::move(helper));
   return answer;
@@ -114,7 +114,7 @@ PictureHelpers::Answer PictureHelpers::Ask(const Record& request, const PictureB
 
 namespace {
 
-bool ReadInt(const std::string& text, int& value) {
+bool ReadInt(std::string_view text, int& value) {
   const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && ptr == text.data() + text.size();
 }
@@ -127,11 +127,11 @@ Result<PictureSize> PictureHelpers::Probe(const std::string& path) {
                        Number(budget.cpuSeconds)},
                       budget);
   if (!answer.status) return answer.status;
-  const Record& f = answer.fields;
+  const std::vector<std::string_view>& f = answer.fields;
   PictureSize size;
   if (f[0] == "ok" && f.size() == 3 && ReadInt(f[1], size.width) && ReadInt(f[2], size.height))
     return size;
-  if (f[0] == "no" && f.size() == 2) return Status::Error(f[1]);
+  if (f[0] == "no" && f.size() == 2) return Status::Error(std::string(f[1]));
   return Status::Error(kBeyondLimitsReason);
 }
 
@@ -149,20 +149,20 @@ RenderResult PictureHelpers::Render(const WallpaperEntry& entry, const Options& 
   RenderResult result;
   result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
                                   options.DisplayMode, options.Alignment);
-  const Record& f = answer.fields;
+  const std::vector<std::string_view>& f = answer.fields;
   const std::size_t bytes = static_cast<std::size_t>(screen.width) * screen.height * 3;
   if (answer.status && f[0] == "ok" && f.size() == 3 && f[2].size() == bytes) {
     result.canvas.width = screen.width;
     result.canvas.height = screen.height;
     result.canvas.rgb.assign(f[2].begin(), f[2].end());
-    result.picture = f[1].empty() ? Status::Ok() : Status::Error(f[1]);
+    result.picture = f[1].empty() ? Status::Ok() : Status::Error(std::string(f[1]));
     return result;
   }
   result.canvas = MakeCanvas(screen.width, screen.height, background);
   if (!answer.status)
     result.picture = answer.status;
   else if (f[0] == "no" && f.size() == 2)
-    result.picture = Status::Error(f[1]);
+    result.picture = Status::Error(std::string(f[1]));
   else
     result.picture = Status::Error(kBeyondLimitsReason);
   return result;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compose/compose_wallpaper.h"
@@ -70,7 +71,8 @@ class PictureHelpers {
  private:
   struct Answer {
     Status status;  // kBeyondLimitsReason or why the helper could not run
-    Record fields;
+    std::string bytes;
+    std::vector<std::string_view> fields;  // in `bytes`; at least one when status is Ok
   };
   Answer Ask(const Record& request, const PictureBudget& budget);
   Status StartHelper(BoundedChild& helper);

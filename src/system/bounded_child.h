@@ -1,10 +1,11 @@
 #pragma once
 
-// A helper process that answers requests over a pipe, and that the system
-// bounds: it dies with us, its requests are timed by the wall clock, and it
-// sets its own address-space and CPU-time limits for each request
+// A helper process that answers requests over a socket, and that the system
+// bounds: its requests are timed by the wall clock, and it sets its own
+// address-space, CPU-time and wall-clock limits for each request
 // (LimitThisProcess), so a decoder that swells or spins ends the helper, not
-// the program that asked.
+// the program that asked.  A helper ends when its socket closes, which the
+// kernel does when we die.
 
 #include <sys/types.h>
 
@@ -44,6 +45,8 @@ class BoundedChild {
   // its standard error dropped.
   Status Start(const std::string& program, const std::vector<std::string>& args);
   bool running() const { return pid_.load() > 0; }
+  // Whether it still runs; one that ended meanwhile is reaped.
+  bool Alive();
   // Sends `request` and waits at most `limit` for the whole answer, which
   // replaces `answer`.  Anything but Answered leaves the child stopped; the
   // next Start makes a new one.
@@ -62,14 +65,15 @@ class BoundedChild {
   int fromChild_ = -1;
 };
 
-// Limits for this process, set by a helper before each request: the soft
-// limits move, so one helper serves many requests.  Both count from now:
-// `addressSpaceBytes` beyond what the process maps already (its libraries),
-// `cpuSeconds` beyond the CPU time spent so far.  The address space is left unlimited in a
-// sanitized build, whose shadow memory reserves terabytes of it (see
-// AddressSpaceLimited).
-void LimitThisProcess(std::uint64_t addressSpaceBytes, int cpuSeconds);
-// Whether LimitThisProcess bounds the address space in this build.
+// Limits for this process, set by a helper before a request: the soft
+// limits move, so one helper serves many requests.  Each counts from now:
+// `cpuSeconds` beyond the CPU time spent so far, `wallSeconds` by SIGALRM
+// (which ends the process), `addressSpaceBytes` beyond what the process
+// maps already (its libraries).  The address space is left unlimited in a
+// sanitized build, whose shadow memory reserves terabytes of it.
+void LimitTime(int cpuSeconds, int wallSeconds);
+void LimitAddressSpace(std::uint64_t addressSpaceBytes);
+// Whether LimitAddressSpace bounds the address space in this build.
 bool AddressSpaceLimited();
 
 }  // namespace vendaro

@@ -14,7 +14,6 @@
 #include "app/remote_control.h"
 #include "app/resident_session.h"
 #include "compose/picture_helpers.h"
-#include "compose/renderer.h"
 #include "model/wallpaper_entry.h"
 #include "platform/display/windowing.h"
 #include "platform/session/folders.h"
@@ -51,8 +50,8 @@ void WaitOneSecond() {
 }
 
 int RunResident(int argc, char** argv) {
-  // Started before Qt's threads: the library's start touches the environment.
-  StartPictureLibrary();
+  // No picture library here: pictures are measured and drawn in helpers
+  // (RunPictureHelper), so none of its memory stays in the resident program.
   ChooseWindowingPlatform();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vendaro"));

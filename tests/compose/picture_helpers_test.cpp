@@ -32,7 +32,9 @@ class PictureHelpersTest : public ::testing::Test {
     testing::WritePicture(folder_ + "green.png", 64, 48, 3, [](int x, int) {
       return Rgba{0, static_cast<std::uint8_t>(100 + x), 0};
     });
-    testing::WritePicture(folder_ + "grey.jpg", 40, 40, 1, [](int, int) { return Rgba{90, 90, 90}; });
+    testing::WritePicture(folder_ + "grey.jpg", 40, 40, 1, [](int, int) {
+      return Rgba{90, 90, 90};
+    });
     testing::WriteFileBytes(folder_ + "text.png", "not a picture at all");
     ASSERT_EQ(::mkfifo((folder_ + "fifo.png").c_str(), 0600), 0);
   }
@@ -142,6 +144,16 @@ TEST_F(PictureHelpersTest, AProgramThatIsNoHelperIsToldAsSuch) {
     EXPECT_FALSE(drawn.picture.ok());
     EXPECT_EQ(drawn.canvas.rgb.size(), 16u * 16u * 3u);
   }
+}
+
+// Helpers outlive the threads that start them: start-up measures on
+// threads that end, and the change that follows uses what they started.
+TEST_F(PictureHelpersTest, AHelperOutlivesTheThreadThatStartedIt) {
+  PictureHelpers helpers(kHelper);
+  std::thread([&] { EXPECT_TRUE(helpers.Probe(folder_ + "green.png")); }).join();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const Result<PictureSize> size = helpers.Probe(folder_ + "green.png");
+  EXPECT_TRUE(size) << size.message();
 }
 
 TEST_F(PictureHelpersTest, ThreadsProbeSideBySide) {

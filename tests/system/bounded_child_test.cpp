@@ -106,25 +106,38 @@ TEST(BoundedChild, AProgramThatCannotRunIsToldAtStart) {
 }
 
 // The limits a helper sets itself, tried in a child of the test.
-TEST(LimitThisProcess, CpuTimeEndsASpinningProcess) {
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    LimitThisProcess(std::uint64_t{1} << 30, 1);
-    volatile unsigned long spins = 0;
-    for (;;) spins = spins + 1;
+TEST(LimitTime, EndsASpinningOrASleepingProcess) {
+  struct Row {
+    const char* what;
+    bool spins;
+    int signal;
+  };
+  for (const Row& row : {Row{"spins", true, SIGXCPU}, Row{"sleeps", false, SIGALRM}}) {
+    SCOPED_TRACE(row.what);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      LimitTime(1, row.spins ? 60 : 1);
+      volatile unsigned long spins = 0;
+      for (;;) {
+        if (row.spins)
+          spins = spins + 1;
+        else
+          ::pause();
+      }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), row.signal);
   }
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGXCPU);
 }
 
-TEST(LimitThisProcess, AddressSpaceRefusesALargeAllocationWhereItApplies) {
+TEST(LimitAddressSpace, RefusesALargeAllocationWhereItApplies) {
   const pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    LimitThisProcess(std::uint64_t{64} << 20, 60);
+    LimitAddressSpace(std::uint64_t{64} << 20);
     void* block = std::malloc(std::size_t{256} << 20);
     ::_exit(block ? 1 : 0);
   }
@@ -147,10 +160,8 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileAtOnce) {
     const char* bytes;
   };
   const Row rows[] = {
-      {dir + "fifo", kNotARegularFile, ""},
-      {dir + "folder", kNotARegularFile, ""},
-      {"/dev/zero", kNotARegularFile, ""},
-      {dir + "file", 0, "abc"},
+      {dir + "fifo", kNotARegularFile, ""}, {dir + "folder", kNotARegularFile, ""},
+      {"/dev/zero", kNotARegularFile, ""},  {dir + "file", 0, "abc"},
       {dir + "missing", ENOENT, ""},
   };
   for (const Row& row : rows) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -74,7 +73,6 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
     ::close(ends[1]);
     return Status::Error(std::string("pipe: ") + std::strerror(error));
   }
-  const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid < 0) {
     const int error = errno;
@@ -82,9 +80,10 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
     return Status::Error(std::string("fork: ") + std::strerror(error));
   }
   if (pid == 0) {
-    // Only async-signal-safe calls until exec: the parent has threads.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != parent) ::_exit(127);
+    // Only async-signal-safe calls until exec: the parent has threads.  No
+    // PR_SET_PDEATHSIG: it fires when the forking thread ends, and helpers
+    // outlive the threads that start them; a helper ends when its socket
+    // closes instead, and bounds each request itself (see LimitThisProcess).
     // A group of its own: anything it starts is killed with it.
     ::setpgid(0, 0);
     const int null = ::open("/dev/null", O_RDWR);
@@ -164,6 +163,18 @@ BoundedChild::Outcome BoundedChild::Ended(bool timedOut) {
   return Outcome::Died;
 }
 
+bool BoundedChild::Alive() {
+  const pid_t pid = pid_.load();
+  if (pid <= 0) return false;
+  int status = 0;
+  if (::waitpid(pid, &status, WNOHANG) != pid) return true;
+  // Ended while idle: reaped here, so Stop has nothing to kill.
+  pid_ = -1;
+  CloseFd(toChild_);
+  fromChild_ = -1;
+  return false;
+}
+
 void BoundedChild::Cancel() {
   cancelled_ = true;
   const pid_t pid = pid_.load();
@@ -191,7 +202,9 @@ bool AddressSpaceLimited() {
 #endif
 }
 
-void LimitThisProcess(std::uint64_t addressSpaceBytes, int cpuSeconds) {
+void LimitTime(int cpuSeconds, int wallSeconds) {
+  // Its own wall clock too: the caller's may be gone with the caller.
+  ::alarm(static_cast<unsigned>(wallSeconds));
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   const auto spent = static_cast<rlim_t>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + 1);
@@ -200,9 +213,15 @@ void LimitThisProcess(std::uint64_t addressSpaceBytes, int cpuSeconds) {
   cpu.rlim_cur = spent + static_cast<rlim_t>(cpuSeconds);
   if (cpu.rlim_max != RLIM_INFINITY && cpu.rlim_cur > cpu.rlim_max) cpu.rlim_cur = cpu.rlim_max;
   ::setrlimit(RLIMIT_CPU, &cpu);
+}
+
+void LimitAddressSpace(std::uint64_t addressSpaceBytes) {
   if (!AddressSpaceLimited()) return;
   rlimit space{};
   ::getrlimit(RLIMIT_AS, &space);
+  // Lifted first, so what is mapped now is measured without the old limit.
+  space.rlim_cur = space.rlim_max;
+  ::setrlimit(RLIMIT_AS, &space);
   space.rlim_cur = static_cast<rlim_t>(MappedBytes() + addressSpaceBytes);
   if (space.rlim_max != RLIM_INFINITY && space.rlim_cur > space.rlim_max)
     space.rlim_cur = space.rlim_max;
