@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compose/picture_helpers.h"
 #include "compose/probe.h"
@@ -66,6 +67,20 @@ void HangForTests(const std::string& path) {
 void HangForTests(const std::string&) {}
 #endif
 
+// The canvas into the memory file the caller shares with us.
+bool WriteShared(const std::vector<std::uint8_t>& bytes) {
+  if (::ftruncate(kSharedMemoryFd, static_cast<off_t>(bytes.size())) != 0) return false;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const ssize_t n =
+        ::pwrite(kSharedMemoryFd, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    at += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 Record Probe(const Record& r) {
   if (r.size() != 4 || !ApplyLimits(r, false)) return {"no", "bad request"};
   const Result<PictureSize> size = ProbePicture(r[1]);
@@ -95,9 +110,9 @@ Record Draw(const Record& r) {
   options.FillColor = fill;
   HangForTests(entry.path);
   RenderResult rendered = RenderEntry(entry, options, screen, nullptr);
-  Record answer{"ok", rendered.picture ? std::string() : rendered.picture.message(), {}};
-  answer[2].assign(rendered.canvas.rgb.begin(), rendered.canvas.rgb.end());
-  return answer;
+  if (!WriteShared(rendered.canvas.rgb)) return {"no", "no shared memory for the canvas"};
+  return {"ok", rendered.picture ? std::string() : rendered.picture.message(),
+          std::to_string(rendered.canvas.rgb.size())};
 }
 
 Record Answer(const Record& request) {
@@ -124,7 +139,6 @@ bool WriteAll(std::string_view bytes) {
   return true;
 }
 
-// The record without gathering it first: a canvas is written from where it is.
 bool WriteRecord(const Record& fields) {
   if (!WriteAll(std::to_string(fields.size()) + ';')) return false;
   for (const std::string& field : fields)

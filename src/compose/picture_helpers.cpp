@@ -1,6 +1,9 @@
 #include "compose/picture_helpers.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -86,7 +89,9 @@ Status PictureHelpers::StartHelper(BoundedChild& helper) {
   return Status::Ok();
 }
 
-PictureHelpers::Answer PictureHelpers::Ask(const Record& request, const PictureBudget& budget) {
+PictureHelpers::Answer PictureHelpers::Ask(
+    const Record& request, const PictureBudget& budget,
+    const std::function<bool(const Answer&, int memory)>& shared) {
   std::unique_ptr<BoundedChild> helper = Take();
   Answer answer;
   if (!helper->running()) {
@@ -107,12 +112,27 @@ PictureHelpers::Answer PictureHelpers::Ask(const Record& request, const PictureB
     // Whatever the helper did, it is not to be trusted with another picture.
     helper->Stop();
     answer.status = Status::Error(kBeyondLimitsReason);
+  } else if (shared && !shared(answer, helper->sharedMemory())) {
+    helper->Stop();
+    answer.status = Status::Error(kBeyondLimitsReason);
   }
   Give(std::move(helper));
   return answer;
 }
 
 namespace {
+
+// All `size` bytes from the start of the memory file.
+bool ReadShared(int memory, std::uint8_t* to, std::size_t size) {
+  std::size_t at = 0;
+  while (at < size) {
+    const ssize_t n = ::pread(memory, to + at, size - at, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    at += static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 bool ReadInt(std::string_view text, int& value) {
   const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -139,22 +159,32 @@ RenderResult PictureHelpers::Render(const WallpaperEntry& entry, const Options& 
                                     ScreenSize screen) {
   const PictureBudget budget = BudgetFor(screen);
   const ColorValue background = ResolveFillColor(options.FillColor, nullptr);
+  RenderResult result;
+  result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
+                                  options.DisplayMode, options.Alignment);
+  const std::size_t bytes = static_cast<std::size_t>(screen.width) * screen.height * 3;
+  // The canvas comes in the shared memory, its size in the answer.
+  const auto readCanvas = [&](const Answer& a, int memory) {
+    if (a.fields[0] != "ok") return true;
+    if (a.fields.size() != 3 || a.fields[2] != Number(static_cast<long long>(bytes)) || memory < 0)
+      return false;
+    result.canvas.rgb.resize(bytes);
+    const bool read = ReadShared(memory, result.canvas.rgb.data(), bytes);
+    // Its pages go back now, not when the helper draws again.
+    if (::ftruncate(memory, 0) != 0) return false;
+    return read;
+  };
   Answer answer = Ask(
       {"draw", entry.path, Number(entry.width), Number(entry.height),
        Number(static_cast<int>(options.DisplayMode)), Number(static_cast<int>(options.Alignment)),
        Number(static_cast<int>(options.GapFill)), Number(static_cast<int>(options.Interpolation)),
        Number(background), Number(screen.width), Number(screen.height),
        Number(static_cast<long long>(budget.addressSpaceBytes)), Number(budget.cpuSeconds)},
-      budget);
-  RenderResult result;
-  result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
-                                  options.DisplayMode, options.Alignment);
+      budget, readCanvas);
   const std::vector<std::string_view>& f = answer.fields;
-  const std::size_t bytes = static_cast<std::size_t>(screen.width) * screen.height * 3;
-  if (answer.status && f[0] == "ok" && f.size() == 3 && f[2].size() == bytes) {
+  if (answer.status && f[0] == "ok") {
     result.canvas.width = screen.width;
     result.canvas.height = screen.height;
-    result.canvas.rgb.assign(f[2].begin(), f[2].end());
     result.picture = f[1].empty() ? Status::Ok() : Status::Error(std::string(f[1]));
     return result;
   }

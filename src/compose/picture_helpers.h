@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -74,7 +75,10 @@ class PictureHelpers {
     std::string bytes;
     std::vector<std::string_view> fields;  // in `bytes`; at least one when status is Ok
   };
-  Answer Ask(const Record& request, const PictureBudget& budget);
+  // `shared`, when given, reads the helper's shared memory before another
+  // caller may take the helper.
+  Answer Ask(const Record& request, const PictureBudget& budget,
+             const std::function<bool(const Answer&, int memory)>& shared = nullptr);
   Status StartHelper(BoundedChild& helper);
   std::unique_ptr<BoundedChild> Take();
   void Give(std::unique_ptr<BoundedChild> helper);

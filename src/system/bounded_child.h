@@ -41,10 +41,13 @@ class BoundedChild {
   BoundedChild& operator=(const BoundedChild&) = delete;
   ~BoundedChild() { Stop(); }
 
-  // Runs `program` with `args`, its standard input and output our pipes and
-  // its standard error dropped.
+  // Runs `program` with `args`, its standard input and output our socket,
+  // its standard error dropped, and descriptor 3 a memory file we share
+  // (sharedMemory) for answers too large to send.
   Status Start(const std::string& program, const std::vector<std::string>& args);
   bool running() const { return pid_.load() > 0; }
+  // The memory file of descriptor 3 in the child; -1 when none.
+  int sharedMemory() const { return shared_; }
   // Whether it still runs; one that ended meanwhile is reaped.
   bool Alive();
   // Sends `request` and waits at most `limit` for the whole answer, which
@@ -63,6 +66,7 @@ class BoundedChild {
   std::atomic<bool> cancelled_{false};
   int toChild_ = -1;
   int fromChild_ = -1;
+  int shared_ = -1;
 };
 
 // Limits for this process, set by a helper before a request: the soft
@@ -73,6 +77,9 @@ class BoundedChild {
 // sanitized build, whose shadow memory reserves terabytes of it.
 void LimitTime(int cpuSeconds, int wallSeconds);
 void LimitAddressSpace(std::uint64_t addressSpaceBytes);
+// The descriptor a helper finds its shared memory file at.
+inline constexpr int kSharedMemoryFd = 3;
+
 // Whether LimitAddressSpace bounds the address space in this build.
 bool AddressSpaceLimited();
 

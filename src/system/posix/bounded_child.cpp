@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -65,6 +66,9 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
     return Status::Error(std::string("socketpair: ") + std::strerror(errno));
+  // Shared with the child (which is free to fill it): a canvas is written
+  // and read in one copy each, not streamed through the socket in slices.
+  const int shared = ::memfd_create("vendaro-helper", MFD_CLOEXEC);
   // Closed by a successful exec; a failed one writes its error number here.
   int execError[2];
   if (::pipe2(execError, O_CLOEXEC) != 0) {
@@ -76,7 +80,8 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
   const pid_t pid = ::fork();
   if (pid < 0) {
     const int error = errno;
-    for (int fd : {ends[0], ends[1], execError[0], execError[1]}) ::close(fd);
+    for (int fd : {ends[0], ends[1], execError[0], execError[1], shared})
+      if (fd >= 0) ::close(fd);
     return Status::Error(std::string("fork: ") + std::strerror(error));
   }
   if (pid == 0) {
@@ -90,6 +95,7 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
     ::dup2(ends[1], 0);
     ::dup2(ends[1], 1);
     ::dup2(null, 2);
+    if (shared >= 0) ::dup2(shared, kSharedMemoryFd);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -108,11 +114,13 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
   ::close(execError[0]);
   if (n == static_cast<ssize_t>(sizeof error)) {
     ::close(ends[0]);
+    if (shared >= 0) ::close(shared);
     while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     return Status::Error(program + ": " + std::strerror(error));
   }
   toChild_ = fromChild_ = ends[0];
+  shared_ = shared;
   cancelled_ = false;
   pid_ = pid;
   return Status::Ok();
@@ -157,6 +165,7 @@ BoundedChild::Outcome BoundedChild::Ended(bool timedOut) {
   }
   pid_ = -1;
   CloseFd(toChild_);
+  CloseFd(shared_);
   fromChild_ = -1;
   if (timedOut || cancelled_) return Outcome::TimedOut;
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) return Outcome::OverCpu;
@@ -171,6 +180,7 @@ bool BoundedChild::Alive() {
   // Ended while idle: reaped here, so Stop has nothing to kill.
   pid_ = -1;
   CloseFd(toChild_);
+  CloseFd(shared_);
   fromChild_ = -1;
   return false;
 }
