@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/bench/common.sh"
 [[ -x /usr/bin/time ]] || bench_install time
 bench_build bench-limits vendaro-compose vendaro-bench-hostile-inputs vendaro-bench-read-files \
-  -- -DVENDARO_BENCH=ON
+  vendaro vendaro-bench-helper -- -DVENDARO_BENCH=ON
 tool=${VENDARO_COMPOSE:-$build/bin/vendaro-compose}
 work="$build/work"
 [[ -f $work/jpeg-16384-ycck.jpg ]] || "$build/bin/vendaro-bench-hostile-inputs" "$work"
@@ -71,6 +71,32 @@ for screen in 1920x1080 3840x2160; do
   done
   compose $screen "a.tif[page=0] beside a.tif (white)" "a.tif[page=0]" --mode 0
 done
+# The same pictures as the resident program draws them: in its helper, under
+# the process limits (time, peak of the caller and the helper, outcome).
+helper() {  # screen, label, picture, mode, interpolation
+  measure "$2" "$build/bin/vendaro-bench-helper" draw "$build/bin/vendaro" "$1" "$4" "$5" "$3"
+}
+mkfifo fifo.png 2>/dev/null || true
+for screen in 1920x1080 3840x2160; do
+  echo "== $screen, in the resident program's helper"
+  helper $screen "PNG 16384^2: bicubic" png-16384.png 0 2
+  helper $screen "PNG, text unpacking to 3.6 GB: bicubic" png-text-unpacking-to-3600mb.png 0 2
+  helper $screen "GIF, 16384^2 claim: bicubic" gif-claims-16384.gif 0 2
+  helper $screen "TIFF 16384^2 float: bicubic" tiff-16384-float.tif 0 2
+  helper $screen "BMP, RLE 8000^2 filled: nearest" bmp-rle-8000-filled.bmp 0 0
+  for colours in ycbcr cmyk ycck; do
+    helper $screen "JPEG 16384^2 $colours: nearest" jpeg-16384-$colours.jpg 0 0
+  done
+  helper $screen "a FIFO named .png" fifo.png 0 2
+done
+echo "== a change: composition and BMP write, before and with the helper"
+command -v vips >/dev/null || bench_install libvips-tools
+bench_photo
+for screen in 1920x1080 3840x2160; do
+  "$build/bin/vendaro-bench-helper" change "$build/bin/vendaro" $screen 7 photo.jpg
+done
+echo "== measuring a list"
+"$build/bin/vendaro-bench-helper" probe "$build/bin/vendaro" 200000 png-16384.png
 echo "== files"
 DONE=read
 measure "list: 10 MB of bare CR" "$build/bin/vendaro-bench-read-files" list list-bare-cr.vdl

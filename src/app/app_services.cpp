@@ -26,6 +26,8 @@ AppServices AppServices::System() {
   services.monitors = ScreenLayout;
   services.statusNotifierTray = StatusNotifierTrayInUse;
   services.executablePath = ExecutablePath();
+  // This very program, even after an upgrade has replaced its file.
+  services.pictureHelper = "/proc/self/exe";
   services.performanceCounter = PerformanceCounter;
   services.lowerPriority = LowerProcessPriority;
   services.autostart = MakeAutostartStore();

@@ -49,6 +49,9 @@ struct AppServices {
   std::unique_ptr<DesktopBackend> desktop;
   std::unique_ptr<AutostartStore> autostart;
   std::string executablePath;
+  // The program run (with kPictureHelperArgument) to measure and draw
+  // pictures out of this process; empty: both happen here, unbounded (tests).
+  std::string pictureHelper;
   std::string dataFolder;  // empty: resolved as at start
   std::string tempFolder;  // empty: resolved as at start
 

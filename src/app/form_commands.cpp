@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <optional>
 
 #include "app/main_form.h"
 #include "app/main_form_impl.h"
@@ -66,23 +67,37 @@ void TForm2::ItemsChanged() {
   }
 }
 
-void TForm2::RunRemoteCommand(RemoteCommand command) {
+Status TForm2::RunRemoteCommand(RemoteCommand command) {
   ResidentSession& session = *impl_->session;
+  TrayItems& items = session.items();
+  // What the tray would not do now is refused with the reason, not ignored:
+  // the change items are off only inside a change, the settings item also
+  // while its window is open.
+  const auto refused = [&session](const MenuItem& item) -> std::optional<Status> {
+    if (item.enabled) return std::nullopt;
+    if (&item == &session.items().Ustawienia1 && !session.changing())
+      return Status::Error("Okno ustawień jest już otwarte.");
+    return Status::Error("Trwa zmiana tapety; polecenie nie zostało wykonane, spróbuj za chwilę.");
+  };
   switch (command) {
     case RemoteCommand::Next:
-      session.items().Nastpnatapeta1.Click();
+      if (auto no = refused(items.Nastpnatapeta1)) return *no;
+      items.Nastpnatapeta1.Click();
       break;
     case RemoteCommand::Previous:
-      session.items().Poprzedniatapeta1.Click();
+      if (auto no = refused(items.Poprzedniatapeta1)) return *no;
+      items.Poprzedniatapeta1.Click();
       break;
     // Answered first: the modal window would keep the caller waiting.
     case RemoteCommand::Settings:
+      if (auto no = refused(items.Ustawienia1)) return *no;
       QTimer::singleShot(0, this, [this] { impl_->session->items().Ustawienia1.Click(); });
       break;
     case RemoteCommand::Quit:
-      session.items().Zamknij1.Click();
+      items.Zamknij1.Click();
       break;
   }
+  return Status::Ok();
 }
 
 void TForm2::Tell(const UserMessage& message) {

@@ -78,8 +78,8 @@ bool TForm2::FormCreate() {
 void TForm2::StartRemoteControl() {
   const AppServices& services = impl_->session->services();
   if (!services.remoteControl) return;
-  impl_->remote =
-      std::make_unique<RemoteServer>([this](RemoteCommand command) { RunRemoteCommand(command); });
+  impl_->remote = std::make_unique<RemoteServer>(
+      [this](RemoteCommand command) { return RunRemoteCommand(command); });
   Status status = impl_->remote->Listen(RemoteSocketPath(FileNamePart(services.executablePath)));
   ReportOnTerminal(status);
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/app_services.h"
+#include "system/status.h"
 
 class QTimer;
 class QMenu;
@@ -52,7 +53,7 @@ class TForm2 : public QWidget {
   // the monitors differ from those it was composed for.
   void ScreensChanged();
   // Acts exactly as the tray item does (a disabled item does nothing).
-  void RunRemoteCommand(RemoteCommand command);
+  Status RunRemoteCommand(RemoteCommand command);
   // True once FormCreate has completed and until FormClose.
   bool resident() const;
   QSystemTrayIcon* trayIcon() const;

@@ -22,6 +22,8 @@ constexpr std::array<std::pair<RemoteCommand, const char*>, 4> kCommands{{
 
 // A command is one short line; anything longer is not ours.
 constexpr qint64 kMaxLine = 64;
+// The answer to a refused command starts so; the reason follows.
+constexpr std::string_view kRefused = "refused ";
 
 }  // namespace
 
@@ -91,9 +93,11 @@ void RemoteServer::Serve(QLocalSocket* socket) {
   }
   // The socket may go away while the handler runs nested event loops.
   QPointer<QLocalSocket> guard(socket);
-  handler_(*command);
+  const Status done = handler_(*command);
   if (!guard) return;
-  guard->write("ok\n");
+  // One line: the reason's own line breaks would end the answer early.
+  QByteArray reason = QByteArray::fromStdString(done.message()).replace('\n', ' ');
+  guard->write(done ? QByteArray("ok\n") : QByteArray(kRefused.data()) + reason + '\n');
   guard->flush();
 }
 
@@ -113,6 +117,8 @@ Status SendRemoteCommand(const std::string& socketPath, RemoteCommand command, i
     }
   }
   QByteArray answer = socket.readLine().trimmed();
+  if (answer.startsWith(QByteArray(kRefused.data())))
+    return Status::Error(answer.mid(static_cast<qsizetype>(kRefused.size())).toStdString());
   if (answer != "ok") return Status::Error("Vendaro odrzucił polecenie: " + answer.toStdString());
   return Status::Ok();
 }

@@ -26,12 +26,14 @@ const char* RemoteCommandName(RemoteCommand command);
 std::string RemoteSocketPath(const std::string& executableName);
 
 // Listens for commands; each is handed to `handler` and answered once the
-// handler has returned, so a client waits until a change has been made.
+// handler has returned, so a client waits until a change has been made.  A
+// command the handler refuses (one that cannot run inside a change) is
+// answered with the handler's reason.
 class RemoteServer : public QObject {
   Q_OBJECT
 
  public:
-  using Handler = std::function<void(RemoteCommand)>;
+  using Handler = std::function<Status(RemoteCommand)>;
   explicit RemoteServer(Handler handler, QObject* parent = nullptr);
   ~RemoteServer() override;
 
@@ -50,7 +52,7 @@ class RemoteServer : public QObject {
 };
 
 // Sends `command` and waits for the answer.  Fails with a message when no copy
-// listens or it does not answer in time.
+// listens, it does not answer in time or it refuses the command.
 Status SendRemoteCommand(const std::string& socketPath, RemoteCommand command, int timeoutMs);
 
 }  // namespace vendaro

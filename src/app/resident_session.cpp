@@ -1,7 +1,10 @@
 #include "app/resident_session.h"
 
+#include <QEventLoop>
 #include <QTimer>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "app/failure_runs.h"
@@ -9,6 +12,7 @@
 #include "app/startup_files.h"
 #include "app/version_check.h"
 #include "compose/layout_composition.h"
+#include "compose/picture_helpers.h"
 #include "compose/probe.h"
 #include "model/wallpaper_entry.h"
 #include "platform/desktop/desktop.h"
@@ -34,6 +38,8 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
                  random_, MakeSchedulerHooks()),
       timer_(std::make_unique<QTimer>()) {
   InitResources();
+  if (!services_.pictureHelper.empty())
+    helpers_ = std::make_shared<PictureHelpers>(services_.pictureHelper);
   items().Nastpnatapeta1.onClick = [this] { Next(); };
   items().Poprzedniatapeta1.onClick = [this] { Previous(); };
   timer_->setObjectName(QStringLiteral("Timer2"));
@@ -41,7 +47,9 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
   QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] { scheduler_.Tick(); });
 }
 
-ResidentSession::~ResidentSession() = default;
+ResidentSession::~ResidentSession() {
+  if (helpers_) helpers_->CancelAll();
+}
 
 SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   SchedulerHooks hooks;
@@ -124,7 +132,9 @@ bool ResidentSession::PassVersionCheck() {
 
 bool ResidentSession::LoadList() {
   Status status =
-      LoadActiveList(state().dataFolder, state().tempFolder, state().list, ProbePicture);
+      LoadActiveList(state().dataFolder, state().tempFolder, state().list, pictureProbe());
+  // One helper stays for the changes; the others' memory goes back.
+  if (helpers_) helpers_->KeepIdle(1);
   if (status) return true;
   // Going on with an empty list would let the next save replace the list the
   // user cannot read now; end instead, nothing lost.
@@ -139,6 +149,8 @@ void ResidentSession::Begin() {
 
 void ResidentSession::End() {
   ended_ = true;
+  // A picture being drawn now would only be thrown away.
+  if (helpers_) helpers_->CancelAll();
   timer_->stop();
   if (services_.desktop) {
     Status restored = services_.desktop->RestoreUserWallpaper();
@@ -173,23 +185,27 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
     if (ended_) return Status::Ok();
     return backend->SetWallpapers(wallpapers);
   };
-  // The desktop's colour, asked while composing, and the change share one
+  // The desktop's colour, asked before composing, and the change share one
   // time limit: a stopped service holds the program once, not twice.
   backend->BeginChange();
   // Read once: the screens may change while the desktop is called.
   const MonitorLayout layout = monitorLayout();
+  // Copied: the settings may be applied anew while the picture is drawn.
+  Options resolved = settings();
+  resolved.FillColor = ResolveFillColor(resolved.FillColor, systemColors());
+  LayoutComposition composition = RenderWhileAnswering(entry, resolved, layout);
+  if (ended_) return Status::Ok();
+  if (!composition.picture) ReportOnTerminal(composition.picture);
   WallpaperFiles files{state().wallpaperFile, state().monitorFiles};
-  LayoutComposeResult result =
-      ComposeWallpapers(entry, settings(), layout, systemColors(), tempFolder(),
-                        backend->ShowsFromFile(), files, setter);
+  Status status =
+      PutWallpapers(composition, entry, tempFolder(), backend->ShowsFromFile(), files, setter);
   // Only a layout the desktop took counts as composed for: after a failure
   // the next screen change composes again.
-  if (result.status) composedLayout_ = layout;
+  if (status) composedLayout_ = layout;
   state().wallpaperFile = files.primary;
   state().monitorFiles = files.others;
-  ReportMonitorsLeftOut(result.composition.skippedMonitors);
-  Status status = std::move(result.status);
-  result.composition = {};
+  ReportMonitorsLeftOut(composition.skippedMonitors);
+  composition = {};
   // The decoded picture and the canvas are freed by now, but the allocator
   // keeps their pages: give them back, the program rests until the next
   // change.
@@ -219,8 +235,45 @@ MonitorLayout ResidentSession::monitorLayout() const {
   return {{"screen", {0, 0, size.width, size.height}, true}};
 }
 
+LayoutComposition ResidentSession::RenderWhileAnswering(const WallpaperEntry& entry,
+                                                        const Options& resolved,
+                                                        const MonitorLayout& layout) {
+  if (!helpers_) return RenderLayout(entry, resolved, layout, nullptr);
+  std::shared_ptr<PictureHelpers> helpers = helpers_;
+  const SizeRenderer render = [helpers](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+    return helpers->Render(e, o, s);
+  };
+  LayoutComposition composition;
+  std::atomic<bool> done{false};
+  QEventLoop loop;
+  // The thread only waits on the helpers; this one goes on answering the
+  // tray and the remote commands, which refuse what cannot run inside a change.
+  std::thread drawing([&] {
+    composition = RenderLayout(entry, resolved, layout, nullptr, 0, render);
+    done = true;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  if (!done) loop.exec();
+  // The loop also ends when the program is told to quit.
+  if (!done) helpers->CancelAll();
+  drawing.join();
+  return composition;
+}
+
 ComposeResult ResidentSession::ComposePreview(const WallpaperEntry& entry, const Options& options) {
-  return ComposeWallpaper(entry, options, screenSize(), systemColors());
+  if (!helpers_) return ComposeWallpaper(entry, options, screenSize(), systemColors());
+  Options resolved = options;
+  resolved.FillColor = ResolveFillColor(options.FillColor, systemColors());
+  const ScreenSize size = screenSize();
+  LayoutComposition composition =
+      RenderWhileAnswering(entry, resolved, {{"preview", {0, 0, size.width, size.height}, true}});
+  if (!composition.status || composition.canvases.empty()) return {composition.status, {}, {}};
+  return {Status::Ok(), std::move(composition.canvases.front()), composition.picture};
+}
+
+PictureProbe ResidentSession::pictureProbe() const {
+  if (!helpers_) return ProbePicture;
+  return [helpers = helpers_](const std::string& path) { return helpers->Probe(path); };
 }
 
 const Settings& ResidentSession::settings() const {

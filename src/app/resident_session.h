@@ -25,6 +25,8 @@ class QWidget;
 namespace vendaro {
 
 class TForm5;
+class PictureHelpers;
+struct LayoutComposition;
 
 // What the settings window hands over on Apply, read from its controls and
 // from the additional-settings dialog.
@@ -59,13 +61,16 @@ class ResidentSession {
   const std::string& wallpaperFile() const;
   const std::string& executablePath() const;
   std::string settingsPath() const { return dataFolder() + kSettingsFileName; }
+  // Measures pictures as start-up does: in helper processes when the
+  // program has them, a picture that breaks their limits undecodable.
+  PictureProbe pictureProbe() const;
   // The primary monitor's size, which a preview is composed for.
   ScreenSize screenSize() const;
   SystemColorResolver systemColors() const;
   // The autostart entry the system holds for this program now.
   AutostartChoice autostart() const;
   // A preview of `entry` with `options`; touches neither the desktop nor the
-  // wallpaper file.
+  // wallpaper file.  Events are answered while a helper draws it.
   ComposeResult ComposePreview(const WallpaperEntry& entry, const Options& options);
   // The whole Apply, in this order: the data folder resolved again, the
   // autostart entry, the settings file, the options, the list (and
@@ -118,6 +123,10 @@ class ResidentSession {
   bool LoadList();
   bool PassVersionCheck();
   Status ComposeAndSet(const WallpaperEntry& entry);
+  // RenderLayout with the sizes drawn by the helpers, on a thread of its own
+  // while this one answers events; in this process without helpers.
+  LayoutComposition RenderWhileAnswering(const WallpaperEntry& entry, const Options& resolved,
+                                         const MonitorLayout& layout);
   void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
   void TakeOptions(const Options& options, const ChangeStamp& now);
   void TakeList(const EntryList& list, int currentRow);
@@ -130,6 +139,8 @@ class ResidentSession {
   ChangeScheduler scheduler_;
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<TForm5> notification_;
+  // Null when pictures are drawn in this process.
+  std::shared_ptr<PictureHelpers> helpers_;
   // The monitors the wallpaper on the desktop was composed for.
   MonitorLayout composedLayout_;
   // The monitors last reported as left out, so a message is not repeated at

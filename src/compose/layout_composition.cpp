@@ -23,31 +23,34 @@ struct SizeJob {
   std::string failure;  // an exception's text
 };
 
-void RenderJob(SizeJob& job, const WallpaperEntry& entry, const Options& options) {
+void RenderJob(SizeJob& job, const WallpaperEntry& entry, const Options& options,
+               const SizeRenderer& render) {
   try {
-    job.result = RenderEntry(entry, options, job.size, nullptr);
+    job.result =
+        render ? render(entry, options, job.size) : RenderEntry(entry, options, job.size, nullptr);
   } catch (const std::exception& error) {
     job.failure = error.what();
   }
 }
 
 void RenderJobs(std::vector<SizeJob>& jobs, const WallpaperEntry& entry, const Options& options,
-                unsigned workers) {
+                unsigned workers, const SizeRenderer& render) {
   if (workers == 0) workers = std::max(1u, std::thread::hardware_concurrency());
   workers = std::min<unsigned>(workers, static_cast<unsigned>(jobs.size()));
   if (workers <= 1) {
-    for (SizeJob& job : jobs) RenderJob(job, entry, options);
+    for (SizeJob& job : jobs) RenderJob(job, entry, options, render);
     return;
   }
   // The picture library sets an environment variable while it starts: start
   // it here, before the workers, if the picture needs it.
-  if (NeedsPictureLibrary(entry.path)) (void)StartPictureLibrary();  // a failure shows per size
+  if (!render && NeedsPictureLibrary(entry.path))
+    (void)StartPictureLibrary();  // a failure shows per size
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     while (true) {
       const std::size_t i = next.fetch_add(1);
       if (i >= jobs.size()) return;
-      RenderJob(jobs[i], entry, options);
+      RenderJob(jobs[i], entry, options, render);
     }
   };
   std::vector<std::thread> threads;
@@ -75,7 +78,7 @@ Wallpapers LayoutComposition::View(const std::vector<std::string>& files) const 
 
 LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& options,
                                const MonitorLayout& layout, const SystemColorResolver& systemColor,
-                               unsigned workers) {
+                               unsigned workers, const SizeRenderer& render) {
   LayoutComposition composition;
   CheckedLayout checked = CheckLayout(layout);
   composition.skippedMonitors = std::move(checked.problems);
@@ -101,7 +104,7 @@ LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& optio
     composition.canvasOf.push_back(static_cast<std::size_t>(same - jobs.begin()));
     if (same == jobs.end()) jobs.push_back({monitor.size(), {}, {}});
   }
-  RenderJobs(jobs, entry, resolved, workers);
+  RenderJobs(jobs, entry, resolved, workers, render);
 
   for (SizeJob& job : jobs) {
     if (!job.failure.empty()) {
@@ -132,14 +135,19 @@ LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options
                                       WallpaperFiles& files, const WallpapersSetter& setter) {
   LayoutComposeResult result;
   result.composition = RenderLayout(entry, options, layout, systemColor);
-  LayoutComposition& composition = result.composition;
-  result.status = composition.status;
-  if (!result.status) return result;
-  if (tempFolder.empty()) {
-    result.status = Status::Error("No private folder to write the wallpaper to");
-    return result;
-  }
+  result.status = result.composition.status;
+  if (result.status)
+    result.status =
+        PutWallpapers(result.composition, entry, tempFolder, everyMonitorFile, files, setter);
+  return result;
+}
 
+Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry& entry,
+                     const std::string& tempFolder, bool everyMonitorFile, WallpaperFiles& files,
+                     const WallpapersSetter& setter) {
+  if (!composition.status) return composition.status;
+  if (tempFolder.empty()) return Status::Error("No private folder to write the wallpaper to");
+  Status status;
   WallpaperFiles written;
   std::vector<std::string> paths;
   for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
@@ -148,21 +156,21 @@ LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options
     const std::string path =
         c == 0 ? ComposedFilePath(tempFolder, entry)
                : MonitorFilePath(tempFolder, entry, {canvas.width, canvas.height});
-    result.status = WriteBmp(path, canvas);
-    if (!result.status) break;
+    status = WriteBmp(path, canvas);
+    if (!status) break;
     paths.push_back(path);
   }
   const auto current = [&files](const std::string& path) {
     return path == files.primary ||
            std::find(files.others.begin(), files.others.end(), path) != files.others.end();
   };
-  if (result.status)
-    result.status = setter ? setter(composition.View(paths)) : Status::Error("no desktop to set");
-  if (!result.status) {
+  if (status)
+    status = setter ? setter(composition.View(paths)) : Status::Error("no desktop to set");
+  if (!status) {
     // The desktop still shows the previous files; only new names go.
     for (const std::string& path : paths)
       if (!current(path)) RemoveFile(path);
-    return result;
+    return status;
   }
   written.primary = paths.front();
   written.others.assign(paths.begin() + 1, paths.end());
@@ -175,7 +183,7 @@ LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options
   for (const std::string& old : files.others)
     if (!kept(old)) RemoveFile(old);
   files = std::move(written);
-  return result;
+  return status;
 }
 
 }  // namespace vendaro

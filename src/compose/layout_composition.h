@@ -32,15 +32,20 @@ struct LayoutComposition {
   Wallpapers View(const std::vector<std::string>& files = {}) const;
 };
 
+// Draws the entry for one size with the fill colour already RGB: RenderEntry,
+// or the same in a helper process (PictureHelpers::Render).
+using SizeRenderer = std::function<RenderResult(const WallpaperEntry&, const Options&, ScreenSize)>;
+
 // Composes `entry` for each usable monitor of `layout`.  Sizes are composed
 // side by side on up to `workers` threads (0: one per core); each worker
 // holds one canvas in the making at a time, and the one size of a
 // single-monitor layout is composed on the calling thread exactly as
-// RenderEntry does.  Fails only when no monitor is usable or a composition
-// cannot be made at all; a monitor left out is named in skippedMonitors.
+// RenderEntry does (or `render`, when given).  Fails only when no monitor is
+// usable or a composition cannot be made at all; a monitor left out is named
+// in skippedMonitors.
 LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& options,
                                const MonitorLayout& layout, const SystemColorResolver& systemColor,
-                               unsigned workers = 0);
+                               unsigned workers = 0, const SizeRenderer& render = nullptr);
 
 // Hands a change's pictures to the desktop.
 using WallpapersSetter = std::function<Status(const Wallpapers& wallpapers)>;
@@ -68,6 +73,11 @@ LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options
                                       const SystemColorResolver& systemColor,
                                       const std::string& tempFolder, bool everyMonitorFile,
                                       WallpaperFiles& files, const WallpapersSetter& setter);
+// Its second half, for a composition made elsewhere (RenderLayout): the
+// files written, the desktop set, the old files removed.
+Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry& entry,
+                     const std::string& tempFolder, bool everyMonitorFile, WallpaperFiles& files,
+                     const WallpapersSetter& setter);
 
 // tempFolder + the picture's file name + ".WxH.bmp": a monitor size other
 // than the primary's.

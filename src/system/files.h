@@ -20,8 +20,13 @@ struct FileBytes {
 };
 FileBytes ReadWholeFile(const std::string& path);
 // The same for a file that may be larger than anything the program should
-// hold: beyond `maxBytes`, nothing is read and the error is EFBIG.
+// hold: beyond `maxBytes`, nothing is read and the error is EFBIG.  Anything
+// but a regular file (a FIFO, a device, a socket) is refused at once, never
+// waited on, with kNotARegularFile.
 FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes);
+// The error of a path that names something other than a regular file; no
+// system error number is negative.
+inline constexpr int kNotARegularFile = -1;
 
 // Replaces the file's content atomically: the bytes go to a new file beside
 // it, are flushed to the disk, and the new file is renamed over the old one.
@@ -30,7 +35,7 @@ FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes);
 // pointing at the file it named.  Returns an error number, 0 on success.
 int ReplaceFileContents(const std::string& path, std::string_view bytes);
 
-// The system's text for an error number.
+// The system's text for an error number (or for kNotARegularFile).
 std::string ErrorText(int error);
 
 // Whether anything exists at `path`; whether it exists and is not a folder;

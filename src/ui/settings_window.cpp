@@ -48,7 +48,7 @@ TForm1::TForm1(ResidentSession& session, Prompts prompts, PictureProbe probe, QW
     : QDialog(parent),
       session_(session),
       prompts_(std::move(prompts)),
-      probe_(probe ? std::move(probe) : PictureProbe(ProbePicture)),
+      probe_(probe ? std::move(probe) : session.pictureProbe()),
       clock_([] { return std::chrono::system_clock::now(); }),
       model_(new EntryListModel(this)),
       dialogFolder_(DialogFolder::OfThisRun()) {

@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/remote_control.h"
 #include "app/resident_session.h"
-#include "compose/renderer.h"
+#include "compose/picture_helpers.h"
 #include "model/wallpaper_entry.h"
 #include "platform/display/windowing.h"
 #include "platform/session/folders.h"
@@ -49,8 +50,8 @@ void WaitOneSecond() {
 }
 
 int RunResident(int argc, char** argv) {
-  // Started before Qt's threads: the library's start touches the environment.
-  StartPictureLibrary();
+  // No picture library here: pictures are measured and drawn in helpers
+  // (RunPictureHelper), so none of its memory stays in the resident program.
   ChooseWindowingPlatform();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vendaro"));
@@ -94,6 +95,8 @@ int RunResident(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The locale's short date format is what the settings file stores dates in.
   std::setlocale(LC_ALL, "");
+  // The resident copy's helper for pictures: no windows, no Qt application.
+  if (argc == 2 && std::string_view(argv[1]) == kPictureHelperArgument) return RunPictureHelper();
   using Kind = ProgramRequest::Kind;
   const ProgramRequest request = ParseProgramArguments({argv + 1, argv + argc});
   switch (request.kind) {

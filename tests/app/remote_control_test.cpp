@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <atomic>
+#include <thread>
 
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
@@ -48,16 +50,17 @@ TEST_F(RemoteTest, CommandsActAsTheTrayItems) {
   struct Row {
     const char* word;
     bool disableFirst;
-    const char* answer;
+    const char* answer;   // its start: a refusal gives its reason after it
     std::size_t changes;  // wallpapers set so far, the start's included
     int settingsOpened;
   };
   const Row rows[] = {
       {"next", false, "ok", 2, 0},
       {"previous", false, "ok", 3, 0},
-      {"next", true, "ok", 3, 0},  // a disabled item does nothing
+      // A disabled item does nothing, and the caller learns why.
+      {"next", true, "refused Trwa zmiana tapety", 3, 0},
       {"settings", false, "ok", 3, 1},
-      {"settings", true, "ok", 3, 1},
+      {"settings", true, "refused Okno ustawień", 3, 1},
       {"wallpaper", false, "unknown", 3, 1},
   };
   for (const Row& row : rows) {
@@ -65,7 +68,7 @@ TEST_F(RemoteTest, CommandsActAsTheTrayItems) {
     TrayItems& items = form_->session().items();
     items.Nastpnatapeta1.enabled = !row.disableFirst;
     items.Ustawienia1.enabled = !row.disableFirst;
-    EXPECT_EQ(Send(row.word), row.answer);
+    EXPECT_TRUE(Send(row.word).starts_with(row.answer));
     EXPECT_EQ(desktop_->setPaths.size(), row.changes);
     EXPECT_EQ(settingsOpened_, row.settingsOpened);
     items.Nastpnatapeta1.enabled = true;
@@ -87,6 +90,36 @@ TEST_F(RemoteTest, SocketIsPrivateToTheUser) {
   ASSERT_EQ(stat(RemoteSocketPath(executableName_).c_str(), &st), 0);
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
   EXPECT_EQ(st.st_mode & 077, 0u);
+}
+
+// The client hands the refusal's reason to the user as it came.
+TEST(RemoteCommands, RefusalReachesTheCaller) {
+  const std::string path = RemoteSocketPath("refusing-copy");
+  RemoteServer server([](RemoteCommand command) {
+    return command == RemoteCommand::Next ? Status::Error("Trwa zmiana tapety.\nDruga linia")
+                                          : Status::Ok();
+  });
+  ASSERT_TRUE(server.Listen(path));
+  struct Row {
+    RemoteCommand command;
+    bool ok;
+    const char* message;
+  };
+  for (const Row& row : {Row{RemoteCommand::Next, false, "Trwa zmiana tapety. Druga linia"},
+                         Row{RemoteCommand::Quit, true, ""}}) {
+    Status sent;
+    std::atomic<bool> done{false};
+    std::thread client([&] {
+      sent = SendRemoteCommand(path, row.command, 10000);
+      done = true;
+    });
+    QDeadlineTimer deadline(15000);
+    while (!done && !deadline.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    client.join();
+    EXPECT_EQ(sent.ok(), row.ok);
+    EXPECT_EQ(sent.message(), row.message);
+  }
 }
 
 TEST(RemoteCommands, WordsAndAMissingCopy) {

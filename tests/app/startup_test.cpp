@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
@@ -5,6 +7,7 @@
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <functional>
 
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
@@ -66,19 +69,47 @@ TEST_F(FormTest, ListFilesAtStart) {
   }
 }
 
+// A list that is not a regular file ends start-up at once: a FIFO would
+// otherwise hold it before the remote socket exists.
 TEST_F(FormTest, UnreadableListEndsStartUpAndLosesNothing) {
-  std::filesystem::create_directory(data_ + "default.vdl");
-  WriteIni("");
-  std::string iniBefore = ReadFileBytes(data_ + "vendaro.ini");
+  struct Row {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    std::function<bool(const std::string&)> stillThere;
+  };
+  const Row rows[] = {
+      {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+       [](const std::string& p) { return std::filesystem::is_directory(p); }},
+      {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+       [](const std::string& p) { return std::filesystem::is_fifo(p); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string list = data_ + "default.vdl";
+    std::filesystem::remove_all(list);
+    messages_.clear();
+    row.make(list);
+    WriteIni("");
+    std::string iniBefore = ReadFileBytes(data_ + "vendaro.ini");
+    std::unique_ptr<TForm2> form = MakeForm();
+    EXPECT_FALSE(form->FormCreate());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("default.vdl"), std::string::npos) << messages_[0].text;
+    EXPECT_EQ(messages_[0].icon, UserMessage::Icon::Error);
+    form->FormClose();
+    EXPECT_TRUE(row.stillThere(list));
+    EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
+    EXPECT_TRUE(desktop_->setPaths.empty());
+  }
+}
+
+TEST_F(FormTest, SettingsFileThatIsAFifoStartsWithDefaults) {
+  WriteList("default.vdl", {Picture("a.png", 4, 4)});
+  ASSERT_EQ(::mkfifo((data_ + "vendaro.ini").c_str(), 0600), 0);
   std::unique_ptr<TForm2> form = MakeForm();
-  EXPECT_FALSE(form->FormCreate());
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_NE(messages_[0].text.find("default.vdl"), std::string::npos) << messages_[0].text;
-  EXPECT_EQ(messages_[0].icon, UserMessage::Icon::Error);
-  form->FormClose();
-  EXPECT_TRUE(std::filesystem::is_directory(data_ + "default.vdl"));
-  EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
-  EXPECT_TRUE(desktop_->setPaths.empty());
+  ASSERT_TRUE(form->FormCreate());
+  EXPECT_EQ(form->session().settings().IntervalMinutes, Options().IntervalMinutes);
+  EXPECT_EQ(form->session().activeList().size(), 1u);
 }
 
 TEST_F(FormTest, IntervalBelowOneRunsWithFive) {

@@ -42,6 +42,42 @@ TEST_F(ResidentEndToEnd, StartNextQuit) {
   EXPECT_NE(errors.find("next|previous|settings|quit"), std::string::npos) << errors;
 }
 
+// A picture whose decoder never returns holds neither the program nor the
+// commands: `vendaro next` inside the change is answered at once with the
+// reason, the change ends at the helper's time limit, and the next good
+// picture is shown.
+TEST_F(ResidentEndToEnd, AHangingPictureLeavesTheProgramAnswering) {
+  environment_.insert("VENDARO_TEST_PICTURE_HANGS", "zielony.jpg");
+  unsigned long original = x_.SetRootBackground(0x336699);
+  resident_.setProcessEnvironment(environment_);
+  resident_.setProcessChannelMode(QProcess::ForwardedChannels);
+  resident_.start(QString::fromStdString(kProgram), {});
+  ASSERT_TRUE(resident_.waitForStarted(30000));
+  ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+  ASSERT_TRUE(Near(Corner(), 0xFF0000)) << std::hex << Corner();
+
+  QProcess hanging;
+  hanging.setProcessEnvironment(environment_);
+  hanging.start(QString::fromStdString(kProgram), {"next"});
+  ASSERT_TRUE(hanging.waitForStarted(30000));
+  // Let the change begin: its command is answered only when it ends.
+  EXPECT_FALSE(hanging.waitForFinished(1500));
+
+  QDeadlineTimer answered(1000);
+  std::string errors;
+  EXPECT_EQ(RunCommand("next", &errors), 1);
+  EXPECT_FALSE(answered.hasExpired()) << "the command waited on the change";
+  EXPECT_NE(errors.find("Trwa zmiana tapety"), std::string::npos) << errors;
+
+  ASSERT_TRUE(hanging.waitForFinished(60000));
+  EXPECT_EQ(hanging.exitCode(), 0);
+  EXPECT_FALSE(Near(Corner(), 0x00FF00)) << std::hex << Corner();
+  ASSERT_EQ(RunCommand("next"), 0);
+  EXPECT_TRUE(Near(Corner(), 0x0000FF)) << std::hex << Corner();
+  ASSERT_EQ(RunCommand("quit"), 0);
+  ASSERT_TRUE(resident_.waitForFinished(60000));
+}
+
 TEST_F(ResidentEndToEnd, SessionEndSignalsCloseTheFormFirst) {
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
     SCOPED_TRACE(signal);

@@ -210,6 +210,12 @@ void TextSeeds() {
 
   for (const char* c : {"255,0,0", " 12 , 34 , 56 ", "#ff00ff", "red", "10,20,30,40"})
     Seed("plasma_color", std::to_string(std::hash<std::string>()(c) % 100000), c);
+  Seed("helper_protocol", "probe", "4;5:probe8:/a/b.png9:5368709121:5");
+  Seed("helper_protocol", "answer", std::string("3;2:ok0:6:\xff\0\0\xff\0\0", 16));
+  Seed("helper_protocol", "reason", "2;2:no11:bad request");
+  // A count and a length that must be refused before anything is held.
+  Regression("helper_protocol", "field-beyond-limit", "1;999999999999:");
+  Regression("helper_protocol", "endless-count", std::string(64, '9'));
   Seed("plasma_script", "quotes", "/home/o'brien/\"pics\"\\x.jpg");
   Seed("plasma_script", "unicode", "/home/\xc5\xbc\xc3\xb3\xc5\x82w/\xe2\x80\xa8line\n\xff.jpg");
   Seed("plasma_script", "json", "[{\"id\":\"1\",\"plugin\":\"org.kde.image\",\"Image\":\"a'b\"}]");

@@ -91,19 +91,27 @@ FileBytes ReadWholeFile(const std::string& path) {
 
 FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes) {
   FileBytes result;
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Not blocking: opening a FIFO for reading would wait for a writer.  The
+  // type is checked on what was opened, so nothing can be swapped in between.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) {
     result.error = errno;
     return result;
   }
   struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
-    if (st.st_size > maxBytes) {
-      result.error = EFBIG;
-      return result;
-    }
-    result.bytes.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd.get(), &st) != 0) {
+    result.error = errno;
+    return result;
   }
+  if (!S_ISREG(st.st_mode)) {
+    result.error = kNotARegularFile;
+    return result;
+  }
+  if (st.st_size > maxBytes) {
+    result.error = EFBIG;
+    return result;
+  }
+  result.bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -132,6 +140,7 @@ int ReplaceFileContents(const std::string& path, std::string_view bytes) {
 }
 
 std::string ErrorText(int error) {
+  if (error == kNotARegularFile) return "To nie jest zwykły plik (np. potok FIFO lub urządzenie).";
   return std::strerror(error);
 }
 
