@@ -44,11 +44,15 @@ ResidentSession::~ResidentSession() = default;
 SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   SchedulerHooks hooks;
   hooks.fileExists = PathExists;
+  // The window outlives its change by a moment so that it can be read; the
+  // next change replaces it.
   hooks.showNotification = [this](const WallpaperEntry& entry) {
     notification_ = std::make_unique<TForm5>();
     notification_->ShowFor(entry);
   };
-  hooks.hideNotification = [this] { notification_.reset(); };
+  hooks.hideNotification = [this] {
+    if (notification_) notification_->Finish();
+  };
   hooks.compose = [this](const WallpaperEntry& entry) { return ComposeAndSet(entry); };
   hooks.showBalloon = [this](const std::string& text) {
     Tell(UserMessage::Icon::Warning, UserMessage::Way::Balloon, text);
