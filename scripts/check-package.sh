@@ -1,25 +1,20 @@
-#!/ usr / bin / env bash
-#Builds the Debian package from this tree(Release, in its own build folder)
-#and checks it the way a user would meet it : unpacked into a scratch root
-#(dpkg - x, no root needed), its programs run from there against a
-#throw -away HOME, its desktop files validated, lintian over the.deb.
-#Every check runs; the script fails at the end if any of them failed.
-set - euo pipefail root = $(cd "$(dirname " $0 ")/.." && pwd) cd "$root" build =
-${VENDARO_PACKAGE_CHECK_BUILD : -build / check - package}
+#!/usr/bin/env bash
+# Builds the Debian package from this tree (Release, in its own build folder)
+# and checks it the way a user would meet it: unpacked into a scratch root
+# (dpkg -x, no root needed), its programs run from there against a
+# throw-away HOME, its desktop files validated, lintian over the .deb.
+# Every check runs; the script fails at the end if any of them failed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+build=${VENDARO_PACKAGE_CHECK_BUILD:-build/check-package}
 
-failures = 0 pass() {
-  echo "ok   $*";
-}
-fail() {
-  echo "FAIL $*";
-  failures = $((failures + 1));
-}
-check() {
-#check DESCRIPTION COMMAND... : passes when the command succeeds local what = $1;
-  shift if "$@";
-  then pass "$what";
-  else fail "$what";
-  fi
+failures=0
+pass() { echo "ok   $*"; }
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+check() {  # check DESCRIPTION COMMAND...: passes when the command succeeds
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
 }
 
 scripts/deps.sh --only scripts/package-check-tools.txt
@@ -32,7 +27,7 @@ trap 'rm -rf "$scratch"' EXIT
 pkgroot=$scratch/root
 dpkg -x "$deb" "$pkgroot"
 
-#-- - the release's version is the same everywhere --------------------------
+# --- the release's version is the same everywhere --------------------------
 metainfo=$pkgroot/usr/share/metainfo/org.example.vendaro.metainfo.xml
 project_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 changelog_version=$(gzip -dc "$pkgroot/usr/share/doc/vendaro/changelog.gz" | sed -n '1s/^vendaro (\([^)]*\)).*/\1/p') || true
@@ -41,10 +36,8 @@ check "package version $version is the project's ($project_version)" [ "$version
 check "the changelog's newest entry is $version (${changelog_version:-none})" [ "$version" = "$changelog_version" ]
 check "the AppStream newest release is $version (${metainfo_version:-none})" [ "$version" = "$metainfo_version" ]
 
-#-- - \
-    layout -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
-is_png() {
-  [[-f $1 && $(file - b "$1") == "PNG image data, $2 x $2," * ]]; }
+# --- layout ----------------------------------------------------------------
+is_png() { [[ -f $1 && $(file -b "$1") == "PNG image data, $2 x $2,"* ]]; }
 private_dirs=("$pkgroot"/usr/lib/*/vendaro "$pkgroot"/usr/lib/vendaro)
 private=
 for dir in "${private_dirs[@]}"; do [[ -d $dir ]] && private=$dir; done
@@ -115,45 +108,32 @@ loaded_module() {
   mapped=$(sed -n 's/.*file=\(.*libvendaro-pictures\.so\) \[[0-9]*\];  generating link map.*/\1/p' "$scratch"/ld.*)
   [ -n "$mapped" ] && [ "$(realpath "$mapped")" = "$(realpath "$private/libvendaro-pictures.so")" ]
 }
-check "vendaro-compose loads libvendaro-pictures.so from ${private#" $pkgroot "/}" loaded_module
-#A 24 - bit BMP of 64x48 : 54 bytes of headers, then 48 rows of 192 bytes.
-bmp_field() {
-  od - An - t "$2" - j "$1" -
-          N
-          "$3"
-          "$bmp" |
-      tr - d ' ';
+check "vendaro-compose loads libvendaro-pictures.so from ${private#"$pkgroot"/}" loaded_module
+# A 24-bit BMP of 64x48: 54 bytes of headers, then 48 rows of 192 bytes.
+bmp_field() { od -An -t"$2" -j "$1" -N "$3" "$bmp" | tr -d ' '; }
+bmp_ok() {
+  [ -f "$bmp" ] && [ "$(stat -c %s "$bmp")" = 9270 ] && [ "$(head -c 2 "$bmp")" = BM ] &&
+    [ "$(bmp_field 18 d4 4)" = 64 ] && [ "$(bmp_field 22 d4 4)" -eq 48 -o "$(bmp_field 22 d4 4)" -eq -48 ] &&
+    [ "$(bmp_field 28 u2 2)" = 24 ] && [ "$(bmp_field 30 u4 4)" = 0 ]
 }
-bmp_ok(){[-f "$bmp"] && ["$(stat -c %s " $bmp ")" = 9270] && ["$(head -c 2 " $bmp ")" = BM] &&
-         ["$(bmp_field 18 d4 4)" = 64] &&
-         ["$(bmp_field 22 d4 4)" - eq 48 - o "$(bmp_field 22 d4 4)" - eq - 48] &&
-         ["$(bmp_field 28 u2 2)" = 24] && ["$(bmp_field 30 u4 4)" = 0]} check
-    "the output is a 64x48 24-bit BMP" bmp_ok
-#Blue, green, red in the file; a pixel in the middle is the picture's colour.
-    centre_ok() {
-  [-f "$bmp"] &&
-      ["$(od -An -tx1 -j $((54 + 24 * 192 + 32 * 3)) -N 3 " $bmp " | tr -d ' ')" = cc6633];
-}
+check "the output is a 64x48 24-bit BMP" bmp_ok
+# Blue, green, red in the file; a pixel in the middle is the picture's colour.
+centre_ok() { [ -f "$bmp" ] && [ "$(od -An -tx1 -j $((54 + 24 * 192 + 32 * 3)) -N 3 "$bmp" | tr -d ' ')" = cc6633 ]; }
 check "the middle of the wallpaper is the picture's colour" centre_ok
 
-#-- - \
-    desktop files -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
-        check "desktop-file-validate" desktop -
-    file -
-    validate "$pkgroot/usr/share/applications/vendaro.desktop"
-#-- no - net : the screenshots ' addresses are the project' s, not reachable from
-#a build machine.
-    check "appstreamcli validate" appstreamcli validate-- no -
-    net-- pedantic
-    "$metainfo" check
-    "appstreamcli validate-tree (metainfo, menu entry and icon agree)" appstreamcli validate -
-    tree-- no -
-    net "$pkgroot"
+# --- desktop files ------------------------------------------------------------
+check "desktop-file-validate" desktop-file-validate "$pkgroot/usr/share/applications/vendaro.desktop"
+# --no-net: the screenshots' addresses are the project's, not reachable from
+# a build machine.
+check "appstreamcli validate" appstreamcli validate --no-net --pedantic "$metainfo"
+check "appstreamcli validate-tree (metainfo, menu entry and icon agree)" \
+  appstreamcli validate-tree --no-net "$pkgroot"
 
-#-- - \
-    lintian -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
-    check "lintian reports no errors" lintian-- fail -
-    on error "$deb"
+# --- lintian ------------------------------------------------------------------
+check "lintian reports no errors" lintian --fail-on error "$deb"
 
-    if ((failures));
-then echo "$failures check(s) of $deb failed." > &2 exit 1 fi echo "Every check of $deb passed."
+if ((failures)); then
+  echo "$failures check(s) of $deb failed." >&2
+  exit 1
+fi
+echo "Every check of $deb passed."

@@ -1,25 +1,30 @@
-#!/ usr / bin / env bash
-#Builds the Debian package of Vendaro from this tree : a Release build in its
-#own folder(build / pkg, or the folder given), then cpack - G DEB.Prints the
-#path of vendaro_ < version> _ < arch>.deb as the only line on standard output;
-#the build's own output goes to standard error.  Installs what it needs on
-#Debian 12.
-set - euo pipefail root = $(cd "$(dirname " $0 ")/.." && pwd) cd "$root"
-#Only what the build and cpack need : the tests ' and the package check' s
-#tools are theirs to install.
-                                  scripts /
-                                  deps.sh-- only scripts / packages -
-                              build.txt scripts / packages - platform.txt scripts / packaging -
-                              tools.txt > & 2 build = ${1 : -build / pkg}
+#!/usr/bin/env bash
+# Builds the Debian package of Vendaro from this tree: a Release build in its
+# own folder (build/pkg, or the folder given), then cpack -G DEB.  Prints the
+# path of vendaro_<version>_<arch>.deb as the only line on standard output;
+# the build's own output goes to standard error.  Installs what it needs on
+# Debian 12.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+# Only what the build and cpack need: the tests' and the package check's
+# tools are theirs to install.
+scripts/deps.sh --only scripts/packages-build.txt scripts/packages-platform.txt \
+  scripts/packaging-tools.txt >&2
+build=${1:-build/pkg}
 
-#Debian's default hardening (stack protector, fortified calls, read-only
-#relocations), as a package built by the distribution's own tools gets it.
-#No - g : nothing ships the symbols, and they triple the compile's output.
-#Run from the tree's root, so -ffile-prefix-map keeps its path out of the
-#binaries.
-buildflag(){DEB_CFLAGS_MAINT_STRIP = -g DEB_CXXFLAGS_MAINT_STRIP =
-                -g dpkg - buildflags-- get "$1"} cppflags = $(buildflag CPPFLAGS) ldflags =
-    $(buildflag LDFLAGS) launcher = () if command - v ccache > / dev / null; then
+# Debian's default hardening (stack protector, fortified calls, read-only
+# relocations), as a package built by the distribution's own tools gets it.
+# No -g: nothing ships the symbols, and they triple the compile's output.
+# Run from the tree's root, so -ffile-prefix-map keeps its path out of the
+# binaries.
+buildflag() {
+  DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get "$1"
+}
+cppflags=$(buildflag CPPFLAGS)
+ldflags=$(buildflag LDFLAGS)
+launcher=()
+if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 
@@ -57,6 +58,41 @@ TEST(NotificationWindow, NamesThePictureAndHidesOnAClick) {
     EXPECT_FALSE(window.Image2->pixmap().isNull());
     QTest::mouseClick(window.Label2, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
+  }
+}
+
+// A change far shorter than the window's time: it stays until its time is
+// up, then goes by itself; a new change while it lingers starts it afresh.
+TEST(NotificationWindow, OutlivesAShortChangeThenGoes) {
+  const struct {
+    const char* name;
+    int changeMs;       // from showing to the end of the change
+    bool secondChange;  // another change starts while it lingers
+  } rows[] = {
+      {"a quick change", 0, false},
+      {"a change near the window's time", kNotificationShownMs - 200, false},
+      {"a second change while it lingers", 0, true},
+  };
+  const WallpaperEntry entry = MakeEntry("/x/morze.png", 4, 3);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TForm5 window;
+    QElapsedTimer clock;
+    window.ShowFor(entry);
+    clock.start();
+    if (row.changeMs > 0) QTest::qWait(row.changeMs);
+    window.Finish();
+    if (row.secondChange) {
+      QTest::qWait(kNotificationShownMs / 2);
+      window.ShowFor(entry);
+      clock.restart();
+      window.Finish();
+    }
+    EXPECT_TRUE(window.isVisible()) << "Finish returns at once, the window stays";
+    while (window.isVisible() && clock.elapsed() < 3 * kNotificationShownMs) QTest::qWait(20);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_GE(clock.elapsed(), kNotificationShownMs) << "seen long enough";
+    EXPECT_LT(clock.elapsed(), kNotificationShownMs + kNotificationFadeMs + 500);
   }
 }
 
