@@ -203,7 +203,8 @@ void TForm1::FormCreate() {
 
 void TForm1::ShowFirstStartHint() {
   if (model_->rowCount() > 0) return;
-  QWidget* list = ListBox1->viewport();
+  // Over the list itself: its viewport is laid out only when first shown.
+  QWidget* list = ListBox1;
   Hint1 = new QLabel(
       "Lista tapet jest pusta.\n\nDodaj zdjęcia przyciskami obok listy "
       "(„Dodaj zdjęcia do listy”, „Dodaj zdjęcia z katalogu”) "

@@ -101,9 +101,10 @@ TEST(ScreenFit, EveryWindowFitsAtEveryScale) {
     for (const char* scale : scales) {
       SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height) +
                    " at scale " + scale);
-      const CommandRun run =
-          RunShellCommand(std::string("QT_QPA_PLATFORM='offscreen:configfile=") + config +
-                          "' QT_SCALE_FACTOR=" + scale + " '" VENDARO_BIN_DIR "/window_fit_probe'");
+      const CommandRun run = RunShellCommand(
+          std::string("QT_QPA_PLATFORM='offscreen:configfile=") + config +
+          "' QT_SCALE_FACTOR=" + scale + " VENDARO_PROBE_SCREEN=" + std::to_string(screen.width) +
+          "x" + std::to_string(screen.height) + " '" VENDARO_BIN_DIR "/window_fit_probe'");
       EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     }
   }

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 
 #include "app/notification_window.h"
@@ -72,7 +73,23 @@ void Check(QWidget* window) {
   }
 }
 
+// The screen the test asked for (VENDARO_PROBE_SCREEN, "WxH" in device
+// pixels) is the one Qt gave: otherwise nothing here would mean anything.
+void CheckScreen() {
+  const QString wanted = qEnvironmentVariable("VENDARO_PROBE_SCREEN");
+  if (wanted.isEmpty()) return;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSizeF device = QSizeF(screen->size()) * screen->devicePixelRatio();
+  const QStringList sides = wanted.split('x');
+  if (sides.size() != 2 || std::abs(device.width() - sides[0].toDouble()) > 2 ||
+      std::abs(device.height() - sides[1].toDouble()) > 2) {
+    std::printf("screen: %gx%g, not %s\n", device.width(), device.height(), qPrintable(wanted));
+    ++faults;
+  }
+}
+
 int Run() {
+  CheckScreen();
   testing::SettingsWindowFixture fixture;
   const QSize screen = QGuiApplication::primaryScreen()->size();
   fixture.screen = {screen.width(), screen.height()};
@@ -105,6 +122,16 @@ int Run() {
   TForm6 about;
   about.show();
   Check(&about);
+  about.hide();
+  window.hide();
+
+  testing::SettingsWindowFixture empty;
+  empty.screen = fixture.screen;
+  TForm1& first = empty.OpenWindow();
+  first.setObjectName("TForm1 (first start)");
+  first.ShowFirstStartHint();
+  first.show();
+  Check(&first);
   return faults == 0 ? 0 : 1;
 }
 
@@ -112,7 +139,11 @@ int Run() {
 }  // namespace vendaro
 
 int main(int argc, char** argv) {
+  // The sandbox sets the plain offscreen platform; the screen given with it
+  // stays.
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
   vendaro::testing::IsolateEnvironment();
+  if (platform.startsWith("offscreen")) qputenv("QT_QPA_PLATFORM", platform);
   QApplication app(argc, argv);
   const int result = vendaro::Run();
   vendaro::testing::RemoveSandbox();
