@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
+
+#include "app/tray_menu.h"
 
 namespace vendaro::testing {
 namespace {
@@ -93,6 +97,34 @@ TEST(NotificationWindow, OutlivesAShortChangeThenGoes) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_GE(clock.elapsed(), kNotificationShownMs) << "seen long enough";
     EXPECT_LT(clock.elapsed(), kNotificationShownMs + kNotificationFadeMs + 500);
+  }
+}
+
+// The menu's items show or hide as soon as the list changes, before the menu
+// opens: a tray host that lays the menu out first keeps no stale gaps.
+TEST(TrayMenu, ItemsFollowTheListBeforeTheMenuOpens) {
+  TrayItems items;
+  bool listEmpty = true;
+  TrayMenu* menu = nullptr;
+  const auto opening = [&] {
+    items.Nastpnatapeta1.visible = !listEmpty;
+    items.Poprzedniatapeta1.visible = !listEmpty;
+    menu->Sync();  // as the program's item changes do
+  };
+  TrayMenu tray(items, {opening, [] {}, false});
+  menu = &tray;
+  const auto nextShown = [&] {
+    return tray.PopupMenu1->findChild<QAction*>("Nastpnatapeta1")->isVisible();
+  };
+  const struct {
+    const char* name;
+    bool empty;
+  } rows[] = {{"empty list", true}, {"one picture", false}, {"emptied again", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    listEmpty = row.empty;
+    tray.Sync();  // any change of the items, the menu closed
+    EXPECT_EQ(nextShown(), !row.empty);
   }
 }
 
