@@ -17,6 +17,7 @@ check() {  # check DESCRIPTION COMMAND...: passes when the command succeeds
   if "$@"; then pass "$what"; else fail "$what"; fi
 }
 
+scripts/deps.sh --only scripts/package-check-tools.txt
 deb=$(scripts/package.sh "$build" | tail -n 1)
 version=$(dpkg-deb -f "$deb" Version)
 echo "Checking $deb"

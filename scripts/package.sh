@@ -7,7 +7,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-scripts/deps.sh scripts/packaging-tools.txt >&2
+# Only what the build and cpack need: the tests' and the package check's
+# tools are theirs to install.
+scripts/deps.sh --only scripts/packages-build.txt scripts/packages-platform.txt \
+  scripts/packaging-tools.txt >&2
 build=${1:-build/pkg}
 
 # Debian's default hardening (stack protector, fortified calls, read-only

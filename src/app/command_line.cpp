@@ -1,17 +1,33 @@
 #include "app/command_line.h"
 
 namespace vendaro {
+namespace {
+
+using Kind = ProgramRequest::Kind;
+
+ProgramRequest Request(Kind kind, RemoteCommand command = RemoteCommand::Next) {
+  return {kind, command, {}};
+}
+
+ProgramRequest Misuse(const char* what, const std::string& argument) {
+  return {Kind::Misuse, RemoteCommand::Next, std::string(what) + " „" + argument + "”"};
+}
+
+}  // namespace
 
 ProgramRequest ParseProgramArguments(const std::vector<std::string>& arguments) {
-  using Kind = ProgramRequest::Kind;
-  if (arguments.empty()) return {Kind::Resident};
-  if (arguments.size() > 1) return {Kind::Misuse};
+  if (arguments.empty()) return Request(Kind::Resident);
+  if (arguments.size() > 1) return Misuse("zbędny argument", arguments[1]);
   const std::string& word = arguments.front();
-  if (word == "--help") return {Kind::Help};
-  if (word == "--version") return {Kind::Version};
+  if (word == "--help") return Request(Kind::Help);
+  if (word == "--version") return Request(Kind::Version);
   if (const std::optional<RemoteCommand> command = ParseRemoteCommand(word))
-    return {Kind::Command, *command};
-  return {Kind::Misuse};
+    return Request(Kind::Command, *command);
+  return Misuse("nieznany argument", word);
+}
+
+std::string MisuseText(const ProgramRequest& request) {
+  return "vendaro: " + request.problem + "\n" + ProgramUsage();
 }
 
 const char* ProgramUsage() {

@@ -14,6 +14,7 @@ struct ProgramRequest {
   enum class Kind { Resident, Command, Help, Version, Misuse };
   Kind kind = Kind::Resident;
   RemoteCommand command = RemoteCommand::Next;  // what to send, for Kind::Command
+  std::string problem;  // for Kind::Misuse: what was wrong, naming the argument
 };
 
 // No argument starts the resident program; one argument is a command for
@@ -23,5 +24,8 @@ ProgramRequest ParseProgramArguments(const std::vector<std::string>& arguments);
 // The usage text: on standard output for --help, on standard error after a
 // misuse.  Its first line is the one-line usage the program always gave.
 const char* ProgramUsage();
+
+// What goes to standard error after a misuse: the problem, then the usage.
+std::string MisuseText(const ProgramRequest& request);
 
 }  // namespace vendaro

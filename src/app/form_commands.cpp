@@ -26,12 +26,16 @@ QMessageBox::Icon BoxIcon(UserMessage::Icon icon) {
 }  // namespace
 
 void TForm2::Ustawienia1Click() {
+  OpenSettings(hooks_.showSettings);
+}
+
+void TForm2::OpenSettings(const std::function<void()>& show) {
   ResidentSession& session = *impl_->session;
   TrayItems& tray = session.items();
   tray.Ustawienia1.enabled = false;
   session.state().settingsWindowOpen = true;
   ItemsChanged();
-  if (hooks_.showSettings) hooks_.showSettings();
+  if (show) show();
   session.state().settingsWindowOpen = false;
   tray.Ustawienia1.enabled = !session.changing();
   ItemsChanged();

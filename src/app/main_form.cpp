@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "app/first_start.h"
 #include "app/main_form_impl.h"
 #include "model/wallpaper_entry.h"
 #include "platform/desktop/desktop.h"
@@ -72,6 +73,10 @@ bool TForm2::FormCreate() {
   StartRemoteControl();
   impl_->screens->Watch();
   session.Begin();
+  // Later, from the event loop: start-up has to finish first.
+  if (TakeFirstStart(session.dataFolder(), session.activeList().empty())) {
+    QTimer::singleShot(0, this, [this] { OpenSettings(hooks_.showFirstStart); });
+  }
   return true;
 }
 

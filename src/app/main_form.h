@@ -24,6 +24,8 @@ enum class RemoteCommand;
 struct WindowHooks {
   std::function<void()> showSettings;  // modal settings window
   std::function<void()> showAbout;     // modal About window
+  // The settings window with the hint where pictures are added (first start).
+  std::function<void()> showFirstStart = nullptr;
 };
 
 class TForm2 : public QWidget {
@@ -64,6 +66,7 @@ class TForm2 : public QWidget {
  private:
   void BuildTray();
   void Ustawienia1Click();
+  void OpenSettings(const std::function<void()>& show);
   void Vendaro1Click();
   void Zamknij1Click();
   void ItemsChanged();

@@ -4,12 +4,16 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
+#include <QPropertyAnimation>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/session/path_text.h"
 
 namespace vendaro {
 namespace {
+
+constexpr double kOpacity = 190.0 / 255.0;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, int top, const QString& text, bool bold,
                   const QColor& colour) {
@@ -55,7 +59,7 @@ TForm5::TForm5()
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, Qt::white);
   setPalette(palette);
-  setWindowOpacity(190.0 / 255.0);
+  setWindowOpacity(kOpacity);
 
   Panel1 = new QFrame(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -71,6 +75,13 @@ TForm5::TForm5()
   for (QWidget* child : findChildren<QWidget*>())
     child->setAttribute(Qt::WA_TransparentForMouseEvents);
   FormCreate();
+
+  closeLater_.setSingleShot(true);
+  connect(&closeLater_, &QTimer::timeout, this, &TForm5::FadeOut);
+  fade_ = new QPropertyAnimation(this, "windowOpacity", this);
+  fade_->setDuration(kNotificationFadeMs);
+  fade_->setEndValue(0.0);
+  connect(fade_, &QPropertyAnimation::finished, this, &QWidget::hide);
 }
 
 void TForm5::FormCreate() {
@@ -78,6 +89,10 @@ void TForm5::FormCreate() {
 }
 
 void TForm5::ShowFor(const WallpaperEntry& entry) {
+  closeLater_.stop();
+  fade_->stop();
+  setWindowOpacity(kOpacity);
+  shownFor_.start();
   QScreen* screen = QGuiApplication::primaryScreen();
   QRect area =
       screen ? screen->availableGeometry() : QRect(0, 0, kNotificationWidth, kNotificationHeight);
@@ -93,11 +108,24 @@ void TForm5::ShowFor(const WallpaperEntry& entry) {
   QApplication::processEvents();
 }
 
+void TForm5::Finish() {
+  if (isHidden()) return;
+  const qint64 shown = shownFor_.isValid() ? shownFor_.elapsed() : kNotificationShownMs;
+  closeLater_.start(static_cast<int>(std::max<qint64>(0, kNotificationShownMs - shown)));
+}
+
+void TForm5::FadeOut() {
+  fade_->setStartValue(windowOpacity());
+  fade_->start();
+}
+
 void TForm5::mousePressEvent(QMouseEvent*) {
   FormClick();
 }
 
 void TForm5::FormClick() {
+  closeLater_.stop();
+  fade_->stop();
   hide();
 }
 

@@ -2,6 +2,8 @@
 
 // The small translucent window that names the picture while a change runs.
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include "model/wallpaper_entry.h"
@@ -9,11 +11,16 @@
 
 class QFrame;
 class QLabel;
+class QPropertyAnimation;
 
 namespace vendaro {
 
 inline constexpr int kNotificationWidth = 240;
 inline constexpr int kNotificationHeight = 48;
+// A change takes a fraction of a second; the window stays long enough to be
+// read, then fades out (where the desktop composites; elsewhere it just goes).
+inline constexpr int kNotificationShownMs = 1500;
+inline constexpr int kNotificationFadeMs = 300;
 
 // Where the window goes: its right edge on the work area's right edge, first
 // just below the screen (whose last row is screenBottom - 1), then with its
@@ -31,9 +38,13 @@ class TForm5 : public QWidget {
  public:
   TForm5();
 
-  // Places, fills and shows the window for `entry`, pumping messages twice so
-  // that it is painted before the composition keeps the thread busy.
+  // Places, fills and shows the window for `entry` (again, at full opacity,
+  // when it is still up from an earlier change), pumping messages twice so
+  // that it is painted before any work keeps the thread busy.
   void ShowFor(const WallpaperEntry& entry);
+  // The change is over: the window fades out and hides once it has been up
+  // for kNotificationShownMs.  Returns at once; a timer does the rest.
+  void Finish();
 
   QFrame* Panel1 = nullptr;
   QLabel* Label1 = nullptr;
@@ -47,6 +58,11 @@ class TForm5 : public QWidget {
  private:
   void FormCreate();
   void FormClick();
+  void FadeOut();
+
+  QElapsedTimer shownFor_;
+  QTimer closeLater_;
+  QPropertyAnimation* fade_ = nullptr;
 };
 
 }  // namespace vendaro

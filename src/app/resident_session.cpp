@@ -58,11 +58,15 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   hooks.listChanging = [this] {
     if (listWatcher_) listWatcher_();
   };
+  // The window outlives its change by a moment so that it can be read; the
+  // next change replaces it.
   hooks.showNotification = [this](const WallpaperEntry& entry) {
     notification_ = std::make_unique<TForm5>();
     notification_->ShowFor(entry);
   };
-  hooks.hideNotification = [this] { notification_.reset(); };
+  hooks.hideNotification = [this] {
+    if (notification_) notification_->Finish();
+  };
   // One box for a run of the same failure.
   auto runs = std::make_shared<FailureRuns>();
   hooks.compose = [this, runs](const WallpaperEntry& entry) {

@@ -59,6 +59,15 @@ QAction* TrayMenu::AddItem(const char* name, const QString& caption, const char*
 }
 
 void TrayMenu::Sync() {
+  // Which items show is asked again on every change, not only as the menu
+  // opens: a D-Bus tray lays the menu out before it says it opens, so items
+  // hidden or shown only then left blank space or a scroll arrow.  The
+  // handler's own change comes back here.
+  if (!refreshing_ && handlers_.popup) {
+    refreshing_ = true;
+    handlers_.popup();
+    refreshing_ = false;
+  }
   for (const auto& [action, item] : actions_) {
     action->setEnabled(item->enabled);
     action->setVisible(item->visible);

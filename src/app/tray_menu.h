@@ -49,6 +49,7 @@ class TrayMenu : public QObject {
   Handlers handlers_;
   std::unique_ptr<QMenu> menu_;
   std::vector<std::pair<QAction*, const MenuItem*>> actions_;
+  bool refreshing_ = false;
 };
 
 }  // namespace vendaro

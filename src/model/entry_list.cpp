@@ -233,8 +233,8 @@ std::vector<std::string> ListLines::Strings() const {
 Result<ListLines> ReadListFile(const std::string& path) {
   FileBytes file = ReadWholeFile(path, kMaxListFileBytes);
   if (file.error == EFBIG)
-    return Status::Error("The file \"" + path + "\" is larger than " +
-                         std::to_string(kMaxListFileBytes >> 20) + " MB: not a list of pictures.");
+    return Status::Error("Plik „" + path + "” ma ponad " + std::to_string(kMaxListFileBytes >> 20) +
+                         " MB: to nie jest lista obrazków.");
   if (file.error != 0)
     return Status::Error("Cannot open file \"" + path + "\". " + ErrorText(file.error));
   return ListLines(std::move(file.bytes));

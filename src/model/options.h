@@ -64,70 +64,77 @@ namespace items {
 inline constexpr const char* kModeCaptions[] = {
     "Rozciągnięcie do rozmiaru ekranu", "Rozciągnięcie z zachowaniem proporcji",
     "Rozc. z zach. proporcji + przycięcie", "Oryginalny rozmiar", "Kafelkowanie"};
-inline constexpr const char* kModeMeanings[] = {"stretch", "fit keeping proportions",
-                                                "cover and crop", "original size", "tiles"};
+inline constexpr const char* kModeMeanings[] = {"rozciągnięcie", "dopasowanie z proporcjami",
+                                                "pokrycie z przycięciem", "oryginalny rozmiar",
+                                                "kafelki"};
 inline constexpr const char* kAlignCaptions[] = {
     "Do środka",   "Lewy górny",     "Środkowy górny", "Prawy górny",  "Prawy środkowy",
     "Prawy dolny", "Środkowy dolny", "Lewy dolny",     "Lewy środkowy"};
-inline constexpr const char* kAlignMeanings[] = {"centre",        "top left",     "top centre",
-                                                 "top right",     "right centre", "bottom right",
-                                                 "bottom centre", "bottom left",  "left centre"};
+inline constexpr const char* kAlignMeanings[] = {"środek",
+                                                 "lewy górny róg",
+                                                 "środek górnej krawędzi",
+                                                 "prawy górny róg",
+                                                 "środek prawej krawędzi",
+                                                 "prawy dolny róg",
+                                                 "środek dolnej krawędzi",
+                                                 "lewy dolny róg",
+                                                 "środek lewej krawędzi"};
 inline constexpr const char* kFillCaptions[] = {"Kolor pulpitu", "Wybrany kolor",
                                                 "Kopiowanie brzegów"};
-inline constexpr const char* kFillMeanings[] = {"desktop colour", "the --color colour",
-                                                "the picture's edges drawn out"};
+inline constexpr const char* kFillMeanings[] = {"kolor pulpitu", "kolor z --color",
+                                                "przedłużone brzegi obrazka"};
 inline constexpr const char* kInterpCaptions[] = {"Brak", "Bilinear", "Bicubic"};
-inline constexpr const char* kInterpMeanings[] = {"none (nearest neighbour)", "bilinear",
-                                                  "bicubic"};
+inline constexpr const char* kInterpMeanings[] = {"brak (najbliższy sąsiad)", "dwuliniowa",
+                                                  "dwusześcienna"};
 inline constexpr const char* kSmoothCaptions[] = {"Brak", "AntiAliasing"};
-inline constexpr const char* kSmoothMeanings[] = {"off", "anti-aliasing"};
+inline constexpr const char* kSmoothMeanings[] = {"wyłączone", "antyaliasing"};
 inline constexpr const char* kTriggerCaptions[] = {"Po podanym czasie", "Raz dziennie",
                                                    "Raz na jedną sesję"};
-inline constexpr const char* kTriggerMeanings[] = {"every so many minutes", "once a day",
-                                                   "once per system start"};
+inline constexpr const char* kTriggerMeanings[] = {"co podaną liczbę minut", "raz dziennie",
+                                                   "raz po każdym starcie systemu"};
 inline constexpr const char* kAutostartCaptions[] = {"Nie uruchamiaj", "Dla aktualnego użytkownika",
                                                      "Dla wszystkich użytkowników"};
-inline constexpr const char* kAutostartMeanings[] = {"no", "for the current user", "for all users"};
+inline constexpr const char* kAutostartMeanings[] = {"nie", "dla bieżącego użytkownika",
+                                                     "dla wszystkich użytkowników"};
 }  // namespace items
 
 inline constexpr ChoiceInfo kModeChoice{
     .name = "mode",
     .title = "Sposób wyświetlania tapety :",
-    .about = "display mode",
+    .about = "sposób wyświetlania",
     .onCommandLine = true,
     .captions = items::kModeCaptions,
     .meanings = items::kModeMeanings,
     .detail =
-        "Stretching ignores the picture's proportions. Fitting scales until one side fills "
-        "the screen, keeping proportions; margins remain on the other axis. Covering "
-        "scales until the screen is covered, keeping proportions, and cuts the overflow "
-        "off. Original size does not scale, and tiles are unscaled copies laid across the "
-        "screen.",
+        "Rozciągnięcie pomija proporcje obrazka. Dopasowanie skaluje z zachowaniem proporcji, "
+        "aż jeden bok wypełni ekran; na drugiej osi zostają marginesy. Pokrycie skaluje z "
+        "zachowaniem proporcji, aż obrazek zakryje cały ekran, i obcina nadmiar. Oryginalny "
+        "rozmiar nie skaluje, a kafelki to nieskalowane kopie ułożone na całym ekranie.",
 };
 inline constexpr ChoiceInfo kAlignChoice{
     .name = "align",
     .title = "Wyrównanie tapety : ",
-    .about = "alignment",
+    .about = "wyrównanie",
     .onCommandLine = true,
     .captions = items::kAlignCaptions,
     .meanings = items::kAlignMeanings,
-    .detail = "The centre, then clockwise from the top-left corner.",
+    .detail = "Najpierw środek, potem zgodnie z ruchem wskazówek zegara od lewego górnego rogu.",
 };
 inline constexpr ChoiceInfo kFillChoice{
     .name = "fill",
     .title = "Wypełnienie braków : ",
-    .about = "margins",
+    .about = "wypełnienie marginesów",
     .onCommandLine = true,
     .captions = items::kFillCaptions,
     .meanings = items::kFillMeanings,
     .detail =
-        "Drawing the edges out repeats the picture's outermost rows and columns to the "
-        "screen's edges.",
+        "Przedłużenie brzegów powtarza skrajne wiersze i kolumny obrazka aż do krawędzi "
+        "ekranu.",
 };
 inline constexpr ChoiceInfo kInterpChoice{
     .name = "interp",
     .title = "Typ skalowania (interpolacja) :",
-    .about = "scaling filter",
+    .about = "filtr skalowania",
     .onCommandLine = true,
     .captions = items::kInterpCaptions,
     .meanings = items::kInterpMeanings,
@@ -135,18 +142,18 @@ inline constexpr ChoiceInfo kInterpChoice{
 inline constexpr ChoiceInfo kSmoothChoice{
     .name = "smooth",
     .title = "Wygładzanie krawędzi :",
-    .about = "edge smoothing",
+    .about = "wygładzanie krawędzi",
     .onCommandLine = true,
     .captions = items::kSmoothCaptions,
     .meanings = items::kSmoothMeanings,
     .detail =
-        "The picture is drawn upright on whole pixels, so there is no edge to smooth and "
-        "the choice changes nothing; it is kept for the settings file.",
+        "Obrazek jest rysowany prosto, na całych pikselach, więc nie ma krawędzi do "
+        "wygładzenia i wybór niczego nie zmienia; zostaje zapisany w pliku ustawień.",
 };
 inline constexpr ChoiceInfo kTriggerChoice{
     .name = "trigger",
     .title = "Zmiana tapety :",
-    .about = "when to change",
+    .about = "kiedy zmieniać tapetę",
     .onCommandLine = false,
     .captions = items::kTriggerCaptions,
     .meanings = items::kTriggerMeanings,
@@ -154,7 +161,7 @@ inline constexpr ChoiceInfo kTriggerChoice{
 inline constexpr ChoiceInfo kAutostartChoice{
     .name = "autostart",
     .title = "Uruchamianie programu przy starcie systemu :",
-    .about = "start at login",
+    .about = "uruchamianie po zalogowaniu",
     .onCommandLine = false,
     .captions = items::kAutostartCaptions,
     .meanings = items::kAutostartMeanings,

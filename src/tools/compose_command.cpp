@@ -84,9 +84,10 @@ class Parser {
       }
     }
     if (!parsed_.status) return parsed_;
-    if (positional.empty() || positional.size() > 2) return Misuse("expected PICTURE [OUTPUT.bmp]");
+    if (positional.empty() || positional.size() > 2)
+      return Misuse("oczekiwano OBRAZEK [WYNIK.bmp]");
     if (!IsStorablePath(positional[0]))
-      return Fail("the picture path holds an entry tag or a line break");
+      return Fail("ścieżka obrazka zawiera znacznik wpisu listy lub koniec wiersza");
     parsed_.command.picture = positional[0];
     if (positional.size() == 2) parsed_.command.output = positional[1];
     return parsed_;
@@ -105,7 +106,7 @@ class Parser {
 
   std::optional<std::string> Value(const std::string& option) {
     if (next_ >= args_.size()) {
-      Misuse(option + " needs a value");
+      Misuse(option + " wymaga wartości");
       return std::nullopt;
     }
     return args_[next_++];
@@ -117,7 +118,7 @@ class Parser {
     const auto value = WholeNumber(*text);
     const int last = field.info->maximum();
     if (!value || *value < 0 || *value > last)
-      Fail(option + " takes 0 to " + std::to_string(last) + ", not '" + *text + "'");
+      Fail(option + " przyjmuje liczbę od 0 do " + std::to_string(last) + ", nie „" + *text + "”");
     else
       field.set(parsed_.command.options, *value);
   }
@@ -126,7 +127,7 @@ class Parser {
     const auto text = Value(option);
     if (!text) return;
     field = Dimensions(*text, least);
-    if (!field) Fail(option + " takes WIDTHxHEIGHT, not '" + *text + "'");
+    if (!field) Fail(option + " przyjmuje SZEROKOŚĆxWYSOKOŚĆ, nie „" + *text + "”");
   }
 
   void Colour(const std::string& option) {
@@ -134,7 +135,7 @@ class Parser {
     if (!text) return;
     const auto value = StringToColor(*text);
     if (!value)
-      Fail(option + " takes a colour name or $ and 8 hex digits, not '" + *text + "'");
+      Fail(option + " przyjmuje nazwę koloru albo $ i 8 cyfr szesnastkowych, nie „" + *text + "”");
     else
       parsed_.command.options.FillColor = *value;
   }
@@ -143,7 +144,7 @@ class Parser {
     const auto path = Value(option);
     if (!path) return;
     if (!InputFile(*path).isOpen())
-      Fail("cannot read the settings file '" + *path + "'");
+      Fail("nie można odczytać pliku ustawień „" + *path + "”");
     else
       parsed_.command.options = LoadOptions(*path);
   }
@@ -165,7 +166,7 @@ class Parser {
     else if (arg == "--set")
       parsed_.command.set = true;
     else
-      Misuse("unknown option " + arg);
+      Misuse("nieznana opcja " + arg);
   }
 
   const std::vector<std::string>& args_;
@@ -200,7 +201,7 @@ MonitorLayout CommandLayout(const std::optional<ScreenSize>& screen, const Monit
 }
 
 const char* ComposeUsage() {
-  return "Usage: vendaro-compose [OPTION]... PICTURE [OUTPUT.bmp]\n"
+  return "Użycie: vendaro-compose [OPCJA]... OBRAZEK [WYNIK.bmp]\n"
          "       vendaro-compose --help|--version\n";
 }
 
@@ -209,27 +210,27 @@ std::string ComposeHelp() {
   for (const ChoiceField& choice : CommandLineChoices()) choices += ChoiceHelp(*choice.info);
   return std::string(ComposeUsage()) +
          "\n"
-         "Composes one wallpaper from PICTURE exactly as vendaro would, writes it to\n"
-         "OUTPUT.bmp as a 24-bit BMP and/or makes it the wallpaper (--set).\n"
-         "Option values are the indices the settings file stores; without --settings\n"
-         "every option starts at the settings file's default.\n"
+         "Składa z OBRAZKA jedną tapetę dokładnie tak jak vendaro, zapisuje ją do pliku\n"
+         "WYNIK.bmp jako 24-bitowy BMP lub ustawia jako tapetę pulpitu (--set), albo oba.\n"
+         "Wartości opcji to numery, które zapisuje plik ustawień; bez --settings każda\n"
+         "opcja ma wartość domyślną pliku ustawień.\n"
          "\n"
-         "Options:\n"
-         "  --screen WxH     the screen's size (default: the primary screen's; needed\n"
-         "                   where there is no display)\n"
-         "  --size WxH       the picture's size recorded in the list (default: measured)\n" +
+         "Opcje:\n"
+         "  --screen SxW     rozmiar ekranu (domyślnie ekranu głównego; potrzebny tam,\n"
+         "                   gdzie nie ma ekranu)\n"
+         "  --size SxW       rozmiar obrazka zapisany na liście (domyślnie zmierzony)\n" +
          choices +
-         "  --color TEXT     a colour as the settings file writes it: clRed, clBackground,\n"
+         "  --color TEKST    kolor zapisany jak w pliku ustawień: clRed, clBackground,\n"
          "                   $00BBGGRR\n"
-         "  --settings FILE  the display options of a settings file (vendaro.ini);\n"
-         "                   options after it override them\n"
-         "  --explain        first print the options and the placement, one line each\n"
-         "  --set            make the composition the desktop wallpaper\n"
-         "  --help           print this help and exit\n"
-         "  --version        print the version and exit\n"
+         "  --settings PLIK  opcje wyświetlania z pliku ustawień (vendaro.ini); opcje\n"
+         "                   podane po nim mają pierwszeństwo\n"
+         "  --explain        najpierw wypisuje opcje i położenie obrazka, każde w wierszu\n"
+         "  --set            ustawia złożoną tapetę na pulpicie\n"
+         "  --help           wypisuje ten opis i kończy\n"
+         "  --version        wypisuje numer wersji i kończy\n"
          "\n"
-         "Exit status: 0 done, 1 the picture, output or desktop failed, 2 a bad command\n"
-         "line.\n";
+         "Kod wyjścia: 0 gotowe, 1 błąd obrazka, pliku wynikowego lub pulpitu,\n"
+         "2 błędne wywołanie.\n";
 }
 
 std::string ExplainOptions(const Options& o) {

@@ -76,7 +76,8 @@ std::string Capitalised(std::string text) {
 std::string OptionEntry(const ChoiceInfo& choice, const char* key) {
   std::string text = ".TP\n.BI \\-\\-" + std::string(choice.name) + " \" N\"\n" +
                      Capitalised(choice.about) + " (\\(lq" + Troff(Trimmed(choice.title)) +
-                     "\\(rq, settings key \\(lq" + key + "\\(rq):\n" + Items(choice) + "\n";
+                     "\\(rq, klucz w pliku ustawień \\(lq" + key + "\\(rq):\n" + Items(choice) +
+                     "\n";
   if (*choice.detail) text += ".IP\n" + Troff(choice.detail) + "\n";
   return text;
 }

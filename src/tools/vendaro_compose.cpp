@@ -54,7 +54,7 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
   std::vector<std::string> ours;
   if (backend->ShowsFromFile()) {
     const std::string folder = ResolveTempFolder();
-    if (folder.empty()) return Status::Error("no private folder for the wallpaper file");
+    if (folder.empty()) return Status::Error("brak prywatnego katalogu na plik tapety");
     for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
       const Canvas& canvas = composition.canvases[c];
       if (c == 0 && !command.output.empty()) continue;
@@ -100,7 +100,8 @@ int Run(int argc, char** argv) {
   const ParsedComposeCommand parsed = ParseComposeCommand({argv + 1, argv + argc});
   if (!parsed.status) {
     Fail(parsed.status.message());
-    if (parsed.misused) std::fprintf(stderr, "%sTry 'vendaro-compose --help'.\n", ComposeUsage());
+    if (parsed.misused)
+      std::fprintf(stderr, "%sWięcej: „vendaro-compose --help”.\n", ComposeUsage());
     return kBadCommandLine;
   }
   if (parsed.action == ComposeAction::ShowHelp)
@@ -111,7 +112,7 @@ int Run(int argc, char** argv) {
 
   const std::optional<ScreenSize> recorded =
       command.recordedSize ? command.recordedSize : MeasuredSize(command.picture);
-  if (!recorded) return Fail("cannot read the picture '" + command.picture + "'");
+  if (!recorded) return Fail("nie można odczytać obrazka „" + command.picture + "”");
 
   // No windowing platform: the monitors are asked of the display server
   // directly, within a time limit, and a desktop is reached over D-Bus or
@@ -122,7 +123,7 @@ int Run(int argc, char** argv) {
     if (monitors)
       display = std::move(*monitors);
     else if (!command.screen)
-      return Fail("--screen WxH is needed where the screen's size cannot be found (" +
+      return Fail("tam, gdzie nie da się ustalić rozmiaru ekranu, potrzebne jest --screen SxW (" +
                   monitors.message() + ")");
   }
   std::unique_ptr<QCoreApplication> app;
@@ -135,7 +136,7 @@ int Run(int argc, char** argv) {
   const MonitorLayout layout = CommandLayout(command.screen, display, command.set);
   const CheckedLayout checked = CheckLayout(layout);
   for (const std::string& problem : checked.problems) ReportOnTerminal(problem);
-  if (checked.usable.empty()) return Fail("the screen size is unknown");
+  if (checked.usable.empty()) return Fail("rozmiar ekranu jest nieznany");
   const ScreenSize screen = checked.usable.front().size();
 
   const WallpaperEntry entry = MakeEntry(command.picture, recorded->width, recorded->height);
@@ -156,7 +157,8 @@ int Run(int argc, char** argv) {
   const LayoutComposition rendered = RenderLayout(entry, command.options, layout, systemColor);
   if (!rendered.status) return Fail(rendered.status.message());
   if (!rendered.picture)
-    return Fail("cannot draw '" + command.picture + "': " + rendered.picture.message());
+    return Fail("nie można narysować obrazka „" + command.picture +
+                "”: " + rendered.picture.message());
 
   if (!command.output.empty()) {
     if (Status written = WriteBmp(command.output, rendered.primary()); !written)

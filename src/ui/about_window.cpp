@@ -3,13 +3,12 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QUrl>
 
 #include "ui/look.h"
+#include "ui/screen_fit.h"
 #include "vendaro_version.h"
 
 namespace vendaro {
@@ -61,9 +60,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
     link->installEventFilter(this);
   }
 
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->geometry().center() - rect().center());
-  }
+  CentreOnScreen(this);
 }
 
 QString TForm6::MailUrl() {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <array>
 
 #include "ui/choice_items.h"
@@ -14,6 +15,7 @@
 #include "ui/look.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"
+#include "ui/screen_fit.h"
 
 namespace vendaro {
 namespace {
@@ -63,6 +65,7 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
       "Opcja ta włącza wyświetlanie okna z informacją o zmianie tapety w prawym dolnym rogu "
       "ekranu");
   CheckBox1->setGeometry(kGroupLeft + 4, 360, kGroupWidth, 20);
+  WidenForTitles();
 
   for (QComboBox* combo : {ComboBox1, ComboBox3, ComboBox5}) {
     connect(combo, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -77,6 +80,23 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   snapBack_.setSingleShot(true);
   snapBack_.setInterval(kSnapBackDelayMs);
   connect(&snapBack_, &QTimer::timeout, this, &TForm4::PlaceBesideSettingsWindow);
+}
+
+// Where the font is wider than the dialog was drawn for, the groups, their
+// lists and the dialog grow to the widest title.
+void TForm4::WidenForTitles() {
+  int needed = CheckBox1->sizeHint().width() - 4;
+  for (const QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5})
+    needed = std::max(needed, group->minimumSizeHint().width());
+  const int extra = needed - kGroupWidth;
+  if (extra <= 0) return;
+  for (QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5}) {
+    group->resize(group->width() + extra, group->height());
+    for (QWidget* inside : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      inside->resize(inside->width() + extra, inside->height());
+  }
+  CheckBox1->resize(CheckBox1->width() + extra, CheckBox1->height());
+  setFixedSize(width() + extra, height());
 }
 
 QGroupBox* TForm4::AddGroup(const char* name, const ChoiceInfo& choice, int top, int height) {
@@ -148,7 +168,11 @@ void TForm4::Panel1Click() {
 void TForm4::PlaceBesideSettingsWindow() {
   const QWidget* anchor = parentWidget();
   if (anchor == nullptr) return;
-  move(anchor->x() + anchor->frameGeometry().width() + 1, anchor->y());
+  const QRect area = AvailableArea(anchor);
+  ShrinkToArea(this, area);
+  const QSize frame = FrameOf(this).size();
+  const QPoint place = PlaceBeside(FrameOf(anchor), frame, area);
+  if (place != pos()) move(place);
 }
 
 void TForm4::closeEvent(QCloseEvent* event) {

@@ -67,6 +67,7 @@ class TForm4 : public QDialog {
  private:
   // A combo box offering the choice, shown and read with the others.
   QComboBox* AddCombo(QGroupBox* group, const char* name, const ChoiceField& field);
+  void WidenForTitles();
   QGroupBox* AddGroup(const char* name, const ChoiceInfo& choice, int top, int height);
   void ComboBox2Change();
   void ShowColorPanel();

@@ -1,11 +1,11 @@
 #include "ui/option_rules.h"
 
+#include "model/polish_plural.h"
+
 namespace vendaro {
 
-const char* MinuteUnitText(int minutes) {
-  if (minutes == 1) return "minutę";
-  if (minutes >= 2 && minutes <= 4) return "minuty";
-  return "minut";
+std::string MinuteUnitText(int minutes) {
+  return PolishPlural(minutes, "minutę", "minuty", "minut");
 }
 
 std::string RemainingTimeText(const RemainingTimeInput& input) {

@@ -9,9 +9,9 @@
 
 namespace vendaro {
 
-// The unit label after the interval: "minutę" for 1, "minuty" for 2 to 4,
-// "minut" otherwise (only the value itself counts, so 22 is "minut").
-const char* MinuteUnitText(int minutes);
+// The unit label after the interval, as "co 1 minutę", "co 22 minuty",
+// "co 25 minut" read.
+std::string MinuteUnitText(int minutes);
 
 // What the remaining-time label needs to know.
 struct RemainingTimeInput {

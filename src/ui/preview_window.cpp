@@ -14,7 +14,9 @@ namespace vendaro {
 
 TForm3::TForm3(const QImage& picture, QWidget* parent) : QDialog(parent) {
   setObjectName("TForm3");
-  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  // A window of its own rather than a dialog: window managers keep a
+  // full-screen dialog below their panels.
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   SetBackground(this, Qt::black);
 
   Image1 = new QLabel(this);
@@ -25,11 +27,13 @@ TForm3::TForm3(const QImage& picture, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Image1);
-  // Covering the screen by geometry works with and without a window manager.
-  if (const QScreen* screen =
-          parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+  // Full screen on the screen of the window it was opened from, above the
+  // panels; the geometry too, for a display without a window manager.
+  if (QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+    setScreen(screen);
     setGeometry(screen->geometry());
   }
+  setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
 void TForm3::mouseReleaseEvent(QMouseEvent* event) {

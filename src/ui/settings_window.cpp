@@ -15,6 +15,7 @@
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/resident_session.h"
 #include "compose/probe.h"
@@ -26,6 +27,7 @@
 #include "ui/look.h"
 #include "ui/option_rules.h"
 #include "ui/row_painting.h"
+#include "ui/screen_fit.h"
 #include "ui/up_down.h"
 
 namespace vendaro {
@@ -36,11 +38,8 @@ constexpr int kClientHeight = 474;
 constexpr int kThumbnailWidth = 138;
 constexpr int kRightColumn = 332;
 constexpr int kRightColumnWidth = 183;
-
-// Halves rounded towards minus infinity, as the window is centred.
-int FloorHalf(int value) {
-  return value >= 0 ? value / 2 : -((1 - value) / 2);
-}
+constexpr int kChoiceColumnWidth = 250;
+constexpr int kChoiceColumnsRight = 516;
 
 }  // namespace
 
@@ -94,6 +93,7 @@ void TForm1::BuildOptionsSide() {
   UpDown1->setObjectName("UpDown1");
   UpDown1->setGeometry(66, 20, 17, 22);
   UpDown1->setRange(1, 6000);
+  UpDown1->setBuddy(Edit1);
   Label2 = new QLabel("minut", GroupBox2);
   Label2->setObjectName("Label2");
   Label2->setGeometry(92, 23, 80, 16);
@@ -109,13 +109,19 @@ void TForm1::BuildOptionsSide() {
 
   Label4 = new QLabel(QString::fromUtf8(kModeChoice.title), this);
   Label4->setObjectName("Label4");
-  Label4->setGeometry(8, 298, 250, 16);
-  ComboBox1 = AddOwnerDrawnCombo("ComboBox1", kModeChoice, QRect(8, 316, 250, 24));
-  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
   Label5 = new QLabel(QString::fromUtf8(kAutostartChoice.title), this);
   Label5->setObjectName("Label5");
-  Label5->setGeometry(266, 298, 250, 16);
-  ComboBox2 = AddOwnerDrawnCombo("ComboBox2", kAutostartChoice, QRect(266, 316, 249, 24));
+  // The autostart title is the longer one: where the font is wider than the
+  // window was drawn for, its column takes what it needs from the other.
+  const int autostartWidth = std::max(kChoiceColumnWidth, Label5->sizeHint().width());
+  const int autostartLeft = kChoiceColumnsRight - autostartWidth;
+  const int modeWidth = autostartLeft - 16;
+  Label4->setGeometry(8, 298, modeWidth, 16);
+  ComboBox1 = AddOwnerDrawnCombo("ComboBox1", kModeChoice, QRect(8, 316, modeWidth, 24));
+  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+  Label5->setGeometry(autostartLeft, 298, autostartWidth, 16);
+  ComboBox2 = AddOwnerDrawnCombo("ComboBox2", kAutostartChoice,
+                                 QRect(autostartLeft, 316, autostartWidth - 1, 24));
 
   CheckBox3 = new QCheckBox("Sprawdzaj wersję programu przy starcie", this);
   CheckBox3->setObjectName("CheckBox3");
@@ -171,7 +177,9 @@ void TForm1::BuildButtons() {
 void TForm1::FormCreate() {
   setAcceptDrops(true);
   const ScreenSize screen = session_.screenSize();
-  move(FloorHalf(screen.width - width()), FloorHalf(screen.height - height()));
+  // Centred in Qt's own (scaled) coordinates: the screen's size in device
+  // pixels put the window off-centre, and its neighbour off-screen, at 200 %.
+  CentreOnScreen(this);
 
   Form4 = new TForm4(session_.systemColors(), prompts_, this);
   Form4->PlaceBesideSettingsWindow();
@@ -200,6 +208,31 @@ void TForm1::FormCreate() {
   ComboBox2->setCurrentIndex(static_cast<int>(session_.autostart()));
 }
 
+void TForm1::ShowFirstStartHint() {
+  if (model_->rowCount() > 0) return;
+  // Over the list itself: its viewport is laid out only when first shown.
+  QWidget* list = ListBox1;
+  Hint1 = new QLabel(
+      "Lista tapet jest pusta.\n\nDodaj zdjęcia przyciskami obok listy "
+      "(„Dodaj zdjęcia do listy”, „Dodaj zdjęcia z katalogu”) "
+      "albo przeciągnij je tutaj z menedżera plików.",
+      list);
+  Hint1->setObjectName("Hint1");
+  Hint1->setWordWrap(true);
+  Hint1->setAlignment(Qt::AlignCenter);
+  Hint1->setAttribute(Qt::WA_TransparentForMouseEvents);
+  QPalette colors = Hint1->palette();
+  colors.setColor(QPalette::WindowText, QColor(40, 135, 166));
+  Hint1->setPalette(colors);
+  Hint1->setGeometry(list->rect().adjusted(12, 12, -12, -12));
+  Hint1->show();
+  const auto hideOnceFilled = [this] {
+    if (model_->rowCount() > 0) Hint1->hide();
+  };
+  connect(model_, &QAbstractItemModel::rowsInserted, Hint1, hideOnceFilled);
+  connect(model_, &QAbstractItemModel::modelReset, Hint1, hideOnceFilled);
+}
+
 void TForm1::SetValues(const Options& options) {
   UpDown1->setPosition(options.IntervalMinutes);
   Edit1->setText(QString::number(UpDown1->position()));
@@ -208,7 +241,7 @@ void TForm1::SetValues(const Options& options) {
     const QSignalBlocker quiet(ComboBox1);
     ComboBox1->setCurrentIndex(kModeField.get(options));
   }
-  Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
+  Label2->setText(QString::fromStdString(MinuteUnitText(UpDown1->position())));
   CheckBox3->setChecked(options.VersionCheck);
   Form4->SetValues(options);
 }
@@ -238,7 +271,7 @@ void TForm1::SetIntervalControlsEnabled(bool enabled) {
 
 void TForm1::UpDown1Click() {
   Edit1->setText(QString::number(UpDown1->position()));
-  Label2->setText(QString::fromUtf8(MinuteUnitText(UpDown1->position())));
+  Label2->setText(QString::fromStdString(MinuteUnitText(UpDown1->position())));
 }
 
 void TForm1::Timer1Timer() {

@@ -60,6 +60,7 @@ class TForm1 : public QDialog {
   QToolButton* BitBtn7 = nullptr;
   QMenu* PopupMenu1 = nullptr;
   QLabel* Image1 = nullptr;
+  QLabel* Hint1 = nullptr;  // where pictures are added, on the first start
   // --- options side ---
   QLabel* Label3 = nullptr;  // the title
   QGroupBox* GroupBox2 = nullptr;
@@ -90,6 +91,8 @@ class TForm1 : public QDialog {
   // The composed picture behind the thumbnail (screen-sized), or none.
   const QImage& thumbnailPicture() const { return thumbnailPicture_; }
   void setClock(Clock clock) { clock_ = std::move(clock); }
+  // Says, over the empty list, how pictures get onto it; gone once they do.
+  void ShowFirstStartHint();
 
   // The commands, as the buttons, menu items and shortcuts run them.
   void BitBtn3Click();

@@ -7,8 +7,9 @@
 
 namespace vendaro {
 
-void ShowSettingsWindow(ResidentSession& session) {
+void ShowSettingsWindow(ResidentSession& session, bool firstStart) {
   TForm1 settings(session);
+  if (firstStart) settings.ShowFirstStartHint();
   settings.exec();
 }
 

@@ -9,7 +9,8 @@ namespace vendaro {
 class ResidentSession;
 
 // The settings window, modal, on the session's state; returns when closed.
-void ShowSettingsWindow(ResidentSession& session);
+// On the first start it says where pictures are added.
+void ShowSettingsWindow(ResidentSession& session, bool firstStart = false);
 
 // The About window shown without waiting and painted at once: the splash
 // at start.  The caller deletes it.

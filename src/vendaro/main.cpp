@@ -60,7 +60,8 @@ int RunResident(int argc, char** argv) {
 
   std::unique_ptr<QWidget> splash(CreateSplash());
   TForm2 form(AppServices::System());
-  form.SetWindowHooks({[&form] { ShowSettingsWindow(form.session()); }, [] { ShowAboutModal(); }});
+  form.SetWindowHooks({[&form] { ShowSettingsWindow(form.session()); }, [] { ShowAboutModal(); },
+                       [&form] { ShowSettingsWindow(form.session(), true); }});
 
   SessionEndWatcher sessionEnd;
   bool ending = false;
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
     case Kind::Version:
       return WriteStandardOutput("vendaro " VENDARO_VERSION "\n") ? EXIT_SUCCESS : EXIT_FAILURE;
     case Kind::Misuse:
-      std::fputs(ProgramUsage(), stderr);
+      std::fputs(MisuseText(request).c_str(), stderr);
       return kBadCommandLine;
     case Kind::Command:
       return SendCommand(argc, argv, request.command);

@@ -20,6 +20,7 @@ TEST(ProgramArguments, EachShapeOfCommandLine) {
     std::vector<std::string> arguments;
     Kind kind;
     RemoteCommand command = RemoteCommand::Next;
+    const char* named = nullptr;  // the argument a misuse names
   };
   const Row rows[] = {
       {{}, Kind::Resident},
@@ -29,13 +30,13 @@ TEST(ProgramArguments, EachShapeOfCommandLine) {
       {{"quit"}, Kind::Command, RemoteCommand::Quit},
       {{"--help"}, Kind::Help},
       {{"--version"}, Kind::Version},
-      {{"Next"}, Kind::Misuse},
-      {{"-h"}, Kind::Misuse},
-      {{"--next"}, Kind::Misuse},
-      {{""}, Kind::Misuse},
-      {{"next", "next"}, Kind::Misuse},
-      {{"--help", "next"}, Kind::Misuse},
-      {{"quit", "--version"}, Kind::Misuse},
+      {{"Next"}, Kind::Misuse, {}, "Next"},
+      {{"-h"}, Kind::Misuse, {}, "-h"},
+      {{"--next"}, Kind::Misuse, {}, "--next"},
+      {{""}, Kind::Misuse, {}, ""},
+      {{"next", "next"}, Kind::Misuse, {}, "next"},
+      {{"--help", "next"}, Kind::Misuse, {}, "next"},
+      {{"quit", "--version"}, Kind::Misuse, {}, "--version"},
   };
   for (const Row& row : rows) {
     const ProgramRequest request = ParseProgramArguments(row.arguments);
@@ -43,6 +44,10 @@ TEST(ProgramArguments, EachShapeOfCommandLine) {
     EXPECT_EQ(request.kind, row.kind);
     if (row.kind == Kind::Command) {
       EXPECT_EQ(request.command, row.command);
+    }
+    if (row.named != nullptr) {
+      EXPECT_NE(request.problem.find(std::string("„") + row.named + "”"), std::string::npos)
+          << request.problem;
     }
   }
 }
@@ -74,12 +79,22 @@ TEST(ProgramCommandLine, HelpAndVersionNeedNoDisplay) {
   EXPECT_EQ(version.err, "");
 }
 
-TEST(ProgramCommandLine, MisuseShowsTheUsageOnStandardErrorAndEndsWith2) {
-  for (const char* arguments : {"--bogus", "next previous", "-h", "--version extra"}) {
-    const testing::CommandRun run = Vendaro(arguments);
-    EXPECT_EQ(run.exitCode, 2) << arguments;
-    EXPECT_EQ(run.out, "") << arguments;
-    EXPECT_EQ(run.err, ProgramUsage()) << arguments;
+TEST(ProgramCommandLine, MisuseNamesTheArgumentShowsTheUsageAndEndsWith2) {
+  const struct {
+    const char* arguments;
+    const char* named;
+  } rows[] = {{"bogus", "bogus"},
+              {"next previous", "previous"},
+              {"-h", "-h"},
+              {"--version extra", "extra"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.arguments);
+    const testing::CommandRun run = Vendaro(row.arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    const std::string firstLine = run.err.substr(0, run.err.find('\n'));
+    EXPECT_NE(firstLine.find(std::string("„") + row.named + "”"), std::string::npos) << firstLine;
+    EXPECT_EQ(run.err.substr(firstLine.size() + 1), ProgramUsage());
   }
 }
 

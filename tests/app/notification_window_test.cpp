@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
+
+#include "app/tray_menu.h"
 
 namespace vendaro::testing {
 namespace {
@@ -57,6 +62,69 @@ TEST(NotificationWindow, NamesThePictureAndHidesOnAClick) {
     EXPECT_FALSE(window.Image2->pixmap().isNull());
     QTest::mouseClick(window.Label2, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
+  }
+}
+
+// A change far shorter than the window's time: it stays until its time is
+// up, then goes by itself; a new change while it lingers starts it afresh.
+TEST(NotificationWindow, OutlivesAShortChangeThenGoes) {
+  const struct {
+    const char* name;
+    int changeMs;       // from showing to the end of the change
+    bool secondChange;  // another change starts while it lingers
+  } rows[] = {
+      {"a quick change", 0, false},
+      {"a change near the window's time", kNotificationShownMs - 200, false},
+      {"a second change while it lingers", 0, true},
+  };
+  const WallpaperEntry entry = MakeEntry("/x/morze.png", 4, 3);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TForm5 window;
+    QElapsedTimer clock;
+    window.ShowFor(entry);
+    clock.start();
+    if (row.changeMs > 0) QTest::qWait(row.changeMs);
+    window.Finish();
+    if (row.secondChange) {
+      QTest::qWait(kNotificationShownMs / 2);
+      window.ShowFor(entry);
+      clock.restart();
+      window.Finish();
+    }
+    EXPECT_TRUE(window.isVisible()) << "Finish returns at once, the window stays";
+    while (window.isVisible() && clock.elapsed() < 3 * kNotificationShownMs) QTest::qWait(20);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_GE(clock.elapsed(), kNotificationShownMs) << "seen long enough";
+    EXPECT_LT(clock.elapsed(), kNotificationShownMs + kNotificationFadeMs + 500);
+  }
+}
+
+// The menu's items show or hide as soon as the list changes, before the menu
+// opens: a tray host that lays the menu out first keeps no stale gaps.
+TEST(TrayMenu, ItemsFollowTheListBeforeTheMenuOpens) {
+  TrayItems items;
+  bool listEmpty = true;
+  TrayMenu* menu = nullptr;
+  const auto opening = [&] {
+    items.Nastpnatapeta1.visible = !listEmpty;
+    items.Poprzedniatapeta1.visible = !listEmpty;
+    menu->Sync();  // as the program's item changes do
+  };
+  TrayMenu tray(items, {opening, [] {}, false});
+  menu = &tray;
+  const auto nextShown = [&] {
+    return tray.PopupMenu1->findChild<QAction*>("Nastpnatapeta1")->isVisible();
+  };
+  const struct {
+    const char* name;
+    bool empty;
+  } rows[] = {{"empty list", true}, {"one picture", false}, {"emptied again", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    listEmpty = row.empty;
+    tray.Sync();  // any change of the items, the menu closed
+    EXPECT_EQ(nextShown(), !row.empty);
   }
 }
 

@@ -29,6 +29,8 @@ CHECKS=(1-user 2-oneoff 3-start 4-next 5-quit 6-eight-oneoffs 7a-hung-compose 7b
 source "$TD_HERE/shared-wallpaper.sh"
 CHECKS+=("${SHARED_CHECKS[@]}")
 ((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit)
+# A desktop's own checks: d_checks names them, d_run_checks runs them.
+((TD_MONITORS == 2)) || ! declare -F d_checks >/dev/null || CHECKS+=($(d_checks))
 
 compose() { td_timed "$1" "$2" "$TD_BIN/vendaro-compose" --set "$PICS/$3.png"; }
 
@@ -260,6 +262,8 @@ if ((${#problems[@]})); then
 else
   td_result 7d-journal pass "user's picture back ($journal${stuck:-}), settings identical"
 fi
+
+((TD_MONITORS == 2)) || ! declare -F d_run_checks >/dev/null || d_run_checks
 
 # 8. Nothing of ours is left after a quit.
 leftovers

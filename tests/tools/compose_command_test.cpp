@@ -190,9 +190,9 @@ TEST(ParseComposeCommand, HelpVersionAndMisuseAreToldApart) {
 TEST(ComposeHelp, ListsEveryOptionOnItsOwnLine) {
   const std::string help = ComposeHelp();
   EXPECT_EQ(help.rfind(ComposeUsage(), 0), 0u) << "the help begins with the usage";
-  for (const char* option : {"--screen WxH", "--size WxH", "--mode 0-4", "--align 0-8",
-                             "--fill 0-2", "--color TEXT", "--interp 0-2", "--smooth 0-1",
-                             "--settings FILE", "--explain", "--set", "--help", "--version"})
+  for (const char* option : {"--screen SxW", "--size SxW", "--mode 0-4", "--align 0-8",
+                             "--fill 0-2", "--color TEKST", "--interp 0-2", "--smooth 0-1",
+                             "--settings PLIK", "--explain", "--set", "--help", "--version"})
     EXPECT_NE(help.find("\n  " + std::string(option) + " "), std::string::npos) << option;
 }
 

@@ -127,7 +127,7 @@ TEST_F(ComposeTool, HelpAndVersionNeedNoDisplay) {
   const ToolRun help =
       testing::RunShellCommand(noDisplay + "'" + VENDARO_BIN_DIR + "/vendaro-compose' --help");
   EXPECT_EQ(help.exitCode, 0) << help.err;
-  EXPECT_EQ(help.out.rfind("Usage: vendaro-compose [OPTION]... PICTURE [OUTPUT.bmp]\n", 0), 0u)
+  EXPECT_EQ(help.out.rfind("Użycie: vendaro-compose [OPCJA]... OBRAZEK [WYNIK.bmp]\n", 0), 0u)
       << help.out;
   EXPECT_EQ(help.err, "");
   const ToolRun version =
@@ -142,15 +142,15 @@ TEST_F(ComposeTool, MisuseGivesTheReasonThenTheUsageAndEnds2) {
     std::string arguments;
     std::string reason;
   } cases[] = {
-      {"--bogus " + Path("las.png"), "vendaro-compose: unknown option --bogus\n"},
-      {"--screen 64x48", "vendaro-compose: expected PICTURE [OUTPUT.bmp]\n"},
-      {Path("las.png") + " --mode", "vendaro-compose: --mode needs a value\n"},
+      {"--bogus " + Path("las.png"), "vendaro-compose: nieznana opcja --bogus\n"},
+      {"--screen 64x48", "vendaro-compose: oczekiwano OBRAZEK [WYNIK.bmp]\n"},
+      {Path("las.png") + " --mode", "vendaro-compose: --mode wymaga wartości\n"},
   };
   for (const auto& c : cases) {
     const ToolRun r = Tool(c.arguments);
     EXPECT_EQ(r.exitCode, 2) << c.arguments;
     EXPECT_EQ(r.out, "") << c.arguments;
-    EXPECT_EQ(r.err.rfind(c.reason + "Usage: vendaro-compose ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind(c.reason + ComposeUsage(), 0), 0u) << r.err;
   }
 }
 

@@ -190,7 +190,7 @@ TEST_F(OptionsSide, DialogFollowsTheWindow) {
   };
   EXPECT_EQ(dialog.pos(), besideWindow());
 
-  window.move(100, 60);
+  window.move(50, 60);
   EXPECT_EQ(dialog.pos(), besideWindow());
 
   dialog.move(5, 5);

@@ -14,13 +14,14 @@
 namespace vendaro {
 namespace {
 
-TEST(MinuteUnit, FollowsTheValueItself) {
+TEST(MinuteUnit, FollowsPolishPluralForms) {
   const struct {
     int minutes;
     const char* unit;
-  } cases[] = {{1, "minutę"}, {2, "minuty"}, {3, "minuty"}, {4, "minuty"},
-               {5, "minut"},  {21, "minut"}, {22, "minut"}, {6000, "minut"}};
-  for (const auto& c : cases) EXPECT_STREQ(MinuteUnitText(c.minutes), c.unit) << c.minutes;
+  } cases[] = {{1, "minutę"},  {2, "minuty"},    {4, "minuty"},  {5, "minut"},
+               {12, "minut"},  {21, "minut"},    {22, "minuty"}, {24, "minuty"},
+               {112, "minut"}, {1442, "minuty"}, {6000, "minut"}};
+  for (const auto& c : cases) EXPECT_EQ(MinuteUnitText(c.minutes), c.unit) << c.minutes;
 }
 
 TEST(RemainingTime, TextByTriggerAndCounter) {

@@ -105,6 +105,8 @@ TEST(PreviewWindow, ShowsThePictureOneToOneAndClosesOnAClick) {
   TForm3 preview(picture);
   EXPECT_EQ(preview.geometry(), QGuiApplication::primaryScreen()->geometry())
       << "covers the screen";
+  EXPECT_TRUE(preview.windowState().testFlag(Qt::WindowFullScreen)) << "above the panels";
+  EXPECT_TRUE(preview.isWindow());
   preview.resize(300, 200);
   preview.show();
   const QImage shown = preview.grab().toImage();

@@ -146,6 +146,10 @@ std::string AutostartEntryText(const std::string& executablePath) {
          "Exec=" +
          ExecValueFor(executablePath) +
          "\n"
+         // What a desktop's list of programs started at login shows.
+         "Icon=vendaro\n"
+         "Comment=Change the desktop wallpaper on a schedule\n"
+         "Comment[pl]=Zmienia tapetę pulpitu według harmonogramu\n"
          "X-GNOME-Autostart-enabled=true\n";
 }
 

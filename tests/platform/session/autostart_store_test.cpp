@@ -88,7 +88,9 @@ TEST_F(AutostartStoreTest, AwkwardPathRoundTripsAsOurs) {
   const std::string text = ReadFileBytes(store.EntryPath(AutostartScope::CurrentUser));
   EXPECT_EQ(text.rfind("[Desktop Entry]\nType=Application\nName=Vendaro\nExec=", 0), 0u) << text;
   EXPECT_NE(text.find("\nX-GNOME-Autostart-enabled=true\n"), std::string::npos);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << "the newline in the path is escaped";
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8) << "the newline in the path is escaped";
+  for (const char* key : {"Icon", "Comment", "Comment[pl]"})
+    EXPECT_FALSE(DesktopEntryValue(text, key).value_or("").empty()) << key;
   EXPECT_EQ(DetectAutostart(store, exe), kAutostartCurrentUser);
 }
 

@@ -1,5 +1,6 @@
 // Renders each window of the program to a PNG file on the offscreen
-// platform, for the README: render_windows OUTPUT_FOLDER
+// platform, for the README: render_windows OUTPUT_FOLDER [SUFFIX]
+// (run with QT_SCALE_FACTOR=2 and the suffix "@2x" for the scaled set).
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,8 +48,12 @@ WallpaperEntry MakeGradientPicture(testing::SettingsWindowFixture& fixture,
   return MakeEntry(path, picture.width, picture.height);
 }
 
+std::string suffix;
+
 bool Save(const QPixmap& pixmap, const std::string& folder, const char* name) {
-  const std::string path = folder + "/" + name;
+  std::string file = name;
+  file.insert(file.rfind('.'), suffix);
+  const std::string path = folder + "/" + file;
   if (!pixmap.save(QString::fromStdString(path))) {
     std::fprintf(stderr, "render_windows: cannot write %s\n", path.c_str());
     return false;
@@ -112,6 +117,17 @@ int Render(const std::string& out) {
   about.show();
   QApplication::processEvents();
   ok = Save(about.grab(), out, "about.png") && ok;
+  about.hide();
+  window.hide();
+
+  // The first start: an empty list with the hint where pictures are added.
+  testing::SettingsWindowFixture empty;
+  empty.screen = fixture.screen;
+  TForm1& first = empty.OpenWindow();
+  first.ShowFirstStartHint();
+  first.show();
+  QApplication::processEvents();
+  ok = Save(first.grab(), out, "first-start.png") && ok;
   return ok ? 0 : 1;
 }
 
@@ -119,12 +135,17 @@ int Render(const std::string& out) {
 }  // namespace vendaro
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: render_windows OUTPUT_FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: render_windows OUTPUT_FOLDER [SUFFIX]\n");
     return 2;
   }
   const std::string out = argv[1];
+  if (argc == 3) vendaro::suffix = argv[2];
+  // The sandbox sets the plain offscreen platform; a screen given with it
+  // stays.
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
   vendaro::testing::IsolateEnvironment();
+  if (platform.startsWith("offscreen")) qputenv("QT_QPA_PLATFORM", platform);
   QApplication app(argc, argv);
   if (vendaro::Status polish = vendaro::LoadQtPolish(); !polish)
     std::fprintf(stderr, "render_windows: %s\n", polish.message().c_str());
