@@ -146,7 +146,7 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
                      const std::string& tempFolder, bool everyMonitorFile, WallpaperFiles& files,
                      const WallpapersSetter& setter) {
   if (!composition.status) return composition.status;
-  if (tempFolder.empty()) return Status::Error("No private folder to write the wallpaper to");
+  if (tempFolder.empty()) return Status::Error("Brak prywatnego folderu na plik tapety.");
   Status status;
   WallpaperFiles written;
   std::vector<std::string> paths;
@@ -165,7 +165,8 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
            std::find(files.others.begin(), files.others.end(), path) != files.others.end();
   };
   if (status)
-    status = setter ? setter(composition.View(paths)) : Status::Error("no desktop to set");
+    status = setter ? setter(composition.View(paths))
+                    : Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
   if (!status) {
     // The desktop still shows the previous files; only new names go.
     for (const std::string& path : paths)
