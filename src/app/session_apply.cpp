@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kAllUsersAutostartRefused =
     "Uruchamianie dla wszystkich użytkowników wymaga uprawnień administratora. "
-    "Pozostawiono dotychczasowe ustawienie autostartu.";
+    "Uruchamianie programu przy starcie systemu pozostaje bez zmian.";
 
 // Keeps the window and the change timer off while Apply runs; a change
 // started from the timer inside ApplyCurrentEntry would race the new list.
