@@ -57,10 +57,10 @@ answered_after() {  # start
 # `took`.  The sizes the program remembers of the list's pictures are kept
 # from the last start with the same list (as a user's are), unless `cold`.
 start_resident() {  # count [cold]
-  local sizes="$XDG_STATE_HOME/Vendaro/picture-sizes"
+  local sizes="$XDG_CACHE_HOME/Vendaro/picture-sizes"
   [[ -f $sizes ]] && mv "$sizes" "lists/$last_count.sizes"
-  rm -rf "$data" "$XDG_STATE_HOME"
-  mkdir -p "$data" "$XDG_STATE_HOME/Vendaro"
+  rm -rf "$data" "$XDG_STATE_HOME" "$XDG_CACHE_HOME"
+  mkdir -p "$data" "$XDG_STATE_HOME/Vendaro" "$XDG_CACHE_HOME/Vendaro"
   chmod 700 "$XDG_STATE_HOME/Vendaro"
   [[ -z ${2:-} && -f lists/$1.sizes ]] && cp "lists/$1.sizes" "$sizes"
   last_count=$1

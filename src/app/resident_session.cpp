@@ -135,8 +135,11 @@ bool ResidentSession::PassVersionCheck() {
 }
 
 bool ResidentSession::LoadList() {
-  Status status =
-      LoadActiveList(state().dataFolder, state().tempFolder, state().list, pictureProbe());
+  // The remembered sizes outlive the session: they live with the caches,
+  // not in the state folder a quit leaves empty.
+  const std::string cacheFolder =
+      services_.tempFolder.empty() ? ResolveCacheFolder() : services_.tempFolder;
+  Status status = LoadActiveList(state().dataFolder, cacheFolder, state().list, pictureProbe());
   // One helper stays for the changes; the others' memory goes back.
   if (helpers_) helpers_->KeepIdle(1);
   if (status) return true;

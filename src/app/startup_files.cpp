@@ -14,7 +14,7 @@ bool MoveLegacyList(const std::string& dataFolder) {
   return MoveWithoutReplacing(from, to);
 }
 
-Status LoadActiveList(const std::string& dataFolder, const std::string& stateFolder,
+Status LoadActiveList(const std::string& dataFolder, const std::string& cacheFolder,
                       EntryList& list, const PictureProbe& probe) {
   list.clear();
   std::string path = dataFolder + kDefaultListName;
@@ -24,11 +24,11 @@ Status LoadActiveList(const std::string& dataFolder, const std::string& stateFol
   // Measuring a large list is most of the wait for the first wallpaper:
   // what was measured before is remembered, the rest measured on every core.
   const unsigned threads = std::thread::hardware_concurrency();
-  if (stateFolder.empty()) {
+  if (cacheFolder.empty()) {
     EntriesFromPaths(*lines, list, probe, threads);
     return Status::Ok();
   }
-  PictureSizeCache cache(stateFolder + kSizeCacheName);
+  PictureSizeCache cache(cacheFolder + kSizeCacheName);
   EntriesFromPaths(*lines, list, cache.InFrontOf(probe), threads);
   // A cache that cannot be written costs the next start its time, nothing
   // else: the list is loaded all the same.

@@ -12,14 +12,14 @@ namespace vendaro {
 // True when the file was moved.
 bool MoveLegacyList(const std::string& dataFolder);
 
-// The file in the private state folder that remembers the pictures' sizes.
+// The file in the cache folder that remembers the pictures' sizes.
 inline constexpr const char* kSizeCacheName = "picture-sizes";
 
 // Reads "default.vdl" of the data folder into `list`, every picture measured
-// by `probe` unless the size cache of `stateFolder` remembers it (an empty
+// by `probe` unless the size cache of `cacheFolder` remembers it (an empty
 // folder: no cache).  No file gives an empty list; a file that cannot be read
 // gives an error and leaves the list empty.
-Status LoadActiveList(const std::string& dataFolder, const std::string& stateFolder,
+Status LoadActiveList(const std::string& dataFolder, const std::string& cacheFolder,
                       EntryList& list, const PictureProbe& probe);
 
 }  // namespace vendaro

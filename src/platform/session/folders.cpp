@@ -68,4 +68,11 @@ std::string ResolveTempFolder() {
   return folder + "/";
 }
 
+std::string ResolveCacheFolder() {
+  std::string base = XdgFolder("XDG_CACHE_HOME", ".cache");
+  if (base.empty()) return {};
+  std::string folder = base + "/Vendaro";
+  return MakeFolders(folder, 0700) ? folder + "/" : std::string();
+}
+
 }  // namespace vendaro

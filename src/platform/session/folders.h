@@ -13,4 +13,9 @@ std::string ResolveDataFolder();
 // Empty when no home can be named and the folder cannot be made.
 std::string ResolveTempFolder();
 
+// ${XDG_CACHE_HOME:-~/.cache}/Vendaro/, created private to the user: what the
+// program may lose at any time without losing anything of the user's.  Ends
+// with '/'; empty when it cannot be made.
+std::string ResolveCacheFolder();
+
 }  // namespace vendaro
