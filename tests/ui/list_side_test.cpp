@@ -347,16 +347,18 @@ TEST_F(ListSide, FileDialogsStartInPicturesThenWhereTheLastWasUsedAllRunLong) {
     QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(trip + name), "PNG");
   }
   std::vector<QString> starts;
-  prompts.chooseListToSave = prompts.chooseListToLoad = [&](QWidget*, const QString& folder) {
+  // Every dialog notes where it opened; only the folder dialog picks one.
+  const auto started = [&starts](QWidget*, const QString& folder) {
     starts.push_back(folder);
     return QString();
   };
+  prompts.chooseListToSave = prompts.chooseListToLoad = started;
   prompts.choosePictures = [&](QWidget* parent, const QString& folder) {
-    prompts.chooseListToLoad(parent, folder);
+    started(parent, folder);
     return QStringList();
   };
   prompts.chooseFolder = [&](QWidget* parent, const QString& folder) {
-    prompts.chooseListToLoad(parent, folder);
+    started(parent, folder);
     return QString::fromStdString(trip);
   };
   TForm1& window = OpenWith({"a.png"});
