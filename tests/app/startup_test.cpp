@@ -7,7 +7,6 @@
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <functional>
 
 #include "app/change_scheduler.h"
 #include "form_fixture.h"
@@ -72,23 +71,16 @@ TEST_F(FormTest, ListFilesAtStart) {
 // A list that is not a regular file ends start-up at once: a FIFO would
 // otherwise hold it before the remote socket exists.
 TEST_F(FormTest, UnreadableListEndsStartUpAndLosesNothing) {
-  struct Row {
-    const char* what;
-    std::function<void(const std::string&)> make;
-    std::function<bool(const std::string&)> stillThere;
-  };
-  const Row rows[] = {
-      {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
-       [](const std::string& p) { return std::filesystem::is_directory(p); }},
-      {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
-       [](const std::string& p) { return std::filesystem::is_fifo(p); }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
+  for (const bool fifo : {false, true}) {
+    SCOPED_TRACE(fifo ? "fifo" : "folder");
     const std::string list = data_ + "default.vdl";
     std::filesystem::remove_all(list);
     messages_.clear();
-    row.make(list);
+    if (fifo) {
+      ASSERT_EQ(::mkfifo(list.c_str(), 0600), 0);
+    } else {
+      std::filesystem::create_directory(list);
+    }
     WriteIni("");
     std::string iniBefore = ReadFileBytes(data_ + "vendaro.ini");
     std::unique_ptr<TForm2> form = MakeForm();
@@ -97,7 +89,7 @@ TEST_F(FormTest, UnreadableListEndsStartUpAndLosesNothing) {
     EXPECT_NE(messages_[0].text.find("default.vdl"), std::string::npos) << messages_[0].text;
     EXPECT_EQ(messages_[0].icon, UserMessage::Icon::Error);
     form->FormClose();
-    EXPECT_TRUE(row.stillThere(list));
+    EXPECT_TRUE(fifo ? std::filesystem::is_fifo(list) : std::filesystem::is_directory(list));
     EXPECT_EQ(ReadFileBytes(data_ + "vendaro.ini"), iniBefore);
     EXPECT_TRUE(desktop_->setPaths.empty());
   }

@@ -32,25 +32,23 @@ TEST(HelperProtocol, RecordsComeBackAsTheyWentWhateverTheirBytes) {
 }
 
 TEST(HelperProtocol, WhatNoContinuationCanMendIsMalformed) {
-  const std::string tooLong = std::to_string(kMaxFieldBytes + 1);
-  const char* const inputs[] = {
-      "x;",                    // no number
-      ";",                     // an empty count
-      "-1;",                   // a sign
-      "17;",                   // more fields than any request has
-      "1;x:",                  // a field without a length
-      "1;1234567890123",       // a length no field can have, still unended
-      "99999999999999999999",  // a count that never ends
+  const std::string inputs[] = {
+      "x;",                                             // no number
+      ";",                                              // an empty count
+      "-1;",                                            // a sign
+      "17;",                                            // more fields than any request has
+      "1;x:",                                           // a field without a length
+      "1;1234567890123",                                // a length no field can have, still unended
+      "99999999999999999999",                           // a count that never ends
+      "1;" + std::to_string(kMaxFieldBytes + 1) + ":",  // one byte past a field's bound
   };
-  for (const std::string input : inputs) {
+  for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     DecodedRecord decoded;
     EXPECT_EQ(DecodeRecord(input, decoded), RecordState::Malformed);
     EXPECT_TRUE(decoded.fields.empty());
     EXPECT_EQ(RecordLength(input), input.size());
   }
-  DecodedRecord decoded;
-  EXPECT_EQ(DecodeRecord("1;" + tooLong + ":", decoded), RecordState::Malformed);
 }
 
 }  // namespace

@@ -42,26 +42,9 @@ class PictureHelpersTest : public ::testing::Test {
   std::string folder_;
 };
 
-// A helper measures exactly as this process does, and refuses as quickly.
-TEST_F(PictureHelpersTest, ProbesAsThisProcessDoes) {
-  PictureHelpers helpers(kHelper);
-  for (const char* name : {"green.png", "grey.jpg", "text.png", "fifo.png", "missing.png"}) {
-    SCOPED_TRACE(name);
-    const auto start = std::chrono::steady_clock::now();
-    const Result<PictureSize> there = helpers.Probe(folder_ + name);
-    EXPECT_LT(SecondsSince(start), 30);
-    const Result<PictureSize> here = ProbePicture(folder_ + name);
-    ASSERT_EQ(there.ok(), here.ok());
-    if (here) {
-      EXPECT_EQ(there->width, here->width);
-      EXPECT_EQ(there->height, here->height);
-    } else {
-      EXPECT_EQ(there.message(), here.message());
-    }
-  }
-}
-
-TEST_F(PictureHelpersTest, DrawsTheSamePixelsAsThisProcess) {
+// A helper measures and draws exactly as this process does, and refuses as
+// quickly.
+TEST_F(PictureHelpersTest, ProbesAndDrawsAsThisProcessDoes) {
   PictureHelpers helpers(kHelper);
   struct Row {
     const char* name;
@@ -69,26 +52,38 @@ TEST_F(PictureHelpersTest, DrawsTheSamePixelsAsThisProcess) {
     ScreenSize screen;
   };
   const Row rows[] = {
-      {"green.png", 1, 2, 2, {320, 200}},
-      {"grey.jpg", 3, 1, 0, {123, 77}},
+      {"green.png", 1, 2, 2, {320, 200}}, {"grey.jpg", 3, 1, 0, {123, 77}},
       {"text.png", 0, 0, 1, {50, 40}},  // undecodable: the background and the reason
+      {"fifo.png", 0, 0, 0, {0, 0}},    // no file: measured only
+      {"missing.png", 0, 0, 0, {0, 0}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    const auto start = std::chrono::steady_clock::now();
+    const Result<PictureSize> there = helpers.Probe(folder_ + row.name);
+    EXPECT_LT(SecondsSince(start), 30);
+    const Result<PictureSize> here = ProbePicture(folder_ + row.name);
+    ASSERT_EQ(there.ok(), here.ok());
+    EXPECT_EQ(there.message(), here.message());
+    if (here) {
+      EXPECT_EQ(std::pair(there->width, there->height), std::pair(here->width, here->height));
+    }
+    if (row.screen.width == 0) continue;
+
     Options o;
     o.DisplayMode = row.mode;
     o.GapFill = row.gap;
     o.Interpolation = row.interp;
     o.FillColor = Rgb(10, 20, 30);
     const WallpaperEntry entry = MakeEntry(folder_ + row.name, 64, 48);
-    const RenderResult there = helpers.Render(entry, o, row.screen);
-    const RenderResult here = RenderEntry(entry, o, row.screen, nullptr);
-    EXPECT_EQ(there.canvas.width, row.screen.width);
-    EXPECT_EQ(there.canvas.height, row.screen.height);
-    EXPECT_TRUE(there.canvas.rgb == here.canvas.rgb);
-    EXPECT_EQ(there.picture.ok(), here.picture.ok());
-    EXPECT_EQ(there.picture.message(), here.picture.message());
-    EXPECT_EQ(there.placement.w, here.placement.w);
+    const RenderResult drawn = helpers.Render(entry, o, row.screen);
+    const RenderResult own = RenderEntry(entry, o, row.screen, nullptr);
+    EXPECT_EQ(drawn.canvas.width, row.screen.width);
+    EXPECT_EQ(drawn.canvas.height, row.screen.height);
+    EXPECT_TRUE(drawn.canvas.rgb == own.canvas.rgb);
+    EXPECT_EQ(drawn.picture.ok(), own.picture.ok());
+    EXPECT_EQ(drawn.picture.message(), own.picture.message());
+    EXPECT_EQ(drawn.placement.w, own.placement.w);
   }
 }
 
@@ -146,17 +141,10 @@ TEST_F(PictureHelpersTest, AProgramThatIsNoHelperIsToldAsSuch) {
   }
 }
 
-// Helpers outlive the threads that start them: start-up measures on
-// threads that end, and the change that follows uses what they started.
-TEST_F(PictureHelpersTest, AHelperOutlivesTheThreadThatStartedIt) {
-  PictureHelpers helpers(kHelper);
-  std::thread([&] { EXPECT_TRUE(helpers.Probe(folder_ + "green.png")); }).join();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const Result<PictureSize> size = helpers.Probe(folder_ + "green.png");
-  EXPECT_TRUE(size) << size.message();
-}
-
-TEST_F(PictureHelpersTest, ThreadsProbeSideBySide) {
+// Threads probe side by side through one set of helpers. Helpers outlive
+// the threads that start them: start-up measures on threads that end, and
+// the change that follows uses what they started.
+TEST_F(PictureHelpersTest, ThreadsProbeSideBySideAndTheHelpersOutliveThem) {
   PictureHelpers helpers(kHelper);
   std::atomic<int> wrong{0};
   std::vector<std::thread> threads;
@@ -169,6 +157,9 @@ TEST_F(PictureHelpersTest, ThreadsProbeSideBySide) {
     });
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(wrong, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const Result<PictureSize> size = helpers.Probe(folder_ + "green.png");
+  EXPECT_TRUE(size) << size.message();
 }
 
 // A screen with more pixels gets more time and memory, never less than 1080p's.
@@ -188,7 +179,6 @@ TEST(PictureBudget, GrowsWithTheScreen) {
   for (const Row& row : rows) {
     const PictureBudget budget = BudgetFor(row.screen);
     EXPECT_EQ(budget.cpuSeconds, row.seconds) << row.screen.width;
-    EXPECT_EQ(budget.wall.count(), budget.cpuSeconds * 1000LL);
     EXPECT_EQ(budget.addressSpaceBytes > base.addressSpaceBytes, row.moreMemory);
     // The canvas itself always fits, several times over.
     EXPECT_GT(budget.addressSpaceBytes,

@@ -157,50 +157,43 @@ TEST(DropMissingEntries, KeepsThePresentInOrderAskingOncePerEntry) {
   }
 }
 
-TEST(DropMissingEntries, TellsOnceBeforeTheFirstDropAndOnlyThen) {
-  const std::vector<std::string> cases[] = {
-      {}, {"a", "b"}, {"gone"}, {"a", "b", "gone"}, {"gone", "a", "gone"},
-  };
-  for (const auto& input : cases) {
-    EntryList list = EntriesOf(input);
-    int told = 0;
-    const std::size_t dropped = DropMissingEntries(
-        list, [](const std::string& path) { return path != "gone"; },
-        [&] {
-          ++told;
-          EXPECT_EQ(list, EntriesOf(input)) << "told before anything changed";
-        });
-    EXPECT_EQ(told, dropped > 0 ? 1 : 0) << input.size();
-  }
-}
-
-TEST(DropMissingEntries, OnTwoThreadsKeepsWhatOneThreadKeeps) {
+// On one thread or two, the same entries stay, each is asked about once, and
+// whoever shares the list is told once, before it changes, and only then.
+TEST(DropMissingEntries, OnTwoThreadsKeepsWhatOneThreadKeepsAndTellsOnce) {
   const struct {
     const char* name;
     int every;  // every n-th entry is gone; 0: none
   } cases[] = {{"none gone", 0}, {"all gone", 1}, {"scattered", 7}, {"one at the end", 20000}};
   for (const auto& c : cases) {
-    EntryList list;
-    for (int i = 0; i < 20000; ++i) list.push_back(MakeEntry("/m/" + std::to_string(i), i, 1));
     const auto gone = [&c](const std::string& path) {
       const int i = std::stoi(path.substr(3));
       return c.every > 0 && (i + 1) % c.every == 0;
     };
-    EntryList oneThread = list;
-    DropMissingEntries(oneThread, [&](const std::string& p) { return !gone(p); });
-    std::atomic<int> asked{0};
-    int told = 0;
-    const std::size_t dropped = DropMissingEntries(
-        list,
-        [&](const std::string& p) {
-          ++asked;
-          return !gone(p);
-        },
-        [&told] { ++told; }, true);
-    EXPECT_EQ(list, oneThread) << c.name;
-    EXPECT_EQ(asked, 20000) << c.name;
-    EXPECT_EQ(dropped, 20000 - oneThread.size()) << c.name;
-    EXPECT_EQ(told, dropped > 0 ? 1 : 0) << c.name;
+    EntryList original;
+    for (int i = 0; i < 20000; ++i) original.push_back(MakeEntry("/m/" + std::to_string(i), i, 1));
+    EntryList kept = original;
+    std::erase_if(kept, [&](const WallpaperEntry& e) { return gone(e.path); });
+    for (const bool parallel : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (parallel ? ", two threads" : ", one thread"));
+      EntryList list = original;
+      std::atomic<int> asked{0};
+      int told = 0;
+      const std::size_t dropped = DropMissingEntries(
+          list,
+          [&](const std::string& p) {
+            ++asked;
+            return !gone(p);
+          },
+          [&] {
+            ++told;
+            EXPECT_TRUE(list == original) << "told before anything changed";
+          },
+          parallel);
+      EXPECT_EQ(list, kept);
+      EXPECT_EQ(asked, 20000);
+      EXPECT_EQ(dropped, 20000 - kept.size());
+      EXPECT_EQ(told, dropped > 0 ? 1 : 0);
+    }
   }
 }
 

@@ -15,7 +15,6 @@
 #include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 #include "system/files.h"
-#include "ui/list_commands.h"
 #include "ui/preview_window.h"
 #include "ui/settings_fixture.h"
 
@@ -348,18 +347,18 @@ TEST_F(ListSide, FileDialogsStartInPicturesThenWhereTheLastWasUsedAllRunLong) {
     QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(trip + name), "PNG");
   }
   std::vector<QString> starts;
-  const auto started = [&starts](const QString& folder) {
+  // Every dialog notes where it opened; only the folder dialog picks one.
+  const auto started = [&starts](QWidget*, const QString& folder) {
     starts.push_back(folder);
     return QString();
   };
-  prompts.chooseListToSave = [&](QWidget*, const QString& folder) { return started(folder); };
-  prompts.chooseListToLoad = [&](QWidget*, const QString& folder) { return started(folder); };
-  prompts.choosePictures = [&](QWidget*, const QString& folder) {
-    started(folder);
+  prompts.chooseListToSave = prompts.chooseListToLoad = started;
+  prompts.choosePictures = [&](QWidget* parent, const QString& folder) {
+    started(parent, folder);
     return QStringList();
   };
-  prompts.chooseFolder = [&](QWidget*, const QString& folder) {
-    started(folder);
+  prompts.chooseFolder = [&](QWidget* parent, const QString& folder) {
+    started(parent, folder);
     return QString::fromStdString(trip);
   };
   TForm1& window = OpenWith({"a.png"});
@@ -374,25 +373,6 @@ TEST_F(ListSide, FileDialogsStartInPicturesThenWhereTheLastWasUsedAllRunLong) {
   // The folder's pictures came in name order; the rest was counted once.
   EXPECT_EQ(Names(session->activeList()), (std::vector<std::string>{"a.png"}));
   EXPECT_EQ(questions, (std::vector<QString>{"Pominięto 2 pliki: nieobsługiwany format"}));
-}
-
-TEST_F(ListSide, AddedFolderComesInNameOrder) {
-  const std::string trip = root + "/order/";
-  std::filesystem::create_directories(trip);
-  for (const char* name : {"żaba.png", "b10.png", "Ala.png", "b2.png", "łąka.png", "c.png"}) {
-    QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(trip + name), "PNG");
-  }
-  TForm1& window = OpenWith({"first.png"});
-  window.AddFolder(QString::fromStdString(trip));
-  EntryList sorted = window.entries();
-  SortEntries(sorted);
-  std::vector<std::string> names = Names(window.entries());
-  ASSERT_EQ(names.size(), 7u);
-  EXPECT_EQ(names.front(), "first.png") << "added after the list";
-  names.erase(names.begin());
-  std::erase_if(sorted, [](const WallpaperEntry& e) { return e.path.ends_with("first.png"); });
-  EXPECT_EQ(names, Names(sorted));
-  EXPECT_TRUE(questions.empty());
 }
 
 TEST_F(ListSide, NameArrowShowsWhileTheRowsAreInNameOrder) {

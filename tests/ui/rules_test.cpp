@@ -18,9 +18,7 @@ TEST(MinuteUnit, FollowsPolishPluralForms) {
   const struct {
     int minutes;
     const char* unit;
-  } cases[] = {{1, "minutę"},  {2, "minuty"},    {4, "minuty"},  {5, "minut"},
-               {12, "minut"},  {21, "minut"},    {22, "minuty"}, {24, "minuty"},
-               {112, "minut"}, {1442, "minuty"}, {6000, "minut"}};
+  } cases[] = {{1, "minutę"}, {4, "minuty"}, {12, "minut"}, {22, "minuty"}, {6000, "minut"}};
   for (const auto& c : cases) EXPECT_EQ(MinuteUnitText(c.minutes), c.unit) << c.minutes;
 }
 
@@ -166,8 +164,9 @@ TEST(SortEntries, ALargeListSortsAsOneStableSort) {
 
 TEST(ScanFolder, OnlyPicturesDirectlyInsideInNameOrderCountingTheRest) {
   const std::string folder = testing::MakeTempDir("scan") + "/";
-  // Created out of order: the file system's order is not the names'.
-  for (const char* name : {"b.png", "notes.txt", "A.jpg", "c.JPEG", "broken.jpg", "clip.mp4"}) {
+  // Created out of order: the file system's order is not the names', nor
+  // is the order of their bytes (B before a).
+  for (const char* name : {"B.png", "notes.txt", "a.jpg", "c.JPEG", "broken.jpg", "clip.mp4"}) {
     testing::WriteFileBytes(folder + name, "x");
   }
   std::filesystem::create_directory(folder + "sub.jpg");
@@ -182,7 +181,7 @@ TEST(ScanFolder, OnlyPicturesDirectlyInsideInNameOrderCountingTheRest) {
   AddDroppedItem(folder.substr(0, folder.size() - 1), list, probe, left);
   std::vector<std::string> names;
   for (const auto& entry : list) names.push_back(FileNamePart(entry.path));
-  EXPECT_EQ(names, (std::vector<std::string>{"already.png", "A.jpg", "b.png", "c.JPEG"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"already.png", "a.jpg", "B.png", "c.JPEG"}));
   EXPECT_EQ(list.back().width, 4);
   EXPECT_EQ(left.unsupported, 2u);
   EXPECT_EQ(left.unreadable, 1u);
@@ -195,10 +194,7 @@ TEST(LeftOutMessage, CountsWithPolishPluralForms) {
   } cases[] = {
       {{0, 0}, ""},
       {{1, 0}, "Pominięto 1 plik: nieobsługiwany format"},
-      {{4, 0}, "Pominięto 4 pliki: nieobsługiwany format"},
-      {{12, 0}, "Pominięto 12 plików: nieobsługiwany format"},
       {{22, 0}, "Pominięto 22 pliki: nieobsługiwany format"},
-      {{25, 0}, "Pominięto 25 plików: nieobsługiwany format"},
       {{0, 3}, "Pominięto 3 pliki: nie udało się odczytać obrazu"},
       {{5, 1},
        "Pominięto 5 plików: nieobsługiwany format\n"

@@ -86,25 +86,17 @@ TEST(ScreenFit, ALargeWindowScrollsWhatItHolds) {
 // the given scale and names any that leaves the free area or cuts a text.
 TEST(ScreenFit, EveryWindowFitsAtEveryScale) {
   const std::string folder = MakeTempDir("screens");
-  const struct {
-    int width;
-    int height;
-  } screens[] = {{1920, 1080}, {1366, 768}};
-  const char* scales[] = {"1", "1.5", "2", "3"};
-  for (const auto& screen : screens) {
-    const std::string config =
-        folder + "/" + std::to_string(screen.width) + "x" + std::to_string(screen.height) + ".json";
+  for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{1366, 768}}) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string config = folder + "/" + size + ".json";
     WriteFileBytes(config, "{\"screens\": [{\"name\": \"s\", \"x\": 0, \"y\": 0, \"width\": " +
-                               std::to_string(screen.width) +
-                               ", \"height\": " + std::to_string(screen.height) +
+                               std::to_string(width) + ", \"height\": " + std::to_string(height) +
                                ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
-    for (const char* scale : scales) {
-      SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height) +
-                   " at scale " + scale);
+    for (const char* scale : {"1", "1.5", "2", "3"}) {
+      SCOPED_TRACE(size + " at scale " + scale);
       const CommandRun run = RunShellCommand(
-          std::string("QT_QPA_PLATFORM='offscreen:configfile=") + config +
-          "' QT_SCALE_FACTOR=" + scale + " VENDARO_PROBE_SCREEN=" + std::to_string(screen.width) +
-          "x" + std::to_string(screen.height) + " '" VENDARO_BIN_DIR "/window_fit_probe'");
+          "QT_QPA_PLATFORM='offscreen:configfile=" + config + "' QT_SCALE_FACTOR=" + scale +
+          " VENDARO_PROBE_SCREEN=" + size + " '" VENDARO_BIN_DIR "/window_fit_probe'");
       EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     }
   }

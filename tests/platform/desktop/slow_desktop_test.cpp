@@ -13,29 +13,12 @@
 namespace vendaro {
 namespace {
 
-// The picture a desktop shows, set by its own late thread.
-class SlowStore {
- public:
-  std::string picture() {
-    const std::lock_guard lock(mutex_);
-    return picture_;
-  }
-  void set(std::string picture) {
-    const std::lock_guard lock(mutex_);
-    picture_ = std::move(picture);
-  }
-
- private:
-  std::mutex mutex_;
-  std::string picture_ = "user.jpg";
-};
-
 // Never answers within the time limit; takes the picture `landsAfterMs`
 // after it was asked (never for a negative value).
 class SlowDesktop : public FileShowingDesktop {
  public:
-  SlowDesktop(std::string folder, SlowStore& store, int landsAfterMs)
-      : FileShowingDesktop(std::move(folder)), store_(store), landsAfterMs_(landsAfterMs) {}
+  SlowDesktop(std::string folder, int landsAfterMs)
+      : FileShowingDesktop(std::move(folder)), landsAfterMs_(landsAfterMs) {}
   ~SlowDesktop() override {
     if (late_.joinable()) late_.join();
   }
@@ -44,7 +27,8 @@ class SlowDesktop : public FileShowingDesktop {
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget&) override {
-    journal.Add("picture", store_.picture());
+    const std::lock_guard lock(mutex_);
+    journal.Add("picture", picture_);
     return Status::Ok();
   }
   Status Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
@@ -53,7 +37,8 @@ class SlowDesktop : public FileShowingDesktop {
       if (landsAfterMs_ >= 0) {
         late_ = std::thread([this, shown] {
           std::this_thread::sleep_for(std::chrono::milliseconds(landsAfterMs_));
-          store_.set(shown);
+          const std::lock_guard lock(mutex_);
+          picture_ = shown;
         });
       }
       budget.Spend(std::chrono::milliseconds(kChangeLimitMs));
@@ -62,7 +47,8 @@ class SlowDesktop : public FileShowingDesktop {
   }
 
  private:
-  SlowStore& store_;
+  std::mutex mutex_;  // the picture shown, set by the desktop's own late thread
+  std::string picture_ = "user.jpg";
   int landsAfterMs_;
   std::thread late_;
 };
@@ -81,8 +67,7 @@ TEST(SlowDesktop, AChangeThatLandsLateIsNoFailure) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const std::string folder = testing::MakeTempDir("slow");
-    SlowStore store;
-    SlowDesktop desktop(folder, store, row.landsAfterMs);
+    SlowDesktop desktop(folder, row.landsAfterMs);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(bool(desktop.SetWallpaper("", testing::SolidCanvas(2, 2, 1, 2, 3))), row.ok);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500))

@@ -24,49 +24,41 @@ RestoreJournal Journal(Entries entries) {
   return journal;
 }
 
+const Entries kJournal = {{"uri", "user:'a.jpg'"}, {"options", "user:'zoom'"}, {"file", "/s/1"}};
+const Entries kOurs = {{"uri", "user:'/s/vendaro-shown-1.png'"}, {"options", "user:'zoom'"}};
+
 TEST(UsersChange, OnlyAValueThatMovedAwayFromOursAndNamesNothingOfOurs) {
   struct Row {
     const char* name;
-    Entries journal, afterOurs, now;
+    Entries now;
     std::optional<Entries> taken;
+    Entries journal = kJournal, afterOurs = kOurs;
   };
-  const Entries journal = {{"uri", "user:'a.jpg'"}, {"options", "user:'zoom'"}, {"file", "/s/1"}};
-  const Entries ours = {{"uri", "user:'/s/vendaro-shown-1.png'"}, {"options", "user:'zoom'"}};
   const Row rows[] = {
-      {"nothing changed", journal, ours, ours, std::nullopt},
+      {"nothing changed", kOurs, std::nullopt},
       {"the user's picture",
-       journal,
-       ours,
        {{"uri", "user:'b.jpg'"}, {"options", "user:'zoom'"}},
        Entries{{"options", "user:'zoom'"}, {"file", "/s/1"}, {"uri", "user:'b.jpg'"}}},
       {"picture and style",
-       journal,
-       ours,
        {{"uri", "user:'b.jpg'"}, {"options", "user:'centered'"}},
        Entries{{"file", "/s/1"}, {"uri", "user:'b.jpg'"}, {"options", "user:'centered'"}}},
       {"another of our processes showed its file",
-       journal,
-       ours,
        {{"uri", "user:'file:///s/vendaro-shown-9.png'"}, {"options", "user:'zoom'"}},
        std::nullopt},
       {"a key the desktop gained is left to the next change",
-       journal,
-       ours,
        {{"uri", "user:'/s/vendaro-shown-1.png'"}, {"options", "user:'zoom'"}, {"new", "x"}},
        std::nullopt},
       {"a key the journal does not keep",
-       {{"uri", "user:'a.jpg'"}},
-       {{"uri", "user:'/s/vendaro-shown-1.png'"}, {"color", "#000"}},
        {{"uri", "user:'/s/vendaro-shown-1.png'"}, {"color", "#fff"}},
-       std::nullopt},
+       std::nullopt,
+       {{"uri", "user:'a.jpg'"}},
+       {{"uri", "user:'/s/vendaro-shown-1.png'"}, {"color", "#000"}}},
       {"lines of one key count together",
-       {{"line", "output A bg a.png fill"}, {"line", "output B bg b.png fill"}},
-       {{"line", "output A bg a.png fill"}, {"line", "output B bg b.png fill"}},
        {{"line", "output * bg c.png fill"}},
-       Entries{{"line", "output * bg c.png fill"}}},
+       Entries{{"line", "output * bg c.png fill"}},
+       {{"line", "output A bg a.png fill"}, {"line", "output B bg b.png fill"}},
+       {{"line", "output A bg a.png fill"}, {"line", "output B bg b.png fill"}}},
       {"the user went back to what the journal keeps",
-       journal,
-       ours,
        {{"uri", "user:'a.jpg'"}, {"options", "user:'zoom'"}},
        std::nullopt},
   };
