@@ -5,7 +5,7 @@
 # TD_READS_WALLPAPER=1 where its current wallpaper can be read back.
 
 SHARED_CHECKS=(10-users-change 11-oneoff-during 12-quick-changes 13-slow-service 14-reload
-  16-qt-scale 17-desktop-scale 15-session-end)
+  16-qt-scale 16b-qt-scale-2 17-desktop-scale 17b-desktop-scale-2 15-session-end)
 
 # 10. The user picks a picture with the desktop's own settings while the
 # resident program runs; the program changes once more and quits: the
@@ -179,16 +179,21 @@ scaled_resident() {
   end_resident 10
 }
 
-# 16. Qt scaled by 1.5 (QT_SCALE_FACTOR); 17. the desktop's own scale
-# (d_scale: sway 1.5, X11 Xft.dpi 144), where the desktop script has one.
+# 16. Qt scaled by 1.5 and 2 (QT_SCALE_FACTOR); 17. the desktop's own scale
+# (d_scale: sway 1.5 and 2, X11 Xft.dpi 144 and 192), where the desktop
+# script has one.
 check_scales() {
   scaled_resident 16-qt-scale vendaro-16 QT_SCALE_FACTOR=1.5
+  scaled_resident 16b-qt-scale-2 vendaro-16b QT_SCALE_FACTOR=2
   if ! declare -F d_scale >/dev/null; then
     td_result 17-desktop-scale skip "no scale to set on this headless desktop"
+    td_result 17b-desktop-scale-2 skip "no scale to set on this headless desktop"
     return
   fi
   d_scale 1.5 >>"$TD_LOGS/scale.log" 2>&1
   scaled_resident 17-desktop-scale vendaro-17
+  d_scale 2 >>"$TD_LOGS/scale.log" 2>&1
+  scaled_resident 17b-desktop-scale-2 vendaro-17b
   d_scale 1 >>"$TD_LOGS/scale.log" 2>&1
 }
 
