@@ -168,6 +168,9 @@ scaled_resident() {
   td_spawn "$name" env "$@" "$TD_BIN/vendaro"
   RESIDENT=$(td_pid "$name")
   td_wait_for 'list[123]' 30 "$check-start" || td_log "the resident program shows nothing: $TD_SEEN"
+  # A desktop slow to give the user's picture back after the last check
+  # still shows ours: wait for this program's own file too.
+  td_wait_until 10 newest_shown_size
   local size
   size=$(newest_shown_size)
   if [[ $size == "${TD_W}x$TD_H" ]]; then
