@@ -1,5 +1,6 @@
 #include "compose/format_readers.h"
 
+#include <QLoggingCategory>
 #include <array>
 #include <string_view>
 
@@ -49,6 +50,10 @@ const char* LibraryLoaderOf(PictureFormat format) {
 
 const char* LibraryLoaderClassOf(PictureFormat format) {
   return Of(format).loaderClass;
+}
+
+void QuietQtReaders() {
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
 }
 
 }  // namespace vendaro

@@ -28,4 +28,9 @@ const char* LibraryLoaderOf(PictureFormat format);
 // The class of that loader, as the library names the family to unblock.
 const char* LibraryLoaderClassOf(PictureFormat format);
 
+// Silences Qt's image readers, which warn on the terminal in English about
+// damaged files that the program already reports in its own words.  The
+// environment's QT_LOGGING_RULES still turn them back on.
+void QuietQtReaders();
+
 }  // namespace vendaro

@@ -34,8 +34,10 @@ struct ErrorManager {
 void ExitWithMessage(j_common_ptr info) {
   auto* error = reinterpret_cast<ErrorManager*>(info->err);
   if (info->err->msg_code == JERR_NO_BACKING_STORE)
-    ExitWithText(info, "decoding it would take more memory than a picture may use");
-  (*info->err->format_message)(info, error->message);
+    ExitWithText(info, "dekodowanie zajęłoby więcej pamięci, niż może zająć obrazek");
+  std::snprintf(error->message, sizeof error->message,
+                "jego dane są uszkodzone albo nieobsługiwane (kod libjpeg %d)",
+                info->err->msg_code);
   std::longjmp(error->jump, 1);
 }
 
@@ -60,11 +62,11 @@ bool HarmlessWarning(const jpeg_error_mgr& error) {
 
 void FailOnWarning(j_common_ptr info, int level) {
   if (level >= 0 || HarmlessWarning(*info->err)) return;
-  // Plain buffers only: the jump skips destructors.
-  char text[JMSG_LENGTH_MAX];
-  (*info->err->format_message)(info, text);
-  char reason[JMSG_LENGTH_MAX + 32];
-  std::snprintf(reason, sizeof reason, "its data is damaged: %s", text);
+  // Plain buffers only: the jump skips destructors.  libjpeg's own text is
+  // English; its code number is kept for whoever looks into the file.
+  char reason[JMSG_LENGTH_MAX];
+  std::snprintf(reason, sizeof reason, "jego dane są uszkodzone (kod libjpeg %d)",
+                info->err->msg_code);
   ExitWithText(info, reason);
 }
 
@@ -89,7 +91,7 @@ void CountScanWork(j_common_ptr common) {
         std::int64_t{component->width_in_blocks} * std::int64_t{component->height_in_blocks};
   }
   if (counter->scan > kMostScans || counter->blocks > kMostScanBlocks)
-    ExitWithText(common, "its scans would take too long to decode");
+    ExitWithText(common, "dekodowanie jego skanów trwałoby za długo");
 }
 
 // Reads the file in large blocks; at its end, supplies an end marker so the
@@ -303,7 +305,7 @@ Status JpegReader::Open(const std::string& path) {
   std::uint8_t magic[3] = {};
   if (!file_.isOpen() || file_.ReadAt(magic, 3, 0) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 ||
       magic[2] != 0xFF)
-    return Status::Error("not a JPEG file");
+    return Status::Error("to nie jest plik JPEG");
   Decoder& d = *decoder_;
   d.source.file = &file_;
   d.source.exif = &d.exif;
@@ -341,22 +343,22 @@ std::int64_t JpegReader::HeldCoefficientBytes() const {
 
 Status JpegReader::CheckMemory() const {
   if (HeldCoefficientBytes() <= kDecodeMemoryBytes) return Status::Ok();
-  return Status::Error("decoding it would take " + std::to_string(HeldCoefficientBytes() >> 20) +
-                       " MB of memory, more than the " + std::to_string(kDecodeMemoryBytes >> 20) +
-                       " MB a picture may use");
+  return Status::Error("dekodowanie zajęłoby " + std::to_string(HeldCoefficientBytes() >> 20) +
+                       " MB pamięci, więcej niż " + std::to_string(kDecodeMemoryBytes >> 20) +
+                       " MB, które może zająć obrazek");
 }
 
 Status JpegReader::CheckScans() {
   if (Status fits = CheckMemory(); !fits) return fits;
   if (HeldCoefficientBytes() == 0) return Status::Ok();
   if (AbsorbScans(decoder_->info, decoder_->error)) return Status::Ok();
-  return decoder_->Failure("the picture cannot be decoded");
+  return decoder_->Failure("obrazka nie da się zdekodować");
 }
 
 Status JpegReader::Start(int shrink) {
   if (Status fits = CheckMemory(); !fits) return fits;
   if (StartDecoding(decoder_->info, decoder_->error, shrink)) return Status::Ok();
-  return decoder_->Failure("the picture cannot be decoded");
+  return decoder_->Failure("obrazka nie da się zdekodować");
 }
 
 int JpegReader::outputWidth() const {
@@ -369,7 +371,7 @@ int JpegReader::outputHeight() const {
 Status JpegReader::ReadRow(std::uint8_t* row) {
   Decoder& d = *decoder_;
   if (!ReadOneRow(d.info, d.error, row) || d.source.ended)
-    return d.Failure("the picture has fewer rows than it claims");
+    return d.Failure("obrazek ma mniej wierszy, niż deklaruje");
   return Status::Ok();
 }
 
@@ -377,7 +379,7 @@ Status JpegReader::SkipRows(int rows) {
   Decoder& d = *decoder_;
   if (rows <= 0) return Status::Ok();
   if (!SkipSomeRows(d.info, d.error, rows) || d.source.ended)
-    return d.Failure("the picture has fewer rows than it claims");
+    return d.Failure("obrazek ma mniej wierszy, niż deklaruje");
   return Status::Ok();
 }
 

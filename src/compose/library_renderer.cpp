@@ -56,6 +56,13 @@ int CopyComputedRows(VipsRegion* region, VipsRect* area, void* target) {
   return 0;
 }
 
+// The library's own errors are English, over several lines, and name its
+// internals: the user gets one line in the program's words instead.
+Status LibraryError() {
+  vips_error_clear();
+  return Status::Error("jego dane są uszkodzone albo nieobsługiwane");
+}
+
 // Computes the pixels on the library's worker threads straight into the
 // canvas at (dx, dy), which the caller has checked lies on it: no buffer of
 // the picture's size in between.  The first `skippedRows` rows of `rgb` are
@@ -66,9 +73,7 @@ Status RenderInto(Canvas& canvas, const VImage& rgb, std::int64_t dx, std::int64
                   int skippedRows) {
   CanvasTarget target{&canvas, dx, dy, skippedRows};
   if (vips_sink_disc(rgb.get_image(), CopyComputedRows, &target) == 0) return Status::Ok();
-  Status failed = Status::Error(vips_error_buffer());
-  vips_error_clear();
-  return failed;
+  return LibraryError();
 }
 
 int Orientation(const VImage& image) {
@@ -86,8 +91,7 @@ void ReleaseQtPixels(VipsImage*, QImage* image) {
 Result<VImage> ImageFromQt(const std::string& path) {
   Result<Claimed<QImage>> picture = ReadWithQt(path, false, kMaxPicturePixels);
   if (!picture) return picture.status();
-  if (!picture->mine())
-    return Status::Error("\"" + path + "\" is not a BMP file that can be opened");
+  if (!picture->mine()) return Status::Error("nie można otworzyć pliku BMP „" + path + "”");
   auto* image = new QImage(std::move(picture->value()));
   const bool alpha = image->hasAlphaChannel();
   VipsImage* shared =
@@ -95,7 +99,7 @@ Result<VImage> ImageFromQt(const std::string& path) {
                                  image->width(), image->height(), 4, VIPS_FORMAT_UCHAR);
   if (!shared) {
     delete image;
-    return Status::Error("\"" + path + "\" cannot be decoded: out of memory");
+    return Status::Error("nie można zdekodować obrazka „" + path + "”: brak pamięci");
   }
   g_signal_connect(shared, "postclose", G_CALLBACK(ReleaseQtPixels), image);
   const VImage result(shared);
@@ -114,13 +118,13 @@ class Picture {
     Picture picture(std::move(path));
     picture.file_ = std::make_shared<InputFile>(picture.path_);
     if (!picture.file_->isOpen())
-      return Status::Error("\"" + picture.path_ + "\" cannot be opened");
+      return Status::Error("nie można otworzyć pliku „" + picture.path_ + "”");
     const std::optional<PictureFormat> format = FormatOfFile(*picture.file_);
-    if (!format) return Status::Error("\"" + picture.path_ + "\": " + UnknownFormatReason());
+    if (!format) return Status::Error("„" + picture.path_ + "”: " + UnknownFormatReason());
     picture.format_ = *format;
     if (!LibraryLoaderOf(*format)) {
       const Result<PictureSize> size = ProbePicture(picture.path_);
-      if (!size) return Status::Error("\"" + picture.path_ + "\": " + size.message());
+      if (!size) return Status::Error("„" + picture.path_ + "”: " + size.message());
       picture.byQt_ = true;
       picture.uprightWidth_ = size->width;
       picture.uprightHeight_ = size->height;
@@ -132,12 +136,14 @@ class Picture {
     if (*format == PictureFormat::Jpeg) {
       JpegReader header;
       if (Status opened = header.Open(picture.path_); !opened)
-        return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + opened.message());
+        return Status::Error("nie można zdekodować obrazka „" + picture.path_ +
+                             "”: " + opened.message());
     }
     // libpng here allocates a chunk's stated length too; see png_chunks.h.
     if (*format == PictureFormat::Png) {
       if (Status damaged = PngProblem(WalkPngChunks(*picture.file_)); !damaged)
-        return Status::Error("\"" + picture.path_ + "\" cannot be decoded: " + damaged.message());
+        return Status::Error("nie można zdekodować obrazka „" + picture.path_ +
+                             "”: " + damaged.message());
     }
     picture.image_ = picture.Open(1);
     const int orientation = Orientation(picture.image_);
@@ -168,12 +174,12 @@ class Picture {
         std::int64_t{image_.bands()} * std::int64_t(vips_format_sizeof(image_.format()));
     if (sampleBytes > image_.bands() &&
         std::int64_t{image_.width()} * image_.height() * sampleBytes > kMostWideSampleBytes)
-      return Status::Error("its samples wider than a byte would take too long to convert");
+      return Status::Error("przeliczenie jego próbek szerszych niż bajt trwałoby za długo");
     const std::int64_t held = HeldBytes(turnedWhole);
     if (held <= kDecodeMemoryBytes) return Status::Ok();
-    return Status::Error("decoding it would take " + std::to_string(held >> 20) +
-                         " MB of memory, more than the " +
-                         std::to_string(kDecodeMemoryBytes >> 20) + " MB a picture may use");
+    return Status::Error("dekodowanie zajęłoby " + std::to_string(held >> 20) +
+                         " MB pamięci, więcej niż " + std::to_string(kDecodeMemoryBytes >> 20) +
+                         " MB, które może zająć obrazek");
   }
 
   // The picture as stored, before any turn, read top to bottom; a JPEG
@@ -396,11 +402,6 @@ Status DrawTiled(Canvas& canvas, Picture& picture, const Placement& p, ColorValu
   return rendered;
 }
 
-std::string FirstLine(const std::string& text) {
-  const std::string line = text.substr(0, text.find('\n'));
-  return line.empty() ? "the picture cannot be decoded" : line;
-}
-
 // Of the library's optional modules only those of accepted formats are
 // loaded (HEIF and AVIF, JPEG XL); the others (ImageMagick, PDF, slide
 // scanners) would cost start-up time and resident memory and hand odd files
@@ -471,9 +472,7 @@ class LibraryRows : public RowSource {
     if (next_ >= preparedEnd_) {
       VipsRect strip{0, next_, width(), std::min(kStripRows, height() - next_)};
       if (vips_region_prepare(region_, &strip) != 0) {
-        Status failed = Status::Error(vips_error_buffer());
-        vips_error_clear();
-        return failed;
+        return LibraryError();
       }
       preparedEnd_ = strip.top + strip.height;
     }
@@ -526,9 +525,9 @@ Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement&
   Result<Picture> picture = Picture::FromFile(path);
   if (!picture) return picture.status();
   if (picture->uprightWidth() * picture->uprightHeight() > kMaxPicturePixels)
-    return Status::Error("the picture claims " + std::to_string(picture->uprightWidth()) + " x " +
+    return Status::Error("obrazek deklaruje " + std::to_string(picture->uprightWidth()) + " x " +
                          std::to_string(picture->uprightHeight()) +
-                         " pixels, more than can be drawn");
+                         " pikseli, więcej, niż da się narysować");
   const bool filtered =
       placement.kind == PlacementKind::Scaled && interpolation != ScaleFilter::Nearest;
   if (Status fits = picture->CheckLimits(filtered); !fits) return fits;
@@ -549,27 +548,24 @@ Status DrawWithLibrary(Canvas& canvas, const std::string& path, const Placement&
 
 Status Draw(Canvas& canvas, const std::string& path, const Placement& placement,
             Choice<ScaleFilter> interpolation, ColorValue background) {
-  if (!Start()) return Status::Error("the picture library cannot be started");
+  if (!Start()) return Status::Error("nie można uruchomić biblioteki obrazków");
   Status drawn;
   try {
     drawn = DrawWithLibrary(canvas, path, placement, interpolation, background);
-  } catch (const VError& e) {
-    vips_error_clear();
-    drawn = Status::Error(e.what());
+  } catch (const VError&) {
+    drawn = LibraryError();
   }
-  // The library's messages run over several lines; the program shows one.
-  return drawn ? drawn : Status::Error(FirstLine(drawn.message()));
+  return drawn;
 }
 
 Result<PictureSize> Size(const std::string& path) {
-  if (!Start()) return Status::Error("the picture library cannot be started");
+  if (!Start()) return Status::Error("nie można uruchomić biblioteki obrazków");
   try {
     Result<Picture> picture = Picture::FromFile(path);
     if (!picture) return picture.status();
     return PictureSize{int(picture->uprightWidth()), int(picture->uprightHeight())};
-  } catch (const VError& e) {
-    vips_error_clear();
-    return Status::Error(FirstLine(e.what()));
+  } catch (const VError&) {
+    return LibraryError();
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compose/format_readers.h"
 #include "compose/picture_helpers.h"
 #include "compose/probe.h"
 #include "compose/renderer.h"
@@ -82,7 +83,7 @@ bool WriteShared(const std::vector<std::uint8_t>& bytes) {
 }
 
 Record Probe(const Record& r) {
-  if (r.size() != 4 || !ApplyLimits(r, false)) return {"no", "bad request"};
+  if (r.size() != 4 || !ApplyLimits(r, false)) return {"no", "błędne zapytanie"};
   const Result<PictureSize> size = ProbePicture(r[1]);
   if (!size) return {"no", size.message()};
   return {"ok", std::to_string(size->width), std::to_string(size->height)};
@@ -101,7 +102,7 @@ Record Draw(const Record& r) {
       !ReadNumber(r[10], screen.height) || screen.width < 1 || screen.height < 1 ||
       static_cast<long long>(screen.width) * screen.height > kMaxPicturePixels ||
       !ApplyLimits(r, true))
-    return {"no", "bad request"};
+    return {"no", "błędne zapytanie"};
   entry.path = r[1];
   options.DisplayMode = mode;
   options.Alignment = align;
@@ -110,18 +111,19 @@ Record Draw(const Record& r) {
   options.FillColor = fill;
   HangForTests(entry.path);
   RenderResult rendered = RenderEntry(entry, options, screen, nullptr);
-  if (!WriteShared(rendered.canvas.rgb)) return {"no", "no shared memory for the canvas"};
+  if (!WriteShared(rendered.canvas.rgb))
+    return {"no", "brak pamięci współdzielonej na obraz tapety"};
   return {"ok", rendered.picture ? std::string() : rendered.picture.message(),
           std::to_string(rendered.canvas.rgb.size())};
 }
 
 Record Answer(const Record& request) {
   try {
-    if (request.empty()) return {"no", "bad request"};
+    if (request.empty()) return {"no", "błędne zapytanie"};
     if (request == Record{"hello"}) return {"ok"};
     if (request[0] == "probe") return Probe(request);
     if (request[0] == "draw") return Draw(request);
-    return {"no", "bad request"};
+    return {"no", "błędne zapytanie"};
   } catch (const std::bad_alloc&) {
     return {"no", kBeyondLimitsReason};
   } catch (const std::exception& error) {
@@ -142,6 +144,7 @@ bool WriteAll(std::string_view bytes) {
 }  // namespace
 
 int RunPictureHelper() {
+  QuietQtReaders();
   std::string received;
   char chunk[kReadChunk];
   for (;;) {

@@ -98,10 +98,10 @@ std::int64_t HeaderExtent(PictureFormat format, const QByteArray& head, std::int
 // PNG's size is the first chunk's first eight bytes: read there, as no
 // reader would stop before unpacking the text chunks that may come next.
 Result<PictureSize> PngSize(std::string_view head) {
-  if (head.size() < 24 || head.substr(12, 4) != "IHDR") return Status::Error("no size");
+  if (head.size() < 24 || head.substr(12, 4) != "IHDR") return Status::Error("brak rozmiaru");
   const std::uint32_t width = Be32(head, 16), height = Be32(head, 20);
   if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
-    return Status::Error("no size");
+    return Status::Error("brak rozmiaru");
   return PictureSize{int(width), int(height)};
 }
 
@@ -128,7 +128,7 @@ Result<PictureSize> SizeFrom(QIODevice& device, PictureFormat format) {
   if (format == PictureFormat::Bmp) size.setHeight(std::abs(size.height()));
   if (!size.isValid() || size.isEmpty()) {
     const bool known = reader.error() != QImageReader::UnsupportedFormatError;
-    return Status::Error(known ? "no size" : "unknown format");
+    return Status::Error(known ? "brak rozmiaru" : "nieznany format");
   }
   const bool quarterTurn =
       reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
@@ -137,7 +137,7 @@ Result<PictureSize> SizeFrom(QIODevice& device, PictureFormat format) {
 }
 
 Status NotAReadableFile() {
-  return Status::Error("not a regular file that can be read");
+  return Status::Error("to nie jest zwykły plik, który da się odczytać");
 }
 
 enum class HeadState { InMemory, TooLarge, Unreadable, Damaged, Unknown };
@@ -176,7 +176,7 @@ Result<PictureSize> ProbePicture(const std::string& path) {
     case HeadState::Unknown:
       return Status::Error(UnknownFormatReason());
     case HeadState::Damaged:
-      return Status::Error("a chunk claims more than the file holds");
+      return Status::Error("blok pliku deklaruje więcej danych, niż plik zawiera");
     case HeadState::InMemory: {
       if (format == PictureFormat::Png) return PngSize(View(head));
       // Qt has no reader for these; the picture library reads their header.

@@ -42,7 +42,7 @@ std::uint32_t Le(const QByteArray& bytes, int at, int size) {
 // bytes), which no real picture does.  The reason, or empty when the data
 // can hold the picture.
 std::string PixelsMissing(QFile& file) {
-  const std::string cutOff = "the file is cut off";
+  const std::string cutOff = "plik jest ucięty";
   const QByteArray header = file.peek(34);
   if (header.size() < 26) return cutOff;
   const std::uint32_t headerSize = Le(header, 14, 4);
@@ -65,10 +65,10 @@ std::string PixelsMissing(QFile& file) {
   width = std::abs(width);
   if (compression == 1 || compression == 2) {  // run-length, 8 or 4 bits
     if (width > 0 && height > kMostRunLengthPixels / width)
-      return "its run-length data would take too long to unpack";
+      return "rozpakowanie jego danych RLE trwałoby za długo";
     const std::int64_t mostPixels = (pixelBytes / 2) * 255;
     if (width > 0 && height > mostPixels / width)
-      return "its run-length data cannot hold the picture it claims";
+      return "jego dane RLE nie mieszczą obrazka o podanym rozmiarze";
     return {};
   }
   if (compression != 0 && compression != 3) return {};  // left to the decoder
@@ -88,11 +88,11 @@ QSize BmpSize(QImageReader& reader) {
 Status PngProblem(PngChunks chunks) {
   switch (chunks) {
     case PngChunks::BeyondTheFile:
-      return Status::Error("a chunk claims more than the file holds");
+      return Status::Error("blok pliku deklaruje więcej danych, niż plik zawiera");
     case PngChunks::Oversized:
-      return Status::Error("a chunk of metadata is larger than a picture may have");
+      return Status::Error("blok metadanych jest większy, niż obrazek może mieć");
     case PngChunks::TextTooLarge:
-      return Status::Error("its text unpacks to more than a picture may have");
+      return Status::Error("jego tekst po rozpakowaniu jest większy, niż obrazek może mieć");
     default:
       return Status::Ok();
   }
@@ -111,7 +111,7 @@ Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64
   const QByteArray format =
       pngFile || kind == PictureFormat::Bmp ? QByteArray(QtReaderOf(*kind)) : QByteArray();
   const auto fail = [&path](const std::string& reason) {
-    return Status::Error("\"" + path + "\" cannot be decoded: " + reason);
+    return Status::Error("nie można zdekodować obrazka „" + path + "”: " + reason);
   };
   if (format == "png" && png) {
     if (Status damaged = PngProblem(chunks); !damaged) return fail(damaged.message());
@@ -124,20 +124,20 @@ Result<Claimed<QImage>> ReadWithQt(const std::string& path, bool png, std::int64
   const QSize size = format == "bmp" ? BmpSize(reader) : reader.size();
   const std::int64_t pixels = std::int64_t(size.width()) * size.height();
   if (size.isValid() && pixels > maxPixels) return notMine;
-  if (!size.isValid() || size.isEmpty()) return fail("no size that can be drawn");
+  if (!size.isValid() || size.isEmpty()) return fail("brak rozmiaru, który da się narysować");
   if (!missing.empty()) return fail(missing);
   // Held as four bytes a pixel once read; Qt's own image may be smaller
   // (indexed colours), so its limit alone would let a 1-bit picture grow
   // thirty-two times on conversion.
   if (pixels > kDecodeMemoryBytes / 4)
-    return fail("at " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
-                " pixels it would take more memory than a picture may use");
+    return fail("przy " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                " pikseli zająłby więcej pamięci, niż może zająć obrazek");
   reader.setAllocationLimit(int(kDecodeMemoryBytes >> 20));
   QImage image = reader.read();
-  if (image.isNull()) return fail(reader.errorString().toStdString());
+  if (image.isNull()) return fail("jego dane są uszkodzone albo nieobsługiwane");
   // Same depth as Qt's usual 32-bit result, so converted in place.
   image.convertTo(image.hasAlphaChannel() ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
-  if (image.isNull()) return fail("out of memory");
+  if (image.isNull()) return fail("brak pamięci");
   return Claimed<QImage>(std::move(image));
 }
 

@@ -41,7 +41,7 @@ bool StartPictureLibrary() {
 
 Result<PictureSize> ProbeWithLibrary(const std::string& path) {
   const Result<const PictureLibrary*>& library = LoadedLibrary();
-  if (!library) return Status::Error("the picture library cannot be loaded: " + library.message());
+  if (!library) return Status::Error("nie można wczytać biblioteki obrazków: " + library.message());
   return (*library)->size(path);
 }
 
@@ -77,7 +77,7 @@ Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& pla
   if (drawn && *drawn == PathOutcome::NotMine) {
     const Result<const PictureLibrary*>& library = LoadedLibrary();
     status = library ? (*library)->draw(canvas, path, placement, interpolation, background)
-                     : Status::Error("the picture library cannot be loaded: " + library.message());
+                     : Status::Error("nie można wczytać biblioteki obrazków: " + library.message());
   }
   // A picture that fails half-way leaves no half of it behind.
   if (!status) canvas = MakeCanvas(canvas.width, canvas.height, background);

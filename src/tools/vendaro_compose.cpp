@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "compose/bmp_writer.h"
+#include "compose/format_readers.h"
 #include "compose/jpeg_reader.h"
 #include "compose/layout_composition.h"
 #include "compose/probe.h"
@@ -85,14 +86,15 @@ Status SetAsWallpaper(const ComposeCommand& command, const WallpaperEntry& entry
 // The picture's upright size.  JPEG headers are read directly: loading Qt's
 // picture readers would cost this short-lived process more time than
 // composing a small wallpaper.
-std::optional<ScreenSize> MeasuredSize(const std::string& path) {
+// The picture's size, or why it cannot be read.
+Result<ScreenSize> MeasuredSize(const std::string& path) {
   JpegReader jpeg;
   if (jpeg.Open(path)) {
     const bool turned = jpeg.orientation() >= 5;
     return ScreenSize{turned ? jpeg.height() : jpeg.width(), turned ? jpeg.width() : jpeg.height()};
   }
   const Result<PictureSize> measured = ProbePicture(path);
-  if (!measured) return std::nullopt;
+  if (!measured) return measured.status();
   return ScreenSize{measured->width, measured->height};
 }
 
@@ -110,9 +112,11 @@ int Run(int argc, char** argv) {
     return WriteStandardOutput("vendaro-compose " VENDARO_VERSION "\n") ? EXIT_SUCCESS : kFailed;
   const ComposeCommand& command = parsed.command;
 
-  const std::optional<ScreenSize> recorded =
-      command.recordedSize ? command.recordedSize : MeasuredSize(command.picture);
-  if (!recorded) return Fail("nie można odczytać obrazka „" + command.picture + "”");
+  const Result<ScreenSize> recorded = command.recordedSize
+                                          ? Result<ScreenSize>(*command.recordedSize)
+                                          : MeasuredSize(command.picture);
+  if (!recorded)
+    return Fail("nie można odczytać obrazka „" + command.picture + "”: " + recorded.message());
 
   // No windowing platform: the monitors are asked of the display server
   // directly, within a time limit, and a desktop is reached over D-Bus or
@@ -175,5 +179,6 @@ int Run(int argc, char** argv) {
 }  // namespace vendaro
 
 int main(int argc, char** argv) {
+  vendaro::QuietQtReaders();
   return vendaro::Run(argc, argv);
 }

@@ -90,17 +90,17 @@ TEST(HostileDecoders, RefusedBeforeTheDecoderSpendsWhatTheHeaderClaims) {
   };
   std::vector<Case> cases = {
       {Save("text-unpacking-to-400mb.png", testing::PngWithTextUnpackingTo(4 << 20, 100)), 1, 1,
-       "text"},
-      {Save("gif-16384.gif", testing::GifClaiming(16384, 16384)), 16384, 16384, "memory"},
-      {Save("webp-8000.webp", testing::WebpClaiming(8000, 8000)), 8000, 8000, "memory"},
-      {Save("rle-filled-8000.bmp", testing::RleBmpFilled(8000, 8000)), 8000, 8000, "run-length"},
+       "tekst"},
+      {Save("gif-16384.gif", testing::GifClaiming(16384, 16384)), 16384, 16384, "pamięci"},
+      {Save("webp-8000.webp", testing::WebpClaiming(8000, 8000)), 8000, 8000, "pamięci"},
+      {Save("rle-filled-8000.bmp", testing::RleBmpFilled(8000, 8000)), 8000, 8000, "RLE"},
   };
   const std::string tiled = Folder() + "/tiled-65536x4096.tif";
   testing::WriteTiledTiff(tiled, 65536, 4096);
-  cases.push_back({tiled, 65536, 4096, "memory"});
+  cases.push_back({tiled, 65536, 4096, "pamięci"});
   const std::string floats = Folder() + "/float-16384.tif";
   testing::WriteFloatTiff(floats, 16384, 16384);
-  cases.push_back({floats, 16384, 16384, "wider than a byte"});
+  cases.push_back({floats, 16384, 16384, "szerszych niż bajt"});
 
   for (const Case& c : cases) {
     for (const auto& way : kWays) {

@@ -81,12 +81,12 @@ TEST(HostilePictures, ClaimsBeyondTheDataAreRefusedWithinTheLimits) {
     const char* reason;  // part of the reason given; null: drawn
   };
   const Case cases[] = {
-      {"text-chunk-2gb.png", testing::PngWithTextClaiming(0x7FFFFFF0u), 1, 1, "chunk"},
-      {"empty-rle-16384.bmp", testing::RleBmpClaiming(16384, 16384), 16384, 16384, "run-length"},
+      {"text-chunk-2gb.png", testing::PngWithTextClaiming(0x7FFFFFF0u), 1, 1, "blok"},
+      {"empty-rle-16384.bmp", testing::RleBmpClaiming(16384, 16384), 16384, 16384, "RLE"},
       {"progressive-16384.jpg", testing::ProgressiveJpegClaiming(16384, 16384), 16384, 16384,
-       "memory"},
-      {"repeated-scan.jpg", testing::ProgressiveJpegRepeatingAScan(1000), 64, 64, "damaged"},
-      {"cut-and-closed.jpg", testing::JpegCutAndClosed(), 64, 48, "damaged"},
+       "pamięci"},
+      {"repeated-scan.jpg", testing::ProgressiveJpegRepeatingAScan(1000), 64, 64, "uszkodzone"},
+      {"cut-and-closed.jpg", testing::JpegCutAndClosed(), 64, 48, "uszkodzone"},
   };
   for (const Case& c : cases) {
     const std::string path = Save(c.name, c.bytes);
@@ -144,7 +144,7 @@ TEST(HostilePictures, PngChunksClaimingTooMuchAreRefusedBeforeAnyReaderAllocates
       const Drawn d = Draw(path, 1, 1, way, {1, 1});
       EXPECT_TRUE(d.withinMemory) << d.peak / (1 << 20) << " MB";
       EXPECT_FALSE(d.result.picture.ok());
-      EXPECT_NE(d.result.picture.message().find("chunk"), std::string::npos)
+      EXPECT_NE(d.result.picture.message().find("blok"), std::string::npos)
           << d.result.picture.message();
     }
   }
@@ -175,7 +175,7 @@ TEST(HostilePictures, TooManyScansAreRefusedThoughEachIsValid) {
       const Drawn d = Draw(path, c.width, c.height, way, {40, 30});
       EXPECT_EQ(d.result.picture.ok(), !c.refused) << d.result.picture.message();
       if (c.refused) {
-        EXPECT_NE(d.result.picture.message().find("scans"), std::string::npos)
+        EXPECT_NE(d.result.picture.message().find("skanów"), std::string::npos)
             << d.result.picture.message();
       }
     }

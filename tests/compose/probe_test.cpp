@@ -128,7 +128,7 @@ TEST(ProbePicture, FailsForWhatIsNotAReadablePicture) {
 TEST(ProbePicture, SaysWhyItFails) {
   const std::string dir = testing::MakeTempDir("probe-why");
   ASSERT_EQ(mkfifo((dir + "/fifo.png").c_str(), 0600), 0);
-  const std::string notAFile = "not a regular file that can be read";
+  const std::string notAFile = "to nie jest zwykły plik, który da się odczytać";
   const struct {
     std::string path;
     std::string reason;
@@ -137,8 +137,8 @@ TEST(ProbePicture, SaysWhyItFails) {
       {dir, notAFile},
       {dir + "/fifo.png", notAFile},
       {Put("why-text.jpg", "to nie jest obrazek\n"), UnknownFormatReason()},
-      {Put("why-gif-magic.gif", "GIF89a\x01"), "no size"},
-      {Put("why-zero-size.png", testing::PngHeaderOnly(0, 0)), "no size"},
+      {Put("why-gif-magic.gif", "GIF89a\x01"), "brak rozmiaru"},
+      {Put("why-zero-size.png", testing::PngHeaderOnly(0, 0)), "brak rozmiaru"},
   };
   for (const auto& c : cases) EXPECT_EQ(ProbePicture(c.path).message(), c.reason) << c.path;
 }

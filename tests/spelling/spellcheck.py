@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Checks the spelling of every Polish text a user meets: string literals in
 the sources that read as Polish, the Polish values of the desktop files and
-the manual pages.  Prints each unknown word with where it is; exits 1 when
-there is any.  Usage: spellcheck.py SOURCE_ROOT
+the manual pages.  Prints each unknown word with where it is, and each
+literal of the sources that reads as English prose (a message the user would
+meet untranslated) unless english-texts.txt accepts it; exits 1 when there is
+any.  Usage: spellcheck.py SOURCE_ROOT
 """
 import pathlib
 import re
@@ -92,14 +94,22 @@ def manual_texts(root):
                 yield f"{path.relative_to(root)}:{number}", roff_prose(line), True
 
 
+def listed(name):
+    """The lines of a list beside this script, without comments."""
+    lines = (pathlib.Path(__file__).parent / name).read_text(encoding="utf-8").splitlines()
+    entries = (line.split("#", 1)[0].strip() for line in lines if not line.startswith("#"))
+    return {entry for entry in entries if entry}
+
+
+def code(text):
+    """Script or markup carried in a literal, not a message."""
+    return re.search(r";|\{|===|!==", text) is not None
+
+
 def main():
     root = pathlib.Path(sys.argv[1])
-    accepted = set()
-    for line in (pathlib.Path(__file__).parent / "accepted-words.txt").read_text(
-            encoding="utf-8").splitlines():
-        word = line.split("#", 1)[0].strip()
-        if word:
-            accepted.add(word)
+    accepted = listed("accepted-words.txt")
+    english_on_purpose = listed("english-texts.txt")
     texts = [(place, text, always)
              for source in (source_texts, desktop_texts, manual_texts)
              for place, text, always in source(root)]
@@ -114,12 +124,17 @@ def main():
         only_polish = {w for w in words if w not in not_polish and w in not_english}
         polish = always or any(c in POLISH_LETTERS for c in text) or len(only_polish) > 1
         if not polish:
+            only_english = [w for w in words if w in not_polish and w not in not_english]
+            if (len(only_english) > 1 and not code(text)
+                    and text.strip() not in english_on_purpose):
+                print(f"{place}: English text {text.strip()!r}")
+                faults += 1
             continue
         for word in words:
             if word in not_polish:
                 print(f"{place}: {word!r} in {text.strip()!r}")
                 faults += 1
-    print(f"{len(texts)} texts, {len(every_word)} words, {faults} misspelt")
+    print(f"{len(texts)} texts, {len(every_word)} words, {faults} faults")
     return 1 if faults else 0
 
 
