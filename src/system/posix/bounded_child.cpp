@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "system/files.h"
+
 extern char** environ;
 
 namespace vendaro {
@@ -65,7 +67,7 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
   // instead of killing us with SIGPIPE.
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-    return Status::Error(std::string("socketpair: ") + std::strerror(errno));
+    return Status::Error(std::string("socketpair: ") + ErrorText(errno));
   // Shared with the child (which is free to fill it): a canvas is written
   // and read in one copy each, not streamed through the socket in slices.
   const int shared = ::memfd_create("vendaro-helper", MFD_CLOEXEC);
@@ -75,14 +77,14 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
     const int error = errno;
     ::close(ends[0]);
     ::close(ends[1]);
-    return Status::Error(std::string("pipe: ") + std::strerror(error));
+    return Status::Error(std::string("pipe: ") + ErrorText(error));
   }
   const pid_t pid = ::fork();
   if (pid < 0) {
     const int error = errno;
     for (int fd : {ends[0], ends[1], execError[0], execError[1], shared})
       if (fd >= 0) ::close(fd);
-    return Status::Error(std::string("fork: ") + std::strerror(error));
+    return Status::Error(std::string("fork: ") + ErrorText(error));
   }
   if (pid == 0) {
     // Only async-signal-safe calls until exec: the parent has threads.  No
@@ -117,7 +119,7 @@ Status BoundedChild::Start(const std::string& program, const std::vector<std::st
     if (shared >= 0) ::close(shared);
     while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
-    return Status::Error(program + ": " + std::strerror(error));
+    return Status::Error(program + ": " + ErrorText(error));
   }
   toChild_ = fromChild_ = ends[0];
   shared_ = shared;

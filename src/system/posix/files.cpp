@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <utility>
 
 namespace vendaro {
@@ -139,9 +140,51 @@ int ReplaceFileContents(const std::string& path, std::string_view bytes) {
   return err;
 }
 
+// The errors a user meets with files and programs, in Polish whatever the
+// system's translations: the C library's own texts are English where its
+// Polish messages are not installed, and they follow a Polish sentence.
 std::string ErrorText(int error) {
-  if (error == kNotARegularFile) return "To nie jest zwykły plik (np. potok FIFO lub urządzenie).";
-  return std::strerror(error);
+  switch (error) {
+    case kNotARegularFile:
+      return "To nie jest zwykły plik (np. potok FIFO lub urządzenie).";
+    case ENOENT:
+      return "Nie ma takiego pliku ani katalogu.";
+    case EACCES:
+    case EPERM:
+      return "Brak uprawnień.";
+    case ENOSPC:
+    case EDQUOT:
+      return "Brak miejsca na dysku.";
+    case EROFS:
+      return "System plików jest tylko do odczytu.";
+    case EISDIR:
+      return "To jest katalog.";
+    case ENOTDIR:
+      return "Część ścieżki nie jest katalogiem.";
+    case ENAMETOOLONG:
+      return "Za długa nazwa pliku.";
+    case ELOOP:
+      return "Zbyt wiele dowiązań symbolicznych w ścieżce.";
+    case EIO:
+      return "Błąd wejścia/wyjścia.";
+    case ENOMEM:
+      return "Brak pamięci.";
+    case EMFILE:
+    case ENFILE:
+      return "Za dużo otwartych plików.";
+    case EBUSY:
+    case ETXTBSY:
+      return "Plik jest zajęty.";
+    case EXDEV:
+      return "Plik leży w innym systemie plików.";
+    case EAGAIN:
+      return "Zasób chwilowo niedostępny.";
+    default: {
+      // The symbolic name tells more than a number and needs no translation.
+      const char* name = strerrorname_np(error);
+      return std::string("Błąd systemu ") + (name ? name : std::to_string(error)) + ".";
+    }
+  }
 }
 
 bool PathExists(const std::string& path) {
