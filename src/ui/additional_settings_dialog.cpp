@@ -65,7 +65,7 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
       "Opcja ta włącza wyświetlanie okna z informacją o zmianie tapety w prawym dolnym rogu "
       "ekranu");
   CheckBox1->setGeometry(kGroupLeft + 4, 360, kGroupWidth, 20);
-  CheckBox2 = new QCheckBox("Osobna tapeta na każdym monitorze", this);
+  CheckBox2 = new QCheckBox("Różne tapety na monitorach", this);
   CheckBox2->setObjectName("CheckBox2");
   CheckBox2->setToolTip(
       "Każdy monitor pokazuje inny obrazek z listy, dopasowany do swojego rozmiaru; następna "
@@ -91,7 +91,9 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
 // Where the font is wider than the dialog was drawn for, the groups, their
 // lists and the dialog grow to the widest title.
 void TForm4::WidenForTitles() {
-  int needed = std::max(CheckBox1->sizeHint().width(), CheckBox2->sizeHint().width()) - 4;
+  // A check box, as wide as a group, starts 4 pixels further right: it
+  // needs its whole hint within that width.
+  int needed = std::max(CheckBox1->sizeHint().width(), CheckBox2->sizeHint().width());
   for (const QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5})
     needed = std::max(needed, group->minimumSizeHint().width());
   const int extra = needed - kGroupWidth;
