@@ -94,12 +94,19 @@ void ChangeScheduler::Next() {
   if (s.RandomOrder) {
     s.CurrentPosition = random_.Random(static_cast<std::int32_t>(count));
   } else {
-    std::uint32_t next = static_cast<std::uint32_t>(s.CurrentPosition) + 1u;
-    s.CurrentPosition = next >= count ? 0 : static_cast<std::int32_t>(next);
+    // A position outside the list starts it again, as one step always did.
+    const auto current = static_cast<std::uint32_t>(s.CurrentPosition);
+    const std::uint64_t step = PicturesPerChange();
+    s.CurrentPosition = current >= count ? 0 : static_cast<std::int32_t>((current + step) % count);
   }
   s.ElapsedSeconds = 1;
   ApplyCurrentEntry();
   StorePosition();
+}
+
+std::uint32_t ChangeScheduler::PicturesPerChange() const {
+  const int pictures = hooks_.picturesPerChange ? hooks_.picturesPerChange() : 1;
+  return pictures > 1 ? static_cast<std::uint32_t>(pictures) : 1u;
 }
 
 void ChangeScheduler::Previous() {

@@ -74,6 +74,9 @@ struct SchedulerHooks {
   std::function<void(const std::string& text)> showError;
   // The enabled or visible state of a tray item changed, or a change ended.
   std::function<void()> itemsChanged;
+  // How many pictures of the list one change shows (one per monitor, when
+  // each has its own); Next in list order moves on by that many.  Empty: 1.
+  std::function<int()> picturesPerChange;
 };
 
 inline constexpr const char* kEmptyListBalloon = "Lista plików tła jest pusta.";
@@ -107,6 +110,7 @@ class ChangeScheduler {
 
  private:
   void ApplyOnce();
+  std::uint32_t PicturesPerChange() const;
   void ComposeAgainNow();
   void RunWaiting();
   void StorePosition();

@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -83,6 +84,7 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   hooks.itemsChanged = [this] {
     if (hooks_.itemsChanged) hooks_.itemsChanged();
   };
+  hooks.picturesPerChange = [this] { return PicturesPerChange(); };
   return hooks;
 }
 
@@ -200,7 +202,8 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   // Copied: the settings may be applied anew while the picture is drawn.
   Options resolved = settings();
   resolved.FillColor = ResolveFillColor(resolved.FillColor, systemColors());
-  LayoutComposition composition = RenderWhileAnswering(entry, resolved, layout);
+  LayoutComposition composition =
+      RenderWhileAnswering(MonitorEntries(entry, layout), resolved, layout);
   if (ended_) return Status::Ok();
   if (!composition.picture) ReportOnTerminal(composition.picture);
   WallpaperFiles files{state().wallpaperFile, state().monitorFiles};
@@ -242,10 +245,26 @@ MonitorLayout ResidentSession::monitorLayout() const {
   return {{"screen", {0, 0, size.width, size.height}, true}};
 }
 
-LayoutComposition ResidentSession::RenderWhileAnswering(const WallpaperEntry& entry,
+std::vector<WallpaperEntry> ResidentSession::MonitorEntries(const WallpaperEntry& entry,
+                                                            const MonitorLayout& layout) const {
+  std::vector<WallpaperEntry> entries{entry};
+  if (!settings().PicturePerMonitor) return entries;
+  const std::vector<std::size_t> positions = MonitorPositions(
+      settings().CurrentPosition, activeList().size(), CheckLayout(layout).usable.size());
+  // The first is the entry itself, whatever the position says.
+  for (std::size_t k = 1; k < positions.size(); ++k) entries.push_back(activeList()[positions[k]]);
+  return entries;
+}
+
+int ResidentSession::PicturesPerChange() const {
+  if (!settings().PicturePerMonitor) return 1;
+  return static_cast<int>(std::max<std::size_t>(1, CheckLayout(monitorLayout()).usable.size()));
+}
+
+LayoutComposition ResidentSession::RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
                                                         const Options& resolved,
                                                         const MonitorLayout& layout) {
-  if (!helpers_) return RenderLayout(entry, resolved, layout, nullptr);
+  if (!helpers_) return RenderMonitors(entries, resolved, layout, nullptr);
   std::shared_ptr<PictureHelpers> helpers = helpers_;
   const SizeRenderer render = [helpers](const WallpaperEntry& e, const Options& o, ScreenSize s) {
     return helpers->Render(e, o, s);
@@ -256,7 +275,7 @@ LayoutComposition ResidentSession::RenderWhileAnswering(const WallpaperEntry& en
   // The thread only waits on the helpers; this one goes on answering the
   // tray and the remote commands, which refuse what cannot run inside a change.
   std::thread drawing([&] {
-    composition = RenderLayout(entry, resolved, layout, nullptr, 0, render);
+    composition = RenderMonitors(entries, resolved, layout, nullptr, 0, render);
     done = true;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
@@ -273,7 +292,7 @@ ComposeResult ResidentSession::ComposePreview(const WallpaperEntry& entry, const
   resolved.FillColor = ResolveFillColor(options.FillColor, systemColors());
   const ScreenSize size = screenSize();
   LayoutComposition composition =
-      RenderWhileAnswering(entry, resolved, {{"preview", {0, 0, size.width, size.height}, true}});
+      RenderWhileAnswering({entry}, resolved, {{"preview", {0, 0, size.width, size.height}, true}});
   if (!composition.status || composition.canvases.empty()) return {composition.status, {}, {}};
   return {Status::Ok(), std::move(composition.canvases.front()), composition.picture};
 }

@@ -123,10 +123,16 @@ class ResidentSession {
   bool LoadList();
   bool PassVersionCheck();
   Status ComposeAndSet(const WallpaperEntry& entry);
-  // RenderLayout with the sizes drawn by the helpers, on a thread of its own
-  // while this one answers events; in this process without helpers.
-  LayoutComposition RenderWhileAnswering(const WallpaperEntry& entry, const Options& resolved,
-                                         const MonitorLayout& layout);
+  // The picture of each usable monitor of `layout`: `entry` on all of them,
+  // or, with a picture per monitor, the list's pictures from it on.
+  std::vector<WallpaperEntry> MonitorEntries(const WallpaperEntry& entry,
+                                             const MonitorLayout& layout) const;
+  // How many pictures a change shows now.
+  int PicturesPerChange() const;
+  // RenderMonitors with the canvases drawn by the helpers, on a thread of
+  // its own while this one answers events; in this process without helpers.
+  LayoutComposition RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
+                                         const Options& resolved, const MonitorLayout& layout);
   void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
   void TakeOptions(const Options& options, const ChangeStamp& now);
   void TakeList(const EntryList& list, int currentRow);

@@ -17,40 +17,43 @@ bool SameSize(ScreenSize a, ScreenSize b) {
   return a.width == b.width && a.height == b.height;
 }
 
+// One canvas to draw: a picture at one monitor size.
 struct SizeJob {
+  const WallpaperEntry* entry = nullptr;
   ScreenSize size;
   RenderResult result;
   std::string failure;  // an exception's text
 };
 
-void RenderJob(SizeJob& job, const WallpaperEntry& entry, const Options& options,
-               const SizeRenderer& render) {
+void RenderJob(SizeJob& job, const Options& options, const SizeRenderer& render) {
   try {
-    job.result =
-        render ? render(entry, options, job.size) : RenderEntry(entry, options, job.size, nullptr);
+    job.result = render ? render(*job.entry, options, job.size)
+                        : RenderEntry(*job.entry, options, job.size, nullptr);
   } catch (const std::exception& error) {
     job.failure = error.what();
   }
 }
 
-void RenderJobs(std::vector<SizeJob>& jobs, const WallpaperEntry& entry, const Options& options,
-                unsigned workers, const SizeRenderer& render) {
+void RenderJobs(std::vector<SizeJob>& jobs, const Options& options, unsigned workers,
+                const SizeRenderer& render) {
   if (workers == 0) workers = std::max(1u, std::thread::hardware_concurrency());
   workers = std::min<unsigned>(workers, static_cast<unsigned>(jobs.size()));
   if (workers <= 1) {
-    for (SizeJob& job : jobs) RenderJob(job, entry, options, render);
+    for (SizeJob& job : jobs) RenderJob(job, options, render);
     return;
   }
   // The picture library sets an environment variable while it starts: start
-  // it here, before the workers, if the picture needs it.
-  if (!render && NeedsPictureLibrary(entry.path))
-    (void)StartPictureLibrary();  // a failure shows per size
+  // it here, before the workers, if a picture needs it.
+  const bool library = std::any_of(jobs.begin(), jobs.end(), [](const SizeJob& job) {
+    return NeedsPictureLibrary(job.entry->path);
+  });
+  if (!render && library) (void)StartPictureLibrary();  // a failure shows per size
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     while (true) {
       const std::size_t i = next.fetch_add(1);
       if (i >= jobs.size()) return;
-      RenderJob(jobs[i], entry, options, render);
+      RenderJob(jobs[i], options, render);
     }
   };
   std::vector<std::thread> threads;
@@ -62,6 +65,20 @@ void RenderJobs(std::vector<SizeJob>& jobs, const WallpaperEntry& entry, const O
   }
   work();
   for (std::thread& thread : threads) thread.join();
+}
+
+// `path`, or, where another picture of this change took that name (two
+// pictures of one name from different folders), the name with a number.
+std::string UnusedPath(const std::string& path, const std::vector<std::string>& taken) {
+  const auto free = [&taken](const std::string& candidate) {
+    return std::find(taken.begin(), taken.end(), candidate) == taken.end();
+  };
+  if (free(path)) return path;
+  const std::string stem = path.substr(0, path.size() - 4);  // without ".bmp"
+  for (std::size_t n = 2;; ++n) {
+    std::string candidate = stem + "." + std::to_string(n) + ".bmp";
+    if (free(candidate)) return candidate;
+  }
 }
 
 }  // namespace
@@ -79,6 +96,13 @@ Wallpapers LayoutComposition::View(const std::vector<std::string>& files) const 
 LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& options,
                                const MonitorLayout& layout, const SystemColorResolver& systemColor,
                                unsigned workers, const SizeRenderer& render) {
+  return RenderMonitors({entry}, options, layout, systemColor, workers, render);
+}
+
+LayoutComposition RenderMonitors(const std::vector<WallpaperEntry>& entries, const Options& options,
+                                 const MonitorLayout& layout,
+                                 const SystemColorResolver& systemColor, unsigned workers,
+                                 const SizeRenderer& render) {
   LayoutComposition composition;
   CheckedLayout checked = CheckLayout(layout);
   composition.skippedMonitors = std::move(checked.problems);
@@ -96,15 +120,22 @@ LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& optio
   resolved.FillColor = ResolveFillColor(options.FillColor, systemColor);
   composition.background = resolved.FillColor;
 
+  if (entries.empty()) {
+    composition.status = Status::Error("Brak obrazka do złożenia tapety.");
+    return composition;
+  }
+  // Monitors showing one picture at one size share its canvas.
   std::vector<SizeJob> jobs;
-  for (const Monitor& monitor : composition.monitors) {
+  for (std::size_t i = 0; i < composition.monitors.size(); ++i) {
+    const WallpaperEntry& entry = entries[i < entries.size() ? i : 0];
+    const ScreenSize size = composition.monitors[i].size();
     auto same = std::find_if(jobs.begin(), jobs.end(), [&](const SizeJob& job) {
-      return SameSize(job.size, monitor.size());
+      return *job.entry == entry && SameSize(job.size, size);
     });
     composition.canvasOf.push_back(static_cast<std::size_t>(same - jobs.begin()));
-    if (same == jobs.end()) jobs.push_back({monitor.size(), {}, {}});
+    if (same == jobs.end()) jobs.push_back({&entry, size, {}, {}});
   }
-  RenderJobs(jobs, entry, resolved, workers, render);
+  RenderJobs(jobs, resolved, workers, render);
 
   for (SizeJob& job : jobs) {
     if (!job.failure.empty()) {
@@ -113,11 +144,13 @@ LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& optio
                         std::to_string(job.size.height) + ": " + job.failure);
       composition.canvases.clear();
       composition.placements.clear();
+      composition.entries.clear();
       return composition;
     }
     if (composition.picture && !job.result.picture) composition.picture = job.result.picture;
     composition.canvases.push_back(std::move(job.result.canvas));
     composition.placements.push_back(job.result.placement);
+    composition.entries.push_back(*job.entry);
   }
   return composition;
 }
@@ -153,9 +186,11 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
   for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
     const Canvas& canvas = composition.canvases[c];
     if (c > 0 && !everyMonitorFile) break;
+    const WallpaperEntry& shown = c < composition.entries.size() ? composition.entries[c] : entry;
     const std::string path =
-        c == 0 ? ComposedFilePath(tempFolder, entry)
-               : MonitorFilePath(tempFolder, entry, {canvas.width, canvas.height});
+        UnusedPath(c == 0 ? ComposedFilePath(tempFolder, shown)
+                          : MonitorFilePath(tempFolder, shown, {canvas.width, canvas.height}),
+                   paths);
     status = WriteBmp(path, canvas);
     if (!status) break;
     paths.push_back(path);

@@ -22,6 +22,7 @@ struct LayoutComposition {
   // One composition per distinct monitor size; the primary's is first.
   std::vector<Canvas> canvases;
   std::vector<Placement> placements;
+  std::vector<WallpaperEntry> entries;       // the picture of each canvas
   ColorValue background = 0;                 // RGB, resolved once for every size
   Status picture;                            // as RenderResult's, from the first size that had one
   std::vector<std::string> skippedMonitors;  // CheckLayout's sentences
@@ -47,6 +48,16 @@ LayoutComposition RenderLayout(const WallpaperEntry& entry, const Options& optio
                                const MonitorLayout& layout, const SystemColorResolver& systemColor,
                                unsigned workers = 0, const SizeRenderer& render = nullptr);
 
+// As RenderLayout, each usable monitor with its own picture: the i-th
+// monitor of CheckLayout's order gets entries[i] (the first entry where
+// there are fewer), composed at its size.  Monitors of one picture and one
+// size share a canvas; the different ones are composed side by side as the
+// sizes of RenderLayout are.
+LayoutComposition RenderMonitors(const std::vector<WallpaperEntry>& entries, const Options& options,
+                                 const MonitorLayout& layout,
+                                 const SystemColorResolver& systemColor, unsigned workers = 0,
+                                 const SizeRenderer& render = nullptr);
+
 // Hands a change's pictures to the desktop.
 using WallpapersSetter = std::function<Status(const Wallpapers& wallpapers)>;
 
@@ -64,7 +75,8 @@ struct LayoutComposeResult {
 
 // The whole change, for one screen or several: the primary's canvas is
 // written as ComposedFilePath names it, and, with `everyMonitorFile`, each
-// other size beside it (MonitorFilePath); the pictures are handed to
+// other canvas beside it (MonitorFilePath of its own picture; a name two
+// canvases would share gets a number); the pictures are handed to
 // `setter`; only then are the files of the previous wallpaper that the new
 // one does not reuse removed and `files` updated.  A failure leaves the
 // desktop and `files` as they were.

@@ -141,4 +141,13 @@ Canvas LayoutPicture(const Wallpapers& wallpapers) {
   return whole;
 }
 
+std::vector<std::size_t> MonitorPositions(std::int64_t current, std::size_t listSize,
+                                          std::size_t monitors) {
+  std::vector<std::size_t> positions;
+  if (current < 0 || static_cast<std::uint64_t>(current) >= listSize) return positions;
+  const auto first = static_cast<std::size_t>(current);
+  for (std::size_t k = 0; k < monitors; ++k) positions.push_back((first + k % listSize) % listSize);
+  return positions;
+}
+
 }  // namespace vendaro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,14 @@ CheckedLayout CheckLayout(const MonitorLayout& layout);
 
 // The smallest rectangle holding every monitor (empty for no monitors).
 Rect LayoutBounds(const MonitorLayout& layout);
+
+// The list positions a change shows with a picture per monitor, one for
+// each of `monitors` monitors in the layout's order: the current position
+// on the first (the primary), the k-th position after it on the k-th,
+// wrapping at the end of the list; a list shorter than the layout repeats.
+// Empty for an empty list or a current position outside it.
+std::vector<std::size_t> MonitorPositions(std::int64_t current, std::size_t listSize,
+                                          std::size_t monitors);
 
 // Where a window goes after the monitors changed: where it is while a piece
 // a person can grab (64×32, or all of a smaller window) lies on one of the

@@ -29,6 +29,8 @@ inline constexpr const char* kVersion = "Wersja";
 // Our own addition: the identity of the system start (Linux boot_id) at the
 // last change under the once-per-start trigger.
 inline constexpr const char* kBootId = "Start systemu";
+// Our own addition: each monitor its own picture of the list.
+inline constexpr const char* kPicturePerMonitor = "Tapeta na monitor";
 }  // namespace ini
 
 // The choices, each enumerator worth the index the settings file stores.
@@ -182,6 +184,8 @@ struct Options {
   Choice<EdgeSmoothing> Smoothing = EdgeSmoothing::None;
   bool ShowChangeWindow = true;
   Choice<ChangeWhen> ChangeTrigger = ChangeWhen::AfterInterval;
+  // Each monitor shows its own picture: the current one, then those after it.
+  bool PicturePerMonitor = false;
 };
 
 // A choice field of Options reached through its index, with what the user
@@ -215,7 +219,7 @@ struct OptionKey {
 };
 
 // Every option, in the order the settings file is written.
-inline constexpr std::array<OptionKey, 11> kOptionKeys{{
+inline constexpr std::array<OptionKey, 12> kOptionKeys{{
     {ini::kChanges, ini::kInterval, &Options::IntervalMinutes},
     {ini::kChanges, ini::kRandom, &Options::RandomOrder},
     {ini::kChanges, ini::kDisplayMode, kModeField},
@@ -227,6 +231,7 @@ inline constexpr std::array<OptionKey, 11> kOptionKeys{{
     {ini::kChanges, ini::kSmoothing, kSmoothField},
     {ini::kChanges, ini::kShowChangeWindow, &Options::ShowChangeWindow},
     {ini::kChanges, ini::kTrigger, kTriggerField},
+    {ini::kChanges, ini::kPicturePerMonitor, &Options::PicturePerMonitor},
 }};
 
 }  // namespace vendaro

@@ -35,7 +35,7 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   setWindowTitle("Ustawienia");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(198, 425);
+  setFixedSize(198, 450);
   setFont(UiFont(kTahoma, 11));
 
   GroupBox1 = AddGroup("GroupBox1", kAlignChoice, 8, 54);
@@ -65,6 +65,12 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
       "Opcja ta włącza wyświetlanie okna z informacją o zmianie tapety w prawym dolnym rogu "
       "ekranu");
   CheckBox1->setGeometry(kGroupLeft + 4, 360, kGroupWidth, 20);
+  CheckBox2 = new QCheckBox("Różne tapety na monitorach", this);
+  CheckBox2->setObjectName("CheckBox2");
+  CheckBox2->setToolTip(
+      "Każdy monitor pokazuje inny obrazek z listy, dopasowany do swojego rozmiaru; następna "
+      "tapeta zmienia obrazki na wszystkich monitorach");
+  CheckBox2->setGeometry(kGroupLeft + 4, 385, kGroupWidth, 20);
   WidenForTitles();
 
   for (QComboBox* combo : {ComboBox1, ComboBox3, ComboBox5}) {
@@ -85,7 +91,9 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
 // Where the font is wider than the dialog was drawn for, the groups, their
 // lists and the dialog grow to the widest title.
 void TForm4::WidenForTitles() {
-  int needed = CheckBox1->sizeHint().width() - 4;
+  // A check box, as wide as a group, starts 4 pixels further right: it
+  // needs its whole hint within that width.
+  int needed = std::max(CheckBox1->sizeHint().width(), CheckBox2->sizeHint().width());
   for (const QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5})
     needed = std::max(needed, group->minimumSizeHint().width());
   const int extra = needed - kGroupWidth;
@@ -95,7 +103,7 @@ void TForm4::WidenForTitles() {
     for (QWidget* inside : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       inside->resize(inside->width() + extra, inside->height());
   }
-  CheckBox1->resize(CheckBox1->width() + extra, CheckBox1->height());
+  for (QCheckBox* box : {CheckBox1, CheckBox2}) box->resize(box->width() + extra, box->height());
   setFixedSize(width() + extra, height());
 }
 
@@ -124,6 +132,7 @@ void TForm4::SetValues(const Options& options) {
     combo->setCurrentIndex(field.get(options));
   }
   CheckBox1->setChecked(options.ShowChangeWindow);
+  CheckBox2->setChecked(options.PicturePerMonitor);
   ChosenColor = options.FillColor;
   ShowColorPanel();
 }
@@ -131,6 +140,7 @@ void TForm4::SetValues(const Options& options) {
 Options TForm4::Values(Options options) const {
   for (const auto& [combo, field] : choices_) field.set(options, combo->currentIndex());
   options.ShowChangeWindow = CheckBox1->isChecked();
+  options.PicturePerMonitor = CheckBox2->isChecked();
   options.FillColor = ChosenColor;
   return options;
 }

@@ -18,7 +18,7 @@ namespace vendaro {
 
 // The additional-settings dialog beside the settings window (its parent):
 // alignment, gap fill with its colour, interpolation, smoothing, the change
-// trigger and the notification window.  It writes nothing itself; the
+// trigger, the notification window and a picture per monitor.  It writes nothing itself; the
 // settings window reads it on Apply.
 class TForm4 : public QDialog {
   Q_OBJECT
@@ -38,6 +38,7 @@ class TForm4 : public QDialog {
   QGroupBox* GroupBox4 = nullptr;
   QComboBox* ComboBox4 = nullptr;  // change trigger
   QCheckBox* CheckBox1 = nullptr;  // notification window
+  QCheckBox* CheckBox2 = nullptr;  // a picture per monitor
 
   ColorValue ChosenColor = kClBackground;
 

@@ -108,6 +108,7 @@ class SchedulerTest : public ::testing::Test {
     hooks.showBalloon = [this](const std::string& text) { balloons_.push_back(text); };
     hooks.showError = [this](const std::string& text) { errors_.push_back(text); };
     hooks.itemsChanged = [] {};
+    hooks.picturesPerChange = [this] { return picturesPerChange_; };
     return hooks;
   }
 
@@ -123,6 +124,7 @@ class SchedulerTest : public ::testing::Test {
   std::pair<bool, bool> itemsDuringCompose_{true, true};
   bool shown_ = false;
   Status composeResult_;
+  int picturesPerChange_ = 1;
   std::function<void()> duringCompose_;
 
   ChangeScheduler scheduler_;

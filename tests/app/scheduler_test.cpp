@@ -102,6 +102,42 @@ TEST_F(SchedulerTest, VanishedPicturesAreDroppedInOnePass) {
   }
 }
 
+// With a picture per monitor a change shows several pictures of the list:
+// Next in list order moves past all of them, Previous back to where the last
+// change began; a random pick is one draw whatever the count.
+TEST_F(SchedulerTest, NextMovesOnByThePicturesOfAChange) {
+  struct Row {
+    const char* name;
+    int count;
+    int position;
+    int perChange;
+    bool random;
+    Ticks composed;  // three Next, then Previous
+  };
+  const Row rows[] = {
+      {"two monitors", 7, 0, 2, false, {2, 4, 6, 4}},
+      {"wrapping past the end", 5, 3, 2, false, {0, 2, 4, 2}},
+      {"more monitors than pictures", 2, 0, 3, false, {1, 0, 1, 0}},
+      {"as many monitors as pictures", 3, 1, 3, false, {1, 1, 1, 1}},
+      {"a position outside the list starts it", 4, 9, 2, false, {0, 2, 0, 2}},
+      {"zero or less counts as one", 4, 0, 0, false, {1, 2, 3, 2}},
+      {"random order draws once", 5, 0, 2, true, {1, 1, 0, 1}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    MakeList(row.count);
+    composed_.clear();
+    random_.Randomize(12345);
+    settings_.RandomOrder = row.random;
+    settings_.CurrentPosition = row.position;
+    picturesPerChange_ = row.perChange;
+    for (int i = 0; i < 3; ++i) scheduler_.items().Nastpnatapeta1.Click();
+    scheduler_.items().Poprzedniatapeta1.Click();
+    EXPECT_EQ(Composed(), row.composed);
+    EXPECT_EQ(Ini().ReadInteger(ini::kChanges, ini::kPosition, -99), row.composed.back());
+  }
+}
+
 TEST_F(SchedulerTest, RandomOrderFollowsThePlatformGenerator) {
   struct Row {
     std::uint32_t seed;

@@ -117,3 +117,43 @@ if ((${#problems[@]})); then
 else
   td_result 9d-two-quit pass "user's picture back on both after ${TD_TOOK}s, settings identical, nothing left"
 fi
+
+# 9f-9h. A picture per monitor: the resident program started with the option
+# on shows the first picture of its list on A and the second on B, each
+# filling its own monitor; `vendaro next` moves both on past what they
+# showed (A the third, B the list again from its start); `vendaro quit`
+# gives both the user's picture back and leaves nothing of ours.
+own_pictures_rows() {
+  local ini=$XDG_CONFIG_HOME/Vendaro/vendaro.ini first next problems=()
+  sed -i -e 's/^Ostatnia pozycja=.*/Ostatnia pozycja=0/' -e 's/^\[Zmiany\]/&\r\nTapeta na monitor=1/' "$ini"
+  mapfile -t first < <(everywhere list1 "${monitor_a[@]}"; everywhere list2 "${monitor_b[@]}")
+  mapfile -t next < <(everywhere list3 "${monitor_a[@]}"; everywhere list1 "${monitor_b[@]}")
+  start_resident vendaro-own
+  if td_wait_for_each 30 9f-own-pictures "${first[@]}"; then
+    td_result 9f-own-pictures pass "A the first picture, B the second after ${TD_TOOK}s"
+  else
+    td_result 9f-own-pictures FAIL "screen shows $TD_SEEN$(td_alive "$RESIDENT" || echo ', vendaro ended')"
+  fi
+  td_timed 30 own-next "$TD_BIN/vendaro" next
+  if ((TD_RC != 0)); then
+    td_result 9g-own-next FAIL "vendaro next exit $TD_RC after ${TD_TOOK}s: $TD_ERR"
+  elif td_wait_for_each 15 9g-own-next "${next[@]}"; then
+    td_result 9g-own-next pass "A the third picture, B the first after ${TD_TOOK}s"
+  else
+    td_result 9g-own-next FAIL "screen shows $TD_SEEN"
+  fi
+  td_timed 30 own-quit "$TD_BIN/vendaro" quit
+  [[ $TD_RC == 0 ]] || problems+=("vendaro quit exit $TD_RC: $TD_ERR")
+  end_resident 10
+  [[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
+  sed -i '/^Tapeta na monitor=/d' "$ini"
+  leftovers
+  [[ -n $LEFT ]] && problems+=("left: $LEFT")
+  td_wait_for_each 10 9h-own-quit "${both_user[@]}" || problems+=("screen shows $TD_SEEN")
+  if ((${#problems[@]})); then
+    td_result 9h-own-quit FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result 9h-own-quit pass "user's picture back on both after ${TD_TOOK}s, nothing left"
+  fi
+}
+own_pictures_rows

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "resident_fixture.h"
 
@@ -89,6 +91,19 @@ class MonitorsEndToEnd : public ResidentEndToEnd {
     command.waitForFinished(120000);
     ASSERT_TRUE(resident_.waitForFinished(60000));
   }
+
+  // Waits (bounded) until the centre of each area shows its colour.
+  bool ShowSoon(const std::vector<std::pair<Area, std::uint32_t>>& wanted) {
+    const auto shown = [&] {
+      for (const auto& [a, colour] : wanted)
+        if (!Near(x_.RootPixel(a.left + a.width / 2, a.top + a.height / 2), colour)) return false;
+      return true;
+    };
+    QDeadlineTimer deadline(60000);
+    while (!shown() && !deadline.hasExpired() && resident_.state() == QProcess::Running)
+      resident_.waitForFinished(100);
+    return shown();
+  }
 };
 
 TEST_F(MonitorsEndToEnd, EachMonitorItsOwnAndTheLayoutFollowed) {
@@ -124,6 +139,37 @@ TEST_F(MonitorsEndToEnd, EachMonitorItsOwnAndTheLayoutFollowed) {
 
   Quit();
   // Still the first picture of the list: no layout change moved in it.
+  EXPECT_EQ(IniFile(ini_).ReadInteger("Zmiany", "Ostatnia pozycja", -1), 0);
+}
+
+// With a picture per monitor each monitor shows its own picture of the
+// list, and Next and Previous move every monitor on.
+TEST_F(MonitorsEndToEnd, APicturePerMonitorAndNextMovesThemAll) {
+  const std::string pictures = MakeTempDir("solid") + "/";
+  std::string list;
+  for (const auto& [name, colour] : {std::pair{"czerwony.png", 0xFF0000u},
+                                     {"zielony.png", 0x00FF00u},
+                                     {"niebieski.png", 0x0000FFu}}) {
+    QImage plain(8, 8, QImage::Format_RGB32);
+    plain.fill(QColor(colour));
+    ASSERT_TRUE(plain.save(QString::fromStdString(pictures + name)));
+    list += pictures + name + "\r\n";
+  }
+  WriteFileBytes(data_ + "default.vdl", list);
+  WriteFileBytes(ini_,
+                 "[Zmiany]\r\nRozciagniecie=0\r\nOkno informacji=0\r\nTapeta na monitor=1\r\n"
+                 "[Opcje]\r\nWersja=0\r\n");
+  const Area a{0, 0, 192, 108}, b{192, 0, 128, 102};
+  ASSERT_TRUE(x_.Xrandr({"--setmonitor", "*A", "192/100x108/100+0+0", "screen"}));
+  ASSERT_TRUE(x_.Xrandr({"--setmonitor", "B", "128/100x102/100+192+0", "none"}));
+  Start();
+  EXPECT_TRUE(ShowSoon({{a, 0xFF0000}, {b, 0x00FF00}}));
+  // Past both shown: the third picture, then the list again from its start.
+  EXPECT_EQ(RunCommand("next"), 0);
+  EXPECT_TRUE(ShowSoon({{a, 0x0000FF}, {b, 0xFF0000}}));
+  EXPECT_EQ(RunCommand("previous"), 0);
+  EXPECT_TRUE(ShowSoon({{a, 0xFF0000}, {b, 0x00FF00}}));
+  Quit();
   EXPECT_EQ(IniFile(ini_).ReadInteger("Zmiany", "Ostatnia pozycja", -1), 0);
 }
 

@@ -67,6 +67,7 @@ TEST_F(SettingsTest, RangeRulesOfTheSmallFields) {
   const auto position = [](const Settings& s) { return s.CurrentPosition; };
   const auto random = [](const Settings& s) { return int(s.RandomOrder); };
   const auto window = [](const Settings& s) { return int(s.ShowChangeWindow); };
+  const auto perMonitor = [](const Settings& s) { return int(s.PicturePerMonitor); };
   const RangeCase cases[] = {
       // The interval is taken as read; start-up raises it after the version check.
       {"Czas zmian=0x1E", interval, 30},
@@ -94,6 +95,9 @@ TEST_F(SettingsTest, RangeRulesOfTheSmallFields) {
       {"Zmiana losowa=0", random, 0},
       {"Okno informacji=0", window, 0},
       {"Okno informacji=", window, 1},
+      {"Tapeta na monitor=1", perMonitor, 1},
+      {"Tapeta na monitor=tak", perMonitor, 0},
+      {"tapeta NA monitor=-1", perMonitor, 1},
   };
   for (const RangeCase& c : cases) {
     PutChanges(std::string(c.line) + "\r\n");
@@ -130,12 +134,14 @@ TEST_F(SettingsTest, SaveAllOptionsWritesEveryKeyInOrder) {
   v.Smoothing = 1;
   v.ShowChangeWindow = false;
   v.ChangeTrigger = 1;
+  v.PicturePerMonitor = true;
   ASSERT_TRUE(SaveAllOptions(path_, v, Stamp()).ok());
   const std::string options =
       "[Zmiany]\r\nCzas zmian=30\r\nZmiana losowa=1\r\nRozciagniecie=3\r\nKolor=$00FFEAD7\r\n"
       "Wyrownanie=8\r\nBraki=1\r\nInterpolacja=0\r\nWygladzenie=1\r\nOkno informacji=0\r\n";
   const std::string version = "\r\n[Opcje]\r\nWersja=0\r\n";
-  EXPECT_EQ(Bytes(), options + "Kiedy zmiana=1\r\nInfo Zmiany=12/08/26\r\n" + version);
+  EXPECT_EQ(Bytes(), options + "Kiedy zmiana=1\r\nTapeta na monitor=1\r\nInfo Zmiany=12/08/26\r\n" +
+                         version);
 
   const Settings loaded = LoadSettings(path_);
   EXPECT_EQ(loaded.IntervalMinutes, 30);
@@ -148,6 +154,7 @@ TEST_F(SettingsTest, SaveAllOptionsWritesEveryKeyInOrder) {
   EXPECT_EQ(loaded.Smoothing, 1);
   EXPECT_FALSE(loaded.ShowChangeWindow);
   EXPECT_EQ(loaded.ChangeTrigger, 1);
+  EXPECT_TRUE(loaded.PicturePerMonitor);
   EXPECT_FALSE(loaded.VersionCheck);
   EXPECT_FALSE(ReadVersionFlag(path_));
   EXPECT_EQ(IniFile(path_).ReadDate("Zmiany", "Info Zmiany", 0), DateFromYmd(2026, 12, 8));
@@ -155,8 +162,13 @@ TEST_F(SettingsTest, SaveAllOptionsWritesEveryKeyInOrder) {
   // Switching to the once-per-start trigger replaces the date in place.
   v.ChangeTrigger = 2;
   ASSERT_TRUE(SaveAllOptions(path_, v, Stamp()).ok());
-  EXPECT_EQ(Bytes(), options + "Kiedy zmiana=2\r\nInfo Zmiany=4321\r\nStart systemu=0f3c-boot\r\n" +
+  EXPECT_EQ(Bytes(), options +
+                         "Kiedy zmiana=2\r\nTapeta na monitor=1\r\nInfo Zmiany=4321\r\n"
+                         "Start systemu=0f3c-boot\r\n" +
                          version);
+  // A change's position, written one key at a time, keeps every option.
+  ASSERT_TRUE(SavePosition(path_, 7, v.ChangeTrigger, Stamp()).ok());
+  EXPECT_TRUE(LoadSettings(path_).PicturePerMonitor);
 }
 
 TEST_F(SettingsTest, SavePositionStampsByTrigger) {

@@ -77,6 +77,7 @@ TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
   window.Form4->ComboBox5->setCurrentIndex(1);
   window.Form4->ComboBox4->setCurrentIndex(1);
   window.Form4->CheckBox1->setChecked(false);
+  window.Form4->CheckBox2->setChecked(true);
 
   QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
   EXPECT_TRUE(errors.empty());
@@ -95,7 +96,8 @@ TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
                   {"Zmiany", "Interpolacja", "1"},
                   {"Zmiany", "Wygladzenie", "1"},
                   {"Zmiany", "Okno informacji", "0"},
-                  {"Zmiany", "Kiedy zmiana", "1"}};
+                  {"Zmiany", "Kiedy zmiana", "1"},
+                  {"Zmiany", "Tapeta na monitor", "1"}};
   for (const auto& key : expected) {
     EXPECT_EQ(ini.ReadString(key.section, key.key, "(missing)"), key.value) << key.key;
   }
@@ -210,8 +212,10 @@ TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
   State().settings.ChangeTrigger = 1;
   State().settings.Alignment = 7;
   State().settings.RandomOrder = true;
+  State().settings.PicturePerMonitor = true;
   ASSERT_TRUE(IniFile(dataFolder + "vendaro.ini").WriteBool("Opcje", "Wersja", false).ok());
   TForm1& window = OpenWindow();
+  EXPECT_TRUE(window.Form4->CheckBox2->isChecked());
   EXPECT_EQ(window.ComboBox1->currentIndex(), 2);
   EXPECT_EQ(window.Form4->ComboBox4->currentIndex(), 1);
   EXPECT_EQ(window.Form4->ComboBox1->currentIndex(), 7);
