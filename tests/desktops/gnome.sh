@@ -2,6 +2,9 @@
 # GNOME: gnome-shell as a nested Wayland compositor in a window on Xvfb.  It
 # draws the background only behind windows and in the overview's workspace
 # preview; with no window open it starts in the overview, and we keep it there.
+# Its scale is the dummy monitor's, fixed when the shell starts: checks 17
+# and 17b get starts of their own.
+# scaled starts: 1.5 2
 
 # The desktop's wallpaper is read back before each change and at quit.
 TD_READS_WALLPAPER=1
@@ -18,12 +21,27 @@ d_start() {
   export XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome XDG_SESSION_TYPE=wayland
   export MUTTER_DEBUG_DUMMY_MODE_SPECS=${TD_W}x$TD_H MUTTER_DEBUG_NUM_DUMMY_MONITORS=$TD_MONITORS
   td_start_xvfb $((TD_W * TD_MONITORS))x$TD_H && td_start_dbus || return 1
+  if [[ -n ${TD_SCALE:-} ]]; then
+    export MUTTER_DEBUG_DUMMY_MONITOR_SCALES=$TD_SCALE
+    # A fractional scale needs the monitor's framebuffer scaled (logical
+    # layout), which mutter still calls experimental.
+    [[ $TD_SCALE == *.* ]] && gs set org.gnome.mutter experimental-features "['scale-monitor-framebuffer']"
+  fi
   # Without a system bus the shell dies in its login-manager proxy.
   td_start_system_bus || return 1
   td_spawn gnome-shell gnome-shell --nested --wayland --no-x11
   td_wait_until 40 test -S "$XDG_RUNTIME_DIR/wayland-0" ||
     { echo "gnome-shell made no Wayland socket (see gnome-shell.log)"; return 1; }
   td_wait_until 40 show_overview || { echo "gnome-shell does not answer on D-Bus"; return 1; }
+  if [[ -n ${TD_SCALE:-} ]]; then
+    local taken
+    # The logical monitor at the origin: (x, y, scale, transform, …).
+    taken=$(td_as_user timeout 5 gdbus call --session --dest org.gnome.Mutter.DisplayConfig \
+      --object-path /org/gnome/Mutter/DisplayConfig --method org.gnome.Mutter.DisplayConfig.GetCurrentState |
+      grep -o '(0, 0, [0-9.]*, uint32' | head -n1 | cut -d' ' -f3 | tr -d ,)
+    awk -v a="${taken:-0}" -v b="$TD_SCALE" 'BEGIN { exit !(a == b) }' ||
+      { echo "mutter did not take scale $TD_SCALE (it reports ${taken:-none})"; return 1; }
+  fi
   # Vendaro runs as the shell's Wayland client (there is no Xwayland here).
   export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
 }
@@ -36,9 +54,16 @@ d_before_shot() { show_overview 2>/dev/null; }
 
 # Inside the workspace preview: the nested window (the whole Xvfb screen)
 # shows the overview with the preview at about 70 % of its size, centred.
+# At a fractional scale the window has the monitor's logical size.
 d_points() {
-  local x y
-  for y in 200 400 600; do for x in 300 640 980; do printf '%d,%d ' "$x" "$y"; done; done
+  local fx fy w=$TD_W h=$TD_H
+  if [[ ${TD_SCALE:-} == *.* ]]; then
+    w=$(awk -v w="$w" -v s="$TD_SCALE" 'BEGIN { printf "%d", w / s }')
+    h=$(awk -v h="$h" -v s="$TD_SCALE" 'BEGIN { printf "%d", h / s }')
+  fi
+  for fy in 25 50 75; do
+    for fx in 23 50 77; do printf '%d,%d ' $((w * fx / 100)) $((h * fy / 100)); done
+  done
 }
 
 # Two monitors: each shows the overview, with its workspace preview where
