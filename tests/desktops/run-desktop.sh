@@ -29,7 +29,8 @@ CHECKS=(1-user 2-oneoff 3-start 4-next 5-quit 6-eight-oneoffs 7a-hung-compose 7b
   7d-journal 8-leftovers)
 source "$TD_HERE/shared-wallpaper.sh"
 CHECKS+=("${SHARED_CHECKS[@]}")
-((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit)
+((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit 9f-two-scale
+  9g-two-scale-2 9h-display-gone)
 [[ -n ${TD_SCALE:-} ]] && CHECKS=("$(scaled_check "$TD_SCALE")")
 # A desktop's own checks: d_checks names them, d_run_checks runs them.
 ((TD_MONITORS == 2)) || ! declare -F d_checks >/dev/null || CHECKS+=($(d_checks))

@@ -117,3 +117,103 @@ if ((${#problems[@]})); then
 else
   td_result 9d-two-quit pass "user's picture back on both after ${TD_TOOK}s, settings identical, nothing left"
 fi
+
+# The sizes of the pictures we handed the desktop, newest first.
+shown_sizes() {
+  local file
+  for file in $(ls -t "$TD_VSTATE"/vendaro-shown-* 2>/dev/null); do
+    identify -format '%wx%h ' "$file" 2>/dev/null
+  done
+}
+
+# The desktop's own scale on two monitors: d_scale where the desktop script
+# has one, else X11's Xft.dpi (96 a step) as Qt reads it.
+two_scale() {
+  if declare -F d_scale >/dev/null; then
+    d_scale "$1"
+  elif [[ ${XDG_SESSION_TYPE:-} == x11 ]]; then
+    awk -v s="$1" 'BEGIN { printf "Xft.dpi: %d\n", 96 * s }' | td_as_user xrdb -merge
+  else
+    return 1
+  fi
+}
+
+# 9f, 9g. Scaled by 1.5 and 2 (Xft.dpi 144 and 192 on X11): the resident
+# program composes each monitor at its own pixels, A's and B's, or the
+# whole layout where the desktop takes one picture for all; nothing a pixel
+# off (a 640×400 monitor given 641×401), and both show the picture.
+check_two_scale() { # CHECK SCALE
+  local check=$1 scale=$2 sizes size problems=()
+  if ! two_scale "$scale" >>"$TD_LOGS/scale.log" 2>&1; then
+    td_result "$check" skip "no scale to set on this headless desktop"
+    return
+  fi
+  start_resident "vendaro-$check"
+  td_wait_for_each 30 "$check" "${both_list1[@]}" || problems+=("screen shows $TD_SEEN")
+  td_wait_until 10 bash -c "compgen -G '$TD_VSTATE/vendaro-shown-*'"
+  sizes=$(shown_sizes)
+  for size in $sizes; do
+    case $size in
+      "${TD_W}x$TD_H" | "${TD_BW}x$TD_BH" | "$((TD_W + TD_BW))x$TD_H") ;;
+      *) problems+=("composed $size") ;;
+    esac
+  done
+  [[ -z $sizes ]] && problems+=("composed nothing")
+  [[ " $sizes " == *" $((TD_W + TD_BW))x$TD_H "* || " $sizes " == *" ${TD_BW}x$TD_BH "* ]] ||
+    problems+=("no picture at B's ${TD_BW}x$TD_BH (composed ${sizes:-nothing})")
+  td_timed 30 "quit-$check" "$TD_BIN/vendaro" quit
+  end_resident 10
+  two_scale 1 >>"$TD_LOGS/scale.log" 2>&1
+  if ((${#problems[@]})); then
+    td_result "$check" FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result "$check" pass "composed ${sizes% }"
+  fi
+}
+
+# The process that is the display: the Wayland compositor, else the X server.
+display_pid() {
+  local name
+  for name in gnome-shell sway xorg xvfb; do
+    [[ -n $(td_pid "$name") ]] && { td_pid "$name"; return; }
+  done
+}
+
+# 9h. The display goes away under the resident program (last: it ends the
+# desktop): the program ends within 5 s, the desktop's settings, where they
+# can still be read, hold the user's wallpaper again, and nothing of ours is
+# left in the state folder.
+check_display_gone() {
+  local display problems=() start
+  d_user_picture "$PICS/user.png" >>"$TD_LOGS/user-picture.log" 2>&1
+  start_resident vendaro-9h
+  td_wait_for_each 30 9h-start "${both_list1[@]}" || td_log "the resident program shows nothing: $TD_SEEN"
+  display=$(display_pid)
+  [[ -n $display ]] || { td_result 9h-display-gone FAIL "no display process found"; return; }
+  start=$(td_now)
+  kill -KILL "$display"
+  end_resident 5
+  [[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
+  local took
+  took=$(td_since "$start")
+  # Its files go once the wallpaper is given back.
+  td_wait_until 5 bash -c "[[ -z \$(ls -A '$TD_VSTATE' 2>/dev/null) ]]"
+  leftovers
+  [[ -n $LEFT ]] && problems+=("left: $LEFT")
+  local readable=""
+  if dump display-gone && [[ -s $TD_LOGS/settings-display-gone.txt ]]; then
+    settings_diff display-gone
+    [[ -n $DIFF ]] && problems+=("$DIFF")
+  else
+    readable=", the settings unreadable without the display"
+  fi
+  if ((${#problems[@]})); then
+    td_result 9h-display-gone FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result 9h-display-gone pass "ended ${took}s after the display, nothing left$readable"
+  fi
+}
+
+check_two_scale 9f-two-scale 1.5
+check_two_scale 9g-two-scale-2 2
+check_display_gone
