@@ -1,19 +1,44 @@
 # packages: plasma-workspace plasma-desktop xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 # KDE Plasma: plasmashell draws the desktop on Xvfb (no KWin); the wallpaper
 # lives in its containments' config, reached through its scripting D-Bus call.
+# Plasma on X11 scales as its session start sets it up (kdeglobals' KScreen
+# factors handed to every Qt program, Xft.dpi to match; plasmashell itself
+# turns Qt's scaling off and follows the fonts' dpi): fixed for the session,
+# so check 17 gets a start of its own.
+# scaled starts: 1.5
 
 # The desktop's wallpaper is read back before each change and at quit.
 TD_READS_WALLPAPER=1
+# Its wallpaper is set through plasmashell, which ends with the display.
+TD_SETTINGS_GO_WITH_DISPLAY=1
 
 d_start() {
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 DESKTOP_SESSION=plasma
   export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
   td_start_x && td_start_dbus || return 1
+  [[ -n ${TD_SCALE:-} ]] && { start_scaled || return 1; }
   td_spawn plasmashell plasmashell --no-respawn
   td_wait_until 60 has_every_screen ||
     { echo "plasmashell does not answer on D-Bus with a screen for each monitor (see plasmashell.log)"; return 1; }
   # It draws its default wallpaper a moment after it answers.
   sleep 3
+}
+
+# What the session start does with a global scale: the factor for each
+# monitor in kdeglobals and in QT_SCREEN_SCALE_FACTORS, fonts at its dpi.
+start_scaled() {
+  local output
+  output=$(td_as_user xrandr | awk '$2 == "connected" { print $1; exit }')
+  [[ -n $output ]] || { echo "xrandr names no output"; return 1; }
+  mkdir -p "$XDG_CONFIG_HOME"
+  printf '[KScreen]\nScaleFactor=%s\nScreenScaleFactors=%s=%s;\n' "$TD_SCALE" "$output" "$TD_SCALE" \
+    >>"$XDG_CONFIG_HOME/kdeglobals"
+  chown "$TD_USER:" "$XDG_CONFIG_HOME/kdeglobals"
+  export QT_SCREEN_SCALE_FACTORS="$output=$TD_SCALE;"
+  local dpi
+  dpi=$(awk -v s="$TD_SCALE" 'BEGIN { printf "%d", 96 * s }')
+  echo "Xft.dpi: $dpi" | td_as_user xrdb -merge
+  td_as_user xrdb -query | grep -qx "Xft.dpi:[[:space:]]*$dpi" || { echo "Xft.dpi $dpi did not take"; return 1; }
 }
 
 plasma_script() {
