@@ -18,8 +18,8 @@ TD_BH=$((TD_H / 2))
 # its scale while it runs): its monitor keeps TD_W×TD_H logical pixels, so
 # it has S times as many of its own.
 if [[ -n ${TD_SCALE:-} ]]; then
-  TD_W=$(awk -v w="$TD_W" -v s="$TD_SCALE" 'BEGIN { printf "%d", w * s + 0.5 }')
-  TD_H=$(awk -v h="$TD_H" -v s="$TD_SCALE" 'BEGIN { printf "%d", h * s + 0.5 }')
+  TD_W=$(awk -v w="$TD_W" -v s="${TD_SCALE%w}" 'BEGIN { printf "%d", w * s + 0.5 }')
+  TD_H=$(awk -v h="$TD_H" -v s="${TD_SCALE%w}" 'BEGIN { printf "%d", h * s + 0.5 }')
 fi
 # Every process of a session gets TD_MARK=<this> in its environment, so that
 # cleanup finds exactly ours, D-Bus-activated services included.
