@@ -11,8 +11,6 @@
 
 # The desktop's wallpaper is read back before each change and at quit.
 TD_READS_WALLPAPER=1
-# Its wallpaper is set through plasmashell, which ends with the display.
-TD_SETTINGS_GO_WITH_DISPLAY=1
 
 d_start() {
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 DESKTOP_SESSION=plasma
