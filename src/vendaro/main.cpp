@@ -84,6 +84,10 @@ int RunResident(int argc, char** argv) {
     guard.Release();
   });
 
+  // Started before the start lowers our priority, which the guard would
+  // inherit and could not raise again when it is needed (mending at the
+  // session's end, a busy moment); it mends nothing while another copy runs.
+  ReportOnTerminal(guard.Start(ExecutablePath()));
   bool resident = form.FormCreate();
   if (ending) {
     // The session ended inside a start-up message box: start-up went on
@@ -93,9 +97,10 @@ int RunResident(int argc, char** argv) {
   }
   WaitOneSecond();
   splash.reset();
-  if (!resident || !form.resident()) return 0;
-  // From here on the program has something to give back, however it ends.
-  ReportOnTerminal(guard.Start(ExecutablePath()));
+  if (!resident || !form.resident()) {
+    guard.Release();
+    return 0;
+  }
   return QApplication::exec();
 }
 

@@ -3,8 +3,9 @@
 # draws the background only behind windows and in the overview's workspace
 # preview; with no window open it starts in the overview, and we keep it there.
 # Its scale is the dummy monitor's, fixed when the shell starts: checks 17
-# and 17b get starts of their own.
-# scaled starts: 1.5 2
+# and 17b get starts of their own.  Check 17d ("2x") starts it as the X11
+# session's window manager on Xvfb instead, scaled by its scaling-factor.
+# scaled starts: 1.5 2 2x
 
 # The desktop's wallpaper is read back before each change and at quit.
 TD_READS_WALLPAPER=1
@@ -19,6 +20,7 @@ fi
 
 d_start() {
   export XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome XDG_SESSION_TYPE=wayland
+  [[ ${TD_SCALE:-} == *x ]] && { start_x11 "${TD_SCALE%x}"; return; }
   export MUTTER_DEBUG_DUMMY_MODE_SPECS=${TD_W}x$TD_H MUTTER_DEBUG_NUM_DUMMY_MONITORS=$TD_MONITORS
   td_start_xvfb $((TD_W * TD_MONITORS))x$TD_H && td_start_dbus || return 1
   if [[ -n ${TD_SCALE:-} ]]; then
@@ -44,6 +46,23 @@ d_start() {
   fi
   # Vendaro runs as the shell's Wayland client (there is no Xwayland here).
   export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
+}
+
+# gnome-shell on X11 at an integer SCALE: the scaling-factor key, and
+# Xft.dpi as the session's settings daemon hands it to X programs.
+start_x11() {
+  local scale=$1 taken
+  export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
+  td_start_xvfb && td_start_dbus && td_start_system_bus || return 1
+  gs set org.gnome.desktop.interface scaling-factor "$scale" || return 1
+  echo "Xft.dpi: $((96 * scale))" | td_as_user xrdb -merge
+  td_spawn gnome-shell gnome-shell --x11 --replace
+  td_wait_until 60 show_overview || { echo "gnome-shell does not answer on D-Bus"; return 1; }
+  taken=$(td_as_user timeout 5 gdbus call --session --dest org.gnome.Mutter.DisplayConfig \
+    --object-path /org/gnome/Mutter/DisplayConfig --method org.gnome.Mutter.DisplayConfig.GetCurrentState |
+    grep -o '(0, 0, [0-9.]*, uint32' | head -n1 | cut -d' ' -f3 | tr -d ,)
+  awk -v a="${taken:-0}" -v b="$scale" 'BEGIN { exit !(a == b) }' ||
+    { echo "mutter did not take scale $scale (it reports ${taken:-none})"; return 1; }
 }
 
 show_overview() {

@@ -202,12 +202,13 @@ check_scales() {
   d_scale 1 >>"$TD_LOGS/scale.log" 2>&1
 }
 
-# The check a desktop started at scale S answers: 17 at 1.5, 17b at 2, 17c
-# at 1.5 on the Wayland session of a desktop that has both ("1.5w").
+# The check a desktop started at scale S answers: 17 at 1.5, 17b at 2; 17c
+# and 17d the Wayland or X11 session where a desktop has both ("1.5w", "2x").
 scaled_check() {
   case $1 in
     2) echo 17b-desktop-scale-2 ;;
     *w) echo 17c-desktop-scale-wayland ;;
+    *x) echo 17d-desktop-scale-2-x11 ;;
     *) echo 17-desktop-scale ;;
   esac
 }

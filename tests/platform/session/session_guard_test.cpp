@@ -2,11 +2,10 @@
 // giving the wallpaper back itself, and never under another running copy.
 #include "platform/session/session_guard.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 
@@ -72,10 +71,11 @@ TEST(SessionGuard, AKilledProgramIsNoticed) {
   close(pipe.write);
   kill(program, SIGKILL);
   bool mended = false;
-  EXPECT_EQ(AwaitProgramEnd(pipe.read, [&] {
-              mended = true;
-              return Status::Ok();
-            }),
+  EXPECT_EQ(AwaitProgramEnd(pipe.read,
+                            [&] {
+                              mended = true;
+                              return Status::Ok();
+                            }),
             GuardOutcome::Mended);
   EXPECT_TRUE(mended);
   close(pipe.read);
@@ -108,11 +108,6 @@ TEST(SessionGuard, TheGuardHearsTheReleaseOrTheEnd) {
     ASSERT_TRUE(WaitForFile(script + ".ended")) << "release " << release;
     EXPECT_EQ(testing::ReadFileBytes(script + ".got").empty(), !release) << "release " << release;
   }
-}
-
-TEST(SessionGuard, AMissingProgramIsAnError) {
-  SessionGuard guard;
-  EXPECT_FALSE(guard.Start(MakeTempDir("guard") + "/nosuch"));
 }
 
 // A copy that took the instance lock and ended without giving it up, not
