@@ -201,22 +201,19 @@ check_display_gone() {
   end_resident 5
   took=$(td_since "$start")
   [[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
-  sleep 1
-  if ! td_alive "$service"; then
-    sleep 2
-    [[ -e $TD_VSTATE/restore ]] || problems+=("no journal left for the next start")
-    leftovers
-    [[ $LEFT == *processes:* ]] && problems+=("left: ${LEFT#*processes: }")
-    note=", no process left; the settings service went with it: the journal waits for the next start"
-  else
-    # Its files go once the wallpaper is given back.
-    td_wait_until 5 bash -c "[[ -z \$(ls -A '$TD_VSTATE' 2>/dev/null) ]]"
-    leftovers
+  # Its files go once the wallpaper is given back.
+  td_wait_until 6 bash -c "[[ -z \$(ls -A '$TD_VSTATE' 2>/dev/null) ]]"
+  leftovers
+  if [[ -z $LEFT ]] || td_alive "$service"; then
     [[ -n $LEFT ]] && problems+=("left: $LEFT")
     dump display-gone
     settings_diff display-gone
     [[ -n $DIFF ]] && problems+=("$DIFF")
     note=", the user's wallpaper back, nothing left"
+  else
+    [[ -e $TD_VSTATE/restore ]] || problems+=("files left without a journal: $LEFT")
+    [[ $LEFT == *processes:* ]] && problems+=("left: ${LEFT#*processes: }")
+    note=", no process left; the settings service went with it: the journal waits for the next start"
   fi
   if ((${#problems[@]})); then
     td_result 9h-display-gone FAIL "$(IFS=';'; echo "${problems[*]}")"
