@@ -11,8 +11,10 @@
 #
 # Each desktop runs twice: on one monitor (checks 1 to 8), then on two
 # (checks 9a to 9e; Xorg's dummy driver for the X desktops, two dummy
-# monitors for GNOME, two headless outputs for sway).  TD_MONITOR_RUNS="2"
-# runs only the second, while working on it.
+# monitors for GNOME, two headless outputs for sway).  A desktop that cannot
+# change its scale while it runs (its script's "# scaled starts:" line) then
+# starts once more at each of those scales for checks 17 and 17b.
+# TD_MONITOR_RUNS picks runs while working on one: "2", "scaled", "scale2".
 #
 # Binaries come from $VENDARO_BIN (default: a Release build in build/release).
 # Prints a table of checks and the folder with every component's log and the
@@ -64,13 +66,24 @@ trap '[[ $BASHPID == "$main" && -n $current_mark ]] && td_kill_marked "$current_
 trap 'exit 130' INT TERM
 
 for desktop in "${desktops[@]}"; do
-  for monitors in ${TD_MONITOR_RUNS:-1 2}; do
-    session=$work/$desktop run=run
-    ((monitors == 2)) && session=$work/$desktop-two run=run-two
-    current_mark=vendaro-desktops-$$-$desktop-$monitors
-    td_log "=== $desktop on $monitors monitor(s) (logs in $session/logs)"
-    TD_MONITORS=$monitors timeout -k 10 "${TD_DESKTOP_TIMEOUT:-900}" bash "$repo/tests/desktops/run-desktop.sh" \
-      "$desktop" "$session" "$results" "$work/bin" "$current_mark"
+  runs=()
+  for kind in ${TD_MONITOR_RUNS:-1 2 scaled}; do
+    if [[ $kind == scaled ]]; then
+      for scale in $(td_scaled_starts "$desktop"); do runs+=("scale$scale"); done
+    else
+      runs+=("$kind")
+    fi
+  done
+  for kind in "${runs[@]}"; do
+    monitors=1 scale="" session=$work/$desktop run=run
+    case $kind in
+      2) monitors=2 session=$work/$desktop-two run=run-two ;;
+      scale*) scale=${kind#scale} session=$work/$desktop-$kind run=run-$kind ;;
+    esac
+    current_mark=vendaro-desktops-$$-$desktop-$kind
+    td_log "=== $desktop on $monitors monitor(s)${scale:+, started at scale $scale} (logs in $session/logs)"
+    TD_MONITORS=$monitors TD_SCALE=$scale timeout -k 10 "${TD_DESKTOP_TIMEOUT:-900}" \
+      bash "$repo/tests/desktops/run-desktop.sh" "$desktop" "$session" "$results" "$work/bin" "$current_mark"
     status=$?
     if ((status == 124 || status == 137)); then
       printf '%s\t%s\tFAIL\tthe desktop'"'"'s run did not finish in %ss\n' "$desktop" "$run" "${TD_DESKTOP_TIMEOUT:-900}" >>"$results"

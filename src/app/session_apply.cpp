@@ -39,8 +39,9 @@ class ApplyPause {
 Status ResidentSession::Apply(const ApplyRequest& request, QWidget* window) {
   ApplyPause pause(window, timer_.get());
   state().dataFolder = ResolvedDataFolder();
+  // The program may end during polkit's question; that is no refusal.
   if (services_.autostart &&
-      !SyncAutostart(*services_.autostart, request.autostart, executablePath()))
+      !SyncAutostart(*services_.autostart, request.autostart, executablePath()) && !ended_)
     Tell(UserMessage::Icon::Warning, UserMessage::Way::Box, kAllUsersAutostartRefused);
 
   const ChangeStamp now = Now();

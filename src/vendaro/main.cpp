@@ -18,6 +18,7 @@
 #include "platform/display/windowing.h"
 #include "platform/session/folders.h"
 #include "platform/session/session_end.h"
+#include "platform/session/session_guard.h"
 #include "system/process.h"
 #include "system/report.h"
 #include "ui/windows.h"
@@ -64,11 +65,13 @@ int RunResident(int argc, char** argv) {
                        [&form] { ShowSettingsWindow(form.session(), true); }});
 
   SessionEndWatcher sessionEnd;
+  SessionGuard guard;
   bool ending = false;
   // exit, not quit: a quit request can be refused by an open window.
-  auto end = [&form, &ending] {
+  auto end = [&form, &ending, &guard] {
     ending = true;
     form.FormClose();
+    guard.Release();
     QCoreApplication::exit(0);
   };
   QObject::connect(&sessionEnd, &SessionEndWatcher::sessionEnding, &form, end);
@@ -76,8 +79,15 @@ int RunResident(int argc, char** argv) {
   // The session manager's logout: the user's wallpaper comes back now, as
   // the process may be ended without another word.
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, end);
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormClose(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form, &guard] {
+    form.FormClose();
+    guard.Release();
+  });
 
+  // Started before the start lowers our priority, which the guard would
+  // inherit and could not raise again when it is needed (mending at the
+  // session's end, a busy moment); it mends nothing while another copy runs.
+  ReportOnTerminal(guard.Start(ExecutablePath()));
   bool resident = form.FormCreate();
   if (ending) {
     // The session ended inside a start-up message box: start-up went on
@@ -87,7 +97,10 @@ int RunResident(int argc, char** argv) {
   }
   WaitOneSecond();
   splash.reset();
-  if (!resident || !form.resident()) return 0;
+  if (!resident || !form.resident()) {
+    guard.Release();
+    return 0;
+  }
   return QApplication::exec();
 }
 
@@ -98,6 +111,8 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   // The resident copy's helper for pictures: no windows, no Qt application.
   if (argc == 2 && std::string_view(argv[1]) == kPictureHelperArgument) return RunPictureHelper();
+  if (argc == 2 && std::string_view(argv[1]) == kSessionGuardArgument)
+    return RunSessionGuard(ResolveTempFolder(), FileNamePart(ExecutablePath()));
   using Kind = ProgramRequest::Kind;
   const ProgramRequest request = ParseProgramArguments({argv + 1, argv + argc});
   switch (request.kind) {

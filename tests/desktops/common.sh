@@ -14,6 +14,14 @@ TD_H=800
 : "${TD_MONITORS:=1}"
 TD_BW=$((TD_W / 2))
 TD_BH=$((TD_H / 2))
+# TD_SCALE=S starts a desktop already scaled by S (one that cannot change
+# its scale while it runs): its monitor keeps TD_W×TD_H logical pixels, so
+# it has S times as many of its own.  "Sw" and "Sx" ask for the desktop's
+# Wayland or X11 session where it has both.
+if [[ -n ${TD_SCALE:-} ]]; then
+  TD_W=$(awk -v w="$TD_W" -v s="${TD_SCALE%[wx]}" 'BEGIN { printf "%d", w * s + 0.5 }')
+  TD_H=$(awk -v h="$TD_H" -v s="${TD_SCALE%[wx]}" 'BEGIN { printf "%d", h * s + 0.5 }')
+fi
 # Every process of a session gets TD_MARK=<this> in its environment, so that
 # cleanup finds exactly ours, D-Bus-activated services included.
 : "${TD_MARK:=vendaro-desktops-$$}"
@@ -30,6 +38,10 @@ td_desktops() {
     grep -q '^# packages:' "$script" && basename "$script" .sh
   done
 }
+
+# The scales a desktop starts at for checks 17 and 17b (its script's
+# "# scaled starts:" line); none for one that can change its scale running.
+td_scaled_starts() { sed -n 's/^# scaled starts://p' "$TD_HERE/$1.sh"; }
 
 # The packages a desktop needs: "common" in packages.txt, the others in the
 # "# packages:" line of the desktop's script.

@@ -8,7 +8,8 @@
 # DESKTOP.sh beside this file provides the desktop's part: d_start,
 # d_user_picture, d_dump, d_service_pid, d_shot (and may override d_points
 # and define d_before_shot and d_map_point).  With TD_MONITORS=2 the desktop
-# runs on two monitors and the checks are those of two-monitors.sh.
+# runs on two monitors and the checks are those of two-monitors.sh; with
+# TD_SCALE=S it starts already scaled by S, for check 17 or 17b alone.
 set -uo pipefail
 TD_MARK=$5
 source "$(dirname "$0")/common.sh"
@@ -28,8 +29,9 @@ CHECKS=(1-user 2-oneoff 3-start 4-next 5-quit 6-eight-oneoffs 7a-hung-compose 7b
   7d-journal 8-leftovers)
 source "$TD_HERE/shared-wallpaper.sh"
 CHECKS+=("${SHARED_CHECKS[@]}")
-((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit 9f-own-pictures
-  9g-own-next 9h-own-quit)
+((TD_MONITORS == 2)) && CHECKS=(9a-two-user 9b-two-oneoff 9c-two-start 9e-replug 9d-two-quit 9i-own-pictures
+  9j-own-next 9k-own-quit 9f-two-scale 9g-two-scale-2 9h-display-gone)
+[[ -n ${TD_SCALE:-} ]] && CHECKS=("$(scaled_check "$TD_SCALE")")
 # A desktop's own checks: d_checks names them, d_run_checks runs them.
 ((TD_MONITORS == 2)) || ! declare -F d_checks >/dev/null || CHECKS+=($(d_checks))
 
@@ -102,6 +104,11 @@ if ! d_start >"$TD_LOGS/start.log" 2>&1; then
   exit 0
 fi
 write_vendaro_config
+if [[ -n ${TD_SCALE:-} ]]; then
+  scaled_resident "${CHECKS[0]}" vendaro-scaled
+  declare -F d_stop >/dev/null && d_stop
+  exit 0
+fi
 if ((TD_MONITORS == 2)); then
   source "$TD_HERE/two-monitors.sh"
   declare -F d_stop >/dev/null && d_stop

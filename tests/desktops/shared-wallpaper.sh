@@ -188,6 +188,8 @@ scaled_resident() {
 check_scales() {
   scaled_resident 16-qt-scale vendaro-16 QT_SCALE_FACTOR=1.5
   scaled_resident 16b-qt-scale-2 vendaro-16b QT_SCALE_FACTOR=2
+  # Those that start scaled have a run of their own for each scale.
+  [[ -n $(td_scaled_starts "$TD_DESKTOP") ]] && return
   if ! declare -F d_scale >/dev/null; then
     td_result 17-desktop-scale skip "no scale to set on this headless desktop"
     td_result 17b-desktop-scale-2 skip "no scale to set on this headless desktop"
@@ -198,6 +200,17 @@ check_scales() {
   d_scale 2 >>"$TD_LOGS/scale.log" 2>&1
   scaled_resident 17b-desktop-scale-2 vendaro-17b
   d_scale 1 >>"$TD_LOGS/scale.log" 2>&1
+}
+
+# The check a desktop started at scale S answers: 17 at 1.5, 17b at 2; 17c
+# and 17d the Wayland or X11 session where a desktop has both ("1.5w", "2x").
+scaled_check() {
+  case $1 in
+    2) echo 17b-desktop-scale-2 ;;
+    *w) echo 17c-desktop-scale-wayland ;;
+    *x) echo 17d-desktop-scale-2-x11 ;;
+    *) echo 17-desktop-scale ;;
+  esac
 }
 
 run_shared_checks() {

@@ -118,7 +118,7 @@ else
   td_result 9d-two-quit pass "user's picture back on both after ${TD_TOOK}s, settings identical, nothing left"
 fi
 
-# 9f-9h. A picture per monitor: the resident program started with the option
+# 9i-9k. A picture per monitor: the resident program started with the option
 # on shows the first picture of its list on A and the second on B, each
 # filling its own monitor; `vendaro next` moves both on past what they
 # showed (A the third, B the list again from its start); `vendaro quit`
@@ -129,18 +129,18 @@ own_pictures_rows() {
   mapfile -t first < <(everywhere list1 "${monitor_a[@]}"; everywhere list2 "${monitor_b[@]}")
   mapfile -t next < <(everywhere list3 "${monitor_a[@]}"; everywhere list1 "${monitor_b[@]}")
   start_resident vendaro-own
-  if td_wait_for_each 30 9f-own-pictures "${first[@]}"; then
-    td_result 9f-own-pictures pass "A the first picture, B the second after ${TD_TOOK}s"
+  if td_wait_for_each 30 9i-own-pictures "${first[@]}"; then
+    td_result 9i-own-pictures pass "A the first picture, B the second after ${TD_TOOK}s"
   else
-    td_result 9f-own-pictures FAIL "screen shows $TD_SEEN$(td_alive "$RESIDENT" || echo ', vendaro ended')"
+    td_result 9i-own-pictures FAIL "screen shows $TD_SEEN$(td_alive "$RESIDENT" || echo ', vendaro ended')"
   fi
   td_timed 30 own-next "$TD_BIN/vendaro" next
   if ((TD_RC != 0)); then
-    td_result 9g-own-next FAIL "vendaro next exit $TD_RC after ${TD_TOOK}s: $TD_ERR"
-  elif td_wait_for_each 15 9g-own-next "${next[@]}"; then
-    td_result 9g-own-next pass "A the third picture, B the first after ${TD_TOOK}s"
+    td_result 9j-own-next FAIL "vendaro next exit $TD_RC after ${TD_TOOK}s: $TD_ERR"
+  elif td_wait_for_each 15 9j-own-next "${next[@]}"; then
+    td_result 9j-own-next pass "A the third picture, B the first after ${TD_TOOK}s"
   else
-    td_result 9g-own-next FAIL "screen shows $TD_SEEN"
+    td_result 9j-own-next FAIL "screen shows $TD_SEEN"
   fi
   td_timed 30 own-quit "$TD_BIN/vendaro" quit
   [[ $TD_RC == 0 ]] || problems+=("vendaro quit exit $TD_RC: $TD_ERR")
@@ -149,11 +149,118 @@ own_pictures_rows() {
   sed -i '/^Tapeta na monitor=/d' "$ini"
   leftovers
   [[ -n $LEFT ]] && problems+=("left: $LEFT")
-  td_wait_for_each 10 9h-own-quit "${both_user[@]}" || problems+=("screen shows $TD_SEEN")
+  td_wait_for_each 10 9k-own-quit "${both_user[@]}" || problems+=("screen shows $TD_SEEN")
   if ((${#problems[@]})); then
-    td_result 9h-own-quit FAIL "$(IFS=';'; echo "${problems[*]}")"
+    td_result 9k-own-quit FAIL "$(IFS=';'; echo "${problems[*]}")"
   else
-    td_result 9h-own-quit pass "user's picture back on both after ${TD_TOOK}s, nothing left"
+    td_result 9k-own-quit pass "user's picture back on both after ${TD_TOOK}s, nothing left"
   fi
 }
+# The sizes of the pictures we handed the desktop, newest first.
+shown_sizes() {
+  local file
+  for file in $(ls -t "$TD_VSTATE"/vendaro-shown-* 2>/dev/null); do
+    identify -format '%wx%h ' "$file" 2>/dev/null
+  done
+}
+
+# The desktop's own scale on two monitors: d_scale where the desktop script
+# has one, else X11's Xft.dpi (96 a step) as Qt reads it.
+two_scale() {
+  if declare -F d_scale >/dev/null; then
+    d_scale "$1"
+  elif [[ ${XDG_SESSION_TYPE:-} == x11 ]]; then
+    awk -v s="$1" 'BEGIN { printf "Xft.dpi: %d\n", 96 * s }' | td_as_user xrdb -merge
+  else
+    return 1
+  fi
+}
+
+# 9f, 9g. Scaled by 1.5 and 2 (Xft.dpi 144 and 192 on X11): the resident
+# program composes each monitor at its own pixels, A's and B's, or the
+# whole layout where the desktop takes one picture for all; nothing a pixel
+# off (a 640×400 monitor given 641×401), and on X11 both show the picture.
+check_two_scale() { # CHECK SCALE
+  local check=$1 scale=$2 sizes size problems=()
+  if ! two_scale "$scale" >>"$TD_LOGS/scale.log" 2>&1; then
+    td_result "$check" skip "no scale to set on this headless desktop"
+    return
+  fi
+  start_resident "vendaro-$check"
+  # A Wayland layout is in scaled pixels: its monitors move, and the points
+  # of the unscaled layout miss them.
+  if [[ ${XDG_SESSION_TYPE:-} == x11 ]]; then
+    td_wait_for_each 30 "$check" "${both_list1[@]}" || problems+=("screen shows $TD_SEEN")
+  fi
+  td_wait_until 10 bash -c "compgen -G '$TD_VSTATE/vendaro-shown-*'"
+  sizes=$(shown_sizes)
+  for size in $sizes; do
+    case $size in
+      "${TD_W}x$TD_H" | "${TD_BW}x$TD_BH" | "$((TD_W + TD_BW))x$TD_H") ;;
+      *) problems+=("composed $size") ;;
+    esac
+  done
+  [[ -z $sizes ]] && problems+=("composed nothing")
+  [[ " $sizes " == *" $((TD_W + TD_BW))x$TD_H "* || " $sizes " == *" ${TD_BW}x$TD_BH "* ]] ||
+    problems+=("no picture at B's ${TD_BW}x$TD_BH (composed ${sizes:-nothing})")
+  td_timed 30 "quit-$check" "$TD_BIN/vendaro" quit
+  end_resident 10
+  two_scale 1 >>"$TD_LOGS/scale.log" 2>&1
+  if ((${#problems[@]})); then
+    td_result "$check" FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result "$check" pass "composed ${sizes% }"
+  fi
+}
+
+# The process that is the display: the Wayland compositor, else the X server.
+display_pid() {
+  local name
+  for name in gnome-shell sway xorg xvfb; do
+    [[ -n $(td_pid "$name") ]] && { td_pid "$name"; return; }
+  done
+}
+
+# 9h. The display goes away under the resident program (last: it ends the
+# desktop): the program ends within 5 s, the desktop's settings hold the
+# user's wallpaper again and nothing of ours is left in the state folder.
+# Where the settings service went with the display (plasmashell, sway), the
+# journal stays instead, for the next start to give the wallpaper back.
+check_display_gone() {
+  local display service problems=() start took note=""
+  d_user_picture "$PICS/user.png" >>"$TD_LOGS/user-picture.log" 2>&1
+  start_resident vendaro-9h
+  td_wait_for_each 30 9h-start "${both_list1[@]}" || td_log "the resident program shows nothing: $TD_SEEN"
+  display=$(display_pid)
+  [[ -n $display ]] || { td_result 9h-display-gone FAIL "no display process found"; return; }
+  service=$(d_service_pid)
+  start=$(td_now)
+  kill -KILL "$display"
+  end_resident 5
+  took=$(td_since "$start")
+  [[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
+  # Its files go once the wallpaper is given back.
+  td_wait_until 6 bash -c "[[ -z \$(ls -A '$TD_VSTATE' 2>/dev/null) ]]"
+  leftovers
+  if [[ -z $LEFT ]] || td_alive "$service"; then
+    [[ -n $LEFT ]] && problems+=("left: $LEFT")
+    dump display-gone
+    settings_diff display-gone
+    [[ -n $DIFF ]] && problems+=("$DIFF")
+    note=", the user's wallpaper back, nothing left"
+  else
+    [[ -e $TD_VSTATE/restore ]] || problems+=("files left without a journal: $LEFT")
+    [[ $LEFT == *processes:* ]] && problems+=("left: ${LEFT#*processes: }")
+    note=", no process left; the settings service went with it: the journal waits for the next start"
+  fi
+  if ((${#problems[@]})); then
+    td_result 9h-display-gone FAIL "$(IFS=';'; echo "${problems[*]}")"
+  else
+    td_result 9h-display-gone pass "ended ${took}s after the display$note"
+  fi
+}
+
 own_pictures_rows
+check_two_scale 9f-two-scale 1.5
+check_two_scale 9g-two-scale-2 2
+check_display_gone

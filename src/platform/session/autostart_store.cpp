@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/ipc/child_process.h"
+#include "platform/session/answering_wait.h"
 #include "platform/session/desktop_entry.h"
 #include "system/files.h"
 
@@ -130,7 +131,8 @@ XdgAutostartStore::Elevate PolkitElevation() {
   const std::string pkexec = FindProgram("pkexec");
   if (pkexec.empty()) return {};
   return [pkexec](const std::vector<std::string>& command) {
-    return bool(RunProgram(pkexec, command, kPolkitWaitMs).status);
+    return RunWhileAnswering(
+        [pkexec, command] { return bool(RunProgram(pkexec, command, kPolkitWaitMs).status); });
   };
 }
 

@@ -51,7 +51,8 @@ class XdgAutostartStore : public AutostartStore {
 std::unique_ptr<XdgAutostartStore> MakeAutostartStore();
 
 // Runs a command through pkexec, waiting for the user to answer polkit's
-// question; empty when pkexec is not installed.
+// question while the program's windows go on repainting; empty when pkexec
+// is not installed.
 XdgAutostartStore::Elevate PolkitElevation();
 
 // The whole text of our desktop entry for a program path.
