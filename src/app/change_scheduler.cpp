@@ -1,5 +1,6 @@
 #include "app/change_scheduler.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -89,23 +90,67 @@ bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
 void ChangeScheduler::Next() {
   if (changing_) return;
   Settings& s = state_.settings;
-  auto count = static_cast<std::uint32_t>(state_.list.size());
   s.PreviousPosition = s.CurrentPosition;
-  if (s.RandomOrder) {
-    s.CurrentPosition = random_.Random(static_cast<std::int32_t>(count));
-  } else {
-    std::uint32_t next = static_cast<std::uint32_t>(s.CurrentPosition) + 1u;
-    s.CurrentPosition = next >= count ? 0 : static_cast<std::int32_t>(next);
-  }
+  s.CurrentPosition = StepInHistory(true).value_or(NextPosition());
   s.ElapsedSeconds = 1;
   ApplyCurrentEntry();
   StorePosition();
 }
 
+std::int32_t ChangeScheduler::NextPosition() {
+  const Settings& s = state_.settings;
+  const EntryList& list = state_.list;
+  auto count = static_cast<std::uint32_t>(list.size());
+  if (s.RandomOrder && s.NoRepeats) {
+    const auto at = static_cast<std::size_t>(s.CurrentPosition);
+    const std::string onScreen = at < list.size() ? list[at].path : std::string();
+    return static_cast<std::int32_t>(round_.Next(list, random_, onScreen).value_or(0));
+  }
+  if (s.RandomOrder) return random_.Random(static_cast<std::int32_t>(count));
+  const int step = hooks_.picturesPerChange ? std::max(1, hooks_.picturesPerChange()) : 1;
+  const auto current = static_cast<std::uint32_t>(s.CurrentPosition);
+  const std::uint32_t next = current + static_cast<std::uint32_t>(step);
+  // After the last entry comes the first; a position outside the list
+  // starts it again.
+  if (next < count) return static_cast<std::int32_t>(next);
+  return current < count ? static_cast<std::int32_t>(next % count) : 0;
+}
+
+std::optional<std::int32_t> ChangeScheduler::StepInHistory(bool forward) {
+  if (!state_.settings.WalkHistory) return std::nullopt;
+  const EntryList& list = state_.list;
+  auto find = [&list](const std::string& path) {
+    return std::find_if(list.begin(), list.end(),
+                        [&](const WallpaperEntry& entry) { return entry.path == path; });
+  };
+  auto known = [&](const std::string& path) { return find(path) != list.end(); };
+  ChangeHistory& history = History();
+  const std::optional<std::string> path = forward ? history.Forward(known) : history.Back(known);
+  // A history that cannot be written is only a shorter memory next time.
+  if (!state_.tempFolder.empty()) SaveChangeHistory(state_.tempFolder, history);
+  if (!path) return std::nullopt;
+  return static_cast<std::int32_t>(find(*path) - list.begin());
+}
+
+void ChangeScheduler::KeepInHistory(const std::string& path) {
+  if (!state_.settings.WalkHistory) return;
+  if (History().Landed(path) && !state_.tempFolder.empty())
+    SaveChangeHistory(state_.tempFolder, *history_);
+}
+
+ChangeHistory& ChangeScheduler::History() {
+  if (!history_)
+    history_ = state_.tempFolder.empty() ? ChangeHistory{} : LoadChangeHistory(state_.tempFolder);
+  return *history_;
+}
+
 void ChangeScheduler::Previous() {
   if (changing_) return;
   Settings& s = state_.settings;
-  s.CurrentPosition = s.PreviousPosition;
+  // Walking the history, the oldest picture stays where there is nothing
+  // further back.
+  const std::int32_t fallback = s.WalkHistory ? s.CurrentPosition : s.PreviousPosition;
+  s.CurrentPosition = StepInHistory(false).value_or(fallback);
   s.ElapsedSeconds = 1;
   ApplyCurrentEntry();
   StorePosition();
@@ -222,6 +267,8 @@ void ChangeScheduler::ComposeCurrent() {
   }
   if (announced) hooks_.hideNotification();
   if (!status) hooks_.showError(status.message());
+  // Only a picture that reached the desktop counts as shown.
+  if (status) KeepInHistory(entry.path);
 }
 
 void ChangeScheduler::SetChangeItemsEnabled(bool enabled) {

@@ -8,12 +8,15 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/change_history.h"
 #include "model/entry_list.h"
 #include "model/platform_random.h"
 #include "model/settings.h"
+#include "model/shuffle_round.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -74,6 +77,9 @@ struct SchedulerHooks {
   std::function<void(const std::string& text)> showError;
   // The enabled or visible state of a tray item changed, or a change ended.
   std::function<void()> itemsChanged;
+  // How many entries one change shows (the following ones on the other
+  // monitors), so that Next in list order moves past all of them; empty: 1.
+  std::function<int()> picturesPerChange;
 };
 
 inline constexpr const char* kEmptyListBalloon = "Lista plików tła jest pusta.";
@@ -106,6 +112,12 @@ class ChangeScheduler {
   void ComposeAgain(std::function<bool()> stillNeeded);
 
  private:
+  std::int32_t NextPosition();
+  // The position of the picture one step forward or back in the history,
+  // when walking it is chosen and it has one.
+  std::optional<std::int32_t> StepInHistory(bool forward);
+  void KeepInHistory(const std::string& path);
+  ChangeHistory& History();
   void ApplyOnce();
   void ComposeAgainNow();
   void RunWaiting();
@@ -125,6 +137,8 @@ class ChangeScheduler {
   bool changing_ = false;
   bool applyAgain_ = false;
   std::function<bool()> composeAgain_;
+  std::optional<ChangeHistory> history_;  // read from the state folder when first needed
+  ShuffleRound round_;
 };
 
 }  // namespace vendaro

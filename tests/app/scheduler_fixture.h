@@ -108,6 +108,7 @@ class SchedulerTest : public ::testing::Test {
     hooks.showBalloon = [this](const std::string& text) { balloons_.push_back(text); };
     hooks.showError = [this](const std::string& text) { errors_.push_back(text); };
     hooks.itemsChanged = [] {};
+    hooks.picturesPerChange = [this] { return picturesPerChange_; };
     return hooks;
   }
 
@@ -124,6 +125,7 @@ class SchedulerTest : public ::testing::Test {
   bool shown_ = false;
   Status composeResult_;
   std::function<void()> duringCompose_;
+  int picturesPerChange_ = 1;
 
   ChangeScheduler scheduler_;
   // The scheduler's state under short names.
