@@ -245,6 +245,7 @@ void ChangeScheduler::ApplyOnce() {
   } else {
     s.CurrentPosition = 0;
     s.PreviousPosition = 0;
+    shownPath_.clear();
     hooks_.showBalloon(kEmptyListBalloon);
   }
 }
@@ -268,12 +269,16 @@ void ChangeScheduler::ComposeCurrent() {
   if (announced) hooks_.hideNotification();
   if (!status) hooks_.showError(status.message());
   // Only a picture that reached the desktop counts as shown.
-  if (status) KeepInHistory(entry.path);
+  if (!status) return;
+  shownPath_ = entry.path;
+  KeepInHistory(entry.path);
 }
 
 void ChangeScheduler::SetChangeItemsEnabled(bool enabled) {
   items_.Nastpnatapeta1.enabled = enabled;
   items_.Poprzedniatapeta1.enabled = enabled;
+  items_.Pokazwmenedzerze1.enabled = enabled;
+  items_.Usunzlisty1.enabled = enabled;
   items_.Ustawienia1.enabled = enabled && !state_.settingsWindowOpen;
 }
 
@@ -281,6 +286,8 @@ void ChangeScheduler::MenuOpening() {
   bool any = !state_.list.empty();
   items_.Nastpnatapeta1.visible = any;
   items_.Poprzedniatapeta1.visible = any;
+  items_.Pokazwmenedzerze1.visible = any && !shownPath_.empty();
+  items_.Usunzlisty1.visible = items_.Pokazwmenedzerze1.visible;
   Changed();
 }
 

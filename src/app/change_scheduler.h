@@ -38,6 +38,9 @@ struct TrayItems {
   MenuItem Vendaro1;
   MenuItem Nastpnatapeta1;
   MenuItem Poprzedniatapeta1;
+  // For the picture on screen; shown only while there is one.
+  MenuItem Pokazwmenedzerze1;
+  MenuItem Usunzlisty1;
   MenuItem Ustawienia1;
   MenuItem Zamknij1;
 };
@@ -100,8 +103,12 @@ class ChangeScheduler {
   void Next();
   void Previous();
   void ApplyCurrentEntry();
-  // The tray menu opens: the change items show only with a list.
+  // The tray menu opens: the change items show only with a list, the items
+  // for the picture on screen only while there is one.
   void MenuOpening();
+  // The path of the entry the last change put on the desktop; empty before
+  // the first and after the list has emptied.
+  const std::string& shownPath() const { return shownPath_; }
   // A change (or a composition for new screens) is in progress.
   bool changing() const { return changing_; }
   // The monitors changed: the current picture is composed again for them,
@@ -139,6 +146,7 @@ class ChangeScheduler {
   std::function<bool()> composeAgain_;
   std::optional<ChangeHistory> history_;  // read from the state folder when first needed
   ShuffleRound round_;
+  std::string shownPath_;
 };
 
 }  // namespace vendaro

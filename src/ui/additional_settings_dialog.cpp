@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 #include "ui/choice_items.h"
 #include "ui/icons.h"
@@ -35,7 +36,7 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   setWindowTitle("Ustawienia");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(198, 425);
+  setFixedSize(198, 475);
   setFont(UiFont(kTahoma, 11));
 
   GroupBox1 = AddGroup("GroupBox1", kAlignChoice, 8, 54);
@@ -59,12 +60,23 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   GroupBox4 = AddGroup("GroupBox4", kTriggerChoice, 292, 54);
   ComboBox4 = AddCombo(GroupBox4, "ComboBox4", kTriggerField);
 
-  CheckBox1 = new QCheckBox("Okno o zmianach tapety", this);
-  CheckBox1->setObjectName("CheckBox1");
-  CheckBox1->setToolTip(
-      "Opcja ta włącza wyświetlanie okna z informacją o zmianie tapety w prawym dolnym rogu "
-      "ekranu");
-  CheckBox1->setGeometry(kGroupLeft + 4, 360, kGroupWidth, 20);
+  CheckBox1 = AddCheckBox(
+      "CheckBox1", "Informacja o zmianie tapety",
+      "Opcja ta włącza informację o zmianie tapety: okno w prawym dolnym rogu ekranu albo "
+      "powiadomienie pulpitu",
+      360);
+  ComboBox6 = AddCombo(this, "ComboBox6", kNoticeField);
+  ComboBox6->setGeometry(kGroupLeft + 22, 384, kComboWidth - 6, 22);
+  ComboBox6->setEnabled(false);
+  connect(CheckBox1, &QCheckBox::toggled, ComboBox6, &QWidget::setEnabled);
+  CheckBox2 = AddCheckBox("CheckBox2", "Losowo bez powtórzeń",
+                          "Przy zmianie losowej każda tapeta z listy pojawia się raz, zanim "
+                          "którakolwiek pojawi się ponownie",
+                          418);
+  CheckBox3 = AddCheckBox("CheckBox3", "Historia tapet",
+                          "„Poprzednia tapeta” cofa przez ostatnie sto pokazanych tapet, a "
+                          "„Następna tapeta” najpierw wraca po nich do przodu",
+                          442);
   WidenForTitles();
 
   for (QComboBox* combo : {ComboBox1, ComboBox3, ComboBox5}) {
@@ -85,7 +97,9 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
 // Where the font is wider than the dialog was drawn for, the groups, their
 // lists and the dialog grow to the widest title.
 void TForm4::WidenForTitles() {
-  int needed = CheckBox1->sizeHint().width() - 4;
+  int needed = 0;
+  for (const QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3})
+    needed = std::max(needed, box->sizeHint().width() - 4);
   for (const QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5})
     needed = std::max(needed, group->minimumSizeHint().width());
   const int extra = needed - kGroupWidth;
@@ -95,7 +109,8 @@ void TForm4::WidenForTitles() {
     for (QWidget* inside : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       inside->resize(inside->width() + extra, inside->height());
   }
-  CheckBox1->resize(CheckBox1->width() + extra, CheckBox1->height());
+  for (QWidget* below : std::initializer_list<QWidget*>{CheckBox1, CheckBox2, CheckBox3, ComboBox6})
+    below->resize(below->width() + extra, below->height());
   setFixedSize(width() + extra, height());
 }
 
@@ -106,7 +121,15 @@ QGroupBox* TForm4::AddGroup(const char* name, const ChoiceInfo& choice, int top,
   return group;
 }
 
-QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const ChoiceField& field) {
+QCheckBox* TForm4::AddCheckBox(const char* name, const char* caption, const char* tip, int top) {
+  auto* box = new QCheckBox(QString::fromUtf8(caption), this);
+  box->setObjectName(name);
+  box->setToolTip(QString::fromUtf8(tip));
+  box->setGeometry(kGroupLeft + 4, top, kGroupWidth, 20);
+  return box;
+}
+
+QComboBox* TForm4::AddCombo(QWidget* group, const char* name, const ChoiceField& field) {
   auto* combo = new QComboBox(group);
   combo->setObjectName(name);
   AddChoiceItems(combo, *field.info);
@@ -124,6 +147,9 @@ void TForm4::SetValues(const Options& options) {
     combo->setCurrentIndex(field.get(options));
   }
   CheckBox1->setChecked(options.ShowChangeWindow);
+  ComboBox6->setEnabled(options.ShowChangeWindow);
+  CheckBox2->setChecked(options.NoRepeats);
+  CheckBox3->setChecked(options.WalkHistory);
   ChosenColor = options.FillColor;
   ShowColorPanel();
 }
@@ -131,6 +157,8 @@ void TForm4::SetValues(const Options& options) {
 Options TForm4::Values(Options options) const {
   for (const auto& [combo, field] : choices_) field.set(options, combo->currentIndex());
   options.ShowChangeWindow = CheckBox1->isChecked();
+  options.NoRepeats = CheckBox2->isChecked();
+  options.WalkHistory = CheckBox3->isChecked();
   options.FillColor = ChosenColor;
   return options;
 }

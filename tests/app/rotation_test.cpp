@@ -128,5 +128,44 @@ TEST_F(SchedulerTest, NextInListOrderMovesPastEveryPictureOfAChange) {
   }
 }
 
+// A hundred steps back and forward over a random order, with a restart
+// half way back: each step lands on the picture shown at that point.
+TEST_F(SchedulerTest, HundredStepsBackAndForwardLandWhereTheyShould) {
+  MakeList(150);
+  settings_.WalkHistory = true;
+  settings_.RandomOrder = true;
+  random_ = PlatformRandom(2026);
+  scheduler_.ApplyCurrentEntry();
+  Press(scheduler_, std::string(130, 'n'));
+  const Ticks all = Composed();
+  // Consecutive repeats of a random pick are one step of the history.
+  Ticks shown;
+  for (int picture : all) {
+    if (shown.empty() || shown.back() != picture) shown.push_back(picture);
+  }
+  const Ticks newest(shown.end() - static_cast<std::ptrdiff_t>(ChangeHistory::kLimit), shown.end());
+
+  composed_.clear();
+  Press(scheduler_, std::string(50, 'p'));
+  ChangeScheduler restarted(SchedulerClock{[this] { return now_; }, [this] { return bootMs_; },
+                                           [this] { return bootId_; }},
+                            random_, Hooks());
+  restarted.state() = scheduler_.state();
+  restarted.items().Nastpnatapeta1.onClick = [&restarted] { restarted.Next(); };
+  restarted.items().Poprzedniatapeta1.onClick = [&restarted] { restarted.Previous(); };
+  restarted.ApplyCurrentEntry();
+  Press(restarted, std::string(50, 'p'));
+  Ticks back = Composed();
+  back.erase(back.begin() + 50);  // the restart's own composition
+  const Ticks expectedBack(newest.rbegin() + 1, newest.rend());
+  ASSERT_EQ(back.size(), 100u);
+  EXPECT_EQ(Ticks(back.begin(), back.begin() + 99), expectedBack);
+  EXPECT_EQ(back.back(), newest.front()) << "nothing older: the oldest stays";
+
+  composed_.clear();
+  Press(restarted, std::string(99, 'n'));
+  EXPECT_EQ(Composed(), Ticks(newest.begin() + 1, newest.end()));
+}
+
 }  // namespace
 }  // namespace vendaro::testing
