@@ -24,8 +24,7 @@ struct ImageData {
 QDBusArgument& operator<<(QDBusArgument& out, const ImageData& data) {
   const QImage& image = data.image;
   out.beginStructure();
-  out << image.width() << image.height() << static_cast<int>(image.bytesPerLine()) << true << 8
-      << 4
+  out << image.width() << image.height() << static_cast<int>(image.bytesPerLine()) << true << 8 << 4
       << QByteArray(reinterpret_cast<const char*>(image.constBits()),
                     static_cast<qsizetype>(image.sizeInBytes()));
   out.endStructure();
@@ -109,9 +108,9 @@ void DesktopNotification::Send(Request request) {
       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
   QVariantMap hints;
   if (!request.thumbnail.isNull()) {
-    hints.insert(QStringLiteral("image-data"),
-                 QVariant::fromValue(
-                     ImageData{request.thumbnail.convertToFormat(QImage::Format_RGBA8888)}));
+    hints.insert(
+        QStringLiteral("image-data"),
+        QVariant::fromValue(ImageData{request.thumbnail.convertToFormat(QImage::Format_RGBA8888)}));
   }
   // Transient: a record of every change would only fill the history.
   hints.insert(QStringLiteral("transient"), true);
@@ -119,14 +118,13 @@ void DesktopNotification::Send(Request request) {
        << QStringLiteral("Zmiana tapety") << PlainText(request.name) << QStringList() << hints
        << qint32{-1};
   calling_ = true;
-  auto* watcher = new QDBusPendingCallWatcher(
-      bus_.asyncCall(call, kDesktopNotificationTimeoutMs), this);
-  connect(watcher, &QDBusPendingCallWatcher::finished, this,
-          [this](QDBusPendingCallWatcher* done) {
-            done->deleteLater();
-            const QDBusPendingReply<quint32> reply = *done;
-            Answered(!reply.isError(), reply.isError() ? 0 : reply.value());
-          });
+  auto* watcher =
+      new QDBusPendingCallWatcher(bus_.asyncCall(call, kDesktopNotificationTimeoutMs), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+    done->deleteLater();
+    const QDBusPendingReply<quint32> reply = *done;
+    Answered(!reply.isError(), reply.isError() ? 0 : reply.value());
+  });
 }
 
 void DesktopNotification::Answered(bool ok, quint32 id) {

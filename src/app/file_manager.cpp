@@ -16,7 +16,8 @@ void ShowInFileManager(const std::string& path, QDBusConnection bus, QObject* co
   const QString file = QFile::decodeName(QByteArray::fromStdString(path));
   const QUrl folder = QUrl::fromLocalFile(QFileInfo(file).absolutePath());
   QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+      QStringLiteral("org.freedesktop.FileManager1"),
+      QStringLiteral("/org/freedesktop/FileManager1"),
       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
   call << QStringList{QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)} << QString();
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kFileManagerTimeoutMs), context);

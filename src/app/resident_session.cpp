@@ -112,8 +112,8 @@ DesktopNotification& ResidentSession::DesktopNotice() {
           .copy();
     };
   }
-  desktopNotice_ = std::make_unique<DesktopNotification>(QDBusConnection::sessionBus(),
-                                                         std::move(thumbnails));
+  desktopNotice_ =
+      std::make_unique<DesktopNotification>(QDBusConnection::sessionBus(), std::move(thumbnails));
   return *desktopNotice_;
 }
 

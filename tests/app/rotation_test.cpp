@@ -111,11 +111,10 @@ TEST_F(SchedulerTest, NextInListOrderMovesPastEveryPictureOfAChange) {
     Ticks composed;  // three Next commands
   };
   const Row rows[] = {
-      {5, 2, 0, {2, 4, 1}},  // past the end it goes on from the start
-      {4, 2, 0, {2, 0, 2}},
-      {3, 5, 1, {0, 2, 1}},  // more monitors than pictures
-      {5, 2, 9, {0, 2, 4}},  // a position outside the list starts again
-      {5, 0, 0, {1, 2, 3}},  // nothing sensible asked: one step
+      {5, 2, 0, {2, 4, 1}},                        // past the end it goes on from the start
+      {4, 2, 0, {2, 0, 2}}, {3, 5, 1, {0, 2, 1}},  // more monitors than pictures
+      {5, 2, 9, {0, 2, 4}},                        // a position outside the list starts again
+      {5, 0, 0, {1, 2, 3}},                        // nothing sensible asked: one step
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << row.count << " by " << row.perChange);

@@ -20,6 +20,7 @@ class TrayActions : public FormTest {
         ResidentSession::Hooks{[this](const UserMessage& message) { messages_.push_back(message); },
                                {}});
     session_->state().tempFolder = temp_;
+    session_->state().dataFolder = data_;
   }
 
   // The list's pictures by name, the one at `current` on the desktop.
@@ -50,7 +51,7 @@ TEST_F(TrayActions, RemovingThePictureOnScreenSavesTheListAndShowsTheNext) {
     int current;
     bool answer;
     std::vector<std::string> left;
-    const char* shown;   // the name now on the desktop; "" for no change
+    const char* shown;  // the name now on the desktop; "" for no change
   };
   const Row rows[] = {
       {"asked and refused", 1, false, {"a.png", "b.png", "c.png"}, ""},

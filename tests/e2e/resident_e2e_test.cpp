@@ -115,10 +115,9 @@ TEST_F(ResidentEndToEnd, HistoryWalksBackAcrossARestart) {
     std::uint32_t colour;
   };
   const Step steps[] = {
-      {"start", red},       {"next", green},     {"next", blue},      {"previous", green},
-      {"previous", red},    {"previous", red},   {"next", green},     {"quit", 0},
-      {"start", green},     {"previous", red},   {"next", green},     {"next", blue},
-      {"next", red},        {"previous", blue},  {"quit", 0},
+      {"start", red},    {"next", green}, {"next", blue}, {"previous", green}, {"previous", red},
+      {"previous", red}, {"next", green}, {"quit", 0},    {"start", green},    {"previous", red},
+      {"next", green},   {"next", blue},  {"next", red},  {"previous", blue},  {"quit", 0},
   };
   const unsigned long original = x_.SetRootBackground(0x336699);
   for (const Step& step : steps) {

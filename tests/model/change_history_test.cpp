@@ -43,15 +43,27 @@ TEST(ChangeHistory, StepsBackAndForwardAndForgetsAheadOnANewPicture) {
     std::vector<std::string> paths;
   };
   const Row rows[] = {
-      {"back twice, forward twice, then past the end", {"+a", "+b", "+c", "<", "<", ">", ">", ">"},
-       {}, {"b", "a", "b", "c", "-"}, {"a", "b", "c"}},
+      {"back twice, forward twice, then past the end",
+       {"+a", "+b", "+c", "<", "<", ">", ">", ">"},
+       {},
+       {"b", "a", "b", "c", "-"},
+       {"a", "b", "c"}},
       {"back at the oldest stays", {"+a", "<", "<"}, {}, {"-", "-"}, {"a"}},
       {"a new picture after going back drops what lay ahead",
-       {"+a", "+b", "+c", "<", "<", "+d", ">"}, {}, {"b", "a", "-"}, {"a", "d"}},
+       {"+a", "+b", "+c", "<", "<", "+d", ">"},
+       {},
+       {"b", "a", "-"},
+       {"a", "d"}},
       {"the same picture twice is one step", {"+a", "+a", "+b", "<"}, {}, {"a"}, {"a", "b"}},
       {"pictures gone from the list are skipped and forgotten",
-       {"+a", "+b", "+c", "+d", "<", "<"}, {"c", "b"}, {"a", "-"}, {"a", "d"}},
-      {"gone ahead too", {"+a", "+b", "+c", "<", "<", ">", ">"}, {"c"}, {"b", "a", "b", "-"},
+       {"+a", "+b", "+c", "+d", "<", "<"},
+       {"c", "b"},
+       {"a", "-"},
+       {"a", "d"}},
+      {"gone ahead too",
+       {"+a", "+b", "+c", "<", "<", ">", ">"},
+       {"c"},
+       {"b", "a", "b", "-"},
        {"a", "b"}},
   };
   for (const Row& row : rows) {
@@ -93,12 +105,12 @@ TEST(ChangeHistory, TextReadsBackAnyPathAndRefusesAnythingElse) {
   for (std::size_t i = 0; i <= ChangeHistory::kLimit; ++i) tooMany += "/p\n";
   const std::string bad[] = {
       "",
-      text.substr(0, text.size() - 1),                      // cut inside the last line
-      "other-program 1" + text.substr(text.find('\n')),     // not ours
+      text.substr(0, text.size() - 1),                                 // cut inside the last line
+      "other-program 1" + text.substr(text.find('\n')),                // not ours
       text.substr(0, firstPath - 2) + "9\n" + text.substr(firstPath),  // cursor past the end
       text.substr(0, firstPath - 2) + "-1\n" + text.substr(firstPath),
-      text + "\n",                                          // an empty path
-      text + "/d\\q.png\n",                                 // an escape we never write
+      text + "\n",           // an empty path
+      text + "/d\\q.png\n",  // an escape we never write
       text + "/d\r\n",
       tooMany,
   };

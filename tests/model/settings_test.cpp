@@ -212,12 +212,27 @@ TEST_F(SettingsTest, LaterOptionsAreWrittenOnlyOnceChosenAndForeignKeysStay) {
     std::vector<const char*> absent;
   };
   const Row rows[] = {
-      {"never chosen", "Obcy klucz=7\r\n", false, false, 0,
-       {"Obcy klucz=7"}, {"Bez powtorzen", "Historia zmian", "Sposob informacji"}},
-      {"chosen", "", true, true, 1,
-       {"Bez powtorzen=1", "Historia zmian=1", "Sposob informacji=1"}, {}},
-      {"switched off again", "Bez powtorzen=1\r\nHistoria zmian=1\r\nSposob informacji=1\r\n",
-       false, false, 0, {"Bez powtorzen=0", "Historia zmian=0", "Sposob informacji=0"}, {}},
+      {"never chosen",
+       "Obcy klucz=7\r\n",
+       false,
+       false,
+       0,
+       {"Obcy klucz=7"},
+       {"Bez powtorzen", "Historia zmian", "Sposob informacji"}},
+      {"chosen",
+       "",
+       true,
+       true,
+       1,
+       {"Bez powtorzen=1", "Historia zmian=1", "Sposob informacji=1"},
+       {}},
+      {"switched off again",
+       "Bez powtorzen=1\r\nHistoria zmian=1\r\nSposob informacji=1\r\n",
+       false,
+       false,
+       0,
+       {"Bez powtorzen=0", "Historia zmian=0", "Sposob informacji=0"},
+       {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -240,7 +255,7 @@ TEST_F(SettingsTest, LaterOptionsAreWrittenOnlyOnceChosenAndForeignKeysStay) {
 // A way a later version may add reads as the program's own window.
 TEST_F(SettingsTest, NoticeWayReadsWithinItsRange) {
   const std::pair<const char*, int> cases[] = {
-      {"Sposob informacji=1", 1}, {"Sposob informacji=2", 0}, {"Sposob informacji=-1", 0},
+      {"Sposob informacji=1", 1},   {"Sposob informacji=2", 0}, {"Sposob informacji=-1", 0},
       {"Sposob informacji=257", 1}, {"Okno informacji=1", 0},  // no way stored
   };
   for (const auto& [line, expected] : cases) {

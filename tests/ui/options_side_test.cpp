@@ -250,8 +250,8 @@ TEST_F(OptionsSide, LaterChoicesTravelThroughApplyAndBack) {
       QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
       EXPECT_TRUE(errors.empty());
       const Settings stored = LoadSettings(dataFolder + "vendaro.ini");
-      for (const Options* options : {static_cast<const Options*>(&State().settings),
-                                     static_cast<const Options*>(&stored)}) {
+      for (const Options* options :
+           {static_cast<const Options*>(&State().settings), static_cast<const Options*>(&stored)}) {
         EXPECT_EQ(options->ShowChangeWindow, row.announce);
         EXPECT_EQ(int(options->Notice), row.notice);
         EXPECT_EQ(options->NoRepeats, row.noRepeats);
