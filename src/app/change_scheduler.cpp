@@ -91,7 +91,10 @@ void ChangeScheduler::Next() {
   if (changing_) return;
   Settings& s = state_.settings;
   s.PreviousPosition = s.CurrentPosition;
-  s.CurrentPosition = StepInHistory(true).value_or(NextPosition());
+  // Not value_or: a new pick would use up a place of the round (and a
+  // number of the generator) while the history leads.
+  const std::optional<std::int32_t> ahead = StepInHistory(true);
+  s.CurrentPosition = ahead ? *ahead : NextPosition();
   s.ElapsedSeconds = 1;
   ApplyCurrentEntry();
   StorePosition();

@@ -103,6 +103,23 @@ TEST_F(SchedulerTest, RandomOrderWithoutRepeatsShowsEveryPictureOnceARound) {
   for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i], shown[i - 1]) << i;
 }
 
+// Walking the history forward takes nothing from the round: after going
+// back and forward again the round still shows each picture once.
+TEST_F(SchedulerTest, WalkingTheHistoryLeavesTheRoundWhole) {
+  const int count = 6;
+  MakeList(count);
+  settings_.RandomOrder = true;
+  settings_.NoRepeats = true;
+  settings_.WalkHistory = true;
+  Press(scheduler_, "nnnppnnnnn");
+  const Ticks shown = Composed();
+  ASSERT_EQ(shown.size(), 10u);
+  EXPECT_EQ((Ticks{shown[3], shown[4], shown[5], shown[6]}),
+            (Ticks{shown[1], shown[0], shown[1], shown[2]}));
+  const Ticks picks{shown[0], shown[1], shown[2], shown[7], shown[8], shown[9]};
+  EXPECT_EQ(std::set<int>(picks.begin(), picks.end()).size(), static_cast<std::size_t>(count));
+}
+
 TEST_F(SchedulerTest, NextInListOrderMovesPastEveryPictureOfAChange) {
   struct Row {
     int count;

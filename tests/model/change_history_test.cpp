@@ -74,21 +74,6 @@ TEST(ChangeHistory, StepsBackAndForwardAndForgetsAheadOnANewPicture) {
   }
 }
 
-TEST(ChangeHistory, KeepsOnlyTheNewestPicturesAndWalksAllOfThemBack) {
-  ChangeHistory history;
-  const std::size_t shown = ChangeHistory::kLimit + 30;
-  for (std::size_t i = 0; i < shown; ++i) history.Landed("p" + std::to_string(i));
-  ASSERT_EQ(history.paths().size(), ChangeHistory::kLimit);
-  std::size_t steps = 0;
-  std::string last;
-  while (auto path = history.Back([](const std::string&) { return true; })) {
-    last = *path;
-    ++steps;
-  }
-  EXPECT_EQ(steps, ChangeHistory::kLimit - 1);
-  EXPECT_EQ(last, "p" + std::to_string(shown - ChangeHistory::kLimit));
-}
-
 TEST(ChangeHistory, TextReadsBackAnyPathAndRefusesAnythingElse) {
   ChangeHistory history;
   for (const char* path : {"/a b/zdjęcie.jpg", "/x\\y/line\nbreak.png", "/z\\n.png", "/c.png"})

@@ -252,17 +252,5 @@ TEST_F(SettingsTest, LaterOptionsAreWrittenOnlyOnceChosenAndForeignKeysStay) {
   }
 }
 
-// A way a later version may add reads as the program's own window.
-TEST_F(SettingsTest, NoticeWayReadsWithinItsRange) {
-  const std::pair<const char*, int> cases[] = {
-      {"Sposob informacji=1", 1},   {"Sposob informacji=2", 0}, {"Sposob informacji=-1", 0},
-      {"Sposob informacji=257", 1}, {"Okno informacji=1", 0},  // no way stored
-  };
-  for (const auto& [line, expected] : cases) {
-    PutChanges(std::string(line) + "\r\n");
-    EXPECT_EQ(int(LoadSettings(path_).Notice), expected) << line;
-  }
-}
-
 }  // namespace
 }  // namespace vendaro
