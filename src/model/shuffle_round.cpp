@@ -61,15 +61,23 @@ std::optional<std::size_t> ShuffleRound::Next(const EntryList& list, PlatformRan
 // dealt again among themselves: their order was random anyway).
 void ShuffleRound::FollowList(const EntryList& list, PlatformRandom& random) {
   const std::unordered_map<std::string, std::size_t> counts = Counts(list);
+  // Paths the list now holds fewer times than were dealt: only they need
+  // their copies still to come counted.
+  std::unordered_map<std::string, std::size_t> fewer;
   for (auto item = dealt_.begin(); item != dealt_.end();) {
     const auto in = counts.find(item->first);
-    item->second = in == counts.end() ? 0 : std::min(item->second, in->second);
+    const std::size_t now = in == counts.end() ? 0 : in->second;
+    if (now < item->second && now > 0) fewer.emplace(item->first, now);
+    item->second = std::min(item->second, now);
     item = item->second == 0 ? dealt_.erase(item) : std::next(item);
   }
-  std::unordered_map<std::string, std::size_t> seen;
   std::erase_if(waiting_, [&](const std::string& path) {
-    const auto dealt = dealt_.find(path);
-    return dealt == dealt_.end() || ++seen[path] > dealt->second;
+    if (!dealt_.contains(path)) return true;
+    const auto capped = fewer.find(path);
+    if (capped == fewer.end()) return false;
+    if (capped->second == 0) return true;
+    --capped->second;
+    return false;
   });
   bool joined = false;
   for (const WallpaperEntry& entry : list) {
