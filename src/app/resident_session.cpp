@@ -65,15 +65,21 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   // The window outlives its change by a moment so that it can be read; the
   // next change replaces it.
   hooks.showNotification = [this](const WallpaperEntry& entry) {
+    // The desktop's notification follows the change: its thumbnail is then
+    // drawn by the helper the change has just let go of.
     if (settings().Notice == NoticeWay::Desktop) {
-      DesktopNotice().Show(entry);
+      noticeAfterChange_ = entry;
       return;
     }
     notification_ = std::make_unique<TForm5>();
     notification_->ShowFor(entry);
   };
   hooks.hideNotification = [this] {
-    if (notification_) notification_->Finish();
+    if (auto entry = std::exchange(noticeAfterChange_, std::nullopt)) {
+      DesktopNotice().Show(*entry);
+    } else if (notification_) {
+      notification_->Finish();
+    }
   };
   // One box for a run of the same failure.
   auto runs = std::make_shared<FailureRuns>();

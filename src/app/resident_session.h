@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/app_services.h"
@@ -148,6 +149,7 @@ class ResidentSession {
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<TForm5> notification_;
   std::unique_ptr<DesktopNotification> desktopNotice_;
+  std::optional<WallpaperEntry> noticeAfterChange_;
   // Null when pictures are drawn in this process.
   std::shared_ptr<PictureHelpers> helpers_;
   // The monitors the wallpaper on the desktop was composed for.

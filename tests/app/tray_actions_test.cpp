@@ -1,5 +1,7 @@
 // The tray's commands for the picture on screen, on the session itself.
+#include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include "form_fixture.h"
 #include "model/wallpaper_entry.h"
@@ -97,6 +99,25 @@ TEST_F(TrayActions, ItemsForThePictureShowOnlyWhileOneIsOnScreen) {
   EXPECT_FALSE(items.Usunzlisty1.visible) << "the list has emptied";
   EXPECT_FALSE(items.Pokazwmenedzerze1.visible);
   EXPECT_EQ(desktop_->restoreCount, 1) << "the desktop's own picture comes back";
+}
+
+// Announcing through the desktop takes the place of the program's window;
+// with no notification service nothing shows and the change goes on.
+TEST_F(TrayActions, DesktopNoticeTakesThePlaceOfTheWindow) {
+  for (const NoticeWay way : {NoticeWay::OwnWindow, NoticeWay::Desktop}) {
+    SCOPED_TRACE(static_cast<int>(way));
+    session_->state().settings.ShowChangeWindow = true;
+    session_->state().settings.Notice = way;
+    ShowList({"a.png", "b.png"}, 0);
+    session_->Next();
+    EXPECT_EQ(desktop_->setPaths.size(), 1u);
+    bool windowShown = false;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      windowShown = windowShown || (widget->inherits("vendaro::TForm5") && widget->isVisible());
+    EXPECT_EQ(windowShown, way == NoticeWay::OwnWindow);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (widget->inherits("vendaro::TForm5")) widget->hide();
+  }
 }
 
 }  // namespace
