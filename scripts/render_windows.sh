@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Renders each window of Vendaro (settings window with a filled list, the
 # additional-settings dialog and its alignment list, the full-screen preview,
-# the question box with Qt's own buttons in Polish,
-# the change notification, the About window and the first start) to PNG
-# files on Qt's offscreen platform, into docs/screenshots/.  Needs no display.
+# the question box with Qt's own buttons in Polish, the change notification,
+# the tray menu, the About window and the first start) to PNG files on Qt's
+# offscreen platform, into docs/screenshots/.  Needs no display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

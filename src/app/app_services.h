@@ -64,6 +64,8 @@ struct AppServices {
   std::function<std::unique_ptr<DesktopBackend>(const std::string& tempFolder)> makeDesktop;
   // Shows a message; empty: message boxes and the tray balloon.
   std::function<void(const UserMessage&)> tellUser;
+  // Asks a yes-or-no question; empty: a question box.
+  std::function<bool(const std::string& question)> askUser;
   // Whether to take commands from `vendaro next|previous|settings|quit`.
   bool remoteControl = true;
 

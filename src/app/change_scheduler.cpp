@@ -1,5 +1,6 @@
 #include "app/change_scheduler.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -89,30 +90,70 @@ bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
 void ChangeScheduler::Next() {
   if (changing_) return;
   Settings& s = state_.settings;
-  auto count = static_cast<std::uint32_t>(state_.list.size());
   s.PreviousPosition = s.CurrentPosition;
-  if (s.RandomOrder) {
-    s.CurrentPosition = random_.Random(static_cast<std::int32_t>(count));
-  } else {
-    // A position outside the list starts it again, as one step always did.
-    const auto current = static_cast<std::uint32_t>(s.CurrentPosition);
-    const std::uint64_t step = PicturesPerChange();
-    s.CurrentPosition = current >= count ? 0 : static_cast<std::int32_t>((current + step) % count);
-  }
+  // Not value_or: a new pick would use up a place of the round (and a
+  // number of the generator) while the history leads.
+  const std::optional<std::int32_t> ahead = StepInHistory(true);
+  s.CurrentPosition = ahead ? *ahead : NextPosition();
   s.ElapsedSeconds = 1;
   ApplyCurrentEntry();
   StorePosition();
 }
 
-std::uint32_t ChangeScheduler::PicturesPerChange() const {
-  const int pictures = hooks_.picturesPerChange ? hooks_.picturesPerChange() : 1;
-  return pictures > 1 ? static_cast<std::uint32_t>(pictures) : 1u;
+std::int32_t ChangeScheduler::NextPosition() {
+  const Settings& s = state_.settings;
+  const EntryList& list = state_.list;
+  auto count = static_cast<std::uint32_t>(list.size());
+  if (s.RandomOrder && s.NoRepeats) {
+    const auto at = static_cast<std::size_t>(s.CurrentPosition);
+    const std::string onScreen = at < list.size() ? list[at].path : std::string();
+    return static_cast<std::int32_t>(round_.Next(list, random_, onScreen).value_or(0));
+  }
+  if (s.RandomOrder) return random_.Random(static_cast<std::int32_t>(count));
+  const int step = hooks_.picturesPerChange ? std::max(1, hooks_.picturesPerChange()) : 1;
+  const auto current = static_cast<std::uint32_t>(s.CurrentPosition);
+  const std::uint32_t next = current + static_cast<std::uint32_t>(step);
+  // After the last entry comes the first; a position outside the list
+  // starts it again.
+  if (next < count) return static_cast<std::int32_t>(next);
+  return current < count ? static_cast<std::int32_t>(next % count) : 0;
+}
+
+std::optional<std::int32_t> ChangeScheduler::StepInHistory(bool forward) {
+  if (!state_.settings.WalkHistory) return std::nullopt;
+  const EntryList& list = state_.list;
+  auto find = [&list](const std::string& path) {
+    return std::find_if(list.begin(), list.end(),
+                        [&](const WallpaperEntry& entry) { return entry.path == path; });
+  };
+  auto known = [&](const std::string& path) { return find(path) != list.end(); };
+  ChangeHistory& history = History();
+  const std::optional<std::string> path = forward ? history.Forward(known) : history.Back(known);
+  // A history that cannot be written is only a shorter memory next time.
+  if (!state_.tempFolder.empty()) SaveChangeHistory(state_.tempFolder, history);
+  if (!path) return std::nullopt;
+  return static_cast<std::int32_t>(find(*path) - list.begin());
+}
+
+void ChangeScheduler::KeepInHistory(const std::string& path) {
+  if (!state_.settings.WalkHistory) return;
+  if (History().Landed(path) && !state_.tempFolder.empty())
+    SaveChangeHistory(state_.tempFolder, *history_);
+}
+
+ChangeHistory& ChangeScheduler::History() {
+  if (!history_)
+    history_ = state_.tempFolder.empty() ? ChangeHistory{} : LoadChangeHistory(state_.tempFolder);
+  return *history_;
 }
 
 void ChangeScheduler::Previous() {
   if (changing_) return;
   Settings& s = state_.settings;
-  s.CurrentPosition = s.PreviousPosition;
+  // Walking the history, the oldest picture stays where there is nothing
+  // further back.
+  const std::int32_t fallback = s.WalkHistory ? s.CurrentPosition : s.PreviousPosition;
+  s.CurrentPosition = StepInHistory(false).value_or(fallback);
   s.ElapsedSeconds = 1;
   ApplyCurrentEntry();
   StorePosition();
@@ -207,6 +248,7 @@ void ChangeScheduler::ApplyOnce() {
   } else {
     s.CurrentPosition = 0;
     s.PreviousPosition = 0;
+    shownPath_.clear();
     hooks_.showBalloon(kEmptyListBalloon);
   }
 }
@@ -229,11 +271,17 @@ void ChangeScheduler::ComposeCurrent() {
   }
   if (announced) hooks_.hideNotification();
   if (!status) hooks_.showError(status.message());
+  // Only a picture that reached the desktop counts as shown.
+  if (!status) return;
+  shownPath_ = entry.path;
+  KeepInHistory(entry.path);
 }
 
 void ChangeScheduler::SetChangeItemsEnabled(bool enabled) {
   items_.Nastpnatapeta1.enabled = enabled;
   items_.Poprzedniatapeta1.enabled = enabled;
+  items_.Pokazwmenedzerze1.enabled = enabled;
+  items_.Usunzlisty1.enabled = enabled;
   items_.Ustawienia1.enabled = enabled && !state_.settingsWindowOpen;
 }
 
@@ -241,6 +289,8 @@ void ChangeScheduler::MenuOpening() {
   bool any = !state_.list.empty();
   items_.Nastpnatapeta1.visible = any;
   items_.Poprzedniatapeta1.visible = any;
+  items_.Pokazwmenedzerze1.visible = any && !shownPath_.empty();
+  items_.Usunzlisty1.visible = items_.Pokazwmenedzerze1.visible;
   Changed();
 }
 

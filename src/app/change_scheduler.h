@@ -8,12 +8,15 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/change_history.h"
 #include "model/entry_list.h"
 #include "model/platform_random.h"
 #include "model/settings.h"
+#include "model/shuffle_round.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -35,6 +38,9 @@ struct TrayItems {
   MenuItem Vendaro1;
   MenuItem Nastpnatapeta1;
   MenuItem Poprzedniatapeta1;
+  // For the picture on screen; shown only while there is one.
+  MenuItem Pokazwmenedzerze1;
+  MenuItem Usunzlisty1;
   MenuItem Ustawienia1;
   MenuItem Zamknij1;
 };
@@ -74,8 +80,8 @@ struct SchedulerHooks {
   std::function<void(const std::string& text)> showError;
   // The enabled or visible state of a tray item changed, or a change ended.
   std::function<void()> itemsChanged;
-  // How many pictures of the list one change shows (one per monitor, when
-  // each has its own); Next in list order moves on by that many.  Empty: 1.
+  // How many entries one change shows (the following ones on the other
+  // monitors), so that Next in list order moves past all of them; empty: 1.
   std::function<int()> picturesPerChange;
 };
 
@@ -97,8 +103,12 @@ class ChangeScheduler {
   void Next();
   void Previous();
   void ApplyCurrentEntry();
-  // The tray menu opens: the change items show only with a list.
+  // The tray menu opens: the change items show only with a list, the items
+  // for the picture on screen only while there is one.
   void MenuOpening();
+  // The path of the entry the last change put on the desktop; empty before
+  // the first and after the list has emptied.
+  const std::string& shownPath() const { return shownPath_; }
   // A change (or a composition for new screens) is in progress.
   bool changing() const { return changing_; }
   // The monitors changed: the current picture is composed again for them,
@@ -109,8 +119,13 @@ class ChangeScheduler {
   void ComposeAgain(std::function<bool()> stillNeeded);
 
  private:
+  std::int32_t NextPosition();
+  // The position of the picture one step forward or back in the history,
+  // when walking it is chosen and it has one.
+  std::optional<std::int32_t> StepInHistory(bool forward);
+  void KeepInHistory(const std::string& path);
+  ChangeHistory& History();
   void ApplyOnce();
-  std::uint32_t PicturesPerChange() const;
   void ComposeAgainNow();
   void RunWaiting();
   void StorePosition();
@@ -129,6 +144,9 @@ class ChangeScheduler {
   bool changing_ = false;
   bool applyAgain_ = false;
   std::function<bool()> composeAgain_;
+  std::optional<ChangeHistory> history_;  // read from the state folder when first needed
+  ShuffleRound round_;
+  std::string shownPath_;
 };
 
 }  // namespace vendaro

@@ -1,5 +1,6 @@
 #include "app/resident_session.h"
 
+#include <QDBusConnection>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/desktop_notification.h"
 #include "app/failure_runs.h"
 #include "app/notification_window.h"
 #include "app/startup_files.h"
@@ -43,6 +45,8 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
     helpers_ = std::make_shared<PictureHelpers>(services_.pictureHelper);
   items().Nastpnatapeta1.onClick = [this] { Next(); };
   items().Poprzedniatapeta1.onClick = [this] { Previous(); };
+  items().Pokazwmenedzerze1.onClick = [this] { ShowShownInFileManager(); };
+  items().Usunzlisty1.onClick = [this] { RemoveShownFromList(); };
   timer_->setObjectName(QStringLiteral("Timer2"));
   timer_->setInterval(1000);
   QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] { scheduler_.Tick(); });
@@ -62,11 +66,21 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   // The window outlives its change by a moment so that it can be read; the
   // next change replaces it.
   hooks.showNotification = [this](const WallpaperEntry& entry) {
+    // The desktop's notification follows the change: its thumbnail is then
+    // drawn by the helper the change has just let go of.
+    if (settings().Notice == NoticeWay::Desktop) {
+      noticeAfterChange_ = entry;
+      return;
+    }
     notification_ = std::make_unique<TForm5>();
     notification_->ShowFor(entry);
   };
   hooks.hideNotification = [this] {
-    if (notification_) notification_->Finish();
+    if (auto entry = std::exchange(noticeAfterChange_, std::nullopt)) {
+      DesktopNotice().Show(*entry);
+    } else if (notification_) {
+      notification_->Finish();
+    }
   };
   // One box for a run of the same failure.
   auto runs = std::make_shared<FailureRuns>();
@@ -86,6 +100,29 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   };
   hooks.picturesPerChange = [this] { return PicturesPerChange(); };
   return hooks;
+}
+
+// Made when first needed: most sessions never announce through the desktop.
+DesktopNotification& ResidentSession::DesktopNotice() {
+  if (desktopNotice_) return *desktopNotice_;
+  ThumbnailMaker thumbnails;
+  // Drawn by a helper: a user's picture is never decoded in this process.
+  if (helpers_) {
+    thumbnails = [helpers = helpers_](const WallpaperEntry& entry, int width, int height) {
+      Options options;
+      options.DisplayMode = PictureMode::Stretch;
+      options.FillColor = Rgb(0, 0, 0);
+      const RenderResult drawn = helpers->Render(entry, options, {width, height});
+      if (!drawn.picture || drawn.canvas.empty()) return QImage();
+      const Canvas& canvas = drawn.canvas;
+      return QImage(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
+                    QImage::Format_RGB888)
+          .copy();
+    };
+  }
+  desktopNotice_ =
+      std::make_unique<DesktopNotification>(QDBusConnection::sessionBus(), std::move(thumbnails));
+  return *desktopNotice_;
 }
 
 void ResidentSession::Tell(UserMessage::Icon icon, UserMessage::Way way, const std::string& text) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/app_services.h"
@@ -25,6 +26,7 @@ class QWidget;
 namespace vendaro {
 
 class TForm5;
+class DesktopNotification;
 class PictureHelpers;
 struct LayoutComposition;
 
@@ -90,6 +92,11 @@ class ResidentSession {
   // happens while a change is in progress.
   void Next();
   void Previous();
+  // The tray's commands for the picture on screen: shown selected in the
+  // file manager, or taken out of the list (after asking; the list saved and
+  // the picture after it shown).
+  void ShowShownInFileManager();
+  void RemoveShownFromList();
   bool changing() const { return scheduler_.changing(); }
 
   // --- for the main form ---
@@ -119,6 +126,8 @@ class ResidentSession {
 
  private:
   SchedulerHooks MakeSchedulerHooks();
+  bool AskUser(const std::string& question);
+  DesktopNotification& DesktopNotice();
   void Tell(UserMessage::Icon icon, UserMessage::Way way, const std::string& text);
   bool LoadList();
   bool PassVersionCheck();
@@ -145,6 +154,8 @@ class ResidentSession {
   ChangeScheduler scheduler_;
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<TForm5> notification_;
+  std::unique_ptr<DesktopNotification> desktopNotice_;
+  std::optional<WallpaperEntry> noticeAfterChange_;
   // Null when pictures are drawn in this process.
   std::shared_ptr<PictureHelpers> helpers_;
   // The monitors the wallpaper on the desktop was composed for.

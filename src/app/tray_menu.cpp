@@ -23,6 +23,9 @@ TrayMenu::TrayMenu(TrayItems& items, Handlers handlers, QObject* parent)
   AddItem("Nastpnatapeta1", QStringLiteral("Następna tapeta"), "next", items_.Nastpnatapeta1);
   AddItem("Poprzedniatapeta1", QStringLiteral("Poprzednia tapeta"), "previous",
           items_.Poprzedniatapeta1);
+  AddItem("Pokazwmenedzerze1", QStringLiteral("Pokaż w menedżerze plików"), "folder",
+          items_.Pokazwmenedzerze1);
+  AddItem("Usunzlisty1", QStringLiteral("Usuń z listy"), "remove", items_.Usunzlisty1);
   PopupMenu1->addSeparator();
   AddItem("Ustawienia1", QStringLiteral("Ustawienia"), "settings", items_.Ustawienia1);
   AddItem("Zamknij1", QStringLiteral("Zamknij"), "close", items_.Zamknij1);

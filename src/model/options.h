@@ -29,6 +29,12 @@ inline constexpr const char* kVersion = "Wersja";
 // Our own addition: the identity of the system start (Linux boot_id) at the
 // last change under the once-per-start trigger.
 inline constexpr const char* kBootId = "Start systemu";
+// Later additions, which older versions pass over: random order without
+// repeats, Previous walking back through the pictures shown, and where the
+// change is announced when "Okno informacji" is on.
+inline constexpr const char* kNoRepeats = "Bez powtorzen";
+inline constexpr const char* kHistory = "Historia zmian";
+inline constexpr const char* kNoticeWay = "Sposob informacji";
 // Our own addition: each monitor its own picture of the list.
 inline constexpr const char* kPicturePerMonitor = "Tapeta na monitor";
 }  // namespace ini
@@ -57,6 +63,8 @@ enum class MarginFill : std::int8_t { DesktopColour = 0, ChosenColour = 1, EdgeC
 enum class ScaleFilter : std::int8_t { Nearest = 0, Bilinear = 1, Bicubic = 2 };
 enum class EdgeSmoothing : std::int8_t { None = 0, AntiAliasing = 1 };
 enum class ChangeWhen : std::int8_t { AfterInterval = 0, OnceADay = 1, OncePerStart = 2 };
+// Where a change is announced while announcing is on ("Okno informacji").
+enum class NoticeWay : std::int8_t { OwnWindow = 0, Desktop = 1 };
 // Not a setting: the desktop's autostart folders hold it.
 enum class AutostartChoice : std::int8_t { None = 0, CurrentUser = 1, AllUsers = 2 };
 
@@ -94,6 +102,9 @@ inline constexpr const char* kTriggerCaptions[] = {"Po podanym czasie", "Raz dzi
                                                    "Raz na jedną sesję"};
 inline constexpr const char* kTriggerMeanings[] = {"co podaną liczbę minut", "raz dziennie",
                                                    "raz po każdym starcie systemu"};
+inline constexpr const char* kNoticeCaptions[] = {"Okno programu", "Powiadomienie pulpitu"};
+inline constexpr const char* kNoticeMeanings[] = {"okno programu w rogu ekranu",
+                                                  "powiadomienie usługi powiadomień pulpitu"};
 inline constexpr const char* kAutostartCaptions[] = {"Nie uruchamiaj", "Dla aktualnego użytkownika",
                                                      "Dla wszystkich użytkowników"};
 inline constexpr const char* kAutostartMeanings[] = {"nie", "dla bieżącego użytkownika",
@@ -160,6 +171,14 @@ inline constexpr ChoiceInfo kTriggerChoice{
     .captions = items::kTriggerCaptions,
     .meanings = items::kTriggerMeanings,
 };
+inline constexpr ChoiceInfo kNoticeChoice{
+    .name = "notice",
+    .title = "Informacja o zmianie tapety :",
+    .about = "sposób informowania o zmianie",
+    .onCommandLine = false,
+    .captions = items::kNoticeCaptions,
+    .meanings = items::kNoticeMeanings,
+};
 inline constexpr ChoiceInfo kAutostartChoice{
     .name = "autostart",
     .title = "Uruchamianie programu przy starcie systemu :",
@@ -186,6 +205,11 @@ struct Options {
   Choice<ChangeWhen> ChangeTrigger = ChangeWhen::AfterInterval;
   // Each monitor shows its own picture: the current one, then those after it.
   bool PicturePerMonitor = false;
+  // With RandomOrder: every picture once before any repeats.
+  bool NoRepeats = false;
+  // Previous steps back through the pictures shown, Next forward again.
+  bool WalkHistory = false;
+  Choice<NoticeWay> Notice = NoticeWay::OwnWindow;
 };
 
 // A choice field of Options reached through its index, with what the user
@@ -208,6 +232,7 @@ inline constexpr ChoiceField kFillField = ChoiceOf<&Options::GapFill>(kFillChoic
 inline constexpr ChoiceField kInterpField = ChoiceOf<&Options::Interpolation>(kInterpChoice);
 inline constexpr ChoiceField kSmoothField = ChoiceOf<&Options::Smoothing>(kSmoothChoice);
 inline constexpr ChoiceField kTriggerField = ChoiceOf<&Options::ChangeTrigger>(kTriggerChoice);
+inline constexpr ChoiceField kNoticeField = ChoiceOf<&Options::Notice>(kNoticeChoice);
 
 // Where an option is stored and how its text reads back.
 struct OptionKey {
@@ -216,10 +241,14 @@ struct OptionKey {
   // A choice keeps the low byte of the number read, and a byte outside
   // 0..maximum reads as 0 (not as the default).
   std::variant<std::int32_t Options::*, bool Options::*, ChoiceField, ColorValue Options::*> field;
+  // A later addition: written once it differs from its default or the file
+  // has it already, so a file of someone who never chose it stays as an
+  // older version wrote it.
+  bool added = false;
 };
 
 // Every option, in the order the settings file is written.
-inline constexpr std::array<OptionKey, 12> kOptionKeys{{
+inline constexpr std::array<OptionKey, 15> kOptionKeys{{
     {ini::kChanges, ini::kInterval, &Options::IntervalMinutes},
     {ini::kChanges, ini::kRandom, &Options::RandomOrder},
     {ini::kChanges, ini::kDisplayMode, kModeField},
@@ -231,7 +260,10 @@ inline constexpr std::array<OptionKey, 12> kOptionKeys{{
     {ini::kChanges, ini::kSmoothing, kSmoothField},
     {ini::kChanges, ini::kShowChangeWindow, &Options::ShowChangeWindow},
     {ini::kChanges, ini::kTrigger, kTriggerField},
-    {ini::kChanges, ini::kPicturePerMonitor, &Options::PicturePerMonitor},
+    {ini::kChanges, ini::kPicturePerMonitor, &Options::PicturePerMonitor, true},
+    {ini::kChanges, ini::kNoRepeats, &Options::NoRepeats, true},
+    {ini::kChanges, ini::kHistory, &Options::WalkHistory, true},
+    {ini::kChanges, ini::kNoticeWay, kNoticeField, true},
 }};
 
 }  // namespace vendaro

@@ -81,6 +81,14 @@ Status WriteOption(IniFile& file, const OptionKey& key, const Options& options) 
                     key.field);
 }
 
+bool SameOption(const OptionKey& key, const Options& a, const Options& b) {
+  return std::visit(Overloaded{
+                        [&](const ChoiceField& field) { return field.get(a) == field.get(b); },
+                        [&](auto Options::*field) { return a.*field == b.*field; },
+                    },
+                    key.field);
+}
+
 // "Info Zmiany" in the form the trigger gives it; the once-per-start trigger
 // also records which system start it was.
 Status StampChange(IniFile& file, ChangeWhen trigger, const ChangeStamp& now) {
@@ -109,8 +117,12 @@ Settings LoadSettings(const std::string& iniPath) {
 
 Status SaveAllOptions(const std::string& iniPath, const Options& values, const ChangeStamp& now) {
   IniFile file(iniPath);
+  const std::vector<std::optional<std::string>> present = ReadOptionTexts(iniPath);
+  const Options defaults;
   // Each write stops the run at the first refusal; the keys before it stay.
-  for (const OptionKey& key : kOptionKeys) {
+  for (std::size_t i = 0; i < kOptionKeys.size(); ++i) {
+    const OptionKey& key = kOptionKeys[i];
+    if (key.added && !present[i] && SameOption(key, values, defaults)) continue;
     if (Status status = WriteOption(file, key, values); !status) return status;
   }
   return StampChange(file, values.ChangeTrigger, now);

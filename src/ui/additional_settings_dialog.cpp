@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 #include "ui/choice_items.h"
 #include "ui/icons.h"
@@ -35,7 +36,7 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   setWindowTitle("Ustawienia");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(198, 450);
+  setFixedSize(198, 500);
   setFont(UiFont(kTahoma, 11));
 
   GroupBox1 = AddGroup("GroupBox1", kAlignChoice, 8, 54);
@@ -59,18 +60,27 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
   GroupBox4 = AddGroup("GroupBox4", kTriggerChoice, 292, 54);
   ComboBox4 = AddCombo(GroupBox4, "ComboBox4", kTriggerField);
 
-  CheckBox1 = new QCheckBox("Okno o zmianach tapety", this);
-  CheckBox1->setObjectName("CheckBox1");
-  CheckBox1->setToolTip(
-      "Opcja ta włącza wyświetlanie okna z informacją o zmianie tapety w prawym dolnym rogu "
-      "ekranu");
-  CheckBox1->setGeometry(kGroupLeft + 4, 360, kGroupWidth, 20);
-  CheckBox2 = new QCheckBox("Różne tapety na monitorach", this);
-  CheckBox2->setObjectName("CheckBox2");
-  CheckBox2->setToolTip(
-      "Każdy monitor pokazuje inny obrazek z listy, dopasowany do swojego rozmiaru; następna "
-      "tapeta zmienia obrazki na wszystkich monitorach");
-  CheckBox2->setGeometry(kGroupLeft + 4, 385, kGroupWidth, 20);
+  CheckBox1 = AddCheckBox(
+      "CheckBox1", "Informacja o zmianie tapety",
+      "Opcja ta włącza informację o zmianie tapety: okno w prawym dolnym rogu ekranu albo "
+      "powiadomienie pulpitu",
+      360);
+  ComboBox6 = AddCombo(this, "ComboBox6", kNoticeField);
+  ComboBox6->setGeometry(kGroupLeft + 22, 384, kComboWidth - 6, 22);
+  ComboBox6->setEnabled(false);
+  connect(CheckBox1, &QCheckBox::toggled, ComboBox6, &QWidget::setEnabled);
+  CheckBox2 = AddCheckBox("CheckBox2", "Losowo bez powtórzeń",
+                          "Przy zmianie losowej każda tapeta z listy pojawia się raz, zanim "
+                          "którakolwiek pojawi się ponownie",
+                          418);
+  CheckBox3 = AddCheckBox("CheckBox3", "Historia tapet",
+                          "„Poprzednia tapeta” cofa przez ostatnie sto pokazanych tapet, a "
+                          "„Następna tapeta” najpierw wraca po nich do przodu",
+                          442);
+  CheckBox4 = AddCheckBox("CheckBox4", "Różne tapety na monitorach",
+                          "Każdy monitor pokazuje inny obrazek z listy, dopasowany do swojego "
+                          "rozmiaru; następna tapeta zmienia obrazki na wszystkich monitorach",
+                          466);
   WidenForTitles();
 
   for (QComboBox* combo : {ComboBox1, ComboBox3, ComboBox5}) {
@@ -93,7 +103,9 @@ TForm4::TForm4(SystemColorResolver systemColors, Prompts prompts, QWidget* setti
 void TForm4::WidenForTitles() {
   // A check box, as wide as a group, starts 4 pixels further right: it
   // needs its whole hint within that width.
-  int needed = std::max(CheckBox1->sizeHint().width(), CheckBox2->sizeHint().width());
+  int needed = 0;
+  for (const QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4})
+    needed = std::max(needed, box->sizeHint().width());
   for (const QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5})
     needed = std::max(needed, group->minimumSizeHint().width());
   const int extra = needed - kGroupWidth;
@@ -103,7 +115,8 @@ void TForm4::WidenForTitles() {
     for (QWidget* inside : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       inside->resize(inside->width() + extra, inside->height());
   }
-  for (QCheckBox* box : {CheckBox1, CheckBox2}) box->resize(box->width() + extra, box->height());
+  for (QWidget* below : std::initializer_list<QWidget*>{CheckBox1, CheckBox2, CheckBox3, CheckBox4, ComboBox6})
+    below->resize(below->width() + extra, below->height());
   setFixedSize(width() + extra, height());
 }
 
@@ -114,7 +127,15 @@ QGroupBox* TForm4::AddGroup(const char* name, const ChoiceInfo& choice, int top,
   return group;
 }
 
-QComboBox* TForm4::AddCombo(QGroupBox* group, const char* name, const ChoiceField& field) {
+QCheckBox* TForm4::AddCheckBox(const char* name, const char* caption, const char* tip, int top) {
+  auto* box = new QCheckBox(QString::fromUtf8(caption), this);
+  box->setObjectName(name);
+  box->setToolTip(QString::fromUtf8(tip));
+  box->setGeometry(kGroupLeft + 4, top, kGroupWidth, 20);
+  return box;
+}
+
+QComboBox* TForm4::AddCombo(QWidget* group, const char* name, const ChoiceField& field) {
   auto* combo = new QComboBox(group);
   combo->setObjectName(name);
   AddChoiceItems(combo, *field.info);
@@ -132,7 +153,10 @@ void TForm4::SetValues(const Options& options) {
     combo->setCurrentIndex(field.get(options));
   }
   CheckBox1->setChecked(options.ShowChangeWindow);
-  CheckBox2->setChecked(options.PicturePerMonitor);
+  ComboBox6->setEnabled(options.ShowChangeWindow);
+  CheckBox2->setChecked(options.NoRepeats);
+  CheckBox3->setChecked(options.WalkHistory);
+  CheckBox4->setChecked(options.PicturePerMonitor);
   ChosenColor = options.FillColor;
   ShowColorPanel();
 }
@@ -140,7 +164,9 @@ void TForm4::SetValues(const Options& options) {
 Options TForm4::Values(Options options) const {
   for (const auto& [combo, field] : choices_) field.set(options, combo->currentIndex());
   options.ShowChangeWindow = CheckBox1->isChecked();
-  options.PicturePerMonitor = CheckBox2->isChecked();
+  options.NoRepeats = CheckBox2->isChecked();
+  options.WalkHistory = CheckBox3->isChecked();
+  options.PicturePerMonitor = CheckBox4->isChecked();
   options.FillColor = ChosenColor;
   return options;
 }

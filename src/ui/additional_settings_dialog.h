@@ -37,8 +37,11 @@ class TForm4 : public QDialog {
   QComboBox* ComboBox5 = nullptr;  // smoothing
   QGroupBox* GroupBox4 = nullptr;
   QComboBox* ComboBox4 = nullptr;  // change trigger
-  QCheckBox* CheckBox1 = nullptr;  // notification window
-  QCheckBox* CheckBox2 = nullptr;  // a picture per monitor
+  QCheckBox* CheckBox1 = nullptr;  // announce a change
+  QComboBox* ComboBox6 = nullptr;  // where: the program's window or the desktop's
+  QCheckBox* CheckBox2 = nullptr;  // random order without repeats
+  QCheckBox* CheckBox3 = nullptr;  // Previous walks the history
+  QCheckBox* CheckBox4 = nullptr;  // a picture per monitor
 
   ColorValue ChosenColor = kClBackground;
 
@@ -67,9 +70,10 @@ class TForm4 : public QDialog {
 
  private:
   // A combo box offering the choice, shown and read with the others.
-  QComboBox* AddCombo(QGroupBox* group, const char* name, const ChoiceField& field);
+  QComboBox* AddCombo(QWidget* group, const char* name, const ChoiceField& field);
   void WidenForTitles();
   QGroupBox* AddGroup(const char* name, const ChoiceInfo& choice, int top, int height);
+  QCheckBox* AddCheckBox(const char* name, const char* caption, const char* tip, int top);
   void ComboBox2Change();
   void ShowColorPanel();
 

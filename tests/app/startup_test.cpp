@@ -281,6 +281,7 @@ TEST_F(FormTest, TrayMenuItemsInOrder) {
   EXPECT_EQ(seen,
             QStringList({"Vendaro1=Vendaro v" VENDARO_VERSION, "-",
                          "Nastpnatapeta1=Następna tapeta", "Poprzedniatapeta1=Poprzednia tapeta",
+                         "Pokazwmenedzerze1=Pokaż w menedżerze plików", "Usunzlisty1=Usuń z listy",
                          "-", "Ustawienia1=Ustawienia", "Zamknij1=Zamknij"}));
   for (QAction* action : form->popupMenu()->actions()) {
     if (!action->isSeparator()) {

@@ -99,3 +99,46 @@ TEST_F(ResidentEndToEnd, SessionEndSignalsCloseTheFormFirst) {
 
 }  // namespace
 }  // namespace vendaro::testing
+
+namespace vendaro::testing {
+namespace {
+
+// With the history chosen, Previous walks back through the pictures shown,
+// Next forward again, and a restart keeps the way back.
+TEST_F(ResidentEndToEnd, HistoryWalksBackAcrossARestart) {
+  WriteFileBytes(ini_,
+                 "[Zmiany]\r\nRozciagniecie=0\r\nOkno informacji=0\r\nHistoria zmian=1\r\n"
+                 "[Opcje]\r\nWersja=1\r\n");
+  const std::uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
+  struct Step {
+    const char* command;  // "start" and "quit" for the program itself
+    std::uint32_t colour;
+  };
+  const Step steps[] = {
+      {"start", red},    {"next", green}, {"next", blue}, {"previous", green}, {"previous", red},
+      {"previous", red}, {"next", green}, {"quit", 0},    {"start", green},    {"previous", red},
+      {"next", green},   {"next", blue},  {"next", red},  {"previous", blue},  {"quit", 0},
+  };
+  const unsigned long original = x_.SetRootBackground(0x336699);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.command);
+    const std::string command = step.command;
+    if (command == "start") {
+      resident_.setProcessEnvironment(environment_);
+      resident_.setProcessChannelMode(QProcess::ForwardedChannels);
+      resident_.start(QString::fromStdString(kProgram), {});
+      ASSERT_TRUE(resident_.waitForStarted(30000));
+      ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+    } else if (command == "quit") {
+      ASSERT_EQ(RunCommand("quit"), 0);
+      ASSERT_TRUE(resident_.waitForFinished(60000));
+      continue;
+    } else {
+      ASSERT_EQ(RunCommand(step.command), 0);
+    }
+    EXPECT_TRUE(Near(Corner(), step.colour)) << std::hex << Corner();
+  }
+}
+
+}  // namespace
+}  // namespace vendaro::testing

@@ -77,7 +77,7 @@ TEST_F(OptionsSide, ApplyWritesEverySettingAndTheList) {
   window.Form4->ComboBox5->setCurrentIndex(1);
   window.Form4->ComboBox4->setCurrentIndex(1);
   window.Form4->CheckBox1->setChecked(false);
-  window.Form4->CheckBox2->setChecked(true);
+  window.Form4->CheckBox4->setChecked(true);
 
   QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
   EXPECT_TRUE(errors.empty());
@@ -215,7 +215,7 @@ TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
   State().settings.PicturePerMonitor = true;
   ASSERT_TRUE(IniFile(dataFolder + "vendaro.ini").WriteBool("Opcje", "Wersja", false).ok());
   TForm1& window = OpenWindow();
-  EXPECT_TRUE(window.Form4->CheckBox2->isChecked());
+  EXPECT_TRUE(window.Form4->CheckBox4->isChecked());
   EXPECT_EQ(window.ComboBox1->currentIndex(), 2);
   EXPECT_EQ(window.Form4->ComboBox4->currentIndex(), 1);
   EXPECT_EQ(window.Form4->ComboBox1->currentIndex(), 7);
@@ -225,6 +225,51 @@ TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
   EXPECT_EQ(window.ComboBox2->currentIndex(), 0) << "no autostart entry";
   EXPECT_EQ(window.Image1->width(), 138);
   EXPECT_EQ(window.Image1->height(), 103) << "138 x 240 / 320";
+}
+
+// The later choices go through Apply to the session and the settings file
+// and come back when the window opens again; the way of announcing can only
+// be picked while announcing is on.
+TEST_F(OptionsSide, LaterChoicesTravelThroughApplyAndBack) {
+  struct Row {
+    bool announce;
+    int notice;
+    bool noRepeats;
+    bool history;
+  };
+  const Row rows[] = {{true, 1, true, false}, {false, 0, false, true}, {true, 0, true, true}};
+  State().list.push_back(MakePicture("a.png", 8, 6));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << row.notice << row.noRepeats << row.history);
+    {
+      TForm1& window = OpenWindow();
+      window.show();
+      TForm4& dialog = *window.Form4;
+      dialog.CheckBox1->setChecked(true);
+      dialog.ComboBox6->setCurrentIndex(row.notice);
+      dialog.CheckBox1->setChecked(row.announce);
+      EXPECT_EQ(dialog.ComboBox6->isEnabled(), row.announce);
+      dialog.CheckBox2->setChecked(row.noRepeats);
+      dialog.CheckBox3->setChecked(row.history);
+      QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
+      EXPECT_TRUE(errors.empty());
+      const Settings stored = LoadSettings(dataFolder + "vendaro.ini");
+      for (const Options* options :
+           {static_cast<const Options*>(&State().settings), static_cast<const Options*>(&stored)}) {
+        EXPECT_EQ(options->ShowChangeWindow, row.announce);
+        EXPECT_EQ(int(options->Notice), row.notice);
+        EXPECT_EQ(options->NoRepeats, row.noRepeats);
+        EXPECT_EQ(options->WalkHistory, row.history);
+      }
+      this->window.reset();
+    }
+    TForm1& again = OpenWindow();
+    EXPECT_EQ(again.Form4->ComboBox6->currentIndex(), row.notice);
+    EXPECT_EQ(again.Form4->ComboBox6->isEnabled(), row.announce);
+    EXPECT_EQ(again.Form4->CheckBox2->isChecked(), row.noRepeats);
+    EXPECT_EQ(again.Form4->CheckBox3->isChecked(), row.history);
+    this->window.reset();
+  }
 }
 
 }  // namespace

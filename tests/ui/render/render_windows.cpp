@@ -6,12 +6,14 @@
 #include <QComboBox>
 #include <QLinearGradient>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QRadialGradient>
 #include <cstdio>
 
 #include "app/notification_window.h"
+#include "app/tray_menu.h"
 #include "platform/display/windowing.h"
 #include "support/test_environment.h"
 #include "ui/about_window.h"
@@ -81,6 +83,8 @@ int Render(const std::string& out) {
   fixture.State().settings.GapFill = 1;
   fixture.State().settings.FillColor = Rgb(32, 48, 64);
   fixture.State().settings.CurrentPosition = 2;
+  fixture.State().settings.Notice = NoticeWay::Desktop;
+  fixture.State().settings.NoRepeats = true;
 
   TForm1& window = fixture.OpenWindow();
   window.show();
@@ -112,6 +116,15 @@ int Render(const std::string& out) {
   QApplication::processEvents();
   ok = Save(question.grab(), out, "question-box.png") && ok;
   question.hide();
+
+  // The tray menu with a picture on screen: every item shows.
+  TrayItems items;
+  TrayMenu tray(items, {[] {}, [] {}});
+  tray.Sync();
+  tray.PopupMenu1->popup(QPoint(0, 0));
+  QApplication::processEvents();
+  ok = Save(tray.PopupMenu1->grab(), out, "tray-menu.png") && ok;
+  tray.PopupMenu1->hide();
 
   TForm6 about;
   about.show();
