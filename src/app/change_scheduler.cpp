@@ -88,6 +88,7 @@ bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
 
 void ChangeScheduler::Next() {
   if (changing_) return;
+  if (hooks_.beforeChoosing) hooks_.beforeChoosing();
   Settings& s = state_.settings;
   auto count = static_cast<std::uint32_t>(state_.list.size());
   s.PreviousPosition = s.CurrentPosition;
