@@ -8,12 +8,13 @@ namespace vendaro {
 namespace {
 
 constexpr std::string_view kSubfoldersMark = "**";
+constexpr std::string_view kSubfoldersEnd = "/**";
 
 }  // namespace
 
 std::optional<FolderRow> FolderRowOf(std::string_view path) {
   bool subfolders = false;
-  if (path.ends_with(std::string("/").append(kSubfoldersMark))) {
+  if (path.ends_with(kSubfoldersEnd)) {
     path.remove_suffix(kSubfoldersMark.size());
     subfolders = true;
   }

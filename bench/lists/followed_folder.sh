@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# What a followed folder of 50,000 pictures costs the resident program at
+# rest: the program (Release) on Xvfb, once with a list of one picture and
+# once with the same picture and a folder row of BENCH_FOLDER pictures (hard
+# links to generated photos, as bench/lists/run.sh makes them).  For each,
+# medians of BENCH_RUNS runs of the CPU used over BENCH_IDLE seconds after
+# the start has settled, and the resident memory then.  The folder's
+# pictures are measured at start through the size cache, which is kept from
+# the first run as a user's is.  Nothing outside build/bench-lists is touched.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/bench/common.sh"
+runs=${BENCH_RUNS:-3}
+count=${BENCH_FOLDER:-50000}
+idle=${BENCH_IDLE:-30}
+
+need=()
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xprop >/dev/null || need+=(x11-utils)
+bench_install "${need[@]}"
+bench_build bench-lists vendaro vendaro-bench-make-list -- -DVENDARO_BENCH=ON
+program="$build/bin/vendaro"
+work="$build/work-folder"
+mkdir -p "$work"
+cd "$work"
+bench_private_home "$work"
+unset XDG_CURRENT_DESKTOP DBUS_SESSION_BUS_ADDRESS
+export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+data="$XDG_CONFIG_HOME/Vendaro"
+
+[[ -f followed.vdl ]] || "$build/bin/vendaro-bench-make-list" "$work/followed" "$count" followed.vdl
+one=$(head -1 followed.vdl | tr -d '\r')
+mkdir -p single
+ln -f "$one" single/one.jpg
+printf '%s\r\n' "$work/single/one.jpg" >plain.vdl
+printf '%s\r\n' "$work/single/one.jpg" "$work/followed/" >folder.vdl
+
+bench_xvfb 1920x1080x24
+resident=
+trap '[[ -n $resident ]] && kill $resident 2>/dev/null; kill $xvfb' EXIT
+
+root_pixmap() { xprop -root _XROOTPMAP_ID 2>/dev/null | awk '{ print $NF }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ticks() { awk '{ print $14 + $15 }' "/proc/$resident/stat"; }
+hz=$(getconf CLK_TCK)
+
+# One run: the program started on `list`, the first wallpaper up and the
+# start settled; prints "CPU% RSS_KB" over the idle time.
+measure() {  # list
+  rm -rf "$data" "$XDG_STATE_HOME"
+  mkdir -p "$data" "$XDG_STATE_HOME/Vendaro" "$XDG_CACHE_HOME/Vendaro"
+  chmod 700 "$XDG_STATE_HOME/Vendaro"
+  cp "$1" "$data/default.vdl"
+  printf '[Zmiany]\r\nRozciagniecie=0\r\nOkno informacji=0\r\nOstatnia pozycja=0\r\n[Opcje]\r\nWersja=0\r\n' \
+    >"$data/vendaro.ini"
+  local before
+  before=$(root_pixmap)
+  "$program" >/dev/null 2>&1 &
+  resident=$!
+  while [[ $(root_pixmap) == "$before" ]]; do
+    kill -0 $resident 2>/dev/null || { echo "vendaro ended" >&2; exit 1; }
+    sleep 0.05
+  done
+  sleep 3  # the change and the helpers' going back to rest
+  local start end rss
+  start=$(ticks)
+  sleep "$idle"
+  end=$(ticks)
+  rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$resident/status")
+  "$program" quit >/dev/null 2>&1 || kill $resident
+  wait $resident 2>/dev/null || true
+  resident=
+  awk -v t=$((end - start)) -v hz="$hz" -v s="$idle" -v r="$rss" \
+    'BEGIN { printf "%.3f %d\n", 100 * t / hz / s, r }'
+}
+
+measure folder.vdl >/dev/null  # the size cache, as after a user's first start
+for list in plain folder; do
+  : >"$list.runs"
+  for _ in $(seq "$runs"); do measure "$list.vdl" >>"$list.runs"; done
+done
+for list in plain folder; do
+  cpu=$(awk '{ print $1 }' "$list.runs" | median)
+  rss=$(awk '{ print $2 }' "$list.runs" | median)
+  printf '%-7s idle CPU %s %% of one core over %s s, RSS %d MB\n' "$list" "$cpu" "$idle" $((rss / 1024))
+done
+extra=$(($(awk '{ print $2 }' folder.runs | median) - $(awk '{ print $2 }' plain.runs | median)))
+echo "a followed folder of $count pictures: $((extra / 1024)) MB ($extra kB) more resident memory"
