@@ -21,13 +21,7 @@ bench_install "${need[@]}"
 bench_build bench-lists vendaro vendaro-bench-make-list -- -DVENDARO_BENCH=ON
 program="$build/bin/vendaro"
 work="$build/work-folder"
-mkdir -p "$work"
-cd "$work"
-bench_private_home "$work"
-unset XDG_CURRENT_DESKTOP DBUS_SESSION_BUS_ADDRESS
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-data="$XDG_CONFIG_HOME/Vendaro"
+bench_resident_home "$work"
 
 [[ -f followed.vdl ]] || "$build/bin/vendaro-bench-make-list" "$work/followed" "$count" followed.vdl
 one=$(head -1 followed.vdl | tr -d '\r')
