@@ -69,7 +69,7 @@ void ResidentSession::LookAtFolders(const std::vector<std::string>& rowPaths) {
   }
   lookingAtFolders_ = true;
   listRows();  // the rows caught up with what the changes dropped
-  bool anyTree = false;
+  bool followAgain = false;
   bool told = false;
   ResidentState& s = state();
   for (const std::string& path : rowPaths) {
@@ -79,7 +79,9 @@ void ResidentSession::LookAtFolders(const std::vector<std::string>& rowPaths) {
     if (at == rows_.end()) continue;
     const auto row = static_cast<std::size_t>(at - rows_.begin());
     const FolderRow folder = *FolderRowOf(path);
-    anyTree = anyTree || folder.subfolders;
+    // Folders may have come or gone below it, or come to be watched.
+    followAgain = followAgain || folder.subfolders ||
+                  (folderWatch_ && folderWatch_->unwatchedRows().contains(path));
     EntryList pictures =
         FolderPictures(folder, KnownSizesFirst(PicturesOfRow(rows_, s.list, row), pictureProbe()));
     if (!told && listWatcher_) listWatcher_();
@@ -89,8 +91,7 @@ void ResidentSession::LookAtFolders(const std::vector<std::string>& rowPaths) {
     s.settings.CurrentPosition = positions.current;
     s.settings.PreviousPosition = positions.previous;
   }
-  // Folders may have come or gone below a row with subfolders.
-  if (anyTree) FollowFolders();
+  if (followAgain) FollowFolders();
   lookingAtFolders_ = false;
   if (!foldersWaiting_.empty()) LookAtFolders(std::exchange(foldersWaiting_, {}));
 }

@@ -146,6 +146,23 @@ TEST_F(FolderFollowTest, SubfoldersMadeLaterAreFollowedToo) {
       5000));
 }
 
+// A folder no watch follows (here one missing at start, as on a drive not
+// mounted yet) is looked at before each change, and watched once it can be.
+TEST_F(FolderFollowTest, AFolderNoWatchFollowsIsLookedAtBeforeEachChange) {
+  std::unique_ptr<TForm2> form = Started(pictures_ + "later/");
+  ResidentSession& session = form->session();
+  ASSERT_NE(session.folderWatch(), nullptr);
+  EXPECT_EQ(session.folderWatch()->unwatchedRows().size(), 1u);
+  EXPECT_EQ(Shown(session.activeList()), (Names{"a.png", "z.png"}));
+  std::filesystem::create_directory(pictures_ + "later");
+  Picture("later/k.png", 3, 3);
+  session.state().settings.CurrentPosition = 0;
+  session.Next();
+  EXPECT_EQ(Shown(session.activeList()), (Names{"a.png", "later/k.png", "z.png"}));
+  EXPECT_EQ(session.settings().CurrentPosition, 1) << "the new picture is the next one";
+  EXPECT_TRUE(session.folderWatch()->unwatchedRows().empty());
+}
+
 TEST_F(FolderFollowTest, AFolderRowAppliedTakesItsPicturesAndTheRowsCurrentPicture) {
   std::unique_ptr<TForm2> form = Started(a_);
   ResidentSession& session = form->session();
