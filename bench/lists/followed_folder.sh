@@ -28,7 +28,10 @@ one=$(head -1 followed.vdl | tr -d '\r')
 mkdir -p single
 ln -f "$one" single/one.jpg
 printf '%s\r\n' "$work/single/one.jpg" >plain.vdl
-printf '%s\r\n' "$work/single/one.jpg" "$work/followed/" >folder.vdl
+# The folder the pictures were made in, as one folder row.
+printf '%s\r\n' "$work/single/one.jpg" "$(dirname "$one")/" >folder.vdl
+[[ $(find "$(dirname "$one")" -maxdepth 1 -name '*.jpg' | wc -l) -ge $count ]] ||
+  { echo "the folder does not hold $count pictures" >&2; exit 1; }
 
 bench_xvfb 1920x1080x24
 resident=

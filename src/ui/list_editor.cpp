@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/resident_session.h"
+#include "model/folder_rows.h"
 #include "platform/session/folders.h"
 #include "platform/session/path_text.h"
 #include "system/process.h"
@@ -214,7 +215,15 @@ void TForm1::LoadList(const QString& path) {
     prompts_.showError(this, QString::fromStdString(lines.message()));
     return;
   }
-  AddBatch([&](EntryList& added) { AddListedPictures(added, *lines, probe_); });
+  AddBatch([&](EntryList& added) {
+    AddListedPictures(added, *lines, probe_);
+    // A folder row read from a file counts what its folder holds now.
+    for (WallpaperEntry& entry : added) {
+      if (const std::optional<FolderRow> row =
+              IsFolderRow(entry) ? FolderRowOf(entry.path) : std::nullopt)
+        entry = FollowedFolderRow(row->folder, row->subfolders);
+    }
+  });
 }
 
 void TForm1::SaveList(const QString& path) {

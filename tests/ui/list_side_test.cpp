@@ -456,12 +456,6 @@ TEST_F(ListSide, SavedListLoadsBackAndLoadErrorsLeaveItEmpty) {
   EXPECT_EQ(errors.size(), 1u);
 }
 
-}  // namespace
-}  // namespace vendaro
-
-namespace vendaro {
-namespace {
-
 TEST_F(ListSide, AFollowedFolderIsOneRowWithItsCountAndFirstPicture) {
   const std::string folder = testing::MakeTempDir("followed") + "/";
   std::filesystem::create_directories(folder + "inner");
@@ -514,6 +508,11 @@ TEST_F(ListSide, AFollowedFolderIsOneRowWithItsCountAndFirstPicture) {
       EXPECT_GT(centre.red(), 200) << centre.name().toStdString();
       EXPECT_LT(centre.blue(), 60) << centre.name().toStdString();
     }
+    // Saved and loaded back: the same rows, the folder counted again.
+    const EntryList shown = window.entries();
+    window.SaveList(QString::fromStdString(root + "/followed.vdl"));
+    window.LoadList(QString::fromStdString(root + "/followed.vdl"));
+    EXPECT_EQ(window.entries(), shown);
   }
 }
 
