@@ -81,6 +81,9 @@ EntryList ExpandRows(EntryList& rows,
     rotation.insert(rotation.end(), std::make_move_iterator(pictures.begin()),
                     std::make_move_iterator(pictures.end()));
   }
+  // Grown a folder at a time, it may hold twice what it needs for as long as
+  // the program runs.
+  rotation.shrink_to_fit();
   return rotation;
 }
 
