@@ -34,6 +34,18 @@ bench_private_home() {  # FOLDER
   unset WAYLAND_DISPLAY SWAYSOCK KDE_FULL_SESSION DESKTOP_SESSION
 }
 
+# A private home in FOLDER for the resident program on Xvfb, made the
+# current folder; `data` names its data folder.
+bench_resident_home() {  # FOLDER
+  mkdir -p "$1"
+  cd "$1"
+  bench_private_home "$1"
+  unset XDG_CURRENT_DESKTOP DBUS_SESSION_BUS_ADDRESS
+  export XDG_RUNTIME_DIR="$1/runtime" QT_QPA_PLATFORM=xcb
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  data="$XDG_CONFIG_HOME/Vendaro"
+}
+
 # photo.jpg, 6000x4000, in the current folder: large soft structures in each
 # channel plus fine grain.
 bench_photo() {

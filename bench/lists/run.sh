@@ -27,13 +27,7 @@ bench_build bench-lists vendaro vendaro-bench-make-list vendaro-bench-list-model
   -- -DVENDARO_BENCH=ON
 program="$build/bin/vendaro"
 work="$build/work"
-mkdir -p "$work"
-cd "$work"
-bench_private_home "$work"
-unset XDG_CURRENT_DESKTOP DBUS_SESSION_BUS_ADDRESS
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-data="$XDG_CONFIG_HOME/Vendaro"
+bench_resident_home "$work"
 
 bench_xvfb 1920x1080x24
 resident=

@@ -43,6 +43,9 @@ struct AppServices {
   // How long the screens must stay still before the wallpaper is composed
   // for them again, in milliseconds; 0: the kScreenSettleMs default.
   int screenSettleMs = 0;
+  // How long a followed folder must stay still before its pictures are
+  // looked for again, in milliseconds; 0: the kFolderSettleMs default.
+  int folderSettleMs = 0;
   // Whether the tray speaks D-Bus, where a click stands for the double
   // click; empty: it does not.
   std::function<bool()> statusNotifierTray;

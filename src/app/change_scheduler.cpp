@@ -89,6 +89,7 @@ bool ChangeScheduler::DueAtStartUnderSessionTrigger() const {
 
 void ChangeScheduler::Next() {
   if (changing_) return;
+  if (hooks_.beforeChoosing) hooks_.beforeChoosing();
   Settings& s = state_.settings;
   s.PreviousPosition = s.CurrentPosition;
   // Not value_or: a new pick would use up a place of the round (and a

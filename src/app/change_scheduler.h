@@ -72,6 +72,8 @@ struct SchedulerHooks {
   bool fileExistsOnThreads = false;
   // Called before gone entries are dropped from the list.
   std::function<void()> listChanging;
+  // Called before Next chooses a picture: the list may change first.
+  std::function<void()> beforeChoosing;
   std::function<void(const WallpaperEntry& entry)> showNotification;
   std::function<void()> hideNotification;
   // Composes the entry and sets it as the wallpaper.

@@ -11,6 +11,7 @@
 
 #include "app/desktop_notification.h"
 #include "app/failure_runs.h"
+#include "app/folder_watch.h"
 #include "app/notification_window.h"
 #include "app/startup_files.h"
 #include "app/version_check.h"
@@ -62,7 +63,9 @@ SchedulerHooks ResidentSession::MakeSchedulerHooks() {
   hooks.fileExistsOnThreads = true;
   hooks.listChanging = [this] {
     if (listWatcher_) listWatcher_();
+    if (!rows_.empty()) rowsBehind_ = true;
   };
+  hooks.beforeChoosing = [this] { LookAtUnwatchedFolders(); };
   // The window outlives its change by a moment so that it can be read; the
   // next change replaces it.
   hooks.showNotification = [this](const WallpaperEntry& entry) {
@@ -178,7 +181,9 @@ bool ResidentSession::LoadList() {
   // not in the state folder a quit leaves empty.
   const std::string cacheFolder =
       services_.tempFolder.empty() ? ResolveCacheFolder() : services_.tempFolder;
-  Status status = LoadActiveList(state().dataFolder, cacheFolder, state().list, pictureProbe());
+  Status status =
+      LoadActiveList(state().dataFolder, cacheFolder, state().list, pictureProbe(), &rows_);
+  FollowFolders();
   // One helper stays for the changes; the others' memory goes back.
   if (helpers_) helpers_->KeepIdle(1);
   if (status) return true;

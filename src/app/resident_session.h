@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app_services.h"
 #include "app/change_scheduler.h"
@@ -27,6 +28,7 @@ namespace vendaro {
 
 class TForm5;
 class DesktopNotification;
+class FolderWatch;
 class PictureHelpers;
 struct LayoutComposition;
 
@@ -57,6 +59,11 @@ class ResidentSession {
   // --- what the windows see and do ---
   const Settings& settings() const;
   const EntryList& activeList() const;
+  // The list as the user made it, what the settings window shows and the
+  // list file holds: a folder row stands there for its pictures, which the
+  // active list holds instead.  The active list itself when it has no
+  // folder rows.
+  const EntryList& listRows() const;
   const std::string& dataFolder() const;
   const std::string& tempFolder() const;
   // The composed file on the desktop now; empty before the first change.
@@ -123,6 +130,15 @@ class ResidentSession {
   const MonitorLayout& composedLayout() const { return composedLayout_; }
   ChangeStamp Now() const;
   DesktopBackend* desktop();
+  // What follows the folder rows' folders; null without folder rows.
+  FolderWatch* folderWatch() const { return folderWatch_.get(); }
+  // The pictures of these folder rows (their paths) are looked for again;
+  // the active list takes what has come and drops what has gone, the
+  // positions staying on their pictures.
+  void LookAtFolders(const std::vector<std::string>& rowPaths);
+  // The first picture of a folder row (its path), in name order: from the
+  // active list when the row is in it, else found in the folder now.
+  std::optional<WallpaperEntry> FirstPictureOf(const std::string& rowPath) const;
 
  private:
   SchedulerHooks MakeSchedulerHooks();
@@ -145,6 +161,11 @@ class ResidentSession {
   void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
   void TakeOptions(const Options& options, const ChangeStamp& now);
   void TakeList(const EntryList& list, int currentRow);
+  // The active list of `rows` with folder rows in them; the current row's
+  // first picture becomes current.
+  void TakeFolderRows(EntryList rows, int currentRow);
+  void FollowFolders();
+  void LookAtUnwatchedFolders();
   void RestoreUserWallpaper();
   std::string ResolvedDataFolder() const;
 
@@ -164,6 +185,13 @@ class ResidentSession {
   // every change.
   std::string monitorsLeftOut_;
   bool ended_ = false;
+  // The list's rows when it has folder rows, else empty.  Behind the active
+  // list after a change dropped pictures that went, until next asked for.
+  mutable EntryList rows_;
+  mutable bool rowsBehind_ = false;
+  std::unique_ptr<FolderWatch> folderWatch_;
+  std::vector<std::string> foldersWaiting_;
+  bool lookingAtFolders_ = false;
   const void* listWatcherOwner_ = nullptr;
   std::function<void()> listWatcher_;
 };

@@ -5,6 +5,7 @@
 
 #include "app/old_bitmaps.h"
 #include "app/resident_session.h"
+#include "model/folder_rows.h"
 #include "platform/desktop/desktop.h"
 
 namespace vendaro {
@@ -79,9 +80,13 @@ void ResidentSession::TakeList(const EntryList& list, int currentRow) {
   s.settings.PreviousPosition = s.settings.CurrentPosition;
   s.settings.CurrentPosition = currentRow >= 0 ? currentRow : 0;
   // The window may hand over the very list it shows unedited.
-  if (&list != &s.list) {
+  if (HasFolderRows(list)) {
+    TakeFolderRows(list, currentRow);
+  } else if (&list != &s.list) {
     if (listWatcher_) listWatcher_();
     s.list = list;
+    rows_.clear();
+    FollowFolders();
   }
   // Nothing to change to: the timer rests until a list comes.
   if (list.empty()) {

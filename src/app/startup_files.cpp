@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "app/folder_pictures.h"
+#include "model/folder_rows.h"
 #include "model/settings.h"
 #include "model/size_cache.h"
 #include "system/files.h"
@@ -14,9 +16,25 @@ bool MoveLegacyList(const std::string& dataFolder) {
   return MoveWithoutReplacing(from, to);
 }
 
+namespace {
+
+// The pictures of the folder rows in place of the rows.
+void ExpandFolderRows(EntryList& list, EntryList* rows, const PictureProbe& probe,
+                      unsigned threads) {
+  if (rows != nullptr) rows->clear();
+  if (!HasFolderRows(list)) return;
+  EntryList read = std::move(list);
+  list =
+      ExpandRows(read, [&](const FolderRow& row) { return FolderPictures(row, probe, threads); });
+  if (rows != nullptr) *rows = std::move(read);
+}
+
+}  // namespace
+
 Status LoadActiveList(const std::string& dataFolder, const std::string& cacheFolder,
-                      EntryList& list, const PictureProbe& probe) {
+                      EntryList& list, const PictureProbe& probe, EntryList* rows) {
   list.clear();
+  if (rows != nullptr) rows->clear();
   std::string path = dataFolder + kDefaultListName;
   if (!PathExists(path)) return Status::Ok();
   const Result<ListLines> lines = ReadListFile(path);
@@ -26,10 +44,13 @@ Status LoadActiveList(const std::string& dataFolder, const std::string& cacheFol
   const unsigned threads = std::thread::hardware_concurrency();
   if (cacheFolder.empty()) {
     EntriesFromPaths(*lines, list, probe, threads);
+    ExpandFolderRows(list, rows, probe, threads);
     return Status::Ok();
   }
   PictureSizeCache cache(cacheFolder + kSizeCacheName);
-  EntriesFromPaths(*lines, list, cache.InFrontOf(probe), threads);
+  const PictureProbe cached = cache.InFrontOf(probe);
+  EntriesFromPaths(*lines, list, cached, threads);
+  ExpandFolderRows(list, rows, cached, threads);
   // A cache that cannot be written costs the next start its time, nothing
   // else: the list is loaded all the same.
   static_cast<void>(cache.Save());

@@ -11,13 +11,22 @@
 #include <thread>
 #include <unordered_set>
 
+#include "model/folder_rows.h"
 #include "system/files.h"
 
 namespace vendaro {
 namespace {
 
+// A folder row of a list file stays a row, its pictures found later.
+bool AppendFolderRow(EntryList& list, std::string_view line) {
+  if (!line.ends_with('/') && !line.ends_with('*')) return false;
+  const std::optional<FolderRow> row = FolderRowOf(line);
+  if (row) list.push_back(MakeEntry(FolderRowPath(*row), 0, 0));
+  return row.has_value();
+}
+
 void AppendProbed(EntryList& list, const std::string& path, const PictureProbe& probe) {
-  if (!IsStorablePath(path)) return;
+  if (!IsStorablePath(path) || AppendFolderRow(list, path)) return;
   const Result<PictureSize> size = probe(path);
   if (size) list.push_back(MakeEntry(path, size->width, size->height));
 }
@@ -261,10 +270,20 @@ void EntriesFromPaths(const ListLines& paths, EntryList& list, const PictureProb
     ForEachDistinctLine(paths, [&distinct](std::string_view path) {
       if (IsStorablePath(path)) distinct.push_back(path);
     });
-    const std::vector<std::optional<PictureSize>> sizes = ProbeAll(distinct, probe, threads);
+    // A folder row is not a picture to measure.
+    const PictureProbe pictures = [&probe](const std::string& path) -> Result<PictureSize> {
+      if (FolderRowOf(path)) return Status::Error(path);
+      return probe(path);
+    };
+    const std::vector<std::optional<PictureSize>> sizes = ProbeAll(distinct, pictures, threads);
     list.reserve(list.size() + distinct.size());
-    for (std::size_t i = 0; i < distinct.size(); ++i)
-      if (sizes[i]) list.push_back(MakeEntry(distinct[i], sizes[i]->width, sizes[i]->height));
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+      if (sizes[i]) {
+        list.push_back(MakeEntry(distinct[i], sizes[i]->width, sizes[i]->height));
+      } else {
+        AppendFolderRow(list, distinct[i]);
+      }
+    }
   }
   RemoveDuplicateEntries(list);
 }
@@ -277,8 +296,9 @@ void EntriesFromPaths(const std::vector<std::string>& paths, EntryList& list,
 }
 
 void AddListedPictures(EntryList& list, const ListLines& lines, const PictureProbe& probe) {
-  ForEachDistinctLine(
-      lines, [&](std::string_view path) { AddPictureFile(list, std::string(path), probe); });
+  ForEachDistinctLine(lines, [&](std::string_view path) {
+    if (!AppendFolderRow(list, path)) AddPictureFile(list, std::string(path), probe);
+  });
 }
 
 }  // namespace vendaro

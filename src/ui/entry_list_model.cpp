@@ -4,10 +4,24 @@
 #include <iterator>
 #include <utility>
 
+#include "model/folder_rows.h"
+#include "model/polish_plural.h"
 #include "model/wallpaper_entry.h"
 #include "platform/session/path_text.h"
 
 namespace vendaro {
+
+std::string PictureCount(int count) {
+  return std::to_string(count) + " " + PolishPlural(count, "obraz", "obrazy", "obrazów");
+}
+
+std::string FolderRowName(const FolderRow& row) {
+  std::string_view folder = row.folder;
+  if (folder.size() > 1) folder.remove_suffix(1);
+  std::string name = FileNamePart(folder);
+  if (name.empty()) name = "/";
+  return row.subfolders ? name + " (z podfolderami)" : name;
+}
 
 EntryListModel::EntryListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -18,6 +32,13 @@ int EntryListModel::rowCount(const QModelIndex& parent) const {
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const WallpaperEntry& entry = entries()[static_cast<std::size_t>(index.row())];
+  if (const std::optional<FolderRow> folder =
+          IsFolderRow(entry) ? FolderRowOf(entry.path) : std::nullopt) {
+    if (role == kSizeRole) return PathText(PictureCount(entry.width));
+    if (role == Qt::DisplayRole) return PathText(FolderRowName(*folder));
+    if (role == kFolderRole) return true;
+    return {};
+  }
   if (role == kSizeRole) return QStringLiteral("%1x%2").arg(entry.width).arg(entry.height);
   if (role == Qt::DisplayRole) return PathText(FileNamePart(entry.path));
   return {};

@@ -2,11 +2,19 @@
 
 #include <QAbstractListModel>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "model/entry_list.h"
 
 namespace vendaro {
+
+struct FolderRow;
+
+// "N obrazów": what a folder row shows in the size column.
+std::string PictureCount(int count);
+// A folder row's name: the folder's own, and whether it takes subfolders.
+std::string FolderRowName(const FolderRow& row);
 
 // The edited list itself: the settings window's list control shows these
 // entries and every command changes them here, so no second copy exists.
@@ -19,6 +27,8 @@ class EntryListModel : public QAbstractListModel {
   // A row's recorded size as "WxH", for the row painter (the display role is
   // the file name).
   static constexpr int kSizeRole = Qt::UserRole + 1;
+  // True for a row standing for a folder's pictures.
+  static constexpr int kFolderRole = Qt::UserRole + 2;
 
   explicit EntryListModel(QObject* parent = nullptr);
 

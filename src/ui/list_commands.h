@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/name_order.h"
 #include "model/entry_list.h"
 
 namespace vendaro {
@@ -29,7 +30,9 @@ int CurrentAfterRemoval(std::vector<int> rows, int current, int count);
 
 // Whole entry strings, ascending, without regard to case, in the user's
 // locale order (so by full path, folder first).
-void SortEntries(EntryList& entries);
+inline void SortEntries(EntryList& entries) {
+  SortByName(entries);
+}
 
 // The files of a folder that were left out.
 struct FolderScan {
@@ -45,6 +48,11 @@ FolderScan ScanFolder(const std::string& folder, EntryList& list, const PictureP
 // file.  What a scanned folder left out is added to `left`.
 void AddDroppedItem(const std::string& path, EntryList& list, const PictureProbe& probe,
                     FolderScan& left);
+
+// A row standing for the pictures in `folder` (a path ending in '/'), and
+// with `subfolders` in every folder below it; it counts the pictures' names
+// there now.
+WallpaperEntry FollowedFolderRow(const std::string& folder, bool subfolders);
 
 // The one message telling what a scan left out, in Polish with the counts'
 // plural forms; empty when nothing was.

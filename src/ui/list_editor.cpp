@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/resident_session.h"
+#include "model/folder_rows.h"
 #include "platform/session/folders.h"
 #include "platform/session/path_text.h"
 #include "system/process.h"
@@ -106,6 +107,13 @@ void TForm1::BuildListSide() {
                        QKeySequence("Ctrl+A"), 0, &TForm1::BitBtn3Click, next());
   BitBtn10 = AddCommand("BitBtn10", "Dodajzdjciazkatalogu1", "Dodaj zdjęcia z katalogu",
                         QKeySequence("Ctrl+F"), 1, &TForm1::BitBtn10Click, next());
+  // The column has no room for another button: the menu holds it.
+  auto* follow = PopupMenu1->addAction(SettingsGlyph(1), "Dodaj obserwowany katalog");
+  follow->setObjectName("Dodajobserwowanykatalog1");
+  follow->setShortcut(QKeySequence("Ctrl+G"));
+  follow->setShortcutContext(Qt::WidgetShortcut);
+  ListBox1->addAction(follow);
+  connect(follow, &QAction::triggered, this, &TForm1::FollowFolderClick);
   PopupMenu1->addSeparator();
   BitBtn4 = AddCommand("BitBtn4", "Usuzlistywybraneobrazki1", "Usuń z listy wybrane obrazki",
                        QKeySequence(Qt::Key_Delete), 2, &TForm1::BitBtn4Click, next());
@@ -185,6 +193,13 @@ void TForm1::AddFolder(const QString& folder) {
   TellLeftOut(left);
 }
 
+void TForm1::AddFollowedFolder(const QString& folder, bool subfolders) {
+  std::string path = PathBytes(folder);
+  if (!path.ends_with('/')) path += '/';
+  dialogFolder_.UsedFolder(path);
+  AddBatch([&](EntryList& added) { added.push_back(FollowedFolderRow(path, subfolders)); });
+}
+
 void TForm1::DropPaths(const QStringList& paths) {
   FolderScan left;
   AddBatch([&](EntryList& added) {
@@ -200,7 +215,15 @@ void TForm1::LoadList(const QString& path) {
     prompts_.showError(this, QString::fromStdString(lines.message()));
     return;
   }
-  AddBatch([&](EntryList& added) { AddListedPictures(added, *lines, probe_); });
+  AddBatch([&](EntryList& added) {
+    AddListedPictures(added, *lines, probe_);
+    // A folder row read from a file counts what its folder holds now.
+    for (WallpaperEntry& entry : added) {
+      if (const std::optional<FolderRow> row =
+              IsFolderRow(entry) ? FolderRowOf(entry.path) : std::nullopt)
+        entry = FollowedFolderRow(row->folder, row->subfolders);
+    }
+  });
 }
 
 void TForm1::SaveList(const QString& path) {
@@ -219,6 +242,12 @@ void TForm1::BitBtn3Click() {
 void TForm1::BitBtn10Click() {
   const QString folder = prompts_.chooseFolder(this, PathText(dialogFolder_.Start()));
   if (!folder.isEmpty()) AddFolder(folder);
+}
+
+void TForm1::FollowFolderClick() {
+  const std::optional<FollowedFolderChoice> chosen =
+      prompts_.chooseFollowedFolder(this, PathText(dialogFolder_.Start()));
+  if (chosen && !chosen->folder.isEmpty()) AddFollowedFolder(chosen->folder, chosen->subfolders);
 }
 
 void TForm1::BitBtn4Click() {

@@ -1,8 +1,10 @@
 #include "ui/prompts.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 #include "model/picture_formats.h"
@@ -58,11 +60,29 @@ void ShowError(QWidget* parent, const QString& text) {
   QMessageBox::critical(parent, QStringLiteral("Vendaro"), text);
 }
 
+// The folder browser with a box for the subfolders under its list: Qt's own
+// dialog, since a system one takes no box of ours.
+std::optional<FollowedFolderChoice> ChooseFollowedFolder(QWidget* parent,
+                                                         const QString& startFolder) {
+  QFileDialog dialog(parent, QStringLiteral("Wybierz obserwowany katalog"),
+                     QDir(startFolder).exists() ? startFolder : QString());
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly |
+                    QFileDialog::DontUseNativeDialog);
+  auto* subfolders = new QCheckBox(QStringLiteral("z podfolderami"), &dialog);
+  subfolders->setObjectName("subfolders");
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+    grid->addWidget(subfolders, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return FollowedFolderChoice{dialog.selectedFiles().front(), subfolders->isChecked()};
+}
+
 }  // namespace
 
 Prompts Prompts::System() {
-  return {ChoosePictures, ChooseFolder,     ChooseListToLoad, ChooseListToSave,
-          ChooseColor,    AskRemoveMissing, ShowInformation,  ShowError};
+  return {ChoosePictures,   ChooseFolder,    ChooseListToLoad, ChooseListToSave,    ChooseColor,
+          AskRemoveMissing, ShowInformation, ShowError,        ChooseFollowedFolder};
 }
 
 }  // namespace vendaro

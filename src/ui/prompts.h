@@ -10,6 +10,12 @@ class QWidget;
 
 namespace vendaro {
 
+// A folder chosen to be followed, and whether its subfolders are too.
+struct FollowedFolderChoice {
+  QString folder;
+  bool subfolders = false;
+};
+
 // The questions and dialogs the settings windows put to the user, passed in
 // so that tests answer them without a person.  Empty results mean "cancelled".
 struct Prompts {
@@ -23,6 +29,8 @@ struct Prompts {
   std::function<bool(QWidget*, const QString& text)> askRemoveMissing;
   std::function<void(QWidget*, const QString& text)> showInformation;
   std::function<void(QWidget*, const QString& text)> showError;
+  std::function<std::optional<FollowedFolderChoice>(QWidget*, const QString& startFolder)>
+      chooseFollowedFolder;
 
   // The system's dialogs and message boxes.
   static Prompts System();

@@ -5,6 +5,7 @@
 
 #include "model/wallpaper_entry.h"
 #include "ui/entry_list_model.h"
+#include "ui/icons.h"
 #include "ui/option_rules.h"
 
 namespace vendaro {
@@ -43,7 +44,14 @@ void ListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   painter->setFont(option.font);
   painter->fillRect(row, color);
   painter->setPen(Qt::black);
-  DrawTextAt(painter, row, row.left() + 2, index.data(Qt::DisplayRole).toString());
+  int nameX = row.left() + 2;
+  // A folder row: the folder's glyph before its name tells it from a picture.
+  if (index.data(EntryListModel::kFolderRole).toBool()) {
+    const int side = row.height() - 2;
+    SettingsGlyph(1).paint(painter, QRect(nameX, row.top() + 1, side, side));
+    nameX += side + 3;
+  }
+  DrawTextAt(painter, row, nameX, index.data(Qt::DisplayRole).toString());
   const int x = row.left() + nameColumnWidth_() - 2;
   // The band hides the end of a file name that runs into the size column.
   painter->fillRect(QRect(QPoint(x - 6, row.top()), row.bottomRight()), color);

@@ -196,7 +196,7 @@ void TForm1::FormCreate() {
   WindowListCount = static_cast<int>(session_.activeList().size());
   // Shown without a copy (some 25 MB at 200,000 pictures) until the user
   // edits it or the session is about to change it.
-  model_->Show(session_.activeList());
+  model_->Show(session_.listRows());
   session_.WatchActiveList(this, [this] { model_->Detach(); });
 
   Options shown = session_.settings();

@@ -97,6 +97,7 @@ class TForm1 : public QDialog {
   // The commands, as the buttons, menu items and shortcuts run them.
   void BitBtn3Click();
   void BitBtn10Click();
+  void FollowFolderClick();
   void BitBtn4Click();
   void BitBtn1Click();
   void BitBtn2Click();
@@ -106,6 +107,7 @@ class TForm1 : public QDialog {
   // What the commands do once their dialog has answered.
   void AddPictureFiles(const QStringList& paths);
   void AddFolder(const QString& folder);
+  void AddFollowedFolder(const QString& folder, bool subfolders);
   void DropPaths(const QStringList& paths);
   void LoadList(const QString& path);
   void SaveList(const QString& path);

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/resident_session.h"
+#include "model/folder_rows.h"
 #include "model/wallpaper_entry.h"
 #include "platform/session/path_text.h"
 #include "system/files.h"
@@ -38,7 +39,10 @@ void TForm1::FormShow() {
   if (model_->rowCount() == 0) return;
   // A position left outside the list (pictures dropped at start) means the first entry.
   const auto positionInList = [this] {
-    const int position = session_.settings().CurrentPosition;
+    int position = session_.settings().CurrentPosition;
+    // The position counts pictures; a folder row holds many.
+    if (position >= 0 && HasFolderRows(model_->entries()))
+      position = RowOfRotation(model_->entries(), static_cast<std::size_t>(position));
     return position >= 0 && position < model_->rowCount() ? position : 0;
   };
   MakeCurrent(positionInList(), false);
@@ -52,9 +56,19 @@ void TForm1::FormShow() {
 }
 
 void TForm1::ListBox1Click() {
-  const int row = CurrentRow();
-  if (row < 0) return;
-  const WallpaperEntry& entry = model_->entries()[static_cast<std::size_t>(row)];
+  const int current = CurrentRow();
+  if (current < 0) return;
+  const WallpaperEntry& entry = model_->entries()[static_cast<std::size_t>(current)];
+  if (IsFolderRow(entry)) {
+    const std::optional<WallpaperEntry> first = session_.FirstPictureOf(entry.path);
+    if (!first) {
+      ShowThumbnail({});
+      return;
+    }
+    const ComposeResult composed = session_.ComposePreview(*first, Values());
+    ShowThumbnail(composed.status ? ImageOfCanvas(composed.canvas) : QImage());
+    return;
+  }
   if (IsRegularFile(entry.path)) {
     const ComposeResult composed = session_.ComposePreview(entry, Values());
     if (composed.status && !composed.canvas.empty()) ShowThumbnail(ImageOfCanvas(composed.canvas));
@@ -63,7 +77,7 @@ void TForm1::ListBox1Click() {
   const QString question =
       QStringLiteral("Nie znaleziono pliku\n%1\nCzy usunąć go z listy ?").arg(PathText(entry.path));
   // The thumbnail keeps what it showed: the row moving up is not composed.
-  if (prompts_.askRemoveMissing(this, question)) RemoveRowsQuietly({row});
+  if (prompts_.askRemoveMissing(this, question)) RemoveRowsQuietly({current});
 }
 
 void TForm1::ShowThumbnail(QImage picture) {

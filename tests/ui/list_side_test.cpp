@@ -15,6 +15,7 @@
 #include "support/dummy_desktop.h"
 #include "support/test_environment.h"
 #include "system/files.h"
+#include "ui/entry_list_model.h"
 #include "ui/preview_window.h"
 #include "ui/settings_fixture.h"
 
@@ -453,6 +454,66 @@ TEST_F(ListSide, SavedListLoadsBackAndLoadErrorsLeaveItEmpty) {
   window.LoadList(QString::fromStdString(root + "/missing.vdl"));
   EXPECT_TRUE(window.entries().empty());
   EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(ListSide, AFollowedFolderIsOneRowWithItsCountAndFirstPicture) {
+  const std::string folder = testing::MakeTempDir("followed") + "/";
+  std::filesystem::create_directories(folder + "inner");
+  const std::pair<const char*, QColor> pictures[] = {{"B.png", Qt::blue},
+                                                     {"a.png", Qt::red},
+                                                     {"c.png", Qt::blue},
+                                                     {"inner/d.png", Qt::blue},
+                                                     {"inner/e.png", Qt::blue}};
+  for (const auto& [name, colour] : pictures) {
+    QImage picture(32, 24, QImage::Format_RGB32);
+    picture.fill(colour);
+    picture.save(QString::fromStdString(folder + name));
+  }
+  testing::WriteFileBytes(folder + "notes.txt", "text");
+  struct Row {
+    std::string folder;
+    bool subfolders;
+    std::string name;
+    std::string count;
+    bool thumbnail;
+  };
+  const std::string empty = testing::MakeTempDir("nothing") + "/";
+  const Row rows[] = {
+      {folder, false, FileNamePart(folder.substr(0, folder.size() - 1)), "3 obrazy", true},
+      {folder, true, FileNamePart(folder.substr(0, folder.size() - 1)) + " (z podfolderami)",
+       "5 obrazów", true},
+      {empty, false, FileNamePart(empty.substr(0, empty.size() - 1)), "0 obrazów", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    prompts.chooseFollowedFolder = [&](QWidget*, const QString&) {
+      return std::optional<FollowedFolderChoice>(
+          {QString::fromStdString(row.folder), row.subfolders});
+    };
+    window.reset();
+    State().list.clear();
+    TForm1& window = OpenWith({"x.png"});
+    window.findChild<QAction*>("Dodajobserwowanykatalog1")->trigger();
+    ASSERT_EQ(window.entries().size(), 2u);
+    const QModelIndex added = window.ListBox1->model()->index(1, 0);
+    EXPECT_EQ(added.data(Qt::DisplayRole).toString().toStdString(), row.name);
+    EXPECT_EQ(added.data(EntryListModel::kSizeRole).toString().toStdString(), row.count);
+    ClickRow(window, 0);
+    ClickRow(window, 1);
+    const QImage& thumbnail = window.thumbnailPicture();
+    EXPECT_EQ(thumbnail.isNull(), !row.thumbnail);
+    if (row.thumbnail) {
+      // a.png is first by name; by bytes B.png would be.
+      const QColor centre = thumbnail.pixelColor(thumbnail.width() / 2, thumbnail.height() / 2);
+      EXPECT_GT(centre.red(), 200) << centre.name().toStdString();
+      EXPECT_LT(centre.blue(), 60) << centre.name().toStdString();
+    }
+    // Saved and loaded back: the same rows, the folder counted again.
+    const EntryList shown = window.entries();
+    window.SaveList(QString::fromStdString(root + "/followed.vdl"));
+    window.LoadList(QString::fromStdString(root + "/followed.vdl"));
+    EXPECT_EQ(window.entries(), shown);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/notification_window.h"
 #include "app/tray_menu.h"
@@ -62,6 +63,41 @@ bool Save(const QPixmap& pixmap, const std::string& folder, const char* name) {
   }
   std::printf("%s\n", path.c_str());
   return true;
+}
+
+// Followed folders: one row each with its count, the thumbnail of the
+// chosen one its first picture; and the list's menu that adds them.
+template <std::size_t N>
+bool RenderFolderRows(const std::string& out, ScreenSize screen, const Picture (&pictures)[N]) {
+  testing::SettingsWindowFixture fixture;
+  fixture.screen = screen;
+  for (const char* folder : {"Tapety", "Wakacje", "Wakacje/2024", "Wakacje/2025"})
+    std::filesystem::create_directories(fixture.pictureFolder + folder);
+  const std::pair<const char*, std::size_t> placed[] = {
+      {"Tapety/", 0},       {"Tapety/", 1},       {"Tapety/", 3},      {"Wakacje/", 2},
+      {"Wakacje/2024/", 4}, {"Wakacje/2024/", 5}, {"Wakacje/2025/", 6}};
+  for (const auto& [folder, index] : placed) {
+    Picture picture = pictures[index];
+    const std::string name = std::string(folder) + picture.name;
+    picture.name = name.c_str();
+    MakeGradientPicture(fixture, picture);
+  }
+  fixture.State().list.push_back(MakeGradientPicture(fixture, pictures[4]));
+  fixture.State().list.push_back(MakeGradientPicture(fixture, pictures[6]));
+  TForm1& window = fixture.OpenWindow();
+  window.show();
+  for (const auto& [folder, subfolders] : {std::pair{"Tapety", false}, {"Wakacje", true}}) {
+    window.AddFollowedFolder(QString::fromStdString(fixture.pictureFolder + folder), subfolders);
+  }
+  window.ListBox1->setCurrentIndex(window.ListBox1->model()->index(2, 0));
+  QApplication::processEvents();
+  bool ok = Save(window.grab(), out, "settings-folder-rows.png");
+  window.PopupMenu1->popup(window.ListBox1->viewport()->mapToGlobal(QPoint(40, 40)));
+  QApplication::processEvents();
+  ok = Save(window.PopupMenu1->grab(), out, "list-menu.png") && ok;
+  window.PopupMenu1->hide();
+  window.hide();
+  return ok;
 }
 
 int Render(const std::string& out) {
@@ -141,7 +177,8 @@ int Render(const std::string& out) {
   first.show();
   QApplication::processEvents();
   ok = Save(first.grab(), out, "first-start.png") && ok;
-  return ok ? 0 : 1;
+  first.hide();
+  return RenderFolderRows(out, fixture.screen, pictures) && ok ? 0 : 1;
 }
 
 }  // namespace

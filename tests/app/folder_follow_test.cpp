@@ -1,0 +1,193 @@
+#include <QTest>
+#include <filesystem>
+
+#include "app/folder_watch.h"
+#include "form_fixture.h"
+#include "model/folder_rows.h"
+
+namespace vendaro::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class FolderFollowTest : public FormTest {
+ protected:
+  FolderFollowTest() {
+    std::filesystem::create_directories(pictures_ + "f/sub");
+    a_ = Picture("a.png", 4, 3);
+    Picture("f/c.png", 4, 3);
+    Picture("f/B.png", 5, 3);  // name order, not byte order: B between a and c
+    Picture("f/sub/d.png", 6, 3);
+    WriteFileBytes(pictures_ + "f/notes.txt", "not a picture");
+    z_ = Picture("z.png", 4, 3);
+  }
+
+  std::unique_ptr<TForm2> Started(const std::string& folderLine) {
+    WriteList("default.vdl", {a_, folderLine, z_});
+    WriteIni("");
+    AppServices services = MakeServices();
+    services.folderSettleMs = 10;
+    auto form = std::make_unique<TForm2>(std::move(services));
+    EXPECT_TRUE(form->FormCreate());
+    return form;
+  }
+
+  // The active list's paths, those in the pictures folder without it.
+  Names Shown(const EntryList& list) const {
+    Names names;
+    for (const WallpaperEntry& entry : list)
+      names.push_back(entry.path.starts_with(pictures_) ? entry.path.substr(pictures_.size())
+                                                        : entry.path);
+    return names;
+  }
+
+  std::string a_, z_;
+};
+
+TEST_F(FolderFollowTest, AFolderRowStandsForItsPicturesInNameOrder) {
+  struct Row {
+    const char* line;
+    Names active;
+    int count;
+  };
+  const Row rows[] = {
+      {"f/", {"a.png", "f/B.png", "f/c.png", "z.png"}, 2},
+      {"f/**", {"a.png", "f/B.png", "f/c.png", "f/sub/d.png", "z.png"}, 3},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::unique_ptr<TForm2> form = Started(pictures_ + row.line);
+    ResidentSession& session = form->session();
+    EXPECT_EQ(Shown(session.activeList()), row.active);
+    ASSERT_EQ(session.listRows().size(), 3u);
+    EXPECT_EQ(session.listRows()[1].path, pictures_ + row.line);
+    EXPECT_EQ(session.listRows()[1].width, row.count);
+    // Apply of the rows as shown writes the list file back as it was read.
+    const std::string before = ReadFileBytes(data_ + "default.vdl");
+    ApplyRequest request;
+    request.options = session.settings();
+    request.rows = &session.listRows();
+    request.currentRow = 2;
+    EXPECT_TRUE(session.Apply(request).ok());
+    EXPECT_EQ(ReadFileBytes(data_ + "default.vdl"), before);
+    EXPECT_EQ(Shown(session.activeList()), row.active);
+    // The row's pictures come first, then the current row: z.png.
+    EXPECT_EQ(session.settings().CurrentPosition, row.count + 1);
+  }
+}
+
+TEST_F(FolderFollowTest, PicturesComeAndGoWhileThePositionStaysOnItsPicture) {
+  std::unique_ptr<TForm2> form = Started(pictures_ + "f/");
+  ResidentSession& session = form->session();
+  ASSERT_NE(session.folderWatch(), nullptr);
+  const auto current = [&] {
+    const auto at = static_cast<std::size_t>(session.settings().CurrentPosition);
+    return at < session.activeList().size() ? Shown(session.activeList())[at] : "";
+  };
+  const auto waitFor = [&](const Names& active) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shown(session.activeList()) == active; }, 5000))
+        << ::testing::PrintToString(Shown(session.activeList()));
+  };
+  session.state().settings.CurrentPosition = 2;  // f/c.png
+  struct Step {
+    const char* name;
+    std::function<void()> change;
+    Names active;
+    std::string current;  // the picture the position stands on
+  };
+  const Step steps[] = {
+      {"a picture copied in before it",
+       [&] { std::filesystem::copy_file(a_, pictures_ + "f/a1.png"); },
+       {"a.png", "f/a1.png", "f/B.png", "f/c.png", "z.png"},
+       "f/c.png"},
+      {"one that is not a picture", [&] { WriteFileBytes(pictures_ + "f/x.txt", "x"); }, {}, ""},
+      {"the current picture removed",
+       [&] { std::filesystem::remove(pictures_ + "f/c.png"); },
+       {"a.png", "f/a1.png", "f/B.png", "z.png"},
+       "f/B.png"},  // so that the next change shows z.png
+      {"a picture moved in under a new name",
+       [&] { std::filesystem::rename(pictures_ + "f/a1.png", pictures_ + "f/y.png"); },
+       {"a.png", "f/B.png", "f/y.png", "z.png"},
+       "f/B.png"},
+  };
+  Names last;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.change();
+    const Names expected = step.active.empty() ? last : step.active;
+    waitFor(expected);
+    if (!step.current.empty()) {
+      EXPECT_EQ(current(), step.current);
+    }
+    last = expected;
+  }
+  session.Next();
+  EXPECT_EQ(current(), "f/y.png");
+  // The editor's rows count what the folder holds now.
+  EXPECT_EQ(session.listRows()[1].width, 2);
+}
+
+TEST_F(FolderFollowTest, SubfoldersMadeLaterAreFollowedToo) {
+  std::unique_ptr<TForm2> form = Started(pictures_ + "f/**");
+  ResidentSession& session = form->session();
+  std::filesystem::create_directory(pictures_ + "f/new");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const std::vector<std::string> folders = session.folderWatch()->watchedFolders();
+        return std::find(folders.begin(), folders.end(), pictures_ + "f/new/") != folders.end();
+      },
+      5000));
+  Picture("f/new/e.png", 3, 3);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        const Names shown = Shown(session.activeList());
+        return std::find(shown.begin(), shown.end(), "f/new/e.png") != shown.end();
+      },
+      5000));
+}
+
+// A folder no watch follows (here one missing at start, as on a drive not
+// mounted yet) is looked at before each change, and watched once it can be.
+TEST_F(FolderFollowTest, AFolderNoWatchFollowsIsLookedAtBeforeEachChange) {
+  std::unique_ptr<TForm2> form = Started(pictures_ + "later/");
+  ResidentSession& session = form->session();
+  ASSERT_NE(session.folderWatch(), nullptr);
+  EXPECT_EQ(session.folderWatch()->unwatchedRows().size(), 1u);
+  EXPECT_EQ(Shown(session.activeList()), (Names{"a.png", "z.png"}));
+  std::filesystem::create_directory(pictures_ + "later");
+  Picture("later/k.png", 3, 3);
+  session.state().settings.CurrentPosition = 0;
+  session.Next();
+  EXPECT_EQ(Shown(session.activeList()), (Names{"a.png", "later/k.png", "z.png"}));
+  EXPECT_EQ(session.settings().CurrentPosition, 1) << "the new picture is the next one";
+  EXPECT_TRUE(session.folderWatch()->unwatchedRows().empty());
+}
+
+TEST_F(FolderFollowTest, AFolderRowAppliedTakesItsPicturesAndTheRowsCurrentPicture) {
+  std::unique_ptr<TForm2> form = Started(a_);
+  ResidentSession& session = form->session();
+  EXPECT_EQ(session.folderWatch(), nullptr);
+  const EntryList rows = {MakeEntry(z_, 4, 3), MakeEntry(pictures_ + "f/**", 0, 0),
+                          MakeEntry(a_, 4, 3)};
+  ApplyRequest request;
+  request.options = session.settings();
+  request.rows = &rows;
+  request.currentRow = 1;
+  EXPECT_TRUE(session.Apply(request).ok());
+  EXPECT_EQ(Shown(session.activeList()),
+            (Names{"z.png", "f/B.png", "f/c.png", "f/sub/d.png", "a.png"}));
+  EXPECT_EQ(session.settings().CurrentPosition, 1);
+  EXPECT_EQ(ReadFileBytes(data_ + "default.vdl"),
+            z_ + "\r\n" + pictures_ + "f/**\r\n" + a_ + "\r\n");
+  EXPECT_NE(session.folderWatch(), nullptr);
+  // A list without folder rows again: nothing is watched.
+  const EntryList plain = {MakeEntry(a_, 4, 3)};
+  request.rows = &plain;
+  request.currentRow = 0;
+  EXPECT_TRUE(session.Apply(request).ok());
+  EXPECT_EQ(session.folderWatch(), nullptr);
+  EXPECT_EQ(&session.listRows(), &session.activeList());
+}
+
+}  // namespace
+}  // namespace vendaro::testing
