@@ -120,30 +120,6 @@ TEST_F(SchedulerTest, WalkingTheHistoryLeavesTheRoundWhole) {
   EXPECT_EQ(std::set<int>(picks.begin(), picks.end()).size(), static_cast<std::size_t>(count));
 }
 
-TEST_F(SchedulerTest, NextInListOrderMovesPastEveryPictureOfAChange) {
-  struct Row {
-    int count;
-    int perChange;
-    int position;
-    Ticks composed;  // three Next commands
-  };
-  const Row rows[] = {
-      {5, 2, 0, {2, 4, 1}},                        // past the end it goes on from the start
-      {4, 2, 0, {2, 0, 2}}, {3, 5, 1, {0, 2, 1}},  // more monitors than pictures
-      {5, 2, 9, {0, 2, 4}},                        // a position outside the list starts again
-      {5, 0, 0, {1, 2, 3}},                        // nothing sensible asked: one step
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::Message() << row.count << " by " << row.perChange);
-    MakeList(row.count);
-    picturesPerChange_ = row.perChange;
-    settings_.CurrentPosition = row.position;
-    composed_.clear();
-    Press(scheduler_, "nnn");
-    EXPECT_EQ(Composed(), row.composed);
-  }
-}
-
 // A hundred steps back and forward over a random order, with a restart
 // half way back: each step lands on the picture shown at that point.
 TEST_F(SchedulerTest, HundredStepsBackAndForwardLandWhereTheyShould) {

@@ -126,7 +126,6 @@ class SchedulerTest : public ::testing::Test {
   Status composeResult_;
   int picturesPerChange_ = 1;
   std::function<void()> duringCompose_;
-  int picturesPerChange_ = 1;
 
   ChangeScheduler scheduler_;
   // The scheduler's state under short names.
