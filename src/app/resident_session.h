@@ -161,6 +161,7 @@ class ResidentSession {
   void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
   void TakeOptions(const Options& options, const ChangeStamp& now);
   void TakeList(const EntryList& list, int currentRow);
+  std::optional<std::size_t> RowNaming(const std::string& path) const;
   // The active list of `rows` with folder rows in them; the current row's
   // first picture becomes current.
   void TakeFolderRows(EntryList rows, int currentRow);

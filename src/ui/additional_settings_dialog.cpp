@@ -115,7 +115,8 @@ void TForm4::WidenForTitles() {
     for (QWidget* inside : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       inside->resize(inside->width() + extra, inside->height());
   }
-  for (QWidget* below : std::initializer_list<QWidget*>{CheckBox1, CheckBox2, CheckBox3, CheckBox4, ComboBox6})
+  for (QWidget* below :
+       std::initializer_list<QWidget*>{CheckBox1, CheckBox2, CheckBox3, CheckBox4, ComboBox6})
     below->resize(below->width() + extra, below->height());
   setFixedSize(width() + extra, height());
 }

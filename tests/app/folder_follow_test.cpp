@@ -27,6 +27,7 @@ class FolderFollowTest : public FormTest {
     WriteIni("");
     AppServices services = MakeServices();
     services.folderSettleMs = 10;
+    services.askUser = [](const std::string&) { return true; };
     auto form = std::make_unique<TForm2>(std::move(services));
     EXPECT_TRUE(form->FormCreate());
     return form;
@@ -187,6 +188,35 @@ TEST_F(FolderFollowTest, AFolderRowAppliedTakesItsPicturesAndTheRowsCurrentPictu
   EXPECT_TRUE(session.Apply(request).ok());
   EXPECT_EQ(session.folderWatch(), nullptr);
   EXPECT_EQ(&session.listRows(), &session.activeList());
+}
+
+// "Usuń z listy" from the tray takes out a row of the list file, never the
+// followed folder's row: its picture is only told where it comes from.
+TEST_F(FolderFollowTest, RemovingFromTheTrayKeepsTheFolderRow) {
+  struct Row {
+    const char* shown;
+    Names file;  // the list file's lines afterwards
+  };
+  const Row rows[] = {
+      {"f/B.png", {"a.png", "f/", "z.png"}},
+      {"z.png", {"a.png", "f/"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.shown);
+    std::unique_ptr<TForm2> form = Started(pictures_ + "f/");
+    ResidentSession& session = form->session();
+    const Names active = Shown(session.activeList());
+    const auto at = std::find(active.begin(), active.end(), row.shown) - active.begin();
+    session.state().settings.CurrentPosition = static_cast<std::int32_t>(at);
+    session.ApplyCurrentEntry();
+    messages_.clear();
+    session.items().Usunzlisty1.Click();
+    Names file;
+    for (const std::string& line : ReadListFile(data_ + "default.vdl")->Strings())
+      file.push_back(line.substr(pictures_.size()));
+    EXPECT_EQ(file, row.file);
+    EXPECT_EQ(messages_.size(), row.file.size() == 3 ? 1u : 0u);
+  }
 }
 
 }  // namespace
