@@ -146,7 +146,8 @@ own_pictures_rows() {
   [[ $TD_RC == 0 ]] || problems+=("vendaro quit exit $TD_RC: $TD_ERR")
   end_resident 10
   [[ $ENDED == ended ]] || problems+=("vendaro $ENDED")
-  sed -i '/^Tapeta na monitor=/d' "$ini"
+  # The rows after these start from the list's first picture again.
+  sed -i -e '/^Tapeta na monitor=/d' -e 's/^Ostatnia pozycja=.*/Ostatnia pozycja=0/' "$ini"
   leftovers
   [[ -n $LEFT ]] && problems+=("left: $LEFT")
   td_wait_for_each 10 9k-own-quit "${both_user[@]}" || problems+=("screen shows $TD_SEEN")

@@ -1,4 +1,4 @@
-# packages: xfdesktop4 xfconf xfwm4 xfce4-panel xdotool xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
+# packages: xfdesktop4 xfconf xfwm4 xfce4-panel xfce4-notifyd xdotool xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
 # XFCE: xfdesktop draws the background on Xvfb from the xfce4-desktop channel
 # of xfconfd, which we start ourselves so that check 7 can stop it.
 
@@ -43,7 +43,7 @@ d_scale() { awk -v s="$1" 'BEGIN { printf "Xft.dpi: %d\n", 96 * s }' | td_as_use
 # 18. The change notification is seen: with xfwm4 and its compositor on, the
 # window (240 x 48, frameless) is mapped during a change and stays about
 # 1.5 s, though the change itself takes a fraction of that, then goes.
-d_checks() { echo 18-notification 19-tray-menu; }
+d_checks() { echo 18-notification 19-tray-menu 20-desktop-notice; }
 
 # How long, in seconds, the notification window was mapped within SECONDS;
 # "0" when never.
@@ -99,8 +99,45 @@ d_run_checks() {
     td_result 18-notification FAIL "window on screen for ${shown}s (at least 1.2 s wanted, then gone)"
   fi
   tray_menu_check
+  desktop_notice_check
   kill "$(td_pid xfwm4)" 2>/dev/null
 }
+
+# 20. With "Powiadomienie pulpitu" chosen, a change is announced through the
+# desktop's notification service (xfce4-notifyd): its bubble is seen on
+# screen, and a second change replaces it rather than adding another.
+desktop_notice_check() {
+  local ini=$XDG_CONFIG_HOME/Vendaro/vendaro.ini first second
+  td_spawn notifyd /usr/lib/x86_64-linux-gnu/xfce4/notifyd/xfce4-notifyd
+  if ! td_wait_until 10 bus_has org.freedesktop.Notifications; then
+    td_result 20-desktop-notice FAIL "xfce4-notifyd did not start (see notifyd.log)"
+    return
+  fi
+  sed -i -e 's/^Okno informacji=0/Okno informacji=1/' -e 's/^\[Zmiany\]/&\r\nSposob informacji=1/' "$ini"
+  start_resident vendaro-notice
+  td_wait_for list1 30 20-start >/dev/null
+  td_as_user "$TD_BIN/vendaro" next >/dev/null 2>&1
+  td_wait_until 10 notice_shown
+  first=$(notices_on_screen)
+  td_shot_x "$TD_LOGS/desktop-notice.png"
+  td_as_user "$TD_BIN/vendaro" next >/dev/null 2>&1
+  sleep 2
+  second=$(notices_on_screen)
+  td_as_user "$TD_BIN/vendaro" quit >/dev/null 2>&1
+  end_resident 10
+  sed -i -e 's/^Okno informacji=1/Okno informacji=0/' -e '/^Sposob informacji=/d' "$ini"
+  kill "$(td_pid notifyd)" 2>/dev/null
+  if ((first == 1 && second == 1)); then
+    td_result 20-desktop-notice pass "the service's bubble on screen, the next change replaced it"
+  else
+    td_result 20-desktop-notice FAIL "bubbles on screen: $first after a change, $second after the next (see desktop-notice.png)"
+  fi
+}
+
+notices_on_screen() {
+  td_as_user xdotool search --onlyvisible --class xfce4-notifyd 2>/dev/null | wc -l
+}
+notice_shown() { (($(notices_on_screen) > 0)); }
 
 # 19. The tray menu as XFCE's panel draws it from the menu the program
 # exports (status notifier item): items hidden with an empty list take no

@@ -40,7 +40,7 @@ Result<void*> LoadLibrarySymbol(const std::string& library, const char* symbol) 
   // dlerror() gives null when the symbol exists with the value null.
   const auto failed = [] {
     const char* reason = dlerror();
-    return Status::Error(reason ? reason : "the symbol has no address");
+    return Status::Error(reason ? reason : "symbol nie ma adresu");
   };
   void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
   if (handle == nullptr) return failed();
