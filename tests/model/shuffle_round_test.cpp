@@ -62,25 +62,16 @@ TEST(ShuffleRound, FirstRoundAvoidsThePictureOnScreen) {
 }
 
 TEST(ShuffleRound, ListEditsKeepTheRestOfTheRound) {
-  struct Row {
-    const char* what;
-    int removeFirst;  // pictures taken off the front of the list mid-round
-    int add;          // new pictures added mid-round
-  };
-  const Row rows[] = {
-      {"nothing edited", 0, 0},
-      {"pictures removed", 3, 0},
-      {"pictures added", 0, 4},
-      {"both", 2, 5},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
+  // Pictures taken off the front of the list mid-round, new ones added.
+  const std::pair<int, int> edits[] = {{3, 0}, {0, 4}, {2, 5}};
+  for (const auto& [removeFirst, add] : edits) {
+    SCOPED_TRACE(::testing::Message() << removeFirst << " off, " << add << " added");
     EntryList list = ListOf(10);
     PlatformRandom random(7);
     ShuffleRound round;
     const std::vector<std::string> before = Take(round, list, random, 4);
-    list.erase(list.begin(), list.begin() + row.removeFirst);
-    for (const WallpaperEntry& entry : ListOf(row.add, "/new")) list.push_back(entry);
+    list.erase(list.begin(), list.begin() + removeFirst);
+    for (const WallpaperEntry& entry : ListOf(add, "/new")) list.push_back(entry);
     std::set<std::string> rest;
     for (const WallpaperEntry& entry : list) rest.insert(entry.path);
     for (const std::string& path : before) rest.erase(path);
