@@ -208,30 +208,25 @@ TEST_F(SettingsTest, RefusedWriteStopsTheRunAndKeepsEarlierKeys) {
 // know survives the rewrite.  A file that never had them gets none: the
 // exact bytes above show that.
 TEST_F(SettingsTest, LaterOptionsReadBackAndForeignKeysStay) {
-  struct Row {
-    const char* before;  // the [Zmiany] lines before the save
-    bool noRepeats, history;
-    int notice;
-  };
-  const Row rows[] = {
-      {"Obcy klucz=7\r\n", false, false, 0},
+  // The [Zmiany] lines before the save; no repeats, history, way of announcing.
+  const std::tuple<const char*, bool, bool, int> rows[] = {
       {"Obcy klucz=7\r\n", true, true, 1},
       {"Bez powtorzen=1\r\nHistoria zmian=1\r\nSposob informacji=1\r\nObcy klucz=7\r\n", false,
        false, 0},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.before);
-    PutChanges(row.before);
+  for (const auto& [before, noRepeats, history, notice] : rows) {
+    SCOPED_TRACE(before);
+    PutChanges(before);
     Options v;
-    v.NoRepeats = row.noRepeats;
-    v.WalkHistory = row.history;
-    v.Notice = row.notice;
+    v.NoRepeats = noRepeats;
+    v.WalkHistory = history;
+    v.Notice = notice;
     ASSERT_TRUE(SaveAllOptions(path_, v, Stamp()).ok());
     EXPECT_NE(Bytes().find("Obcy klucz=7\r\n"), std::string::npos);
     const Settings loaded = LoadSettings(path_);
-    EXPECT_EQ(loaded.NoRepeats, row.noRepeats);
-    EXPECT_EQ(loaded.WalkHistory, row.history);
-    EXPECT_EQ(int(loaded.Notice), row.notice);
+    EXPECT_EQ(loaded.NoRepeats, noRepeats);
+    EXPECT_EQ(loaded.WalkHistory, history);
+    EXPECT_EQ(int(loaded.Notice), notice);
   }
 }
 
