@@ -24,7 +24,6 @@ class FakeNotifications : public QObject {
  public:
   struct Call {
     quint32 replaces;
-    QString summary;
     QString body;
     QSize image;          // of the image-data hint; empty without one
     qsizetype bytes = 0;  // its pixel bytes
@@ -32,9 +31,9 @@ class FakeNotifications : public QObject {
   std::vector<Call> calls;
 
  public slots:
-  quint32 Notify(const QString&, quint32 replaces, const QString&, const QString& summary,
+  quint32 Notify(const QString&, quint32 replaces, const QString&, const QString&,
                  const QString& body, const QStringList&, const QVariantMap& hints, int) {
-    Call call{replaces, summary, body, {}, 0};
+    Call call{replaces, body, {}, 0};
     if (hints.contains("image-data")) {
       const auto arg = hints.value("image-data").value<QDBusArgument>();
       int width = 0, height = 0, stride = 0, bits = 0, channels = 0;
@@ -123,17 +122,12 @@ TEST_F(DesktopServices, EachNotificationReplacesTheOneBefore) {
 TEST_F(DesktopServices, ThumbnailGoesAlongInThePicturesProportions) {
   FakeNotifications fake;
   Serve(fake, kNotifications, "/org/freedesktop/Notifications");
-  struct Row {
-    int width, height;
-    QSize expected;
-  };
-  const Row rows[] = {
-      {400, 200, {kNotificationThumbnailSide, kNotificationThumbnailSide / 2}},
-      {30, 3000, {1, kNotificationThumbnailSide}},
-      {0, 0, {kNotificationThumbnailSide, kNotificationThumbnailSide}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::Message() << row.width << "x" << row.height);
+  const int side = kNotificationThumbnailSide;
+  // The picture's size (none known for the last), the thumbnail's.
+  const std::pair<QSize, QSize> rows[] = {
+      {{400, 200}, {side, side / 2}}, {{30, 3000}, {1, side}}, {{0, 0}, {side, side}}};
+  for (const auto& [picture, expected] : rows) {
+    SCOPED_TRACE(::testing::Message() << picture.width() << "x" << picture.height());
     fake.calls.clear();
     QSize asked;
     DesktopNotification notice(QDBusConnection::sessionBus(),
@@ -143,10 +137,10 @@ TEST_F(DesktopServices, ThumbnailGoesAlongInThePicturesProportions) {
                                  image.fill(Qt::red);
                                  return image;
                                });
-    notice.Show(Picture("a.jpg", row.width, row.height));
+    notice.Show(Picture("a.jpg", picture.width(), picture.height()));
     QTRY_COMPARE(fake.calls.size(), std::size_t{1});
-    EXPECT_EQ(asked, row.expected);
-    EXPECT_EQ(fake.calls[0].image, row.expected);
+    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(fake.calls[0].image, expected);
     EXPECT_GT(fake.calls[0].bytes, 0);
   }
 }

@@ -2,6 +2,7 @@
 // first wallpaper at start, `vendaro next`, `vendaro quit`.
 
 #include <csignal>
+#include <map>
 
 #include "resident_fixture.h"
 
@@ -97,46 +98,32 @@ TEST_F(ResidentEndToEnd, SessionEndSignalsCloseTheFormFirst) {
   }
 }
 
-}  // namespace
-}  // namespace vendaro::testing
-
-namespace vendaro::testing {
-namespace {
-
 // With the history chosen, Previous walks back through the pictures shown,
-// Next forward again, and a restart keeps the way back.
+// Next forward again, and a restart keeps the way back.  Each step is S
+// start, Q quit, n next or p previous, then the colour it leaves on screen.
 TEST_F(ResidentEndToEnd, HistoryWalksBackAcrossARestart) {
   WriteFileBytes(ini_,
                  "[Zmiany]\r\nRozciagniecie=0\r\nOkno informacji=0\r\nHistoria zmian=1\r\n"
                  "[Opcje]\r\nWersja=1\r\n");
-  const std::uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
-  struct Step {
-    const char* command;  // "start" and "quit" for the program itself
-    std::uint32_t colour;
-  };
-  const Step steps[] = {
-      {"start", red},    {"next", green}, {"next", blue}, {"previous", green}, {"previous", red},
-      {"previous", red}, {"next", green}, {"quit", 0},    {"start", green},    {"previous", red},
-      {"next", green},   {"next", blue},  {"next", red},  {"previous", blue},  {"quit", 0},
-  };
+  const std::map<char, std::uint32_t> colours{{'r', 0xFF0000}, {'g', 0x00FF00}, {'b', 0x0000FF}};
   const unsigned long original = x_.SetRootBackground(0x336699);
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.command);
-    const std::string command = step.command;
-    if (command == "start") {
+  for (const char* step :
+       {"Sr", "ng", "nb", "pg", "pr", "pr", "ng", "Q", "Sg", "pr", "ng", "nb", "nr", "pb", "Q"}) {
+    SCOPED_TRACE(step);
+    if (step[0] == 'S') {
       resident_.setProcessEnvironment(environment_);
       resident_.setProcessChannelMode(QProcess::ForwardedChannels);
       resident_.start(QString::fromStdString(kProgram), {});
       ASSERT_TRUE(resident_.waitForStarted(30000));
       ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
-    } else if (command == "quit") {
-      ASSERT_EQ(RunCommand("quit"), 0);
-      ASSERT_TRUE(resident_.waitForFinished(60000));
-      continue;
     } else {
-      ASSERT_EQ(RunCommand(step.command), 0);
+      ASSERT_EQ(RunCommand(step[0] == 'n' ? "next" : step[0] == 'p' ? "previous" : "quit"), 0);
     }
-    EXPECT_TRUE(Near(Corner(), step.colour)) << std::hex << Corner();
+    if (step[0] == 'Q') {
+      ASSERT_TRUE(resident_.waitForFinished(60000));
+    } else {
+      EXPECT_TRUE(Near(Corner(), colours.at(step[1]))) << std::hex << Corner();
+    }
   }
 }
 

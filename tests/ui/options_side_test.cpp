@@ -231,43 +231,33 @@ TEST_F(OptionsSide, OpeningShowsTheStoredChoices) {
 // and come back when the window opens again; the way of announcing can only
 // be picked while announcing is on.
 TEST_F(OptionsSide, LaterChoicesTravelThroughApplyAndBack) {
-  struct Row {
-    bool announce;
-    int notice;
-    bool noRepeats;
-    bool history;
+  using Choices = std::tuple<bool, int, bool, bool>;  // announce, way, no repeats, history
+  const auto chosen = [](const Options& o) {
+    return Choices{o.ShowChangeWindow, int(o.Notice), o.NoRepeats, o.WalkHistory};
   };
-  const Row rows[] = {{true, 1, true, false}, {false, 0, false, true}, {true, 0, true, true}};
   State().list.push_back(MakePicture("a.png", 8, 6));
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::Message() << row.notice << row.noRepeats << row.history);
-    {
-      TForm1& window = OpenWindow();
-      window.show();
-      TForm4& dialog = *window.Form4;
-      dialog.CheckBox1->setChecked(true);
-      dialog.ComboBox6->setCurrentIndex(row.notice);
-      dialog.CheckBox1->setChecked(row.announce);
-      EXPECT_EQ(dialog.ComboBox6->isEnabled(), row.announce);
-      dialog.CheckBox2->setChecked(row.noRepeats);
-      dialog.CheckBox3->setChecked(row.history);
-      QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
-      EXPECT_TRUE(errors.empty());
-      const Settings stored = LoadSettings(dataFolder + "vendaro.ini");
-      for (const Options* options :
-           {static_cast<const Options*>(&State().settings), static_cast<const Options*>(&stored)}) {
-        EXPECT_EQ(options->ShowChangeWindow, row.announce);
-        EXPECT_EQ(int(options->Notice), row.notice);
-        EXPECT_EQ(options->NoRepeats, row.noRepeats);
-        EXPECT_EQ(options->WalkHistory, row.history);
-      }
-      this->window.reset();
-    }
-    TForm1& again = OpenWindow();
-    EXPECT_EQ(again.Form4->ComboBox6->currentIndex(), row.notice);
-    EXPECT_EQ(again.Form4->ComboBox6->isEnabled(), row.announce);
-    EXPECT_EQ(again.Form4->CheckBox2->isChecked(), row.noRepeats);
-    EXPECT_EQ(again.Form4->CheckBox3->isChecked(), row.history);
+  for (const Choices& row :
+       {Choices{true, 1, true, false}, {false, 0, false, true}, {true, 0, true, true}}) {
+    const auto& [announce, notice, noRepeats, history] = row;
+    SCOPED_TRACE(::testing::PrintToString(row));
+    TForm1& window = OpenWindow();
+    window.show();
+    TForm4& dialog = *window.Form4;
+    dialog.CheckBox1->setChecked(true);
+    dialog.ComboBox6->setCurrentIndex(notice);
+    dialog.CheckBox1->setChecked(announce);
+    EXPECT_EQ(dialog.ComboBox6->isEnabled(), announce);
+    dialog.CheckBox2->setChecked(noRepeats);
+    dialog.CheckBox3->setChecked(history);
+    QTest::mouseClick(window.BitBtn8, Qt::LeftButton);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(chosen(State().settings), row);
+    EXPECT_EQ(chosen(LoadSettings(dataFolder + "vendaro.ini")), row);
+    this->window.reset();
+    const TForm4& again = *OpenWindow().Form4;
+    EXPECT_EQ((Choices{again.ComboBox6->isEnabled(), again.ComboBox6->currentIndex(),
+                       again.CheckBox2->isChecked(), again.CheckBox3->isChecked()}),
+              row);
     this->window.reset();
   }
 }
