@@ -6,7 +6,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <tuple>
 
 #include "support/test_environment.h"
 #include "test_pictures.h"
@@ -238,6 +237,7 @@ TEST_F(LayoutComposition_, EachMonitorItsOwnPictureAtItsOwnSize) {
       {{big, small}, {blue, blue}, {0, 1}, {kBlue, kBlue}},  // one picture, two sizes
       // Fewer pictures than monitors: the first for the rest.
       {{big, small, M("C", 0, 36, 30, 20)}, {green, blue}, {0, 1, 2}, {kGreen, kBlue, kGreen}},
+      {{small, big}, {red, green}, {0, 1}, {kRed, kGreen}},  // the primary gets the first
   };
   for (const Row& row : rows) {
     for (unsigned workers : {1u, 2u}) {
@@ -249,6 +249,7 @@ TEST_F(LayoutComposition_, EachMonitorItsOwnPictureAtItsOwnSize) {
       ASSERT_EQ(layout.entries.size(), layout.canvases.size());
       const Wallpapers view = layout.View();
       ASSERT_EQ(view.monitors.size(), row.colourOf.size());
+      EXPECT_TRUE(view.monitors[0].monitor.primary);
       for (std::size_t i = 0; i < view.monitors.size(); ++i) {
         const Canvas& canvas = *view.monitors[i].canvas;
         EXPECT_EQ(canvas.width, view.monitors[i].monitor.area.width) << i;
@@ -256,36 +257,6 @@ TEST_F(LayoutComposition_, EachMonitorItsOwnPictureAtItsOwnSize) {
         EXPECT_EQ(PixelOf(canvas, canvas.width - 1, canvas.height - 1), row.colourOf[i]) << i;
       }
     }
-  }
-}
-
-// The desktops that span one picture get each monitor's own composition
-// where the monitor lies, the primary's first even when listed second.
-TEST_F(LayoutComposition_, TheSpannedPictureHoldsEachMonitorsOwnPicture) {
-  const WallpaperEntry red = Solid(folder, "red.png", kRed),
-                       green = Solid(folder, "green.png", kGreen);
-  constexpr ColorValue kFill = Rgb(9, 9, 9);
-  struct Row {
-    MonitorLayout layout;
-    // Points of the whole picture and the colour each shows.
-    std::vector<std::tuple<int, int, ColorValue>> points;
-  };
-  const Row rows[] = {
-      {{M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)},
-       {{63, 35, kRed}, {64, 0, kGreen}, {103, 31, kGreen}, {103, 35, kFill}}},
-      {{M("B", 0, 0, 40, 32), M("A", 40, 0, 64, 36, true)},
-       {{0, 0, kGreen}, {39, 31, kGreen}, {40, 0, kRed}, {103, 35, kRed}, {0, 35, kFill}}},
-  };
-  Options options = Stretched();
-  options.FillColor = kFill;
-  for (const Row& row : rows) {
-    const LayoutComposition layout = RenderMonitors({red, green}, options, row.layout, nullptr);
-    ASSERT_TRUE(layout.status) << layout.status.message();
-    const Canvas whole = LayoutPicture(layout.View());
-    ASSERT_EQ(whole.width, 104);
-    ASSERT_EQ(whole.height, 36);
-    for (const auto& [x, y, colour] : row.points)
-      EXPECT_EQ(PixelOf(whole, x, y), colour) << &row - rows << ": " << x << "," << y;
   }
 }
 
