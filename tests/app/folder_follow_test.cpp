@@ -42,109 +42,62 @@ class FolderFollowTest : public FormTest {
     return names;
   }
 
+  // The picture the rotation's position stands on.
+  std::string Current(ResidentSession& session) const {
+    const auto at = static_cast<std::size_t>(session.settings().CurrentPosition);
+    return at < session.activeList().size() ? Shown(session.activeList())[at] : "";
+  }
+
+  static bool Apply(ResidentSession& session, const EntryList& rows, int currentRow) {
+    ApplyRequest request{.options = session.settings(), .rows = &rows, .currentRow = currentRow};
+    return session.Apply(request).ok();
+  }
+
+  static bool Has(const Names& names, const std::string& name) {
+    return std::ranges::find(names, name) != names.end();
+  }
+
   std::string a_, z_;
 };
 
 TEST_F(FolderFollowTest, AFolderRowStandsForItsPicturesInNameOrder) {
-  struct Row {
-    const char* line;
-    Names active;
-    int count;
-  };
-  const Row rows[] = {
-      {"f/", {"a.png", "f/B.png", "f/c.png", "z.png"}, 2},
-      {"f/**", {"a.png", "f/B.png", "f/c.png", "f/sub/d.png", "z.png"}, 3},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    std::unique_ptr<TForm2> form = Started(pictures_ + row.line);
-    ResidentSession& session = form->session();
-    EXPECT_EQ(Shown(session.activeList()), row.active);
-    ASSERT_EQ(session.listRows().size(), 3u);
-    EXPECT_EQ(session.listRows()[1].path, pictures_ + row.line);
-    EXPECT_EQ(session.listRows()[1].width, row.count);
-    // Apply of the rows as shown writes the list file back as it was read.
-    const std::string before = ReadFileBytes(data_ + "default.vdl");
-    ApplyRequest request;
-    request.options = session.settings();
-    request.rows = &session.listRows();
-    request.currentRow = 2;
-    EXPECT_TRUE(session.Apply(request).ok());
-    EXPECT_EQ(ReadFileBytes(data_ + "default.vdl"), before);
-    EXPECT_EQ(Shown(session.activeList()), row.active);
-    // The row's pictures come first, then the current row: z.png.
-    EXPECT_EQ(session.settings().CurrentPosition, row.count + 1);
-  }
+  std::unique_ptr<TForm2> form = Started(pictures_ + "f/");
+  ResidentSession& session = form->session();
+  const Names active{"a.png", "f/B.png", "f/c.png", "z.png"};
+  EXPECT_EQ(Shown(session.activeList()), active);
+  ASSERT_EQ(session.listRows().size(), 3u);
+  EXPECT_EQ(session.listRows()[1].path, pictures_ + "f/");
+  EXPECT_EQ(session.listRows()[1].width, 2);
+  // Apply of the rows as shown writes the list file back as it was read.
+  const std::string before = ReadFileBytes(data_ + "default.vdl");
+  EXPECT_TRUE(Apply(session, session.listRows(), 2));
+  EXPECT_EQ(ReadFileBytes(data_ + "default.vdl"), before);
+  EXPECT_EQ(Shown(session.activeList()), active);
+  // The row's pictures come first, then the current row: z.png.
+  EXPECT_EQ(Current(session), "z.png");
 }
 
 TEST_F(FolderFollowTest, PicturesComeAndGoWhileThePositionStaysOnItsPicture) {
   std::unique_ptr<TForm2> form = Started(pictures_ + "f/");
   ResidentSession& session = form->session();
   ASSERT_NE(session.folderWatch(), nullptr);
-  const auto current = [&] {
-    const auto at = static_cast<std::size_t>(session.settings().CurrentPosition);
-    return at < session.activeList().size() ? Shown(session.activeList())[at] : "";
-  };
-  const auto waitFor = [&](const Names& active) {
+  session.state().settings.CurrentPosition = 2;  // f/c.png
+  // Waits for the rotation `active` and expects the position on `current`.
+  const auto expect = [&](const Names& active, const std::string& current) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return Shown(session.activeList()) == active; }, 5000))
         << ::testing::PrintToString(Shown(session.activeList()));
+    EXPECT_EQ(Current(session), current);
   };
-  session.state().settings.CurrentPosition = 2;  // f/c.png
-  struct Step {
-    const char* name;
-    std::function<void()> change;
-    Names active;
-    std::string current;  // the picture the position stands on
-  };
-  const Step steps[] = {
-      {"a picture copied in before it",
-       [&] { std::filesystem::copy_file(a_, pictures_ + "f/a1.png"); },
-       {"a.png", "f/a1.png", "f/B.png", "f/c.png", "z.png"},
-       "f/c.png"},
-      {"one that is not a picture", [&] { WriteFileBytes(pictures_ + "f/x.txt", "x"); }, {}, ""},
-      {"the current picture removed",
-       [&] { std::filesystem::remove(pictures_ + "f/c.png"); },
-       {"a.png", "f/a1.png", "f/B.png", "z.png"},
-       "f/B.png"},  // so that the next change shows z.png
-      {"a picture moved in under a new name",
-       [&] { std::filesystem::rename(pictures_ + "f/a1.png", pictures_ + "f/y.png"); },
-       {"a.png", "f/B.png", "f/y.png", "z.png"},
-       "f/B.png"},
-  };
-  Names last;
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    step.change();
-    const Names expected = step.active.empty() ? last : step.active;
-    waitFor(expected);
-    if (!step.current.empty()) {
-      EXPECT_EQ(current(), step.current);
-    }
-    last = expected;
-  }
+  std::filesystem::copy_file(a_, pictures_ + "f/a1.png");
+  expect({"a.png", "f/a1.png", "f/B.png", "f/c.png", "z.png"}, "f/c.png");
+  std::filesystem::remove(pictures_ + "f/c.png");
+  expect({"a.png", "f/a1.png", "f/B.png", "z.png"}, "f/B.png");  // the next change shows z.png
+  std::filesystem::rename(pictures_ + "f/a1.png", pictures_ + "f/y.png");
+  expect({"a.png", "f/B.png", "f/y.png", "z.png"}, "f/B.png");
   session.Next();
-  EXPECT_EQ(current(), "f/y.png");
+  EXPECT_EQ(Current(session), "f/y.png");
   // The editor's rows count what the folder holds now.
   EXPECT_EQ(session.listRows()[1].width, 2);
-}
-
-TEST_F(FolderFollowTest, SubfoldersMadeLaterAreFollowedToo) {
-  std::unique_ptr<TForm2> form = Started(pictures_ + "f/**");
-  ResidentSession& session = form->session();
-  std::filesystem::create_directory(pictures_ + "f/new");
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        const std::vector<std::string> folders = session.folderWatch()->watchedFolders();
-        return std::find(folders.begin(), folders.end(), pictures_ + "f/new/") != folders.end();
-      },
-      5000));
-  Picture("f/new/e.png", 3, 3);
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] {
-        const Names shown = Shown(session.activeList());
-        return std::find(shown.begin(), shown.end(), "f/new/e.png") != shown.end();
-      },
-      5000));
 }
 
 // A folder no watch follows (here one missing at start, as on a drive not
@@ -164,28 +117,28 @@ TEST_F(FolderFollowTest, AFolderNoWatchFollowsIsLookedAtBeforeEachChange) {
   EXPECT_TRUE(session.folderWatch()->unwatchedRows().empty());
 }
 
-TEST_F(FolderFollowTest, AFolderRowAppliedTakesItsPicturesAndTheRowsCurrentPicture) {
+TEST_F(FolderFollowTest, AnAppliedFolderRowIsFollowedWithSubfoldersMadeLater) {
   std::unique_ptr<TForm2> form = Started(a_);
   ResidentSession& session = form->session();
   EXPECT_EQ(session.folderWatch(), nullptr);
   const EntryList rows = {MakeEntry(z_, 4, 3), MakeEntry(pictures_ + "f/**", 0, 0),
                           MakeEntry(a_, 4, 3)};
-  ApplyRequest request;
-  request.options = session.settings();
-  request.rows = &rows;
-  request.currentRow = 1;
-  EXPECT_TRUE(session.Apply(request).ok());
+  EXPECT_TRUE(Apply(session, rows, 1));
   EXPECT_EQ(Shown(session.activeList()),
             (Names{"z.png", "f/B.png", "f/c.png", "f/sub/d.png", "a.png"}));
   EXPECT_EQ(session.settings().CurrentPosition, 1);
   EXPECT_EQ(ReadFileBytes(data_ + "default.vdl"),
             z_ + "\r\n" + pictures_ + "f/**\r\n" + a_ + "\r\n");
-  EXPECT_NE(session.folderWatch(), nullptr);
+  ASSERT_NE(session.folderWatch(), nullptr);
+  // Subfolders made later are followed too.
+  std::filesystem::create_directory(pictures_ + "f/new");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return Has(session.folderWatch()->watchedFolders(), pictures_ + "f/new/"); }, 5000));
+  Picture("f/new/e.png", 3, 3);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return Has(Shown(session.activeList()), "f/new/e.png"); }, 5000));
   // A list without folder rows again: nothing is watched.
-  const EntryList plain = {MakeEntry(a_, 4, 3)};
-  request.rows = &plain;
-  request.currentRow = 0;
-  EXPECT_TRUE(session.Apply(request).ok());
+  EXPECT_TRUE(Apply(session, {MakeEntry(a_, 4, 3)}, 0));
   EXPECT_EQ(session.folderWatch(), nullptr);
   EXPECT_EQ(&session.listRows(), &session.activeList());
 }
@@ -206,8 +159,8 @@ TEST_F(FolderFollowTest, RemovingFromTheTrayKeepsTheFolderRow) {
     std::unique_ptr<TForm2> form = Started(pictures_ + "f/");
     ResidentSession& session = form->session();
     const Names active = Shown(session.activeList());
-    const auto at = std::find(active.begin(), active.end(), row.shown) - active.begin();
-    session.state().settings.CurrentPosition = static_cast<std::int32_t>(at);
+    session.state().settings.CurrentPosition =
+        static_cast<std::int32_t>(std::ranges::find(active, row.shown) - active.begin());
     session.ApplyCurrentEntry();
     messages_.clear();
     session.items().Usunzlisty1.Click();

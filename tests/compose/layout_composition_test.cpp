@@ -6,7 +6,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <tuple>
 
 #include "support/test_environment.h"
 #include "test_pictures.h"
@@ -212,11 +211,10 @@ TEST_F(LayoutComposition_, TheWholeLayoutPictureHasEachCompositionAtItsMonitor) 
 // A plain picture of one colour, named `name` in `folder`.
 WallpaperEntry Solid(const std::string& folder, const std::string& name, ColorValue colour) {
   std::filesystem::create_directories(folder);
-  const std::string path = folder + "/" + name;
-  testing::WritePicture(path, 8, 6, 3, [colour](int, int) {
+  testing::WritePicture(folder + "/" + name, 8, 6, 3, [colour](int, int) {
     return Rgba{RedOf(colour), GreenOf(colour), BlueOf(colour)};
   });
-  return MakeEntry(path, 8, 6);
+  return MakeEntry(folder + "/" + name, 8, 6);
 }
 
 constexpr ColorValue kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0, 0, 255);
@@ -225,48 +223,25 @@ TEST_F(LayoutComposition_, EachMonitorItsOwnPictureAtItsOwnSize) {
   const WallpaperEntry red = Solid(folder, "red.png", kRed),
                        green = Solid(folder, "green.png", kGreen),
                        blue = Solid(folder, "blue.png", kBlue);
+  const Monitor big = M("A", 0, 0, 64, 36, true), small = M("B", 64, 0, 40, 32);
   struct Row {
-    const char* name;
     MonitorLayout layout;
     std::vector<WallpaperEntry> entries;
     std::vector<std::size_t> canvasOf;
     std::vector<ColorValue> colourOf;  // each monitor's
   };
   const Row rows[] = {
-      {"two sizes, two pictures",
-       {M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)},
-       {red, green},
-       {0, 1},
-       {kRed, kGreen}},
-      {"one size, two pictures: no sharing",
-       {M("A", 0, 0, 64, 36, true), M("B", 64, 0, 64, 36)},
-       {red, green},
-       {0, 1},
-       {kRed, kGreen}},
-      {"one picture twice at one size shares its canvas",
-       {M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32), M("C", 104, 0, 64, 36)},
-       {red, green, red},
-       {0, 1, 0},
-       {kRed, kGreen, kRed}},
-      {"one picture at two sizes: two canvases",
-       {M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)},
-       {blue, blue},
-       {0, 1},
-       {kBlue, kBlue}},
-      {"fewer pictures than monitors: the first for the rest",
-       {M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32), M("C", 0, 36, 30, 20)},
-       {green, blue},
-       {0, 1, 2},
-       {kGreen, kBlue, kGreen}},
-      {"the primary listed second gets the first picture",
-       {M("B", 0, 0, 40, 32), M("A", 40, 0, 64, 36, true)},
-       {red, green},
-       {0, 1},
-       {kRed, kGreen}},
+      {{big, small}, {red, green}, {0, 1}, {kRed, kGreen}},
+      {{big, M("B", 64, 0, 64, 36)}, {red, green}, {0, 1}, {kRed, kGreen}},  // no sharing
+      {{big, small, M("C", 104, 0, 64, 36)}, {red, green, red}, {0, 1, 0}, {kRed, kGreen, kRed}},
+      {{big, small}, {blue, blue}, {0, 1}, {kBlue, kBlue}},  // one picture, two sizes
+      // Fewer pictures than monitors: the first for the rest.
+      {{big, small, M("C", 0, 36, 30, 20)}, {green, blue}, {0, 1, 2}, {kGreen, kBlue, kGreen}},
+      {{small, big}, {red, green}, {0, 1}, {kRed, kGreen}},  // the primary gets the first
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     for (unsigned workers : {1u, 2u}) {
+      SCOPED_TRACE(::testing::Message() << &row - rows << " workers " << workers);
       const LayoutComposition layout =
           RenderMonitors(row.entries, Stretched(), row.layout, nullptr, workers);
       ASSERT_TRUE(layout.status) << layout.status.message();
@@ -274,81 +249,14 @@ TEST_F(LayoutComposition_, EachMonitorItsOwnPictureAtItsOwnSize) {
       ASSERT_EQ(layout.entries.size(), layout.canvases.size());
       const Wallpapers view = layout.View();
       ASSERT_EQ(view.monitors.size(), row.colourOf.size());
+      EXPECT_TRUE(view.monitors[0].monitor.primary);
       for (std::size_t i = 0; i < view.monitors.size(); ++i) {
-        const MonitorPicture& picture = view.monitors[i];
-        EXPECT_EQ(picture.canvas->width, picture.monitor.area.width) << i;
-        EXPECT_EQ(picture.canvas->height, picture.monitor.area.height) << i;
-        EXPECT_EQ(PixelOf(*picture.canvas, picture.canvas->width - 1, picture.canvas->height - 1),
-                  row.colourOf[i])
-            << i;
+        const Canvas& canvas = *view.monitors[i].canvas;
+        EXPECT_EQ(canvas.width, view.monitors[i].monitor.area.width) << i;
+        EXPECT_EQ(canvas.height, view.monitors[i].monitor.area.height) << i;
+        EXPECT_EQ(PixelOf(canvas, canvas.width - 1, canvas.height - 1), row.colourOf[i]) << i;
       }
     }
-  }
-}
-
-// The desktops that span one picture get each monitor's own composition
-// where the monitor lies; what no monitor covers is the fill colour.
-TEST_F(LayoutComposition_, TheSpannedPictureHoldsEachMonitorsOwnPicture) {
-  const WallpaperEntry red = Solid(folder, "red.png", kRed),
-                       green = Solid(folder, "green.png", kGreen),
-                       blue = Solid(folder, "blue.png", kBlue);
-  constexpr ColorValue kFill = Rgb(9, 9, 9);
-  struct Row {
-    const char* name;
-    MonitorLayout layout;
-    int width, height;
-    // Points of the whole picture and the colour each shows.
-    std::vector<std::tuple<int, int, ColorValue>> points;
-  };
-  const Row rows[] = {
-      {"side by side, the second shorter",
-       {M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)},
-       104,
-       36,
-       {{0, 0, kRed},
-        {63, 35, kRed},
-        {64, 0, kGreen},
-        {103, 31, kGreen},
-        {64, 32, kFill},
-        {103, 35, kFill}}},
-      {"the primary, listed second, on the right gets the first picture",
-       {M("B", 0, 0, 40, 32), M("A", 40, 0, 64, 36, true)},
-       104,
-       36,
-       {{0, 0, kGreen}, {39, 31, kGreen}, {40, 0, kRed}, {103, 35, kRed}, {0, 35, kFill}}},
-      {"above and left of the primary",
-       {M("A", 0, 0, 64, 36, true), M("B", -30, -20, 30, 20)},
-       94,
-       56,
-       {{30, 20, kRed},
-        {93, 55, kRed},
-        {0, 0, kGreen},
-        {29, 19, kGreen},
-        {30, 0, kFill},
-        {0, 20, kFill}}},
-      {"three stacked with a gap",
-       {M("A", 0, 0, 64, 36, true), M("B", 0, 36, 40, 32), M("C", 50, 40, 14, 10)},
-       64,
-       68,
-       {{0, 36, kGreen},
-        {39, 67, kGreen},
-        {50, 40, kBlue},
-        {63, 49, kBlue},
-        {45, 50, kFill},
-        {63, 35, kRed}}},
-  };
-  Options options = Stretched();
-  options.FillColor = kFill;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const LayoutComposition layout =
-        RenderMonitors({red, green, blue}, options, row.layout, nullptr);
-    ASSERT_TRUE(layout.status) << layout.status.message();
-    const Canvas whole = LayoutPicture(layout.View());
-    ASSERT_EQ(whole.width, row.width);
-    ASSERT_EQ(whole.height, row.height);
-    for (const auto& [x, y, colour] : row.points)
-      EXPECT_EQ(PixelOf(whole, x, y), colour) << x << "," << y;
   }
 }
 
@@ -443,40 +351,29 @@ TEST(ComposeWallpapers, APicturePerMonitorWritesAFilePerPicture) {
   const WallpaperEntry first = Solid(f.folder + "/a", "las.png", kRed),
                        second = Solid(f.folder + "/b", "las.png", kGreen),
                        third = Solid(f.folder + "/a", "morze.png", kBlue);
-  const MonitorLayout monitors{M("A", 0, 0, 64, 36, true), M("B", 64, 0, 64, 36),
-                               M("C", 128, 0, 40, 32)};
-  const auto change = [&](const std::vector<WallpaperEntry>& entries) {
+  const auto change = [&](const std::vector<WallpaperEntry>& entries, const Monitor& last) {
+    const MonitorLayout monitors{M("A", 0, 0, 64, 36, true), M("B", 64, 0, 64, 36), last};
     LayoutComposition layout = RenderMonitors(entries, Stretched(), monitors, nullptr);
-    EXPECT_TRUE(layout.status);
-    return PutWallpapers(layout, entries[0], f.temp, true, f.files, [&](const Wallpapers& w) {
+    EXPECT_TRUE(PutWallpapers(layout, entries[0], f.temp, true, f.files, [&](const Wallpapers& w) {
       f.seen.push_back(w);
       return Status::Ok();
-    });
+    }));
+    std::vector<std::string> paths;
+    for (const MonitorPicture& picture : f.seen.back().monitors) paths.push_back(picture.path);
+    return paths;
   };
-  ASSERT_TRUE(change({first, second, third}));
-  std::vector<std::string> paths;
-  for (const MonitorPicture& picture : f.seen.back().monitors) paths.push_back(picture.path);
+  const std::vector<std::string> paths = change({first, second, third}, M("C", 128, 0, 40, 32));
   EXPECT_EQ(paths, (std::vector<std::string>{f.temp + "las.png.bmp", f.temp + "las.png.64x36.bmp",
                                              f.temp + "morze.png.40x32.bmp"}));
   for (const std::string& path : paths) EXPECT_TRUE(FileExists(path)) << path;
-  EXPECT_EQ(f.files.primary, paths[0]);
   EXPECT_EQ(f.files.others, (std::vector<std::string>{paths[1], paths[2]}));
-  EXPECT_FALSE(FileExists(f.temp + "old.png.bmp"));
 
-  // Same name, same size, both from one change: the second is numbered.
-  const MonitorLayout alike{M("A", 0, 0, 64, 36, true), M("B", 64, 0, 64, 36),
-                            M("C", 128, 0, 64, 36)};
-  LayoutComposition layout = RenderMonitors({third, first, second}, Stretched(), alike, nullptr);
-  ASSERT_TRUE(PutWallpapers(layout, third, f.temp, true, f.files, [&](const Wallpapers& w) {
-    f.seen.push_back(w);
-    return Status::Ok();
-  }));
-  const std::vector<MonitorPicture>& shown = f.seen.back().monitors;
-  EXPECT_EQ(shown[1].path, f.temp + "las.png.64x36.bmp");
-  EXPECT_EQ(shown[2].path, f.temp + "las.png.64x36.2.bmp");
-  // Each file holds its own picture: the second did not overwrite the first.
-  EXPECT_NE(testing::ReadFileBytes(shown[1].path), testing::ReadFileBytes(shown[2].path));
-  // The previous change's files that this one does not name are gone.
+  // Same name, same size, both from one change: the second is numbered and
+  // does not overwrite the first; the previous change's other files go.
+  const std::vector<std::string> shown = change({third, first, second}, M("C", 128, 0, 64, 36));
+  EXPECT_EQ(shown[1], f.temp + "las.png.64x36.bmp");
+  EXPECT_EQ(shown[2], f.temp + "las.png.64x36.2.bmp");
+  EXPECT_NE(testing::ReadFileBytes(shown[1]), testing::ReadFileBytes(shown[2]));
   EXPECT_FALSE(FileExists(f.temp + "las.png.bmp"));
   EXPECT_FALSE(FileExists(f.temp + "morze.png.40x32.bmp"));
   EXPECT_EQ(f.files.primary, f.temp + "morze.png.bmp");

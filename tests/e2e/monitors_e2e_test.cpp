@@ -147,13 +147,11 @@ TEST_F(MonitorsEndToEnd, EachMonitorItsOwnAndTheLayoutFollowed) {
 TEST_F(MonitorsEndToEnd, APicturePerMonitorAndNextMovesThemAll) {
   const std::string pictures = MakeTempDir("solid") + "/";
   std::string list;
-  for (const auto& [name, colour] : {std::pair{"czerwony.png", 0xFF0000u},
-                                     {"zielony.png", 0x00FF00u},
-                                     {"niebieski.png", 0x0000FFu}}) {
+  for (const std::uint32_t colour : {0xFF0000u, 0x00FF00u, 0x0000FFu}) {
     QImage plain(8, 8, QImage::Format_RGB32);
     plain.fill(QColor(colour));
-    ASSERT_TRUE(plain.save(QString::fromStdString(pictures + name)));
-    list += pictures + name + "\r\n";
+    list += pictures + std::to_string(colour) + ".png\r\n";
+    ASSERT_TRUE(plain.save(QString::fromStdString(pictures + std::to_string(colour) + ".png")));
   }
   WriteFileBytes(data_ + "default.vdl", list);
   WriteFileBytes(ini_,

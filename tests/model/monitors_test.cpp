@@ -139,27 +139,20 @@ TEST(LayoutPicture, NothingPastTheLimit) {
 
 TEST(MonitorPositions, EachMonitorTheNextPictureOfTheList) {
   struct Row {
-    const char* name;
     std::int64_t current;
-    std::size_t listSize;
-    std::size_t monitors;
+    std::size_t listSize, monitors;
     std::vector<std::size_t> positions;
   };
-  const Row rows[] = {
-      {"one monitor: the current picture only", 3, 10, 1, {3}},
-      {"in order from the current one", 2, 10, 3, {2, 3, 4}},
-      {"wrapping at the end of the list", 8, 10, 3, {8, 9, 0}},
-      {"the last picture first", 9, 10, 2, {9, 0}},
-      {"fewer pictures than monitors repeat", 1, 2, 5, {1, 0, 1, 0, 1}},
-      {"one picture on every monitor", 0, 1, 3, {0, 0, 0}},
-      {"as many pictures as monitors: each once", 2, 3, 3, {2, 0, 1}},
-      {"no monitor", 0, 4, 0, {}},
-      {"an empty list", 0, 0, 2, {}},
-      {"a position before the list", -1, 4, 2, {}},
-      {"a position past the list", 4, 4, 2, {}},
-  };
+  // From the current picture on, wrapping and repeating; none for no
+  // monitor, an empty list or a position outside it.
+  const Row rows[] = {{3, 10, 1, {3}},       {2, 10, 3, {2, 3, 4}},
+                      {8, 10, 3, {8, 9, 0}}, {1, 2, 5, {1, 0, 1, 0, 1}},
+                      {2, 3, 3, {2, 0, 1}},  {0, 4, 0, {}},
+                      {0, 0, 2, {}},         {-1, 4, 2, {}},
+                      {4, 4, 2, {}}};
   for (const Row& row : rows)
-    EXPECT_EQ(MonitorPositions(row.current, row.listSize, row.monitors), row.positions) << row.name;
+    EXPECT_EQ(MonitorPositions(row.current, row.listSize, row.monitors), row.positions)
+        << row.current << " of " << row.listSize << " on " << row.monitors;
 }
 
 TEST(KeepOnScreens, BringsBackOnlyWindowsNobodyCanReach) {
