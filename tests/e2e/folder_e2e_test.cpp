@@ -32,11 +32,7 @@ TEST_F(FolderEndToEnd, PicturesCopiedInAreShownAndRemovedOnesNeverAre) {
   copyIn(0xFF0000, "a.png");
   WriteFileBytes(data_ + "default.vdl", folder + "\r\n");
   const unsigned long original = x_.SetRootBackground(0x336699);
-  resident_.setProcessEnvironment(environment_);
-  resident_.setProcessChannelMode(QProcess::ForwardedChannels);
-  resident_.start(QString::fromStdString(kProgram), {});
-  ASSERT_TRUE(resident_.waitForStarted(30000));
-  ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForWallpaper(original));
   ASSERT_TRUE(Near(Corner(), 0xFF0000)) << std::hex << Corner();
 
   copyIn(0x00FF00, "b.png");

@@ -50,11 +50,7 @@ TEST_F(ResidentEndToEnd, StartNextQuit) {
 TEST_F(ResidentEndToEnd, AHangingPictureLeavesTheProgramAnswering) {
   environment_.insert("VENDARO_TEST_PICTURE_HANGS", "zielony.jpg");
   unsigned long original = x_.SetRootBackground(0x336699);
-  resident_.setProcessEnvironment(environment_);
-  resident_.setProcessChannelMode(QProcess::ForwardedChannels);
-  resident_.start(QString::fromStdString(kProgram), {});
-  ASSERT_TRUE(resident_.waitForStarted(30000));
-  ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForWallpaper(original));
   ASSERT_TRUE(Near(Corner(), 0xFF0000)) << std::hex << Corner();
 
   QProcess hanging;
@@ -83,10 +79,7 @@ TEST_F(ResidentEndToEnd, SessionEndSignalsCloseTheFormFirst) {
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
     SCOPED_TRACE(signal);
     unsigned long original = x_.SetRootBackground(0x663399);
-    resident_.setProcessEnvironment(environment_);
-    resident_.start(QString::fromStdString(kProgram), {});
-    ASSERT_TRUE(resident_.waitForStarted(30000));
-    ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+    ASSERT_NO_FATAL_FAILURE(StartAndWaitForWallpaper(original));
     ::kill(static_cast<pid_t>(resident_.processId()), signal);
     ASSERT_TRUE(resident_.waitForFinished(60000));
     EXPECT_EQ(resident_.exitStatus(), QProcess::NormalExit);
@@ -111,11 +104,7 @@ TEST_F(ResidentEndToEnd, HistoryWalksBackAcrossARestart) {
        {"Sr", "ng", "nb", "pg", "pr", "pr", "ng", "Q", "Sg", "pr", "ng", "nb", "nr", "pb", "Q"}) {
     SCOPED_TRACE(step);
     if (step[0] == 'S') {
-      resident_.setProcessEnvironment(environment_);
-      resident_.setProcessChannelMode(QProcess::ForwardedChannels);
-      resident_.start(QString::fromStdString(kProgram), {});
-      ASSERT_TRUE(resident_.waitForStarted(30000));
-      ASSERT_NE(WaitForRootPixmapOtherThan(original), 0u) << "no wallpaper was set";
+      ASSERT_NO_FATAL_FAILURE(StartAndWaitForWallpaper(original));
     } else {
       ASSERT_EQ(RunCommand(step[0] == 'n' ? "next" : step[0] == 'p' ? "previous" : "quit"), 0);
     }

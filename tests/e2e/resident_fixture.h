@@ -67,6 +67,16 @@ class ResidentEndToEnd : public ::testing::Test {
     return command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
   }
 
+  // Starts the program with the fixture's environment and waits until it has
+  // set a wallpaper in place of `before`.
+  void StartAndWaitForWallpaper(unsigned long before) {
+    resident_.setProcessEnvironment(environment_);
+    resident_.setProcessChannelMode(QProcess::ForwardedChannels);
+    resident_.start(QString::fromStdString(kProgram), {});
+    ASSERT_TRUE(resident_.waitForStarted(30000));
+    ASSERT_NE(WaitForRootPixmapOtherThan(before), 0u) << "no wallpaper was set";
+  }
+
   // Waits (bounded, never timed) until the root pixmap differs from `old`.
   unsigned long WaitForRootPixmapOtherThan(unsigned long old) {
     QDeadlineTimer deadline(120000);
