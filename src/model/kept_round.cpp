@@ -70,7 +70,8 @@ void KeptRound::Keep(const std::string& folder, const std::string& path, bool ne
   if (!newRound && !rewrite_ && AppendToFile(file, RoundLine(path)) == 0) return;
   // A round that cannot be written is only a round that may begin again
   // after the next restart; the next picture tries once more.
-  rewrite_ = ReplaceFileContents(file, RoundText(round_.Given())) != 0;
+  const std::string text = RoundText(newRound ? std::vector{path} : round_.Given());
+  rewrite_ = ReplaceFileContents(file, text) != 0;
 }
 
 }  // namespace vendaro

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "model/kept_round.h"
+#include "model/path_lines.h"
 #include "support/test_environment.h"
 #include "system/files.h"
 
@@ -172,7 +173,9 @@ TEST(KeptRound, GoesOnWithTheRoundTheFileHolds) {
 }
 
 TEST(KeptRound, FileTextReadsBackAnyPathAndRefusesAnythingElse) {
-  const std::vector<std::string> paths = {"/a b/zdjęcie.jpg", "/x\\y/line\nbreak.png", "/c.png"};
+  // The longest path a line holds, escapes and all.
+  const std::string longest = "/" + std::string(kMaxPathBytes - 2, 'a') + "\\";
+  const std::vector<std::string> paths = {"/a b/zdjęcie.jpg", "/x\\y/line\nbreak.png", longest};
   const std::string text = RoundText(paths);
   const std::optional<GivenInRound> back = GivenFromRoundText(text + "/d.p");
   ASSERT_TRUE(back);
@@ -185,6 +188,7 @@ TEST(KeptRound, FileTextReadsBackAnyPathAndRefusesAnythingElse) {
       text + "\n",  // an empty path
       text + "/d\r\n",
       text + "/d\\q\n",
+      text + longest + "b\n",  // a path too long
   };
   for (const std::string& damaged : bad) {
     SCOPED_TRACE(damaged);
