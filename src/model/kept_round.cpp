@@ -44,7 +44,8 @@ std::string RoundLine(const std::string& path) {
 
 std::optional<std::size_t> KeptRound::Next(const std::string& folder, const EntryList& list,
                                            PlatformRandom& random, const std::string& onScreen) {
-  if (!read_) Read(folder, list, random, onScreen);
+  // An empty list (one not read yet, say) has no round to go on with.
+  if (!read_ && !list.empty()) Read(folder, list, random, onScreen);
   const std::uint64_t rounds = round_.rounds();
   const std::optional<std::size_t> at = round_.Next(list, random, onScreen);
   if (at && !folder.empty()) Keep(folder, list[*at].path, round_.rounds() != rounds);

@@ -112,9 +112,11 @@ TEST(KeptRound, GoesOnWithTheRoundTheFileHolds) {
     std::size_t givenKept;  // of the four given before; 0 also for a fresh round
     bool restart = true;
     bool editList = false;
+    bool emptyFirst = false;  // the list empty at the restart's first change
   } rows[] = {
       {"as written", [](const std::string&) {}, 4},
       {"list edited while away", [](const std::string&) {}, 4, true, true},
+      {"list empty at first", [](const std::string&) {}, 4, true, false, true},
       {"last line cut short",
        [](const std::string& file) {
          const std::string text = testing::ReadFileBytes(file);
@@ -154,6 +156,9 @@ TEST(KeptRound, GoesOnWithTheRoundTheFileHolds) {
     KeptRound restarted;
     PlatformRandom again(29);
     KeptRound& round = row.restart ? restarted : first;
+    if (row.emptyFirst) {
+      EXPECT_FALSE(round.Next(folder, {}, again, before.back()));
+    }
     const std::vector<std::string> after =
         Take(round, list, row.restart ? again : random, rest.size(), before.back(), folder);
     EXPECT_EQ(std::set<std::string>(after.begin(), after.end()), rest);
