@@ -32,10 +32,10 @@ TEST(CanvasMemory, OneCanvasAtATimeLivesInTheBlock) {
   const Row rows[] = {
       {"moved", [](Canvas& c, CanvasMemory&) { return std::move(c); }, true, false, true},
       {"a copy", [](Canvas& c, CanvasMemory&) { return c; }, false, true, true},
-      {"another canvas while it is used",
-       [](Canvas&, CanvasMemory& m) { return InBlock(m); }, false, true, false},
-      {"another size", [](Canvas&, CanvasMemory& m) { return InBlock(m, kBytes + 3); }, false,
-       true, false},
+      {"another canvas while it is used", [](Canvas&, CanvasMemory& m) { return InBlock(m); },
+       false, true, false},
+      {"another size", [](Canvas&, CanvasMemory& m) { return InBlock(m, kBytes + 3); }, false, true,
+       false},
       {"another canvas once the first has gone",
        [](Canvas& c, CanvasMemory& m) {
          c = Canvas{};
