@@ -17,8 +17,8 @@
 #include "compose/probe.h"
 #include "compose/renderer.h"
 #include "system/bounded_child.h"
+#include "system/mapped_memory.h"
 #include "system/process.h"
-#include "system/shared_memory.h"
 
 #ifdef VENDARO_TEST_HOOKS
 #include <csignal>

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "system/mapped_memory.h"
+
 namespace vendaro {
 
 // A size of a screen or monitor in device pixels.
@@ -28,7 +30,8 @@ struct CanvasMemory {
 // whoever makes one writes every byte of it: growing leaves the new bytes
 // as they come (no zero-filling pass before the real one).  With a
 // CanvasMemory the first allocation of its size is the block; anything else
-// comes from the heap.  A copy of a canvas is always on the heap.
+// is mapped on its own when large, from the heap when small.  A copy of a
+// canvas is never in a CanvasMemory.
 template <typename T>
 class CanvasAllocator {
  public:
@@ -46,14 +49,20 @@ class CanvasAllocator {
       memory_->taken = true;
       return reinterpret_cast<T*>(memory_->bytes);
     }
-    return static_cast<T*>(::operator new(n * sizeof(T)));
+    if (n * sizeof(T) < kLargeBlockBytes) return static_cast<T*>(::operator new(n * sizeof(T)));
+    void* block = MapLargeBlock(n * sizeof(T));
+    if (!block) throw std::bad_alloc();
+    return static_cast<T*>(block);
   }
   void deallocate(T* p, std::size_t n) {
     if (memory_ && reinterpret_cast<std::uint8_t*>(p) == memory_->bytes) {
       memory_->taken = false;
       return;
     }
-    ::operator delete(p, n * sizeof(T));
+    if (n * sizeof(T) < kLargeBlockBytes)
+      ::operator delete(p, n * sizeof(T));
+    else
+      UnmapLargeBlock(p, n * sizeof(T));
   }
   template <typename U>
   void construct(U* p) {
