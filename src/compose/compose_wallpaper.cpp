@@ -15,10 +15,10 @@ std::string ComposedFilePath(const std::string& tempFolder, const WallpaperEntry
 }
 
 RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
-                         const SystemColorResolver& systemColor) {
+                         const SystemColorResolver& systemColor, CanvasMemory* memory) {
   RenderResult result;
   const ColorValue background = ResolveFillColor(options.FillColor, systemColor);
-  result.canvas = MakeCanvas(screen.width, screen.height, background);
+  result.canvas = MakeCanvas(screen.width, screen.height, background, memory);
   result.placement = PlacePicture(entry.width, entry.height, screen.width, screen.height,
                                   options.DisplayMode, options.Alignment);
   result.picture =

@@ -21,14 +21,15 @@ using SystemColorResolver = std::function<ColorValue(int index)>;
 ColorValue ResolveFillColor(ColorValue fill, const SystemColorResolver& systemColor);
 
 // The composition in memory.  An undecodable picture gives a plain
-// background canvas with the reason in `picture`.
+// background canvas with the reason in `picture`.  The canvas is drawn in
+// `memory` when that is given and of its size.
 struct RenderResult {
   Canvas canvas;
   Placement placement;
   Status picture;
 };
 RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
-                         const SystemColorResolver& systemColor);
+                         const SystemColorResolver& systemColor, CanvasMemory* memory = nullptr);
 
 struct ComposeResult {
   Status status;

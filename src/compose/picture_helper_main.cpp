@@ -2,6 +2,7 @@
 // input, each under the limits it carries, answered on standard output.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "compose/probe.h"
 #include "compose/renderer.h"
 #include "system/bounded_child.h"
+#include "system/mapped_memory.h"
 #include "system/process.h"
 
 #ifdef VENDARO_TEST_HOOKS
@@ -68,20 +70,6 @@ void HangForTests(const std::string& path) {
 void HangForTests(const std::string&) {}
 #endif
 
-// The canvas into the memory file the caller shares with us.
-bool WriteShared(const std::vector<std::uint8_t>& bytes) {
-  if (::ftruncate(kSharedMemoryFd, static_cast<off_t>(bytes.size())) != 0) return false;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const ssize_t n =
-        ::pwrite(kSharedMemoryFd, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    at += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 Record Probe(const Record& r) {
   if (r.size() != 4 || !ApplyLimits(r, false)) return {"no", "błędne zapytanie"};
   const Result<PictureSize> size = ProbePicture(r[1]);
@@ -110,11 +98,20 @@ Record Draw(const Record& r) {
   options.Interpolation = interp;
   options.FillColor = fill;
   HangForTests(entry.path);
-  RenderResult rendered = RenderEntry(entry, options, screen, nullptr);
-  if (!WriteShared(rendered.canvas.rgb))
+  // Drawn straight into the memory file the caller shares with us.
+  const std::size_t bytes =
+      static_cast<std::size_t>(screen.width) * static_cast<std::size_t>(screen.height) * 3;
+  SharedMapping shared;
+  if (!shared.Map(kSharedMemoryFd, bytes))
     return {"no", "brak pamięci współdzielonej na obraz tapety"};
+  CanvasMemory memory{shared.bytes(), shared.size()};
+  const RenderResult rendered = RenderEntry(entry, options, screen, nullptr, &memory);
+  // A canvas that came to be drawn elsewhere is copied in.
+  const CanvasBytes& drawn = rendered.canvas.rgb;
+  if (drawn.size() != bytes) return {"no", kBeyondLimitsReason};
+  if (drawn.data() != shared.bytes()) std::copy(drawn.begin(), drawn.end(), shared.bytes());
   return {"ok", rendered.picture ? std::string() : rendered.picture.message(),
-          std::to_string(rendered.canvas.rgb.size())};
+          std::to_string(bytes)};
 }
 
 Record Answer(const Record& request) {

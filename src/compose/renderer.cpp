@@ -50,18 +50,23 @@ bool NeedsPictureLibrary(const std::string& path) {
   return !jpeg.Open(path) || !jpeg.drawable(kMaxPicturePixels);
 }
 
-Canvas MakeCanvas(int width, int height, ColorValue rgb) {
-  Canvas canvas;
+Canvas MakeCanvas(int width, int height, ColorValue rgb, CanvasMemory* memory) {
+  Canvas canvas{0, 0, CanvasBytes(CanvasAllocator<std::uint8_t>(memory))};
   if (width <= 0 || height <= 0) return canvas;
   canvas.width = width;
   canvas.height = height;
   canvas.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+  FillCanvas(canvas, rgb);
+  return canvas;
+}
+
+void FillCanvas(Canvas& canvas, ColorValue rgb) {
+  if (canvas.rgb.empty()) return;
   std::uint8_t* data = canvas.rgb.data();
   data[0] = RedOf(rgb);
   data[1] = GreenOf(rgb);
   data[2] = BlueOf(rgb);
   RepeatPrefix(data, 3, canvas.rgb.size());
-  return canvas;
 }
 
 Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& placement,
@@ -79,8 +84,9 @@ Status DrawPicture(Canvas& canvas, const std::string& path, const Placement& pla
     status = library ? (*library)->draw(canvas, path, placement, interpolation, background)
                      : Status::Error("nie można wczytać biblioteki obrazków: " + library.message());
   }
-  // A picture that fails half-way leaves no half of it behind.
-  if (!status) canvas = MakeCanvas(canvas.width, canvas.height, background);
+  // A picture that fails half-way leaves no half of it behind.  Painted
+  // over where it lies: the canvas may be in memory shared with a caller.
+  if (!status) FillCanvas(canvas, background);
   return status;
 }
 

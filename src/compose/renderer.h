@@ -30,8 +30,11 @@ Result<PictureSize> ProbeWithLibrary(const std::string& path);
 // Pictures claiming more pixels than this are refused before decoding.
 inline constexpr long long kMaxPicturePixels = 16384LL * 16384LL;
 
-// A canvas of the given size filled with one opaque RGB colour.
-Canvas MakeCanvas(int width, int height, ColorValue rgb);
+// A canvas of the given size filled with one opaque RGB colour; in
+// `memory` when that is given and free.
+Canvas MakeCanvas(int width, int height, ColorValue rgb, CanvasMemory* memory = nullptr);
+// Paints every pixel of `canvas` one opaque RGB colour, where it lies.
+void FillCanvas(Canvas& canvas, ColorValue rgb);
 
 // Draws the picture at `path` on the canvas as `placement` says, upright,
 // over the background colour `background` (RGB) that the canvas was filled

@@ -28,7 +28,7 @@ void Set(Canvas& c, int x, int y, ColorValue v) {
 // A canvas in the background colour with a picture rectangle whose every
 // pixel has its own colour.
 Canvas WithPicture(int sw, int sh, int x0, int y0, int pw, int ph) {
-  Canvas c{sw, sh, std::vector<std::uint8_t>(std::size_t(sw) * sh * 3)};
+  Canvas c{sw, sh, CanvasBytes(std::size_t(sw) * sh * 3)};
   for (int y = 0; y < sh; ++y)
     for (int x = 0; x < sw; ++x) {
       const bool inside = x >= x0 && x < x0 + pw && y >= y0 && y < y0 + ph;

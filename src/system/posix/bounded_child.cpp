@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "system/files.h"
+#include "system/mapped_memory.h"
 
 extern char** environ;
 
@@ -200,18 +201,7 @@ void BoundedChild::Stop() {
 }
 
 bool AddressSpaceLimited() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  return false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
-    __has_feature(memory_sanitizer)
-  return false;
-#else
-  return true;
-#endif
-#else
-  return true;
-#endif
+  return !SanitizedBuild();
 }
 
 void LimitTime(int cpuSeconds, int wallSeconds) {
