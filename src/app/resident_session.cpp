@@ -17,6 +17,7 @@
 #include "app/version_check.h"
 #include "compose/layout_composition.h"
 #include "compose/picture_helpers.h"
+#include "compose/prepared_pictures.h"
 #include "compose/probe.h"
 #include "model/wallpaper_entry.h"
 #include "platform/desktop/desktop.h"
@@ -54,6 +55,7 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
 }
 
 ResidentSession::~ResidentSession() {
+  StopPreparing();
   if (helpers_) helpers_->CancelAll();
 }
 
@@ -149,6 +151,7 @@ bool ResidentSession::Load() {
   }
   if (!services_.desktop && services_.makeDesktop)
     services_.desktop = services_.makeDesktop(s.tempFolder);
+  StartPreparing();
   s.settingsWindowOpen = false;
 
   s.settings = LoadSettings(settingsPath());
@@ -201,6 +204,8 @@ void ResidentSession::Begin() {
 void ResidentSession::End() {
   ended_ = true;
   // A picture being drawn now would only be thrown away.
+  StopPreparing();
+  ForgetPrepared();
   if (helpers_) helpers_->CancelAll();
   timer_->stop();
   if (services_.desktop) {
@@ -232,6 +237,8 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   if (ended_) return Status::Ok();
   DesktopBackend* backend = desktop();
   if (!backend) return Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
+  // What is drawn ahead is done now, or given up.
+  StopPreparing();
   WallpapersSetter setter = [this, backend](const Wallpapers& wallpapers) {
     if (ended_) return Status::Ok();
     return backend->SetWallpapers(wallpapers);
@@ -244,9 +251,16 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   // Copied: the settings may be applied anew while the picture is drawn.
   Options resolved = settings();
   resolved.FillColor = ResolveFillColor(resolved.FillColor, systemColors());
-  LayoutComposition composition =
-      RenderWhileAnswering(MonitorEntries(entry, layout), resolved, layout);
-  if (ended_) return Status::Ok();
+  lastFill_.emplace(settings().FillColor, resolved.FillColor);
+  LayoutComposition composition = RenderWhileAnswering(
+      MonitorEntries(entry, settings().CurrentPosition, layout), resolved, layout, true);
+  // Drawn ahead for another change: not this one's any more.
+  ForgetPrepared();
+  if (ended_) {
+    for (const std::string& file : composition.files)
+      if (!file.empty()) RemoveFile(file);
+    return Status::Ok();
+  }
   if (!composition.picture) ReportOnTerminal(composition.picture);
   WallpaperFiles files{state().wallpaperFile, state().monitorFiles};
   Status status =
@@ -262,6 +276,7 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   // keeps their pages: give them back, the program rests until the next
   // change.
   ReleaseFreeMemory();
+  if (status) PrepareNextSoon();
   return status;
 }
 
@@ -288,11 +303,12 @@ MonitorLayout ResidentSession::monitorLayout() const {
 }
 
 std::vector<WallpaperEntry> ResidentSession::MonitorEntries(const WallpaperEntry& entry,
+                                                            std::int32_t position,
                                                             const MonitorLayout& layout) const {
   std::vector<WallpaperEntry> entries{entry};
   if (!settings().PicturePerMonitor) return entries;
-  const std::vector<std::size_t> positions = MonitorPositions(
-      settings().CurrentPosition, activeList().size(), CheckLayout(layout).usable.size());
+  const std::vector<std::size_t> positions =
+      MonitorPositions(position, activeList().size(), CheckLayout(layout).usable.size());
   // The first is the entry itself, whatever the position says.
   for (std::size_t k = 1; k < positions.size(); ++k) entries.push_back(activeList()[positions[k]]);
   return entries;
@@ -305,10 +321,15 @@ int ResidentSession::PicturesPerChange() const {
 
 LayoutComposition ResidentSession::RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
                                                         const Options& resolved,
-                                                        const MonitorLayout& layout) {
+                                                        const MonitorLayout& layout,
+                                                        bool prepared) {
   if (!helpers_) return RenderMonitors(entries, resolved, layout, nullptr);
   std::shared_ptr<PictureHelpers> helpers = helpers_;
-  const SizeRenderer render = [helpers](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+  PreparedPictures* ahead = prepared ? prepared_.get() : nullptr;
+  const SizeRenderer render = [helpers, ahead](const WallpaperEntry& e, const Options& o,
+                                               ScreenSize s) {
+    if (ahead)
+      if (std::optional<RenderResult> taken = ahead->Take(e, o, s)) return std::move(*taken);
     return helpers->Render(e, o, s);
   };
   LayoutComposition composition;

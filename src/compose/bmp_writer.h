@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "model/canvas.h"
@@ -12,5 +13,9 @@ namespace vendaro {
 // is renamed over it only when complete, so a failure never leaves a partial
 // wallpaper behind.  Errors read "Cannot create file "<path>". <reason>".
 Status WriteBmp(const std::string& path, const Canvas& canvas);
+
+// A file WriteBmp wrote, read back: nothing unless it is exactly such a
+// file of the given size.
+std::optional<Canvas> ReadWrittenBmp(const std::string& path, ScreenSize size);
 
 }  // namespace vendaro
