@@ -187,8 +187,10 @@ bool ResidentSession::LoadList() {
   Status status =
       LoadActiveList(state().dataFolder, cacheFolder, state().list, pictureProbe(), &rows_);
   FollowFolders();
-  // One helper stays for the changes; the others' memory goes back.
+  // One helper stays for the changes; the others' memory goes back, and so
+  // does what measuring a large folder's pictures left in this one's heap.
   if (helpers_) helpers_->KeepIdle(1);
+  ReleaseFreeMemory();
   if (status) return true;
   // Going on with an empty list would let the next save replace the list the
   // user cannot read now; end instead, nothing lost.
@@ -252,8 +254,11 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   Options resolved = settings();
   resolved.FillColor = ResolveFillColor(resolved.FillColor, systemColors());
   lastFill_.emplace(settings().FillColor, resolved.FillColor);
-  LayoutComposition composition = RenderWhileAnswering(
-      MonitorEntries(entry, settings().CurrentPosition, layout), resolved, layout, true);
+  // A desktop that reads files is handed the file drawn ahead: its pixels
+  // need not come back into memory.
+  LayoutComposition composition =
+      RenderWhileAnswering(MonitorEntries(entry, settings().CurrentPosition, layout), resolved,
+                           layout, true, !backend->ShowsFromFile());
   // Drawn ahead for another change: not this one's any more.
   ForgetPrepared();
   if (ended_) {
@@ -321,15 +326,16 @@ int ResidentSession::PicturesPerChange() const {
 
 LayoutComposition ResidentSession::RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
                                                         const Options& resolved,
-                                                        const MonitorLayout& layout,
-                                                        bool prepared) {
+                                                        const MonitorLayout& layout, bool prepared,
+                                                        bool pixels) {
   if (!helpers_) return RenderMonitors(entries, resolved, layout, nullptr);
   std::shared_ptr<PictureHelpers> helpers = helpers_;
   PreparedPictures* ahead = prepared ? prepared_.get() : nullptr;
-  const SizeRenderer render = [helpers, ahead](const WallpaperEntry& e, const Options& o,
-                                               ScreenSize s) {
+  const SizeRenderer render = [helpers, ahead, pixels](const WallpaperEntry& e, const Options& o,
+                                                       ScreenSize s) {
     if (ahead)
-      if (std::optional<RenderResult> taken = ahead->Take(e, o, s)) return std::move(*taken);
+      if (std::optional<RenderResult> taken = ahead->Take(e, o, s, pixels))
+        return std::move(*taken);
     return helpers->Render(e, o, s);
   };
   LayoutComposition composition;

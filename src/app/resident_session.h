@@ -161,10 +161,10 @@ class ResidentSession {
   // RenderMonitors with the canvases drawn by the helpers, on a thread of
   // its own while this one answers events; in this process without helpers.
   // With `prepared`, a canvas drawn ahead for the same picture, options and
-  // size is taken instead of drawn.
+  // size is taken instead of drawn, its pixels read back only with `pixels`.
   LayoutComposition RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
                                          const Options& resolved, const MonitorLayout& layout,
-                                         bool prepared = false);
+                                         bool prepared = false, bool pixels = true);
   // The next change drawn ahead while the program rests (session_ahead.cpp):
   // set up once the state folder is known, started a moment after a change,
   // stopped when a change begins.

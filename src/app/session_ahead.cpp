@@ -61,28 +61,26 @@ void ResidentSession::PrepareNext() {
   stopPreparing_ = std::make_shared<std::atomic<bool>>(false);
   const unsigned generation = ++preparingGeneration_;
   QTimer* context = aheadTimer_.get();
-  preparing_ = std::thread([this, context, generation, entries = std::move(entries), resolved,
-                            layout,
-                            prepared = prepared_.get(), helpers = aheadHelpers_,
-                            stop = stopPreparing_] {
-    const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
-      RenderResult none;
-      none.picture = Status::Error("");
-      if (*stop) return none;
-      // Looked at before drawing: a picture that changes while it is drawn
-      // is then drawn again by its change.
-      const std::optional<PreparedKey> key = KeyFor(e, o, s);
-      if (!key) return none;
-      const RenderResult drawn = helpers->Render(e, o, s);
-      if (!*stop) (void)prepared->Keep(*key, drawn);
-      // The canvas is in its file: none is held until every size is drawn.
-      return none;
-    };
-    RenderMonitors(entries, resolved, layout, nullptr, 1, render);
-    QMetaObject::invokeMethod(
-        context, [this, generation] { FinishPreparing(generation); },
-        Qt::QueuedConnection);
-  });
+  preparing_ =
+      std::thread([this, context, generation, entries = std::move(entries), resolved, layout,
+                   prepared = prepared_.get(), helpers = aheadHelpers_, stop = stopPreparing_] {
+        const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+          RenderResult none;
+          none.picture = Status::Error("");
+          if (*stop) return none;
+          // Looked at before drawing: a picture that changes while it is drawn
+          // is then drawn again by its change.
+          const std::optional<PreparedKey> key = KeyFor(e, o, s);
+          if (!key) return none;
+          const RenderResult drawn = helpers->Render(e, o, s);
+          if (!*stop) (void)prepared->Keep(*key, drawn);
+          // The canvas is in its file: none is held until every size is drawn.
+          return none;
+        };
+        RenderMonitors(entries, resolved, layout, nullptr, 1, render);
+        QMetaObject::invokeMethod(
+            context, [this, generation] { FinishPreparing(generation); }, Qt::QueuedConnection);
+      });
 }
 
 void ResidentSession::FinishPreparing(unsigned generation) {

@@ -79,13 +79,18 @@ Status WriteBmp(const std::string& path, const Canvas& canvas) {
   return Status::Ok();
 }
 
+std::uint64_t WrittenBmpBytes(ScreenSize size) {
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(size.width) * 3 + 3) & ~3ull;
+  return kHeaderBytes + rowBytes * static_cast<std::uint64_t>(size.height);
+}
+
 std::optional<Canvas> ReadWrittenBmp(const std::string& path, ScreenSize size) {
   if (size.width <= 0 || size.height <= 0) return std::nullopt;
   Canvas canvas{size.width, size.height, {}};
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(size.width) * 3 + 3) & ~3ull;
-  const std::uint64_t total = kHeaderBytes + rowBytes * static_cast<std::uint64_t>(size.height);
   InputFile file(path);
-  if (!file.isOpen() || static_cast<std::uint64_t>(file.size()) != total) return std::nullopt;
+  if (!file.isOpen() || static_cast<std::uint64_t>(file.size()) != WrittenBmpBytes(size))
+    return std::nullopt;
   std::vector<std::uint8_t> header(kHeaderBytes);
   if (file.Read(header.data(), header.size()) != kHeaderBytes ||
       header != Header(canvas, static_cast<std::uint32_t>(rowBytes)))

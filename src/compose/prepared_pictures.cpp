@@ -62,19 +62,26 @@ Status PreparedPictures::Keep(const PreparedKey& key, const RenderResult& drawn)
 }
 
 std::optional<RenderResult> PreparedPictures::Take(const WallpaperEntry& entry,
-                                                   const Options& options, ScreenSize size) {
+                                                   const Options& options, ScreenSize size,
+                                                   bool pixels) {
   const std::optional<PreparedKey> key = KeyFor(entry, options, size);
   if (!key) return std::nullopt;
   Kept kept;
   {
     std::lock_guard lock(mutex_);
-    auto found = std::find_if(kept_.begin(), kept_.end(),
-                              [&key](const Kept& k) { return k.key == *key; });
+    auto found =
+        std::find_if(kept_.begin(), kept_.end(), [&key](const Kept& k) { return k.key == *key; });
     if (found == kept_.end()) return std::nullopt;
     kept = std::move(*found);
     kept_.erase(found);
   }
-  std::optional<Canvas> canvas = ReadWrittenBmp(kept.file, size);
+  std::optional<Canvas> canvas;
+  if (pixels) {
+    canvas = ReadWrittenBmp(kept.file, size);
+  } else if (const std::optional<FileStamp> stamp = RegularFileStamp(kept.file);
+             stamp && static_cast<std::uint64_t>(stamp->size) == WrittenBmpBytes(size)) {
+    canvas = Canvas{size.width, size.height, {}};
+  }
   if (!canvas) {
     // Not ours any more (changed under us): the change draws it anew.
     RemoveFile(kept.file);

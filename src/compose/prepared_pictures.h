@@ -49,10 +49,11 @@ class PreparedPictures {
   // not kept: its change tells the user why).
   Status Keep(const PreparedKey& key, const RenderResult& drawn);
   // The canvas kept under the key `entry`, `options` and `size` make now,
-  // read back from its file, with `file` naming it: the caller moves the
-  // file into place or removes it.  Nothing when none is kept for it.
+  // with `file` naming its file: the caller moves the file into place or
+  // removes it.  Its pixels are read back only with `pixels` (a desktop that
+  // reads files needs none).  Nothing when none is kept for it.
   std::optional<RenderResult> Take(const WallpaperEntry& entry, const Options& options,
-                                   ScreenSize size);
+                                   ScreenSize size, bool pixels = true);
   // Forgets every kept canvas and removes its file.
   void Clear();
   bool empty() const;

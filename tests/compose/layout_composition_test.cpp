@@ -418,8 +418,13 @@ TEST(ComposeWallpapers, ACanvasDrawnAheadIsTakenOnlyWhileNothingChanged) {
       {"another fill colour", [](const std::string&, Options& o) { o.FillColor = kBlue; }, false},
       {"another mode", [](const std::string&, Options& o) { o.DisplayMode = 1; }, false},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.change);
+  for (const auto& [row, pixels] : {std::pair{rows[0], false},
+                                    {rows[0], true},
+                                    {rows[1], true},
+                                    {rows[2], false},
+                                    {rows[3], true},
+                                    {rows[4], false}}) {
+    SCOPED_TRACE(::testing::Message() << row.change << (pixels ? ", pixels" : ", file only"));
     FilesFixture f;
     const WallpaperEntry shown = Solid(f.folder, "las.png", kGreen);
     const MonitorLayout monitors{M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)};
@@ -431,7 +436,10 @@ TEST(ComposeWallpapers, ACanvasDrawnAheadIsTakenOnlyWhileNothingChanged) {
     row.apply(shown.path, options);
     bool drawn = false;
     const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
-      if (auto taken = ahead.Take(e, o, s)) return std::move(*taken);
+      if (auto taken = ahead.Take(e, o, s, pixels)) {
+        EXPECT_EQ(taken->canvas.hasPixels(), pixels);
+        return std::move(*taken);
+      }
       drawn = true;
       return RenderEntry(e, o, s, nullptr);
     };
