@@ -108,7 +108,8 @@ std::int32_t ChangeScheduler::NextPosition() {
   if (s.RandomOrder && s.NoRepeats) {
     const auto at = static_cast<std::size_t>(s.CurrentPosition);
     const std::string onScreen = at < list.size() ? list[at].path : std::string();
-    return static_cast<std::int32_t>(round_.Next(list, random_, onScreen).value_or(0));
+    return static_cast<std::int32_t>(
+        round_.Next(state_.tempFolder, list, random_, onScreen).value_or(0));
   }
   if (s.RandomOrder) return random_.Random(static_cast<std::int32_t>(count));
   return InListOrder(count);

@@ -14,9 +14,9 @@
 
 #include "model/change_history.h"
 #include "model/entry_list.h"
+#include "model/kept_round.h"
 #include "model/platform_random.h"
 #include "model/settings.h"
-#include "model/shuffle_round.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -152,7 +152,7 @@ class ChangeScheduler {
   bool applyAgain_ = false;
   std::function<bool()> composeAgain_;
   std::optional<ChangeHistory> history_;  // read from the state folder when first needed
-  ShuffleRound round_;
+  KeptRound round_;                       // read from the state folder when first needed
   std::string shownPath_;
 };
 

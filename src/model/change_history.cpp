@@ -2,67 +2,15 @@
 
 #include <charconv>
 
+#include "model/path_lines.h"
 #include "system/files.h"
 
 namespace vendaro {
 namespace {
 
 constexpr std::string_view kHeader = "vendaro-history 1";
-// A path longer than any file system takes marks a file that is not ours.
-constexpr std::size_t kMaxPathBytes = 4096;
 constexpr std::int64_t kMaxFileBytes =
     static_cast<std::int64_t>((ChangeHistory::kLimit + 2) * (2 * kMaxPathBytes + 2));
-
-// A path on one line: a backslash and a line break are escaped, so any path
-// the file system allows reads back as it was.
-std::string Escaped(const std::string& path) {
-  std::string out;
-  for (char c : path) {
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::optional<std::string> Unescaped(std::string_view line) {
-  std::string out;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '\r' || line[i] == '\0') return std::nullopt;
-    if (line[i] != '\\') {
-      out += line[i];
-      continue;
-    }
-    if (++i == line.size()) return std::nullopt;
-    if (line[i] == '\\') {
-      out += '\\';
-    } else if (line[i] == 'n') {
-      out += '\n';
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (out.empty() || out.size() > kMaxPathBytes) return std::nullopt;
-  return out;
-}
-
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) {
-      lines.push_back(text);  // the last line lacks its break: cut short
-      break;
-    }
-    lines.push_back(text.substr(0, end));
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
 
 }  // namespace
 
@@ -105,13 +53,13 @@ std::optional<std::string> ChangeHistory::Forward(
 std::string ChangeHistory::Text() const {
   std::string text(kHeader);
   text += "\n" + std::to_string(cursor_) + "\n";
-  for (const std::string& path : paths_) text += Escaped(path) + "\n";
+  for (const std::string& path : paths_) text += PathLine(path) + "\n";
   return text;
 }
 
 std::optional<ChangeHistory> ChangeHistory::FromText(std::string_view text) {
   if (text.empty() || text.back() != '\n') return std::nullopt;
-  const std::vector<std::string_view> lines = Lines(text);
+  const std::vector<std::string_view> lines = SplitLines(text).lines;
   if (lines.size() < 2 || lines[0] != kHeader) return std::nullopt;
   const std::size_t count = lines.size() - 2;
   if (count > kLimit) return std::nullopt;
@@ -122,7 +70,7 @@ std::optional<ChangeHistory> ChangeHistory::FromText(std::string_view text) {
   if (error != std::errc() || end != number.data() + number.size()) return std::nullopt;
   if (count == 0 ? history.cursor_ != 0 : history.cursor_ >= count) return std::nullopt;
   for (std::size_t i = 2; i < lines.size(); ++i) {
-    std::optional<std::string> path = Unescaped(lines[i]);
+    std::optional<std::string> path = PathOfLine(lines[i]);
     if (!path) return std::nullopt;
     history.paths_.push_back(std::move(*path));
   }

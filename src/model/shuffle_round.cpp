@@ -96,13 +96,47 @@ void ShuffleRound::Deal(const EntryList& list, PlatformRandom& random,
   waiting_.reserve(list.size());
   for (const WallpaperEntry& entry : list) waiting_.push_back(entry.path);
   Shuffle(waiting_, random);
-  // The back comes first: it must not be the picture on screen.
-  if (waiting_.size() > 1 && waiting_.back() == onScreen) {
-    const auto other = std::find_if(waiting_.begin(), waiting_.end(),
-                                    [&](const std::string& path) { return path != onScreen; });
-    if (other != waiting_.end()) std::swap(*other, waiting_.back());
-  }
+  NotFirst(onScreen);
   dealt_ = Counts(list);
+  ++rounds_;
+}
+
+// The back comes first: it must not be the picture on screen.
+void ShuffleRound::NotFirst(const std::string& onScreen) {
+  if (waiting_.size() < 2 || waiting_.back() != onScreen) return;
+  const auto other = std::find_if(waiting_.begin(), waiting_.end(),
+                                  [&](const std::string& path) { return path != onScreen; });
+  if (other != waiting_.end()) std::swap(*other, waiting_.back());
+}
+
+void ShuffleRound::Resume(const EntryList& list, PlatformRandom& random,
+                          const std::vector<std::string>& shown, const std::string& onScreen) {
+  std::unordered_map<std::string, std::size_t> left;
+  for (const std::string& path : shown) ++left[path];
+  waiting_.clear();
+  for (const WallpaperEntry& entry : list) {
+    const auto given = left.find(entry.path);
+    if (given != left.end() && given->second > 0) {
+      --given->second;
+    } else {
+      waiting_.push_back(entry.path);
+    }
+  }
+  Shuffle(waiting_, random);
+  NotFirst(onScreen);
+  dealt_ = Counts(list);
+  fingerprint_ = Fingerprint(list);
+}
+
+std::vector<std::string> ShuffleRound::Given() const {
+  std::unordered_map<std::string, std::size_t> given = dealt_;
+  for (const std::string& path : waiting_) {
+    const auto found = given.find(path);
+    if (found != given.end() && found->second > 0) --found->second;
+  }
+  std::vector<std::string> paths;
+  for (const auto& [path, times] : given) paths.insert(paths.end(), times, path);
+  return paths;
 }
 
 }  // namespace vendaro

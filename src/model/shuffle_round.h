@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -25,12 +26,24 @@ class ShuffleRound {
   std::optional<std::size_t> Next(const EntryList& list, PlatformRandom& random,
                                   const std::string& onScreen);
 
+  // Goes on with a round of which `shown` were already shown (one kept over
+  // a restart): the pictures of `list` not among them are dealt as what is
+  // left of it, so pictures gone from the list are dropped and new ones
+  // join.  When nothing is left, the next picture begins a new round.
+  void Resume(const EntryList& list, PlatformRandom& random, const std::vector<std::string>& shown,
+              const std::string& onScreen);
+
   // The pictures still to come in this round, the next one last.
   const std::vector<std::string>& waiting() const { return waiting_; }
+  // The pictures of the list this round has given so far, in no order.
+  std::vector<std::string> Given() const;
+  // How many rounds were dealt: a new number after Next means it began one.
+  std::uint64_t rounds() const { return rounds_; }
 
  private:
   void FollowList(const EntryList& list, PlatformRandom& random);
   void Deal(const EntryList& list, PlatformRandom& random, const std::string& onScreen);
+  void NotFirst(const std::string& onScreen);
 
   // Still to come, the next at the back so that taking it is cheap.
   std::vector<std::string> waiting_;
@@ -38,6 +51,7 @@ class ShuffleRound {
   // the list holds twice comes twice).
   std::unordered_map<std::string, std::size_t> dealt_;
   std::size_t fingerprint_ = 0;  // of the list the round followed last
+  std::uint64_t rounds_ = 0;
 };
 
 }  // namespace vendaro

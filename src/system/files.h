@@ -35,6 +35,12 @@ inline constexpr int kNotARegularFile = -1;
 // pointing at the file it named.  Returns an error number, 0 on success.
 int ReplaceFileContents(const std::string& path, std::string_view bytes);
 
+// Adds `bytes` at the end of an existing regular file, without creating one
+// and without a flush to the disk.  A write cut short by a crash leaves a
+// partial last line for the reader to notice.  Returns an error number, 0 on
+// success (kNotARegularFile for anything but a regular file).
+int AppendToFile(const std::string& path, std::string_view bytes);
+
 // The system's text for an error number (or for kNotARegularFile).
 std::string ErrorText(int error);
 

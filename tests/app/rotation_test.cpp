@@ -10,15 +10,17 @@ using Ticks = std::vector<int>;
 
 class HistoryTest : public SchedulerTest {
  protected:
-  // The program started again on the same state: it reads the history back
-  // from its file and puts the current picture up.
-  std::unique_ptr<ChangeScheduler> Restarted() {
+  // The program started again on the state `before` left: it reads the
+  // history and the round back from their files and puts the current picture
+  // up.
+  std::unique_ptr<ChangeScheduler> Restarted() { return Restarted(scheduler_); }
+  std::unique_ptr<ChangeScheduler> Restarted(const ChangeScheduler& before) {
     auto again = std::make_unique<ChangeScheduler>(
         SchedulerClock{[this] { return now_; }, [this] { return bootMs_; },
                        [this] { return bootId_; }},
         random_, Hooks());
     ChangeScheduler& s = *again;
-    s.state() = scheduler_.state();
+    s.state() = before.state();
     s.items().Nastpnatapeta1.onClick = [&s] { s.Next(); };
     s.items().Poprzedniatapeta1.onClick = [&s] { s.Previous(); };
     s.ApplyCurrentEntry();
@@ -90,6 +92,40 @@ TEST_F(HistoryTest, RandomRoundsStayWholeThroughAWalkBack) {
     EXPECT_EQ(std::set<int>(from, from + count).size(), static_cast<std::size_t>(count));
   }
   for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i], shown[i - 1]) << i;
+}
+
+// A restart after every change, the generator seeded afresh each time as a
+// start seeds it: without repeats every round still shows each picture once
+// and no change shows the picture already up; without the option nothing
+// is written to the state folder.
+TEST_F(HistoryTest, RoundsWithoutRepeatsSurviveARestartAfterEveryChange) {
+  const int count = 5;
+  const int rounds = 8;
+  for (const bool noRepeats : {true, false}) {
+    SCOPED_TRACE(noRepeats ? "without repeats" : "plain random");
+    std::remove((tempFolder_ + kRoundFileName).c_str());
+    MakeList(count);
+    settings_.RandomOrder = true;
+    settings_.NoRepeats = noRepeats;
+    std::unique_ptr<ChangeScheduler> running = Restarted();
+    Ticks shown;
+    for (std::uint32_t change = 0; change < count * rounds; ++change) {
+      random_.Randomize(0x9E3779B9u * (change + 1));
+      running = Restarted(*running);
+      composed_.clear();
+      Press(*running, "n");
+      ASSERT_EQ(composed_.size(), 1u);
+      shown.push_back(Composed().back());
+    }
+    EXPECT_EQ(FileExists(tempFolder_ + kRoundFileName), noRepeats);
+    if (!noRepeats) continue;
+    for (int round = 0; round < rounds; ++round) {
+      const auto from = shown.begin() + round * count;
+      EXPECT_EQ(std::set<int>(from, from + count).size(), static_cast<std::size_t>(count))
+          << "round " << round;
+    }
+    for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i], shown[i - 1]) << i;
+  }
 }
 
 // A hundred steps back and forward over a random order, with a restart

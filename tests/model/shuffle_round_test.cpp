@@ -5,6 +5,11 @@
 #include <map>
 #include <set>
 
+#include "model/kept_round.h"
+#include "model/path_lines.h"
+#include "support/test_environment.h"
+#include "system/files.h"
+
 namespace vendaro {
 namespace {
 
@@ -14,12 +19,15 @@ EntryList ListOf(int count, const std::string& prefix = "/p") {
   return list;
 }
 
-// Takes `count` pictures, each the next one's "on screen".
-std::vector<std::string> Take(ShuffleRound& round, const EntryList& list, PlatformRandom& random,
-                              std::size_t count, std::string onScreen = "") {
+// Takes `count` pictures, each the next one's "on screen"; a round kept in
+// a folder is given it before the rest.
+template <typename Round, typename... Folder>
+std::vector<std::string> Take(Round& round, const EntryList& list, PlatformRandom& random,
+                              std::size_t count, std::string onScreen = "",
+                              const Folder&... folder) {
   std::vector<std::string> shown;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::optional<std::size_t> at = round.Next(list, random, onScreen);
+    const std::optional<std::size_t> at = round.Next(folder..., list, random, onScreen);
     if (!at) break;
     onScreen = list.at(*at).path;
     shown.push_back(onScreen);
@@ -84,6 +92,113 @@ TEST(ShuffleRound, EmptyListGivesNothingAndAListTwiceHeldComesTwice) {
   std::map<std::string, int> times;
   for (const std::string& path : Take(round, list, random, 3)) ++times[path];
   EXPECT_EQ(times, (std::map<std::string, int>{{"/p0", 2}, {"/p1", 1}}));
+}
+
+std::set<std::string> PathsOf(const EntryList& list) {
+  std::set<std::string> paths;
+  for (const WallpaperEntry& entry : list) paths.insert(entry.path);
+  return paths;
+}
+
+// What a start finds in the round file after four pictures of ten: the rest
+// of the round is the list minus the pictures the file says were given, each
+// once, whatever state the file is in; by the round's end the file names
+// every picture of the list once.
+TEST(KeptRound, GoesOnWithTheRoundTheFileHolds) {
+  using Damage = void (*)(const std::string& file);
+  const struct {
+    const char* name;
+    Damage damage;
+    std::size_t givenKept;  // of the four given before; 0 also for a fresh round
+    bool restart = true;
+    bool editList = false;
+    bool emptyFirst = false;  // the list empty at the restart's first change
+  } rows[] = {
+      {"as written", [](const std::string&) {}, 4},
+      {"list edited while away", [](const std::string&) {}, 4, true, true},
+      {"list empty at first", [](const std::string&) {}, 4, true, false, true},
+      {"last line cut short",
+       [](const std::string& file) {
+         const std::string text = testing::ReadFileBytes(file);
+         testing::WriteFileBytes(file, text.substr(0, text.size() - 3));
+       },
+       3},
+      {"a line damaged",
+       [](const std::string& file) {
+         testing::WriteFileBytes(file, testing::ReadFileBytes(file) + "/a\\q\n");
+       },
+       0},
+      {"another program's file",
+       [](const std::string& file) {
+         testing::WriteFileBytes(file, "vendaro-history 1\n0\n/p1\n");
+       },
+       0},
+      {"missing", [](const std::string& file) { RemoveFile(file); }, 0},
+      {"removed while the program runs", [](const std::string& file) { RemoveFile(file); }, 4,
+       false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string folder = testing::MakeTempDir("round") + "/";
+    const std::string file = folder + kRoundFileName;
+    EntryList list = ListOf(10);
+    PlatformRandom random(11);
+    KeptRound first;
+    const std::vector<std::string> before = Take(first, list, random, 4, "", folder);
+    row.damage(file);
+    if (row.editList) {
+      list.erase(list.begin(), list.begin() + 3);
+      for (const WallpaperEntry& entry : ListOf(2, "/new")) list.push_back(entry);
+    }
+    std::set<std::string> rest = PathsOf(list);
+    for (std::size_t i = 0; i < row.givenKept; ++i) rest.erase(before[i]);
+
+    KeptRound restarted;
+    PlatformRandom again(29);
+    KeptRound& round = row.restart ? restarted : first;
+    if (row.emptyFirst) {
+      EXPECT_FALSE(round.Next(folder, {}, again, before.back()));
+    }
+    const std::vector<std::string> after =
+        Take(round, list, row.restart ? again : random, rest.size(), before.back(), folder);
+    EXPECT_EQ(std::set<std::string>(after.begin(), after.end()), rest);
+    EXPECT_EQ(after.size(), rest.size());
+    EXPECT_NE(after.front(), before.back());
+
+    const std::optional<GivenInRound> written = GivenFromRoundText(testing::ReadFileBytes(file));
+    ASSERT_TRUE(written);
+    EXPECT_FALSE(written->cutShort);
+    std::map<std::string, int> times;
+    for (const std::string& path : written->paths) {
+      if (PathsOf(list).contains(path)) ++times[path];
+    }
+    EXPECT_EQ(times.size(), list.size());
+    for (const auto& [path, count] : times) EXPECT_EQ(count, 1) << path;
+  }
+}
+
+TEST(KeptRound, FileTextReadsBackAnyPathAndRefusesAnythingElse) {
+  // The longest path a line holds, escapes and all.
+  const std::string longest = "/" + std::string(kMaxPathBytes - 2, 'a') + "\\";
+  const std::vector<std::string> paths = {"/a b/zdjęcie.jpg", "/x\\y/line\nbreak.png", longest};
+  const std::string text = RoundText(paths);
+  const std::optional<GivenInRound> back = GivenFromRoundText(text + "/d.p");
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->paths, paths) << "the last line, cut short, left out";
+  EXPECT_TRUE(back->cutShort);
+  const std::string bad[] = {
+      "",
+      text.substr(0, 8),  // cut inside the header
+      "vendaro-round 2\n/a\n",
+      text + "\n",  // an empty path
+      text + "/d\r\n",
+      text + "/d\\q\n",
+      text + longest + "b\n",  // a path too long
+  };
+  for (const std::string& damaged : bad) {
+    SCOPED_TRACE(damaged);
+    EXPECT_FALSE(GivenFromRoundText(damaged));
+  }
 }
 
 }  // namespace

@@ -140,6 +140,17 @@ int ReplaceFileContents(const std::string& path, std::string_view bytes) {
   return err;
 }
 
+int AppendToFile(const std::string& path, std::string_view bytes) {
+  // Not blocking: a FIFO put in the file's place must not stall the change.
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) return errno;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return kNotARegularFile;
+  if (const int err = WriteAll(fd.get(), bytes.data(), bytes.size())) return err;
+  return fd.Close();
+}
+
 // The errors a user meets with files and programs, in Polish whatever the
 // system's translations: the C library's own texts are English where its
 // Polish messages are not installed, and they follow a Polish sentence.
