@@ -144,8 +144,8 @@ std::optional<std::int32_t> ChangeScheduler::PeekNext() const {
   }
   if (s.RandomOrder && s.NoRepeats) {
     // A round still to be dealt takes numbers of the generator in its own way.
-    if (round_.waiting().empty()) return std::nullopt;
-    return positionOf(round_.waiting().back());
+    if (round_.round().waiting().empty()) return std::nullopt;
+    return positionOf(round_.round().waiting().back());
   }
   if (s.RandomOrder) {
     // The same number the generator gives the change, from a copy.
