@@ -5,6 +5,10 @@
 // two 3840×2160 monitors against one, in this process and through the
 // picture helpers as the resident program draws (this program is its own
 // helper; the helpers are started by a first change that is not timed).
+// Last, whole changes (the pictures drawn and their files written) as the
+// resident program makes them: drawn then, and drawn ahead while it rested,
+// their pixels read back as the X11 root window needs them or, for a
+// desktop that reads files, only their files moved into place.
 // Prints the median time of several rounds, against the case's one-monitor
 // baseline, and the peak.
 //   vendaro-bench-monitors [ROUNDS [WORKERS]]
@@ -24,6 +28,7 @@
 
 #include "compose/layout_composition.h"
 #include "compose/picture_helpers.h"
+#include "compose/prepared_pictures.h"
 #include "compose/renderer.h"
 
 namespace {
@@ -37,6 +42,9 @@ struct Case {
   int pictures = 1;      // 2: each monitor its own
   bool helpers = false;  // drawn by helper processes
   std::size_t baseline = 0;
+  bool change = false;    // the files written as well
+  bool prepared = false;  // drawn ahead, taken by the change
+  bool pixels = true;     // read back (for the X11 root window), or the file only
 };
 
 const MonitorLayout kOne4k{{"A", {0, 0, 3840, 2160}, true}};
@@ -51,6 +59,12 @@ const Case kCases[] = {
     {"two 4K, a picture each", kTwo4k, 2},
     {"one 4K, helper", kOne4k, 1, true, 5},
     {"two 4K, each, helpers", kTwo4k, 2, true, 5},
+    {"one 4K, change", kOne4k, 1, true, 7, true},
+    {"two 4K, each, change", kTwo4k, 2, true, 7, true},
+    {"one 4K, ahead, pixels", kOne4k, 1, true, 9, true, true},
+    {"two 4K, ahead, pixels", kTwo4k, 2, true, 9, true, true},
+    {"one 4K, ahead, file", kOne4k, 1, true, 11, true, true, false},
+    {"two 4K, ahead, file", kTwo4k, 2, true, 11, true, true, false},
 };
 unsigned g_workers = 0;
 std::string g_self;
@@ -69,18 +83,64 @@ std::string MakePicture(int variant) {
   return path;
 }
 
-LayoutComposition Compose(const Case& c, const std::vector<std::string>& pictures) {
+Options BenchOptions() {
   Options options;
   options.DisplayMode = PictureMode::FillAndCrop;
   options.Interpolation = ScaleFilter::Bicubic;
+  options.FillColor = 0;  // resolved, as the program keys what it draws ahead
+  return options;
+}
+
+std::vector<WallpaperEntry> Entries(const Case& c, const std::vector<std::string>& pictures) {
   std::vector<WallpaperEntry> entries;
   for (int i = 0; i < c.pictures; ++i) entries.push_back(MakeEntry(pictures[i], 6000, 4000));
-  if (!c.helpers) return RenderMonitors(entries, options, c.monitors, nullptr, g_workers);
+  return entries;
+}
+
+PictureHelpers& Helpers() {
   static PictureHelpers helpers(g_self);
-  const SizeRenderer render = [](const WallpaperEntry& e, const Options& o, ScreenSize s) {
-    return helpers.Render(e, o, s);
+  return helpers;
+}
+
+// The state folder of a measuring child.
+std::string StateFolder() {
+  const std::string folder = std::filesystem::temp_directory_path() /
+                             ("vendaro-bench-monitors-" + std::to_string(getpid()) + "/");
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+LayoutComposition Compose(const Case& c, const std::vector<std::string>& pictures,
+                          PreparedPictures* ahead = nullptr) {
+  const std::vector<WallpaperEntry> entries = Entries(c, pictures);
+  if (!c.helpers) return RenderMonitors(entries, BenchOptions(), c.monitors, nullptr, g_workers);
+  const SizeRenderer render = [ahead, &c](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+    if (ahead)
+      if (std::optional<RenderResult> taken = ahead->Take(e, o, s, c.pixels))
+        return std::move(*taken);
+    return Helpers().Render(e, o, s);
   };
-  return RenderMonitors(entries, options, c.monitors, nullptr, g_workers, render);
+  return RenderMonitors(entries, BenchOptions(), c.monitors, nullptr, g_workers, render);
+}
+
+// What the resident program does while it rests after a change.
+void DrawAhead(const Case& c, const std::vector<std::string>& pictures, PreparedPictures& ahead) {
+  const std::vector<WallpaperEntry> entries = Entries(c, pictures);
+  for (std::size_t i = 0; i < c.monitors.size(); ++i) {
+    const WallpaperEntry& e = entries[i < entries.size() ? i : 0];
+    const ScreenSize size = c.monitors[i].size();
+    (void)ahead.Keep(*KeyFor(e, BenchOptions(), size), Helpers().Render(e, BenchOptions(), size));
+  }
+}
+
+// One change: drawn (or taken) and its files written; false on a failure.
+bool Change(const Case& c, const std::vector<std::string>& pictures, const std::string& folder,
+            PreparedPictures* ahead) {
+  const LayoutComposition composed = Compose(c, pictures, ahead);
+  WallpaperFiles files;
+  const Status put = PutWallpapers(composed, Entries(c, pictures).front(), folder, true, files,
+                                   [](const Wallpapers&) { return Status::Ok(); });
+  return static_cast<bool>(put);
 }
 
 // One round of one case in a child: its time in milliseconds and its peak
@@ -92,10 +152,22 @@ std::pair<double, double> Measure(const Case& c, const std::vector<std::string>&
     // The resident program keeps its helpers between changes: the first
     // change starts them and is not what is measured.
     if (c.helpers) Compose(c, pictures);
+    const std::string folder = StateFolder();
+    PreparedPictures ahead(folder);
+    if (c.prepared) DrawAhead(c, pictures, ahead);
     const auto start = Clock::now();
-    const LayoutComposition composed = Compose(c, pictures);
+    bool made = false;
+    if (c.change) {
+      made = Change(c, pictures, folder, c.prepared ? &ahead : nullptr);
+    } else {
+      const LayoutComposition composed = Compose(c, pictures);
+      made = composed.status && composed.picture;
+    }
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    if (!composed.status || !composed.picture) _exit(2);
+    // Nothing drawn ahead may be left over: the change took it all.
+    made = made && ahead.empty();
+    std::filesystem::remove_all(folder);
+    if (!made) _exit(2);
     // The time goes back as the exit status cannot carry it: through a pipe
     // would do, but a file beside the picture is simpler.
     FILE* out = std::fopen((picture + ".ms").c_str(), "w");

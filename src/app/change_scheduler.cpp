@@ -112,13 +112,47 @@ std::int32_t ChangeScheduler::NextPosition() {
         round_.Next(state_.tempFolder, list, random_, onScreen).value_or(0));
   }
   if (s.RandomOrder) return random_.Random(static_cast<std::int32_t>(count));
+  return InListOrder(count);
+}
+
+std::int32_t ChangeScheduler::InListOrder(std::uint32_t count) const {
   const int step = hooks_.picturesPerChange ? std::max(1, hooks_.picturesPerChange()) : 1;
-  const auto current = static_cast<std::uint32_t>(s.CurrentPosition);
+  const auto current = static_cast<std::uint32_t>(state_.settings.CurrentPosition);
   const std::uint32_t next = current + static_cast<std::uint32_t>(step);
   // After the last entry comes the first; a position outside the list
   // starts it again.
   if (next < count) return static_cast<std::int32_t>(next);
   return current < count ? static_cast<std::int32_t>(next % count) : 0;
+}
+
+std::optional<std::int32_t> ChangeScheduler::PeekNext() const {
+  const Settings& s = state_.settings;
+  const EntryList& list = state_.list;
+  if (list.empty()) return std::nullopt;
+  const auto positionOf = [&list](const std::string& path) -> std::optional<std::int32_t> {
+    const auto found = std::find_if(
+        list.begin(), list.end(), [&](const WallpaperEntry& entry) { return entry.path == path; });
+    if (found == list.end()) return std::nullopt;
+    return static_cast<std::int32_t>(found - list.begin());
+  };
+  if (s.WalkHistory) {
+    // Not read yet: the next change reads it, and may walk it.
+    if (!history_) return std::nullopt;
+    const std::vector<std::string>& paths = history_->paths();
+    for (std::size_t at = history_->cursor() + 1; at < paths.size(); ++at)
+      if (auto position = positionOf(paths[at])) return position;
+  }
+  if (s.RandomOrder && s.NoRepeats) {
+    // A round still to be dealt takes numbers of the generator in its own way.
+    if (round_.round().waiting().empty()) return std::nullopt;
+    return positionOf(round_.round().waiting().back());
+  }
+  if (s.RandomOrder) {
+    // The same number the generator gives the change, from a copy.
+    PlatformRandom copy = random_;
+    return copy.Random(static_cast<std::int32_t>(list.size()));
+  }
+  return InListOrder(static_cast<std::uint32_t>(list.size()));
 }
 
 std::optional<std::int32_t> ChangeScheduler::StepInHistory(bool forward) {

@@ -111,6 +111,10 @@ class ChangeScheduler {
   // The path of the entry the last change put on the desktop; empty before
   // the first and after the list has emptied.
   const std::string& shownPath() const { return shownPath_; }
+  // The position Next would take now, when it can be known without taking
+  // it (a round still to be dealt cannot); what comes in between (an edited
+  // list, a history step) may still make Next take another.
+  std::optional<std::int32_t> PeekNext() const;
   // A change (or a composition for new screens) is in progress.
   bool changing() const { return changing_; }
   // The monitors changed: the current picture is composed again for them,
@@ -122,6 +126,7 @@ class ChangeScheduler {
 
  private:
   std::int32_t NextPosition();
+  std::int32_t InListOrder(std::uint32_t count) const;
   // The position of the picture one step forward or back in the history,
   // when walking it is chosen and it has one.
   std::optional<std::int32_t> StepInHistory(bool forward);

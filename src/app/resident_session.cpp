@@ -17,6 +17,7 @@
 #include "app/version_check.h"
 #include "compose/layout_composition.h"
 #include "compose/picture_helpers.h"
+#include "compose/prepared_pictures.h"
 #include "compose/probe.h"
 #include "model/wallpaper_entry.h"
 #include "platform/desktop/desktop.h"
@@ -54,6 +55,7 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
 }
 
 ResidentSession::~ResidentSession() {
+  StopPreparing();
   if (helpers_) helpers_->CancelAll();
 }
 
@@ -149,6 +151,7 @@ bool ResidentSession::Load() {
   }
   if (!services_.desktop && services_.makeDesktop)
     services_.desktop = services_.makeDesktop(s.tempFolder);
+  StartPreparing();
   s.settingsWindowOpen = false;
 
   s.settings = LoadSettings(settingsPath());
@@ -184,8 +187,10 @@ bool ResidentSession::LoadList() {
   Status status =
       LoadActiveList(state().dataFolder, cacheFolder, state().list, pictureProbe(), &rows_);
   FollowFolders();
-  // One helper stays for the changes; the others' memory goes back.
+  // One helper stays for the changes; the others' memory goes back, and so
+  // does what measuring a large folder's pictures left in this one's heap.
   if (helpers_) helpers_->KeepIdle(1);
+  ReleaseFreeMemory();
   if (status) return true;
   // Going on with an empty list would let the next save replace the list the
   // user cannot read now; end instead, nothing lost.
@@ -201,6 +206,8 @@ void ResidentSession::Begin() {
 void ResidentSession::End() {
   ended_ = true;
   // A picture being drawn now would only be thrown away.
+  StopPreparing();
+  ForgetPrepared();
   if (helpers_) helpers_->CancelAll();
   timer_->stop();
   if (services_.desktop) {
@@ -232,6 +239,8 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   if (ended_) return Status::Ok();
   DesktopBackend* backend = desktop();
   if (!backend) return Status::Error("Nie znaleziono pulpitu, na którym można ustawić tapetę.");
+  // What is drawn ahead is done now, or given up.
+  StopPreparing();
   WallpapersSetter setter = [this, backend](const Wallpapers& wallpapers) {
     if (ended_) return Status::Ok();
     return backend->SetWallpapers(wallpapers);
@@ -244,9 +253,19 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   // Copied: the settings may be applied anew while the picture is drawn.
   Options resolved = settings();
   resolved.FillColor = ResolveFillColor(resolved.FillColor, systemColors());
+  lastFill_.emplace(settings().FillColor, resolved.FillColor);
+  // A desktop that reads files is handed the file drawn ahead: its pixels
+  // need not come back into memory.
   LayoutComposition composition =
-      RenderWhileAnswering(MonitorEntries(entry, layout), resolved, layout);
-  if (ended_) return Status::Ok();
+      RenderWhileAnswering(MonitorEntries(entry, settings().CurrentPosition, layout), resolved,
+                           layout, true, !backend->ShowsFromFile());
+  // Drawn ahead for another change: not this one's any more.
+  ForgetPrepared();
+  if (ended_) {
+    for (const std::string& file : composition.files)
+      if (!file.empty()) RemoveFile(file);
+    return Status::Ok();
+  }
   if (!composition.picture) ReportOnTerminal(composition.picture);
   WallpaperFiles files{state().wallpaperFile, state().monitorFiles};
   Status status =
@@ -262,6 +281,7 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   // keeps their pages: give them back, the program rests until the next
   // change.
   ReleaseFreeMemory();
+  if (status) PrepareNextSoon();
   return status;
 }
 
@@ -288,11 +308,12 @@ MonitorLayout ResidentSession::monitorLayout() const {
 }
 
 std::vector<WallpaperEntry> ResidentSession::MonitorEntries(const WallpaperEntry& entry,
+                                                            std::int32_t position,
                                                             const MonitorLayout& layout) const {
   std::vector<WallpaperEntry> entries{entry};
   if (!settings().PicturePerMonitor) return entries;
-  const std::vector<std::size_t> positions = MonitorPositions(
-      settings().CurrentPosition, activeList().size(), CheckLayout(layout).usable.size());
+  const std::vector<std::size_t> positions =
+      MonitorPositions(position, activeList().size(), CheckLayout(layout).usable.size());
   // The first is the entry itself, whatever the position says.
   for (std::size_t k = 1; k < positions.size(); ++k) entries.push_back(activeList()[positions[k]]);
   return entries;
@@ -305,10 +326,16 @@ int ResidentSession::PicturesPerChange() const {
 
 LayoutComposition ResidentSession::RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
                                                         const Options& resolved,
-                                                        const MonitorLayout& layout) {
+                                                        const MonitorLayout& layout, bool prepared,
+                                                        bool pixels) {
   if (!helpers_) return RenderMonitors(entries, resolved, layout, nullptr);
   std::shared_ptr<PictureHelpers> helpers = helpers_;
-  const SizeRenderer render = [helpers](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+  PreparedPictures* ahead = prepared ? prepared_.get() : nullptr;
+  const SizeRenderer render = [helpers, ahead, pixels](const WallpaperEntry& e, const Options& o,
+                                                       ScreenSize s) {
+    if (ahead)
+      if (std::optional<RenderResult> taken = ahead->Take(e, o, s, pixels))
+        return std::move(*taken);
     return helpers->Render(e, o, s);
   };
   LayoutComposition composition;

@@ -6,10 +6,13 @@
 // reach the program only through the first part of this class; the main
 // form (tray, remote commands, start and end) uses the second.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/app_services.h"
@@ -30,6 +33,7 @@ class TForm5;
 class DesktopNotification;
 class FolderWatch;
 class PictureHelpers;
+class PreparedPictures;
 struct LayoutComposition;
 
 // What the settings window hands over on Apply, read from its controls and
@@ -149,15 +153,27 @@ class ResidentSession {
   bool PassVersionCheck();
   Status ComposeAndSet(const WallpaperEntry& entry);
   // The picture of each usable monitor of `layout`: `entry` on all of them,
-  // or, with a picture per monitor, the list's pictures from it on.
-  std::vector<WallpaperEntry> MonitorEntries(const WallpaperEntry& entry,
+  // or, with a picture per monitor, the list's pictures from `position` on.
+  std::vector<WallpaperEntry> MonitorEntries(const WallpaperEntry& entry, std::int32_t position,
                                              const MonitorLayout& layout) const;
   // How many pictures a change shows now.
   int PicturesPerChange() const;
   // RenderMonitors with the canvases drawn by the helpers, on a thread of
   // its own while this one answers events; in this process without helpers.
+  // With `prepared`, a canvas drawn ahead for the same picture, options and
+  // size is taken instead of drawn, its pixels read back only with `pixels`.
   LayoutComposition RenderWhileAnswering(const std::vector<WallpaperEntry>& entries,
-                                         const Options& resolved, const MonitorLayout& layout);
+                                         const Options& resolved, const MonitorLayout& layout,
+                                         bool prepared = false, bool pixels = true);
+  // The next change drawn ahead while the program rests (session_ahead.cpp):
+  // set up once the state folder is known, started a moment after a change,
+  // stopped when a change begins.
+  void StartPreparing();
+  void PrepareNextSoon();
+  void PrepareNext();
+  void FinishPreparing(unsigned generation);
+  void StopPreparing();
+  void ForgetPrepared();
   void ReportMonitorsLeftOut(const std::vector<std::string>& problems);
   void TakeOptions(const Options& options, const ChangeStamp& now);
   void TakeList(const EntryList& list, int currentRow);
@@ -180,6 +196,16 @@ class ResidentSession {
   std::optional<WallpaperEntry> noticeAfterChange_;
   // Null when pictures are drawn in this process.
   std::shared_ptr<PictureHelpers> helpers_;
+  // What the next change may take, drawn by helpers of its own; null
+  // without helpers.
+  std::unique_ptr<PreparedPictures> prepared_;
+  std::shared_ptr<PictureHelpers> aheadHelpers_;
+  std::unique_ptr<QTimer> aheadTimer_;
+  std::thread preparing_;
+  std::shared_ptr<std::atomic<bool>> stopPreparing_;
+  unsigned preparingGeneration_ = 0;
+  // The fill colour setting of the last change and the colour it stood for.
+  std::optional<std::pair<ColorValue, ColorValue>> lastFill_;
   // The monitors the wallpaper on the desktop was composed for.
   MonitorLayout composedLayout_;
   // The monitors last reported as left out, so a message is not repeated at

@@ -1,5 +1,6 @@
 #include "compose/bmp_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -76,6 +77,43 @@ Status WriteBmp(const std::string& path, const Canvas& canvas) {
   // is missing, and flushing 25 MB would double the time of every change.
   if (const int error = file.Commit()) return CannotCreate(path, error);
   return Status::Ok();
+}
+
+std::uint64_t WrittenBmpBytes(ScreenSize size) {
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(size.width) * 3 + 3) & ~3ull;
+  return kHeaderBytes + rowBytes * static_cast<std::uint64_t>(size.height);
+}
+
+std::optional<Canvas> ReadWrittenBmp(const std::string& path, ScreenSize size) {
+  if (size.width <= 0 || size.height <= 0) return std::nullopt;
+  Canvas canvas{size.width, size.height, {}};
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(size.width) * 3 + 3) & ~3ull;
+  InputFile file(path);
+  if (!file.isOpen() || static_cast<std::uint64_t>(file.size()) != WrittenBmpBytes(size))
+    return std::nullopt;
+  std::vector<std::uint8_t> header(kHeaderBytes);
+  if (file.Read(header.data(), header.size()) != kHeaderBytes ||
+      header != Header(canvas, static_cast<std::uint32_t>(rowBytes)))
+    return std::nullopt;
+  canvas.rgb.resize(static_cast<std::size_t>(size.width) * 3 *
+                    static_cast<std::size_t>(size.height));
+  constexpr int kBandRows = 32;
+  std::vector<std::uint8_t> band(rowBytes * kBandRows);
+  for (int y = size.height - 1; y >= 0;) {
+    const int rows = std::min(kBandRows, y + 1);
+    const std::size_t want = rowBytes * static_cast<std::size_t>(rows);
+    if (file.Read(band.data(), want) != static_cast<std::int64_t>(want)) return std::nullopt;
+    for (int n = 0; n < rows; ++n, --y) {
+      const std::uint8_t* from = band.data() + rowBytes * static_cast<std::size_t>(n);
+      std::uint8_t* to = canvas.row(y);
+      for (int x = 0; x < size.width; ++x, from += 3, to += 3) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+      }
+    }
+  }
+  return canvas;
 }
 
 }  // namespace vendaro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/canvas.h"
@@ -12,5 +14,12 @@ namespace vendaro {
 // is renamed over it only when complete, so a failure never leaves a partial
 // wallpaper behind.  Errors read "Cannot create file "<path>". <reason>".
 Status WriteBmp(const std::string& path, const Canvas& canvas);
+
+// The size of the file WriteBmp writes for a canvas of `size`.
+std::uint64_t WrittenBmpBytes(ScreenSize size);
+
+// A file WriteBmp wrote, read back: nothing unless it is exactly such a
+// file of the given size.
+std::optional<Canvas> ReadWrittenBmp(const std::string& path, ScreenSize size);
 
 }  // namespace vendaro

@@ -27,6 +27,9 @@ struct RenderResult {
   Canvas canvas;
   Placement placement;
   Status picture;
+  // A BMP file already holding the canvas (one drawn ahead of its change);
+  // empty when it is only in memory.
+  std::string file;
 };
 RenderResult RenderEntry(const WallpaperEntry& entry, const Options& options, ScreenSize screen,
                          const SystemColorResolver& systemColor, CanvasMemory* memory = nullptr);

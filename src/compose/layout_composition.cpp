@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <system_error>
 #include <thread>
@@ -81,6 +83,12 @@ std::string UnusedPath(const std::string& path, const std::vector<std::string>& 
   }
 }
 
+// A canvas's file written ahead, renamed to the name the change gives it.
+Status MoveInto(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
+  return Status::Error("Cannot create file \"" + to + "\". " + ErrorText(errno));
+}
+
 }  // namespace
 
 Wallpapers LayoutComposition::View(const std::vector<std::string>& files) const {
@@ -143,12 +151,16 @@ LayoutComposition RenderMonitors(const std::vector<WallpaperEntry>& entries, con
           Status::Error("Nie można złożyć tapety " + std::to_string(job.size.width) + "×" +
                         std::to_string(job.size.height) + ": " + job.failure);
       composition.canvases.clear();
+      for (const SizeJob& drawn : jobs)
+        if (!drawn.result.file.empty()) RemoveFile(drawn.result.file);
+      composition.files.clear();
       composition.placements.clear();
       composition.entries.clear();
       return composition;
     }
     if (composition.picture && !job.result.picture) composition.picture = job.result.picture;
     composition.canvases.push_back(std::move(job.result.canvas));
+    composition.files.push_back(std::move(job.result.file));
     composition.placements.push_back(job.result.placement);
     composition.entries.push_back(*job.entry);
   }
@@ -191,10 +203,15 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
         UnusedPath(c == 0 ? ComposedFilePath(tempFolder, shown)
                           : MonitorFilePath(tempFolder, shown, {canvas.width, canvas.height}),
                    paths);
-    status = WriteBmp(path, canvas);
+    const std::string drawn = c < composition.files.size() ? composition.files[c] : "";
+    status = drawn.empty() ? WriteBmp(path, canvas) : MoveInto(drawn, path);
     if (!status) break;
     paths.push_back(path);
   }
+  // Files drawn ahead that were not moved into place (those that were are
+  // gone under that name).
+  for (const std::string& drawn : composition.files)
+    if (!drawn.empty()) RemoveFile(drawn);
   const auto current = [&files](const std::string& path) {
     return path == files.primary ||
            std::find(files.others.begin(), files.others.end(), path) != files.others.end();

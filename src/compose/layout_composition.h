@@ -21,6 +21,8 @@ struct LayoutComposition {
   std::vector<std::size_t> canvasOf;
   // One composition per distinct monitor size; the primary's is first.
   std::vector<Canvas> canvases;
+  // For each canvas, a BMP file already holding it (drawn ahead), or empty.
+  std::vector<std::string> files;
   std::vector<Placement> placements;
   std::vector<WallpaperEntry> entries;       // the picture of each canvas
   ColorValue background = 0;                 // RGB, resolved once for every size

@@ -94,6 +94,12 @@ struct Canvas {
   CanvasBytes rgb;
 
   bool empty() const { return width <= 0 || height <= 0; }
+  // A canvas drawn ahead of its change may keep its pixels only in its file
+  // where the desktop reads files (see PutWallpapers).
+  bool hasPixels() const {
+    return !empty() &&
+           rgb.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+  }
   std::uint8_t* row(int y) {
     return rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
   }

@@ -127,7 +127,7 @@ Canvas LayoutPicture(const Wallpapers& wallpapers) {
                                 BlueOf(wallpapers.background)};
   for (std::size_t i = 0; i < whole.rgb.size(); i += 3) std::memcpy(&whole.rgb[i], fill, 3);
   for (const MonitorPicture& picture : wallpapers.monitors) {
-    if (!picture.canvas || picture.canvas->empty()) continue;
+    if (!picture.canvas || !picture.canvas->hasPixels()) continue;
     const Rect& area = picture.monitor.area;
     const int columns = std::min(area.width, picture.canvas->width);
     const int rows = std::min(area.height, picture.canvas->height);

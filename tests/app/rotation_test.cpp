@@ -159,5 +159,47 @@ TEST_F(HistoryTest, HundredStepsBackAndForwardLandWhereTheyShould) {
   EXPECT_EQ(Composed(), Ticks(newest.begin() + 1, newest.end()));
 }
 
+// What the next change will show is drawn ahead of it: the position told
+// beforehand must be the one Next then takes, in every order.
+TEST_F(HistoryTest, TheNextPositionIsKnownBeforeNextTakesIt) {
+  struct Row {
+    const char* order;
+    bool random, noRepeats, history;
+    int perChange;
+    std::string before;  // pressed first
+    int unknown;         // presses the position cannot be told for
+  };
+  const Row rows[] = {
+      {"list order", false, false, false, 1, "", 0},
+      {"two monitors", false, false, false, 2, "", 0},
+      {"random", true, false, false, 1, "", 0},
+      {"rounds without repeats: each new round is dealt by Next", true, true, false, 1, "", 4},
+      {"history walked back", true, false, true, 1, "nnnnpp", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.order);
+    std::remove((tempFolder_ + kHistoryFileName).c_str());
+    MakeList(7);
+    settings_.RandomOrder = row.random;
+    settings_.NoRepeats = row.noRepeats;
+    settings_.WalkHistory = row.history;
+    picturesPerChange_ = row.perChange;
+    random_ = PlatformRandom(77);
+    const auto fresh = Restarted();
+    Press(*fresh, row.before);
+    int unknown = 0;
+    for (int i = 0; i < 24; ++i) {
+      const std::optional<std::int32_t> told = fresh->PeekNext();
+      Press(*fresh, "n");
+      if (told)
+        EXPECT_EQ(*told, fresh->state().settings.CurrentPosition) << i;
+      else
+        ++unknown;
+    }
+    EXPECT_EQ(unknown, row.unknown);
+  }
+  picturesPerChange_ = 1;
+}
+
 }  // namespace
 }  // namespace vendaro::testing

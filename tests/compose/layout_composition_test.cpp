@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <thread>
 
+#include "compose/bmp_writer.h"
+#include "compose/prepared_pictures.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
 
@@ -385,6 +388,75 @@ TEST(ComposeWallpapers, NoUsableMonitorAsksNoDesktop) {
   EXPECT_FALSE(r.status);
   EXPECT_TRUE(f.seen.empty());
   EXPECT_TRUE(FileExists(f.files.primary));
+}
+
+// A change takes a canvas drawn ahead only while its picture, options and
+// size are as they were: anything else shows the picture as it is now.
+TEST(ComposeWallpapers, ACanvasDrawnAheadIsTakenOnlyWhileNothingChanged) {
+  namespace fs = std::filesystem;
+  struct Row {
+    const char* change;
+    std::function<void(const std::string& picture, Options&)> apply;
+    bool taken;
+  };
+  const Row rows[] = {
+      {"nothing", [](const std::string&, Options&) {}, true},
+      {"the picture rewritten, same size",
+       [](const std::string& p, Options&) {
+         const fs::file_time_type time = fs::last_write_time(p);
+         Solid(fs::path(p).parent_path(), "las.png", kBlue);
+         fs::last_write_time(p, time);
+       },
+       false},
+      {"another file renamed over it",
+       [](const std::string& p, Options&) {
+         const std::string other = Solid(fs::path(p).parent_path() / "x", "las.png", kBlue).path;
+         fs::last_write_time(other, fs::last_write_time(p));
+         fs::rename(other, p);
+       },
+       false},
+      {"another fill colour", [](const std::string&, Options& o) { o.FillColor = kBlue; }, false},
+      {"another mode", [](const std::string&, Options& o) { o.DisplayMode = 1; }, false},
+  };
+  for (const auto& [row, pixels] : {std::pair{rows[0], false},
+                                    {rows[0], true},
+                                    {rows[1], true},
+                                    {rows[2], false},
+                                    {rows[3], true},
+                                    {rows[4], false}}) {
+    SCOPED_TRACE(::testing::Message() << row.change << (pixels ? ", pixels" : ", file only"));
+    FilesFixture f;
+    const WallpaperEntry shown = Solid(f.folder, "las.png", kGreen);
+    const MonitorLayout monitors{M("A", 0, 0, 64, 36, true), M("B", 64, 0, 40, 32)};
+    Options options = Stretched();
+    options.FillColor = kRed;  // as the session keys it: resolved
+    PreparedPictures ahead(f.temp);
+    for (ScreenSize size : {ScreenSize{64, 36}, ScreenSize{40, 32}})
+      ASSERT_TRUE(ahead.Keep(*KeyFor(shown, options, size), RenderEntry(shown, options, size, {})));
+    row.apply(shown.path, options);
+    bool drawn = false;
+    const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+      if (auto taken = ahead.Take(e, o, s, pixels)) {
+        EXPECT_EQ(taken->canvas.hasPixels(), pixels);
+        return std::move(*taken);
+      }
+      drawn = true;
+      return RenderEntry(e, o, s, nullptr);
+    };
+    const LayoutComposition layout = RenderMonitors({shown}, options, monitors, nullptr, 1, render);
+    ASSERT_TRUE(PutWallpapers(layout, shown, f.temp, true, f.files,
+                              [](const Wallpapers&) { return Status::Ok(); }));
+    ahead.Clear();
+    EXPECT_EQ(drawn, !row.taken);
+    const LayoutComposition now = RenderMonitors({shown}, options, monitors, nullptr);
+    for (std::size_t c = 0; c < now.canvases.size(); ++c) {
+      const std::string path = c == 0 ? f.files.primary : f.files.others[c - 1];
+      EXPECT_EQ(ReadWrittenBmp(path, {now.canvases[c].width, now.canvases[c].height})->rgb,
+                now.canvases[c].rgb);
+    }
+    for (const auto& file : fs::directory_iterator(f.temp))
+      EXPECT_EQ(file.path().filename().string().rfind("ahead-", 0), std::string::npos);
+  }
 }
 
 }  // namespace

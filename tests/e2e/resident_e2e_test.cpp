@@ -1,8 +1,11 @@
 // The resident program end to end on a private Xvfb with no desktop: the
 // first wallpaper at start, `vendaro next`, `vendaro quit`.
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <map>
+#include <optional>
 
 #include "resident_fixture.h"
 
@@ -114,6 +117,50 @@ TEST_F(ResidentEndToEnd, HistoryWalksBackAcrossARestart) {
       EXPECT_TRUE(Near(Corner(), colours.at(step[1]))) << std::hex << Corner();
     }
   }
+}
+
+// The next change is drawn while the program rests, and the change moves
+// that file into place; a picture rewritten in between is drawn again as it
+// is now, and nothing drawn ahead outlives the program.
+TEST_F(ResidentEndToEnd, ANextDrawnAheadShowsThePictureAsItIsNow) {
+  namespace fs = std::filesystem;
+  const auto ahead = [this]() -> std::optional<fs::path> {
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired()) {
+      for (const auto& file : fs::directory_iterator(temp_))
+        if (file.path().filename().string().starts_with("ahead-")) return file.path();
+      resident_.waitForFinished(100);
+    }
+    return std::nullopt;
+  };
+  const unsigned long original = x_.SetRootBackground(0x336699);
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForWallpaper(original));
+  ASSERT_TRUE(ahead()) << "the green picture was not drawn ahead";
+  // The second picture of the list becomes yellow after it was drawn.
+  const std::string list = ReadFileBytes(data_ + "default.vdl");
+  const std::size_t second = list.find("\r\n") + 2;
+  const std::string green = list.substr(second, list.find("\r\n", second) - second);
+  QImage yellow(64, 48, QImage::Format_RGB32);
+  yellow.fill(Qt::yellow);
+  ASSERT_TRUE(yellow.save(QString::fromStdString(green), nullptr, 100));
+  ASSERT_EQ(RunCommand("next"), 0);
+  EXPECT_TRUE(Near(Corner(), 0xFFFF00)) << std::hex << Corner();
+
+  const std::optional<fs::path> blue = ahead();
+  ASSERT_TRUE(blue) << "the blue picture was not drawn ahead";
+  struct stat drawn {};
+  ASSERT_EQ(::stat(blue->c_str(), &drawn), 0);
+  ASSERT_EQ(RunCommand("next"), 0);
+  EXPECT_TRUE(Near(Corner(), 0x0000FF)) << std::hex << Corner();
+  struct stat shown {};
+  ASSERT_EQ(::stat((temp_ + "niebieski.png.bmp").c_str(), &shown), 0);
+  EXPECT_EQ(shown.st_ino, drawn.st_ino) << "the change drew the picture again";
+
+  ASSERT_TRUE(ahead());
+  ASSERT_EQ(RunCommand("quit"), 0);
+  ASSERT_TRUE(resident_.waitForFinished(60000));
+  for (const auto& file : fs::directory_iterator(temp_))
+    EXPECT_FALSE(file.path().filename().string().ends_with(".bmp")) << file.path();
 }
 
 }  // namespace

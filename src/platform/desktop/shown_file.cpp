@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 #include "system/files.h"
 
@@ -26,7 +27,7 @@ std::string WithSlash(const std::string& folder) {
 // is not UTF-8 works too.  Qt writes a canvas without alpha as a 24-bit BMP,
 // which every loader reads.
 Status WriteEncoded(const Canvas& canvas, const std::string& path, const char* format) {
-  if (canvas.empty()) return Status::Error("Brak obrazu do zapisania");
+  if (!canvas.hasPixels()) return Status::Error("Brak obrazu do zapisania");
   const QImage image(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
                      QImage::Format_RGB888);
   QByteArray bytes;
@@ -101,7 +102,11 @@ Result<std::string> WriteShownFile(const std::string& folder, const std::string&
     const std::string path = WithSlash(folder) + UniqueStem(attempt) + ext;
     if (!link) {
       if (access(path.c_str(), F_OK) == 0) continue;
-      if (Status status = WriteEncoded(canvas, path, format == ShownFormat::Png ? "png" : "bmp");
+      // A canvas drawn ahead has its pixels only in its file.
+      std::optional<Canvas> read;
+      if (!canvas.hasPixels() && !bmpPath.empty()) read = PixelsFromFile(bmpPath, canvas);
+      if (Status status =
+              WriteEncoded(read ? *read : canvas, path, format == ShownFormat::Png ? "png" : "bmp");
           !status)
         return status;
     } else if (int error = LinkBmp(bmpPath, path); error == EEXIST) {
@@ -112,6 +117,35 @@ Result<std::string> WriteShownFile(const std::string& folder, const std::string&
     return path;
   }
   return Status::Error("Nie można utworzyć pliku tapety w " + folder);
+}
+
+std::optional<Canvas> PixelsFromFile(const std::string& bmpPath, const Canvas& canvas) {
+  const FileBytes file = ReadWholeFile(bmpPath);
+  if (file.error != 0) return std::nullopt;
+  QImage image = QImage::fromData(reinterpret_cast<const uchar*>(file.bytes.data()),
+                                  static_cast<int>(file.bytes.size()), "BMP");
+  if (image.width() != canvas.width || image.height() != canvas.height) return std::nullopt;
+  image.convertTo(QImage::Format_RGB888);
+  Canvas read{canvas.width, canvas.height, {}};
+  read.rgb.resize(static_cast<std::size_t>(read.width) * 3 * static_cast<std::size_t>(read.height));
+  for (int y = 0; y < read.height; ++y)
+    std::memcpy(read.row(y), image.constScanLine(y), static_cast<std::size_t>(read.width) * 3);
+  return read;
+}
+
+Result<Wallpapers> WithPixels(const Wallpapers& wallpapers, std::deque<Canvas>& loaded) {
+  Wallpapers whole = wallpapers;
+  for (MonitorPicture& picture : whole.monitors) {
+    if (!picture.canvas || picture.canvas->hasPixels()) continue;
+    const Canvas* kept = picture.canvas;
+    std::optional<Canvas> read = PixelsFromFile(picture.path, *kept);
+    if (!read) return Status::Error("nie można odczytać pliku " + picture.path);
+    loaded.push_back(std::move(*read));
+    // Monitors sharing the canvas share what was read.
+    for (MonitorPicture& same : whole.monitors)
+      if (same.canvas == kept) same.canvas = &loaded.back();
+  }
+  return whole;
 }
 
 MonitorSources DistinctPictures(const Wallpapers& wallpapers) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,15 @@ ShownFormat FormatFromLoaderCache(const std::string& cacheText);
 // file's path.
 Result<std::string> WriteShownFile(const std::string& folder, const std::string& bmpPath,
                                    const Canvas& canvas, ShownFormat format);
+
+// The pixels of a canvas drawn ahead of its change, which keeps them only in
+// its composed BMP `bmpPath` (see Canvas::hasPixels); nothing when the file
+// cannot be read as the canvas.
+std::optional<Canvas> PixelsFromFile(const std::string& bmpPath, const Canvas& canvas);
+
+// `wallpapers` with the pixels of every monitor's canvas, those kept only in
+// their files read into `loaded` (which must outlive the result).
+Result<Wallpapers> WithPixels(const Wallpapers& wallpapers, std::deque<Canvas>& loaded);
 
 // One picture a change hands the desktop as a file: its composed BMP (empty
 // for a picture made here, such as the whole layout) and its pixels.

@@ -213,6 +213,7 @@ Result<Pixmap> Connection::CreateFilled(int width, int height, ColorValue rgb) {
 }
 
 Status Connection::Put(const Canvas& canvas, Pixmap pixmap, const std::vector<Rect>& places) {
+  if (!canvas.hasPixels()) return Status::Error("brak obrazu tapety do wysłania");
   const Result<PixelLayout> layout = LayoutOfScreen();
   if (!layout) return layout.status();
   Display* dpy = display();

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -222,7 +223,10 @@ Status GSettingsDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJourn
     return FileShowingDesktop::ShowMonitors(wallpapers, journal, budget);
   // These desktops take one picture for all monitors: the whole layout, made
   // here, with each monitor's composition where the monitor lies.
-  const Canvas whole = LayoutPicture(wallpapers);
+  std::deque<Canvas> loaded;
+  const Result<Wallpapers> pictures = WithPixels(wallpapers, loaded);
+  if (!pictures) return pictures.status();
+  const Canvas whole = LayoutPicture(*pictures);
   if (whole.empty()) return Status::Error("układ monitorów jest za duży na jeden obraz tapety");
   return ShowPicture({"", &whole}, kWholeLayout, journal, budget);
 }

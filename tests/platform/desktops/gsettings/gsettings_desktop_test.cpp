@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QImage>
+#include <algorithm>
+#include <deque>
+
 #include "platform/desktop/restore_journal.h"
 #include "platform/ipc/child_process.h"
 #include "platform/platform_test_util.h"
@@ -157,6 +161,23 @@ TEST_P(GSettingsDesktopTest, SeveralMonitorsGetTheWholeLayoutSpannedOneGetsItsOw
   EXPECT_EQ(settings.Get("picture-options"), "zoom");
   EXPECT_EQ(two.Which(shown[0]), "?");
   EXPECT_EQ(one.Which(shown[0]), "16x8");
+
+  // Canvases drawn ahead of their change keep their pixels only in their
+  // composed files: the spanned picture is made of those.
+  Wallpapers bare = two.view();
+  std::deque<Canvas> kept;
+  for (MonitorPicture& picture : bare.monitors) {
+    picture.path = state + "/ahead-" + picture.monitor.name + ".bmp";
+    const Canvas& c = *picture.canvas;
+    ASSERT_TRUE(QImage(c.rgb.data(), c.width, c.height, c.width * 3, QImage::Format_RGB888)
+                    .save(QString::fromStdString(picture.path), "BMP"));
+    picture.canvas = &kept.emplace_back(Canvas{c.width, c.height, {}});
+  }
+  ASSERT_TRUE(desktop.SetWallpapers(bare));
+  shown = testing::ShownFiles(state);
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& path) {
+    return testing::ImageFileShows(path, LayoutPicture(two.view()));
+  }));
 
   ASSERT_TRUE(desktop.SetWallpapers(two.view()));
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
