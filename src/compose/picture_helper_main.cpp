@@ -28,8 +28,8 @@ namespace vendaro {
 namespace {
 
 constexpr std::size_t kReadChunk = 65536;
-// The caller's wall clock ends a request first; the helper's own alarm is
-// for a caller that is gone.
+// The caller's wall clock ends a request first (given again while the helper
+// waits for a processor); the helper's own alarm is for a caller that is gone.
 constexpr int kAlarmSlackSeconds = 2;
 
 template <typename T>
@@ -51,7 +51,7 @@ bool ApplyLimits(const Record& r, bool drawing) {
   int seconds = 0;
   if (!ReadNumber(r[r.size() - 2], bytes) || !ReadNumber(r.back(), seconds) || seconds < 1)
     return false;
-  LimitTime(seconds, seconds + kAlarmSlackSeconds);
+  LimitTime(seconds, seconds * (1 + BoundedChild::kStarvedLimits) + kAlarmSlackSeconds);
   if (drawing || bytes != lastBytes) LimitAddressSpace(bytes);
   lastBytes = drawing ? 0 : bytes;
   return true;

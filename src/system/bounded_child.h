@@ -24,6 +24,7 @@ namespace vendaro {
 
 class BoundedChild {
  public:
+  static constexpr int kStarvedLimits = 5;
   // How an exchange ended.
   enum class Outcome {
     Answered,
@@ -51,8 +52,11 @@ class BoundedChild {
   // Whether it still runs; one that ended meanwhile is reaped.
   bool Alive();
   // Sends `request` and waits at most `limit` for the whole answer, which
-  // replaces `answer`.  Anything but Answered leaves the child stopped; the
-  // next Start makes a new one.
+  // replaces `answer`.  A child still waiting for the processor at the
+  // limit (a busy machine, a low priority) is given the limit again, up to
+  // kStarvedLimits times: only its CPU limit ends one that computes.
+  // Anything but Answered leaves the child stopped; the next Start makes a
+  // new one.
   Outcome Exchange(std::string_view request, const AnswerLength& length, std::string& answer,
                    std::chrono::milliseconds limit);
   // Kills the child now; safe from another thread while Exchange waits.

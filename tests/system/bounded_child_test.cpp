@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "support/test_environment.h"
@@ -70,6 +71,24 @@ TEST(BoundedChild, EachWayAnExchangeEnds) {
       EXPECT_EQ(child.Exchange("ask\n", LineLength, answer, 1s), Outcome::NotStarted);
     }
   }
+}
+
+// A child that is runnable at the wall clock (on a busy machine it waits for
+// a processor, here it spins until told) is given the limit again, not
+// taken for one that hangs; its CPU limit bounds it.
+TEST(BoundedChild, ARunnableChildIsGivenTheLimitAgain) {
+  const std::string told = MakeTempDir("runnable") + "/go";
+  BoundedChild child;
+  ASSERT_TRUE(child.Start("/bin/sh",
+                          {"-c", "read line; while [ ! -e " + told + " ]; do :; done; echo done"}));
+  std::thread later([&told] {
+    std::this_thread::sleep_for(1s);
+    WriteFileBytes(told, "");
+  });
+  std::string answer;
+  EXPECT_EQ(child.Exchange("ask\n", LineLength, answer, 400ms), Outcome::Answered);
+  EXPECT_EQ(answer, "done\n");
+  later.join();
 }
 
 // The limits a helper sets itself, tried in a child of the test; how the

@@ -56,6 +56,22 @@ bool Ready(int fd, short events, Clock::time_point deadline) {
   }
 }
 
+// Whether the process is running or waiting for a processor, rather than
+// sleeping on something that may never come.
+bool Runnable(pid_t pid) {
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+  std::FILE* stat = std::fopen(path, "re");
+  if (!stat) return false;
+  char line[512] = {};
+  const bool read = std::fgets(line, sizeof line, stat) != nullptr;
+  std::fclose(stat);
+  // "pid (name) S ...": the name may hold anything, the state follows its
+  // last ')'.
+  const char* close = read ? std::strrchr(line, ')') : nullptr;
+  return close && close[1] == ' ' && close[2] == 'R';
+}
+
 }  // namespace
 
 Status BoundedChild::Start(const std::string& program, const std::vector<std::string>& args) {
@@ -133,16 +149,25 @@ BoundedChild::Outcome BoundedChild::Exchange(std::string_view request, const Ans
                                              std::string& answer, std::chrono::milliseconds limit) {
   answer.clear();
   if (!running()) return Outcome::NotStarted;
-  const Clock::time_point deadline = Clock::now() + limit;
+  Clock::time_point deadline = Clock::now() + limit;
+  int extended = 0;
+  const auto ready = [&](int fd, short events) {
+    for (;;) {
+      if (Ready(fd, events, deadline)) return true;
+      if (cancelled_ || extended == kStarvedLimits || !Runnable(pid_.load())) return false;
+      ++extended;
+      deadline = Clock::now() + limit;
+    }
+  };
   while (!request.empty()) {
-    if (!Ready(toChild_, POLLOUT, deadline)) return Ended(true);
+    if (!ready(toChild_, POLLOUT)) return Ended(true);
     const ssize_t n = ::send(toChild_, request.data(), request.size(), MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return Ended(false);
     request.remove_prefix(static_cast<std::size_t>(n));
   }
   for (;;) {
-    if (!Ready(fromChild_, POLLIN, deadline)) return Ended(true);
+    if (!ready(fromChild_, POLLIN)) return Ended(true);
     const std::size_t had = answer.size();
     answer.resize(had + kReadChunk);
     const ssize_t n = ::recv(fromChild_, answer.data() + had, kReadChunk, 0);
