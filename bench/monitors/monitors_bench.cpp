@@ -120,7 +120,11 @@ LayoutComposition Compose(const Case& c, const std::vector<std::string>& picture
         return std::move(*taken);
     return Helpers().Render(e, o, s);
   };
-  return RenderMonitors(entries, BenchOptions(), c.monitors, nullptr, g_workers, render);
+  // As the program does: files drawn ahead, their pixels left in them, are
+  // taken on one thread.
+  const unsigned workers =
+      ahead && !c.pixels && ahead->Covers(entries, BenchOptions(), c.monitors) ? 1 : g_workers;
+  return RenderMonitors(entries, BenchOptions(), c.monitors, nullptr, workers, render);
 }
 
 // What the resident program does while it rests after a change.

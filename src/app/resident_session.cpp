@@ -338,13 +338,16 @@ LayoutComposition ResidentSession::RenderWhileAnswering(const std::vector<Wallpa
         return std::move(*taken);
     return helpers->Render(e, o, s);
   };
+  // Files drawn ahead whose pixels stay in them are only taken: threads
+  // would cost more than that.
+  const unsigned workers = ahead && !pixels && ahead->Covers(entries, resolved, layout) ? 1 : 0;
   LayoutComposition composition;
   std::atomic<bool> done{false};
   QEventLoop loop;
   // The thread only waits on the helpers; this one goes on answering the
   // tray and the remote commands, which refuse what cannot run inside a change.
   std::thread drawing([&] {
-    composition = RenderMonitors(entries, resolved, layout, nullptr, 0, render);
+    composition = RenderMonitors(entries, resolved, layout, nullptr, workers, render);
     done = true;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });

@@ -94,6 +94,21 @@ std::optional<RenderResult> PreparedPictures::Take(const WallpaperEntry& entry,
   return result;
 }
 
+bool PreparedPictures::Covers(const std::vector<WallpaperEntry>& entries, const Options& options,
+                              const MonitorLayout& layout) const {
+  const MonitorLayout usable = CheckLayout(layout).usable;
+  if (entries.empty() || usable.empty()) return false;
+  std::lock_guard lock(mutex_);
+  for (std::size_t i = 0; i < usable.size(); ++i) {
+    const std::optional<PreparedKey> key =
+        KeyFor(entries[i < entries.size() ? i : 0], options, usable[i].size());
+    const bool kept = key && std::any_of(kept_.begin(), kept_.end(),
+                                         [&key](const Kept& k) { return k.key == *key; });
+    if (!kept) return false;
+  }
+  return true;
+}
+
 void PreparedPictures::Clear() {
   std::lock_guard lock(mutex_);
   for (const Kept& kept : kept_) RemoveFile(kept.file);

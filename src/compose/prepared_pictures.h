@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "compose/compose_wallpaper.h"
+#include "model/monitors.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -54,6 +55,11 @@ class PreparedPictures {
   // reads files needs none).  Nothing when none is kept for it.
   std::optional<RenderResult> Take(const WallpaperEntry& entry, const Options& options,
                                    ScreenSize size, bool pixels = true);
+  // Whether a canvas is kept for every usable monitor of `layout` (each
+  // with its entry, as RenderMonitors pairs them): a change then only takes
+  // files, which is quicker on one thread than on several.
+  bool Covers(const std::vector<WallpaperEntry>& entries, const Options& options,
+              const MonitorLayout& layout) const;
   // Forgets every kept canvas and removes its file.
   void Clear();
   bool empty() const;
