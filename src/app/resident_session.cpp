@@ -211,6 +211,7 @@ void ResidentSession::End() {
   if (helpers_) helpers_->CancelAll();
   timer_->stop();
   if (services_.desktop) {
+    services_.desktop->ForgetPreparedWallpapers();
     Status restored = services_.desktop->RestoreUserWallpaper();
     ReportOnTerminal(restored);
   }
@@ -258,7 +259,7 @@ Status ResidentSession::ComposeAndSet(const WallpaperEntry& entry) {
   // need not come back into memory.
   LayoutComposition composition =
       RenderWhileAnswering(MonitorEntries(entry, settings().CurrentPosition, layout), resolved,
-                           layout, true, !backend->ShowsFromFile());
+                           layout, true, !backend->ReadsCanvasFiles());
   // Drawn ahead for another change: not this one's any more.
   ForgetPrepared();
   if (ended_) {

@@ -5,6 +5,7 @@
 // change then takes them instead of drawing: a change in list order, at
 // random or from a round is as quick on two 4K monitors as on one.
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "compose/layout_composition.h"
 #include "compose/picture_helpers.h"
 #include "compose/prepared_pictures.h"
+#include "platform/desktop/desktop.h"
 #include "system/process.h"
 
 namespace vendaro {
@@ -58,12 +60,15 @@ void ResidentSession::PrepareNext() {
   std::vector<WallpaperEntry> entries =
       MonitorEntries(activeList()[static_cast<std::size_t>(*position)], *position, layout);
   prepared_->Clear();
+  DesktopBackend* desktop = this->desktop();
+  if (desktop) desktop->ForgetPreparedWallpapers();
   stopPreparing_ = std::make_shared<std::atomic<bool>>(false);
   const unsigned generation = ++preparingGeneration_;
   QTimer* context = aheadTimer_.get();
   preparing_ =
       std::thread([this, context, generation, entries = std::move(entries), resolved, layout,
-                   prepared = prepared_.get(), helpers = aheadHelpers_, stop = stopPreparing_] {
+                   desktop, prepared = prepared_.get(), helpers = aheadHelpers_,
+                   stop = stopPreparing_] {
         const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
           RenderResult none;
           none.picture = Status::Error("");
@@ -72,12 +77,20 @@ void ResidentSession::PrepareNext() {
           // is then drawn again by its change.
           const std::optional<PreparedKey> key = KeyFor(e, o, s);
           if (!key) return none;
-          const RenderResult drawn = helpers->Render(e, o, s);
-          if (!*stop) (void)prepared->Keep(*key, drawn);
+          RenderResult drawn = helpers->Render(e, o, s);
+          if (*stop) return none;
+          Result<std::string> file = prepared->Keep(*key, drawn);
+          if (!file) return none;
           // The canvas is in its file: none is held until every size is drawn.
-          return none;
+          drawn.canvas = Canvas{s.width, s.height, {}};
+          drawn.file = std::move(*file);
+          return drawn;
         };
-        RenderMonitors(entries, resolved, layout, nullptr, 1, render);
+        const LayoutComposition ahead = RenderMonitors(entries, resolved, layout, nullptr, 1, render);
+        // The desktop readies its own part when the whole change was drawn.
+        const bool whole = ahead.status && !ahead.files.empty() &&
+                           std::ranges::none_of(ahead.files, &std::string::empty);
+        if (desktop && whole && !*stop) desktop->PrepareWallpapers(ahead.View(ahead.files));
         QMetaObject::invokeMethod(
             context, [this, generation] { FinishPreparing(generation); }, Qt::QueuedConnection);
       });

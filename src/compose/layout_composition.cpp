@@ -195,9 +195,14 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
   Status status;
   WallpaperFiles written;
   std::vector<std::string> paths;
+  // A canvas drawn ahead may have its pixels only in its file, which the
+  // desktop then reads.
+  const bool every = everyMonitorFile || std::ranges::any_of(composition.canvases, [](const Canvas& c) {
+                       return !c.hasPixels();
+                     });
   for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
     const Canvas& canvas = composition.canvases[c];
-    if (c > 0 && !everyMonitorFile) break;
+    if (c > 0 && !every) break;
     const WallpaperEntry& shown = c < composition.entries.size() ? composition.entries[c] : entry;
     const std::string path =
         UnusedPath(c == 0 ? ComposedFilePath(tempFolder, shown)

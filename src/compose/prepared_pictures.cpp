@@ -50,15 +50,16 @@ PreparedPictures::~PreparedPictures() {
   Clear();
 }
 
-Status PreparedPictures::Keep(const PreparedKey& key, const RenderResult& drawn) {
-  if (!drawn.picture || drawn.canvas.empty()) return drawn.picture;
+Result<std::string> PreparedPictures::Keep(const PreparedKey& key, const RenderResult& drawn) {
+  if (!drawn.picture) return drawn.picture;
+  if (drawn.canvas.empty()) return Status::Error("Pusty obraz tapety");
   std::lock_guard lock(mutex_);
   // "ahead-N.bmp": a composed file's name always holds the picture's own
   // extension before ".bmp", which this one lacks.
   const std::string file = folder_ + "ahead-" + std::to_string(serial_++) + ".bmp";
   if (Status written = WriteBmp(file, drawn.canvas); !written) return written;
   kept_.push_back({key, drawn.placement, file});
-  return Status::Ok();
+  return file;
 }
 
 std::optional<RenderResult> PreparedPictures::Take(const WallpaperEntry& entry,

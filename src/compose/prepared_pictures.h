@@ -47,8 +47,8 @@ class PreparedPictures {
   PreparedPictures& operator=(const PreparedPictures&) = delete;
 
   // Keeps a canvas drawn under `key` (a picture that could not be drawn is
-  // not kept: its change tells the user why).
-  Status Keep(const PreparedKey& key, const RenderResult& drawn);
+  // not kept: its change tells the user why); returns its file.
+  Result<std::string> Keep(const PreparedKey& key, const RenderResult& drawn);
   // The canvas kept under the key `entry`, `options` and `size` make now,
   // with `file` naming its file: the caller moves the file into place or
   // removes it.  Its pixels are read back only with `pixels` (a desktop that

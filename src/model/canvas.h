@@ -14,6 +14,8 @@ namespace vendaro {
 struct ScreenSize {
   int width = 0;
   int height = 0;
+
+  bool operator==(const ScreenSize&) const = default;
 };
 
 // A block of memory someone else owns (a mapping a drawing helper shares

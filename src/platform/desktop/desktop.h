@@ -51,6 +51,18 @@ class DesktopBackend {
   // Whether the desktop shows the wallpaper from its file (most do); where
   // it takes the pixels instead, a one-off change needs no file.
   virtual bool ShowsFromFile() const { return true; }
+  // Whether SetWallpapers takes canvases whose pixels are only in their
+  // files (drawn ahead, Canvas::hasPixels false) and reads what it needs.
+  virtual bool ReadsCanvasFiles() const { return ShowsFromFile(); }
+  // The pictures the next change will likely hand SetWallpapers, drawn
+  // ahead (their pixels may be only in their files).  A desktop whose own
+  // part of a change is heavy (one picture made of every monitor's, a
+  // picture sent to the display server) readies it now, and SetWallpapers
+  // uses it when handed these very files, else drops it.  Called off the
+  // GUI thread, never while a change or another call runs.
+  virtual void PrepareWallpapers(const Wallpapers& ahead) { (void)ahead; }
+  // Drops what PrepareWallpapers readied.
+  virtual void ForgetPreparedWallpapers() {}
 
  protected:
   // The budget of the change begun, or a full one for a call on its own.

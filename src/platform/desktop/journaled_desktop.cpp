@@ -204,7 +204,7 @@ Status FileShowingDesktop::ShowFiles(
 Status FileShowingDesktop::ShowFile(
     const std::string& bmpPath, const Canvas& canvas, ShownFormat format, RestoreJournal& journal,
     const std::function<Status(const std::string& shownPath)>& hand) {
-  return ShowFiles({{bmpPath, &canvas}}, format, journal,
+  return ShowFiles({{bmpPath, &canvas, {}}}, format, journal,
                    [&](const std::vector<std::string>& shown) { return hand(shown.front()); });
 }
 

@@ -1,5 +1,6 @@
 #include "platform/desktop/shown_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -153,7 +154,7 @@ MonitorSources DistinctPictures(const Wallpapers& wallpapers) {
   for (const MonitorPicture& picture : wallpapers.monitors) {
     std::size_t index = 0;
     while (index < found.sources.size() && found.sources[index].canvas != picture.canvas) ++index;
-    if (index == found.sources.size()) found.sources.push_back({picture.path, picture.canvas});
+    if (index == found.sources.size()) found.sources.push_back({picture.path, picture.canvas, {}});
     found.sourceOf.push_back(index);
   }
   return found;
@@ -165,8 +166,9 @@ Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
   std::vector<std::string> shown;
   for (const ShownSource& source : sources) {
     Result<std::string> written =
-        source.canvas ? WriteShownFile(folder, source.bmpPath, *source.canvas, format)
-                      : Result<std::string>(Status::Error("Brak obrazu do zapisania"));
+        !source.readied.empty() ? Result<std::string>(source.readied)
+        : source.canvas         ? WriteShownFile(folder, source.bmpPath, *source.canvas, format)
+                                : Result<std::string>(Status::Error("Brak obrazu do zapisania"));
     if (!written) {
       // Not handed to anyone yet: nothing can be showing them.
       for (const std::string& path : shown) RemoveOwnFile(path);
@@ -175,6 +177,20 @@ Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
     shown.push_back(std::move(*written));
   }
   return shown;
+}
+
+std::vector<std::int64_t> WallpapersStamp(const Wallpapers& wallpapers) {
+  std::vector<std::int64_t> stamp{wallpapers.background};
+  for (const MonitorPicture& picture : wallpapers.monitors) {
+    struct stat info {};
+    if (picture.path.empty() || ::stat(picture.path.c_str(), &info) != 0) return {};
+    const Rect& area = picture.monitor.area;
+    stamp.insert(stamp.end(),
+                 {area.left, area.top, area.width, area.height, std::int64_t(info.st_dev),
+                  std::int64_t(info.st_ino), std::int64_t(info.st_size),
+                  std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec});
+  }
+  return stamp;
 }
 
 bool IsShownFileName(const std::string& name) {

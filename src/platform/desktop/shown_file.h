@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -43,10 +44,12 @@ std::optional<Canvas> PixelsFromFile(const std::string& bmpPath, const Canvas& c
 Result<Wallpapers> WithPixels(const Wallpapers& wallpapers, std::deque<Canvas>& loaded);
 
 // One picture a change hands the desktop as a file: its composed BMP (empty
-// for a picture made here, such as the whole layout) and its pixels.
+// for a picture made here, such as the whole layout) and its pixels, or a
+// shown file made ahead of the change (see PrepareWallpapers), handed as it is.
 struct ShownSource {
   std::string bmpPath;
   const Canvas* canvas = nullptr;
+  std::string readied;
 };
 
 // The different pictures of a change, the primary's first (monitors of one
@@ -63,6 +66,12 @@ MonitorSources DistinctPictures(const Wallpapers& wallpapers);
 Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
                                                  const std::vector<ShownSource>& sources,
                                                  ShownFormat format);
+
+// What tells a change's pictures apart from any others: each monitor's
+// place and its file's device, inode, size and modification time (which a
+// file drawn ahead keeps when it is moved into place), and the background.
+// Empty when a file cannot be looked at: such pictures match nothing.
+std::vector<std::int64_t> WallpapersStamp(const Wallpapers& wallpapers);
 
 // Whether a file name (without folder) is one WriteShownFile makes.
 bool IsShownFileName(const std::string& name);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/ipc/session_bus.h"
@@ -199,6 +200,32 @@ bool GSettingsSchemaInstalled(const std::string& schema) {
 GSettingsDesktop::GSettingsDesktop(DesktopKind kind, std::string stateFolder)
     : FileShowingDesktop(std::move(stateFolder)), kind_(kind) {}
 
+GSettingsDesktop::~GSettingsDesktop() {
+  ForgetPreparedWallpapers();
+}
+
+void GSettingsDesktop::PrepareWallpapers(const Wallpapers& ahead) {
+  ForgetPreparedWallpapers();
+  if (ahead.monitors.size() < 2) return;
+  Readied readied{WallpapersStamp(ahead), {}};
+  if (readied.stamp.empty()) return;
+  std::deque<Canvas> loaded;
+  const Result<Wallpapers> pictures = WithPixels(ahead, loaded);
+  if (!pictures) return;
+  const Canvas whole = LayoutPicture(*pictures);
+  loaded.clear();
+  if (whole.empty()) return;
+  Result<std::string> shown = WriteShownFile(stateFolder(), "", whole, GdkPixbufFormat());
+  if (!shown) return;
+  readied.shownPath = std::move(*shown);
+  readied_ = std::move(readied);
+}
+
+void GSettingsDesktop::ForgetPreparedWallpapers() {
+  if (readied_) RemoveOwnFile(readied_->shownPath);
+  readied_.reset();
+}
+
 Status GSettingsDesktop::Capture(RestoreJournal& journal, WaitBudget&) {
   const Background background(kind_);
   if (Status problem = background.Problem(); !problem) return problem;
@@ -214,21 +241,28 @@ Status GSettingsDesktop::Capture(RestoreJournal& journal, WaitBudget&) {
 
 Status GSettingsDesktop::Show(const std::string& path, const Canvas& canvas,
                               RestoreJournal& journal, WaitBudget& budget) {
-  return ShowPicture({path, &canvas}, kOneScreen, journal, budget);
+  return ShowPicture({path, &canvas, {}}, kOneScreen, journal, budget);
 }
 
 Status GSettingsDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
                                       WaitBudget& budget) {
+  // What was made ahead serves this change or none.
+  const std::optional<Readied> readied = std::exchange(readied_, std::nullopt);
+  const bool ready = readied && wallpapers.monitors.size() > 1 &&
+                     readied->stamp == WallpapersStamp(wallpapers);
+  if (readied && !ready) RemoveOwnFile(readied->shownPath);
   if (wallpapers.monitors.size() < 2)
     return FileShowingDesktop::ShowMonitors(wallpapers, journal, budget);
   // These desktops take one picture for all monitors: the whole layout, made
-  // here, with each monitor's composition where the monitor lies.
+  // ahead of the change, or here, with each monitor's composition where the
+  // monitor lies.
+  if (ready) return ShowPicture({"", nullptr, readied->shownPath}, kWholeLayout, journal, budget);
   std::deque<Canvas> loaded;
   const Result<Wallpapers> pictures = WithPixels(wallpapers, loaded);
   if (!pictures) return pictures.status();
   const Canvas whole = LayoutPicture(*pictures);
   if (whole.empty()) return Status::Error("układ monitorów jest za duży na jeden obraz tapety");
-  return ShowPicture({"", &whole}, kWholeLayout, journal, budget);
+  return ShowPicture({"", &whole, {}}, kWholeLayout, journal, budget);
 }
 
 Status GSettingsDesktop::ShowPicture(const ShownSource& picture, const char* options,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/desktop/journaled_desktop.h"
 
@@ -23,9 +26,13 @@ bool GSettingsSchemaInstalled(const std::string& schema);
 class GSettingsDesktop : public FileShowingDesktop {
  public:
   GSettingsDesktop(DesktopKind kind, std::string stateFolder);
+  ~GSettingsDesktop() override;
 
   DesktopKind kind() const override { return kind_; }
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
+  // Several monitors: the whole layout's picture made and written now.
+  void PrepareWallpapers(const Wallpapers& ahead) override;
+  void ForgetPreparedWallpapers() override;
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
@@ -42,7 +49,14 @@ class GSettingsDesktop : public FileShowingDesktop {
   Status ShowPicture(const ShownSource& picture, const char* options, RestoreJournal& journal,
                      WaitBudget& budget);
 
+  // The shown file of the whole layout made ahead, and what it was made of.
+  struct Readied {
+    std::vector<std::int64_t> stamp;
+    std::string shownPath;
+  };
+
   DesktopKind kind_;
+  std::optional<Readied> readied_;
 };
 
 }  // namespace vendaro

@@ -120,7 +120,7 @@ Status SwayDesktop::Capture(RestoreJournal& journal, WaitBudget& budget) {
 Status SwayDesktop::Show(const std::string& path, const Canvas& canvas, RestoreJournal& journal,
                          WaitBudget& budget) {
   return ShowOnOutputs(
-      {{path, &canvas}}, journal, budget,
+      {{path, &canvas, {}}}, journal, budget,
       [](const SwayOutput&, const std::vector<std::string>& shown) -> const std::string& {
         return shown.front();
       });

@@ -1,6 +1,7 @@
 #include "platform/desktops/x11/x11_desktop.h"
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 #include "platform/display/x11_connection.h"
@@ -92,8 +93,81 @@ bool X11RootBackgroundVisible(const std::string& name) {
   return !DesktopWindowShown(display, connection->root(), property, desktop, 1);
 }
 
+namespace {
+
+// Where the monitors are now: the layout may have changed since the
+// pictures were composed for it.
+MonitorLayout ServerMonitors(x11::Connection& connection, const Wallpapers& wallpapers) {
+  MonitorLayout monitors = connection.Monitors();
+  if (monitors.empty()) {
+    for (const MonitorPicture& picture : wallpapers.monitors) monitors.push_back(picture.monitor);
+  }
+  return monitors;
+}
+
+// A new pixmap of the root's size in the background colour, with each
+// monitor's picture where the server has the monitor.
+Result<Pixmap> DrawRoot(x11::Connection& connection, const Wallpapers& wallpapers,
+                        const MonitorLayout& monitors) {
+  const ScreenSize root = connection.RootSize();
+  const Result<Pixmap> filled =
+      connection.CreateFilled(root.width, root.height, wallpapers.background);
+  if (!filled) return filled.status();
+  const Pixmap pixmap = *filled;
+  // Monitors of one size share a canvas: it is converted and sent once.
+  std::vector<const Canvas*> sent;
+  for (const MonitorPicture& picture : wallpapers.monitors) {
+    if (std::find(sent.begin(), sent.end(), picture.canvas) != sent.end()) continue;
+    sent.push_back(picture.canvas);
+    std::vector<Rect> places;
+    for (const Monitor& monitor : monitors) {
+      const MonitorPicture* shown = PictureFor(monitor, wallpapers);
+      if (shown && shown->canvas == picture.canvas) places.push_back(monitor.area);
+    }
+    if (places.empty()) continue;
+    if (Status status = connection.Put(*picture.canvas, pixmap, places); !status) {
+      XFreePixmap(connection.display(), pixmap);
+      return status;
+    }
+  }
+  return pixmap;
+}
+
+// Makes `pixmap` the root background, kept after the connection closes, and
+// frees our previous one.
+Status Present(x11::Connection& connection, Pixmap pixmap, RestoreJournal& journal) {
+  const Pixmap before = connection.RootPixmap();
+  connection.SetRootPixmap(pixmap);
+  XSetCloseDownMode(connection.display(), RetainPermanent);
+  if (Status status = connection.Sync("tło okna głównego"); !status) return status;
+  // Our previous pixmap lives on in the retained resources of our previous
+  // connection; ending that client frees it.  Only while it is still the
+  // background: once another program replaced it, its id may name a stranger.
+  const Pixmap previous = x11::PixmapFromText(journal.Find(kOursKey).value_or(""));
+  const Pixmap original = x11::PixmapFromText(journal.Find(kOriginalKey).value_or(""));
+  if (previous != None && previous == before && previous != original) {
+    XKillClient(connection.display(), previous);
+    (void)connection.Sync("XKillClient");  // it may be gone already
+  }
+  journal.Set(kOursKey, x11::PixmapText(pixmap));
+  return Status::Ok();
+}
+
+}  // namespace
+
+// A pixmap sent ahead, on the connection that made it.
+struct X11Desktop::Readied {
+  std::unique_ptr<x11::Connection> connection;
+  Pixmap pixmap = None;
+  std::vector<std::int64_t> stamp;
+  MonitorLayout monitors;
+  ScreenSize root;
+};
+
 X11Desktop::X11Desktop(std::string display, std::string stateFolder)
     : JournaledDesktop(std::move(stateFolder)), display_(std::move(display)) {}
+
+X11Desktop::~X11Desktop() = default;
 
 Status X11Desktop::Capture(RestoreJournal& journal, WaitBudget&) {
   auto opened = x11::Connection::Open(display_);
@@ -114,55 +188,54 @@ Status X11Desktop::Show(const std::string& path, const Canvas& canvas, RestoreJo
   return ShowMonitors(OneScreen(canvas, path), journal, budget);
 }
 
+void X11Desktop::PrepareWallpapers(const Wallpapers& ahead) {
+  ForgetPreparedWallpapers();
+  auto readied = std::make_unique<Readied>();
+  readied->stamp = WallpapersStamp(ahead);
+  std::deque<Canvas> loaded;
+  const Result<Wallpapers> pictures = WithPixels(ahead, loaded);
+  if (readied->stamp.empty() || !pictures || pictures->monitors.empty()) return;
+  auto opened = x11::Connection::Open(display_);
+  if (!opened) return;
+  readied->connection = std::move(*opened);
+  x11::Connection& connection = *readied->connection;
+  readied->monitors = ServerMonitors(connection, *pictures);
+  readied->root = connection.RootSize();
+  const Result<Pixmap> pixmap = DrawRoot(connection, *pictures, readied->monitors);
+  if (!pixmap || !connection.Sync("tło okna głównego")) return;
+  readied->pixmap = *pixmap;
+  readied_ = std::move(readied);
+}
+
+void X11Desktop::ForgetPreparedWallpapers() {
+  // Closing its connection frees the pixmap.
+  readied_.reset();
+}
+
 Status X11Desktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJournal& journal,
                                 WaitBudget&) {
   if (wallpapers.monitors.empty() || wallpapers.primary().canvas->empty())
     return Status::Error("Pusty obraz tapety");
+  // What was sent ahead serves this change, where the screen is still as it
+  // was, or none.
+  std::unique_ptr<Readied> readied = std::move(readied_);
+  if (readied && readied->stamp == WallpapersStamp(wallpapers)) {
+    x11::Connection& connection = *readied->connection;
+    if (connection.RootSize() == readied->root &&
+        ServerMonitors(connection, wallpapers) == readied->monitors)
+      return Present(connection, readied->pixmap, journal);
+  }
+  readied.reset();
   auto opened = x11::Connection::Open(display_);
   if (!opened) return opened.status();
-  x11::Connection* connection = opened->get();
-  // Where the monitors are now: the layout may have changed since the
-  // pictures were composed for it.
-  MonitorLayout monitors = connection->Monitors();
-  if (monitors.empty()) {
-    for (const MonitorPicture& picture : wallpapers.monitors) monitors.push_back(picture.monitor);
-  }
-  const ScreenSize root = connection->RootSize();
-  const Pixmap before = connection->RootPixmap();
-  const Result<Pixmap> filled =
-      connection->CreateFilled(root.width, root.height, wallpapers.background);
-  if (!filled) return filled.status();
-  const Pixmap pixmap = *filled;
-  // Monitors of one size share a canvas: it is converted and sent once.
-  std::vector<const Canvas*> sent;
-  for (const MonitorPicture& picture : wallpapers.monitors) {
-    if (std::find(sent.begin(), sent.end(), picture.canvas) != sent.end()) continue;
-    sent.push_back(picture.canvas);
-    std::vector<Rect> places;
-    for (const Monitor& monitor : monitors) {
-      const MonitorPicture* shown = PictureFor(monitor, wallpapers);
-      if (shown && shown->canvas == picture.canvas) places.push_back(monitor.area);
-    }
-    if (places.empty()) continue;
-    if (Status status = connection->Put(*picture.canvas, pixmap, places); !status) {
-      XFreePixmap(connection->display(), pixmap);
-      return status;
-    }
-  }
-  connection->SetRootPixmap(pixmap);
-  XSetCloseDownMode(connection->display(), RetainPermanent);
-  if (Status status = connection->Sync("tło okna głównego"); !status) return status;
-  // Our previous pixmap lives on in the retained resources of our previous
-  // connection; ending that client frees it.  Only while it is still the
-  // background: once another program replaced it, its id may name a stranger.
-  const Pixmap previous = x11::PixmapFromText(journal.Find(kOursKey).value_or(""));
-  const Pixmap original = x11::PixmapFromText(journal.Find(kOriginalKey).value_or(""));
-  if (previous != None && previous == before && previous != original) {
-    XKillClient(connection->display(), previous);
-    (void)connection->Sync("XKillClient");  // it may be gone already
-  }
-  journal.Set(kOursKey, x11::PixmapText(pixmap));
-  return Status::Ok();
+  x11::Connection& connection = **opened;
+  std::deque<Canvas> loaded;
+  const Result<Wallpapers> pictures = WithPixels(wallpapers, loaded);
+  if (!pictures) return pictures.status();
+  const Result<Pixmap> pixmap =
+      DrawRoot(connection, *pictures, ServerMonitors(connection, *pictures));
+  if (!pixmap) return pixmap.status();
+  return Present(connection, *pixmap, journal);
 }
 
 Status X11Desktop::PutBack(const RestoreJournal& journal, WaitBudget&) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/desktop/journaled_desktop.h"
@@ -19,14 +20,21 @@ bool X11RootBackgroundVisible(const std::string& display);
 // ESETROOT_PMAP_ID for programs that draw pseudo-transparency.  The pixmap is
 // kept after our short connection closes (RetainPermanent) and freed at the
 // next change.  Giving back puts the root background found before the first
-// change in place again.
+// change in place again.  The next change's pixmap can be sent to the
+// server ahead (PrepareWallpapers): the change then only names it.
 class X11Desktop : public JournaledDesktop {
  public:
   X11Desktop(std::string display, std::string stateFolder);
+  ~X11Desktop() override;
 
   DesktopKind kind() const override { return DesktopKind::X11; }
   bool ShowsFromFile() const override { return false; }
+  bool ReadsCanvasFiles() const override { return true; }
   Status PutBack(const RestoreJournal& journal, WaitBudget& budget) override;
+  // The pixmap drawn on a connection of its own, left open: the server frees
+  // the pixmap with it should we never use it, even when we crash.
+  void PrepareWallpapers(const Wallpapers& ahead) override;
+  void ForgetPreparedWallpapers() override;
 
  protected:
   Status Capture(RestoreJournal& journal, WaitBudget& budget) override;
@@ -40,7 +48,10 @@ class X11Desktop : public JournaledDesktop {
   bool NamesOurs(const std::string& value, const RestoreJournal& journal) const override;
 
  private:
+  struct Readied;
+
   std::string display_;
+  std::unique_ptr<Readied> readied_;
 };
 
 }  // namespace vendaro

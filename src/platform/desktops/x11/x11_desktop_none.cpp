@@ -11,8 +11,16 @@ bool X11RootBackgroundVisible(const std::string&) {
   return false;
 }
 
+struct X11Desktop::Readied {};
+
 X11Desktop::X11Desktop(std::string display, std::string stateFolder)
     : JournaledDesktop(std::move(stateFolder)), display_(std::move(display)) {}
+
+X11Desktop::~X11Desktop() = default;
+
+void X11Desktop::PrepareWallpapers(const Wallpapers&) {}
+
+void X11Desktop::ForgetPreparedWallpapers() {}
 
 bool X11Desktop::NamesOurs(const std::string&, const RestoreJournal&) const {
   return false;
