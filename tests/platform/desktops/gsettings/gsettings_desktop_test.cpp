@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 
 #include "platform/desktop/restore_journal.h"
@@ -178,6 +179,32 @@ TEST_P(GSettingsDesktopTest, SeveralMonitorsGetTheWholeLayoutSpannedOneGetsItsOw
   EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& path) {
     return testing::ImageFileShows(path, LayoutPicture(two.view()));
   }));
+
+  // Made ahead of the change from those files, the spanned picture is handed
+  // over as it was made; a monitor's file replaced since makes it anew.
+  const testing::TestWallpapers other(state, {{"A", {0, 0, 16, 8}, true}, {"B", {16, 2, 8, 4}}}, 7);
+  Wallpapers mixed = two.view();
+  mixed.monitors[1].canvas = other.view().monitors[1].canvas;
+  for (const bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "a file replaced" : "the same files");
+    desktop.PrepareWallpapers(bare);
+    const std::vector<std::string> readied = testing::ShownFiles(state);
+    if (replaced) {
+      const Canvas& c = *other.view().monitors[1].canvas;
+      const std::string path = bare.monitors[1].path;
+      ASSERT_TRUE(QImage(c.rgb.data(), c.width, c.height, c.width * 3, QImage::Format_RGB888)
+                      .save(QString::fromStdString(path + ".new"), "BMP"));
+      ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+    }
+    ASSERT_TRUE(desktop.SetWallpapers(bare));
+    const std::string url = settings.Get(PictureKey());
+    const std::vector<std::string> now = testing::ShownFiles(state);
+    const auto named =
+        std::ranges::find_if(now, [&](const std::string& f) { return PictureValue(f) == url; });
+    ASSERT_NE(named, now.end());
+    EXPECT_EQ(std::ranges::count(readied, *named), replaced ? 0 : 1);
+    EXPECT_TRUE(testing::ImageFileShows(*named, LayoutPicture(replaced ? mixed : two.view())));
+  }
 
   ASSERT_TRUE(desktop.SetWallpapers(two.view()));
   ASSERT_TRUE(desktop.RestoreUserWallpaper());

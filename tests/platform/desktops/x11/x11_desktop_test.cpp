@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <cstdio>
 #include <memory>
 
 #include "platform/desktop/desktop_probe.h"
@@ -172,6 +174,34 @@ TEST_F(X11DesktopTest, AKilledRunIsMendedAtTheNextStart) {
   EXPECT_EQ(root.Property("_XROOTPMAP_ID"), users);
   EXPECT_EQ(root.Pixels().rgb, testing::SolidCanvas(kWidth, kHeight, 40, 50, 60).rgb);
   EXPECT_FALSE(testing::FileExists(JournalPath(state)));
+}
+
+// The next change's pixmap, sent ahead from its files, shows nothing until
+// that change; a file replaced in between makes the change send it anew.
+TEST_F(X11DesktopTest, APixmapSentAheadShowsWithItsChangeAndOnlyAsTheFilesAreThen) {
+  X11Desktop desktop(display(), state);
+  RootView root(display());
+  const Canvas first = testing::PatternCanvas(kWidth, kHeight, 1);
+  ASSERT_TRUE(desktop.SetWallpaper(bmp, first));
+  const std::string ahead = state + "/ahead-0.bmp";
+  const auto save = [](const Canvas& c, const std::string& path) {
+    const QImage image(c.rgb.data(), c.width, c.height, c.width * 3, QImage::Format_RGB888);
+    ASSERT_TRUE(image.save(QString::fromStdString(path + ".new"), "BMP"));
+    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+  };
+  const Canvas bare{kWidth, kHeight, {}};  // its pixels only in its file
+  for (const bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "a file replaced" : "the same file");
+    const Canvas next = testing::PatternCanvas(kWidth, kHeight, replaced ? 6 : 5);
+    save(next, ahead);
+    desktop.PrepareWallpapers(OneScreen(bare, ahead));
+    EXPECT_NE(root.Pixels().rgb, next.rgb) << "nothing shows before its change";
+    const Canvas later = testing::PatternCanvas(kWidth, kHeight, 7);
+    if (replaced) save(later, ahead);
+    ASSERT_TRUE(desktop.SetWallpapers(OneScreen(bare, ahead)));
+    EXPECT_EQ(root.Pixels().rgb, (replaced ? later : next).rgb);
+  }
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
 }
 
 // Both roads of the upload give the same exact pixels: shared memory, and
