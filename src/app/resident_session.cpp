@@ -25,6 +25,7 @@
 #include "platform/session/folders.h"
 #include "platform/session/version_library.h"
 #include "system/files.h"
+#include "system/old_files.h"
 #include "system/process.h"
 #include "system/report.h"
 
@@ -57,6 +58,7 @@ ResidentSession::ResidentSession(AppServices services, Hooks hooks)
 ResidentSession::~ResidentSession() {
   StopPreparing();
   if (helpers_) helpers_->CancelAll();
+  DeferOldFileRemovals(false);
 }
 
 SchedulerHooks ResidentSession::MakeSchedulerHooks() {
@@ -217,6 +219,7 @@ void ResidentSession::End() {
   }
   if (!wallpaperFile().empty()) RemoveFile(wallpaperFile());
   for (const std::string& file : state().monitorFiles) RemoveFile(file);
+  DeferOldFileRemovals(false);
   Status saved =
       SavePosition(settingsPath(), settings().CurrentPosition, settings().ChangeTrigger, Now());
   ReportOnTerminal(saved);

@@ -15,6 +15,7 @@
 #include "compose/picture_helpers.h"
 #include "compose/prepared_pictures.h"
 #include "platform/desktop/desktop.h"
+#include "system/old_files.h"
 #include "system/process.h"
 
 namespace vendaro {
@@ -31,6 +32,9 @@ void ResidentSession::StartPreparing() {
   ForgetPrepared();
   if (!helpers_ || tempFolder().empty()) return;
   prepared_ = std::make_unique<PreparedPictures>(tempFolder());
+  // The files a change makes old go while the program rests, before the
+  // next drawing ahead.
+  DeferOldFileRemovals(true);
   aheadHelpers_ = std::make_shared<PictureHelpers>(services_.pictureHelper);
   aheadTimer_ = std::make_unique<QTimer>();
   aheadTimer_->setSingleShot(true);
@@ -44,6 +48,7 @@ void ResidentSession::PrepareNextSoon() {
 }
 
 void ResidentSession::PrepareNext() {
+  RemoveWaitingOldFiles();
   if (ended_ || changing() || preparing_.joinable() || !prepared_) return;
   const std::optional<std::int32_t> position = scheduler_.PeekNext();
   if (!position) return;
@@ -65,35 +70,34 @@ void ResidentSession::PrepareNext() {
   stopPreparing_ = std::make_shared<std::atomic<bool>>(false);
   const unsigned generation = ++preparingGeneration_;
   QTimer* context = aheadTimer_.get();
-  preparing_ =
-      std::thread([this, context, generation, entries = std::move(entries), resolved, layout,
-                   desktop, prepared = prepared_.get(), helpers = aheadHelpers_,
-                   stop = stopPreparing_] {
-        const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
-          RenderResult none;
-          none.picture = Status::Error("");
-          if (*stop) return none;
-          // Looked at before drawing: a picture that changes while it is drawn
-          // is then drawn again by its change.
-          const std::optional<PreparedKey> key = KeyFor(e, o, s);
-          if (!key) return none;
-          RenderResult drawn = helpers->Render(e, o, s);
-          if (*stop) return none;
-          Result<std::string> file = prepared->Keep(*key, drawn);
-          if (!file) return none;
-          // The canvas is in its file: none is held until every size is drawn.
-          drawn.canvas = Canvas{s.width, s.height, {}};
-          drawn.file = std::move(*file);
-          return drawn;
-        };
-        const LayoutComposition ahead = RenderMonitors(entries, resolved, layout, nullptr, 1, render);
-        // The desktop readies its own part when the whole change was drawn.
-        const bool whole = ahead.status && !ahead.files.empty() &&
-                           std::ranges::none_of(ahead.files, &std::string::empty);
-        if (desktop && whole && !*stop) desktop->PrepareWallpapers(ahead.View(ahead.files));
-        QMetaObject::invokeMethod(
-            context, [this, generation] { FinishPreparing(generation); }, Qt::QueuedConnection);
-      });
+  preparing_ = std::thread([this, context, generation, entries = std::move(entries), resolved,
+                            layout, desktop, prepared = prepared_.get(), helpers = aheadHelpers_,
+                            stop = stopPreparing_] {
+    const SizeRenderer render = [&](const WallpaperEntry& e, const Options& o, ScreenSize s) {
+      RenderResult none;
+      none.picture = Status::Error("");
+      if (*stop) return none;
+      // Looked at before drawing: a picture that changes while it is drawn
+      // is then drawn again by its change.
+      const std::optional<PreparedKey> key = KeyFor(e, o, s);
+      if (!key) return none;
+      RenderResult drawn = helpers->Render(e, o, s);
+      if (*stop) return none;
+      Result<std::string> file = prepared->Keep(*key, drawn);
+      if (!file) return none;
+      // The canvas is in its file: none is held until every size is drawn.
+      drawn.canvas = Canvas{s.width, s.height, {}};
+      drawn.file = std::move(*file);
+      return drawn;
+    };
+    const LayoutComposition ahead = RenderMonitors(entries, resolved, layout, nullptr, 1, render);
+    // The desktop readies its own part when the whole change was drawn.
+    const bool whole = ahead.status && !ahead.files.empty() &&
+                       std::ranges::none_of(ahead.files, &std::string::empty);
+    if (desktop && whole && !*stop) desktop->PrepareWallpapers(ahead.View(ahead.files));
+    QMetaObject::invokeMethod(
+        context, [this, generation] { FinishPreparing(generation); }, Qt::QueuedConnection);
+  });
 }
 
 void ResidentSession::FinishPreparing(unsigned generation) {

@@ -11,6 +11,7 @@
 #include "compose/bmp_writer.h"
 #include "compose/renderer.h"
 #include "system/files.h"
+#include "system/old_files.h"
 
 namespace vendaro {
 namespace {
@@ -197,9 +198,9 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
   std::vector<std::string> paths;
   // A canvas drawn ahead may have its pixels only in its file, which the
   // desktop then reads.
-  const bool every = everyMonitorFile || std::ranges::any_of(composition.canvases, [](const Canvas& c) {
-                       return !c.hasPixels();
-                     });
+  const bool every =
+      everyMonitorFile ||
+      std::ranges::any_of(composition.canvases, [](const Canvas& c) { return !c.hasPixels(); });
   for (std::size_t c = 0; c < composition.canvases.size(); ++c) {
     const Canvas& canvas = composition.canvases[c];
     if (c > 0 && !every) break;
@@ -237,9 +238,9 @@ Status PutWallpapers(const LayoutComposition& composition, const WallpaperEntry&
   const auto kept = [&paths](const std::string& path) {
     return std::find(paths.begin(), paths.end(), path) != paths.end();
   };
-  if (!files.primary.empty() && !kept(files.primary)) RemoveFile(files.primary);
+  if (!kept(files.primary)) RemoveOldFile(files.primary);
   for (const std::string& old : files.others)
-    if (!kept(old)) RemoveFile(old);
+    if (!kept(old)) RemoveOldFile(old);
   files = std::move(written);
   return status;
 }

@@ -28,6 +28,10 @@ TEST_F(ResidentEndToEnd, StartNextQuit) {
 
   ASSERT_EQ(RunCommand("next"), 0);
   EXPECT_TRUE(Near(Corner(), 0x00FF00)) << std::hex << Corner();
+  // The previous wallpaper's file goes once the change is over.
+  QDeadlineTimer gone(60000);
+  while (FileExists(temp_ + "czerwony.png.bmp") && !gone.hasExpired())
+    resident_.waitForFinished(100);
   EXPECT_FALSE(FileExists(temp_ + "czerwony.png.bmp"));
   EXPECT_TRUE(FileExists(temp_ + "zielony.jpg.bmp"));
 

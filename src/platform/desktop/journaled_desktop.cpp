@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/desktop/users_change.h"
+#include "system/old_files.h"
 
 namespace vendaro {
 namespace {
@@ -190,7 +191,7 @@ Status FileShowingDesktop::ShowFiles(
   // The desktop names the new files now; those before them stay for one
   // more change, the earlier ones are ours to drop.
   for (const std::string& file : earlier) {
-    if (!named(shown, file) && !named(before, file)) RemoveOwnFile(file);
+    if (!named(shown, file) && !named(before, file)) RemoveOldFile(file);
   }
   journal.Erase(kEarlierFileKey);
   for (const std::string& file : before) {
