@@ -8,7 +8,11 @@
 // Last, whole changes (the pictures drawn and their files written) as the
 // resident program makes them: drawn then, and drawn ahead while it rested,
 // their pixels read back as the X11 root window needs them or, for a
-// desktop that reads files, only their files moved into place.
+// desktop that reads files, only their files moved into place.  And the
+// whole change on a desktop: the GNOME family's, which spans one picture over
+// the monitors, and the X11 root window's, which is sent to the server, each
+// with and without that picture readied ahead (an Xvfb of the layout's size
+// is started for X11; settings are kept in memory).
 // Prints the median time of several rounds, against the case's one-monitor
 // baseline, and the peak.
 //   vendaro-bench-monitors [ROUNDS [WORKERS]]
@@ -19,10 +23,13 @@
 #include <QImage>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +37,9 @@
 #include "compose/picture_helpers.h"
 #include "compose/prepared_pictures.h"
 #include "compose/renderer.h"
+#include "platform/desktops/gsettings/gsettings_desktop.h"
+#include "platform/desktops/x11/x11_desktop.h"
+#include "system/old_files.h"
 
 namespace {
 
@@ -45,6 +55,8 @@ struct Case {
   bool change = false;    // the files written as well
   bool prepared = false;  // drawn ahead, taken by the change
   bool pixels = true;     // read back (for the X11 root window), or the file only
+  enum Shown { kNone, kGnome, kX11 } desktop = kNone;
+  bool readied = true;  // the desktop's own part made ahead
 };
 
 const MonitorLayout kOne4k{{"A", {0, 0, 3840, 2160}, true}};
@@ -65,7 +77,15 @@ const Case kCases[] = {
     {"two 4K, ahead, pixels", kTwo4k, 2, true, 9, true, true},
     {"one 4K, ahead, file", kOne4k, 1, true, 11, true, true, false},
     {"two 4K, ahead, file", kTwo4k, 2, true, 11, true, true, false},
+    {"one 4K, ahead, GNOME", kOne4k, 1, true, 13, true, true, false, Case::kGnome},
+    {"two 4K, ahead, GNOME", kTwo4k, 2, true, 13, true, true, false, Case::kGnome},
+    {"two 4K, GNOME unreadied", kTwo4k, 2, true, 13, true, true, false, Case::kGnome, false},
+    {"one 4K, ahead, X11 root", kOne4k, 1, true, 16, true, true, false, Case::kX11},
+    {"two 4K, ahead, X11 root", kTwo4k, 2, true, 16, true, true, false, Case::kX11},
+    {"two 4K, X11 unreadied", kTwo4k, 2, true, 16, true, true, false, Case::kX11, false},
 };
+// The X servers of the X11 cases, by root width.
+std::string g_display[2];
 unsigned g_workers = 0;
 std::string g_self;
 
@@ -127,24 +147,45 @@ LayoutComposition Compose(const Case& c, const std::vector<std::string>& picture
   return RenderMonitors(entries, BenchOptions(), c.monitors, nullptr, workers, render);
 }
 
-// What the resident program does while it rests after a change.
-void DrawAhead(const Case& c, const std::vector<std::string>& pictures, PreparedPictures& ahead) {
+// What the resident program does while it rests after a change: the
+// canvases drawn into their files, and what the desktop then readies.
+void DrawAhead(const Case& c, const std::vector<std::string>& pictures, PreparedPictures& ahead,
+               DesktopBackend* desktop) {
   const std::vector<WallpaperEntry> entries = Entries(c, pictures);
+  std::deque<Canvas> bare;
+  Wallpapers drawn;
   for (std::size_t i = 0; i < c.monitors.size(); ++i) {
     const WallpaperEntry& e = entries[i < entries.size() ? i : 0];
     const ScreenSize size = c.monitors[i].size();
-    (void)ahead.Keep(*KeyFor(e, BenchOptions(), size), Helpers().Render(e, BenchOptions(), size));
+    const Result<std::string> file =
+        ahead.Keep(*KeyFor(e, BenchOptions(), size), Helpers().Render(e, BenchOptions(), size));
+    if (!file) return;
+    drawn.monitors.push_back(
+        {c.monitors[i], &bare.emplace_back(Canvas{size.width, size.height, {}}), *file});
   }
+  if (desktop && c.readied) desktop->PrepareWallpapers(drawn);
 }
 
-// One change: drawn (or taken) and its files written; false on a failure.
+// One change: drawn (or taken), its files written and the desktop, if any,
+// set; false on a failure.
 bool Change(const Case& c, const std::vector<std::string>& pictures, const std::string& folder,
-            PreparedPictures* ahead) {
+            PreparedPictures* ahead, DesktopBackend* desktop, WallpaperFiles& files) {
   const LayoutComposition composed = Compose(c, pictures, ahead);
-  WallpaperFiles files;
-  const Status put = PutWallpapers(composed, Entries(c, pictures).front(), folder, true, files,
-                                   [](const Wallpapers&) { return Status::Ok(); });
+  const Status put =
+      PutWallpapers(composed, Entries(c, pictures).front(), folder,
+                    !desktop || desktop->ShowsFromFile(), files, [desktop](const Wallpapers& w) {
+                      return desktop ? desktop->SetWallpapers(w) : Status::Ok();
+                    });
+  if (!put) std::fprintf(stderr, "%s: %s\n", c.name, put.message().c_str());
   return static_cast<bool>(put);
+}
+
+std::unique_ptr<DesktopBackend> MakeDesktop(const Case& c, const std::string& folder) {
+  if (c.desktop == Case::kGnome)
+    return std::make_unique<GSettingsDesktop>(DesktopKind::Gnome, folder);
+  if (c.desktop == Case::kX11)
+    return std::make_unique<X11Desktop>(g_display[c.monitors.size() > 1], folder);
+  return nullptr;
 }
 
 // One round of one case in a child: its time in milliseconds and its peak
@@ -157,12 +198,34 @@ std::pair<double, double> Measure(const Case& c, const std::vector<std::string>&
     // change starts them and is not what is measured.
     if (c.helpers) Compose(c, pictures);
     const std::string folder = StateFolder();
+    // A desktop's first change also keeps what the user had.
+    std::unique_ptr<DesktopBackend> desktop = MakeDesktop(c, folder);
+    // As the resident program: the files a change makes old go while it rests.
+    DeferOldFileRemovals(true);
+    WallpaperFiles files;
+    // Two changes before, of other pictures (the same ones under other
+    // names): the measured change then removes what a change in the middle
+    // of a session removes, not a file it replaces under the same name.
+    for (const char* earlier : {".a.jpg", ".b.jpg"}) {
+      if (!desktop) break;
+      std::vector<std::string> others;
+      for (const std::string& original : pictures) {
+        others.push_back(folder + std::filesystem::path(original).filename().string() + earlier);
+        std::filesystem::create_hard_link(original, others.back());
+      }
+      if (!Change(c, others, folder, nullptr, desktop.get(), files)) _exit(2);
+    }
+    RemoveWaitingOldFiles();
     PreparedPictures ahead(folder);
-    if (c.prepared) DrawAhead(c, pictures, ahead);
+    if (c.prepared) DrawAhead(c, pictures, ahead, desktop.get());
+    // The program rests minutes between the drawing ahead and the change: by
+    // then what it wrote is on the disk, not waiting to be written by the
+    // change's first flush.
+    sync();
     const auto start = Clock::now();
     bool made = false;
     if (c.change) {
-      made = Change(c, pictures, folder, c.prepared ? &ahead : nullptr);
+      made = Change(c, pictures, folder, c.prepared ? &ahead : nullptr, desktop.get(), files);
     } else {
       const LayoutComposition composed = Compose(c, pictures);
       made = composed.status && composed.picture;
@@ -170,6 +233,9 @@ std::pair<double, double> Measure(const Case& c, const std::vector<std::string>&
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     // Nothing drawn ahead may be left over: the change took it all.
     made = made && ahead.empty();
+    DeferOldFileRemovals(false);
+    if (desktop) made = made && desktop->RestoreUserWallpaper();
+    desktop.reset();
     std::filesystem::remove_all(folder);
     if (!made) _exit(2);
     // The time goes back as the exit status cannot carry it: through a pipe
@@ -191,6 +257,38 @@ std::pair<double, double> Measure(const Case& c, const std::vector<std::string>&
   return {ms, static_cast<double>(usage.ru_maxrss) / 1024.0};
 }
 
+// An Xvfb of `width`×`height` on a display it picks itself; its name, or
+// empty when there is none.
+std::string StartXvfb(int width, int height, std::vector<pid_t>& servers) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
+           screen.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  char ch = 0;
+  while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
+  close(fds[0]);
+  if (pid > 0) servers.push_back(pid);
+  return number.empty() ? std::string() : ":" + number;
+}
+
+// The desktops' cases can run: settings in memory, an X server of each size.
+bool PrepareDesktops(std::vector<pid_t>& servers) {
+  setenv("GSETTINGS_BACKEND", "memory", 1);
+  if (!GSettingsSchemaInstalled(GSettingsSchemaOf(DesktopKind::Gnome))) return false;
+  g_display[0] = StartXvfb(3840, 2160, servers);
+  g_display[1] = StartXvfb(7680, 2160, servers);
+  return !g_display[0].empty() && !g_display[1].empty();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,6 +299,12 @@ int main(int argc, char** argv) {
   g_workers = argc > 2 ? static_cast<unsigned>(std::max(0, std::atoi(argv[2]))) : 0;
   const std::vector<std::string> pictures{MakePicture(0), MakePicture(1)};
   const std::string& picture = pictures.front();
+  // VENDARO_BENCH_CASE=N measures the Nth case alone (from 0).
+  const char* chosen = std::getenv("VENDARO_BENCH_CASE");
+  const int only = chosen ? std::atoi(chosen) : -1;
+  std::vector<pid_t> servers;
+  const bool desktops = PrepareDesktops(servers);
+  if (!desktops) std::printf("no Xvfb or no GNOME settings schema: the desktops are left out\n");
   std::printf("6000x4000 JPEG, fill, bicubic; median of %d rounds, each in a new process\n",
               rounds);
   std::printf("%-24s %10s %8s %12s\n", "monitors", "ms", "x one", "peak MB");
@@ -211,9 +315,12 @@ int main(int argc, char** argv) {
   double peak[kCount] = {};
   for (int i = 0; i < rounds; ++i) {
     for (std::size_t c = 0; c < kCount; ++c) {
+      if (kCases[c].desktop != Case::kNone && !desktops) continue;
+      if (only >= 0 && only != static_cast<int>(c)) continue;
       const auto [ms, mb] = Measure(kCases[c], pictures);
       if (ms < 0) {
-        std::fprintf(stderr, "%s: the composition failed\n", kCases[c].name);
+        std::fprintf(stderr, "%s: the change failed\n", kCases[c].name);
+        for (pid_t server : servers) kill(server, SIGTERM);
         return 1;
       }
       times[c].push_back(ms);
@@ -222,6 +329,7 @@ int main(int argc, char** argv) {
   }
   double median[kCount] = {};
   for (std::size_t c = 0; c < kCount; ++c) {
+    if (times[c].empty()) continue;
     std::sort(times[c].begin(), times[c].end());
     median[c] = times[c][times[c].size() / 2];
     std::printf("%-24s %10.1f %8.2f %12.1f\n", kCases[c].name, median[c],
@@ -229,5 +337,9 @@ int main(int argc, char** argv) {
   }
   for (const std::string& path : pictures) std::filesystem::remove(path);
   std::filesystem::remove(picture + ".ms");
+  for (pid_t server : servers) {
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+  }
   return 0;
 }
