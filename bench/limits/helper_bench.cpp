@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
-#include "compose/bmp_writer.h"
 #include "compose/layout_composition.h"
 #include "compose/picture_helpers.h"
 #include "compose/probe.h"
 #include "compose/renderer.h"
+#include "model/bmp_writer.h"
 #include "system/files.h"
 #include "system/process.h"
 

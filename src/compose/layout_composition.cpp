@@ -8,8 +8,8 @@
 #include <system_error>
 #include <thread>
 
-#include "compose/bmp_writer.h"
 #include "compose/renderer.h"
+#include "model/bmp_writer.h"
 #include "system/files.h"
 #include "system/old_files.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "compose/bmp_writer.h"
+#include "model/bmp_writer.h"
 #include "system/files.h"
 
 namespace vendaro {

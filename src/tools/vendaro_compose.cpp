@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "compose/bmp_writer.h"
 #include "compose/format_readers.h"
 #include "compose/jpeg_reader.h"
 #include "compose/layout_composition.h"
 #include "compose/probe.h"
 #include "compose/renderer.h"
+#include "model/bmp_writer.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/system_colors.h"
 #include "platform/display/display_query.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "compose/bmp_writer.h"
+#include "model/bmp_writer.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
 

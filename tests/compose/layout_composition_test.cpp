@@ -8,8 +8,8 @@
 #include <set>
 #include <thread>
 
-#include "compose/bmp_writer.h"
 #include "compose/prepared_pictures.h"
+#include "model/bmp_writer.h"
 #include "support/test_environment.h"
 #include "test_pictures.h"
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/bmp_writer.h"
 #include "system/files.h"
 
 namespace vendaro {
@@ -25,8 +26,7 @@ std::string WithSlash(const std::string& folder) {
 }
 
 // Encoded in memory and written through the byte path, so a folder name that
-// is not UTF-8 works too.  Qt writes a canvas without alpha as a 24-bit BMP,
-// which every loader reads.
+// is not UTF-8 works too.
 Status WriteEncoded(const Canvas& canvas, const std::string& path, const char* format) {
   if (!canvas.hasPixels()) return Status::Error("Brak obrazu do zapisania");
   const QImage image(canvas.rgb.data(), canvas.width, canvas.height, canvas.width * 3,
@@ -106,8 +106,9 @@ Result<std::string> WriteShownFile(const std::string& folder, const std::string&
       // A canvas drawn ahead has its pixels only in its file.
       std::optional<Canvas> read;
       if (!canvas.hasPixels() && !bmpPath.empty()) read = PixelsFromFile(bmpPath, canvas);
-      if (Status status =
-              WriteEncoded(read ? *read : canvas, path, format == ShownFormat::Png ? "png" : "bmp");
+      const Canvas& pixels = read ? *read : canvas;
+      if (Status status = format == ShownFormat::Png ? WriteEncoded(pixels, path, "png")
+                                                     : WriteBmp(path, pixels);
           !status)
         return status;
     } else if (int error = LinkBmp(bmpPath, path); error == EEXIST) {
@@ -121,6 +122,9 @@ Result<std::string> WriteShownFile(const std::string& folder, const std::string&
 }
 
 std::optional<Canvas> PixelsFromFile(const std::string& bmpPath, const Canvas& canvas) {
+  // Our own composed files are read straight; another BMP through Qt.
+  if (std::optional<Canvas> ours = ReadWrittenBmp(bmpPath, {canvas.width, canvas.height}))
+    return ours;
   const FileBytes file = ReadWholeFile(bmpPath);
   if (file.error != 0) return std::nullopt;
   QImage image = QImage::fromData(reinterpret_cast<const uchar*>(file.bytes.data()),

@@ -1,4 +1,4 @@
-#include "compose/bmp_writer.h"
+#include "model/bmp_writer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,7 +48,7 @@ Status CannotCreate(const std::string& path, int error) {
 }  // namespace
 
 Status WriteBmp(const std::string& path, const Canvas& canvas) {
-  if (canvas.empty()) return CannotCreate(path, EINVAL);
+  if (!canvas.hasPixels()) return CannotCreate(path, EINVAL);
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(canvas.width) * 3 + 3) & ~3ull;
   if (kHeaderBytes + rowBytes * static_cast<std::uint64_t>(canvas.height) > UINT32_MAX)
     return CannotCreate(path, EFBIG);
