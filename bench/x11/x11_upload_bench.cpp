@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "model/canvas.h"
+#include "platform/desktop/desktop.h"
 #include "platform/desktop/detection.h"
 
 namespace {

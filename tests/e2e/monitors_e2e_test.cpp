@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -162,6 +163,17 @@ TEST_F(MonitorsEndToEnd, APicturePerMonitorAndNextMovesThemAll) {
   ASSERT_TRUE(x_.Xrandr({"--setmonitor", "B", "128/100x102/100+192+0", "none"}));
   Start();
   EXPECT_TRUE(ShowSoon({{a, 0xFF0000}, {b, 0x00FF00}}));
+  // Pressed after the rest in which the program draws the next change ahead,
+  // and the root pixmap of it.
+  const auto drawn = [this] {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp_))
+      files += entry.path().filename().string().rfind("ahead-", 0) == 0;
+    return files;
+  };
+  QDeadlineTimer rest(60000);
+  while (drawn() < 2 && !rest.hasExpired()) resident_.waitForFinished(100);
+  resident_.waitForFinished(2000);
   // Past both shown: the third picture, then the list again from its start.
   EXPECT_EQ(RunCommand("next"), 0);
   EXPECT_TRUE(ShowSoon({{a, 0x0000FF}, {b, 0xFF0000}}));
