@@ -31,6 +31,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "compose/layout_composition.h"
@@ -277,7 +278,11 @@ std::string StartXvfb(int width, int height, std::vector<pid_t>& servers) {
   while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
   close(fds[0]);
   if (pid > 0) servers.push_back(pid);
-  return number.empty() ? std::string() : ":" + number;
+  if (number.empty()) return {};
+  // Told the number, the server may still be on its way to answering.
+  const std::string display = ":" + number;
+  for (int i = 0; i < 50 && !X11DisplayOpens(display); ++i) usleep(100'000);
+  return display;
 }
 
 // The desktops' cases can run: settings in memory, an X server of each size.
@@ -317,7 +322,10 @@ int main(int argc, char** argv) {
     for (std::size_t c = 0; c < kCount; ++c) {
       if (kCases[c].desktop != Case::kNone && !desktops) continue;
       if (only >= 0 && only != static_cast<int>(c)) continue;
-      const auto [ms, mb] = Measure(kCases[c], pictures);
+      auto [ms, mb] = Measure(kCases[c], pictures);
+      // Now and then a fresh child cannot connect to Xvfb at once: once more.
+      if (ms < 0 && kCases[c].desktop == Case::kX11)
+        std::tie(ms, mb) = Measure(kCases[c], pictures);
       if (ms < 0) {
         std::fprintf(stderr, "%s: the change failed\n", kCases[c].name);
         for (pid_t server : servers) kill(server, SIGTERM);

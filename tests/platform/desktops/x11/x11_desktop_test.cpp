@@ -204,6 +204,23 @@ TEST_F(X11DesktopTest, APixmapSentAheadShowsWithItsChangeAndOnlyAsTheFilesAreThe
   ASSERT_TRUE(desktop.RestoreUserWallpaper());
 }
 
+// Every change leaves a client retained in the server for its pixmap and
+// ends the one before: a long session, changes readied ahead or not, must
+// not use up the server's 256 clients (then no program could connect).
+TEST_F(X11DesktopTest, ThreeHundredChangesLeaveTheServerOpen) {
+  X11Desktop desktop(display(), state);
+  const std::string ahead = state + "/ahead-0.bmp";
+  const Canvas bare{kWidth, kHeight, {}};
+  for (int i = 0; i < 300; ++i) {
+    const Canvas next = testing::PatternCanvas(kWidth, kHeight, i % 7);
+    const QImage image(next.rgb.data(), kWidth, kHeight, kWidth * 3, QImage::Format_RGB888);
+    ASSERT_TRUE(image.save(QString::fromStdString(ahead), "BMP"));
+    if (i % 2) desktop.PrepareWallpapers(OneScreen(bare, ahead));
+    ASSERT_TRUE(desktop.SetWallpapers(OneScreen(bare, ahead))) << "change " << i;
+  }
+  ASSERT_TRUE(desktop.RestoreUserWallpaper());
+}
+
 // Both roads of the upload give the same exact pixels: shared memory, and
 // bands under the request limit (a canvas of several bands).
 TEST_F(X11DesktopTest, SharedMemoryAndBandsUploadTheSamePixels) {
