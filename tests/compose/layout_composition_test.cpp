@@ -444,8 +444,18 @@ TEST(ComposeWallpapers, ACanvasDrawnAheadIsTakenOnlyWhileNothingChanged) {
       return RenderEntry(e, o, s, nullptr);
     };
     const LayoutComposition layout = RenderMonitors({shown}, options, monitors, nullptr, 1, render);
-    ASSERT_TRUE(PutWallpapers(layout, shown, f.temp, true, f.files,
-                              [](const Wallpapers&) { return Status::Ok(); }));
+    // A desktop that takes pixels, not files (the X11 root), still gets the
+    // file of a canvas whose pixels are only there.
+    const bool everyMonitorFile = pixels || !row.taken;
+    const WallpapersSetter readable = [](const Wallpapers& w) {
+      for (const MonitorPicture& m : w.monitors) {
+        const ScreenSize size{m.canvas->width, m.canvas->height};
+        if (!m.canvas->hasPixels() && !ReadWrittenBmp(m.path, size))
+          return Status::Error("no pixels for " + m.monitor.name);
+      }
+      return Status::Ok();
+    };
+    ASSERT_TRUE(PutWallpapers(layout, shown, f.temp, everyMonitorFile, f.files, readable));
     ahead.Clear();
     EXPECT_EQ(drawn, !row.taken);
     const LayoutComposition now = RenderMonitors({shown}, options, monitors, nullptr);
