@@ -248,8 +248,8 @@ Status GSettingsDesktop::ShowMonitors(const Wallpapers& wallpapers, RestoreJourn
                                       WaitBudget& budget) {
   // What was made ahead serves this change or none.
   const std::optional<Readied> readied = std::exchange(readied_, std::nullopt);
-  const bool ready = readied && wallpapers.monitors.size() > 1 &&
-                     readied->stamp == WallpapersStamp(wallpapers);
+  const bool ready =
+      readied && wallpapers.monitors.size() > 1 && readied->stamp == WallpapersStamp(wallpapers);
   if (readied && !ready) RemoveOwnFile(readied->shownPath);
   if (wallpapers.monitors.size() < 2)
     return FileShowingDesktop::ShowMonitors(wallpapers, journal, budget);
