@@ -77,10 +77,11 @@ struct LayoutComposeResult {
 
 // The whole change, for one screen or several: the primary's canvas is
 // written as ComposedFilePath names it, and, with `everyMonitorFile` or when
-// a canvas has its pixels only in its file, each other canvas beside it (MonitorFilePath of its own
-// picture; a name two canvases would share gets a number); the pictures are handed to `setter`;
-// only then are the files of the previous wallpaper that the new one does not reuse removed and
-// `files` updated.  A failure leaves the desktop and `files` as they were.
+// a canvas has its pixels only in its file, each other canvas beside it
+// (MonitorFilePath of its own picture; a name two canvases would share gets
+// a number); the pictures are handed to `setter`; only then are the files of
+// the previous wallpaper that the new one does not reuse removed (RemoveOldFile)
+// and `files` updated.  A failure leaves the desktop and `files` as they were.
 LayoutComposeResult ComposeWallpapers(const WallpaperEntry& entry, const Options& options,
                                       const MonitorLayout& layout,
                                       const SystemColorResolver& systemColor,
