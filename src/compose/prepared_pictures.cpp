@@ -1,7 +1,5 @@
 #include "compose/prepared_pictures.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -9,14 +7,6 @@
 #include "system/files.h"
 
 namespace vendaro {
-namespace {
-
-std::int64_t Nanoseconds(const timespec& time) {
-  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
-}  // namespace
-
 bool PreparedKey::operator==(const PreparedKey& other) const {
   return entry == other.entry && file == other.file && mode == other.mode &&
          alignment == other.alignment && gapFill == other.gapFill &&
@@ -26,15 +16,11 @@ bool PreparedKey::operator==(const PreparedKey& other) const {
 
 std::optional<PreparedKey> KeyFor(const WallpaperEntry& entry, const Options& options,
                                   ScreenSize size) {
-  struct stat info {};
-  if (::stat(entry.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  const std::optional<FileIdentity> file = RegularFileIdentity(entry.path);
+  if (!file) return std::nullopt;
   PreparedKey key;
   key.entry = entry;
-  // A picture rewritten in place changes its times; one replaced by another
-  // file changes its inode, even where the times were copied along.
-  key.file = {static_cast<std::int64_t>(info.st_dev), static_cast<std::int64_t>(info.st_ino),
-              static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
-              Nanoseconds(info.st_ctim)};
+  key.file = *file;
   key.mode = static_cast<int>(options.DisplayMode);
   key.alignment = static_cast<int>(options.Alignment);
   key.gapFill = static_cast<int>(options.GapFill);

@@ -15,6 +15,7 @@
 
 #include "compose/compose_wallpaper.h"
 #include "model/monitors.h"
+#include "system/files.h"
 #include "system/status.h"
 
 namespace vendaro {
@@ -22,9 +23,8 @@ namespace vendaro {
 // What a canvas was drawn from.
 struct PreparedKey {
   WallpaperEntry entry;
-  // The picture file when it was drawn: stat's device, inode, size and
-  // modification and change times.
-  std::vector<std::int64_t> file;
+  // The picture file when it was drawn.
+  FileIdentity file;
   int mode = 0, alignment = 0, gapFill = 0, interpolation = 0;
   ColorValue fill = 0;  // RGB
   ScreenSize size;

@@ -60,6 +60,19 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 std::optional<FileStamp> RegularFileStamp(const std::string& path);
+// What tells one version of a regular file from another: its device and
+// inode change when another file is renamed over it, its size and times when
+// it is rewritten in place (the change time even when the modification time
+// is copied back; a rename changes it too).
+struct FileIdentity {
+  std::int64_t device = 0;
+  std::int64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  std::int64_t changedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> RegularFileIdentity(const std::string& path);
 // Whether `path` is a folder this process may create files in.
 bool IsWritableFolder(const std::string& path);
 

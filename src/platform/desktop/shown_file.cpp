@@ -1,6 +1,5 @@
 #include "platform/desktop/shown_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -186,13 +185,12 @@ Result<std::vector<std::string>> WriteShownFiles(const std::string& folder,
 std::vector<std::int64_t> WallpapersStamp(const Wallpapers& wallpapers) {
   std::vector<std::int64_t> stamp{wallpapers.background};
   for (const MonitorPicture& picture : wallpapers.monitors) {
-    struct stat info {};
-    if (picture.path.empty() || ::stat(picture.path.c_str(), &info) != 0) return {};
+    const std::optional<FileIdentity> file = RegularFileIdentity(picture.path);
+    if (!file) return {};
+    // Not the change time: moving a file into place changes it.
     const Rect& area = picture.monitor.area;
-    stamp.insert(stamp.end(),
-                 {area.left, area.top, area.width, area.height, std::int64_t(info.st_dev),
-                  std::int64_t(info.st_ino), std::int64_t(info.st_size),
-                  std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec});
+    stamp.insert(stamp.end(), {area.left, area.top, area.width, area.height, file->device,
+                               file->inode, file->size, file->modifiedNs});
   }
   return stamp;
 }

@@ -224,6 +224,14 @@ std::optional<FileStamp> RegularFileStamp(const std::string& path) {
                    std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
+std::optional<FileIdentity> RegularFileIdentity(const std::string& path) {
+  struct stat st {};
+  if (!StatOf(path, st) || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileIdentity{std::int64_t(st.st_dev), std::int64_t(st.st_ino), st.st_size,
+                      std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec,
+                      std::int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec};
+}
+
 bool IsWritableFolder(const std::string& path) {
   return IsFolder(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
